@@ -1,0 +1,89 @@
+// Variant: the dynamically typed value of the record store and the scripted
+// host, with the classic conversion, comparison and Val rules, plus the date
+// serial helpers (days since 1899-12-30, fraction = time of day).
+// Relies only on the standard library and RuntimeError.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "services/recordstore/runtime_error.h"
+
+namespace recordstore {
+
+enum class VarType {
+  Empty = 0,
+  Null = 1,
+  Integer = 2,
+  Long = 3,
+  Single = 4,
+  Double = 5,
+  Currency = 6,
+  Date = 7,
+  String = 8,
+  Boolean = 11,
+  Byte = 17
+};
+
+class Variant {
+ public:
+  // An Empty value.
+  Variant();
+  static Variant Null();
+  static Variant Boolean(bool v);
+  static Variant Byte(uint8_t v);
+  static Variant Integer(int16_t v);
+  static Variant Long(int32_t v);
+  // Kept as a 64-bit count of 1/10000 units.
+  static Variant Currency(double v);
+  static Variant Single(float v);
+  static Variant Double(double v);
+  // Days since 1899-12-30; the fraction is the time of day.
+  static Variant Date(double serial);
+  // UTF-8 text.
+  static Variant String(std::string v);
+
+  VarType Type() const;
+  bool IsNull() const;
+  bool IsEmpty() const;
+  // True for the number types and Boolean.
+  bool IsNumeric() const;
+
+  // Conversions with the classic rules: numbers to whole numbers round half to
+  // even; text converts by its numeric value (not a number -> error 13); out of
+  // range -> error 6; Null -> error 94; Empty -> 0 / "".
+  int16_t ToInteger() const;
+  int32_t ToLong() const;
+  double ToDouble() const;
+  bool ToBoolean() const;
+  // Boolean -> "True"/"False", Date -> M/D/YYYY (with the time when it has one).
+  std::string ToString() const;
+  // The date serial of a Date (or of a number).
+  double DateSerial() const;
+
+ private:
+  VarType type_ = VarType::Empty;
+  double number_ = 0;     // every numeric type, Boolean (-1/0) and Date
+  int64_t currency_ = 0;  // Currency, in 1/10000 units
+  std::string text_;      // String
+};
+
+// Classic comparison: two numeric values compare by value whatever their width;
+// two strings compare exactly (binary, case and trailing spaces significant);
+// Null never equals anything; Empty equals 0 and "".
+bool operator==(const Variant& a, const Variant& b);
+bool operator!=(const Variant& a, const Variant& b);
+
+// The classic Val: the number a text begins with (leading blanks skipped, sign,
+// digits, one decimal point, an exponent, &H/&O prefixes); 0 when it begins
+// with no number.
+double Val(std::string_view text);
+
+// Date serial of a calendar day; no validation beyond the calendar (months and
+// days out of range roll over).
+double DateSerialFromYMD(int year, int month, int day);
+// Calendar day of a date serial (the time of day is ignored).
+void YMDFromDateSerial(double serial, int& year, int& month, int& day);
+
+}  // namespace recordstore
