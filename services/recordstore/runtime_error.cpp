@@ -1,0 +1,16 @@
+// RuntimeError: a std::runtime_error that also carries the classic error number.
+#include "services/recordstore/runtime_error.h"
+
+#include <utility>
+
+namespace recordstore {
+
+// Keeps the number and the description; what() gives the description.
+RuntimeError::RuntimeError(int number, std::string description)
+    : std::runtime_error(description), number_(number), description_(std::move(description)) {}
+
+int RuntimeError::Number() const { return number_; }
+
+const std::string& RuntimeError::Description() const { return description_; }
+
+}  // namespace recordstore
