@@ -1,0 +1,169 @@
+// Reads the options of `dorvane-data init`. Every value is checked whole (no
+// trailing characters, within its limits) and each failure names the option.
+#include "options.h"
+
+#include <charconv>
+#include <functional>
+#include <map>
+
+namespace dorvanedata {
+namespace {
+
+// Reads a whole decimal number within low..high into value, or returns why not.
+std::string ReadNumber(const std::string& option, const std::string& text, int64_t low,
+                       int64_t high, int64_t& value) {
+  int64_t number = 0;
+  const char* end = text.data() + text.size();
+  auto [ptr, ec] = std::from_chars(text.data(), end, number);
+  if (text.empty() || ec != std::errc() || ptr != end) {
+    return option + " needs a whole number, not \"" + text + "\"";
+  }
+  if (number < low || number > high) {
+    return option + " must be between " + std::to_string(low) + " and " + std::to_string(high) +
+           ", not " + text;
+  }
+  value = number;
+  return {};
+}
+
+// Reads a date written YYYY-MM-DD, or returns nothing when it is not a real date.
+std::optional<std::chrono::year_month_day> ReadDate(const std::string& text) {
+  int64_t y = 0, m = 0, d = 0;
+  if (text.size() != 10 || text[4] != '-' || text[7] != '-') return std::nullopt;
+  if (!ReadNumber("", text.substr(0, 4), 1000, 9900, y).empty() ||
+      !ReadNumber("", text.substr(5, 2), 1, 12, m).empty() ||
+      !ReadNumber("", text.substr(8, 2), 1, 31, d).empty()) {
+    return std::nullopt;
+  }
+  std::chrono::year_month_day date{std::chrono::year(static_cast<int>(y)),
+                                   std::chrono::month(static_cast<unsigned>(m)),
+                                   std::chrono::day(static_cast<unsigned>(d))};
+  if (!date.ok()) return std::nullopt;
+  return date;
+}
+
+// Checks the combinations of options that no single value shows to be wrong.
+std::string CheckCombination(const InitOptions& o) {
+  if (o.jobs > 0 && o.companies == 0) return "--jobs needs at least one company";
+  if (o.listRows > o.jobs) {
+    return "--list " + std::to_string(o.listRows) + " needs at least that many jobs (--jobs " +
+           std::to_string(o.jobs) + ")";
+  }
+  if (o.bigCompany != 0) {
+    if (o.bigCompany > o.companies) {
+      return "--big-company names company " + std::to_string(o.bigCompany) + ", but there are " +
+             std::to_string(o.companies) + " companies";
+    }
+    if (o.bigCompanyJobs > o.jobs) {
+      return "--big-company gives " + std::to_string(o.bigCompanyJobs) +
+             " jobs to one company, more than --jobs " + std::to_string(o.jobs);
+    }
+    if (o.companies == 1 && o.bigCompanyJobs != o.jobs) {
+      return "--big-company leaves jobs over with no other company to hold them";
+    }
+  }
+  return {};
+}
+
+}  // namespace
+
+ParsedOptions ParseInitOptions(const std::vector<std::string>& args) {
+  InitOptions o;
+  ParsedOptions result;
+  int64_t value = 0;
+  // Options that take a whole number: their limits and where the value goes.
+  struct NumberOption {
+    int64_t low, high;
+    std::function<void(int64_t)> store;
+  };
+  const std::map<std::string, NumberOption> numbers = {
+      {"--companies", {0, kMaxCompanies, [&](int64_t v) { o.companies = static_cast<int>(v); }}},
+      {"--jobs", {0, kMaxJobs, [&](int64_t v) { o.jobs = v; }}},
+      {"--weeks", {0, kMaxWeeks, [&](int64_t v) { o.weeks = static_cast<int>(v); }}},
+      {"--list", {0, kMaxJobs, [&](int64_t v) { o.listRows = v; }}},
+      {"--saved", {0, kMaxSaved, [&](int64_t v) { o.savedLists = v; }}},
+      {"--jobno-size", {1, kMaxJobNoSize, [&](int64_t v) { o.jobNoSize = static_cast<int>(v); }}},
+      {"--seed", {0, INT64_MAX, [&](int64_t v) { o.seed = static_cast<uint64_t>(v); }}},
+  };
+
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "--force") {
+      o.force = true;
+      continue;
+    }
+    if (arg == "--no-settings") {
+      o.settings = false;
+      continue;
+    }
+    if (arg == "--no-qrlsys") {
+      o.qrlsys = false;
+      continue;
+    }
+    if (!arg.starts_with("-")) {
+      if (!o.folder.empty()) return {std::nullopt, "more than one folder given: " + arg};
+      o.folder = arg;
+      continue;
+    }
+    const bool known =
+        numbers.count(arg) || arg == "--jobno-type" || arg == "--big-company" || arg == "--today";
+    if (!known) return {std::nullopt, "unknown option " + arg};
+    if (i + 1 >= args.size()) return {std::nullopt, arg + " needs a value"};
+    const std::string& text = args[++i];
+
+    if (auto it = numbers.find(arg); it != numbers.end()) {
+      result.error = ReadNumber(arg, text, it->second.low, it->second.high, value);
+      if (!result.error.empty()) return result;
+      it->second.store(value);
+    } else if (arg == "--jobno-type") {
+      if (text != "C" && text != "N") return {std::nullopt, "--jobno-type must be C or N"};
+      o.jobNoType = text[0];
+    } else if (arg == "--big-company") {
+      const auto colon = text.find(':');
+      if (colon == std::string::npos) return {std::nullopt, "--big-company needs CONO:COUNT"};
+      int64_t count = 0;
+      result.error =
+          ReadNumber("--big-company's company", text.substr(0, colon), 1, kMaxCompanies, value);
+      if (result.error.empty()) {
+        result.error =
+            ReadNumber("--big-company's count", text.substr(colon + 1), 0, kMaxJobs, count);
+      }
+      if (!result.error.empty()) return result;
+      o.bigCompany = static_cast<int>(value);
+      o.bigCompanyJobs = count;
+    } else {
+      o.today = ReadDate(text);
+      if (!o.today) return {std::nullopt, "--today needs a real date written YYYY-MM-DD"};
+    }
+  }
+  if (o.folder.empty()) return {std::nullopt, "no folder given"};
+  result.error = CheckCombination(o);
+  if (result.error.empty()) result.options = o;
+  return result;
+}
+
+std::string UsageText() {
+  return "usage: dorvane-data init FOLDER [options]\n"
+         "       dorvane-data schema\n"
+         "\n"
+         "init creates FOLDER (and its parents) with MAIN.MDB and QRLSYS.mdb laid out as\n"
+         "`dorvane-data schema` prints, filled with sample data that depends only on the\n"
+         "options (and on today's date for the period-ending dates).\n"
+         "\n"
+         "  --companies N       companies 1..N in COLIST (0..99; default 12)\n"
+         "  --jobs N            jobs in all, spread over the companies (default 400)\n"
+         "  --big-company C:N   company C gets N of the jobs, the others share the rest\n"
+         "  --weeks N           weekly period-ending Fridays in PELIST (default 156),\n"
+         "                      the last one at least 8 weeks after today\n"
+         "  --today YYYY-MM-DD  the date taken as today (default: the machine's date)\n"
+         "  --list N            rows in the working list TJLIST (default 6)\n"
+         "  --saved N           saved lists in TJLGROUPS and TJLITEMS (default 2)\n"
+         "  --jobno-size N      width of a stored job number, 1..8 (default 8)\n"
+         "  --jobno-type C|N    character or numerical job numbers (default C)\n"
+         "  --no-settings       leave SYSSETTINGS in QRLSYS.mdb without a row\n"
+         "  --no-qrlsys         do not create QRLSYS.mdb\n"
+         "  --seed N            seed of the generated data (default 1)\n"
+         "  --force             replace the database files FOLDER already holds\n";
+}
+
+}  // namespace dorvanedata

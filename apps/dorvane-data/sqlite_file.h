@@ -1,0 +1,62 @@
+// A thin layer over the SQLite C API for the tool's writers: a connection that
+// owns its handle, prepared statements with bound parameters, and failures as
+// exceptions that name the file. Relies on sqlite3.h.
+#pragma once
+
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace dorvanedata {
+
+// A failure of the tool, with a message meant for the user.
+class ToolError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// A prepared statement; parameters are numbered from 1.
+class Statement {
+ public:
+  Statement(sqlite3* db, std::string_view sql, const std::string& path);
+  ~Statement();
+  Statement(const Statement&) = delete;
+  Statement& operator=(const Statement&) = delete;
+
+  void Bind(int index, int64_t value);
+  void Bind(int index, std::string_view value);
+  // Runs the statement once (an insert) and makes it ready for the next row.
+  void Run();
+
+ private:
+  sqlite3_stmt* stmt_ = nullptr;
+  sqlite3* db_;
+  const std::string& path_;
+};
+
+// A database file opened (and created when missing) for writing.
+class SqliteFile {
+ public:
+  explicit SqliteFile(const std::string& path);
+  ~SqliteFile();
+  SqliteFile(const SqliteFile&) = delete;
+  SqliteFile& operator=(const SqliteFile&) = delete;
+
+  // Runs SQL text that takes no parameters.
+  void Exec(std::string_view sql);
+  // Prepares a statement for rows to be bound and run.
+  Statement Prepare(std::string_view sql) { return Statement(db_, sql, path_); }
+  // Switches the file to write-ahead logging, the mode the record store shares it in.
+  void UseWal();
+  // Closes the file, reporting a failure to do so; the destructor then does nothing.
+  void Close();
+
+ private:
+  sqlite3* db_ = nullptr;
+  std::string path_;
+};
+
+}  // namespace dorvanedata

@@ -1,0 +1,159 @@
+// Tests the command line of dorvane-data: the settings options, refusing to
+// overwrite a folder's files, --force, bad options and repeatable output.
+#include "data_tool_support.h"
+
+namespace datatool {
+namespace {
+
+// Returns the command's exit status after init FOLDER with the options.
+ToolRun Init(const fs::path& folder, std::vector<std::string> options = {}) {
+  options.insert(options.begin(), {"init", folder.string()});
+  return RunTool(options);
+}
+
+TEST(Settings, OneRowWithTheChosenSizeAndType) {
+  ScratchFolder scratch;
+  ASSERT_EQ(Init(scratch.Path() / "d", {"--jobno-size", "4", "--jobno-type", "N"}).status, 0);
+  Db db(scratch.Path() / "d" / "QRLSYS.mdb");
+  EXPECT_EQ(db.Dump("SELECT JOBNOSIZE, JOBNOTYPE FROM SYSSETTINGS"), "4|N|\n");
+}
+
+TEST(Settings, NoSettingsLeavesTheTableEmpty) {
+  ScratchFolder scratch;
+  ASSERT_EQ(Init(scratch.Path() / "d", {"--no-settings"}).status, 0);
+  Db db(scratch.Path() / "d" / "QRLSYS.mdb");
+  EXPECT_EQ(db.Value("SELECT count(*) FROM SYSSETTINGS"), "0");
+}
+
+TEST(Settings, NoQrlsysLeavesTheFileOut) {
+  ScratchFolder scratch;
+  ASSERT_EQ(Init(scratch.Path() / "d", {"--no-qrlsys"}).status, 0);
+  EXPECT_TRUE(fs::exists(scratch.Path() / "d" / "MAIN.MDB"));
+  EXPECT_FALSE(fs::exists(scratch.Path() / "d" / "QRLSYS.mdb"));
+}
+
+// A folder made once, with a marker row to tell the old files from new ones.
+class ExistingFolder : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(Init(folder_).status, 0);
+    Db db(folder_ / "MAIN.MDB");
+    db.Rows("INSERT INTO COLIST (CONO, CONAME) VALUES (0, 'MARKER')");
+  }
+  bool MarkerKept() {
+    Db db(folder_ / "MAIN.MDB");
+    return db.Value("SELECT count(*) FROM COLIST WHERE CONAME = 'MARKER'") == "1";
+  }
+  ScratchFolder scratch_;
+  fs::path folder_ = scratch_.Path() / "nested" / "folder";
+};
+
+TEST_F(ExistingFolder, IsNotOverwrittenWithoutForce) {
+  const ToolRun run = Init(folder_);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("--force"), std::string::npos) << run.err;
+  EXPECT_TRUE(MarkerKept());
+}
+
+TEST_F(ExistingFolder, SettingsFileAloneInAnyCaseAlsoBlocks) {
+  fs::remove(folder_ / "MAIN.MDB");
+  fs::rename(folder_ / "QRLSYS.mdb", folder_ / "qrlsys.MDB");
+  EXPECT_EQ(Init(folder_).status, 1);
+  EXPECT_TRUE(fs::exists(folder_ / "qrlsys.MDB"));
+  EXPECT_FALSE(fs::exists(folder_ / "MAIN.MDB"));
+}
+
+TEST_F(ExistingFolder, ForceReplacesBothFiles) {
+  const ToolRun run = Init(folder_, {"--force", "--no-qrlsys"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_FALSE(MarkerKept());
+  EXPECT_FALSE(fs::exists(folder_ / "QRLSYS.mdb"));
+  // No half-built file is left behind.
+  for (const auto& entry : fs::directory_iterator(folder_)) {
+    EXPECT_EQ(entry.path().filename(), "MAIN.MDB");
+  }
+}
+
+TEST_F(ExistingFolder, ForceRefusesAFileInUse) {
+  Db reader(folder_ / "MAIN.MDB");
+  EXPECT_EQ(reader.Value("SELECT count(*) FROM COLIST"), "13");  // holds the file open
+  const ToolRun run = Init(folder_, {"--force"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("in use"), std::string::npos) << run.err;
+  EXPECT_TRUE(MarkerKept());
+}
+
+TEST(Folder, APlainFileInTheWayIsReported) {
+  ScratchFolder scratch;
+  std::ofstream(scratch.Path() / "file") << "not a folder";
+  const ToolRun run = Init(scratch.Path() / "file");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("not a folder"), std::string::npos) << run.err;
+}
+
+// Bad command lines get the usage text and status 2, and make nothing.
+class BadOptions : public ::testing::TestWithParam<std::vector<std::string>> {};
+
+TEST_P(BadOptions, GiveUsageAndStatusTwo) {
+  ScratchFolder scratch;
+  std::vector<std::string> args = GetParam();
+  for (auto& arg : args) {
+    if (arg == "FOLDER") arg = (scratch.Path() / "d").string();
+  }
+  const ToolRun run = RunTool(args);
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("usage: dorvane-data init FOLDER"), std::string::npos) << run.err;
+  EXPECT_FALSE(fs::exists(scratch.Path() / "d"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CommandLines, BadOptions,
+    ::testing::Values(std::vector<std::string>{}, std::vector<std::string>{"create", "FOLDER"},
+                      std::vector<std::string>{"init"},
+                      std::vector<std::string>{"init", "FOLDER", "--colour"},
+                      std::vector<std::string>{"init", "FOLDER", "--jobs"},
+                      std::vector<std::string>{"init", "FOLDER", "--jobs", "12x"},
+                      std::vector<std::string>{"init", "FOLDER", "--companies", "100"},
+                      std::vector<std::string>{"init", "FOLDER", "--jobno-size", "9"},
+                      std::vector<std::string>{"init", "FOLDER", "--jobno-type", "c"},
+                      std::vector<std::string>{"init", "FOLDER", "--jobs", "5", "--list", "6"},
+                      std::vector<std::string>{"init", "FOLDER", "--big-company", "13:5"},
+                      std::vector<std::string>{"init", "FOLDER", "--today", "2023-02-29"},
+                      // 100 numerical jobs of width 2 cannot all differ (1..99).
+                      std::vector<std::string>{"init", "FOLDER", "--companies", "1", "--jobs",
+                                               "100", "--jobno-size", "2", "--jobno-type", "N"}));
+
+// Returns every table of a folder's files as text.
+std::string DumpFolder(const fs::path& folder) {
+  Db main(folder / "MAIN.MDB");
+  Db settings(folder / "QRLSYS.mdb");
+  std::string text = settings.Dump("SELECT * FROM SYSSETTINGS");
+  for (const char* table :
+       {"COLIST", "JOBLIST", "PELIST", "TJLIST", "TJLGROUPS", "TJLITEMS", "SYSTAGS"}) {
+    text += main.Dump(std::string("SELECT * FROM ") + table + " ORDER BY rowid");
+  }
+  return text;
+}
+
+TEST(Seed, SameSeedSameDataOtherSeedOtherJobs) {
+  ScratchFolder scratch;
+  const std::vector<std::string> options = {"--seed", "42", "--today", "2025-06-01"};
+  ASSERT_EQ(Init(scratch.Path() / "a", options).status, 0);
+  ASSERT_EQ(Init(scratch.Path() / "b", options).status, 0);
+  ASSERT_EQ(Init(scratch.Path() / "c", {"--seed", "43", "--today", "2025-06-01"}).status, 0);
+  EXPECT_EQ(DumpFolder(scratch.Path() / "a"), DumpFolder(scratch.Path() / "b"));
+  Db a(scratch.Path() / "a" / "MAIN.MDB"), c(scratch.Path() / "c" / "MAIN.MDB");
+  EXPECT_NE(a.Dump("SELECT * FROM JOBLIST"), c.Dump("SELECT * FROM JOBLIST"));
+}
+
+TEST(Seed, MoreWeeksLeaveTheJobsAsTheyWere) {
+  ScratchFolder scratch;
+  ASSERT_EQ(Init(scratch.Path() / "a", {"--weeks", "10"}).status, 0);
+  ASSERT_EQ(Init(scratch.Path() / "b", {"--weeks", "20"}).status, 0);
+  Db a(scratch.Path() / "a" / "MAIN.MDB"), b(scratch.Path() / "b" / "MAIN.MDB");
+  EXPECT_EQ(a.Dump("SELECT * FROM JOBLIST"), b.Dump("SELECT * FROM JOBLIST"));
+  EXPECT_NE(a.Value("SELECT count(*) FROM PELIST"), b.Value("SELECT count(*) FROM PELIST"));
+}
+
+}  // namespace
+}  // namespace datatool
