@@ -40,18 +40,25 @@ void DiscardBuildingFiles(const fs::path& folder) {
   }
 }
 
+// Returns "1 job" or "400 jobs".
+std::string Count(int64_t count, const std::string& one, const std::string& many) {
+  return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
 // Returns the one-line account of what init made.
 std::string Summary(const InitOptions& options, const DataPlan& plan,
                     std::chrono::year_month_day today, double seconds) {
-  std::string text = "Created " + options.folder + ": " + std::to_string(options.companies) +
-                     " companies, " + std::to_string(options.jobs) + " jobs, " +
-                     std::to_string(options.weeks) + " period-ending dates";
+  std::string text = "Created " + options.folder + ": " +
+                     Count(options.companies, "company", "companies") + ", " +
+                     Count(options.jobs, "job", "jobs") + ", " +
+                     Count(options.weeks, "period-ending date", "period-ending dates");
   const auto dates = PeriodEndingDates(today, options.weeks);
   if (!dates.empty()) {
     text += " (" + EntryDateText(dates.front()) + " to " + EntryDateText(dates.back()) + ")";
   }
-  text += ", " + std::to_string(plan.workingList.size()) + " rows in the working list, " +
-          std::to_string(plan.savedLists.size()) + " saved lists";
+  text += ", " + Count(static_cast<int64_t>(plan.workingList.size()), "row", "rows") +
+          " in the working list, " +
+          Count(static_cast<int64_t>(plan.savedLists.size()), "saved list", "saved lists");
   if (!options.qrlsys) {
     text += "; no QRLSYS.mdb";
   } else if (!options.settings) {

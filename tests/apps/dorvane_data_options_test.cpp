@@ -5,7 +5,7 @@
 namespace datatool {
 namespace {
 
-// Returns the command's exit status after init FOLDER with the options.
+// Runs init FOLDER with the options and returns what the program did.
 ToolRun Init(const fs::path& folder, std::vector<std::string> options = {}) {
   options.insert(options.begin(), {"init", folder.string()});
   return RunTool(options);
