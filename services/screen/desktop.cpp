@@ -1,0 +1,162 @@
+// Desktop: the process-wide current desktop, the default date and file
+// services every desktop shares, and the headless desktop used by tests and
+// when no other is set. Relies on the record store's date helpers, the
+// dispatcher (close box) and std::filesystem.
+#include "services/screen/desktop.h"
+
+#include <cctype>
+#include <ctime>
+#include <filesystem>
+#include <system_error>
+
+#include "services/recordstore/variant.h"
+#include "services/screen/dispatcher.h"
+#include "services/screen/form.h"
+
+namespace screen {
+namespace {
+
+Desktop* current = nullptr;
+
+// Days in a month of the Gregorian calendar.
+int DaysInMonth(int year, int month) {
+  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  return month == 2 && leap ? 29 : kDays[month - 1];
+}
+
+// Reads an unsigned decimal number of 1 to maxDigits digits at pos.
+bool ReadNumber(const std::string& text, size_t& pos, int maxDigits, int& value, int& digits) {
+  value = 0;
+  digits = 0;
+  while (pos < text.size() && std::isdigit(static_cast<unsigned char>(text[pos])) &&
+         digits < maxDigits) {
+    value = value * 10 + (text[pos] - '0');
+    ++pos;
+    ++digits;
+  }
+  return digits > 0;
+}
+
+// Compares two file names without regard to case.
+bool SameFileName(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(a[i])) !=
+        std::tolower(static_cast<unsigned char>(b[i]))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+Desktop::~Desktop() = default;
+
+void Desktop::DoEvents() {}
+
+// The machine's local date.
+double Desktop::Today() {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return recordstore::DateSerialFromYMD(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
+}
+
+// M/D/YYYY without leading zeros.
+std::string Desktop::ShortDateText(double dateSerial) {
+  int year = 0;
+  int month = 0;
+  int day = 0;
+  recordstore::YMDFromDateSerial(dateSerial, year, month, day);
+  return std::to_string(month) + "/" + std::to_string(day) + "/" + std::to_string(year);
+}
+
+// Month, day and year separated by "/" (or "-"), blanks around ignored; the
+// day must exist in its month.
+std::optional<double> Desktop::ReadShortDate(const std::string& text) {
+  size_t begin = text.find_first_not_of(' ');
+  size_t end = text.find_last_not_of(' ');
+  if (begin == std::string::npos) return std::nullopt;
+  const std::string s = text.substr(begin, end - begin + 1);
+  size_t pos = 0;
+  int month = 0;
+  int day = 0;
+  int year = 0;
+  int digits = 0;
+  if (!ReadNumber(s, pos, 2, month, digits)) return std::nullopt;
+  if (pos >= s.size() || (s[pos] != '/' && s[pos] != '-')) return std::nullopt;
+  const char separator = s[pos++];
+  if (!ReadNumber(s, pos, 2, day, digits)) return std::nullopt;
+  if (pos >= s.size() || s[pos] != separator) return std::nullopt;
+  ++pos;
+  if (!ReadNumber(s, pos, 4, year, digits) || pos != s.size()) return std::nullopt;
+  if (digits == 2) {
+    year += year < 30 ? 2000 : 1900;
+  } else if (digits != 4) {
+    return std::nullopt;
+  }
+  if (month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month)) return std::nullopt;
+  return recordstore::DateSerialFromYMD(year, month, day);
+}
+
+// Backslashes separate folders; the last name is matched without regard to
+// case by listing its folder.
+bool Desktop::FileExists(const std::string& path) {
+  std::string p = path;
+  for (char& ch : p) {
+    if (ch == '\\') ch = '/';
+  }
+  if (p.empty()) return false;
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  const fs::path file(p);
+  if (fs::is_regular_file(file, ec)) return true;
+  const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
+  const std::string name = file.filename().string();
+  if (name.empty()) return false;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    if (SameFileName(it->path().filename().string(), name) && it->is_regular_file(ec)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+Desktop& GetDesktop() {
+  static HeadlessDesktop fallback;
+  return current != nullptr ? *current : fallback;
+}
+
+void SetDesktop(Desktop* desktop) { current = desktop; }
+
+// --- HeadlessDesktop ---
+
+int HeadlessDesktop::MsgBox(const std::string& prompt, int style, const std::string& title) {
+  messageBoxes.push_back({prompt, style, title});
+  return 1;
+}
+
+// Runs queued actions while the form is loaded, then the close box.
+void HeadlessDesktop::RunModal(Form& form) {
+  modalForms.push_back(form.Name());
+  while (form.IsLoaded() && !modalActions_.empty()) {
+    auto action = std::move(modalActions_.front());
+    modalActions_.pop_front();
+    action();
+  }
+  if (form.IsLoaded()) CloseForm(form);
+}
+
+double HeadlessDesktop::Today() { return today_ ? *today_ : Desktop::Today(); }
+
+void HeadlessDesktop::ReportError(const recordstore::RuntimeError& error) {
+  errors.push_back(error);
+}
+
+void HeadlessDesktop::QueueModalAction(std::function<void()> action) {
+  modalActions_.push_back(std::move(action));
+}
+
+}  // namespace screen

@@ -1,0 +1,90 @@
+// The US-keyboard mapping, access keys, and the Desktop's date and file
+// services shared by every desktop.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "services/recordstore/variant.h"
+#include "services/screen/screen.h"
+
+namespace {
+
+TEST(KeyMap, KeysGiveTheCharactersOfAUsKeyboard) {
+  EXPECT_EQ(screen::CharacterOfKey('A', 0), 'a');
+  EXPECT_EQ(screen::CharacterOfKey('A', screen::kShiftMask), 'A');
+  EXPECT_EQ(screen::CharacterOfKey('2', screen::kShiftMask), '@');
+  EXPECT_EQ(screen::CharacterOfKey(191, screen::kShiftMask), '?');
+  EXPECT_EQ(screen::CharacterOfKey(222, screen::kShiftMask), '"');
+  EXPECT_EQ(screen::CharacterOfKey(screen::kKeyNumpad0 + 5, screen::kShiftMask), '5');
+  EXPECT_EQ(screen::CharacterOfKey(screen::kKeySubtract, 0), '-');
+  EXPECT_EQ(screen::CharacterOfKey('2', screen::kCtrlMask), 0);
+  EXPECT_EQ(screen::CharacterOfKey(screen::kKeyDelete, 0), 0);
+  EXPECT_EQ(screen::CharacterOfKey(screen::kKeyF1, 0), 0);
+}
+
+TEST(KeyMap, EveryPrintableCharacterHasAKeyThatGivesItBack) {
+  for (char ch = 32; ch < 127; ++ch) {
+    auto key = screen::KeyOfCharacter(ch);
+    ASSERT_TRUE(key.has_value()) << ch;
+    EXPECT_EQ(screen::CharacterOfKey(key->keyCode, key->shift), ch);
+    EXPECT_FALSE(key->keyCode >= screen::kKeyNumpad0 && key->keyCode <= screen::kKeyDivide);
+  }
+  EXPECT_EQ(screen::KeyOfCharacter('+')->keyCode, 187);
+  EXPECT_EQ(screen::KeyOfCharacter('\n')->keyCode, screen::kKeyReturn);
+  EXPECT_FALSE(screen::KeyOfCharacter('\x01').has_value());
+}
+
+TEST(KeyMap, AccessKeysAreTheLetterAfterASingleAmpersand) {
+  EXPECT_EQ(screen::AccessKeyOf("&Save List"), 'S');
+  EXPECT_EQ(screen::AccessKeyOf("Re&trieve"), 'T');
+  EXPECT_EQ(screen::AccessKeyOf("Fish && &Chips"), 'C');
+  EXPECT_EQ(screen::AccessKeyOf("a&&b"), 0);
+  EXPECT_EQ(screen::AccessKeyOf("ends&"), 0);
+  EXPECT_EQ(screen::AccessKeyOf("="), 0);
+}
+
+TEST(DesktopDates, ShortDateTextIsMonthDayFourDigitYear) {
+  screen::HeadlessDesktop desktop;
+  EXPECT_EQ(desktop.ShortDateText(recordstore::DateSerialFromYMD(2001, 1, 5)), "1/5/2001");
+  EXPECT_EQ(desktop.ShortDateText(recordstore::DateSerialFromYMD(1999, 12, 31)), "12/31/1999");
+}
+
+TEST(DesktopDates, ShortDateTextsReadBackAndBadDatesDoNot) {
+  screen::HeadlessDesktop desktop;
+  const double jan5 = recordstore::DateSerialFromYMD(2001, 1, 5);
+  EXPECT_EQ(desktop.ReadShortDate("1/5/2001"), jan5);
+  EXPECT_EQ(desktop.ReadShortDate(" 01/05/2001 "), jan5);
+  EXPECT_EQ(desktop.ReadShortDate("1-5-01"), jan5);
+  EXPECT_EQ(desktop.ReadShortDate("2/29/2000"), recordstore::DateSerialFromYMD(2000, 2, 29));
+  EXPECT_EQ(desktop.ReadShortDate("1/1/45"), recordstore::DateSerialFromYMD(1945, 1, 1));
+  for (const char* bad :
+       {"2/29/2001", "13/1/2001", "0/1/2001", "1/5", "1/5/2001x", "", "1/5-2001", "1/5/200"}) {
+    EXPECT_FALSE(desktop.ReadShortDate(bad).has_value()) << bad;
+  }
+}
+
+TEST(DesktopDates, TodayCanBeFixed) {
+  screen::HeadlessDesktop desktop;
+  const double fixed = recordstore::DateSerialFromYMD(2024, 3, 1);
+  desktop.SetToday(fixed);
+  EXPECT_EQ(desktop.Today(), fixed);
+}
+
+TEST(DesktopFiles, FileNamesMatchWithoutRegardToCaseAndBackslashesSeparate) {
+  namespace fs = std::filesystem;
+  const fs::path folder = fs::temp_directory_path() / "screen_desktop_test";
+  fs::remove_all(folder);
+  fs::create_directories(folder / "Data");
+  std::ofstream(folder / "Data" / "QRLSYS.mdb") << "x";
+  screen::HeadlessDesktop desktop;
+  EXPECT_TRUE(desktop.FileExists((folder / "Data" / "qrlsys.MDB").string()));
+  EXPECT_TRUE(desktop.FileExists(folder.string() + "\\Data\\QRLSYS.mdb"));
+  EXPECT_FALSE(desktop.FileExists((folder / "Data" / "MAIN.MDB").string()));
+  EXPECT_FALSE(desktop.FileExists((folder / "Data").string()));
+  EXPECT_FALSE(desktop.FileExists((folder / "Missing" / "QRLSYS.mdb").string()));
+  EXPECT_FALSE(desktop.FileExists(""));
+  fs::remove_all(folder);
+}
+
+}  // namespace

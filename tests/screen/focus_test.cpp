@@ -1,0 +1,155 @@
+// Focus rules of the toolkit: the order of LostFocus and GotFocus, clicks,
+// labels, SetFocus, hidden controls, Tab order and the host's focus moves.
+#include "tests/screen/test_forms.h"
+
+namespace screentest {
+namespace {
+
+using ::testing::ElementsAre;
+
+TEST_F(ScreenTest, FocusMoveRaisesLostFocusOfTheOldBeforeGotFocusOfTheNew) {
+  surface.txtA.SetFocus();
+  EXPECT_THAT(log, ElementsAre("hsbMAIN.LostFocus", "txtA.GotFocus"));
+  EXPECT_EQ(Focus(), "txtA");
+}
+
+TEST_F(ScreenTest, ClickOnAButtonMovesTheFocusFirstEvenWhenItIsNoTabStop) {
+  EXPECT_TRUE(screen::ClickControl(surface.btnFind));
+  EXPECT_THAT(log, ElementsAre("hsbMAIN.LostFocus", "btnFind.GotFocus", "btnFind.Click"));
+  EXPECT_EQ(Focus(), "btnFind");
+}
+
+TEST_F(ScreenTest, ClickOnATextBoxKeepsTheSelectionItsGotFocusMade) {
+  surface.txtA.SetText("1234");
+  log.clear();
+  surface.txtA.GotFocus = [this] {
+    surface.txtA.SetSelStart(0);
+    surface.txtA.SetSelLength(surface.txtA.TextLength());
+  };
+  screen::ClickControl(surface.txtA);
+  EXPECT_EQ(surface.txtA.SelStart(), 0);
+  EXPECT_EQ(surface.txtA.SelLength(), 4);
+  EXPECT_THAT(log, ElementsAre("hsbMAIN.LostFocus", "txtA.Click"));
+}
+
+TEST_F(ScreenTest, LabelsNeverTakeTheFocus) {
+  screen::ClickControl(surface.lblRow(1));
+  EXPECT_THAT(log, ElementsAre("lblRow(1).Click"));
+  EXPECT_EQ(Focus(), "hsbMAIN");
+  EXPECT_THROW(surface.lblRow(0).SetFocus(), recordstore::RuntimeError);
+}
+
+TEST_F(ScreenTest, SetFocusOnTheFocusedControlRaisesNothing) {
+  surface.hsbMAIN.SetFocus();
+  EXPECT_TRUE(log.empty());
+}
+
+TEST_F(ScreenTest, SetFocusOnAHiddenOrDisabledControlIsError5) {
+  surface.txtA.SetVisible(false);
+  surface.txtB.SetEnabled(false);
+  for (screen::Control* c : {static_cast<screen::Control*>(&surface.txtA),
+                             static_cast<screen::Control*>(&surface.txtB)}) {
+    try {
+      c->SetFocus();
+      ADD_FAILURE() << "no error for " << c->Name();
+    } catch (const recordstore::RuntimeError& e) {
+      EXPECT_EQ(e.Number(), 5);
+      EXPECT_NE(e.Description().find(c->Name()), std::string::npos);
+    }
+  }
+  EXPECT_EQ(Focus(), "hsbMAIN");
+  EXPECT_TRUE(log.empty());
+}
+
+TEST_F(ScreenTest, HidingTheFocusedControlLeavesTheFocusThereUntilAnotherTakesIt) {
+  surface.txtA.SetFocus();
+  log.clear();
+  surface.txtA.SetVisible(false);
+  EXPECT_EQ(Focus(), "txtA");
+  EXPECT_TRUE(log.empty());
+  screen::PressKey(screen::kKeyTab, 0);
+  EXPECT_THAT(log, ElementsAre("txtA.LostFocus", "txtB.GotFocus"));
+}
+
+TEST_F(ScreenTest, TabAndShiftTabFollowTabIndexOverVisibleEnabledStopsAndWrap) {
+  surface.txtB.SetEnabled(false);
+  surface.cmdAdd.SetVisible(false);
+  surface.SetKeyPreview(true);
+  std::vector<std::string> order;
+  for (int i = 0; i < 4; ++i) {
+    screen::PressKey(screen::kKeyTab, 0);
+    order.push_back(Focus());
+  }
+  EXPECT_THAT(order, ElementsAre("txtA", "cmdOK", "hsbMAIN", "txtA"));
+  screen::PressKey(screen::kKeyTab, screen::kShiftMask);
+  EXPECT_EQ(Focus(), "hsbMAIN");
+  screen::PressKey(screen::kKeyTab, screen::kShiftMask);
+  EXPECT_EQ(Focus(), "cmdOK");
+  for (const std::string& entry : log) EXPECT_EQ(entry.find("KeyDown"), std::string::npos);
+}
+
+TEST_F(ScreenTest, TabFromAControlThatIsNoTabStopGoesToTheNextByTabIndex) {
+  screen::ClickControl(surface.btnFind);
+  surface.cmdOK.SetTabIndex(6);
+  screen::PressKey(screen::kKeyTab, 0);
+  EXPECT_EQ(Focus(), "cmdOK");
+}
+
+TEST_F(ScreenTest, FocusHostRaisesTheChildsLostFocusThenTheControls) {
+  surface.txtA.SetFocus();
+  log.clear();
+  screen::FocusHost();
+  EXPECT_THAT(log, ElementsAre("txtA.LostFocus", "ztTest.LostFocus"));
+  EXPECT_EQ(Focus(), "(none)");
+  EXPECT_FALSE(screen::UserControlHasFocus());
+  screen::PressKey('X', 0);
+  EXPECT_EQ(log.size(), 2u) << "keys belong to the host";
+}
+
+TEST_F(ScreenTest, FocusControlRaisesTheControlsGotFocusAndItsHandlerChoosesTheChild) {
+  screen::FocusHost();
+  log.clear();
+  surface.GotFocus = [this] {
+    log.push_back("ztTest.GotFocus");
+    surface.cmdOK.SetFocus();
+  };
+  screen::FocusUserControl();
+  EXPECT_THAT(log, ElementsAre("ztTest.GotFocus", "cmdOK.GotFocus"));
+}
+
+TEST_F(ScreenTest, AClickWhileTheHostHasTheFocusGivesTheControlTheFocusFirst) {
+  screen::FocusHost();
+  log.clear();
+  screen::ClickControl(surface.cmdOK);
+  EXPECT_THAT(log, ElementsAre("ztTest.GotFocus", "hsbMAIN.GotFocus", "hsbMAIN.LostFocus",
+                               "cmdOK.GotFocus", "cmdOK.Click"));
+}
+
+TEST_F(ScreenTest, ClickOnAHiddenOrDisabledControlDoesNothing) {
+  surface.cmdAdd.SetVisible(false);
+  surface.lblRow(2).SetEnabled(false);
+  EXPECT_FALSE(screen::ClickControl(surface.cmdAdd));
+  EXPECT_FALSE(screen::ClickControl(surface.lblRow(2)));
+  EXPECT_TRUE(log.empty());
+}
+
+TEST_F(ScreenTest, DoubleClickIsTheClickThenDblClick) {
+  surface.lblRow.SetDblClick([this](int i) { log.push_back("row dbl " + std::to_string(i)); });
+  screen::DoubleClickControl(surface.lblRow(2));
+  EXPECT_THAT(log, ElementsAre("lblRow(2).Click", "row dbl 2"));
+}
+
+TEST_F(ScreenTest, AMissingArrayMemberIsError340) {
+  try {
+    surface.lblRow(3);
+    FAIL() << "no error";
+  } catch (const recordstore::RuntimeError& e) {
+    EXPECT_EQ(e.Number(), 340);
+  }
+  EXPECT_EQ(surface.Find("LBLROW", 1), &surface.lblRow(1));
+  EXPECT_TRUE(surface.IsArrayName("lblRow"));
+  EXPECT_EQ(surface.Find("lblRow"), nullptr);
+}
+
+}  // namespace
+}  // namespace screentest
