@@ -1,0 +1,206 @@
+// Connection and Statement over the SQLite C interface. Files are opened
+// without the create flag, switched to the WAL journal so that readers and one
+// writer share them, and given a bounded busy wait. Every SQLite failure
+// becomes a RuntimeError with a classic number naming the file and table.
+#include "services/recordstore/connection.h"
+
+#include <strings.h>
+
+#include <cassert>
+#include <utility>
+
+#include "services/recordstore/store_errors.h"
+
+namespace recordstore {
+
+std::string QuoteName(const std::string& name) {
+  std::string quoted = "\"";
+  for (char c : name) {
+    quoted += c;
+    if (c == '"') quoted += '"';
+  }
+  return quoted + "\"";
+}
+
+Statement::Statement(Connection& connection, sqlite3_stmt* stmt, std::string table)
+    : connection_(connection), stmt_(stmt), table_(std::move(table)) {}
+
+Statement::~Statement() { sqlite3_finalize(stmt_); }
+
+void Statement::Bind(int index, const SqlValue& value) {
+  switch (value.kind) {
+    case SqlValue::Kind::Null:
+      sqlite3_bind_null(stmt_, index);
+      break;
+    case SqlValue::Kind::Integer:
+      sqlite3_bind_int64(stmt_, index, value.integer);
+      break;
+    case SqlValue::Kind::Real:
+      sqlite3_bind_double(stmt_, index, value.real);
+      break;
+    case SqlValue::Kind::Text:
+      sqlite3_bind_text(stmt_, index, value.bytes.data(), static_cast<int>(value.bytes.size()),
+                        SQLITE_TRANSIENT);
+      break;
+    case SqlValue::Kind::Blob:
+      sqlite3_bind_blob(stmt_, index, value.bytes.data(), static_cast<int>(value.bytes.size()),
+                        SQLITE_TRANSIENT);
+      break;
+  }
+}
+
+void Statement::BindInt(int index, int64_t value) { sqlite3_bind_int64(stmt_, index, value); }
+
+int Statement::StepCode() { return sqlite3_step(stmt_); }
+
+bool Statement::Step() {
+  int rc = sqlite3_step(stmt_);
+  if (rc == SQLITE_ROW) return true;
+  if (rc == SQLITE_DONE) return false;
+  sqlite3_reset(stmt_);
+  connection_.Fail(rc, table_);
+}
+
+void Statement::ReadColumn(int index, SqlValue& out) const {
+  switch (sqlite3_column_type(stmt_, index)) {
+    case SQLITE_INTEGER:
+      out.kind = SqlValue::Kind::Integer;
+      out.integer = sqlite3_column_int64(stmt_, index);
+      break;
+    case SQLITE_FLOAT:
+      out.kind = SqlValue::Kind::Real;
+      out.real = sqlite3_column_double(stmt_, index);
+      break;
+    case SQLITE_TEXT: {
+      out.kind = SqlValue::Kind::Text;
+      const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, index));
+      out.bytes.assign(text, sqlite3_column_bytes(stmt_, index));
+      break;
+    }
+    case SQLITE_BLOB: {
+      out.kind = SqlValue::Kind::Blob;
+      const char* blob = static_cast<const char*>(sqlite3_column_blob(stmt_, index));
+      out.bytes.assign(blob == nullptr ? "" : blob, sqlite3_column_bytes(stmt_, index));
+      break;
+    }
+    default:
+      out.kind = SqlValue::Kind::Null;
+      break;
+  }
+}
+
+int64_t Statement::ColumnInt(int index) const { return sqlite3_column_int64(stmt_, index); }
+
+void Statement::Reset() {
+  sqlite3_reset(stmt_);
+  sqlite3_clear_bindings(stmt_);
+}
+
+Connection::Connection(sqlite3* db, std::string path, int lockWaitMs)
+    : db_(db), path_(std::move(path)), lockWaitMs_(lockWaitMs) {}
+
+Connection::~Connection() { Close(); }
+
+std::shared_ptr<Connection> Connection::Open(const std::string& path, int lockWaitMs) {
+  sqlite3* db = nullptr;
+  int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+  if (rc != SQLITE_OK) {
+    std::string message = db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+    sqlite3_close(db);
+    throw RuntimeError(error::kFileNotFound,
+                       "Could not open the database file '" + path + "': " + message + ".");
+  }
+  std::shared_ptr<Connection> connection(new Connection(db, path, lockWaitMs));
+  sqlite3_busy_timeout(db, lockWaitMs);
+  sqlite3_extended_result_codes(db, 1);
+  // Reading the schema proves that the file is a database we can use.
+  connection->Execute("PRAGMA schema_version");
+  // WAL lets other programs read while one writes. A file that cannot switch
+  // (read-only, or held by a program in another mode) keeps its journal.
+  sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+  connection->Execute("PRAGMA synchronous=NORMAL");
+  return connection;
+}
+
+void Connection::Close() {
+  if (db_ == nullptr) return;
+  statements_.clear();
+  sqlite3_close(db_);
+  db_ = nullptr;
+}
+
+Statement& Connection::Prepare(const std::string& sql, const std::string& table) {
+  assert(db_ != nullptr);
+  auto found = statements_.find(sql);
+  if (found != statements_.end()) return *found->second;
+  sqlite3_stmt* stmt = nullptr;
+  int rc = sqlite3_prepare_v3(db_, sql.c_str(), static_cast<int>(sql.size()),
+                              SQLITE_PREPARE_PERSISTENT, &stmt, nullptr);
+  if (rc != SQLITE_OK) Fail(rc, table);
+  auto statement = std::make_unique<Statement>(*this, stmt, table);
+  Statement& result = *statement;
+  statements_.emplace(sql, std::move(statement));
+  return result;
+}
+
+void Connection::Execute(const std::string& sql) {
+  assert(db_ != nullptr);
+  int rc = sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr);
+  if (rc != SQLITE_OK) Fail(rc, "");
+}
+
+bool Connection::InTransaction() const { return db_ != nullptr && !sqlite3_get_autocommit(db_); }
+
+int64_t Connection::DataVersion() {
+  Statement& statement = Prepare("PRAGMA data_version", "");
+  StatementScope scope(statement);
+  statement.Step();
+  return statement.ColumnInt(0);
+}
+
+int64_t Connection::RowCount(const std::string& table) {
+  int64_t version = DataVersion();
+  CountCache& cache = counts_[table];
+  if (cache.dataVersion != version) {
+    Statement& statement = Prepare("SELECT count(*) FROM " + QuoteName(table), table);
+    StatementScope scope(statement);
+    statement.Step();
+    cache.count = statement.ColumnInt(0);
+    cache.dataVersion = version;
+  }
+  return cache.count;
+}
+
+void Connection::AdjustRowCount(const std::string& table, int64_t delta) {
+  auto found = counts_.find(table);
+  if (found != counts_.end()) found->second.count += delta;
+}
+
+void Connection::ForgetRowCounts() { counts_.clear(); }
+
+void Connection::Fail(int rc, const std::string& table) const {
+  std::string message = db_ != nullptr ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
+  std::string subject = table.empty() ? "The database" : "Table '" + table + "'";
+  switch (rc & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+      throw Locked(subject, path_, lockWaitMs_);
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+      throw RuntimeError(error::kReadOnly,
+                         "Cannot write: '" + path_ + "' is read-only (" + message + ").");
+    case SQLITE_NOTADB:
+    case SQLITE_CORRUPT:
+      throw RuntimeError(
+          error::kBadFormat,
+          "'" + path_ + "' is not a database file the record store can read (" + message + ").");
+    case SQLITE_IOERR:
+    case SQLITE_FULL:
+    case SQLITE_CANTOPEN:
+      throw RuntimeError(error::kDiskError, "Disk error on '" + path_ + "': " + message + ".");
+    default:
+      throw RuntimeError(error::kEngineFailure, subject + " in '" + path_ + "': " + message + ".");
+  }
+}
+
+}  // namespace recordstore

@@ -1,0 +1,43 @@
+// Database: opening recordsets on one connection.
+#include "services/recordstore/database.h"
+
+#include <utility>
+
+#include "services/recordstore/connection.h"
+#include "services/recordstore/recordset.h"
+#include "services/recordstore/store_errors.h"
+#include "services/recordstore/table_layout.h"
+
+namespace recordstore {
+
+Database::Database(std::shared_ptr<Connection> connection, std::string name)
+    : connection_(std::move(connection)), name_(std::move(name)) {}
+
+// Releasing the object lets go of the file; recordsets still in use keep it
+// open until they are released too.
+Database::~Database() = default;
+
+std::shared_ptr<Recordset> Database::OpenRecordset(const std::string& name, int type, int options,
+                                                   int lockEdit) {
+  if (!connection_ || !connection_->IsOpen()) throw ObjectClosed("database '" + name_ + "'");
+  if (type != 1) {
+    throw InvalidArgument("recordset type " + std::to_string(type) + " for table '" + name +
+                          "' (only table-type recordsets, type 1, are available)");
+  }
+  auto layout = LoadTableLayout(*connection_, name);
+  auto recordset = std::make_shared<Recordset>(connection_, std::move(layout), lockEdit == 2);
+  std::erase_if(recordsets_, [](const std::weak_ptr<Recordset>& r) { return r.expired(); });
+  recordsets_.push_back(recordset);
+  return recordset;
+}
+
+void Database::Close() {
+  for (const auto& weak : recordsets_) {
+    if (std::shared_ptr<Recordset> recordset = weak.lock()) recordset->Close();
+  }
+  recordsets_.clear();
+  if (connection_) connection_->Close();
+  connection_.reset();
+}
+
+}  // namespace recordstore

@@ -1,0 +1,39 @@
+// Database: one open database file of a workspace. It opens table-type
+// recordsets on its tables and, when closed, closes them and the file.
+// Relies on Connection, TableLayout and Recordset.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace recordstore {
+
+class Connection;
+class Recordset;
+
+class Database {
+ public:
+  // Made by Workspace::OpenDatabase; `name` is the path as the caller gave it.
+  Database(std::shared_ptr<Connection> connection, std::string name);
+  ~Database();
+  Database(const Database&) = delete;
+  Database& operator=(const Database&) = delete;
+
+  const std::string& Name() const { return name_; }
+  // A table-type recordset (type 1) over the whole of table `name`, positioned
+  // on its first row in rowid order. Options (512: see other users' changes)
+  // need nothing, as every move reads the table as it is now; lockEdit 2
+  // (pessimistic) takes the write lock from Edit to Update.
+  std::shared_ptr<Recordset> OpenRecordset(const std::string& name, int type = 1, int options = 0,
+                                           int lockEdit = 0);
+  // Closes the recordsets opened here and the file.
+  void Close();
+
+ private:
+  std::shared_ptr<Connection> connection_;
+  std::string name_;
+  std::vector<std::weak_ptr<Recordset>> recordsets_;
+};
+
+}  // namespace recordstore

@@ -1,0 +1,51 @@
+// DBEngine: the process-wide engine object and its workspace counter.
+#include "services/recordstore/db_engine.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "services/recordstore/store_errors.h"
+#include "services/recordstore/workspace.h"
+
+namespace recordstore {
+namespace {
+
+std::string TableKey(const std::string& path, const std::string& table) {
+  std::string key = path + '\n';
+  for (char c : table) key += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return key;
+}
+
+}  // namespace
+
+std::shared_ptr<DBEngine> DBEngine::Instance() {
+  static std::shared_ptr<DBEngine> engine(new DBEngine());
+  return engine;
+}
+
+std::shared_ptr<Workspace> DBEngine::CreateWorkspace(const std::string& name,
+                                                     const std::string& user,
+                                                     const std::string& password, int type) {
+  if (type != 2) {
+    throw InvalidArgument("workspace '" + name + "' of type " + std::to_string(type) +
+                          " (only type 2, the desktop engine, is available)");
+  }
+  ++workspacesCreated_;
+  return std::make_shared<Workspace>(name);
+}
+
+void DBEngine::SetLockWaitMilliseconds(int milliseconds) {
+  lockWaitMs_ = std::max(0, milliseconds);
+}
+
+void DBEngine::NoteDeletedRow(const std::string& path, const std::string& table, int64_t rowid) {
+  int64_t& highest = deletedRows_[TableKey(path, table)];
+  highest = std::max(highest, rowid);
+}
+
+int64_t DBEngine::HighestDeletedRow(const std::string& path, const std::string& table) const {
+  auto found = deletedRows_.find(TableKey(path, table));
+  return found == deletedRows_.end() ? 0 : found->second;
+}
+
+}  // namespace recordstore

@@ -1,0 +1,48 @@
+// DBEngine: the one record engine of the program, created on first use. It
+// makes workspaces, counts them, holds the lock wait that every database
+// opened afterwards uses, and remembers the highest row identifier deleted in
+// each table so that a new row never takes the identifier (the bookmark) of a
+// row deleted by this program. Relies on Workspace.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+
+namespace recordstore {
+
+class Workspace;
+
+class DBEngine {
+ public:
+  // The shared engine, created on the first call.
+  static std::shared_ptr<DBEngine> Instance();
+
+  // A new, independent workspace with its own transaction scope. The user and
+  // password are accepted as the classic engine's were ("admin", ""); type 2
+  // (the desktop engine) is the only type there is.
+  std::shared_ptr<Workspace> CreateWorkspace(const std::string& name,
+                                             const std::string& user = "admin",
+                                             const std::string& password = "", int type = 2);
+  // Workspaces created since the program started.
+  int WorkspacesCreated() const { return workspacesCreated_; }
+
+  // How long a write waits for a lock held by another connection before it
+  // raises the locked error (applies to databases opened afterwards).
+  int LockWaitMilliseconds() const { return lockWaitMs_; }
+  void SetLockWaitMilliseconds(int milliseconds);
+
+  // Used by recordsets: note a deleted rowid of `table` in file `path`, and
+  // the highest one noted (0 when none).
+  void NoteDeletedRow(const std::string& path, const std::string& table, int64_t rowid);
+  int64_t HighestDeletedRow(const std::string& path, const std::string& table) const;
+
+ private:
+  DBEngine() = default;
+  int workspacesCreated_ = 0;
+  int lockWaitMs_ = 5000;
+  std::map<std::string, int64_t> deletedRows_;
+};
+
+}  // namespace recordstore

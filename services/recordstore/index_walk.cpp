@@ -1,0 +1,217 @@
+// IndexWalk: the SQL of each move and seek, built once per index and kept as
+// prepared statements. Key comparisons are row values with the collation on
+// the parameter side, the form SQLite's planner turns into an index seek.
+//
+// Next from V (no NULL keys): (keys) > (V) with a unique index; a non-unique
+// index first looks for a tie (keys equal, rowid greater). Rows whose deciding
+// key is NULL sort before V and the row-value comparison rightly skips them.
+// Previous from V: (keys) < (V) skips rows that hold NULL where they would
+// decide, so after finding the candidate R (deciding at key d) it looks for a
+// row equal to V up to key j and NULL at key j, for j from the last key down
+// to d + 1; such a row lies between R and V.
+#include "services/recordstore/index_walk.h"
+
+#include <cassert>
+#include <utility>
+
+namespace recordstore {
+namespace {
+
+// Binds `count` keys (parameters 1..count) taken from `keyAt`, then `rowid` as
+// parameter count + 1 when given; steps once and reads the row into `out`.
+template <typename KeyAt>
+bool Run(Statement& statement, size_t count, KeyAt keyAt, const int64_t* rowid, Row& out) {
+  StatementScope scope(statement);
+  for (size_t j = 0; j < count; ++j) statement.Bind(static_cast<int>(j + 1), keyAt(j));
+  if (rowid != nullptr) statement.BindInt(static_cast<int>(count + 1), *rowid);
+  if (!statement.Step()) return false;
+  out.rowid = statement.ColumnInt(0);
+  for (size_t i = 0; i < out.values.size(); ++i) {
+    statement.ReadColumn(static_cast<int>(i + 1), out.values[i]);
+  }
+  return true;
+}
+
+// The key source of queries that bind no keys.
+SqlValue NoKey(size_t) { return SqlValue(); }
+
+}  // namespace
+
+IndexWalk::IndexWalk(Connection& connection, const TableLayout& layout, const IndexInfo* index)
+    : connection_(connection), layout_(layout), index_(index) {
+  select_ = "SELECT " + layout.rowid;
+  for (const ColumnInfo& column : layout.columns) select_ += ", " + QuoteName(column.name);
+  select_ += " FROM " + QuoteName(layout.name);
+  scratch_.values.resize(layout.columns.size());
+  size_t k = KeyCount();
+  first_ = &Query("", 0, false);
+  last_ = &Query("", 0, true);
+  byRowid_ = &connection_.Prepare(select_ + " WHERE " + layout.rowid + " = ?1", layout.name);
+  if (k == 0) {
+    next_ = &Query(layout.rowid + " > ?1", 0, false);
+    previous_ = &Query(layout.rowid + " < ?1", 0, true);
+    return;
+  }
+  std::string columns, params;
+  for (size_t j = 0; j < k; ++j) {
+    columns += (j ? ", " : "") + Column(j);
+    params += (j ? ", " : "") + Param(j);
+  }
+  next_ = &Query("(" + columns + ") > (" + params + ")", 0, false);
+  previous_ = &Query("(" + columns + ") < (" + params + ")", 0, true);
+  if (!index_->unique) {
+    std::string tie = Prefix(k) + " AND " + layout.rowid + " ";
+    nextTie_ = &Query(tie + "> ?" + std::to_string(k + 1), k, false);
+    previousTie_ = &Query(tie + "< ?" + std::to_string(k + 1), k, true);
+  }
+  seekEqual_.assign(k + 1, nullptr);
+  seekAtOrAfter_.assign(k + 1, nullptr);
+  previousNull_.assign(k, nullptr);
+}
+
+const SqlValue& IndexWalk::KeyOf(const Row& row, size_t j) const {
+  return row.values[index_->columns[j]];
+}
+
+std::string IndexWalk::Column(size_t j) const {
+  return QuoteName(layout_.columns[index_->columns[j]].name);
+}
+
+// Parameter j + 1 with the collation of key j, on the side SQLite takes it from.
+std::string IndexWalk::Param(size_t j) const {
+  return "?" + std::to_string(j + 1) + " COLLATE " + CollationName(index_->collations[j]);
+}
+
+// "key0 IS ?1 AND key1 IS ?2 ..." for the first `count` keys (IS matches NULL).
+std::string IndexWalk::Prefix(size_t count) const {
+  std::string text;
+  for (size_t j = 0; j < count; ++j) text += (j ? " AND " : "") + Column(j) + " IS " + Param(j);
+  return text;
+}
+
+std::string IndexWalk::Order(size_t from, bool descending) const {
+  const char* direction = descending ? " DESC" : "";
+  std::string text = " ORDER BY ";
+  for (size_t j = from; j < KeyCount(); ++j) {
+    text += Column(j) + " COLLATE " + CollationName(index_->collations[j]) + direction + ", ";
+  }
+  return text + layout_.rowid + direction;
+}
+
+Statement& IndexWalk::Query(const std::string& where, size_t orderFrom, bool descending) {
+  std::string sql = select_;
+  if (!where.empty()) sql += " WHERE " + where;
+  return connection_.Prepare(sql + Order(orderFrom, descending) + " LIMIT 1", layout_.name);
+}
+
+bool IndexWalk::HasNullKey(const Row& row) const {
+  for (size_t j = 0; j < KeyCount(); ++j) {
+    if (KeyOf(row, j).IsNull()) return true;
+  }
+  return false;
+}
+
+size_t IndexWalk::FirstDifference(const Row& a, const Row& b) const {
+  size_t j = 0;
+  while (j < KeyCount() && KeySame(KeyOf(a, j), KeyOf(b, j), index_->collations[j])) ++j;
+  return j;
+}
+
+Statement& IndexWalk::PreviousNull(size_t j) {
+  if (previousNull_[j] == nullptr) {
+    std::string where = Prefix(j) + (j ? " AND " : "") + Column(j) + " IS NULL";
+    previousNull_[j] = &Query(where, j + 1, true);
+  }
+  return *previousNull_[j];
+}
+
+bool IndexWalk::First(Row& out) { return Run(*first_, 0, NoKey, nullptr, out); }
+
+bool IndexWalk::Last(Row& out) { return Run(*last_, 0, NoKey, nullptr, out); }
+
+bool IndexWalk::ByRowid(int64_t rowid, Row& out) { return Run(*byRowid_, 0, NoKey, &rowid, out); }
+
+bool IndexWalk::Next(const Row& from, Row& out) {
+  size_t k = KeyCount();
+  auto keyAt = [&](size_t j) -> const SqlValue& { return KeyOf(from, j); };
+  if (k == 0) return Run(*next_, 0, keyAt, &from.rowid, out);
+  if (HasNullKey(from)) return NextWithNulls(from, out);
+  if (nextTie_ != nullptr && Run(*nextTie_, k, keyAt, &from.rowid, out)) return true;
+  return Run(*next_, k, keyAt, nullptr, out);
+}
+
+bool IndexWalk::Previous(const Row& from, Row& out) {
+  size_t k = KeyCount();
+  auto keyAt = [&](size_t j) -> const SqlValue& { return KeyOf(from, j); };
+  if (k == 0) return Run(*previous_, 0, keyAt, &from.rowid, out);
+  if (HasNullKey(from)) return PreviousWithNulls(from, out);
+  if (previousTie_ != nullptr && Run(*previousTie_, k, keyAt, &from.rowid, out)) return true;
+  bool found = Run(*previous_, k, keyAt, nullptr, scratch_);
+  size_t lowest = found ? FirstDifference(scratch_, from) + 1 : 0;
+  for (size_t j = k; j-- > lowest;) {
+    if (Run(PreviousNull(j), j, keyAt, nullptr, out)) return true;
+  }
+  if (found) std::swap(out, scratch_);
+  return found;
+}
+
+// The slow path for a row with NULL keys: for each key position j from the
+// last to the first, the nearest row equal to `from` before j and after it at
+// j (NULL sorts first), then ties by rowid before all of those.
+bool IndexWalk::NextWithNulls(const Row& from, Row& out) {
+  size_t k = KeyCount();
+  auto keyAt = [&](size_t j) -> const SqlValue& { return KeyOf(from, j); };
+  std::string tie = Prefix(k) + " AND " + layout_.rowid + " > ?" + std::to_string(k + 1);
+  if (Run(Query(tie, k, false), k, keyAt, &from.rowid, out)) return true;
+  for (size_t j = k; j-- > 0;) {
+    std::string where = Prefix(j) + (j ? " AND " : "") + Column(j);
+    bool found = KeyOf(from, j).IsNull()
+                     ? Run(Query(where + " IS NOT NULL", j, false), j, keyAt, nullptr, out)
+                     : Run(Query(where + " > " + Param(j), j, false), j + 1, keyAt, nullptr, out);
+    if (found) return true;
+  }
+  return false;
+}
+
+bool IndexWalk::PreviousWithNulls(const Row& from, Row& out) {
+  size_t k = KeyCount();
+  auto keyAt = [&](size_t j) -> const SqlValue& { return KeyOf(from, j); };
+  std::string tie = Prefix(k) + " AND " + layout_.rowid + " < ?" + std::to_string(k + 1);
+  if (Run(Query(tie, k, true), k, keyAt, &from.rowid, out)) return true;
+  for (size_t j = k; j-- > 0;) {
+    if (KeyOf(from, j).IsNull()) continue;  // nothing sorts before NULL
+    std::string where = Prefix(j) + (j ? " AND " : "") + Column(j) + " < " + Param(j);
+    if (Run(Query(where, j, true), j + 1, keyAt, nullptr, out)) return true;
+    if (Run(PreviousNull(j), j, keyAt, nullptr, out)) return true;
+  }
+  return false;
+}
+
+bool IndexWalk::SeekEqual(const std::vector<SqlValue>& keys, Row& out) {
+  size_t n = keys.size();
+  assert(n >= 1 && n <= KeyCount());
+  if (seekEqual_[n] == nullptr) seekEqual_[n] = &Query(Prefix(n), 0, false);
+  return Run(
+      *seekEqual_[n], n, [&](size_t j) -> const SqlValue& { return keys[j]; }, nullptr, out);
+}
+
+bool IndexWalk::SeekAtOrAfter(const std::vector<SqlValue>& keys, Row& out) {
+  assert(keys.size() >= 1 && keys.size() <= KeyCount());
+  // Every value sorts at or after NULL, so the keys from the first NULL on do
+  // not narrow the search.
+  size_t n = 0;
+  while (n < keys.size() && !keys[n].IsNull()) ++n;
+  if (n == 0) return First(out);
+  if (seekAtOrAfter_[n] == nullptr) {
+    std::string columns, params;
+    for (size_t j = 0; j < n; ++j) {
+      columns += (j ? ", " : "") + Column(j);
+      params += (j ? ", " : "") + Param(j);
+    }
+    seekAtOrAfter_[n] = &Query("(" + columns + ") >= (" + params + ")", 0, false);
+  }
+  return Run(
+      *seekAtOrAfter_[n], n, [&](size_t j) -> const SqlValue& { return keys[j]; }, nullptr, out);
+}
+
+}  // namespace recordstore

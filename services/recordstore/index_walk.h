@@ -1,0 +1,75 @@
+// IndexWalk: positions on rows of one table in the order of one index (ties by
+// rowid), or in rowid order without an index. Every call is one or a few
+// LIMIT 1 queries that the index serves with a seek, so each costs O(log n)
+// and sees the table as it is now. NULL sorts first, as in SQLite; moves from a
+// row whose keys hold NULL take a slower but still indexed path.
+// Relies on Connection and TableLayout.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "services/recordstore/connection.h"
+#include "services/recordstore/table_layout.h"
+
+namespace recordstore {
+
+// One row of a table: its rowid and its stored values, one per field.
+struct Row {
+  int64_t rowid = 0;
+  std::vector<SqlValue> values;
+};
+
+class IndexWalk {
+ public:
+  // `index` may be nullptr (rowid order). The connection and layout must
+  // outlive the walk.
+  IndexWalk(Connection& connection, const TableLayout& layout, const IndexInfo* index);
+
+  const IndexInfo* Index() const { return index_; }
+  // Each returns false when there is no such row; `out` is then unchanged.
+  bool First(Row& out);
+  bool Last(Row& out);
+  // The row after (before) the position of `from`, which need no longer exist.
+  // `from` and `out` may be the same object.
+  bool Next(const Row& from, Row& out);
+  bool Previous(const Row& from, Row& out);
+  // The first row whose leading key fields equal `keys` (1 to all key fields).
+  bool SeekEqual(const std::vector<SqlValue>& keys, Row& out);
+  // The first row whose leading key fields are at or after `keys`.
+  bool SeekAtOrAfter(const std::vector<SqlValue>& keys, Row& out);
+  bool ByRowid(int64_t rowid, Row& out);
+
+ private:
+  size_t KeyCount() const { return index_ == nullptr ? 0 : index_->columns.size(); }
+  const SqlValue& KeyOf(const Row& row, size_t j) const;
+  std::string Column(size_t j) const;
+  std::string Param(size_t j) const;
+  std::string Prefix(size_t count) const;
+  std::string Order(size_t from, bool descending) const;
+  Statement& Query(const std::string& where, size_t orderFrom, bool descending);
+  bool HasNullKey(const Row& row) const;
+  size_t FirstDifference(const Row& a, const Row& b) const;
+  bool NextWithNulls(const Row& from, Row& out);
+  bool PreviousWithNulls(const Row& from, Row& out);
+  Statement& PreviousNull(size_t j);
+
+  Connection& connection_;
+  const TableLayout& layout_;
+  const IndexInfo* index_;
+  std::string select_;
+  Statement* first_;
+  Statement* last_;
+  Statement* next_;
+  Statement* previous_;
+  Statement* nextTie_ = nullptr;
+  Statement* previousTie_ = nullptr;
+  Statement* byRowid_;
+  std::vector<Statement*> seekEqual_;      // by key count, made when first needed
+  std::vector<Statement*> seekAtOrAfter_;  // by key count
+  std::vector<Statement*> previousNull_;   // by key position
+  Row scratch_;
+};
+
+}  // namespace recordstore

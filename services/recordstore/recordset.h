@@ -1,0 +1,126 @@
+// Recordset: a table-type recordset over one table. It stands on one row at a
+// time (or before the first, after the last, on no row, or on a row it has
+// just deleted), walks the table in the order of its current index (ties by
+// rowid; rowid order with no index), and keeps only the current row in memory:
+// every move and seek reads the table as it is now, with one or a few indexed
+// queries. A bookmark is the row's rowid as 8 bytes. Writes go through
+// AddNew/Edit then Update, which enforces the fields' declared types.
+// Relies on Connection, TableLayout, IndexWalk and the field codec.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "services/recordstore/field.h"
+#include "services/recordstore/variant.h"
+
+namespace recordstore {
+
+class Connection;
+class IndexWalk;
+struct Row;
+struct SqlValue;
+struct TableLayout;
+struct ColumnInfo;
+
+class Recordset : public std::enable_shared_from_this<Recordset> {
+ public:
+  // Made by Database::OpenRecordset; stands on the first row in rowid order.
+  // `pessimistic`: Edit takes the file's write lock until Update.
+  Recordset(std::shared_ptr<Connection> connection, std::shared_ptr<const TableLayout> layout,
+            bool pessimistic);
+  ~Recordset();
+  Recordset(const Recordset&) = delete;
+  Recordset& operator=(const Recordset&) = delete;
+
+  // The table's name as the database spells it.
+  const std::string& Name() const;
+
+  // The current index ("" for none). Setting it keeps the current row.
+  std::string Index() const;
+  void SetIndex(const std::string& name);
+  // Comparison "=" or ">=" with 1 to all of the index's key values in index
+  // order; missing trailing keys are left out and only the leading fields are
+  // compared. Text keys compare as the index's collation says.
+  void Seek(const std::string& comparison, const std::vector<Variant>& keys);
+  bool NoMatch() const;
+
+  // The current row's bookmark: its rowid as 8 bytes.
+  std::string Bookmark() const;
+  // Returns to the row of a bookmark. 3159: not a bookmark; 3167: deleted.
+  void SetBookmark(const std::string& bookmark);
+
+  void MoveFirst();
+  void MoveNext();
+  void MovePrevious();
+  void MoveLast();
+  bool IsBOF() const;
+  bool IsEOF() const;
+  // Rows in the table (counted again only after another connection changed it).
+  int32_t RecordCount();
+
+  // The field named `name` (any case); 3265 when the table has none.
+  Field Fields(const std::string& name);
+  Field Fields(int position);
+  int FieldCount() const;
+  Variant Collect(const std::string& name);
+  void SetCollect(const std::string& name, const Variant& value);
+
+  // Starts a new row with the fields' default values.
+  void AddNew();
+  // Opens the current row for change (re-read from the table).
+  void Edit();
+  // Writes the new or changed row. 3020 without AddNew/Edit; 3163, 6, 13 for
+  // values that do not fit their fields; 3022 for a duplicate in a unique
+  // index; 3260 when another user holds the lock. On failure the table is
+  // unchanged and the edit stays open.
+  void Update();
+  void CancelUpdate();
+  // Removes the current row; the recordset then stands on no row, and MoveNext
+  // or MovePrevious go to the neighbours the deleted row had.
+  void Delete();
+  // 0 no edit, 1 Edit in progress, 2 AddNew in progress.
+  int EditMode() const;
+  // Bookmark of the row written last through this recordset.
+  std::string LastModified() const;
+
+  void Close();
+  bool IsOpen() const;
+
+  // Used by Field.
+  Variant FieldValue(int column) const;
+  void SetFieldValue(int column, const Variant& value);
+  const ColumnInfo& Column(int column) const;
+
+ private:
+  enum class Place { OnRow, BeforeFirst, AfterLast, Nowhere, OnDeleted };
+
+  void CheckOpen() const;
+  int ColumnOf(const std::string& name) const;
+  void StandOn(bool found, Place otherwise);
+  void LeaveEdit();
+  void EndOwnLock(bool commit);
+  void InsertRow(const std::vector<SqlValue>& values);
+  void UpdateRow(const std::vector<SqlValue>& values);
+  [[noreturn]] void FailWrite(int rc);
+
+  std::shared_ptr<Connection> connection_;
+  std::shared_ptr<const TableLayout> layout_;
+  std::unique_ptr<IndexWalk> walk_;
+  std::unique_ptr<Row> row_;  // the current row, or the row just deleted
+  Place place_ = Place::Nowhere;
+  bool bof_ = false;
+  bool eof_ = false;
+  bool noMatch_ = false;
+  bool pessimistic_;
+  bool ownLock_ = false;  // a pessimistic Edit began its own write transaction
+  int editMode_ = 0;
+  std::vector<Variant> buffer_;
+  std::vector<bool> changed_;
+  int64_t lastModified_ = 0;
+  bool hasLastModified_ = false;
+};
+
+}  // namespace recordstore

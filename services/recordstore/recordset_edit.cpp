@@ -1,0 +1,243 @@
+// Recordset writes: AddNew, Edit, Update, CancelUpdate and Delete. Values are
+// checked against the declared types before anything is written, so a refused
+// Update leaves the table as it was. A pessimistic Edit outside a workspace
+// transaction takes the file's write lock itself and releases it at Update or
+// when the edit is abandoned.
+#include <utility>
+
+#include "services/recordstore/connection.h"
+#include "services/recordstore/db_engine.h"
+#include "services/recordstore/field_codec.h"
+#include "services/recordstore/index_walk.h"
+#include "services/recordstore/recordset.h"
+#include "services/recordstore/store_errors.h"
+#include "services/recordstore/table_layout.h"
+
+namespace recordstore {
+namespace {
+
+// The field names in a constraint message such as
+// "UNIQUE constraint failed: JOBLIST.CONO, JOBLIST.JOBNO", without the table.
+std::vector<std::string> ConstraintFields(const std::string& message) {
+  std::vector<std::string> fields;
+  size_t at = message.find(": ");
+  if (at == std::string::npos) return fields;
+  std::string list = message.substr(at + 2);
+  size_t start = 0;
+  while (start < list.size()) {
+    size_t end = list.find(", ", start);
+    if (end == std::string::npos) end = list.size();
+    std::string name = list.substr(start, end - start);
+    size_t dot = name.rfind('.');
+    fields.push_back(dot == std::string::npos ? name : name.substr(dot + 1));
+    start = end + 2;
+  }
+  return fields;
+}
+
+}  // namespace
+
+// Raises the error for a failed INSERT, UPDATE or DELETE.
+void Recordset::FailWrite(int rc) {
+  const std::string& table = layout_->name;
+  if (rc == SQLITE_CONSTRAINT_UNIQUE || rc == SQLITE_CONSTRAINT_PRIMARYKEY) {
+    std::vector<std::string> fields = ConstraintFields(sqlite3_errmsg(connection_->Handle()));
+    std::string indexName;
+    for (const IndexInfo& index : layout_->indexes) {
+      if (!index.unique || index.columns.size() != fields.size()) continue;
+      bool same = true;
+      for (size_t j = 0; j < fields.size(); ++j) {
+        same = same && layout_->FindColumn(fields[j]) == index.columns[j];
+      }
+      if (same) indexName = index.name;
+    }
+    std::string which = indexName.empty() ? "a unique index" : "unique index '" + indexName + "'";
+    throw RuntimeError(error::kDuplicateKey, "The change to table '" + table +
+                                                 "' would duplicate a key of " + which +
+                                                 "; the change was not made.");
+  }
+  if (rc == SQLITE_CONSTRAINT_NOTNULL) {
+    throw RuntimeError(3314, "A field of table '" + table + "' that must hold a value is Null (" +
+                                 sqlite3_errmsg(connection_->Handle()) + ").");
+  }
+  if ((rc & 0xff) == SQLITE_CONSTRAINT) {
+    throw RuntimeError(3317, "The change to table '" + table + "' breaks a rule of the table (" +
+                                 sqlite3_errmsg(connection_->Handle()) + ").");
+  }
+  connection_->Fail(rc, table);
+}
+
+void Recordset::EndOwnLock(bool commit) {
+  if (!ownLock_) return;
+  ownLock_ = false;
+  if (!connection_ || !connection_->IsOpen()) return;
+  if (commit) {
+    connection_->Execute("COMMIT");
+  } else {
+    sqlite3_exec(connection_->Handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+  }
+}
+
+// Abandons an AddNew or Edit in progress (moves and seeks do this silently).
+void Recordset::LeaveEdit() {
+  if (editMode_ == 0) return;
+  editMode_ = 0;
+  buffer_.clear();
+  changed_.clear();
+  EndOwnLock(false);
+}
+
+void Recordset::AddNew() {
+  CheckOpen();
+  LeaveEdit();
+  buffer_.clear();
+  for (const ColumnInfo& column : layout_->columns) buffer_.push_back(column.defaultValue);
+  changed_.assign(buffer_.size(), false);
+  editMode_ = 2;
+}
+
+void Recordset::Edit() {
+  CheckOpen();
+  LeaveEdit();
+  if (place_ == Place::OnDeleted) throw RecordDeleted(layout_->name);
+  if (place_ != Place::OnRow) throw NoCurrentRecord(layout_->name);
+  if (pessimistic_ && !connection_->InTransaction()) {
+    connection_->Execute("BEGIN IMMEDIATE");
+    ownLock_ = true;
+  }
+  // Edit starts from the row as it is now (another user may have changed it).
+  if (!walk_->ByRowid(row_->rowid, *row_)) {
+    EndOwnLock(false);
+    place_ = Place::OnDeleted;
+    throw RecordDeleted(layout_->name);
+  }
+  buffer_.clear();
+  for (size_t i = 0; i < layout_->columns.size(); ++i) {
+    buffer_.push_back(DecodeField(row_->values[i], layout_->columns[i]));
+  }
+  changed_.assign(buffer_.size(), false);
+  editMode_ = 1;
+}
+
+void Recordset::CancelUpdate() {
+  CheckOpen();
+  if (editMode_ == 0) throw UpdateWithoutEdit(layout_->name);
+  LeaveEdit();
+}
+
+void Recordset::Update() {
+  CheckOpen();
+  if (editMode_ == 0) throw UpdateWithoutEdit(layout_->name);
+  std::vector<SqlValue> values;
+  for (size_t i = 0; i < buffer_.size(); ++i) {
+    values.push_back(editMode_ == 2 || changed_[i]
+                         ? EncodeField(buffer_[i], layout_->columns[i], layout_->name)
+                         : SqlValue());
+  }
+  if (editMode_ == 2) {
+    InsertRow(values);
+  } else {
+    UpdateRow(values);
+  }
+  editMode_ = 0;
+  buffer_.clear();
+  changed_.clear();
+  EndOwnLock(true);
+}
+
+void Recordset::InsertRow(const std::vector<SqlValue>& values) {
+  const TableLayout& layout = *layout_;
+  std::string names, params;
+  for (size_t i = 0; i < layout.columns.size(); ++i) {
+    names += (i ? ", " : "") + QuoteName(layout.columns[i].name);
+    params += (i ? ", ?" : "?") + std::to_string(i + 1);
+  }
+  // A new row never reuses the rowid (the bookmark) of a row this program
+  // deleted: SQLite would otherwise hand out the largest deleted one again.
+  int64_t deleted = layout.hasRowidField
+                        ? 0
+                        : DBEngine::Instance()->HighestDeletedRow(connection_->Path(), layout.name);
+  std::string table = QuoteName(layout.name);
+  std::string sql = deleted == 0
+                        ? "INSERT INTO " + table + " (" + names + ") VALUES (" + params + ")"
+                        : "INSERT INTO " + table + " (" + layout.rowid + ", " + names +
+                              ") VALUES ((SELECT max(" + "coalesce(max(" + layout.rowid +
+                              "), 0) + 1, ?" + std::to_string(values.size() + 1) + ") FROM " +
+                              table + "), " + params + ")";
+  Statement& statement = connection_->Prepare(sql, layout.name);
+  {
+    StatementScope scope(statement);
+    for (size_t i = 0; i < values.size(); ++i) statement.Bind(static_cast<int>(i + 1), values[i]);
+    if (deleted != 0) statement.BindInt(static_cast<int>(values.size() + 1), deleted + 1);
+    int rc = statement.StepCode();
+    if (rc != SQLITE_DONE) {
+      statement.Reset();
+      FailWrite(rc);
+    }
+  }
+  lastModified_ = sqlite3_last_insert_rowid(connection_->Handle());
+  hasLastModified_ = true;
+  connection_->AdjustRowCount(layout.name, 1);
+}
+
+void Recordset::UpdateRow(const std::vector<SqlValue>& values) {
+  const TableLayout& layout = *layout_;
+  std::string assignments;
+  std::vector<const SqlValue*> bound;
+  for (size_t i = 0; i < values.size(); ++i) {
+    if (!changed_[i]) continue;
+    bound.push_back(&values[i]);
+    assignments += (bound.size() > 1 ? ", " : "") + QuoteName(layout.columns[i].name) + " = ?" +
+                   std::to_string(bound.size());
+  }
+  int64_t rowid = row_->rowid;
+  if (!bound.empty()) {
+    Statement& statement = connection_->Prepare("UPDATE " + QuoteName(layout.name) + " SET " +
+                                                    assignments + " WHERE " + layout.rowid +
+                                                    " = ?" + std::to_string(bound.size() + 1),
+                                                layout.name);
+    StatementScope scope(statement);
+    for (size_t i = 0; i < bound.size(); ++i) statement.Bind(static_cast<int>(i + 1), *bound[i]);
+    statement.BindInt(static_cast<int>(bound.size() + 1), rowid);
+    int rc = statement.StepCode();
+    if (rc != SQLITE_DONE) {
+      statement.Reset();
+      FailWrite(rc);
+    }
+    if (sqlite3_changes(connection_->Handle()) == 0) {
+      place_ = Place::OnDeleted;
+      throw RecordDeleted(layout.name);
+    }
+  }
+  lastModified_ = rowid;
+  hasLastModified_ = true;
+  // The row keeps its place as current row, with its keys as now written.
+  StandOn(walk_->ByRowid(rowid, *row_), Place::OnDeleted);
+}
+
+void Recordset::Delete() {
+  CheckOpen();
+  LeaveEdit();
+  if (place_ == Place::OnDeleted) throw RecordDeleted(layout_->name);
+  if (place_ != Place::OnRow) throw NoCurrentRecord(layout_->name);
+  Statement& statement = connection_->Prepare(
+      "DELETE FROM " + QuoteName(layout_->name) + " WHERE " + layout_->rowid + " = ?1",
+      layout_->name);
+  {
+    StatementScope scope(statement);
+    statement.BindInt(1, row_->rowid);
+    int rc = statement.StepCode();
+    if (rc != SQLITE_DONE) {
+      statement.Reset();
+      FailWrite(rc);
+    }
+  }
+  bool removed = sqlite3_changes(connection_->Handle()) > 0;
+  // The deleted row's values stay in row_: the next move starts from its keys.
+  place_ = Place::OnDeleted;
+  if (!removed) throw RecordDeleted(layout_->name);
+  connection_->AdjustRowCount(layout_->name, -1);
+  DBEngine::Instance()->NoteDeletedRow(connection_->Path(), layout_->name, row_->rowid);
+}
+
+}  // namespace recordstore

@@ -1,0 +1,218 @@
+// Reading a table's layout through SQLite's schema pragmas (bound table and
+// index names, so no identifier is ever pasted into SQL text unquoted).
+#include "services/recordstore/table_layout.h"
+
+#include <strings.h>
+
+#include <cctype>
+#include <cstdlib>
+#include <utility>
+
+#include "services/recordstore/field_codec.h"
+#include "services/recordstore/number_text.h"
+#include "services/recordstore/store_errors.h"
+
+namespace recordstore {
+namespace {
+
+bool SameName(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
+}
+
+std::string TextColumn(Statement& statement, int index) {
+  SqlValue value;
+  statement.ReadColumn(index, value);
+  return value.kind == SqlValue::Kind::Text ? value.bytes : std::string();
+}
+
+// The value of a column default written as a literal: a number, a quoted
+// text, NULL, TRUE or FALSE. Other expressions are evaluated by SQLite.
+SqlValue DefaultLiteral(Connection& connection, const std::string& text) {
+  if (text.empty() || SameName(text, "NULL")) return SqlValue();
+  if (SameName(text, "TRUE")) return SqlValue::Int(1);
+  if (SameName(text, "FALSE")) return SqlValue::Int(0);
+  if (text.size() >= 2 && text.front() == '\'' && text.back() == '\'') {
+    std::string inner;
+    for (size_t i = 1; i + 1 < text.size(); ++i) {
+      inner += text[i];
+      if (text[i] == '\'') ++i;  // '' stands for one quote
+    }
+    return SqlValue::Text(inner);
+  }
+  if (std::optional<double> number = ParseNumberText(text)) {
+    if (text.find_first_of(".eE") == std::string::npos) {
+      return SqlValue::Int(std::strtoll(text.c_str(), nullptr, 10));
+    }
+    return SqlValue::Real(*number);
+  }
+  // An expression from the file's own schema, such as CURRENT_TIMESTAMP.
+  sqlite3_stmt* stmt = nullptr;
+  std::string sql = "SELECT " + text;
+  SqlValue value;
+  if (sqlite3_prepare_v2(connection.Handle(), sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK &&
+      sqlite3_step(stmt) == SQLITE_ROW) {
+    Statement wrapper(connection, stmt, "");
+    wrapper.ReadColumn(0, value);
+    return value;  // the wrapper finalizes the statement
+  }
+  sqlite3_finalize(stmt);
+  return value;
+}
+
+// Fills the fields of `layout` from the table's column list.
+void LoadColumns(Connection& connection, TableLayout& layout) {
+  Statement& info = connection.Prepare(
+      "SELECT name, type, dflt_value, pk FROM pragma_table_info(?1) ORDER BY cid", layout.name);
+  StatementScope scope(info);
+  info.Bind(1, SqlValue::Text(layout.name));
+  int keyFields = 0;
+  int integerKey = -1;
+  while (info.Step()) {
+    ColumnInfo column;
+    column.name = TextColumn(info, 0);
+    std::string declared = TextColumn(info, 1);
+    FieldTypeFromDeclared(declared, column);
+    std::string defaultText = TextColumn(info, 2);
+    if (!defaultText.empty()) {
+      column.defaultValue = DecodeField(DefaultLiteral(connection, defaultText), column);
+    }
+    if (info.ColumnInt(3) > 0) {
+      ++keyFields;
+      if (SameName(declared, "INTEGER")) integerKey = static_cast<int>(layout.columns.size());
+    }
+    layout.columns.push_back(std::move(column));
+  }
+  layout.hasRowidField = keyFields == 1 && integerKey >= 0;
+}
+
+// Fills the indexes of `layout`; an index on an expression cannot be walked
+// by key values, so it is left out.
+void LoadIndexes(Connection& connection, TableLayout& layout) {
+  std::vector<std::pair<std::string, bool>> names;
+  {
+    Statement& list = connection.Prepare(
+        "SELECT name, \"unique\" FROM pragma_index_list(?1) ORDER BY seq", layout.name);
+    StatementScope scope(list);
+    list.Bind(1, SqlValue::Text(layout.name));
+    while (list.Step()) names.emplace_back(TextColumn(list, 0), list.ColumnInt(1) != 0);
+  }
+  Statement& keys = connection.Prepare(
+      "SELECT cid, coll FROM pragma_index_xinfo(?1) WHERE key = 1 ORDER BY seqno", layout.name);
+  std::string prefix = layout.name + ".";
+  for (const auto& [sqlName, unique] : names) {
+    IndexInfo index;
+    index.sqlName = sqlName;
+    bool prefixed = sqlName.size() > prefix.size() &&
+                    SameName(std::string_view(sqlName).substr(0, prefix.size()), prefix);
+    index.name = prefixed ? sqlName.substr(prefix.size()) : sqlName;
+    index.unique = unique;
+    bool usable = true;
+    StatementScope scope(keys);
+    keys.Bind(1, SqlValue::Text(sqlName));
+    while (keys.Step()) {
+      int64_t cid = keys.ColumnInt(0);
+      if (cid < 0 || cid >= static_cast<int64_t>(layout.columns.size())) usable = false;
+      index.columns.push_back(static_cast<int>(cid));
+      index.collations.push_back(CollationFromName(TextColumn(keys, 1)));
+    }
+    if (usable && !index.columns.empty()) layout.indexes.push_back(std::move(index));
+  }
+}
+
+}  // namespace
+
+int TableLayout::FindColumn(std::string_view field) const {
+  for (size_t i = 0; i < columns.size(); ++i) {
+    if (SameName(columns[i].name, field)) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+const IndexInfo* TableLayout::FindIndex(std::string_view index) const {
+  for (const IndexInfo& info : indexes) {
+    if (SameName(info.name, index) || SameName(info.sqlName, index)) return &info;
+  }
+  return nullptr;
+}
+
+void FieldTypeFromDeclared(std::string_view declared, ColumnInfo& column) {
+  std::string word;
+  std::string width;
+  for (char c : declared) {
+    if (std::isalpha(static_cast<unsigned char>(c))) {
+      if (width.empty()) word += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    } else if (std::isdigit(static_cast<unsigned char>(c))) {
+      width += c;
+    }
+  }
+  struct Known {
+    const char* word;
+    int type;
+    int size;
+  };
+  static const Known kKnown[] = {{"BIT", kBooleanField, 1},
+                                 {"BYTE", kByteField, 1},
+                                 {"SHORT", kIntegerField, 2},
+                                 {"LONG", kLongField, 4},
+                                 {"CURRENCY", kCurrencyField, 8},
+                                 {"SINGLE", kSingleField, 4},
+                                 {"DOUBLE", kDoubleField, 8},
+                                 {"DATETIME", kDateField, 8},
+                                 {"LONGBINARY", kLongBinaryField, 0},
+                                 {"MEMO", kMemoField, 0},
+                                 {"GUID", kGuidField, 16}};
+  column.type = kTextField;
+  column.size = 255;
+  column.checkWidth = false;
+  if (word == "TEXT") {
+    column.checkWidth = true;
+    if (!width.empty() && width.size() < 6) column.size = std::atoi(width.c_str());
+    return;
+  }
+  for (const Known& known : kKnown) {
+    if (word == known.word && width.empty()) {
+      column.type = known.type;
+      column.size = known.size;
+      return;
+    }
+  }
+}
+
+std::shared_ptr<const TableLayout> LoadTableLayout(Connection& connection,
+                                                   const std::string& table) {
+  auto layout = std::make_shared<TableLayout>();
+  {
+    Statement& find = connection.Prepare(
+        "SELECT name, type, sql FROM sqlite_master WHERE name = ?1 COLLATE NOCASE "
+        "AND type IN ('table', 'view')",
+        table);
+    StatementScope scope(find);
+    find.Bind(1, SqlValue::Text(table));
+    if (!find.Step()) throw TableNotFound(table, connection.Path());
+    layout->name = TextColumn(find, 0);
+    std::string sql = TextColumn(find, 2);
+    for (char& c : sql) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (TextColumn(find, 1) != "table" || sql.find("WITHOUT ROWID") != std::string::npos) {
+      throw RuntimeError(error::kEngineFailure,
+                         "'" + layout->name + "' in '" + connection.Path() +
+                             "' is not an ordinary table with row identifiers, so it cannot "
+                             "be opened as a table-type recordset.");
+    }
+  }
+  LoadColumns(connection, *layout);
+  LoadIndexes(connection, *layout);
+  for (const char* candidate : {"rowid", "_rowid_", "oid"}) {
+    if (layout->FindColumn(candidate) < 0) {
+      layout->rowid = candidate;
+      break;
+    }
+  }
+  if (layout->rowid.empty()) {
+    throw RuntimeError(error::kEngineFailure, "Table '" + layout->name +
+                                                  "' hides its row identifier behind fields "
+                                                  "named rowid, _rowid_ and oid.");
+  }
+  return layout;
+}
+
+}  // namespace recordstore

@@ -1,0 +1,71 @@
+// TableLayout: what the record store knows of one table: its fields with the
+// field type and width carried by their declared column types, their default
+// values, and its indexes (the SQLite index "T.X" is index X of table T) with
+// their key columns and collations. Relies on Connection and Variant.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "services/recordstore/connection.h"
+#include "services/recordstore/variant.h"
+
+namespace recordstore {
+
+// Field type codes, as the classic data-access library numbers them.
+enum FieldType {
+  kBooleanField = 1,
+  kByteField = 2,
+  kIntegerField = 3,
+  kLongField = 4,
+  kCurrencyField = 5,
+  kSingleField = 6,
+  kDoubleField = 7,
+  kDateField = 8,
+  kTextField = 10,
+  kLongBinaryField = 11,
+  kMemoField = 12,
+  kGuidField = 15
+};
+
+struct ColumnInfo {
+  std::string name;
+  int type = kTextField;
+  int size = 255;           // the declared width of a Text field; the storage size otherwise
+  bool checkWidth = false;  // Text declared as TEXT(n): longer values are refused
+  Variant defaultValue = Variant::Null();
+};
+
+struct IndexInfo {
+  std::string sqlName;  // the SQLite index name, "T.X"
+  std::string name;     // the name callers use, "X"
+  bool unique = false;
+  std::vector<int> columns;  // positions in TableLayout::columns
+  std::vector<Collation> collations;
+};
+
+struct TableLayout {
+  std::string name;            // as the schema spells it
+  std::string rowid;           // the name that reaches the rowid ("rowid" unless a field has it)
+  bool hasRowidField = false;  // an INTEGER PRIMARY KEY field is the rowid itself
+  std::vector<ColumnInfo> columns;
+  std::vector<IndexInfo> indexes;
+
+  // Position of the field named `name` (any case), or -1.
+  int FindColumn(std::string_view name) const;
+  // The index named `name` ("X" or "T.X", any case), or nullptr.
+  const IndexInfo* FindIndex(std::string_view name) const;
+};
+
+// Reads the layout of `table` (any case) from the connection's schema. A
+// missing table raises error 3078; a table without our declared types is still
+// read, its unknown types as Text.
+std::shared_ptr<const TableLayout> LoadTableLayout(Connection& connection,
+                                                   const std::string& table);
+
+// The field type and size that a declared column type stands for.
+void FieldTypeFromDeclared(std::string_view declared, ColumnInfo& column);
+
+}  // namespace recordstore

@@ -1,0 +1,52 @@
+// Workspace: a transaction scope over the databases it opened. BeginTrans
+// takes the write lock of each of its files at once (so a pessimistic edit
+// inside the transaction holds it), CommitTrans makes the writes visible
+// together, and a workspace closed or released with a transaction open rolls
+// it back. Nested BeginTrans calls become savepoints. Relies on Database and
+// Connection.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace recordstore {
+
+class Connection;
+class Database;
+
+class Workspace {
+ public:
+  explicit Workspace(std::string name);
+  ~Workspace();
+  Workspace(const Workspace&) = delete;
+  Workspace& operator=(const Workspace&) = delete;
+
+  const std::string& Name() const { return name_; }
+  // Opens an existing database file shared and writable (see database_path.h
+  // for how the path is read). Missing file: 3024; locked: 3260.
+  std::shared_ptr<Database> OpenDatabase(const std::string& path);
+  void BeginTrans();
+  // Commits the innermost transaction; option 1 forces the write to disk.
+  void CommitTrans(int options = 0);
+  // Discards the innermost transaction's writes.
+  void Rollback();
+  int TransactionDepth() const { return depth_; }
+  // Rolls back an open transaction and closes the databases.
+  void Close();
+
+ private:
+  struct OpenFile {
+    std::weak_ptr<Database> database;
+    std::weak_ptr<Connection> connection;
+  };
+  std::vector<std::shared_ptr<Connection>> LiveConnections();
+  void CheckOpen() const;
+
+  std::string name_;
+  bool closed_ = false;
+  int depth_ = 0;
+  std::vector<OpenFile> files_;
+};
+
+}  // namespace recordstore
