@@ -1,0 +1,172 @@
+// Tests of moves and seeks: index order with ties by rowid, the ends (BOF and
+// EOF), Seek "=" and ">=" on leading keys, text keys without regard to case,
+// NoMatch, and walks over keys that hold NULL checked against SQLite's own
+// ORDER BY.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "services/recordstore/recordstore.h"
+#include "test_folder.h"
+
+namespace recordstore::testing {
+namespace {
+
+class NavigationTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder.CreateMain(
+        "INSERT INTO JOBLIST VALUES (5, '     AB1', 'Pier 4'), (2, '     ZZ9', 'Quay'),"
+        " (5, '     ab0', 'Dock'), (3, '     CC1', 'Mole'), (5, '     AC1', 'Slip');"
+        "INSERT INTO TJLIST VALUES (1, 5, 'B'), (2, 5, 'A'), (3, 5, 'B'), (4, 1, 'B'),"
+        " (5, 5, 'b');");
+    jobs = OpenTable(folder.File("MAIN.MDB"), "JOBLIST", "JOBLIST");
+  }
+  std::string Job() { return jobs.recordset->Fields("JOBNO").Value().ToString(); }
+  TestFolder folder;
+  Opened jobs;
+};
+
+TEST_F(NavigationTest, MovesFollowTheCurrentIndex) {
+  EXPECT_EQ(WalkForward(*jobs.recordset, "JOBNAME"),
+            (std::vector<std::string>{"Quay", "Mole", "Dock", "Pier 4", "Slip"}));
+  EXPECT_EQ(WalkBackward(*jobs.recordset, "JOBNAME"),
+            (std::vector<std::string>{"Slip", "Pier 4", "Dock", "Mole", "Quay"}));
+  jobs.recordset->SetIndex("JOBNAME");
+  EXPECT_EQ(WalkForward(*jobs.recordset, "JOBNAME"),
+            (std::vector<std::string>{"Quay", "Mole", "Dock", "Pier 4", "Slip"}));
+  jobs.recordset->SetIndex("");
+  EXPECT_EQ(WalkForward(*jobs.recordset, "JOBNAME"),
+            (std::vector<std::string>{"Pier 4", "Quay", "Dock", "Mole", "Slip"}));
+}
+
+TEST_F(NavigationTest, TiesAreOrderedByRowid) {
+  // TJLTAG numbers the rows in insertion (rowid) order; rows 1, 3 and 5 share
+  // the key (5, B) without regard to case.
+  Opened list = OpenTable(folder.File("MAIN.MDB"), "TJLIST", "TJLIST");
+  EXPECT_EQ(WalkForward(*list.recordset, "TJLTAG"),
+            (std::vector<std::string>{"4", "2", "1", "3", "5"}));
+  EXPECT_EQ(WalkBackward(*list.recordset, "TJLTAG"),
+            (std::vector<std::string>{"5", "3", "1", "2", "4"}));
+}
+
+TEST_F(NavigationTest, EndsOfTheTable) {
+  Recordset& rs = *jobs.recordset;
+  rs.MoveFirst();
+  rs.MovePrevious();
+  EXPECT_TRUE(rs.IsBOF());
+  EXPECT_FALSE(rs.IsEOF());
+  EXPECT_EQ(ErrorOf([&] { rs.Fields("JOBNO").Value(); }), 3021);
+  EXPECT_EQ(ErrorOf([&] { rs.MovePrevious(); }), 3021);
+  rs.MoveNext();  // back onto the first row
+  EXPECT_EQ(Job(), "     ZZ9");
+  rs.MoveLast();
+  rs.MoveNext();
+  EXPECT_TRUE(rs.IsEOF());
+  EXPECT_FALSE(rs.IsBOF());
+  EXPECT_EQ(ErrorOf([&] { rs.Bookmark(); }), 3021);
+  EXPECT_EQ(ErrorOf([&] { rs.MoveNext(); }), 3021);
+  rs.MovePrevious();
+  EXPECT_EQ(Job(), "     AC1");
+}
+
+TEST_F(NavigationTest, EmptyTableIsAtBothEnds) {
+  Opened groups = OpenTable(folder.File("MAIN.MDB"), "TJLGROUPS", "TJLGROUPS");
+  EXPECT_EQ(groups.recordset->RecordCount(), 0);
+  EXPECT_TRUE(groups.recordset->IsBOF());
+  EXPECT_TRUE(groups.recordset->IsEOF());
+  EXPECT_EQ(ErrorOf([&] { groups.recordset->MoveFirst(); }), 3021);
+  EXPECT_EQ(ErrorOf([&] { groups.recordset->MoveNext(); }), 3021);
+  EXPECT_TRUE(groups.recordset->IsBOF() && groups.recordset->IsEOF());
+}
+
+TEST_F(NavigationTest, SeekEqualComparesLeadingKeysOnly) {
+  Recordset& rs = *jobs.recordset;
+  rs.Seek("=", {Variant::Integer(5)});
+  ASSERT_FALSE(rs.NoMatch());
+  EXPECT_EQ(Job(), "     ab0");  // the first job of company 5 in index order
+  rs.Seek("=", {Variant::Integer(5), Variant::String("     AB1")});
+  ASSERT_FALSE(rs.NoMatch());
+  EXPECT_EQ(rs.Fields("JOBNAME").Value().ToString(), "Pier 4");
+  rs.Seek("=", {Variant::Long(5), Variant::String("     aC1")});  // any case, any integer width
+  ASSERT_FALSE(rs.NoMatch());
+  EXPECT_EQ(rs.Fields("JOBNAME").Value().ToString(), "Slip");
+  rs.Seek("=", {Variant::Integer(4)});
+  EXPECT_TRUE(rs.NoMatch());
+  EXPECT_EQ(ErrorOf([&] { rs.Fields("JOBNO").Value(); }), 3021);
+  rs.Seek("=", {Variant::Integer(5), Variant::String("AB1")});  // not in stored form
+  EXPECT_TRUE(rs.NoMatch());
+}
+
+TEST_F(NavigationTest, SeekAtOrAfterFindsTheFirstRowNotBefore) {
+  Recordset& rs = *jobs.recordset;
+  rs.Seek(">=", {Variant::Integer(4)});
+  ASSERT_FALSE(rs.NoMatch());
+  EXPECT_EQ(Job(), "     ab0");
+  rs.Seek(">=", {Variant::Integer(5), Variant::String("     AB")});
+  EXPECT_EQ(Job(), "     ab0");
+  rs.Seek(">=", {Variant::Integer(5), Variant::String("     AB5")});
+  EXPECT_EQ(Job(), "     AC1");
+  rs.MoveNext();
+  EXPECT_TRUE(rs.IsEOF());
+  rs.Seek(">=", {Variant::Integer(5), Variant::String("     AD")});
+  EXPECT_TRUE(rs.NoMatch());
+  rs.Seek(">=", {Variant::String("3")});  // a numeric text finds the number
+  EXPECT_EQ(Job(), "     CC1");
+}
+
+TEST_F(NavigationTest, SeekArgumentsAreChecked) {
+  Recordset& rs = *jobs.recordset;
+  EXPECT_EQ(ErrorOf([&] { rs.Seek("<", {Variant::Integer(5)}); }), 3001);
+  EXPECT_EQ(ErrorOf([&] { rs.Seek("=", {}); }), 3001);
+  EXPECT_EQ(ErrorOf([&] {
+              rs.Seek("=", {Variant::Integer(5), Variant::String("A"), Variant::String("B")});
+            }),
+            3001);
+}
+
+TEST_F(NavigationTest, ChangingTheIndexKeepsTheCurrentRow) {
+  Recordset& rs = *jobs.recordset;
+  rs.Seek("=", {Variant::Integer(5), Variant::String("     AB1")});
+  rs.SetIndex("JOBNAME");
+  EXPECT_EQ(rs.Fields("JOBNAME").Value().ToString(), "Pier 4");
+  rs.MoveNext();
+  EXPECT_EQ(rs.Fields("JOBNAME").Value().ToString(), "Slip");
+}
+
+// Walks over keys holding NULL, with ties, must agree with SQLite's own order,
+// for a non-unique and a unique index (which admits repeated NULL keys).
+TEST(NavigationNulls, WalksMatchSqliteOrderWithNullsAndTies) {
+  TestFolder folder;
+  std::mt19937 random(7);
+  const char* texts[] = {"NULL", "'a'", "'A'", "'b'", "'c '", "'C'"};
+  auto someText = [&] { return std::string(texts[random() % 6]); };
+  auto someNumber = [&] {
+    return random() % 5 == 0 ? std::string("NULL") : std::to_string(random() % 3);
+  };
+  std::string rows =
+      "CREATE TABLE N (ID LONG, TAG LONG, CONO SHORT, JOBNO TEXT(8));"
+      "CREATE INDEX \"N.K\" ON N (TAG, CONO, JOBNO COLLATE NOCASE);"
+      "CREATE TABLE U (ID LONG, CONO SHORT, JOBNO TEXT(8));"
+      "CREATE UNIQUE INDEX \"U.K\" ON U (CONO, JOBNO COLLATE NOCASE);";
+  for (int id = 1; id <= 160; ++id) {
+    rows += "INSERT INTO N VALUES (" + std::to_string(id) + ", " + someNumber() + ", " +
+            someNumber() + ", " + someText() + ");";
+    rows += "INSERT OR IGNORE INTO U VALUES (" + std::to_string(id) + ", " + someNumber() + ", " +
+            someText() + ");";
+  }
+  folder.CreateMain(rows);
+  for (const std::string table : {"N", "U"}) {
+    std::string order = table == "N" ? "TAG, CONO, JOBNO COLLATE NOCASE, rowid"
+                                     : "CONO, JOBNO COLLATE NOCASE, rowid";
+    std::vector<std::string> expected =
+        folder.Query("MAIN.MDB", "SELECT ID FROM " + table + " ORDER BY " + order);
+    Opened opened = OpenTable(folder.File("MAIN.MDB"), table, "K");
+    EXPECT_EQ(WalkForward(*opened.recordset, "ID"), expected) << table;
+    std::vector<std::string> backward = WalkBackward(*opened.recordset, "ID");
+    EXPECT_EQ(std::vector<std::string>(backward.rbegin(), backward.rend()), expected) << table;
+  }
+}
+
+}  // namespace
+}  // namespace recordstore::testing
