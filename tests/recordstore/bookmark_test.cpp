@@ -1,0 +1,112 @@
+// Tests of bookmarks: a bookmark returns to its row after other rows were
+// added or deleted (through this recordset or another connection), readings
+// of one row are equal, a deleted row's bookmark raises 3167 and a text that
+// is no bookmark raises 3159.
+#include <gtest/gtest.h>
+
+#include "services/recordstore/recordstore.h"
+#include "test_folder.h"
+
+namespace recordstore::testing {
+namespace {
+
+class BookmarkTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder.CreateMain(
+        "INSERT INTO COLIST VALUES (1, 'Alder'), (2, 'Birch'), (3, 'Cedar'), (4, 'Dogwood');");
+    companies = OpenTable(folder.File("MAIN.MDB"), "COLIST", "CONO");
+  }
+  std::string Name() { return companies.recordset->Fields("CONAME").Value().ToString(); }
+  // Bookmark of company `number`, found by Seek.
+  std::string BookmarkOf(int number) {
+    companies.recordset->Seek("=", {Variant::Integer(static_cast<int16_t>(number))});
+    return companies.recordset->Bookmark();
+  }
+  TestFolder folder;
+  Opened companies;
+};
+
+TEST_F(BookmarkTest, ReadingsOfOneRowAreEqualAndNeverOneBlank) {
+  std::string first = BookmarkOf(3);
+  companies.recordset->MoveFirst();
+  std::string second = BookmarkOf(3);
+  EXPECT_EQ(first, second);
+  EXPECT_NE(first, BookmarkOf(2));
+  EXPECT_NE(first, " ");
+  EXPECT_FALSE(first.empty());
+}
+
+TEST_F(BookmarkTest, ReturnsToItsRowAfterOwnAddsAndDeletes) {
+  Recordset& rs = *companies.recordset;
+  std::string cedar = BookmarkOf(3);
+  rs.AddNew();
+  rs.SetCollect("CONO", Variant::Integer(0));
+  rs.SetCollect("CONAME", Variant::String("Ash"));
+  rs.Update();
+  BookmarkOf(2);
+  rs.Delete();
+  BookmarkOf(4);
+  rs.Delete();
+  rs.SetBookmark(cedar);
+  EXPECT_EQ(Name(), "Cedar");
+  rs.MoveNext();  // the order around it is today's order
+  EXPECT_TRUE(rs.IsEOF());
+  rs.SetBookmark(cedar);
+  rs.MovePrevious();
+  EXPECT_EQ(Name(), "Alder");
+}
+
+TEST_F(BookmarkTest, ReturnsToItsRowAfterChangesByAnotherConnection) {
+  std::string birch = BookmarkOf(2);
+  folder.Exec("MAIN.MDB",
+              "DELETE FROM COLIST WHERE CONO = 1; INSERT INTO COLIST VALUES (0, 'Ash');"
+              "UPDATE COLIST SET CONAME = 'Birch Hill' WHERE CONO = 2;");
+  companies.recordset->SetBookmark(birch);
+  EXPECT_EQ(Name(), "Birch Hill");
+  companies.recordset->MovePrevious();
+  EXPECT_EQ(Name(), "Ash");
+}
+
+TEST_F(BookmarkTest, WorksAcrossRecordsetsOfOneTable) {
+  // The search dialog hands a bookmark text to the caller's own recordset.
+  std::string dogwood = BookmarkOf(4);
+  Opened other = OpenTable(folder.File("MAIN.MDB"), "COLIST");
+  other.recordset->SetBookmark(dogwood);
+  EXPECT_EQ(other.recordset->Fields("CONAME").Value().ToString(), "Dogwood");
+}
+
+TEST_F(BookmarkTest, DeletedRowRaises3167AndKeepsThePosition) {
+  Recordset& rs = *companies.recordset;
+  std::string birch = BookmarkOf(2);
+  std::string cedar = BookmarkOf(3);
+  rs.Delete();
+  EXPECT_EQ(ErrorOf([&] { rs.SetBookmark(cedar); }), 3167);
+  folder.Exec("MAIN.MDB", "DELETE FROM COLIST WHERE CONO = 2");
+  BookmarkOf(4);
+  std::string description;
+  EXPECT_EQ(ErrorOf([&] { rs.SetBookmark(birch); }, &description), 3167);
+  EXPECT_NE(description.find("COLIST"), std::string::npos);
+  EXPECT_EQ(Name(), "Dogwood");
+}
+
+TEST_F(BookmarkTest, NewRowsNeverTakeTheBookmarkOfADeletedRow) {
+  Recordset& rs = *companies.recordset;
+  std::string dogwood = BookmarkOf(4);  // the row with the highest rowid
+  rs.Delete();
+  rs.AddNew();
+  rs.SetCollect("CONO", Variant::Integer(9));
+  rs.Update();
+  EXPECT_NE(rs.LastModified(), dogwood);
+  EXPECT_EQ(ErrorOf([&] { rs.SetBookmark(dogwood); }), 3167);
+}
+
+TEST_F(BookmarkTest, TextsThatAreNoBookmarkRaise3159) {
+  Recordset& rs = *companies.recordset;
+  EXPECT_EQ(ErrorOf([&] { rs.SetBookmark(" "); }), 3159);
+  EXPECT_EQ(ErrorOf([&] { rs.SetBookmark(""); }), 3159);
+  EXPECT_EQ(ErrorOf([&] { rs.SetBookmark("not a bookmark"); }), 3159);
+}
+
+}  // namespace
+}  // namespace recordstore::testing
