@@ -1,0 +1,272 @@
+// ztDorvane: the range-selection control. A user control of the headless
+// toolkit holding the control's whole screen (the target job list page, the
+// entry boxes, the list buttons and the period-ending range), its state, its
+// connection to MAIN.MDB (workspace "wksMAIN" with six table-type recordsets)
+// and the eight properties the host reads and writes. The control raises no
+// events.
+//
+// The routines are split by concern, one file each:
+//   ztDorvane.cpp             construction of the screen, UserControl_Initialize, state fields
+//   ztDorvane_connection.cpp  PathText, OpenConnection/CloseConnection, focus, keys,
+//                             ControlsEnabled, the property Gets
+//   ztDorvane_page.cpp        the target job list page and its navigation
+//   ztDorvane_entry.cpp       adding, editing and deleting rows; company and job entry
+//   ztDorvane_lists.cpp       saved lists: new, retrieve, save
+//   ztDorvane_perange.cpp     the period-ending date range
+// Each group binds its own event handlers in its Wire routine, which the
+// constructor calls once the group exists.
+//
+// Relies on the toolkit (services/screen), the record store
+// (services/recordstore) and the shared modules ztBasicSet, ztLOOKUP and
+// ztMSAccess.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "services/recordstore/recordstore.h"
+#include "services/screen/screen.h"
+
+class ztDorvane : public screen::UserControl {
+ public:
+  ztDorvane();
+  ~ztDorvane() override;
+
+  // --- Properties seen by the host (Booleans are 16-bit: True is -1) ---
+
+  // Stores the data folder, hides the edit controls, opens the connection with
+  // the job-number settings and shows the working list.
+  void SetPathText(const std::string& value);
+  // Tag (PETAG) of the beginning / ending period-ending date, 0 when none.
+  int16_t SelectedBPETAG() const;
+  int16_t SelectedEPETAG() const;
+  // Preset the beginning / ending date from a tag (ztDorvane_perange.cpp).
+  void SetSelectedBPETAG(int16_t& myTAG);
+  void SetSelectedEPETAG(int16_t& myTAG);
+  // The beginning / ending date texts.
+  std::string SelectedBPEDATE() const;
+  std::string SelectedEPEDATE() const;
+  // True when no row of the target job list is being edited.
+  int16_t IsListOK() const;
+  // False while a date box is being edited, else IsBPEOK And IsEPEOK.
+  int16_t ArePEDatesOK() const;
+  // Enables or disables the entry boxes and the search and "<=<" buttons.
+  void SetControlsEnabled(bool value);
+
+  // A field of the control's state by name, for the scripted host's `state`.
+  std::optional<recordstore::Variant> StateField(const std::string& name) override;
+
+ private:
+  friend struct ztDorvaneTestAccess;  // the tests' door to the reopen step
+
+  // --- ztDorvane.cpp ---
+  // Gives every child its design values and adds it in design order.
+  void BuildScreen();
+  void PlaceLabel(screen::Label& lbl, int32_t left, int32_t top, int32_t width, int32_t height,
+                  uint32_t backColor, const std::string& caption);
+  void PlaceButton(screen::CommandButton& cmd, int32_t left, int32_t top, int32_t width,
+                   int32_t height, const std::string& caption);
+  void PlaceTextBox(screen::TextBox& txt, int32_t left, int32_t top, int32_t width, int32_t height,
+                    uint32_t backColor, int maxLength);
+  // Gives the children their TabIndex and TabStop values.
+  void SetTabOrder();
+  // Gives the state its initial values.
+  void UserControl_Initialize();
+
+  // --- ztDorvane_connection.cpp ---
+  void OpenConnection(bool loadSettings);
+  void CloseConnection();
+  // The reopen step of every database read made in reaction to the user.
+  void EnsureConnection();
+  // The "wqHalvine.ocx Error" box.
+  void ReportConnectionError(int32_t number, const std::string& description);
+  // The recordset when the connection opened it; run-time error 91 naming the
+  // table otherwise (OpenConnection failed and has reported it).
+  static recordstore::Recordset& Opened(const std::shared_ptr<recordstore::Recordset>& rs,
+                                        const char* table);
+  void UserControl_GotFocus();
+  void UserControl_LostFocus();
+  void UserControl_KeyDown(int16_t& keyCode, int16_t shift);
+
+  // --- ztDorvane_page.cpp: the target job list page ---
+  void WirePage();
+  void FillRow(int16_t row);
+  void ClearRow(int16_t row);
+  void ShowEndOfList(int16_t row);
+  void ShowListEmpty(int16_t row);
+  void PaintRowNormal(int16_t row);
+  void PaintRowHighlight(int16_t row);
+  void ShiftRowsUp();
+  void ShiftRowsDown();
+  bool HasCurrentRecord();
+  void ShowPage();
+  void MoveInList(int16_t keyCode);
+  void HandleListKey(int16_t keyCode, int16_t shift);
+  void RowClick(int16_t row);
+  void ReloadWorkingList();
+  void LoadTargetJobList();
+  void cmdHKBPGUP_Click();
+  void cmdHKBPGDN_Click();
+  void cmdHKBUPARROW_Click();
+  void cmdHKBDNARROW_Click();
+  void cmdHKBACTION_Click();
+  void lblCONO_Click(int16_t index);
+  void lblJOBNO_Click(int16_t index);
+  void lblJOBNAME_Click(int16_t index);
+
+  // --- ztDorvane_entry.cpp: entry editing ---
+  void WireEntry();
+  void CmdAdd_Click();
+  void CmdEdit_Click();
+  void CmdDelete_Click();
+  void CmdCancel_Click();
+  void cmdUpdate_Click();
+  void btnCOSearch_Click();
+  void btnJOBSearch_Click();
+  void txtCONO_GotFocus();
+  void txtCONO_LostFocus();
+  void txtCONO_Change();
+  void txtCONO_KeyPress(int16_t& keyAscii);
+  void txtJOBNO_GotFocus();
+  void txtJOBNO_LostFocus();
+  void txtJOBNO_Change();
+  void txtJOBNO_KeyPress(int16_t& keyAscii);
+  void SearchCompany();
+  void SearchJob();
+  void ValidateCompanyNumber();
+  void ValidateJobNumber();
+  void PrepareAddRow();
+  void BeginEditMode();
+  void EndEditMode();
+
+  // --- ztDorvane_lists.cpp: saved lists ---
+  void WireLists();
+  void cmdNewList_Click();
+  void cmdRetreiveList_Click();
+  void cmdSaveList_Click();
+  void txtTJLNAME_KeyPress(int16_t& keyAscii);
+
+  // --- ztDorvane_perange.cpp: the period-ending range ---
+  void WirePERange();
+  void btnBPESearch_Click();
+  void btnEPESearch_Click();
+  void txtBPEDATE_Change();
+  void txtEPEDATE_Change();
+  void txtBPEDATE_GotFocus();
+  void txtEPEDATE_GotFocus();
+  void txtBPEDATE_LostFocus();
+  void txtEPEDATE_LostFocus();
+  void txtBPEDATE_KeyPress(int16_t& keyAscii);
+  void txtEPEDATE_KeyPress(int16_t& keyAscii);
+  void btnMakeLastFirst_Click();
+  void SearchBeginningPEDate();
+  void SearchEndingPEDate();
+  void ValidateBeginningPEDate();
+  void ValidateEndingPEDate();
+
+  // --- The screen, in design order ---
+  screen::Label lblCompany{"lblCompany"};
+  screen::Label lblTJLNAME{"lblTJLNAME"};
+  screen::TextBox txtTJLNAME{"txtTJLNAME"};
+  screen::Label lblHCONO{"lblHCONO"};
+  screen::Label lblHJOBNO{"lblHJOBNO"};
+  screen::Label lblHJOBNAME{"lblHJOBNAME"};
+  screen::ControlArray<screen::Label> lblCONO{"lblCONO", 4};
+  screen::ControlArray<screen::Label> lblJOBNO{"lblJOBNO", 4};
+  screen::ControlArray<screen::Label> lblJOBNAME{"lblJOBNAME", 4};
+  screen::TextBox txtCONO{"txtCONO"};
+  screen::CommandButton btnCOSearch{"btnCOSearch"};
+  screen::TextBox txtJOBNO{"txtJOBNO"};
+  screen::CommandButton btnJOBSearch{"btnJOBSearch"};
+  screen::Label lblDJOBNAME{"lblDJOBNAME"};
+  screen::CommandButton CmdAdd{"CmdAdd"};
+  screen::CommandButton CmdEdit{"CmdEdit"};
+  screen::CommandButton CmdDelete{"CmdDelete"};
+  screen::CommandButton cmdSaveList{"cmdSaveList"};
+  screen::CommandButton cmdRetreiveList{"cmdRetreiveList"};
+  screen::CommandButton cmdNewList{"cmdNewList"};
+  screen::CommandButton cmdUpdate{"cmdUpdate"};
+  screen::CommandButton CmdCancel{"CmdCancel"};
+  screen::CommandButton cmdHKBPGUP{"cmdHKBPGUP"};
+  screen::CommandButton cmdHKBUPARROW{"cmdHKBUPARROW"};
+  screen::CommandButton cmdHKBACTION{"cmdHKBACTION"};
+  screen::CommandButton cmdHKBDNARROW{"cmdHKBDNARROW"};
+  screen::CommandButton cmdHKBPGDN{"cmdHKBPGDN"};
+  screen::HScrollBar hsbMAIN{"hsbMAIN"};
+  screen::Label lblBPEDATE{"lblBPEDATE"};
+  screen::Label lblEPEDATE{"lblEPEDATE"};
+  screen::TextBox txtBPEDATE{"txtBPEDATE"};
+  screen::TextBox txtEPEDATE{"txtEPEDATE"};
+  screen::CommandButton btnBPESearch{"btnBPESearch"};
+  screen::CommandButton btnEPESearch{"btnEPESearch"};
+  screen::CommandButton btnMakeLastFirst{"btnMakeLastFirst"};
+  screen::Label lblBPETEXTDATE{"lblBPETEXTDATE"};
+  screen::Label lblEPETEXTDATE{"lblEPETEXTDATE"};
+
+  // --- The connection (declared workspace first, so it is released last) ---
+  std::shared_ptr<recordstore::Workspace> wksMAIN;
+  std::shared_ptr<recordstore::Database> dbMAIN;
+  std::shared_ptr<recordstore::Recordset> rsCOLIST;
+  std::shared_ptr<recordstore::Recordset> rsJOBLIST;
+  std::shared_ptr<recordstore::Recordset> rsTJLIST;
+  std::shared_ptr<recordstore::Recordset> rsTJLGROUPS;
+  std::shared_ptr<recordstore::Recordset> rsTJLITEMS;
+  std::shared_ptr<recordstore::Recordset> rsPELIST;
+
+  // --- State: connection, settings and host properties ---
+  std::string PathText;          // data folder set by the host
+  bool ReopenNeeded = false;     // the connection must be opened again before the next read
+  bool CloseFlag = false;        // CloseConnection may run on focus loss (before the first open)
+  bool ConnectionReady = false;  // the last OpenConnection ended well
+  int16_t JobNoSize = 0;         // width of a job number
+  std::string JobNoType;         // "N" or "C"
+  bool IsListOKFlag = false;     // the `IsListOK` flag: no list row is being edited
+  uint32_t RowHighlightColor = 0;
+  uint32_t RowNormalColor = 0;
+  uint32_t EntryBoxColor = 0;  // good-state colour of the entry boxes
+  uint32_t PEBoxColor = 0;     // good-state colour of the date boxes
+  uint32_t ErrorColor = 0;     // bad-state colour of boxes and labels
+
+  // --- State: the list page ---
+  std::string TopBookmark = " ";
+  std::string CurrentBookmark = " ";
+  std::string FirstBookmark = " ";
+  std::string LastBookmark = " ";
+  std::string ProbeBookmark = " ";
+  int16_t CurrentRow = 0;
+  int16_t LastRowIndex = 0;
+  int16_t RowCounter = 0;
+  bool EndOfListPending = false;
+
+  // --- State: entry editing ---
+  std::string EntryMode;  // " " none, "A" adding, "E" editing
+  bool EntryValid = false;
+  int16_t CompanyNo = 0;
+  std::string JobNoText;
+  int16_t FocusColumn = 0;  // 1 company box, 2 job box
+  int16_t EntryRow = 0;
+  float EntryRowTop = 0;
+  float EntryHomeTop = 0;
+  std::string SearchBookmarkText;  // shared by the entry, list and period-ending searches
+
+  // --- State: saved lists ---
+  int32_t CurrentTJLTAG = 0;
+  bool IsSavingList = false;
+  std::string ListBookmarkText;
+
+  // --- State: the period-ending range ---
+  int16_t BPETAG = 0;
+  int16_t EPETAG = 0;
+  std::string BPEDATE;
+  std::string EPEDATE;
+  std::string SavedBPEDATE;
+  std::string SavedEPEDATE;
+  bool IsBPEOK = false;
+  bool IsEPEOK = false;
+  bool IsPEEditing = false;
+  std::string PESeekKey;
+  std::string PEBoxBefore;
+  double PEStepDate = 0;
+};

@@ -1,0 +1,140 @@
+// ztDorvane's connection and host interface: the PathText Let, opening the
+// connection to MAIN.MDB (workspace "wksMAIN", six table-type recordsets, the
+// job-number settings) with its "wqHalvine.ocx Error" report, the reopen on
+// demand after a focus loss, the control's own focus and key handlers,
+// ControlsEnabled and the property Gets. Relies on the record store, the
+// settings readers of ztLOOKUP and the Desktop's message box.
+#include <exception>
+
+#include "control/ztDorvane.h"
+#include "services/ztLOOKUP.h"
+
+namespace {
+
+// A Boolean as it crosses the host interface: True is -1.
+int16_t HostBoolean(bool value) { return value ? -1 : 0; }
+
+}  // namespace
+
+// Stores the data folder, hides the edit controls, opens the connection with
+// the settings and shows the working list. The folder is not checked: a wrong
+// one shows up as the connection's error report.
+void ztDorvane::SetPathText(const std::string& value) {
+  PathText = value;
+  screen::Control* const editControls[] = {&cmdUpdate,  &CmdCancel, &btnCOSearch, &btnJOBSearch,
+                                           &txtTJLNAME, &txtCONO,   &txtJOBNO,    &lblDJOBNAME};
+  for (screen::Control* c : editControls) c->SetVisible(false);
+  OpenConnection(true);
+  LoadTargetJobList();
+}
+
+// Opens workspace "wksMAIN" on PathText\MAIN.MDB and the six recordsets, each
+// replacing (and so releasing) the object held before; with loadSettings also
+// reads the job-number width and type. Any run-time error ends in the error
+// report, leaving ConnectionReady False and whatever was opened in place.
+void ztDorvane::OpenConnection(bool loadSettings) {
+  try {
+    ReopenNeeded = false;
+    CloseFlag = false;
+    ConnectionReady = false;
+    wksMAIN = recordstore::DBEngine::Instance()->CreateWorkspace("wksMAIN", "admin", "", 2);
+    dbMAIN = wksMAIN->OpenDatabase(PathText + "\\MAIN.MDB");
+    rsCOLIST = dbMAIN->OpenRecordset("COLIST", 1);
+    rsJOBLIST = dbMAIN->OpenRecordset("JOBLIST", 1);
+    rsTJLIST = dbMAIN->OpenRecordset("TJLIST", 1);
+    rsTJLGROUPS = dbMAIN->OpenRecordset("TJLGROUPS", 1);
+    rsTJLITEMS = dbMAIN->OpenRecordset("TJLITEMS", 1);
+    rsPELIST = dbMAIN->OpenRecordset("PELIST", 1);
+    if (loadSettings) {
+      JobNoSize = ztLOOKUP::GetJobNumberSize(PathText);
+      // The settings reader has already told the user why the width is missing.
+      if (JobNoSize < 1) {
+        ReportConnectionError(0, "");
+        return;
+      }
+      JobNoType = ztLOOKUP::GetJobNumberType(PathText);
+    }
+    ConnectionReady = true;
+  } catch (const recordstore::RuntimeError& error) {
+    ReportConnectionError(error.Number(), error.Description());
+  } catch (const std::exception& error) {
+    ReportConnectionError(51, error.what());
+  }
+}
+
+// Closes the database, then the workspace, and releases all eight objects.
+// Only objects that were opened are touched.
+void ztDorvane::CloseConnection() {
+  if (dbMAIN) dbMAIN->Close();
+  if (wksMAIN) wksMAIN->Close();
+  rsCOLIST.reset();
+  rsJOBLIST.reset();
+  rsTJLIST.reset();
+  rsTJLGROUPS.reset();
+  rsTJLITEMS.reset();
+  rsPELIST.reset();
+  dbMAIN.reset();
+  wksMAIN.reset();
+  CloseFlag = false;
+}
+
+// The reopen step: after a focus loss the connection is opened afresh (without
+// reading the settings again) before the next database read.
+void ztDorvane::EnsureConnection() {
+  if (ReopenNeeded) OpenConnection(false);
+}
+
+void ztDorvane::ReportConnectionError(int32_t number, const std::string& description) {
+  screen::GetDesktop().MsgBox(std::to_string(number) + " " + description, 16,
+                              "wqHalvine.ocx Error");
+}
+
+recordstore::Recordset& ztDorvane::Opened(const std::shared_ptr<recordstore::Recordset>& rs,
+                                          const char* table) {
+  if (!rs) {
+    throw recordstore::RuntimeError(
+        91, std::string("The table ") + table + " of MAIN.MDB is not open: the connection failed");
+  }
+  return *rs;
+}
+
+// Enables the four boxes and the scroll bar again (undoing a ControlsEnabled
+// False for the boxes, not for the buttons) and puts the keyboard on the list.
+void ztDorvane::UserControl_GotFocus() {
+  screen::Control* const focusable[] = {&txtCONO, &txtJOBNO, &txtBPEDATE, &txtEPEDATE, &hsbMAIN};
+  for (screen::Control* c : focusable) c->SetEnabled(true);
+  hsbMAIN.SetFocus();
+}
+
+// Marks the connection for reopening. The connection is kept: CloseConnection
+// runs only while the close flag is set, that is before the first open, when
+// there is nothing to close.
+void ztDorvane::UserControl_LostFocus() {
+  ReopenNeeded = true;
+  if (CloseFlag) CloseConnection();
+}
+
+// With the key preview on, every key reaches the list's key dispatcher first;
+// the key is passed on unchanged to the child that has the focus.
+void ztDorvane::UserControl_KeyDown(int16_t& keyCode, int16_t shift) {
+  HandleListKey(keyCode, shift);
+}
+
+void ztDorvane::SetControlsEnabled(bool value) {
+  screen::Control* const controls[] = {&btnCOSearch,  &btnJOBSearch,     &btnBPESearch,
+                                       &btnEPESearch, &btnMakeLastFirst, &txtCONO,
+                                       &txtJOBNO,     &txtBPEDATE,       &txtEPEDATE};
+  for (screen::Control* c : controls) c->SetEnabled(value);
+}
+
+int16_t ztDorvane::SelectedBPETAG() const { return BPETAG; }
+int16_t ztDorvane::SelectedEPETAG() const { return EPETAG; }
+std::string ztDorvane::SelectedBPEDATE() const { return BPEDATE; }
+std::string ztDorvane::SelectedEPEDATE() const { return EPEDATE; }
+int16_t ztDorvane::IsListOK() const { return HostBoolean(IsListOKFlag); }
+
+// The bitwise And of the two 16-bit Booleans, unless a date box is being edited.
+int16_t ztDorvane::ArePEDatesOK() const {
+  if (IsPEEditing) return HostBoolean(false);
+  return static_cast<int16_t>(HostBoolean(IsEPEOK) & HostBoolean(IsBPEOK));
+}
