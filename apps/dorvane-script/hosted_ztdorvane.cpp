@@ -1,0 +1,51 @@
+// ztDorvane behind the HostedControl interface: `let` and `get` by property
+// name, mapped to the control's property methods. The Let sides of the two
+// period-ending tags come with the period-ending range; until then `let`
+// reports them as not available. Relies on the control and the script words
+// (ScriptError).
+#include "apps/dorvane-script/hosted_ztdorvane.h"
+
+#include "apps/dorvane-script/script_words.h"
+#include "control/ztDorvane.h"
+
+namespace scripthost {
+namespace {
+
+class HostedDorvane : public HostedControl {
+ public:
+  screen::UserControl& Surface() override { return control_; }
+
+  // PathText takes a text, ControlsEnabled a Boolean.
+  void Let(const std::string& property, const recordstore::Variant& value) override {
+    if (property == "PathText") {
+      control_.SetPathText(value.ToString());
+    } else if (property == "ControlsEnabled") {
+      control_.SetControlsEnabled(value.ToBoolean());
+    } else if (property == "SelectedBPETAG" || property == "SelectedEPETAG") {
+      throw ScriptError{"let: " + property + " is not available yet"};
+    } else {
+      throw ScriptError{"let: unknown property " + property};
+    }
+  }
+
+  // The 16-bit Booleans print as True and False.
+  recordstore::Variant Get(const std::string& property) override {
+    using recordstore::Variant;
+    if (property == "SelectedBPETAG") return Variant::Integer(control_.SelectedBPETAG());
+    if (property == "SelectedEPETAG") return Variant::Integer(control_.SelectedEPETAG());
+    if (property == "SelectedBPEDATE") return Variant::String(control_.SelectedBPEDATE());
+    if (property == "SelectedEPEDATE") return Variant::String(control_.SelectedEPEDATE());
+    if (property == "IsListOK") return Variant::Boolean(control_.IsListOK() != 0);
+    if (property == "ArePEDatesOK") return Variant::Boolean(control_.ArePEDatesOK() != 0);
+    throw ScriptError{"get: unknown property " + property};
+  }
+
+ private:
+  ztDorvane control_;
+};
+
+}  // namespace
+
+std::unique_ptr<HostedControl> NewHostedDorvane() { return std::make_unique<HostedDorvane>(); }
+
+}  // namespace scripthost
