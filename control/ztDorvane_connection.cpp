@@ -100,10 +100,12 @@ recordstore::Recordset& ztDorvane::Opened(const std::shared_ptr<recordstore::Rec
 
 // Enables the four boxes and the scroll bar again (undoing a ControlsEnabled
 // False for the boxes, not for the buttons) and puts the keyboard on the list.
+// While an edit mode hides the scroll bar, the focus goes back to the box or
+// button that had it instead (giving it to a hidden control is an error).
 void ztDorvane::UserControl_GotFocus() {
   screen::Control* const focusable[] = {&txtCONO, &txtJOBNO, &txtBPEDATE, &txtEPEDATE, &hsbMAIN};
   for (screen::Control* c : focusable) c->SetEnabled(true);
-  hsbMAIN.SetFocus();
+  if (hsbMAIN.Visible()) hsbMAIN.SetFocus();
 }
 
 // Marks the connection for reopening. The connection is kept: CloseConnection
