@@ -44,6 +44,7 @@ ztDorvane::ztDorvane() : UserControl("ztDorvane") {
 // The connection objects are released with the control (recordsets first).
 ztDorvane::~ztDorvane() = default;
 
+// Places a label at its design values and adds it to the screen.
 void ztDorvane::PlaceLabel(screen::Label& lbl, int32_t left, int32_t top, int32_t width,
                            int32_t height, uint32_t backColor, const std::string& caption) {
   lbl.SetBounds(left, top, width, height);
@@ -52,6 +53,7 @@ void ztDorvane::PlaceLabel(screen::Label& lbl, int32_t left, int32_t top, int32_
   Add(lbl);
 }
 
+// Places a button (grey, with its caption) and adds it to the screen.
 void ztDorvane::PlaceButton(screen::CommandButton& cmd, int32_t left, int32_t top, int32_t width,
                             int32_t height, const std::string& caption) {
   cmd.SetBounds(left, top, width, height);
@@ -60,6 +62,7 @@ void ztDorvane::PlaceButton(screen::CommandButton& cmd, int32_t left, int32_t to
   Add(cmd);
 }
 
+// Places a text box with its colour and length limit and adds it.
 void ztDorvane::PlaceTextBox(screen::TextBox& txt, int32_t left, int32_t top, int32_t width,
                              int32_t height, uint32_t backColor, int maxLength) {
   txt.SetBounds(left, top, width, height);

@@ -84,11 +84,13 @@ void ztDorvane::EnsureConnection() {
   if (ReopenNeeded) OpenConnection(false);
 }
 
+// The report of a failed open: the error number, a blank and the description.
 void ztDorvane::ReportConnectionError(int32_t number, const std::string& description) {
   screen::GetDesktop().MsgBox(std::to_string(number) + " " + description, 16,
                               "wqHalvine.ocx Error");
 }
 
+// The recordset, or run-time error 91 when the connection never opened it.
 recordstore::Recordset& ztDorvane::Opened(const std::shared_ptr<recordstore::Recordset>& rs,
                                           const char* table) {
   if (!rs) {
@@ -122,6 +124,8 @@ void ztDorvane::UserControl_KeyDown(int16_t& keyCode, int16_t shift) {
   HandleListKey(keyCode, shift);
 }
 
+// Enables or disables the search buttons, "<=<" and the four boxes, in that
+// order; the list rows, list buttons and hsbMAIN are not touched.
 void ztDorvane::SetControlsEnabled(bool value) {
   screen::Control* const controls[] = {&btnCOSearch,  &btnJOBSearch,     &btnBPESearch,
                                        &btnEPESearch, &btnMakeLastFirst, &txtCONO,
@@ -129,6 +133,7 @@ void ztDorvane::SetControlsEnabled(bool value) {
   for (screen::Control* c : controls) c->SetEnabled(value);
 }
 
+// The Gets return the stored values, with no side effects.
 int16_t ztDorvane::SelectedBPETAG() const { return BPETAG; }
 int16_t ztDorvane::SelectedEPETAG() const { return EPETAG; }
 std::string ztDorvane::SelectedBPEDATE() const { return BPEDATE; }

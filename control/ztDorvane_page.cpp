@@ -42,28 +42,33 @@ void ztDorvane::FillRow(int16_t row) {
   }
 }
 
+// Blanks the three captions of the row.
 void ztDorvane::ClearRow(int16_t row) {
   lblCONO(row).SetCaption(" ");
   lblJOBNO(row).SetCaption(" ");
   lblJOBNAME(row).SetCaption(" ");
 }
 
+// The end marker: the row after the last record.
 void ztDorvane::ShowEndOfList(int16_t row) {
   ClearRow(row);
   lblJOBNAME(row).SetCaption("End of List");
 }
 
+// The marker of a list without records.
 void ztDorvane::ShowListEmpty(int16_t row) {
   ClearRow(row);
   lblJOBNAME(row).SetCaption("List is Empty");
 }
 
+// Paints the row in the normal colour.
 void ztDorvane::PaintRowNormal(int16_t row) {
   lblCONO(row).SetBackColor(RowNormalColor);
   lblJOBNO(row).SetBackColor(RowNormalColor);
   lblJOBNAME(row).SetBackColor(RowNormalColor);
 }
 
+// Paints the row in the highlight colour.
 void ztDorvane::PaintRowHighlight(int16_t row) {
   lblCONO(row).SetBackColor(RowHighlightColor);
   lblJOBNO(row).SetBackColor(RowHighlightColor);
