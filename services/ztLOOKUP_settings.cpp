@@ -1,0 +1,64 @@
+// The job-number settings readers of ztLOOKUP. Both read one field of the
+// first SYSSETTINGS row of QRLSYS.mdb through a workspace of their own, and
+// share one body that differs only in the field and the fallback values.
+// Relies on the record store, the null check and the Desktop.
+#include <string>
+
+#include "services/recordstore/recordstore.h"
+#include "services/screen/screen.h"
+#include "services/ztLOOKUP.h"
+#include "services/ztMSAccess.h"
+
+namespace ztLOOKUP {
+
+namespace {
+
+// Reads fieldName from the first SYSSETTINGS row of dataPath\QRLSYS.mdb.
+// Gives missingValue when the file does not exist and defaultValue when the
+// table has no row, each after its message box. Errors opening the file or
+// the table are not trapped.
+recordstore::Variant ReadSetting(const std::string& dataPath, const std::string& fieldName,
+                                 const recordstore::Variant& missingValue,
+                                 const recordstore::Variant& defaultValue) {
+  const std::string path = dataPath + "\\QRLSYS.mdb";
+  if (!screen::GetDesktop().FileExists(path)) {
+    screen::GetDesktop().MsgBox("Cannot Find Database File: " + path, 16, "Database Missing.");
+    return missingValue;
+  }
+  auto wks = recordstore::DBEngine::Instance()->CreateWorkspace("wksQRLSYS", "admin", "", 2);
+  auto db = wks->OpenDatabase(path);
+  auto rs = db->OpenRecordset("SYSSETTINGS", 1);
+  recordstore::Variant result;
+  if (rs->RecordCount() != 0) {
+    rs->MoveFirst();
+    result = ztMSAccess::wqNullCheck(rs->Fields(fieldName));
+  } else {
+    screen::GetDesktop().MsgBox(
+        "Could not find Job Number Settings. \r\n"
+        "Job Numbers can be Character or Numerical,\r\n"
+        "up to eight characters or digits long.\r\n"
+        "Defaults will be used. To update the Job\r\n"
+        "Number Settings Select Menu Option:\r\n"
+        "Utilities, 2 - Job Site Settings.",
+        16, "No Settings Found");
+    result = defaultValue;
+  }
+  rs->Close();
+  db->Close();
+  wks->Close();
+  return result;
+}
+
+}  // namespace
+
+int16_t GetJobNumberSize(const std::string& dataPath) {
+  using recordstore::Variant;
+  return ReadSetting(dataPath, "JOBNOSIZE", Variant::Integer(0), Variant::Integer(8)).ToInteger();
+}
+
+std::string GetJobNumberType(const std::string& dataPath) {
+  using recordstore::Variant;
+  return ReadSetting(dataPath, "JOBNOTYPE", Variant::String(" "), Variant::String("C")).ToString();
+}
+
+}  // namespace ztLOOKUP

@@ -1,0 +1,169 @@
+// Tests of wqGetNewTag: the counter row's first use, 0 and Null counters,
+// prefixes and caller-named tables, every failure reported with its box and
+// the counter left as it was, a locked counter, and four processes allocating
+// at once (the test program runs itself as the allocating worker).
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "msaccess_datafolder.h"
+#include "services/recordstore/recordstore.h"
+#include "services/ztMSAccess.h"
+
+namespace {
+
+const char* const kFailurePrefix = "Attempt to Assign New Tag Number Failed.\r\n";
+
+std::string Counter(const DataFolder& folder) {
+  return folder.Query("MAIN.MDB", "SELECT TJLTAG FROM SYSTAGS");
+}
+
+TEST(wqGetNewTag, FirstCallOnAnEmptyTableAddsTheCounterRow) {
+  BoxRecorder boxes;
+  DataFolder folder;
+  EXPECT_EQ(ztMSAccess::wqGetNewTag(folder.Path(), "TJLTAG", "", "", 0), 1);
+  EXPECT_EQ(Counter(folder), "2");
+  EXPECT_EQ(folder.Query("MAIN.MDB", "SELECT COUNT(*) FROM SYSTAGS"), "1");
+  EXPECT_EQ(ztMSAccess::wqGetNewTag(folder.Path(), "TJLTAG", "", "", 0), 2);
+  EXPECT_EQ(Counter(folder), "3");
+  EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+TEST(wqGetNewTag, ZeroOrNullCounterIssuesOne) {
+  for (const char* stored : {"0", "NULL"}) {
+    BoxRecorder boxes;
+    DataFolder folder;
+    folder.Exec("MAIN.MDB", std::string("INSERT INTO SYSTAGS VALUES (") + stored + ");");
+    EXPECT_EQ(ztMSAccess::wqGetNewTag(folder.Path(), "TJLTAG", "", "", 0), 1) << stored;
+    EXPECT_EQ(Counter(folder), "2") << stored;
+    EXPECT_TRUE(boxes.Boxes().empty());
+  }
+}
+
+TEST(wqGetNewTag, IssuesTheStoredCounterWithThePrefix) {
+  BoxRecorder boxes;
+  DataFolder folder;
+  folder.Exec("MAIN.MDB",
+              "INSERT INTO SYSTAGS VALUES (7);"
+              "CREATE TABLE MYTAGS (A LONG, B LONG); INSERT INTO MYTAGS VALUES (10, 20);");
+  EXPECT_EQ(ztMSAccess::wqGetNewTag(folder.Path() + "  ", "TJLTAG", "", "", 0), 7);
+  EXPECT_EQ(Counter(folder), "8");
+  EXPECT_EQ(ztMSAccess::wqGetNewTag(folder.Path(), "TJLTAG", "main.mdb", "SYSTAGS", 3), 3000008);
+  // A blank data path takes the database file as the whole path.
+  EXPECT_EQ(ztMSAccess::wqGetNewTag(" ", "B", folder.Path() + "/MAIN.MDB", "MYTAGS", 0), 20);
+  EXPECT_EQ(folder.Query("MAIN.MDB", "SELECT A || ',' || B FROM MYTAGS"), "10,21");
+  EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+TEST(wqGetNewTag, FailuresReportAndLeaveTheCounter) {
+  BoxRecorder boxes;
+  DataFolder folder;
+  folder.Exec("MAIN.MDB", "INSERT INTO SYSTAGS VALUES (7);");
+  EXPECT_EQ(ztMSAccess::wqGetNewTag(folder.Path() + "/nowhere", "TJLTAG", "", "", 0), 0);
+  EXPECT_EQ(ztMSAccess::wqGetNewTag(folder.Path(), "TJLTAG", "", "NOTAGS", 0), 0);
+  EXPECT_EQ(ztMSAccess::wqGetNewTag(folder.Path(), "NOFIELD", "", "", 0), 0);
+  EXPECT_EQ(ztMSAccess::wqGetNewTag(folder.Path(), "TJLTAG", "", "", 2148), 0);  // beyond 32 bits
+  EXPECT_EQ(Counter(folder), "7");
+  ASSERT_EQ(boxes.Boxes().size(), 4u);
+  for (const auto& box : boxes.Boxes()) {
+    EXPECT_EQ(box.style, 16);
+    EXPECT_EQ(box.title, "Error: wqGetNewTag");
+    EXPECT_EQ(box.prompt.rfind(kFailurePrefix, 0), 0u) << box.prompt;
+    EXPECT_GT(box.prompt.size(), std::string(kFailurePrefix).size()) << "no description";
+  }
+  EXPECT_EQ(ztMSAccess::wqGetNewTag(folder.Path(), "TJLTAG", "", "", 2147), 2147000007);
+}
+
+TEST(wqGetNewTag, LockedCounterFailsAfterABoundedWait) {
+  BoxRecorder boxes;
+  DataFolder folder;
+  folder.Exec("MAIN.MDB", "INSERT INTO SYSTAGS VALUES (7);");
+  // A short lock wait keeps the test quick; the default is restored after.
+  auto engine = recordstore::DBEngine::Instance();
+  const int defaultWait = engine->LockWaitMilliseconds();
+  engine->SetLockWaitMilliseconds(300);
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open((folder.Path() + "/MAIN.MDB").c_str(), &other), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+  EXPECT_EQ(ztMSAccess::wqGetNewTag(folder.Path(), "TJLTAG", "", "", 0), 0);
+  engine->SetLockWaitMilliseconds(defaultWait);
+  sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+  sqlite3_close(other);
+  ASSERT_EQ(boxes.Boxes().size(), 1u);
+  EXPECT_EQ(boxes.Boxes()[0].title, "Error: wqGetNewTag");
+  EXPECT_EQ(Counter(folder), "7");
+}
+
+// The worker half of the next test, run only when the test program starts
+// itself as a worker: allocates tags and writes one per line (0 for a failure),
+// then the number of failure boxes it showed.
+TEST(TagWorker, DISABLED_Allocate) {
+  const char* folder = std::getenv("DORVANE_TAG_FOLDER");
+  const char* out = std::getenv("DORVANE_TAG_OUT");
+  ASSERT_TRUE(folder && out);
+  BoxRecorder boxes;
+  std::ofstream file(out);
+  for (int i = 0; i < 200; ++i)
+    file << ztMSAccess::wqGetNewTag(folder, "TJLTAG", "", "", 0) << "\n";
+  file << "boxes " << boxes.Boxes().size() << "\n";
+}
+
+TEST(wqGetNewTag, FourProcessesAtOnceGetDistinctTags) {
+  DataFolder folder;
+  folder.Exec("MAIN.MDB", "INSERT INTO SYSTAGS VALUES (1);");
+  std::vector<pid_t> workers;
+  for (int w = 0; w < 4; ++w) {
+    const std::string out = folder.Path() + "/tags" + std::to_string(w) + ".txt";
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      setenv("DORVANE_TAG_FOLDER", folder.Path().c_str(), 1);
+      setenv("DORVANE_TAG_OUT", out.c_str(), 1);
+      const int devNull = open("/dev/null", O_WRONLY);
+      dup2(devNull, STDOUT_FILENO);
+      execl("/proc/self/exe", "worker", "--gtest_also_run_disabled_tests",
+            "--gtest_filter=TagWorker.DISABLED_Allocate", static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    workers.push_back(pid);
+  }
+  for (pid_t pid : workers) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  std::set<long> issued;
+  int calls = 0;
+  for (int w = 0; w < 4; ++w) {
+    std::ifstream in(folder.Path() + "/tags" + std::to_string(w) + ".txt");
+    std::string word;
+    long failures = 0;
+    long value = 0;
+    while (in >> word && word != "boxes") {
+      value = std::stol(word);
+      ++calls;
+      if (value == 0) {
+        ++failures;
+        continue;
+      }
+      EXPECT_TRUE(issued.insert(value).second) << "tag " << value << " issued twice";
+    }
+    long boxesShown = -1;
+    in >> boxesShown;
+    EXPECT_EQ(boxesShown, failures) << "every failure shows its box";
+  }
+  EXPECT_EQ(calls, 800);
+  // The store's bounded lock wait is long enough for every call to succeed.
+  EXPECT_EQ(issued.size(), 800u);
+  EXPECT_EQ(Counter(folder), "801");
+}
+
+}  // namespace
