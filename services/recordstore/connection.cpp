@@ -125,7 +125,7 @@ std::shared_ptr<Connection> Connection::Open(const std::string& path, int lockWa
 void Connection::Close() {
   if (db_ == nullptr) return;
   statements_.clear();
-  sqlite3_close(db_);
+  sqlite3_close_v2(db_);
   db_ = nullptr;
 }
 

@@ -10,11 +10,13 @@
 
 namespace recordstore {
 
-Database::Database(std::shared_ptr<Connection> connection, std::string name)
-    : connection_(std::move(connection)), name_(std::move(name)) {}
+Database::Database(std::shared_ptr<Connection> connection, std::string name,
+                   std::shared_ptr<Workspace> workspace)
+    : connection_(std::move(connection)),
+      workspace_(std::move(workspace)),
+      name_(std::move(name)) {}
 
-// Releasing the object lets go of the file; recordsets still in use keep it
-// open until they are released too.
+// Released when its recordsets are; the connection then closes itself.
 Database::~Database() = default;
 
 std::shared_ptr<Recordset> Database::OpenRecordset(const std::string& name, int type, int options,
@@ -25,7 +27,8 @@ std::shared_ptr<Recordset> Database::OpenRecordset(const std::string& name, int 
                           "' (only table-type recordsets, type 1, are available)");
   }
   auto layout = LoadTableLayout(*connection_, name);
-  auto recordset = std::make_shared<Recordset>(connection_, std::move(layout), lockEdit == 2);
+  auto recordset = std::make_shared<Recordset>(connection_, std::move(layout), lockEdit == 2,
+                                               shared_from_this());
   std::erase_if(recordsets_, [](const std::weak_ptr<Recordset>& r) { return r.expired(); });
   recordsets_.push_back(recordset);
   return recordset;
@@ -38,6 +41,7 @@ void Database::Close() {
   recordsets_.clear();
   if (connection_) connection_->Close();
   connection_.reset();
+  workspace_.reset();
 }
 
 }  // namespace recordstore

@@ -1,5 +1,7 @@
 // Database: one open database file of a workspace. It opens table-type
-// recordsets on its tables and, when closed, closes them and the file.
+// recordsets on its tables and, when closed, closes them and the file. It
+// keeps its workspace alive, and its recordsets keep it alive, as the classic
+// objects did, so a chain of calls needs no named intermediate objects.
 // Relies on Connection, TableLayout and Recordset.
 #pragma once
 
@@ -12,10 +14,13 @@ namespace recordstore {
 class Connection;
 class Recordset;
 
-class Database {
+class Workspace;
+
+class Database : public std::enable_shared_from_this<Database> {
  public:
   // Made by Workspace::OpenDatabase; `name` is the path as the caller gave it.
-  Database(std::shared_ptr<Connection> connection, std::string name);
+  Database(std::shared_ptr<Connection> connection, std::string name,
+           std::shared_ptr<Workspace> workspace);
   ~Database();
   Database(const Database&) = delete;
   Database& operator=(const Database&) = delete;
@@ -32,6 +37,7 @@ class Database {
 
  private:
   std::shared_ptr<Connection> connection_;
+  std::shared_ptr<Workspace> workspace_;
   std::string name_;
   std::vector<std::weak_ptr<Recordset>> recordsets_;
 };

@@ -33,8 +33,10 @@ int64_t RowidOf(const std::string& bookmark) {
 }  // namespace
 
 Recordset::Recordset(std::shared_ptr<Connection> connection,
-                     std::shared_ptr<const TableLayout> layout, bool pessimistic)
+                     std::shared_ptr<const TableLayout> layout, bool pessimistic,
+                     std::shared_ptr<const void> owner)
     : connection_(std::move(connection)),
+      owner_(std::move(owner)),
       layout_(std::move(layout)),
       row_(std::make_unique<Row>()),
       pessimistic_(pessimistic) {
@@ -62,6 +64,7 @@ void Recordset::Close() {
   EndOwnLock(false);
   walk_.reset();
   connection_.reset();
+  owner_.reset();
   place_ = Place::Nowhere;
 }
 

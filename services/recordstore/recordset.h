@@ -28,9 +28,10 @@ struct ColumnInfo;
 class Recordset : public std::enable_shared_from_this<Recordset> {
  public:
   // Made by Database::OpenRecordset; stands on the first row in rowid order.
-  // `pessimistic`: Edit takes the file's write lock until Update.
+  // `pessimistic`: Edit takes the file's write lock until Update. `owner` (the
+  // database) is kept alive until the recordset is closed.
   Recordset(std::shared_ptr<Connection> connection, std::shared_ptr<const TableLayout> layout,
-            bool pessimistic);
+            bool pessimistic, std::shared_ptr<const void> owner);
   ~Recordset();
   Recordset(const Recordset&) = delete;
   Recordset& operator=(const Recordset&) = delete;
@@ -107,6 +108,7 @@ class Recordset : public std::enable_shared_from_this<Recordset> {
   [[noreturn]] void FailWrite(int rc);
 
   std::shared_ptr<Connection> connection_;
+  std::shared_ptr<const void> owner_;
   std::shared_ptr<const TableLayout> layout_;
   std::unique_ptr<IndexWalk> walk_;
   std::unique_ptr<Row> row_;  // the current row, or the row just deleted

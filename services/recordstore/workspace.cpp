@@ -57,7 +57,7 @@ std::shared_ptr<Database> Workspace::OpenDatabase(const std::string& path) {
       connection->Execute("SAVEPOINT " + Savepoint(level));
     }
   }
-  auto database = std::make_shared<Database>(connection, path);
+  auto database = std::make_shared<Database>(connection, path, shared_from_this());
   files_.push_back({database, connection});
   return database;
 }

@@ -2,7 +2,8 @@
 // takes the write lock of each of its files at once (so a pessimistic edit
 // inside the transaction holds it), CommitTrans makes the writes visible
 // together, and a workspace closed or released with a transaction open rolls
-// it back. Nested BeginTrans calls become savepoints. Relies on Database and
+// it back. Nested BeginTrans calls become savepoints. Its databases keep it
+// alive, so it is released when the last of them is. Relies on Database and
 // Connection.
 #pragma once
 
@@ -15,7 +16,7 @@ namespace recordstore {
 class Connection;
 class Database;
 
-class Workspace {
+class Workspace : public std::enable_shared_from_this<Workspace> {
  public:
   explicit Workspace(std::string name);
   ~Workspace();

@@ -61,7 +61,8 @@ TEST_F(TransactionTest, ReleasedWorkspaceRollsBack) {
     AddTag(*opened.recordset, 2);
   }
   EXPECT_EQ(Tags(), (std::vector<std::string>{"1"}));
-  // Also when the recordset outlives its workspace.
+  // A recordset keeps its database and workspace (and so the transaction)
+  // alive; releasing it releases them all.
   std::shared_ptr<Recordset> kept;
   {
     Opened opened = OpenTable(folder.File("MAIN.MDB"), "SYSTAGS");
@@ -69,8 +70,27 @@ TEST_F(TransactionTest, ReleasedWorkspaceRollsBack) {
     AddTag(*opened.recordset, 3);
     kept = opened.recordset;
   }
+  EXPECT_EQ(kept->RecordCount(), 2);
   EXPECT_EQ(Tags(), (std::vector<std::string>{"1"}));
-  EXPECT_EQ(ErrorOf([&] { kept->MoveFirst(); }), 3420);
+  kept.reset();
+  EXPECT_EQ(Tags(), (std::vector<std::string>{"1"}));
+  // Closing the workspace rolls back and closes what was opened through it.
+  Opened closed = OpenTable(folder.File("MAIN.MDB"), "SYSTAGS");
+  closed.workspace->BeginTrans();
+  AddTag(*closed.recordset, 4);
+  closed.workspace->Close();
+  EXPECT_EQ(ErrorOf([&] { closed.recordset->MoveFirst(); }), 3420);
+  EXPECT_EQ(Tags(), (std::vector<std::string>{"1"}));
+}
+
+TEST_F(TransactionTest, ChainedCallsKeepTheirParentsOpen) {
+  auto recordset = DBEngine::Instance()
+                       ->CreateWorkspace("wksMAIN")
+                       ->OpenDatabase(folder.File("MAIN.MDB"))
+                       ->OpenRecordset("SYSTAGS");
+  EXPECT_EQ(recordset->Fields("TJLTAG").Value().ToLong(), 1);
+  AddTag(*recordset, 2);
+  EXPECT_EQ(Tags().size(), 2u);
 }
 
 TEST_F(TransactionTest, NestedTransactionsRollBackTheInnerOnly) {
