@@ -39,7 +39,8 @@ void Database::Close() {
     if (std::shared_ptr<Recordset> recordset = weak.lock()) recordset->Close();
   }
   recordsets_.clear();
-  if (connection_) connection_->Close();
+  // The file closes unless another Database of the workspace shares it.
+  if (connection_ && connection_.use_count() == 1) connection_->Close();
   connection_.reset();
   workspace_.reset();
 }

@@ -1,6 +1,7 @@
 // Workspace: transactions spread over the connections of its databases.
 #include "services/recordstore/workspace.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "services/recordstore/connection.h"
@@ -41,7 +42,10 @@ std::vector<std::shared_ptr<Connection>> Workspace::LiveConnections() {
   std::vector<std::shared_ptr<Connection>> live;
   for (const OpenFile& file : files_) {
     std::shared_ptr<Connection> connection = file.connection.lock();
-    if (connection && connection->IsOpen()) live.push_back(std::move(connection));
+    if (connection && connection->IsOpen() &&
+        std::find(live.begin(), live.end(), connection) == live.end()) {
+      live.push_back(std::move(connection));
+    }
   }
   return live;
 }
@@ -49,6 +53,15 @@ std::vector<std::shared_ptr<Connection>> Workspace::LiveConnections() {
 std::shared_ptr<Database> Workspace::OpenDatabase(const std::string& path) {
   CheckOpen();
   std::string file = ResolveDatabasePath(path);
+  // A file opened twice in one workspace shares one connection, and so one
+  // transaction.
+  for (const auto& live : LiveConnections()) {
+    if (live->Path() == file) {
+      auto database = std::make_shared<Database>(live, path, shared_from_this());
+      files_.push_back({database, live});
+      return database;
+    }
+  }
   auto connection = Connection::Open(file, DBEngine::Instance()->LockWaitMilliseconds());
   // A database opened inside a transaction joins it.
   if (depth_ > 0) {

@@ -83,6 +83,18 @@ TEST_F(TransactionTest, ReleasedWorkspaceRollsBack) {
   EXPECT_EQ(Tags(), (std::vector<std::string>{"1"}));
 }
 
+TEST_F(TransactionTest, OneFileOpenedTwiceInAWorkspaceSharesItsTransaction) {
+  auto workspace = DBEngine::Instance()->CreateWorkspace("wksMAIN");
+  auto first = workspace->OpenDatabase(folder.File("MAIN.MDB"))->OpenRecordset("SYSTAGS");
+  auto second = workspace->OpenDatabase(folder.Path() + "\\main.mdb")->OpenRecordset("SYSTAGS");
+  workspace->BeginTrans();
+  AddTag(*first, 2);
+  AddTag(*second, 3);
+  EXPECT_EQ(first->RecordCount(), 3);
+  workspace->CommitTrans();
+  EXPECT_EQ(Tags().size(), 3u);
+}
+
 TEST_F(TransactionTest, ChainedCallsKeepTheirParentsOpen) {
   auto recordset = DBEngine::Instance()
                        ->CreateWorkspace("wksMAIN")
