@@ -329,9 +329,11 @@ class Dispatcher {
 
 namespace {
 
+// Never destroyed, so that forms held in static storage can still leave the
+// screen while the program ends.
 Dispatcher& The() {
-  static Dispatcher dispatcher;
-  return dispatcher;
+  static Dispatcher* dispatcher = new Dispatcher;
+  return *dispatcher;
 }
 
 }  // namespace

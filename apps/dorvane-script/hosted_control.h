@@ -1,0 +1,67 @@
+// What the scripted host drives: a control placed on its window (its toolkit
+// surface and its host properties) made by a factory, and the search dialog
+// opened by the host itself through a hook. The control and the dialog
+// register these in hosted_parts.cpp. Relies on the toolkit and Variant.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "services/recordstore/variant.h"
+#include "services/screen/form.h"
+
+namespace scripthost {
+
+class HostedControl {
+ public:
+  virtual ~HostedControl() = default;
+  // The control's surface, placed on the host's window.
+  virtual screen::UserControl& Surface() = 0;
+  // The host sets a property: PathText (String), SelectedBPETAG and
+  // SelectedEPETAG (Long: the control converts, so a value out of range is its
+  // run-time error), ControlsEnabled (Boolean).
+  virtual void Let(const std::string& property, const recordstore::Variant& value) = 0;
+  // The host reads a property: SelectedBPETAG, SelectedEPETAG, SelectedBPEDATE,
+  // SelectedEPEDATE, IsListOK, ArePEDatesOK.
+  virtual recordstore::Variant Get(const std::string& property) = 0;
+};
+
+// Makes a fresh control (its Initialize has run).
+using HostedControlFactory = std::function<std::unique_ptr<HostedControl>()>;
+
+// The arguments of OpenSearchDialog in its own order, as `opensearch` gives them.
+struct OpenSearchRequest {
+  std::string pathText;
+  std::string dbName;
+  std::string tableName;
+  std::string colIName;
+  std::string caption;
+  std::string searchTitle;
+  std::string colFName;
+  std::string colFType;
+  std::string colFSize;
+  std::string colHText;
+  std::string colWidth;
+  std::string colAlign;
+  int16_t searchCol = 0;
+  // Up to four leading keys with their fields: a quoted key is a String, a
+  // bare one a 16-bit Integer.
+  std::vector<std::pair<recordstore::Variant, std::string>> keys;
+};
+
+// What the search gave: nothing chosen, or the chosen row's fields named in
+// the field spec, in its order.
+struct SearchOutcome {
+  bool chosen = false;
+  std::vector<std::pair<std::string, recordstore::Variant>> fields;
+};
+
+// Opens the dialog modally and reads the chosen row; run-time errors reach the
+// host (HOST ERROR).
+using OpenSearchHook = std::function<SearchOutcome(const OpenSearchRequest&)>;
+
+}  // namespace scripthost

@@ -1,0 +1,74 @@
+// ScriptHost: the command executor of dorvane-script. It creates the control
+// and gives it the focus, reads commands one a line, acts on the toolkit and
+// the control's properties as a user and a host would, and prints what they
+// see. While a modal form is open it reads further commands until the form
+// unloads; at the end of the script it closes an open dialog with its close
+// box. Errors in the script end the run with "ERROR line N: ..." on the error
+// stream and status 2. The Qt demo host replays scripts with the same code.
+// Relies on the toolkit, the record store, and the hosted control's interface.
+#pragma once
+
+#include <istream>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "apps/dorvane-script/hosted_control.h"
+#include "apps/dorvane-script/script_desktop.h"
+#include "apps/dorvane-script/script_words.h"
+
+namespace scripthost {
+
+class ScriptHost {
+ public:
+  ScriptHost(HostedControlFactory factory, std::ostream& out, std::ostream& err);
+  ~ScriptHost();
+  ScriptHost(const ScriptHost&) = delete;
+  ScriptHost& operator=(const ScriptHost&) = delete;
+
+  // The search dialog behind `opensearch`; without it the command is a script error.
+  void SetOpenSearchHook(OpenSearchHook hook) { openSearch_ = std::move(hook); }
+
+  // Runs a whole script; returns the exit status (0, or 2 after a script error).
+  int Run(std::istream& in);
+
+ private:
+  // Reads the next command line (skipping blank and "#" lines); false at the end.
+  bool ReadCommand(std::vector<Word>& words);
+  // Reads and executes commands until form unloads (the modal run).
+  void RunModal(screen::Form& form);
+  void Execute(const std::vector<Word>& words);
+  // Runs a host action; a run-time error it raises is reported as HOST ERROR.
+  template <class Action>
+  void HostAction(const Action& action);
+
+  void NewControl();
+  void Let(const std::vector<Word>& words);
+  void Get(const std::vector<Word>& words);
+  void State(const std::vector<Word>& words);
+  void Press(const std::vector<Word>& words);
+  void Type(const std::vector<Word>& words);
+  void Click(const std::vector<Word>& words, bool twice);
+  void Show(const std::vector<Word>& words);
+  void Screen();
+  void OpenSearch(const std::vector<Word>& words);
+  void Today(const std::vector<Word>& words);
+
+  screen::Container& ActiveForm();
+  screen::Control& FindControl(const std::string& word);
+  // Raises a script error when a dialog is open (host actions are refused).
+  void RefuseDuringDialog(const std::string& command);
+
+  HostedControlFactory factory_;
+  std::ostream& out_;
+  std::ostream& err_;
+  ScriptDesktop desktop_;
+  OpenSearchHook openSearch_;
+  std::unique_ptr<HostedControl> control_;
+  std::istream* in_ = nullptr;
+  int lineNumber_ = 0;
+  std::string pathText_;
+};
+
+}  // namespace scripthost

@@ -1,0 +1,311 @@
+// The scripted host run end to end on a small control of the tests' own: its
+// output lines, dialogs, host errors, refusals, script errors with their line
+// numbers and exit status, `sql`, `opensearch` and `today`.
+#include "apps/dorvane-script/script_host.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "services/recordstore/db_engine.h"
+#include "services/screen/screen.h"
+
+namespace {
+
+using recordstore::Variant;
+
+// A dialog with a default Select button and a Cancel button.
+class PickForm : public screen::Form {
+ public:
+  screen::HScrollBar hsbMAIN{"hsbMAIN"};
+  screen::CommandButton CmdSelect{"CmdSelect"};
+  screen::CommandButton CmdCancel{"CmdCancel"};
+  bool picked = false;
+
+  PickForm() : Form("frmPick") {
+    SetWidth(4000);
+    Add(CmdSelect);
+    Add(CmdCancel);
+    Add(hsbMAIN);
+    CmdSelect.SetCaption("&Select");
+    CmdSelect.SetDefault(true);
+    CmdSelect.SetTabIndex(1);
+    CmdCancel.SetCaption("&Cancel");
+    CmdCancel.SetTabIndex(2);
+    CmdSelect.Click = [this] {
+      picked = true;
+      Unload();
+    };
+    CmdCancel.Click = [this] { Unload(); };
+    OnLoad = [this] { picked = false; };
+  }
+  std::optional<Variant> StateField(const std::string& name) override {
+    if (name == "Picked") return Variant::Boolean(picked);
+    return std::nullopt;
+  }
+};
+
+// The control: a focus holder, a two-character box, buttons that open the
+// dialog, show a message and fail, and a row of labels.
+class Pad : public screen::UserControl, public scripthost::HostedControl {
+ public:
+  screen::HScrollBar hsbMAIN{"hsbMAIN"};
+  screen::TextBox txtCODE{"txtCODE"};
+  screen::CommandButton cmdFind{"cmdFind"};
+  screen::CommandButton cmdSave{"cmdSave"};
+  screen::CommandButton cmdFail{"cmdFail"};
+  screen::ControlArray<screen::Label> lblRow{"lblRow", 2};
+  PickForm dialog;
+  int16_t tag = 0;
+  std::string path;
+
+  Pad() : UserControl("ztPad") {
+    SetWidth(8535);
+    SetKeyPreview(true);
+    Add(hsbMAIN);
+    Add(txtCODE);
+    Add(lblRow);
+    Add(cmdFind);
+    Add(cmdSave);
+    Add(cmdFail);
+    txtCODE.SetBounds(75, 1740, 660, 285);
+    txtCODE.SetBackColor(0x00FFFFC0);
+    txtCODE.SetMaxLength(2);
+    txtCODE.SetTabIndex(1);
+    cmdFind.SetCaption("&Find");
+    cmdSave.SetCaption("&Save");
+    lblRow(1).SetCaption("End of List");
+    GotFocus = [this] { hsbMAIN.SetFocus(); };
+    cmdFind.Click = [this] {
+      dialog.SetCaption("Pick one");
+      dialog.ShowModal();
+      screen::GetDesktop().MsgBox(dialog.picked ? "picked" : "none", 0, "After");
+    };
+    cmdSave.Click = [] { screen::GetDesktop().MsgBox("List\r\nSaved.", 64, "Saved"); };
+    cmdFail.Click = [] { throw recordstore::RuntimeError(3021, "No current record in TJLIST"); };
+  }
+  screen::UserControl& Surface() override { return *this; }
+  void Let(const std::string& property, const Variant& value) override {
+    if (property == "PathText") path = value.ToString();
+    if (property == "SelectedBPETAG") tag = value.ToInteger();
+    if (property == "ControlsEnabled") cmdSave.SetEnabled(value.ToBoolean());
+  }
+  Variant Get(const std::string& property) override {
+    if (property == "SelectedBPETAG") return Variant::Integer(tag);
+    if (property == "IsListOK") return Variant::Boolean(true);
+    return Variant::String(path);
+  }
+  std::optional<Variant> StateField(const std::string& name) override {
+    if (name == "Today") {
+      return Variant::String(screen::GetDesktop().ShortDateText(screen::GetDesktop().Today()));
+    }
+    return std::nullopt;
+  }
+};
+
+struct RunResult {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+RunResult RunScript(const std::string& script, scripthost::OpenSearchHook hook = nullptr) {
+  std::ostringstream out;
+  std::ostringstream err;
+  scripthost::ScriptHost host([] { return std::make_unique<Pad>(); }, out, err);
+  host.SetOpenSearchHook(std::move(hook));
+  std::istringstream in(script);
+  const int status = host.Run(in);
+  return {status, out.str(), err.str()};
+}
+
+TEST(ScriptHost, ScreenPrintsTheFormEveryControlAndTheFocus) {
+  auto r = RunScript("screen\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out,
+            "form ztPad caption=\"\" width=8535 keypreview=True\n"
+            "hsbMAIN HScrollBar visible=True enabled=True left=0 top=0 width=0 back=&H00FFFFFF\n"
+            "txtCODE TextBox visible=True enabled=True left=75 top=1740 width=660 back=&H00FFFFC0 "
+            "text=\"\" sel=0,0\n"
+            "lblRow(0) Label visible=True enabled=True left=0 top=0 width=0 back=&H00FFFFFF "
+            "caption=\"\"\n"
+            "lblRow(1) Label visible=True enabled=True left=0 top=0 width=0 back=&H00FFFFFF "
+            "caption=\"End of List\"\n"
+            "cmdFind CommandButton visible=True enabled=True left=0 top=0 width=0 back=&H00C0C0C0 "
+            "caption=\"&Find\"\n"
+            "cmdSave CommandButton visible=True enabled=True left=0 top=0 width=0 back=&H00C0C0C0 "
+            "caption=\"&Save\"\n"
+            "cmdFail CommandButton visible=True enabled=True left=0 top=0 width=0 back=&H00C0C0C0 "
+            "caption=\"\"\n"
+            "focus = hsbMAIN\n");
+}
+
+TEST(ScriptHost, TypingUsesTheKeysOfAUsKeyboardWithinMaxLength) {
+  auto r = RunScript("click txtCODE\ntype a!B\nshow txtCODE\npress Backspace Home\nshow txtCODE\n");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("text=\"a!\" sel=2,0\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("text=\"a\" sel=0,0\n"), std::string::npos) << r.out;
+}
+
+TEST(ScriptHost, MessageBoxesDialogsAndTheirOrderAreLines) {
+  auto r = RunScript(
+      "# comment\n\nclick cmdSave\npress Alt+f\nfocused\nstate Picked\npress Enter\nfocused\n");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "MSGBOX style=64 title=\"Saved\" text=\"List\\r\\nSaved.\"\n"
+            "DIALOG OPEN caption=\"Pick one\"\n"
+            "focus = hsbMAIN\n"
+            "Picked = False\n"
+            "DIALOG CLOSE\n"
+            "MSGBOX style=0 title=\"After\" text=\"picked\"\n"
+            "focus = cmdFind\n");
+}
+
+TEST(ScriptHost, TheEndOfTheScriptClosesAnOpenDialogAndLetsTheControlFinish) {
+  auto r = RunScript("click cmdFind\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out,
+            "DIALOG OPEN caption=\"Pick one\"\nDIALOG CLOSE\n"
+            "MSGBOX style=0 title=\"After\" text=\"none\"\n");
+}
+
+TEST(ScriptHost, HostActionsAreRefusedWhileADialogIsOpen) {
+  for (const char* action : {"let PathText x", "get IsListOK", "focus-host", "focus-control", "new",
+                             "opensearch a b c d e f g h i j k l 0"}) {
+    auto r = RunScript(std::string("click cmdFind\n") + action + "\n");
+    EXPECT_EQ(r.status, 2) << action;
+    EXPECT_NE(r.err.find("ERROR line 2: "), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("refused while a dialog is open"), std::string::npos) << r.err;
+  }
+}
+
+TEST(ScriptHost, RunTimeErrorsReachTheHostAndTheScriptGoesOn) {
+  auto r = RunScript("click cmdFail\nlet SelectedBPETAG 40000\necho still here\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out.rfind("HOST ERROR number=3021 text=\"No current record in TJLIST\"\n", 0), 0u);
+  EXPECT_NE(r.out.find("HOST ERROR number=6 "), std::string::npos);
+  EXPECT_NE(r.out.find("still here\n"), std::string::npos);
+}
+
+TEST(ScriptHost, ClicksOnDisabledControlsPrintNoclick) {
+  auto r = RunScript("let ControlsEnabled False\nclick cmdSave\ndblclick lblRow(1)\n");
+  EXPECT_EQ(r.out, "NOCLICK cmdSave\n");
+}
+
+TEST(ScriptHost, PropertiesGoThroughTheHostInterface) {
+  auto r = RunScript("let SelectedBPETAG -7\nget SelectedBPETAG\nget IsListOK\nstate KeyPreview\n");
+  EXPECT_EQ(r.out, "SelectedBPETAG = -7\nIsListOK = True\nKeyPreview = True\n");
+  r = RunScript("state Workspaces\n");
+  EXPECT_EQ(r.out, "Workspaces = " +
+                       std::to_string(recordstore::DBEngine::Instance()->WorkspacesCreated()) +
+                       "\n");
+}
+
+TEST(ScriptHost, ScriptErrorsNameTheirLineAndEndWithStatus2) {
+  struct Case {
+    const char* script;
+    const char* error;
+  } cases[] = {
+      {"echo ok\n# two\nbogus\necho never\n", "ERROR line 3: unknown command bogus\n"},
+      {"click cmdNothing\n", "ERROR line 1: no control cmdNothing on ztPad\n"},
+      {"click lblRow\n", "ERROR line 1: lblRow is a control array of ztPad: give an index\n"},
+      {"press Bogus\n", "ERROR line 1: unknown key Bogus\n"},
+      {"let Colour red\n", "ERROR line 1: let: unknown property Colour\n"},
+      {"get PathText\n", "ERROR line 1: get: unknown property PathText\n"},
+      {"state Nothing\n", "ERROR line 1: state: unknown field Nothing of ztPad\n"},
+      {"close\n", "ERROR line 1: close: no dialog is open\n"},
+      {"echo \"open\n", "ERROR line 1: a quoted word has no closing quote\n"},
+      {"today 2023-02-29\n", "ERROR line 1: today: 2023-02-29 is not a date YYYY-MM-DD\n"},
+      {"opensearch a b c d e f g h i j k l 1\n",
+       "ERROR line 1: opensearch: search dialog not available\n"},
+      {"sql MAIN \"select 1\"\n", "ERROR line 1: sql: no PathText has been set\n"},
+  };
+  for (const auto& c : cases) {
+    auto r = RunScript(c.script);
+    EXPECT_EQ(r.status, 2) << c.script;
+    EXPECT_EQ(r.err, c.error) << c.script;
+  }
+  EXPECT_EQ(RunScript(cases[0].script).out, "ok\n");
+}
+
+TEST(ScriptHost, FocusMovesOfTheHostAndNew) {
+  auto r = RunScript(
+      "click txtCODE\nfocus-host\nfocused\npress a\nfocus-control\nfocused\n"
+      "type 1\nnew\nfocused\nshow txtCODE\n");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "focus = (host)\nfocus = hsbMAIN\nfocus = hsbMAIN\n"
+            "txtCODE TextBox visible=True enabled=True left=75 top=1740 width=660 back=&H00FFFFC0 "
+            "text=\"\" sel=0,0\n");
+}
+
+TEST(ScriptHost, TodayFixesTheToolkitsDate) {
+  auto r = RunScript("today 2001-01-05\nstate Today\n");
+  EXPECT_EQ(r.out, "Today = \"1/5/2001\"\n");
+}
+
+TEST(ScriptHost, OpenSearchPassesEveryWordAndPrintsTheResult) {
+  scripthost::OpenSearchRequest seen;
+  auto hook = [&](const scripthost::OpenSearchRequest& request) {
+    seen = request;
+    scripthost::SearchOutcome outcome;
+    outcome.chosen = request.keys.size() == 2;
+    outcome.fields = {{"CONO", Variant::Integer(12)}, {"CONAME", Variant::String("Acme")}};
+    if (!outcome.chosen) outcome.fields.clear();
+    return outcome;
+  };
+  auto r = RunScript(
+      "opensearch data MAIN JOBLIST \"JOBLIST|JOBNAME\" Cap \"Job Numbers\" JOBNO|JOBNAME C|C "
+      "8|50 \"Job #|Description\" 1000|6000 0|0 1 12 CONO \"AB\" JOBNO\n"
+      "opensearch data MAIN COLIST CONO Cap T CONO N 2 H 600 0 0\n",
+      hook);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "SEARCH RESULT CONO=12 CONAME=\"Acme\"\nSEARCH RESULT none\n");
+  EXPECT_EQ(seen.tableName, "COLIST");
+  EXPECT_EQ(seen.searchCol, 0);
+  r = RunScript("opensearch p MAIN T I C T F Y S H W A 1 x CONO\n", hook);
+  EXPECT_EQ(r.err, "ERROR line 1: opensearch: a bare KEY must be a whole number, not \"x\"\n");
+}
+
+TEST(ScriptHost, OpenSearchKeysAreTextsWhenQuotedAndIntegersOtherwise) {
+  scripthost::OpenSearchRequest seen;
+  auto hook = [&](const scripthost::OpenSearchRequest& request) {
+    seen = request;
+    return scripthost::SearchOutcome{};
+  };
+  RunScript("opensearch p MAIN T I C T F Y S H W A 1 12 CONO \"AB\" JOBNO\n", hook);
+  ASSERT_EQ(seen.keys.size(), 2u);
+  EXPECT_EQ(seen.keys[0].first.Type(), recordstore::VarType::Integer);
+  EXPECT_EQ(seen.keys[0].second, "CONO");
+  EXPECT_EQ(seen.keys[1].first.Type(), recordstore::VarType::String);
+  EXPECT_EQ(seen.keys[1].first.ToString(), "AB");
+}
+
+TEST(ScriptHost, SqlRunsOnItsOwnConnectionAndPrintsRows) {
+  namespace fs = std::filesystem;
+  const fs::path folder = fs::temp_directory_path() / "script_host_sql_test";
+  fs::remove_all(folder);
+  fs::create_directories(folder);
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open((folder / "main.mdb").c_str(), &db), SQLITE_OK);
+  sqlite3_exec(db,
+               "CREATE TABLE T (A INTEGER, B TEXT); INSERT INTO T VALUES (1, 'x|y'), (2, NULL);",
+               nullptr, nullptr, nullptr);
+  sqlite3_close(db);
+  auto r = RunScript("let PathText " + folder.string() +
+                     "\nsql MAIN \"SELECT A, B FROM T ORDER BY A\"\n"
+                     "sql MAIN \"UPDATE T SET B = 'z' WHERE A = 2\"\n"
+                     "sql MAIN \"SELECT B FROM T WHERE A = 2\"\n");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "ROW 1|x|y\nROW 2|NULL\nROW z\n");
+  r = RunScript("let PathText " + folder.string() + "\nsql QRLSYS \"SELECT 1\"\n");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("ERROR line 2: sql: "), std::string::npos);
+  r = RunScript("let PathText " + folder.string() + "\nsql MAIN \"SELECT * FROM Missing\"\n");
+  EXPECT_NE(r.err.find("no such table"), std::string::npos);
+  fs::remove_all(folder);
+}
+
+}  // namespace

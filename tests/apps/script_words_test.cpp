@@ -1,0 +1,125 @@
+// The script language's parser and printer: words with quotes and escapes,
+// key names with modifiers and US-keyboard codes, control names, and the
+// output escapes, values and colours.
+#include "apps/dorvane-script/script_words.h"
+
+#include <gtest/gtest.h>
+
+#include "apps/dorvane-script/script_output.h"
+
+namespace {
+
+using scripthost::ParseKey;
+using scripthost::ScriptError;
+using scripthost::SplitWords;
+
+TEST(ScriptWords, BlanksSeparateWordsAndQuotesHoldBlanksAndEscapes) {
+  auto words = SplitWords("  let   PathText \"C:\\\\data dir\\\"x\\\"\"  ");
+  ASSERT_EQ(words.size(), 3u);
+  EXPECT_EQ(words[0].text, "let");
+  EXPECT_FALSE(words[0].quoted);
+  EXPECT_EQ(words[2].text, "C:\\data dir\"x\"");
+  EXPECT_TRUE(words[2].quoted);
+  words = SplitWords("echo \"a\\r\\n\\tb\" \"\"");
+  ASSERT_EQ(words.size(), 3u);
+  EXPECT_EQ(words[1].text, "a\r\n\tb");
+  EXPECT_EQ(words[2].text, "");
+  EXPECT_TRUE(words[2].quoted);
+}
+
+TEST(ScriptWords, BadQuotingIsAScriptError) {
+  for (const char* bad : {"echo \"open", "echo \"bad \\q escape\"", "echo \"x\"y", "echo \"x\\"}) {
+    EXPECT_THROW(SplitWords(bad), ScriptError) << bad;
+  }
+}
+
+TEST(ScriptKeys, SingleCharactersAreTheKeysThatGiveThemOnAUsKeyboard) {
+  struct Case {
+    const char* word;
+    int code, shift, ascii;
+  } cases[] = {{"a", 65, 0, 'a'},   {"A", 65, 1, 'A'},    {"7", 55, 0, '7'},  {"?", 191, 1, '?'},
+               {";", 186, 0, ';'},  {"=", 187, 0, '='},   {"+", 187, 1, '+'}, {",", 188, 0, ','},
+               {"-", 189, 0, '-'},  {".", 190, 0, '.'},   {"/", 191, 0, '/'}, {"`", 192, 0, '`'},
+               {"[", 219, 0, '['},  {"\\", 220, 0, '\\'}, {"]", 221, 0, ']'}, {"'", 222, 0, '\''},
+               {"\"", 222, 1, '"'}, {"@", 50, 1, '@'}};
+  for (const auto& c : cases) {
+    auto key = ParseKey(c.word);
+    EXPECT_EQ(key.keyCode, c.code) << c.word;
+    EXPECT_EQ(key.shift, c.shift) << c.word;
+    EXPECT_EQ(key.keyAscii, c.ascii) << c.word;
+  }
+}
+
+TEST(ScriptKeys, NamesAndModifiersCombine) {
+  struct Case {
+    const char* word;
+    int code, shift, ascii;
+  } cases[] = {{"Enter", 13, 0, 13},       {"Tab", 9, 0, 9},        {"Esc", 27, 0, 27},
+               {"Backspace", 8, 0, 8},     {"Space", 32, 0, 32},    {"Delete", 46, 0, 0},
+               {"Insert", 45, 0, 0},       {"PageDown", 34, 0, 0},  {"F1", 112, 0, 0},
+               {"F12", 123, 0, 0},         {"Num0", 96, 0, '0'},    {"Num9", 105, 0, '9'},
+               {"NumAdd", 107, 0, '+'},    {"NumDot", 110, 0, '.'}, {"Shift+Tab", 9, 1, 9},
+               {"Ctrl+Shift+2", 50, 3, 0}, {"Shift+2", 50, 1, '@'}, {"Alt+a", 65, 4, 0},
+               {"Alt+A", 65, 4, 0},        {"Shift+a", 65, 1, 'A'}, {"Ctrl+Num5", 101, 2, 0},
+               {"Ctrl++", 187, 3, 0},      {"Ctrl+;", 186, 2, 0},   {"Shift+Alt+Home", 36, 5, 0}};
+  for (const auto& c : cases) {
+    auto key = ParseKey(c.word);
+    EXPECT_EQ(key.keyCode, c.code) << c.word;
+    EXPECT_EQ(key.shift, c.shift) << c.word;
+    EXPECT_EQ(key.keyAscii, c.ascii) << c.word;
+  }
+}
+
+TEST(ScriptKeys, UnknownKeysAreScriptErrors) {
+  for (const char* bad : {"Bogus", "F13", "F0", "Num10", "Shift+", "Ctrl+Bogus", "ab", ""}) {
+    EXPECT_THROW(ParseKey(bad), ScriptError) << bad;
+  }
+}
+
+TEST(ScriptNames, ControlNamesCarryAnOptionalIndex) {
+  std::string name;
+  int index = 0;
+  scripthost::ParseControlName("lblCONO(2)", name, index);
+  EXPECT_EQ(name, "lblCONO");
+  EXPECT_EQ(index, 2);
+  scripthost::ParseControlName("txtCONO", name, index);
+  EXPECT_EQ(index, -1);
+  for (const char* bad : {"lbl(", "lbl(x)", "(1)", "lbl(-1)", "lbl()"}) {
+    EXPECT_THROW(scripthost::ParseControlName(bad, name, index), ScriptError) << bad;
+  }
+}
+
+TEST(ScriptNames, WholeNumbersAreCheckedAgainstTheirRange) {
+  EXPECT_EQ(scripthost::ParseWholeNumber("-32768", -32768, 32767, "x"), -32768);
+  EXPECT_THROW(scripthost::ParseWholeNumber("32768", -32768, 32767, "x"), ScriptError);
+  EXPECT_THROW(scripthost::ParseWholeNumber("1.5", 0, 9, "x"), ScriptError);
+  EXPECT_THROW(scripthost::ParseWholeNumber("-", 0, 9, "x"), ScriptError);
+}
+
+TEST(ScriptOutput, TextsAreQuotedWithEscapes) {
+  EXPECT_EQ(scripthost::Quote("a\"b\\c\r\n\td\x01\x7f"), "\"a\\\"b\\\\c\\r\\n\\td\\x01\\x7F\"");
+  EXPECT_EQ(scripthost::Quote(""), "\"\"");
+  EXPECT_EQ(scripthost::Quote("Zoë"), "\"Zoë\"");
+}
+
+TEST(ScriptOutput, ValuesPrintByTheirType) {
+  using recordstore::Variant;
+  EXPECT_EQ(scripthost::FormatValue(Variant::Boolean(true)), "True");
+  EXPECT_EQ(scripthost::FormatValue(Variant::Boolean(false)), "False");
+  EXPECT_EQ(scripthost::FormatValue(Variant::Integer(-5)), "-5");
+  EXPECT_EQ(scripthost::FormatValue(Variant::Long(100000)), "100000");
+  EXPECT_EQ(scripthost::FormatValue(Variant::String("1/5/2001")), "\"1/5/2001\"");
+  EXPECT_EQ(scripthost::FormatValue(Variant::Null()), "Null");
+  EXPECT_EQ(scripthost::FormatValue(Variant()), "Empty");
+  EXPECT_EQ(scripthost::FormatValue(Variant::Double(1.5)), "1.5");
+  EXPECT_EQ(scripthost::FormatValue(Variant::Date(recordstore::DateSerialFromYMD(2001, 1, 5))),
+            "#1/5/2001#");
+}
+
+TEST(ScriptOutput, ColoursAreEightUpperCaseHexDigits) {
+  EXPECT_EQ(scripthost::FormatColour(0x008080FF), "&H008080FF");
+  EXPECT_EQ(scripthost::FormatColour(0x00FFFFC0), "&H00FFFFC0");
+  EXPECT_EQ(scripthost::FormatColour(0), "&H00000000");
+}
+
+}  // namespace
