@@ -319,6 +319,20 @@ class Dispatcher {
     if (repaintHook_) repaintHook_();
   }
 
+  // Forgets everything; forms still open are dropped unloaded, without
+  // events, so that a later show loads them afresh.
+  void Reset() {
+    placed_ = nullptr;
+    controlHasFocus_ = false;
+    for (const auto& entry : modal_) {
+      entry.form->loaded_ = false;
+      entry.form->unloading_ = false;
+    }
+    modal_.clear();
+    pendingTabs_ = 0;
+    repaintHook_ = nullptr;
+  }
+
   UserControl* placed_ = nullptr;
   bool controlHasFocus_ = false;
   std::vector<ModalEntry> modal_;
@@ -388,14 +402,7 @@ void SynthesizeTab() {
 
 void SetRepaintHook(std::function<void()> hook) { The().repaintHook_ = std::move(hook); }
 
-void ResetScreen() {
-  Dispatcher& d = The();
-  d.placed_ = nullptr;
-  d.controlHasFocus_ = false;
-  d.modal_.clear();
-  d.pendingTabs_ = 0;
-  d.repaintHook_ = nullptr;
-}
+void ResetScreen() { The().Reset(); }
 
 // SetFocus by code: a hidden or disabled control, or a label, is error 5.
 void MoveFocusByCode(Control& control) {

@@ -64,7 +64,8 @@ void SynthesizeTab();
 
 // Called after every handled key, click and focus move, and by Refresh.
 void SetRepaintHook(std::function<void()> hook);
-// Forgets the placed control and every open form (a fresh start for tests).
+// Forgets the placed control and every open form, which is left unloaded
+// without events (a fresh start for tests, and after a script error).
 void ResetScreen();
 
 // --- Used by the toolkit's own classes ---

@@ -39,6 +39,8 @@ class Form : public Container {
   std::function<void()> OnUnload;
 
  private:
+  friend class Dispatcher;
+
   bool loaded_ = false;
   bool unloading_ = false;
   uint64_t loadSerial_ = 0;

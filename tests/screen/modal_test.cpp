@@ -116,5 +116,17 @@ TEST_F(ModalTest, TheCloseBoxUnloadsAndReportsAnErrorOfUnload) {
   EXPECT_EQ(Focus(), "hsbMAIN");
 }
 
+TEST_F(ModalTest, AResetAfterAnAbandonedModalRunLeavesTheFormReadyToLoadAgain) {
+  desktop.QueueModalAction([] { throw 42; });  // not a run-time error: nothing traps it
+  EXPECT_THROW(dialog.ShowModal(), int);
+  EXPECT_TRUE(dialog.IsLoaded());
+  screen::ResetScreen();
+  EXPECT_FALSE(dialog.IsLoaded());
+  EXPECT_EQ(screen::ActiveModalForm(), nullptr);
+  log.clear();
+  dialog.ShowModal();
+  EXPECT_EQ(log.front(), "frmTest.Load");
+}
+
 }  // namespace
 }  // namespace screentest
