@@ -1,0 +1,122 @@
+// ztSearchMod: the opener of the shared search dialog and the table that turns
+// a key-down into the character the type-ahead appends. Relies on frmztSearch,
+// the toolkit's Desktop (message box) and ztBasicSet (blank test).
+#include "search/ztSearchMod.h"
+
+#include <array>
+#include <cctype>
+
+#include "search/frmztSearch.h"
+#include "services/recordstore/runtime_error.h"
+#include "services/screen/desktop.h"
+#include "services/ztBasicSet.h"
+
+namespace ztSearchMod {
+
+namespace {
+
+using recordstore::Variant;
+
+// Unshifted and shifted characters of the US keyboard's digit and punctuation
+// keys, by virtual-key code.
+struct ShiftPair {
+  int16_t keyCode;
+  const char* plain;
+  const char* shifted;
+};
+constexpr ShiftPair kShiftPairs[] = {
+    {48, "0", ")"},  {49, "1", "!"},  {50, "2", "@"},   {51, "3", "#"},  {52, "4", "$"},
+    {53, "5", "%"},  {54, "6", "^"},  {55, "7", "&"},   {56, "8", "*"},  {57, "9", "("},
+    {188, ",", "<"}, {190, ".", ">"}, {191, "/", "?"},  {187, "=", "+"}, {189, "-", "_"},
+    {219, "[", "{"}, {221, "]", "}"}, {220, "\\", "|"}, {186, ";", ":"}, {222, "'", "\""},
+};
+
+}  // namespace
+
+frmztSearch& SearchDialog() {
+  static frmztSearch instance;
+  return instance;
+}
+
+std::string OpenSearchDialog(const std::string& pathText, const std::string& dbName,
+                             const std::string& tableName, const std::string& colIName,
+                             const std::string& caption, const std::string& searchTitle,
+                             const std::string& colFName, const std::string& colFType,
+                             const std::string& colFSize, const std::string& colHText,
+                             const std::string& colWidth, const std::string& colAlign,
+                             int16_t searchCol, const std::vector<IndexKey>& keys,
+                             const std::string& instructionText) {
+  try {
+    if (keys.size() > 4) {
+      throw recordstore::RuntimeError(
+          5, "Invalid procedure call: a search takes at most four leading keys, not " +
+                 std::to_string(keys.size()));
+    }
+    std::array<IndexKey, 4> given = {IndexKey{Variant::Integer(0), ""},
+                                     IndexKey{Variant::Integer(0), ""},
+                                     IndexKey{Variant::Integer(0), ""}, IndexKey{Variant(), ""}};
+    for (size_t i = 0; i < keys.size(); ++i) given[i] = keys[i];
+
+    frmztSearch& frm = SearchDialog();
+    frm.strSelBookmark = " ";
+    frm.strPathText = pathText;
+    frm.strDBNAME = dbName;
+    frm.strTable = tableName;
+    frm.strCaption = caption;
+    frm.strSearchTitle = searchTitle;
+    frm.strColIName = colIName;
+    frm.strColFName = colFName;
+    frm.strColFType = colFType;
+    frm.strColFSize = colFSize;
+    frm.strColHText = colHText;
+    frm.strColWidth = colWidth;
+    frm.strColAlign = colAlign;
+    frm.intSearchCol = searchCol;
+    frm.varIndexKey1 = given[0].key;
+    frm.strIndexField1 = given[0].field;
+    frm.varIndexKey2 = given[1].key;
+    frm.strIndexField2 = given[1].field;
+    frm.varIndexKey3 = given[2].key;
+    frm.strIndexField3 = given[2].field;
+    frm.varIndexKey4 = given[3].key;
+    frm.strIndexField4 = given[3].field;
+
+    // The first touch of the form's window loads it, so the caption, title and
+    // instruction given here override what the load shows.
+    frm.Load();
+    if (ztBasicSet::IsNotBlank(instructionText)) frm.lblInstructA.SetCaption(instructionText);
+    frm.SetCaption(caption);
+    frm.lblSearchTitle.SetCaption(searchTitle);
+    frm.ShowModal();
+    return frm.strSelBookmark;
+  } catch (const recordstore::RuntimeError&) {
+    screen::GetDesktop().MsgBox("Error Opening Window ztSearch", 16, "Error: ztSearch");
+    return " ";
+  }
+}
+
+std::string KeyCodeToText(int16_t keyCode, int16_t shift) {
+  std::string text;
+  if (keyCode >= 96 && keyCode <= 105) {
+    text = std::string(1, static_cast<char>('0' + (keyCode - 96)));
+  } else if (keyCode >= 106 && keyCode <= 111) {
+    static const char* const kKeypad[] = {"*", "+", "", "-", ".", "/"};
+    text = kKeypad[keyCode - 106];
+  } else if (keyCode >= 32 && keyCode <= 111) {
+    text = std::string(1, static_cast<char>(keyCode));
+  }
+  if (shift == 0 || shift == 1) {
+    for (const ShiftPair& pair : kShiftPairs) {
+      if (pair.keyCode == keyCode) text = shift == 0 ? pair.plain : pair.shifted;
+    }
+  }
+  if (keyCode >= 32 && keyCode <= 111) {
+    for (char& ch : text) {
+      const auto c = static_cast<unsigned char>(ch);
+      ch = static_cast<char>(shift != 0 ? std::toupper(c) : std::tolower(c));
+    }
+  }
+  return text;
+}
+
+}  // namespace ztSearchMod

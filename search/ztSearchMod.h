@@ -1,0 +1,48 @@
+// ztSearchMod: the opener of the search dialog and the key-to-character table
+// of its type-ahead. OpenSearchDialog fills the search request of the one
+// shared frmztSearch instance, shows it modally and returns the chosen row's
+// bookmark text (" " when nothing was chosen). Relies on frmztSearch, the
+// record store's Variant and the toolkit's Desktop.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "services/recordstore/variant.h"
+
+class frmztSearch;
+
+namespace ztSearchMod {
+
+// One leading key of a search request: the value and the name of the field of
+// the browsed table that must hold it.
+struct IndexKey {
+  recordstore::Variant key;
+  std::string field;
+};
+
+// The shared dialog instance, created on first use and reused by every search.
+frmztSearch& SearchDialog();
+
+// Fills the search request (up to four leading keys, in order) and shows the
+// dialog modally; returns strSelBookmark when the dialog has closed. Keys 1 to
+// 3 not given are the 16-bit integer 0 with a blank field. A non-blank
+// instructionText replaces the first instruction line. Any run-time error
+// while filling or showing shows "Error Opening Window ztSearch" and gives " ".
+std::string OpenSearchDialog(const std::string& pathText, const std::string& dbName,
+                             const std::string& tableName, const std::string& colIName,
+                             const std::string& caption, const std::string& searchTitle,
+                             const std::string& colFName, const std::string& colFType,
+                             const std::string& colFSize, const std::string& colHText,
+                             const std::string& colWidth, const std::string& colAlign,
+                             int16_t searchCol, const std::vector<IndexKey>& keys = {},
+                             const std::string& instructionText = "");
+
+// The character a key-down stands for in the type-ahead ("" for none): keypad
+// digits and operators, the key code's own character for codes 32 to 111, the
+// US keyboard's unshifted and shifted digits and punctuation when Shift is 0
+// or 1, then lower case when Shift is 0 and upper case otherwise.
+std::string KeyCodeToText(int16_t keyCode, int16_t shift);
+
+}  // namespace ztSearchMod
