@@ -319,8 +319,9 @@ class Dispatcher {
     if (repaintHook_) repaintHook_();
   }
 
-  // Forgets everything; forms still open are dropped unloaded, without
-  // events, so that a later show loads them afresh.
+  // Forgets the placed control and the open forms (the repaint hook stays);
+  // forms still open are dropped unloaded, without events, so that a later
+  // show loads them afresh.
   void Reset() {
     placed_ = nullptr;
     controlHasFocus_ = false;
@@ -330,7 +331,6 @@ class Dispatcher {
     }
     modal_.clear();
     pendingTabs_ = 0;
-    repaintHook_ = nullptr;
   }
 
   UserControl* placed_ = nullptr;

@@ -65,7 +65,8 @@ void SynthesizeTab();
 // Called after every handled key, click and focus move, and by Refresh.
 void SetRepaintHook(std::function<void()> hook);
 // Forgets the placed control and every open form, which is left unloaded
-// without events (a fresh start for tests, and after a script error).
+// without events (a fresh start for tests, and after a script error). The
+// repaint hook stays.
 void ResetScreen();
 
 // --- Used by the toolkit's own classes ---

@@ -202,6 +202,7 @@ TEST_F(KeyTest, TheRepaintHookRunsAfterEveryHandledEvent) {
   screen::PressKey('B', 0);
   screen::ClickControl(surface.lblRow(0));
   EXPECT_EQ(repaints, 2);
+  screen::SetRepaintHook(nullptr);
 }
 
 }  // namespace
