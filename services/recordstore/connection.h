@@ -102,6 +102,7 @@ class Connection {
     int64_t count = 0;
     int64_t dataVersion = -1;
   };
+  // SQLite's data version: it changes when another connection commits.
   int64_t DataVersion();
 
   sqlite3* db_;

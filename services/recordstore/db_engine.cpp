@@ -10,6 +10,7 @@
 namespace recordstore {
 namespace {
 
+// The key of a table of a file in the deleted-row map.
 std::string TableKey(const std::string& path, const std::string& table) {
   std::string key = path + '\n';
   for (char c : table) key += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));

@@ -11,6 +11,7 @@
 namespace recordstore {
 namespace {
 
+// The field type and range named in error messages.
 const char* TypeName(int type) {
   switch (type) {
     case kBooleanField:
@@ -58,6 +59,7 @@ Variant DecodeAsStored(const SqlValue& stored) {
   }
 }
 
+// True for stored integers and reals; NumberOf gives their value.
 bool IsNumber(const SqlValue& v) {
   return v.kind == SqlValue::Kind::Integer || v.kind == SqlValue::Kind::Real;
 }
@@ -66,6 +68,7 @@ double NumberOf(const SqlValue& v) {
   return v.kind == SqlValue::Kind::Integer ? static_cast<double>(v.integer) : v.real;
 }
 
+// A number to bind: whole numbers as integers, others as reals.
 SqlValue NumberValue(double number) {
   if (number == std::trunc(number) && std::fabs(number) < 9.0e18) {
     return SqlValue::Int(static_cast<int64_t>(number));
@@ -85,6 +88,7 @@ std::optional<double> SerialOf(const Variant& value) {
   }
 }
 
+// The stored form of a non-Null value, raising 6, 13 or 3163 when it does not fit.
 SqlValue EncodeChecked(const Variant& value, const ColumnInfo& column, const std::string& table) {
   switch (column.type) {
     case kBooleanField:

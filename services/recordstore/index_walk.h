@@ -42,17 +42,25 @@ class IndexWalk {
   bool ByRowid(int64_t rowid, Row& out);
 
  private:
+  // Number of key fields of the index (0 in rowid order).
   size_t KeyCount() const { return index_ == nullptr ? 0 : index_->columns.size(); }
+  // The stored value of key field j of a row.
   const SqlValue& KeyOf(const Row& row, size_t j) const;
+  // SQL pieces: key field j quoted; parameter j + 1 with key j's collation;
+  // equality (IS) on the first `count` keys; ORDER BY from key `from` on.
   std::string Column(size_t j) const;
   std::string Param(size_t j) const;
   std::string Prefix(size_t count) const;
   std::string Order(size_t from, bool descending) const;
+  // The prepared "SELECT ... WHERE where ORDER BY ... LIMIT 1".
   Statement& Query(const std::string& where, size_t orderFrom, bool descending);
   bool HasNullKey(const Row& row) const;
+  // Position of the first key field in which two rows differ (KeyCount if none).
   size_t FirstDifference(const Row& a, const Row& b) const;
+  // Moves from a row whose keys hold NULL, one key position at a time.
   bool NextWithNulls(const Row& from, Row& out);
   bool PreviousWithNulls(const Row& from, Row& out);
+  // The last row equal to the bound keys before j and NULL at key j.
   Statement& PreviousNull(size_t j);
 
   Connection& connection_;

@@ -14,6 +14,7 @@
 namespace recordstore {
 namespace {
 
+// Blanks that Val skips and that may surround a number.
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
 // Reads an &H or &O number from `text` at `pos` (just after the '&'). Four hex

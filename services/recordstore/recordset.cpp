@@ -24,6 +24,7 @@ std::string BookmarkOf(int64_t rowid) {
   return bookmark;
 }
 
+// The rowid an 8-byte bookmark carries.
 int64_t RowidOf(const std::string& bookmark) {
   uint64_t bits = 0;
   for (unsigned char c : bookmark) bits = bits << 8 | c;

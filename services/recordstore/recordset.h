@@ -98,13 +98,20 @@ class Recordset : public std::enable_shared_from_this<Recordset> {
  private:
   enum class Place { OnRow, BeforeFirst, AfterLast, Nowhere, OnDeleted };
 
+  // Raises 3420 once the recordset (or its database) has been closed.
   void CheckOpen() const;
+  // Position of the named field; 3265 when the table has none.
   int ColumnOf(const std::string& name) const;
+  // Stands on the row just read, or at `otherwise` when none was found.
   void StandOn(bool found, Place otherwise);
+  // Abandons an AddNew or Edit in progress.
   void LeaveEdit();
+  // Commits or rolls back the write transaction of a pessimistic Edit.
   void EndOwnLock(bool commit);
+  // Writes the new row (AddNew) or the changed fields of the current row (Edit).
   void InsertRow(const std::vector<SqlValue>& values);
   void UpdateRow(const std::vector<SqlValue>& values);
+  // Raises the error of a failed write (3022 names the unique index).
   [[noreturn]] void FailWrite(int rc);
 
   std::shared_ptr<Connection> connection_;

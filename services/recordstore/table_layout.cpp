@@ -15,10 +15,12 @@
 namespace recordstore {
 namespace {
 
+// True when two names are equal without regard to case (as SQLite names are).
 bool SameName(std::string_view a, std::string_view b) {
   return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
 }
 
+// Column `index` of the current row as text ("" for anything else).
 std::string TextColumn(Statement& statement, int index) {
   SqlValue value;
   statement.ReadColumn(index, value);

@@ -16,6 +16,7 @@
 namespace recordstore {
 namespace {
 
+// The classic conversion errors.
 [[noreturn]] void Overflow() { throw RuntimeError(6, "Overflow"); }
 [[noreturn]] void TypeMismatch() { throw RuntimeError(13, "Type mismatch"); }
 [[noreturn]] void InvalidNull() { throw RuntimeError(94, "Invalid use of Null"); }

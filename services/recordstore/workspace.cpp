@@ -13,6 +13,7 @@
 namespace recordstore {
 namespace {
 
+// The savepoint name of a nested transaction level.
 std::string Savepoint(int level) { return "level" + std::to_string(level); }
 
 // Writes the file and its WAL through to the disk after a commit made with

@@ -41,7 +41,9 @@ class Workspace : public std::enable_shared_from_this<Workspace> {
     std::weak_ptr<Database> database;
     std::weak_ptr<Connection> connection;
   };
+  // The open connections of this workspace's databases, each once.
   std::vector<std::shared_ptr<Connection>> LiveConnections();
+  // Raises 3420 once the workspace has been closed.
   void CheckOpen() const;
 
   std::string name_;
