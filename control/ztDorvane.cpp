@@ -38,6 +38,8 @@ ztDorvane::ztDorvane() : UserControl("ztDorvane") {
   GotFocus = [this] { UserControl_GotFocus(); };
   LostFocus = [this] { UserControl_LostFocus(); };
   KeyDown = [this](int16_t& keyCode, int16_t shift) { UserControl_KeyDown(keyCode, shift); };
+  WirePage();
+  WireEntry();
   UserControl_Initialize();
 }
 

@@ -9,7 +9,8 @@
 //   ztDorvane.cpp             construction of the screen, UserControl_Initialize, state fields
 //   ztDorvane_connection.cpp  PathText, OpenConnection/CloseConnection, focus, keys,
 //                             ControlsEnabled, the property Gets
-//   ztDorvane_page.cpp        the target job list page and its navigation
+//   ztDorvane_page.cpp        the target job list page: drawing, loading, rebuilding
+//   ztDorvane_nav.cpp         the list keys, the picture buttons and the row clicks
 //   ztDorvane_entry.cpp       adding, editing and deleting rows; company and job entry
 //   ztDorvane_lists.cpp       saved lists: new, retrieve, save
 //   ztDorvane_perange.cpp     the period-ending date range
@@ -115,6 +116,15 @@ class ztDorvane : public screen::UserControl {
   void lblCONO_Click(int16_t index);
   void lblJOBNO_Click(int16_t index);
   void lblJOBNAME_Click(int16_t index);
+  // Helpers of the page keys and the rebuild (ztDorvane_page.cpp, ztDorvane_nav.cpp).
+  recordstore::Recordset& ListRecordset();
+  bool MoveToFirstRecord();
+  void MoveDown();
+  void MoveUp();
+  void MovePage(bool forward);
+  std::string WalkThreeRecords(const std::string& from, bool forward);
+  void FindCurrentRow();
+  void ReloadFallback();
 
   // --- ztDorvane_entry.cpp: entry editing ---
   void WireEntry();
@@ -140,6 +150,10 @@ class ztDorvane : public screen::UserControl {
   void PrepareAddRow();
   void BeginEditMode();
   void EndEditMode();
+  // Helpers of the edit mode and the entry checks (ztDorvane_entry.cpp).
+  void ShowListControls(bool visible);
+  void PlaceEntryControls(int32_t top, int32_t searchOffset);
+  void PaintEntry(screen::Control& box, uint32_t colour);
 
   // --- ztDorvane_lists.cpp: saved lists ---
   void WireLists();

@@ -1,11 +1,13 @@
 // ztDorvane's target job list page: drawing the four rows from the TJLIST
 // recordset (with the job names from JOBLIST), the end and empty markers, the
-// row colours, and LoadTargetJobList, which shows the working list from its
-// first record and names the list it belongs to. The page keeps bookmarks, never
-// rows. Navigation (MoveInList, HandleListKey, the picture buttons, row clicks)
-// and ReloadWorkingList belong here too and arrive with the page navigation.
-// Relies on the record store, ztMSAccess (null check, key tests), ztBasicSet
-// (job numbers, text) and the Desktop.
+// row colours, LoadTargetJobList, which shows the working list from its first
+// record and names the list it belongs to, and ReloadWorkingList, which
+// rebuilds the page around the highlighted record after a change. The page
+// keeps bookmarks, never rows; every routine here moves at most a few records
+// from a stored bookmark, so its cost does not grow with the list.
+// The keys, the picture buttons and the row clicks are in ztDorvane_nav.cpp.
+// Relies on the record store, ztMSAccess (null check), ztBasicSet (job
+// numbers, text) and the Desktop.
 #include <cassert>
 
 #include "control/ztDorvane.h"
@@ -75,9 +77,63 @@ void ztDorvane::PaintRowHighlight(int16_t row) {
   lblJOBNAME(row).SetBackColor(RowHighlightColor);
 }
 
-// True when the TJLIST recordset stands on a record.
+// Copies the captions of rows 1 to 3 one row up (company, job number, job
+// name, in that order); the colours stay.
+void ztDorvane::ShiftRowsUp() {
+  for (int16_t i = 1; i <= LastRowIndex; ++i) {
+    lblCONO(i - 1).SetCaption(lblCONO(i).Caption());
+    lblJOBNO(i - 1).SetCaption(lblJOBNO(i).Caption());
+    lblJOBNAME(i - 1).SetCaption(lblJOBNAME(i).Caption());
+  }
+}
+
+// Copies the captions of rows 2 down to 0 one row down; the colours stay.
+void ztDorvane::ShiftRowsDown() {
+  for (int16_t i = LastRowIndex; i >= 1; --i) {
+    lblCONO(i).SetCaption(lblCONO(i - 1).Caption());
+    lblJOBNO(i).SetCaption(lblJOBNO(i - 1).Caption());
+    lblJOBNAME(i).SetCaption(lblJOBNAME(i - 1).Caption());
+  }
+}
+
+// True when the TJLIST recordset stands on a record (not before the first,
+// not after the last). This gives the answer of RecordMatchesKeys without
+// keys, but from the recordset's own position alone: that routine also asks
+// for RecordCount, which a freshly opened connection answers by counting the
+// whole table, and the page must not pay for that on every PathText.
 bool ztDorvane::HasCurrentRecord() {
-  return ztMSAccess::RecordMatchesKeys(Opened(rsTJLIST, "TJLIST"), {});
+  recordstore::Recordset& tjlist = Opened(rsTJLIST, "TJLIST");
+  try {
+    if (tjlist.IsBOF() || tjlist.IsEOF()) return false;
+    const std::string bookmark = tjlist.Bookmark();  // raises when on no record
+    assert(bookmark != " ");
+    return true;
+  } catch (const recordstore::RuntimeError&) {
+    return false;  // no current record, or one deleted meanwhile
+  }
+}
+
+// The TJLIST recordset that the page follows, in "TJLIST" order. A reopen of
+// the connection (after a focus loss) replaces the recordset with one in no
+// index, so every routine that steps through the list asks for it here.
+recordstore::Recordset& ztDorvane::ListRecordset() {
+  recordstore::Recordset& tjlist = Opened(rsTJLIST, "TJLIST");
+  tjlist.SetIndex("TJLIST");
+  return tjlist;
+}
+
+// Moves TJLIST to its first record in the current index and tells whether
+// there was one. Stands for the test RecordCount > 0 followed by MoveFirst:
+// the same answer with one indexed step instead of a count of the table.
+bool ztDorvane::MoveToFirstRecord() {
+  constexpr int kNoCurrentRecord = 3021;
+  try {
+    ListRecordset().MoveFirst();
+  } catch (const recordstore::RuntimeError& error) {
+    if (error.Number() != kNoCurrentRecord) throw;
+    return false;
+  }
+  return true;
 }
 
 // Redraws the four rows from TopBookmark on (the row after the last record
@@ -93,7 +149,7 @@ void ztDorvane::ShowPage() {
     PaintRowHighlight(CurrentRow);
     return;
   }
-  recordstore::Recordset& tjlist = Opened(rsTJLIST, "TJLIST");
+  recordstore::Recordset& tjlist = ListRecordset();
   tjlist.SetBookmark(TopBookmark);
   for (int16_t i = 0; i <= LastRowIndex; ++i) {
     if (HasCurrentRecord()) {
@@ -112,7 +168,8 @@ void ztDorvane::ShowPage() {
 
 // Shows the working list from its first record and names it in lblTJLNAME.
 // CurrentTJLTAG comes from the last record in "TJLIST" order, reached by one
-// move instead of a walk through the list. When the connection never opened
+// move instead of a walk through the list, and whether there is a record at
+// all by one move instead of a count. When the connection never opened
 // the tables (its report has been shown), the page is left as it is.
 void ztDorvane::LoadTargetJobList() {
   EnsureConnection();
@@ -125,11 +182,10 @@ void ztDorvane::LoadTargetJobList() {
   FirstBookmark = TopBookmark = CurrentBookmark = LastBookmark = " ";
   recordstore::Recordset& tjlist = *rsTJLIST;
   tjlist.SetIndex("TJLIST");
-  if (tjlist.RecordCount() == 0) {
+  if (!MoveToFirstRecord()) {
     ShowListEmpty(CurrentRow);
     PaintRowHighlight(CurrentRow);
   } else {
-    tjlist.MoveFirst();
     FirstBookmark = TopBookmark = CurrentBookmark = tjlist.Bookmark();
     tjlist.MoveLast();
     LastBookmark = tjlist.Bookmark();
@@ -151,10 +207,64 @@ void ztDorvane::LoadTargetJobList() {
   }
 }
 
-// The list's key dispatcher. The list keys (moves, and the keys that start an
-// add, edit, delete or cancel) arrive with the page navigation; until then no
-// key acts here.
-void ztDorvane::HandleListKey(int16_t keyCode, int16_t shift) {
-  (void)keyCode;
-  (void)shift;
+// Rebuilds the page after TJLIST changed, keeping CurrentBookmark's record
+// highlighted on CurrentRow where the list allows it (with too few records
+// above it, it moves up). The TJLIST recordset is opened afresh. Any run-time
+// error falls back to the list's first page.
+void ztDorvane::ReloadWorkingList() {
+  try {
+    TopBookmark = FirstBookmark = LastBookmark = " ";
+    Opened(rsTJLIST, "TJLIST").Close();
+    rsTJLIST = dbMAIN->OpenRecordset("TJLIST", 1);
+    recordstore::Recordset& tjlist = *rsTJLIST;
+    tjlist.SetIndex("TJLIST");
+    if (MoveToFirstRecord()) {
+      FirstBookmark = tjlist.Bookmark();
+      tjlist.MoveLast();
+      LastBookmark = tjlist.Bookmark();
+      TopBookmark = CurrentBookmark;
+      int16_t countdown = 0;
+      if (ztBasicSet::IsNotBlank(CurrentBookmark)) {
+        countdown = CurrentRow;
+        tjlist.SetBookmark(CurrentBookmark);
+      } else {
+        countdown = static_cast<int16_t>(CurrentRow - 1);
+        tjlist.SetBookmark(LastBookmark);
+      }
+      // Walk back over the rows above the highlighted one.
+      while (HasCurrentRecord() && countdown >= 0) {
+        TopBookmark = tjlist.Bookmark();
+        --countdown;
+        tjlist.MovePrevious();
+      }
+      if (countdown >= 0) CurrentRow = static_cast<int16_t>(CurrentRow - (countdown + 1));
+    }
+    if (ztBasicSet::IsBlank(FirstBookmark)) {
+      CurrentRow = 0;
+      CurrentBookmark = " ";
+      for (int16_t i = 0; i <= LastRowIndex; ++i) ClearRow(i);
+      ShowListEmpty(0);
+      PaintRowHighlight(0);
+    } else {
+      ShowPage();
+    }
+  } catch (const recordstore::RuntimeError&) {
+    ReloadFallback();
+  }
+}
+
+// The rebuild's fallback: when the page is on show, it starts again from the
+// list's first record, highlighted in row 0, and the keyboard returns to the
+// list.
+void ztDorvane::ReloadFallback() {
+  if (!lblCONO(0).Visible()) return;
+  recordstore::Recordset& tjlist = ListRecordset();
+  if (MoveToFirstRecord()) {
+    TopBookmark = CurrentBookmark = tjlist.Bookmark();
+  } else {
+    TopBookmark = CurrentBookmark = " ";
+  }
+  CurrentRow = 0;
+  ShowPage();
+  hsbMAIN.SetFocus();
 }

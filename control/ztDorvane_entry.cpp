@@ -1,0 +1,419 @@
+// ztDorvane's entry editing: adding, editing and deleting rows of the working
+// list in place, the edit mode that lays the company box, the job box, their
+// search buttons and the job name label over one list row, the checks of the
+// two boxes against COLIST and JOBLIST (reported in the job name label and by
+// colour), the company and job searches, and cmdUpdate and CmdCancel, which
+// end every edit mode. A row reaches TJLIST only through cmdUpdate, and only
+// when the checks passed.
+// Relies on the page of ztDorvane_page.cpp (rows, bookmarks, the rebuild), the
+// record store, ztBasicSet (text, job numbers, keystrokes), ztMSAccess (null
+// check, neighbour search) and the search launchers of ztLOOKUP.
+#include <cassert>
+
+#include "control/ztDorvane.h"
+#include "services/ztBasicSet.h"
+#include "services/ztLOOKUP.h"
+#include "services/ztMSAccess.h"
+
+using ztBasicSet::IsBlank;
+using ztBasicSet::IsNotBlank;
+
+namespace {
+
+// A field of the recordset's current row, read through the null check.
+recordstore::Variant FieldValue(recordstore::Recordset& rs, const std::string& name) {
+  return ztMSAccess::wqNullCheck(rs.Fields(name));
+}
+
+// The numeric value of a typed text (leading blanks skipped, no digits give 0)
+// rounded to a 16-bit whole number, half to even.
+int16_t WholeNumberOf(const std::string& text) {
+  return recordstore::Variant::Double(recordstore::Val(text)).ToInteger();
+}
+
+// True when the text holds "?" or "/" anywhere: a search request, typed or
+// left by a cancelled search, which the checks pass over.
+bool HoldsSearchMark(const std::string& text) {
+  return text.find_first_of("?/") != std::string::npos;
+}
+
+}  // namespace
+
+// Binds the list buttons, the two ending buttons, the search buttons and the
+// events of the two entry boxes.
+void ztDorvane::WireEntry() {
+  CmdAdd.Click = [this] { CmdAdd_Click(); };
+  CmdEdit.Click = [this] { CmdEdit_Click(); };
+  CmdDelete.Click = [this] { CmdDelete_Click(); };
+  cmdUpdate.Click = [this] { cmdUpdate_Click(); };
+  CmdCancel.Click = [this] { CmdCancel_Click(); };
+  btnCOSearch.Click = [this] { btnCOSearch_Click(); };
+  btnJOBSearch.Click = [this] { btnJOBSearch_Click(); };
+  txtCONO.GotFocus = [this] { txtCONO_GotFocus(); };
+  txtCONO.LostFocus = [this] { txtCONO_LostFocus(); };
+  txtCONO.Change = [this] { txtCONO_Change(); };
+  txtCONO.KeyPress = [this](int16_t& keyAscii) { txtCONO_KeyPress(keyAscii); };
+  txtJOBNO.GotFocus = [this] { txtJOBNO_GotFocus(); };
+  txtJOBNO.LostFocus = [this] { txtJOBNO_LostFocus(); };
+  txtJOBNO.Change = [this] { txtJOBNO_Change(); };
+  txtJOBNO.KeyPress = [this](int16_t& keyAscii) { txtJOBNO_KeyPress(keyAscii); };
+}
+
+// --- Starting and ending an edit ---
+
+// Starts adding a row: blank boxes, the row after the records on the page
+// (scrolling a full page one record), the edit mode with the company box
+// focused.
+void ztDorvane::CmdAdd_Click() {
+  EntryValid = true;
+  txtCONO.SetText(std::string(2, ' '));
+  lblDJOBNAME.SetCaption(std::string(50, ' '));
+  txtJOBNO.SetText(ztBasicSet::RepeatText(" ", JobNoSize));
+  JobNoText = ztBasicSet::RepeatText(" ", JobNoSize);
+  EntryMode = "A";
+  FocusColumn = 1;
+  PrepareAddRow();
+  EntryRowTop = static_cast<float>(lblCONO(EntryRow).Top());
+  BeginEditMode();
+}
+
+// Chooses EntryRow, the row over which a new entry is typed: the end marker's
+// row. When four records fill the page, the page scrolls one record and the
+// entry goes over row 3, marked "End of List" meanwhile.
+void ztDorvane::PrepareAddRow() {
+  if (IsBlank(CurrentBookmark)) {
+    EntryRow = CurrentRow;
+    return;
+  }
+  recordstore::Recordset& tjlist = ListRecordset();
+  EntryRow = 0;
+  if (IsNotBlank(TopBookmark)) {
+    tjlist.SetBookmark(TopBookmark);
+    while (EntryRow <= LastRowIndex && HasCurrentRecord()) {
+      tjlist.MoveNext();
+      EntryRow = static_cast<int16_t>(EntryRow + 1);
+    }
+  }
+  if (EntryRow > LastRowIndex) {
+    EntryRow = LastRowIndex;
+    ShiftRowsUp();
+    ShowEndOfList(LastRowIndex);
+    tjlist.SetBookmark(TopBookmark);
+    tjlist.MoveNext();
+    TopBookmark = tjlist.Bookmark();
+    // The highlight's row index stays: it now names the record shifted into it.
+    tjlist.SetBookmark(CurrentBookmark);
+    tjlist.MoveNext();
+    CurrentBookmark = HasCurrentRecord() ? tjlist.Bookmark() : " ";
+  }
+}
+
+// Starts editing the highlighted record: its company and job in the boxes,
+// its job name (or thirty "?" when the job is gone) in the label. The end
+// marker cannot be edited. FocusColumn says which box gets the focus.
+void ztDorvane::CmdEdit_Click() {
+  EntryValid = true;
+  if (IsBlank(CurrentBookmark)) {
+    hsbMAIN.SetFocus();
+    return;
+  }
+  recordstore::Recordset& tjlist = Opened(rsTJLIST, "TJLIST");
+  tjlist.SetBookmark(CurrentBookmark);
+  txtCONO.SetText(FieldValue(tjlist, "CONO").ToString());
+  JobNoText = ztBasicSet::FormatJobNumber(FieldValue(tjlist, "JOBNO").ToString(), JobNoType,
+                                          JobNoSize, false);
+  txtJOBNO.SetText(JobNoText);
+  CompanyNo = WholeNumberOf(txtCONO.Text());
+  recordstore::Recordset& joblist = Opened(rsJOBLIST, "JOBLIST");
+  joblist.SetIndex("JOBLIST");
+  joblist.Seek("=",
+               {recordstore::Variant::Integer(CompanyNo), recordstore::Variant::String(JobNoText)});
+  if (joblist.NoMatch()) {
+    lblDJOBNAME.SetCaption(ztBasicSet::RepeatText("?", 30));
+  } else {
+    lblDJOBNAME.SetCaption(FieldValue(joblist, "JOBNAME").ToString());
+  }
+  EntryRowTop = static_cast<float>(lblCONO(CurrentRow).Top());
+  EntryMode = "E";
+  BeginEditMode();
+}
+
+// Deletes the highlighted record without a question; the record after it (or
+// before it, at the end of the list) takes the highlight. When another
+// program has removed the record first there is nothing left to delete: the
+// rebuild then cannot find it and starts again from the list's first page.
+void ztDorvane::CmdDelete_Click() {
+  constexpr int kRecordDeleted = 3167;
+  if (IsBlank(CurrentBookmark)) {
+    hsbMAIN.SetFocus();
+    return;
+  }
+  recordstore::Recordset& tjlist = ListRecordset();
+  try {
+    ProbeBookmark = ztMSAccess::FindAdjacentMatch(tjlist, CurrentBookmark, {});
+    tjlist.SetBookmark(CurrentBookmark);
+    tjlist.Delete();
+    CurrentBookmark = ProbeBookmark;
+  } catch (const recordstore::RuntimeError& error) {
+    if (error.Number() != kRecordDeleted) throw;
+  }
+  ReloadWorkingList();
+  hsbMAIN.SetFocus();
+}
+
+// Shows (visible) or hides the six list buttons, and the opposite for
+// cmdUpdate and CmdCancel.
+void ztDorvane::ShowListControls(bool visible) {
+  screen::Control* const listButtons[] = {&CmdAdd,      &CmdEdit,         &CmdDelete,
+                                          &cmdSaveList, &cmdRetreiveList, &cmdNewList};
+  for (screen::Control* c : listButtons) c->SetVisible(visible);
+  cmdUpdate.SetVisible(!visible);
+  CmdCancel.SetVisible(!visible);
+}
+
+// Moves the entry boxes and the job name label to top, the two search buttons
+// searchOffset twips below it.
+void ztDorvane::PlaceEntryControls(int32_t top, int32_t searchOffset) {
+  btnCOSearch.SetTop(top + searchOffset);
+  btnJOBSearch.SetTop(top + searchOffset);
+  txtCONO.SetTop(top);
+  txtJOBNO.SetTop(top);
+  lblDJOBNAME.SetTop(top);
+}
+
+// Turns an edit mode on: no row highlighted, no key preview, the list's
+// navigation and buttons hidden, cmdUpdate and CmdCancel shown. For a list row
+// (not the date-edit mode) the period-ending controls make way and the entry
+// controls are laid over the row at EntryRowTop, one box focused.
+void ztDorvane::BeginEditMode() {
+  PaintRowNormal(CurrentRow);
+  SetKeyPreview(false);
+  screen::Control* const navigation[] = {&hsbMAIN,       &cmdHKBPGUP,   &cmdHKBPGDN,
+                                         &cmdHKBUPARROW, &cmdHKBACTION, &cmdHKBDNARROW};
+  for (screen::Control* c : navigation) c->SetVisible(false);
+  ShowListControls(false);
+  if (IsPEEditing) return;
+
+  IsListOKFlag = false;
+  screen::Control* const periodEnding[] = {&txtBPEDATE,   &txtEPEDATE,     &lblBPEDATE,
+                                           &lblEPEDATE,   &lblBPETEXTDATE, &lblEPETEXTDATE,
+                                           &btnBPESearch, &btnEPESearch,   &btnMakeLastFirst};
+  for (screen::Control* c : periodEnding) c->SetVisible(false);
+  PlaceEntryControls(static_cast<int32_t>(EntryRowTop), 15);
+  btnCOSearch.SetVisible(true);
+  btnJOBSearch.SetVisible(true);
+  txtCONO.SetEnabled(true);
+  txtJOBNO.SetEnabled(true);
+  txtCONO.SetVisible(true);
+  txtJOBNO.SetVisible(true);
+  lblDJOBNAME.SetVisible(true);
+  if (FocusColumn == 2) {
+    txtJOBNO.SetFocus();
+  } else {
+    txtCONO.SetFocus();
+  }
+}
+
+// Turns an edit mode off: the list buttons and navigation come back, the
+// current row is highlighted again and the scroll bar takes the keyboard.
+// Outside the date-edit mode the entry controls go home, hidden, and the
+// period-ending controls return.
+void ztDorvane::EndEditMode() {
+  ShowListControls(true);
+  if (!IsPEEditing) {
+    IsListOKFlag = true;
+    screen::Control* const periodEnding[] = {&txtBPEDATE,   &txtEPEDATE,     &lblBPEDATE,
+                                             &lblEPEDATE,   &lblBPETEXTDATE, &lblEPETEXTDATE,
+                                             &btnBPESearch, &btnEPESearch,   &btnMakeLastFirst};
+    for (screen::Control* c : periodEnding) c->SetVisible(true);
+    screen::Control* const entry[] = {&btnCOSearch, &btnJOBSearch, &txtCONO, &txtJOBNO,
+                                      &lblDJOBNAME};
+    for (screen::Control* c : entry) c->SetVisible(false);
+    PlaceEntryControls(static_cast<int32_t>(EntryHomeTop), 0);
+    EntryMode = " ";
+    FocusColumn = 1;
+  }
+  SetKeyPreview(true);
+  screen::Control* const navigation[] = {&cmdHKBPGUP, &cmdHKBPGDN, &cmdHKBUPARROW, &cmdHKBACTION,
+                                         &cmdHKBDNARROW};
+  for (screen::Control* c : navigation) c->SetVisible(true);
+  PaintRowHighlight(CurrentRow);
+  hsbMAIN.SetVisible(true);
+  hsbMAIN.SetFocus();
+}
+
+// cmdUpdate ends the edit mode that is on, tested in the order save-list mode,
+// date-edit mode, list row. For a list row it writes the entry to TJLIST when
+// the checks passed (a new record for an add, the highlighted one for an
+// edit) and rebuilds the page with the written record highlighted.
+void ztDorvane::cmdUpdate_Click() {
+  // The save-list mode (SaveListUpdate) and the date-edit mode (PEDateUpdate)
+  // are served here, in that order, before the list row.
+  if (!EntryValid) return;
+  if (IsBlank(EntryMode)) return;  // no row edit in progress: nothing to write
+  recordstore::Recordset& tjlist = Opened(rsTJLIST, "TJLIST");
+  if (EntryMode == "A") {
+    tjlist.AddNew();
+  } else {
+    tjlist.SetBookmark(CurrentBookmark);
+    tjlist.Edit();
+  }
+  tjlist.Fields("CONO").SetValue(recordstore::Variant::Integer(CompanyNo));
+  tjlist.Fields("JOBNO").SetValue(recordstore::Variant::String(JobNoText));
+  tjlist.Update();
+  CurrentBookmark = tjlist.LastModified();
+  tjlist.SetIndex("TJLIST");
+  if (EntryMode == "A") CurrentRow = EntryRow;
+  EndEditMode();
+  ReloadWorkingList();
+}
+
+// CmdCancel drops the edit mode that is on, tested in the same order as
+// cmdUpdate. For a list row nothing is written and the rows are not redrawn.
+void ztDorvane::CmdCancel_Click() {
+  // The save-list mode (SaveListCancel) and the date-edit mode (PEDateCancel)
+  // are served here, in that order, before the list row.
+  if (IsBlank(EntryMode)) return;
+  EndEditMode();
+  PaintRowHighlight(CurrentRow);
+}
+
+// --- The entry boxes ---
+
+void ztDorvane::txtCONO_GotFocus() { ztBasicSet::SelectAllText(txtCONO); }
+void ztDorvane::txtJOBNO_GotFocus() { ztBasicSet::SelectAllText(txtJOBNO); }
+
+// Enter moves on to the next box or button, as a Tab; nothing is upper-cased.
+void ztDorvane::txtCONO_KeyPress(int16_t& keyAscii) {
+  keyAscii = ztBasicSet::TranslateKeyPress(keyAscii, false);
+}
+
+void ztDorvane::txtJOBNO_KeyPress(int16_t& keyAscii) {
+  keyAscii = ztBasicSet::TranslateKeyPress(keyAscii, false);
+}
+
+// A "/" or "?" typed as the first character opens the search at once.
+void ztDorvane::txtCONO_Change() {
+  if (ztBasicSet::IsSearchRequest(txtCONO.Text(), ConnectionReady)) SearchCompany();
+}
+
+void ztDorvane::txtJOBNO_Change() {
+  if (ztBasicSet::IsSearchRequest(txtJOBNO.Text(), ConnectionReady)) SearchJob();
+}
+
+// Leaving a shown box checks it, unless it holds a search request.
+void ztDorvane::txtCONO_LostFocus() {
+  if (txtCONO.Visible() && !ztBasicSet::IsSearchRequest(txtCONO.Text(), ConnectionReady)) {
+    ValidateCompanyNumber();
+  }
+}
+
+void ztDorvane::txtJOBNO_LostFocus() {
+  if (txtJOBNO.Visible() && !ztBasicSet::IsSearchRequest(txtJOBNO.Text(), ConnectionReady)) {
+    ValidateJobNumber();
+  }
+}
+
+void ztDorvane::btnCOSearch_Click() { SearchCompany(); }
+void ztDorvane::btnJOBSearch_Click() { SearchJob(); }
+
+// --- Searches ---
+
+// Opens the company search; a chosen company goes into the box right-aligned
+// in two characters. The box keeps the focus, its text selected; after a
+// cancelled search it keeps what it had.
+void ztDorvane::SearchCompany() {
+  SearchBookmarkText = ztLOOKUP::SearchCompanyNumbers(PathText);
+  if (IsNotBlank(SearchBookmarkText)) {
+    recordstore::Recordset& colist = Opened(rsCOLIST, "COLIST");
+    colist.SetBookmark(SearchBookmarkText);
+    CompanyNo = FieldValue(colist, "CONO").ToInteger();
+    txtCONO.SetText(ztBasicSet::RightAlignInteger(CompanyNo, 2));
+  }
+  txtCONO.SetFocus();
+  ztBasicSet::SelectAllText(txtCONO);
+}
+
+// Opens the search of CompanyNo's jobs; a chosen job goes into the box in its
+// stored form, with its name in the label.
+void ztDorvane::SearchJob() {
+  SearchBookmarkText = ztLOOKUP::SearchJobNumbers(PathText, CompanyNo);
+  if (IsNotBlank(SearchBookmarkText)) {
+    recordstore::Recordset& joblist = Opened(rsJOBLIST, "JOBLIST");
+    joblist.SetBookmark(SearchBookmarkText);
+    JobNoText = ztBasicSet::FormatJobNumber(FieldValue(joblist, "JOBNO").ToString(), JobNoType,
+                                            JobNoSize, false);
+    txtJOBNO.SetText(JobNoText);
+    lblDJOBNAME.SetCaption(FieldValue(joblist, "JOBNAME").ToString());
+  }
+  txtJOBNO.SetFocus();
+  ztBasicSet::SelectAllText(txtJOBNO);
+}
+
+// --- Checks ---
+
+// Paints a box and the job name label that reports on it.
+void ztDorvane::PaintEntry(screen::Control& box, uint32_t colour) {
+  lblDJOBNAME.SetBackColor(colour);
+  box.SetBackColor(colour);
+}
+
+// Checks the company box against COLIST. A missing or zero company blanks the
+// job and refuses the entry; an unknown one is shown in red but, alone, does
+// not refuse it (the job check that follows fails for it).
+void ztDorvane::ValidateCompanyNumber() {
+  EnsureConnection();
+  EntryValid = true;
+  if (HoldsSearchMark(txtCONO.Text())) return;
+  CompanyNo = WholeNumberOf(txtCONO.Text());
+  if (CompanyNo == 0) {
+    JobNoText = ztBasicSet::RepeatText(" ", JobNoSize);
+    txtJOBNO.SetText(JobNoText);
+    EntryValid = false;
+    lblDJOBNAME.SetCaption("Company Number has not been Selected.");
+    PaintEntry(txtCONO, ErrorColor);
+    return;
+  }
+  recordstore::Recordset& colist = Opened(rsCOLIST, "COLIST");
+  colist.SetIndex("CONO");
+  colist.Seek("=", {recordstore::Variant::Integer(CompanyNo)});
+  if (colist.NoMatch()) {
+    lblDJOBNAME.SetCaption("Cannot Find Company Number.");
+    PaintEntry(txtCONO, ErrorColor);
+  } else {
+    PaintEntry(txtCONO, EntryBoxColor);
+  }
+}
+
+// Checks the job box against JOBLIST for CompanyNo: the box shows the job
+// number in its stored form at once, the label the job's name or the reason
+// for refusing it.
+void ztDorvane::ValidateJobNumber() {
+  EnsureConnection();
+  EntryValid = true;
+  if (HoldsSearchMark(txtJOBNO.Text())) return;
+  if (IsBlank(txtJOBNO.Text())) {
+    EntryValid = false;
+    lblDJOBNAME.SetCaption("Blank Job Number. Must Enter a Job #.");
+    lblDJOBNAME.Refresh();
+    PaintEntry(txtJOBNO, ErrorColor);
+    return;
+  }
+  JobNoText = ztBasicSet::FormatJobNumber(txtJOBNO.Text(), JobNoType, JobNoSize, false);
+  txtJOBNO.SetText(JobNoText);
+  recordstore::Recordset& joblist = Opened(rsJOBLIST, "JOBLIST");
+  joblist.SetIndex("JOBLIST");
+  joblist.Seek("=",
+               {recordstore::Variant::Integer(CompanyNo), recordstore::Variant::String(JobNoText)});
+  if (!joblist.NoMatch()) {
+    JobNoText = FieldValue(joblist, "JOBNO").ToString();
+    lblDJOBNAME.SetCaption(FieldValue(joblist, "JOBNAME").ToString());
+    lblDJOBNAME.Refresh();
+    PaintEntry(txtJOBNO, EntryBoxColor);
+  } else {
+    EntryValid = false;
+    lblDJOBNAME.SetCaption("Cannot Find Job Number.");
+    lblDJOBNAME.Refresh();
+    PaintEntry(txtJOBNO, ErrorColor);
+  }
+}

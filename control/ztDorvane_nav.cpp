@@ -1,0 +1,322 @@
+// ztDorvane's list navigation: the key dispatcher reached through the
+// control's key preview, the moves of the highlight (one row, a page, the two
+// ends of the list), the five picture buttons and the clicks on the row
+// labels. The page is followed through bookmarks: each move sets the TJLIST
+// recordset on a stored bookmark and steps at most four records from it, so a
+// key costs the same on a list of ten records as on one of a million.
+// Relies on the page drawing of ztDorvane_page.cpp, the entry editing of
+// ztDorvane_entry.cpp, the record store and ztBasicSet (blank tests).
+#include <cassert>
+
+#include "control/ztDorvane.h"
+#include "services/ztBasicSet.h"
+
+using ztBasicSet::IsBlank;
+using ztBasicSet::IsNotBlank;
+
+// Binds the picture buttons and the clicks of the three row arrays.
+void ztDorvane::WirePage() {
+  cmdHKBPGUP.Click = [this] { cmdHKBPGUP_Click(); };
+  cmdHKBPGDN.Click = [this] { cmdHKBPGDN_Click(); };
+  cmdHKBUPARROW.Click = [this] { cmdHKBUPARROW_Click(); };
+  cmdHKBDNARROW.Click = [this] { cmdHKBDNARROW_Click(); };
+  cmdHKBACTION.Click = [this] { cmdHKBACTION_Click(); };
+  lblCONO.SetClick([this](int index) { lblCONO_Click(static_cast<int16_t>(index)); });
+  lblJOBNO.SetClick([this](int index) { lblJOBNO_Click(static_cast<int16_t>(index)); });
+  lblJOBNAME.SetClick([this](int index) { lblJOBNAME_Click(static_cast<int16_t>(index)); });
+}
+
+// Moves the highlight for a navigation key: Down, Up, Home, End, Page Down or
+// Page Up (other codes do nothing). On an empty list nothing moves.
+void ztDorvane::MoveInList(int16_t keyCode) {
+  if (!MoveToFirstRecord()) return;
+  recordstore::Recordset& tjlist = ListRecordset();
+  switch (keyCode) {
+    case screen::kKeyDown:
+      MoveDown();
+      break;
+    case screen::kKeyUp:
+      MoveUp();
+      break;
+    case screen::kKeyHome:
+    case screen::kKeyEnd:
+      tjlist.SetBookmark(keyCode == screen::kKeyHome ? FirstBookmark : LastBookmark);
+      TopBookmark = tjlist.Bookmark();
+      CurrentBookmark = TopBookmark;
+      CurrentRow = 0;
+      ShowPage();
+      break;
+    case screen::kKeyPageDown:
+      MovePage(true);
+      break;
+    case screen::kKeyPageUp:
+      MovePage(false);
+      break;
+    default:
+      break;
+  }
+}
+
+// One row down: from the last record onto the end marker, never beyond it.
+// Past row 3 the page scrolls one record and only the new bottom row is drawn.
+void ztDorvane::MoveDown() {
+  if (IsBlank(CurrentBookmark)) return;  // already on the end marker
+  recordstore::Recordset& tjlist = ListRecordset();
+  PaintRowNormal(CurrentRow);
+  tjlist.SetBookmark(CurrentBookmark);
+  tjlist.MoveNext();
+  const bool onRecord = HasCurrentRecord();
+  CurrentRow = static_cast<int16_t>(CurrentRow + 1);
+  CurrentBookmark = onRecord ? tjlist.Bookmark() : " ";
+  if (CurrentRow > LastRowIndex) {
+    CurrentRow = LastRowIndex;
+    tjlist.SetBookmark(TopBookmark);
+    tjlist.MoveNext();
+    TopBookmark = tjlist.Bookmark();
+    ShiftRowsUp();
+    if (onRecord) tjlist.SetBookmark(CurrentBookmark);
+  }
+  if (onRecord) {
+    FillRow(CurrentRow);
+  } else {
+    ShowEndOfList(CurrentRow);
+  }
+  PaintRowHighlight(CurrentRow);
+}
+
+// One row up: from the end marker onto the last record, from a record onto the
+// one before it (scrolling the page down one record above row 0). Up on the
+// first record highlights it again and changes nothing else.
+void ztDorvane::MoveUp() {
+  recordstore::Recordset& tjlist = ListRecordset();
+  if (IsBlank(CurrentBookmark)) {
+    CurrentBookmark = LastBookmark;
+    PaintRowNormal(CurrentRow);
+    CurrentRow = static_cast<int16_t>(CurrentRow - 1);
+    if (CurrentRow < 0) {
+      // The end marker stood in row 0: the last record becomes the top row.
+      CurrentRow = 0;
+      TopBookmark = LastBookmark;
+      ShowPage();
+    } else {
+      PaintRowHighlight(CurrentRow);  // the end marker stays drawn below
+    }
+    return;
+  }
+  PaintRowNormal(CurrentRow);
+  tjlist.SetBookmark(CurrentBookmark);
+  tjlist.MovePrevious();
+  if (HasCurrentRecord()) {
+    CurrentRow = static_cast<int16_t>(CurrentRow - 1);
+    CurrentBookmark = tjlist.Bookmark();
+    if (CurrentRow < 0) {
+      CurrentRow = 0;
+      TopBookmark = CurrentBookmark;
+      ShiftRowsDown();
+      FillRow(0);
+    } else {
+      FillRow(CurrentRow);
+    }
+  } else {
+    TopBookmark = CurrentBookmark;
+    tjlist.SetBookmark(CurrentBookmark);
+  }
+  PaintRowHighlight(CurrentRow);
+}
+
+// Page Down (forward) or Page Up: the highlighted record and the top record
+// both move three records, each stopping at the end of the list, and the page
+// is drawn again. Page Down does nothing on the end marker; Page Up starts
+// from the last record there.
+void ztDorvane::MovePage(bool forward) {
+  if (IsBlank(CurrentBookmark)) {
+    if (forward) return;
+    CurrentBookmark = LastBookmark;
+  }
+  PaintRowNormal(CurrentRow);
+  CurrentBookmark = WalkThreeRecords(CurrentBookmark, forward);
+  TopBookmark = WalkThreeRecords(TopBookmark, forward);
+  FindCurrentRow();
+  ShowPage();
+}
+
+// The bookmark of the record three records after (or before) the one of the
+// bookmark, or of the last (first) record when fewer follow (precede) it.
+std::string ztDorvane::WalkThreeRecords(const std::string& from, bool forward) {
+  recordstore::Recordset& tjlist = ListRecordset();
+  std::string reached = from;
+  tjlist.SetBookmark(from);
+  RowCounter = 0;
+  while (HasCurrentRecord() && RowCounter <= LastRowIndex) {
+    reached = tjlist.Bookmark();
+    if (forward) {
+      tjlist.MoveNext();
+    } else {
+      tjlist.MovePrevious();
+    }
+    RowCounter = static_cast<int16_t>(RowCounter + 1);
+  }
+  return reached;
+}
+
+// Sets CurrentRow to the row of the page (from TopBookmark on) that shows
+// CurrentBookmark's record. Both page walks cover the same records, so it is
+// always on the page; should another program have changed the list between
+// two moves so that it is not, the page starts at the highlighted record.
+void ztDorvane::FindCurrentRow() {
+  recordstore::Recordset& tjlist = ListRecordset();
+  tjlist.SetBookmark(TopBookmark);
+  RowCounter = 0;
+  CurrentRow = 0;
+  bool found = false;
+  while (HasCurrentRecord() && RowCounter <= LastRowIndex) {
+    ProbeBookmark = tjlist.Bookmark();
+    if (ProbeBookmark == CurrentBookmark) {
+      found = true;
+      break;
+    }
+    tjlist.MoveNext();
+    RowCounter = static_cast<int16_t>(RowCounter + 1);
+    CurrentRow = static_cast<int16_t>(CurrentRow + 1);
+  }
+  if (!found) {
+    TopBookmark = CurrentBookmark;
+    CurrentRow = 0;
+  }
+  assert(CurrentRow >= 0 && CurrentRow <= LastRowIndex);
+}
+
+// The list's key dispatcher, reached through the key preview outside the edit
+// modes and by the picture buttons. Shift is ignored; the key is not consumed.
+void ztDorvane::HandleListKey(int16_t keyCode, int16_t shift) {
+  (void)shift;
+  switch (keyCode) {
+    case screen::kKeyDown:
+    case screen::kKeyRight:
+      MoveInList(screen::kKeyDown);
+      break;
+    case screen::kKeyUp:
+    case screen::kKeyLeft:
+      MoveInList(screen::kKeyUp);
+      break;
+    case screen::kKeyPageDown:
+    case screen::kKeyPageUp:
+    case screen::kKeyHome:
+    case screen::kKeyEnd:
+      MoveInList(keyCode);
+      break;
+    case screen::kKeyReturn:
+      if (IsBlank(CurrentBookmark)) {
+        CmdAdd_Click();
+      } else {
+        CmdEdit_Click();
+      }
+      break;
+    case screen::kKeyDelete:
+      if (IsNotBlank(CurrentBookmark)) CmdDelete_Click();
+      break;
+    case 'A':
+      CmdAdd_Click();
+      break;
+    case 'E':
+      CmdEdit_Click();
+      break;
+    case 'D':
+      CmdDelete_Click();
+      break;
+    case 'X':
+      CmdCancel_Click();
+      break;
+    default:
+      break;
+  }
+}
+
+// The picture buttons act only while no row is being edited; the four moves
+// give the keyboard back to the list.
+void ztDorvane::cmdHKBPGUP_Click() {
+  if (IsNotBlank(EntryMode)) return;
+  HandleListKey(screen::kKeyPageUp, 0);
+  hsbMAIN.SetFocus();
+}
+
+void ztDorvane::cmdHKBPGDN_Click() {
+  if (IsNotBlank(EntryMode)) return;
+  HandleListKey(screen::kKeyPageDown, 0);
+  hsbMAIN.SetFocus();
+}
+
+void ztDorvane::cmdHKBUPARROW_Click() {
+  if (IsNotBlank(EntryMode)) return;
+  HandleListKey(screen::kKeyUp, 0);
+  hsbMAIN.SetFocus();
+}
+
+void ztDorvane::cmdHKBDNARROW_Click() {
+  if (IsNotBlank(EntryMode)) return;
+  HandleListKey(screen::kKeyDown, 0);
+  hsbMAIN.SetFocus();
+}
+
+// The action button edits the highlighted record, or adds on the end marker.
+void ztDorvane::cmdHKBACTION_Click() {
+  if (IsNotBlank(EntryMode)) return;
+  if (IsNotBlank(CurrentBookmark)) {
+    CmdEdit_Click();
+  } else {
+    CmdAdd_Click();
+  }
+}
+
+// A click on the company or job name column: an edit it starts focuses the
+// company box. Clicks do nothing while a row is being edited.
+void ztDorvane::lblCONO_Click(int16_t index) {
+  if (IsNotBlank(EntryMode)) return;
+  FocusColumn = 1;
+  RowClick(index);
+}
+
+void ztDorvane::lblJOBNAME_Click(int16_t index) {
+  if (IsNotBlank(EntryMode)) return;
+  FocusColumn = 1;
+  RowClick(index);
+}
+
+// A click on the job number column: an edit it starts focuses the job box.
+void ztDorvane::lblJOBNO_Click(int16_t index) {
+  if (IsNotBlank(EntryMode)) return;
+  FocusColumn = 2;
+  RowClick(index);
+}
+
+// A click on a row: on a record row other than the highlighted one the
+// highlight moves there; on the highlighted record an edit starts. A marker
+// or empty row only gives the keyboard back to the list. In every case the
+// scroll bar ends up with the focus, so an edit started here has its box
+// checked at once as the focus leaves it.
+void ztDorvane::RowClick(int16_t row) {
+  if (IsBlank(lblCONO(row).Caption())) {
+    hsbMAIN.SetFocus();
+    return;
+  }
+  if (row != CurrentRow) {
+    recordstore::Recordset& tjlist = ListRecordset();
+    PaintRowNormal(CurrentRow);
+    CurrentRow = row;
+    PaintRowHighlight(row);
+    tjlist.SetBookmark(TopBookmark);
+    RowCounter = 0;
+    while (HasCurrentRecord()) {
+      CurrentBookmark = tjlist.Bookmark();
+      if (RowCounter == CurrentRow) break;
+      RowCounter = static_cast<int16_t>(RowCounter + 1);
+      tjlist.MoveNext();
+    }
+  } else if (IsBlank(CurrentBookmark)) {
+    CmdAdd_Click();
+  } else {
+    CmdEdit_Click();
+  }
+  hsbMAIN.SetVisible(true);
+  hsbMAIN.SetFocus();
+}
