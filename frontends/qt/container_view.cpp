@@ -1,0 +1,287 @@
+// ContainerView and its ControlWidget children: placement at twips / 15
+// pixels, painting through control_painting, Qt input turned into toolkit
+// events, and the Qt focus kept on the widget of the toolkit's focused control.
+// Child widgets never take the Qt focus by themselves (Qt::NoFocus); the view
+// takes the keys of the whole surface, so Tab never reaches Qt's own focus
+// chain. Relies on QtWidgets, the toolkit, control_painting, key_translation
+// and the front end (SyncViews, UserInputEnabled).
+#include "frontends/qt/container_view.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <algorithm>
+#include <cassert>
+
+#include "frontends/qt/control_painting.h"
+#include "frontends/qt/front_end.h"
+#include "frontends/qt/key_translation.h"
+
+namespace qtfront {
+
+// One toolkit control on the screen.
+class ControlWidget : public QWidget {
+ public:
+  ControlWidget(screen::Control& control, ContainerView& view)
+      : QWidget(&view), control_(&control), view_(view) {
+    setFocusPolicy(Qt::NoFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+  }
+
+  screen::Control* Control() const { return control_; }
+  void Detach() { control_ = nullptr; }
+
+  // Geometry, visibility and tooltip from the model.
+  void Sync() {
+    if (control_ == nullptr) return;
+    const QRect bounds(Pixels(control_->Left()), Pixels(control_->Top()),
+                       std::max(1, Pixels(control_->Width())),
+                       std::max(1, Pixels(control_->Height())));
+    if (geometry() != bounds) setGeometry(bounds);
+    const QString tip = QString::fromStdString(control_->ToolTipText());
+    if (toolTip() != tip) setToolTip(tip);
+    if (isVisibleTo(&view_) != control_->Visible()) setVisible(control_->Visible());
+    update();
+  }
+
+ protected:
+  bool event(QEvent* event) override {
+    if (event->type() == QEvent::ShortcutOverride) {
+      if (view_.IsAccessKey(static_cast<QKeyEvent*>(event))) event->accept();
+      return true;
+    }
+    if (event->type() == QEvent::KeyPress && view_.ForwardKey(static_cast<QKeyEvent*>(event))) {
+      return true;
+    }
+    return QWidget::event(event);
+  }
+
+  void paintEvent(QPaintEvent*) override {
+    if (control_ == nullptr) return;
+    QPainter painter(this);
+    PaintState state;
+    state.focused = screen::FocusedControl() == control_;
+    state.pressed = pressed_ && rect().contains(mapFromGlobal(QCursor::pos()));
+    PaintControl(painter, *control_, state);
+  }
+
+  void mousePressEvent(QMouseEvent* event) override {
+    if (event->button() != Qt::LeftButton) return;
+    pressed_ = true;
+    update();
+  }
+
+  // A click is a press and a release over the same control, as on the classic
+  // platform; the release sends it.
+  void mouseReleaseEvent(QMouseEvent* event) override {
+    if (event->button() != Qt::LeftButton || !pressed_) return;
+    pressed_ = false;
+    update();
+    if (control_ != nullptr && rect().contains(event->position().toPoint())) {
+      view_.ClickFrom(*control_);
+    }
+  }
+
+  // The first click of the pair has clicked already: only DblClick remains.
+  void mouseDoubleClickEvent(QMouseEvent* event) override {
+    if (event->button() == Qt::LeftButton && control_ != nullptr) {
+      view_.DoubleClickFrom(*control_);
+    }
+  }
+
+ private:
+  screen::Control* control_;
+  ContainerView& view_;
+  bool pressed_ = false;
+};
+
+namespace {
+
+std::vector<ContainerView*>& Views() {
+  static std::vector<ContainerView*> views;
+  return views;
+}
+
+// True when the toolkit sends keys and clicks to this container now.
+bool IsActive(const screen::Container* container) {
+  return container != nullptr && screen::ActiveContainer() == container;
+}
+
+}  // namespace
+
+const std::vector<ContainerView*>& AllViews() { return Views(); }
+
+ContainerView::ContainerView(screen::Container& container, QWidget* parent)
+    : QWidget(parent), container_(&container) {
+  InstallRepaintHook();
+  setFocusPolicy(Qt::StrongFocus);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  const auto& controls = container.Controls();
+  widgets_.resize(controls.size(), nullptr);
+  // Creation order is stacking order: labels first, so the others lie above.
+  for (int pass = 0; pass < 2; ++pass) {
+    for (size_t i = 0; i < controls.size(); ++i) {
+      const bool isLabel = controls[i]->Kind() == screen::ControlKind::Label;
+      if (isLabel == (pass == 0)) widgets_[i] = new ControlWidget(*controls[i], *this);
+    }
+  }
+  connect(qApp, &QApplication::focusChanged, this,
+          [this](QWidget* old, QWidget* now) { OnQtFocusChanged(old, now); });
+  Views().push_back(this);
+  Sync();
+}
+
+ContainerView::~ContainerView() {
+  auto& views = Views();
+  views.erase(std::remove(views.begin(), views.end(), this), views.end());
+}
+
+void ContainerView::Detach() {
+  container_ = nullptr;
+  for (ControlWidget* w : widgets_) w->Detach();
+}
+
+QSize ContainerView::SurfaceSize() const {
+  if (container_ == nullptr) return size();
+  int height = Pixels(container_->Height());
+  if (height <= 0) {
+    for (const screen::Control* c : container_->Controls()) {
+      if (c->Visible()) height = std::max(height, Pixels(c->Top() + c->Height()) + 8);
+    }
+  }
+  return QSize(std::max(1, Pixels(container_->Width())), std::max(1, height));
+}
+
+void ContainerView::Sync() {
+  if (container_ == nullptr) return;
+  syncing_ = true;
+  const QSize surface = SurfaceSize();
+  if (size() != surface) {
+    setFixedSize(surface);
+    updateGeometry();
+  }
+  // A widget about to be hidden hands the Qt focus to the view first, so Qt
+  // does not pass it on to a host widget by itself.
+  QWidget* qtFocus = QApplication::focusWidget();
+  for (ControlWidget* w : widgets_) {
+    if (w == qtFocus && !w->Control()->Visible()) setFocus(Qt::OtherFocusReason);
+    w->Sync();
+  }
+  // The Qt focus goes where the toolkit's focus is.
+  const bool holdsFocus =
+      IsActive(container_) && (container_->IsForm() || (screen::PlacedUserControl() == container_ &&
+                                                        screen::UserControlHasFocus()));
+  if (holdsFocus) {
+    QWidget* target = this;
+    if (screen::Control* focused = screen::FocusedControl()) {
+      QWidget* w = WidgetOf(*focused);
+      if (w != nullptr && w->isVisibleTo(this)) target = w;
+    }
+    if (QApplication::focusWidget() != target && isVisible())
+      target->setFocus(Qt::OtherFocusReason);
+  }
+  update();
+  syncing_ = false;
+}
+
+QWidget* ContainerView::WidgetOf(const screen::Control& control) const {
+  for (ControlWidget* w : widgets_) {
+    if (w->Control() == &control) return w;
+  }
+  return nullptr;
+}
+
+bool ContainerView::ForwardKey(QKeyEvent* event) {
+  const auto key = TranslateKey(event->key(), event->modifiers(), event->text());
+  if (!key) return false;
+  event->accept();
+  if (!UserInputEnabled() || !IsActive(container_)) return true;
+  screen::PressKey(key->keyCode, key->shift, key->keyAscii);
+  SyncViews();
+  return true;
+}
+
+void ContainerView::ClickFrom(screen::Control& control) {
+  if (!UserInputEnabled() || !IsActive(container_)) return;
+  screen::ClickControl(control);
+  SyncViews();
+}
+
+// Only the DblClick event: the first click of the pair went through
+// ClickFrom. It follows the toolkit's rules for clicks: nothing on a hidden or
+// disabled control, and a run-time error goes to the host's report.
+void ContainerView::DoubleClickFrom(screen::Control& control) {
+  if (!UserInputEnabled() || !IsActive(container_)) return;
+  if (!control.Visible() || !control.Enabled() || !control.DblClick) return;
+  try {
+    control.DblClick();
+  } catch (const recordstore::RuntimeError& error) {
+    screen::GetDesktop().ReportError(error);
+  } catch (const std::exception& error) {
+    screen::GetDesktop().ReportError(recordstore::RuntimeError(51, error.what()));
+  }
+  SyncViews();
+}
+
+bool ContainerView::IsAccessKey(QKeyEvent* event) const {
+  if (container_ == nullptr) return false;
+  const Qt::KeyboardModifiers mods = event->modifiers();
+  if (!(mods & Qt::AltModifier) || (mods & Qt::ControlModifier)) return false;
+  const auto key = TranslateKey(event->key(), mods, event->text());
+  if (!key) return false;
+  for (const screen::Control* c : container_->Controls()) {
+    if (c->Kind() != screen::ControlKind::CommandButton || !c->Visible() || !c->Enabled()) continue;
+    const char letter =
+        screen::AccessKeyOf(static_cast<const screen::CommandButton*>(c)->Caption());
+    if (letter != 0 && letter == key->keyCode) return true;
+  }
+  return false;
+}
+
+bool ContainerView::event(QEvent* event) {
+  if (event->type() == QEvent::ShortcutOverride) {
+    if (IsAccessKey(static_cast<QKeyEvent*>(event))) event->accept();
+    return true;
+  }
+  if (event->type() == QEvent::KeyPress && ForwardKey(static_cast<QKeyEvent*>(event))) return true;
+  return QWidget::event(event);
+}
+
+void ContainerView::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.fillRect(rect(), container_ != nullptr ? ColorOf(container_->BackColor()) : Qt::gray);
+}
+
+// A click on the background of the user control gives it the focus, as a
+// click on any other windowed control of the host would.
+void ContainerView::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton || !UserInputEnabled() || container_ == nullptr) return;
+  if (!container_->IsForm() && screen::PlacedUserControl() == container_) {
+    screen::FocusUserControl();
+    SyncViews();
+  }
+}
+
+bool ContainerView::Contains(const QWidget* widget) const {
+  return widget != nullptr && (widget == this || isAncestorOf(widget));
+}
+
+void ContainerView::OnQtFocusChanged(QWidget* old, QWidget* now) {
+  if (!followsHostFocus_ || syncing_ || container_ == nullptr || !UserInputEnabled()) return;
+  if (container_->IsForm() || screen::PlacedUserControl() != container_) return;
+  if (screen::ActiveModalForm() != nullptr) return;  // a dialog owns the focus
+  if (Contains(now) && !Contains(old)) {
+    if (!screen::UserControlHasFocus()) {
+      screen::FocusUserControl();
+      SyncViews();
+    }
+  } else if (Contains(old) && now != nullptr && !Contains(now) && now->window() == window()) {
+    if (screen::UserControlHasFocus()) {
+      screen::FocusHost();
+      SyncViews();
+    }
+  }
+}
+
+}  // namespace qtfront

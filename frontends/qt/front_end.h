@@ -1,0 +1,36 @@
+// The front end as a whole: keeps every ContainerView up to date after each
+// event the toolkit handled (through the toolkit's repaint hook), opens a
+// dialog window (a QDialog) for each form the toolkit shows modally and closes
+// it when the form unloads, and runs a shown form in a nested QEventLoop.
+// Relies on QtWidgets, the toolkit's dispatcher and ContainerView.
+#pragma once
+
+#include <QWidget>
+
+#include "services/screen/screen.h"
+
+namespace qtfront {
+
+// Installs the toolkit's repaint hook (again, if a reset removed it).
+void InstallRepaintHook();
+// Brings every view up to date and opens or closes the dialog windows of the
+// modal forms; quits the nested loop of a form that has unloaded.
+void SyncViews();
+// Runs a nested Qt event loop until form has unloaded (the Desktop's modal run).
+void RunFormLoop(screen::Form& form);
+
+// The dialog window showing form, or nullptr.
+QWidget* FormWindowOf(const screen::Form& form);
+// The window of the top modal form, or nullptr when none is open.
+QWidget* TopFormWindow();
+// The window that dialog windows and message boxes belong to (the host's main
+// window); nullptr lets Qt choose.
+void SetMainWindow(QWidget* window);
+QWidget* MainWindow();
+
+// When off, user input on every view is ignored: a script drives the model
+// and the windows only show it.
+void SetUserInputEnabled(bool on);
+bool UserInputEnabled();
+
+}  // namespace qtfront

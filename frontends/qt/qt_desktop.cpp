@@ -1,0 +1,61 @@
+// QtDesktop: message boxes, modal forms, DoEvents and error reports on Qt.
+// Relies on QtWidgets, the front end (views, dialog windows, form loops).
+#include "frontends/qt/qt_desktop.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QEventLoop>
+
+#include "frontends/qt/front_end.h"
+
+namespace qtfront {
+
+QMessageBox::Icon IconOfStyle(int style) {
+  switch (style & 0x70) {
+    case 16:
+      return QMessageBox::Critical;
+    case 32:
+      return QMessageBox::Question;
+    case 48:
+      return QMessageBox::Warning;
+    case 64:
+      return QMessageBox::Information;
+    default:
+      return QMessageBox::NoIcon;
+  }
+}
+
+// The screen is brought up to date first, so the box stands over what the
+// user should see; texts joined with CR LF show as separate lines.
+int QtDesktop::MsgBox(const std::string& prompt, int style, const std::string& title) {
+  SyncViews();
+  if (autoAnswer_) {
+    answered_.push_back({prompt, style, title});
+    return 1;
+  }
+  QString text = QString::fromStdString(prompt);
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  QWidget* parent = QApplication::activeWindow();
+  if (parent == nullptr) parent = TopFormWindow();
+  if (parent == nullptr) parent = MainWindow();
+  QMessageBox box(IconOfStyle(style), QString::fromStdString(title), text, QMessageBox::Ok, parent);
+  box.setTextFormat(Qt::PlainText);
+  box.exec();
+  return 1;
+}
+
+void QtDesktop::RunModal(screen::Form& form) { RunFormLoop(form); }
+
+// Paint and other pending events, but no user input: a long scan must not
+// run the handlers it was called from again.
+void QtDesktop::DoEvents() {
+  SyncViews();
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void QtDesktop::ReportError(const recordstore::RuntimeError& error) {
+  MsgBox(std::to_string(error.Number()) + " " + error.Description(), 16, "Run-time error");
+}
+
+}  // namespace qtfront
