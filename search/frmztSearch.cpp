@@ -5,7 +5,6 @@
 // (blank tests, dates) and ztMSAccess (the load-failure report).
 #include "search/frmztSearch.h"
 
-#include <cassert>
 #include <exception>
 #include <string>
 
@@ -126,11 +125,10 @@ void frmztSearch::SetDesignValues() {
     int32_t height;
     const char* picture;
   };
-  const Nav navs[] = {
-      {&cmdHKBHOME, 1440, 285, "ArrowHome"},    {&cmdHKBPGUP, 1725, 285, "ArrowPageUp"},
-      {&cmdHKBUPARROW, 2010, 285, "ArrowUp"},   {&cmdHKBACTION, 2295, 1470, ""},
-      {&cmdHKBDNARROW, 3765, 285, "ArrowDown"}, {&cmdHKBPGDN, 4050, 285, "ArrowPageDown"},
-      {&cmdHKBEND, 4350, 285, "ArrowEnd"}};
+  const Nav navs[] = {{&cmdHKBHOME, 1440, 285, "home"},    {&cmdHKBPGUP, 1725, 285, "pageup"},
+                      {&cmdHKBUPARROW, 2010, 285, "up"},   {&cmdHKBACTION, 2295, 1470, ""},
+                      {&cmdHKBDNARROW, 3765, 285, "down"}, {&cmdHKBPGDN, 4050, 285, "pagedown"},
+                      {&cmdHKBEND, 4350, 285, "end"}};
   int tabIndex = 3;
   for (const Nav& nav : navs) {
     nav.button->SetBounds(4170, nav.top, 255, nav.height);
@@ -435,7 +433,9 @@ void frmztSearch::HeaderClick(int16_t col) {
 }
 
 void frmztSearch::ChangeSearchColumn(int16_t col) {
-  assert(col >= 0 && col < kColumns);
+  if (col < 0 || col >= kColumns) {
+    throw RuntimeError(9, "Subscript out of range: column " + std::to_string(col));
+  }
   SearchState& s = state_;
   if (IsBlank(s.ColIndexName[col])) {
     screen::GetDesktop().MsgBox("There is no Search Available by Column: " + s.ColHeader[col], 64,

@@ -1,0 +1,96 @@
+// The browsed range's ends, found by seeks: at the table's end and at the
+// largest 16-bit key, and with texts that differ only in case (where the range
+// ends at the first row that is not an exact match). Also type-ahead cases the
+// scenario scripts cannot reach: four leading keys, and typing while the
+// highlight is on the "End of List" row.
+#include <string>
+
+#include "search_fixture.h"
+#include "services/ztLOOKUP.h"
+
+namespace {
+
+using recordstore::Variant;
+
+TEST_F(SearchTest, RangeAtTheEndOfTheTableAndAtTheLargestKey) {
+  folder.AddJobs(32767, 4);
+  folder.AddJobs(5, 2);
+  Run([&] { return ztLOOKUP::SearchJobNumbers(folder.Path(), 32767); },
+      [&] {
+        Press(screen::kKeyEnd);
+        EXPECT_EQ(Row(0), "    J0004");
+        EXPECT_EQ(Row(1), "End of List");
+      });
+  Run([&] { return ztLOOKUP::SearchJobNumbers(folder.Path(), 5); },
+      [&] {
+        Press(screen::kKeyEnd);
+        EXPECT_EQ(Row(0), "    J0002");
+        EXPECT_EQ(Row(1), "End of List");
+      });
+}
+
+TEST_F(SearchTest, TextKeysThatDifferOnlyInCaseEndTheRange) {
+  folder.Exec(
+      "CREATE TABLE TAGS (K TEXT(5), V SHORT);"
+      "CREATE INDEX \"TAGS.TAGS\" ON TAGS (K COLLATE NOCASE, V);"
+      "INSERT INTO TAGS VALUES ('ab', 1), ('ab', 2), ('AB', 3), ('b', 1);");
+  Run(
+      [&] {
+        return ztSearchMod::OpenSearchDialog(folder.Path(), "MAIN", "TAGS", "TAGS", "c", "t", "V",
+                                             "N", "2", "V", "600", "0", 1,
+                                             {{Variant::String("ab"), "K"}});
+      },
+      [&] {
+        EXPECT_EQ(Row(1), " 2");
+        EXPECT_EQ(Row(2), "End of List");
+        Press(screen::kKeyEnd);
+        EXPECT_EQ(Row(0), " 2");
+        EXPECT_EQ(Row(1), "End of List");
+      });
+}
+
+TEST_F(SearchTest, FourLeadingKeysCannotBeSearched) {
+  folder.Exec(
+      "CREATE TABLE WIDE (A SHORT, B SHORT, C SHORT, D SHORT, E TEXT(10));"
+      "CREATE INDEX \"WIDE.WIDE\" ON WIDE (A, B, C, D, E COLLATE NOCASE);"
+      "INSERT INTO WIDE VALUES (1, 2, 3, 4, 'x'), (1, 2, 3, 4, 'y'), (1, 2, 3, 5, 'z');");
+  const std::vector<ztSearchMod::IndexKey> keys = {{Variant::Integer(1), "A"},
+                                                   {Variant::Integer(2), "B"},
+                                                   {Variant::Integer(3), "C"},
+                                                   {Variant::Integer(4), "D"}};
+  Run(
+      [&] {
+        return ztSearchMod::OpenSearchDialog(folder.Path(), "MAIN", "WIDE", "WIDE", "c", "t", "E",
+                                             "C", "10", "E", "1000", "0", 1, keys);
+      },
+      [&] {
+        EXPECT_EQ(Row(0), " x");
+        EXPECT_EQ(Row(2), "End of List");
+        Press(screen::kKeyDown);
+        Type("y");  // no seek: the page stays, refreshed
+        EXPECT_EQ(Form().StateField("SearchText")->ToString(), "y");
+        EXPECT_EQ(Form().StateField("SelectedRow")->ToInteger(), 1);
+        EXPECT_EQ(HighlightedRows(), std::vector<int>{1});
+      });
+  ASSERT_EQ(desktop.messageBoxes.size(), 1u);
+  EXPECT_EQ(desktop.messageBoxes[0].prompt, "Invalid Key Count in ztSearch");
+  EXPECT_EQ(desktop.messageBoxes[0].title, "Error: ztSearch");
+  EXPECT_EQ(desktop.messageBoxes[0].style, 16);
+}
+
+TEST_F(SearchTest, TypingOnTheEndOfListRowKeepsThePage) {
+  folder.AddCompanies(3);
+  const std::string chosen = OpenCompanies([&] {
+    for (int i = 0; i < 3; ++i) Press(screen::kKeyDown);
+    Type("9");  // nothing at or after 9: the highlight stays on "End of List"
+    EXPECT_EQ(Row(0), " 1");
+    EXPECT_EQ(Row(3), "End of List");
+    EXPECT_EQ(HighlightedRows(), std::vector<int>{3});
+    Press(screen::kKeyUp);
+    EXPECT_EQ(HighlightedRows(), std::vector<int>{2});
+    Press(screen::kKeyReturn);
+  });
+  EXPECT_EQ(ChosenField("COLIST", chosen, "CONO").ToInteger(), 3);
+}
+
+}  // namespace
