@@ -28,15 +28,15 @@ constexpr int32_t kColumnOverlap = 15;
 const char* const kInstructText = "1. Type the first few characters you are looking for.";
 const char* const kInstructNumber = "1. Enter the number of the item you are searching for.";
 
-// The numeric value of a spec item taken to the nearest whole number (half to
-// even); an empty or non-numeric item counts 0.
+// The number a column item begins with (0 for an empty or non-numeric item);
+// the callers take it to the nearest whole number, half to even.
 double ItemNumber(const std::string& item) { return recordstore::Val(item); }
 
-// Splits a column spec at "|": one item per column, the last item always
+// Splits a column text at "|": one item per column, the last item always
 // stored. More than six items raise the subscript error.
-std::vector<std::string> SplitSpec(const std::string& spec) {
+std::vector<std::string> SplitColumnItems(const std::string& text) {
   std::vector<std::string> items(1);
-  for (char ch : spec) {
+  for (char ch : text) {
     if (ch == '|') {
       items.emplace_back();
     } else {
@@ -45,7 +45,7 @@ std::vector<std::string> SplitSpec(const std::string& spec) {
   }
   if (items.size() > static_cast<size_t>(frmztSearch::kColumns)) {
     throw RuntimeError(
-        9, "Subscript out of range: the column spec \"" + spec + "\" has more than six items");
+        9, "Subscript out of range: the column text \"" + text + "\" has more than six items");
   }
   return items;
 }
@@ -192,7 +192,7 @@ void frmztSearch::Form_Load() {
                       : IsNotBlank(strIndexField2) ? 2
                       : IsNotBlank(strIndexField1) ? 1
                                                    : 0;
-    ParseColumnSpecs();
+    ParseColumnTexts();
     LayOutGrid();
     ChooseSearchColumn();
     BindFields();
@@ -231,21 +231,21 @@ void frmztSearch::OpenTable() {
   rs_ = db_->OpenRecordset(strTable, 1);
 }
 
-// Parses the seven column specs into the column arrays; a type item longer
+// Parses the seven column texts into the column arrays; a type item longer
 // than one character is a type letter followed by a display format.
-void frmztSearch::ParseColumnSpecs() {
+void frmztSearch::ParseColumnTexts() {
   SearchState& s = state_;
   for (int k = 0; k < kColumns; ++k) {
     s.ColIndexName[k] = s.ColFieldName[k] = s.ColType[k] = s.ColFormat[k] = s.ColHeader[k] = " ";
     s.ColSize[k] = s.ColAlign[k] = 0;
     s.ColWidth[k] = 0;
   }
-  auto texts = [](const std::string& spec, std::array<std::string, kColumns>& into) {
-    const std::vector<std::string> items = SplitSpec(spec);
+  auto texts = [](const std::string& text, std::array<std::string, kColumns>& into) {
+    const std::vector<std::string> items = SplitColumnItems(text);
     for (size_t k = 0; k < items.size(); ++k) into[k] = items[k];
   };
-  auto shorts = [](const std::string& spec, std::array<int16_t, kColumns>& into) {
-    const std::vector<std::string> items = SplitSpec(spec);
+  auto shorts = [](const std::string& text, std::array<int16_t, kColumns>& into) {
+    const std::vector<std::string> items = SplitColumnItems(text);
     for (size_t k = 0; k < items.size(); ++k) {
       into[k] = Variant::Double(ItemNumber(items[k])).ToInteger();
     }
@@ -254,7 +254,7 @@ void frmztSearch::ParseColumnSpecs() {
   texts(strColFName, s.ColFieldName);
   texts(strColFType, s.ColType);
   shorts(strColFSize, s.ColSize);
-  const std::vector<std::string> widths = SplitSpec(strColWidth);
+  const std::vector<std::string> widths = SplitColumnItems(strColWidth);
   for (size_t k = 0; k < widths.size(); ++k) {
     s.ColWidth[k] = Variant::Double(ItemNumber(widths[k])).ToLong();
   }

@@ -150,7 +150,7 @@ class frmztSearch : public screen::Form {
   void Form_Unload();
   void Form_KeyDown(int16_t& keyCode, int16_t shift);
   void OpenTable();
-  void ParseColumnSpecs();
+  void ParseColumnTexts();
   void LayOutGrid();
   void ChooseSearchColumn();
   void BindFields();

@@ -2,7 +2,7 @@
 // (so the opener's own failure box and the shared instance behave as for the
 // control), then the host, like any caller, sets the returned bookmark text on
 // a recordset of its own over the same table and reads the fields named in
-// the field spec. Relies on ztSearchMod, the record store and ztBasicSet.
+// the field list. Relies on ztSearchMod, the record store and ztBasicSet.
 #include "apps/dorvane-script/hosted_search.h"
 
 #include <string>

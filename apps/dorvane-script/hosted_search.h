@@ -8,7 +8,7 @@
 namespace scripthost {
 
 // Opens the dialog modally with the request and returns the chosen row's
-// fields named in the request's field spec, or "nothing chosen".
+// fields named in the request's field list, or "nothing chosen".
 SearchOutcome OpenHostedSearch(const OpenSearchRequest& request);
 
 }  // namespace scripthost
