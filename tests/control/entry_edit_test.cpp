@@ -1,0 +1,156 @@
+// Entry editing through the keyboard: runs of typed adds and edits, each
+// ended by cmdUpdate, checked against TJLIST (one row written per update,
+// with the typed company and the job in its stored form, the tag left alone)
+// and against the page (the written record highlighted), and the state the
+// edit mode leaves when it ends.
+#include <tuple>
+#include <vector>
+
+#include "control_fixture.h"
+
+namespace {
+
+constexpr uint32_t kYellow = 0x0000FFFF;
+
+struct Job {
+  int cono = 0;
+  std::string jobno;  // stored form
+};
+
+class EntryEditTest : public ControlTest {
+ protected:
+  // Rows of a query on MAIN.MDB, each as its columns' texts.
+  std::vector<std::vector<std::string>> Query(const std::string& sql) {
+    std::vector<std::vector<std::string>> rows;
+    sqlite3* db = nullptr;
+    EXPECT_EQ(sqlite3_open_v2((data + "/MAIN.MDB").c_str(), &db, SQLITE_OPEN_READONLY, nullptr),
+              SQLITE_OK);
+    sqlite3_stmt* stmt = nullptr;
+    EXPECT_EQ(sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr), SQLITE_OK) << sql;
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+      std::vector<std::string> row;
+      for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
+        const unsigned char* text = sqlite3_column_text(stmt, i);
+        row.emplace_back(text != nullptr ? reinterpret_cast<const char*>(text) : "NULL");
+      }
+      rows.push_back(row);
+    }
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    return rows;
+  }
+
+  // The user types text into whatever has the focus.
+  static void Type(const std::string& text) {
+    for (char ch : text) {
+      auto key = screen::KeyOfCharacter(ch);
+      ASSERT_TRUE(key.has_value()) << ch;
+      screen::PressKey(key->keyCode, key->shift);
+    }
+  }
+
+  // The highlighted row's company and job captions.
+  std::pair<std::string, std::string> Highlighted() {
+    for (int row = 0; row < 4; ++row) {
+      if (Child("lblCONO", row).BackColor() == kYellow) {
+        return {Caption("lblCONO", row), Caption("lblJOBNO", row)};
+      }
+    }
+    return {"(none)", "(none)"};
+  }
+
+  // The company and the job (typed short, in small letters) of a row of
+  // JOBLIST, for every tenth job.
+  std::vector<Job> SomeJobs() {
+    std::vector<Job> jobs;
+    for (const auto& row : Query("SELECT CONO, JOBNO FROM JOBLIST WHERE rowid % 10 = 3 LIMIT 8")) {
+      jobs.push_back({std::stoi(row[0]), row[1]});
+    }
+    return jobs;
+  }
+
+  std::string data;
+};
+
+TEST_F(EntryEditTest, EachTypedAddWritesOneRowAndHighlightsIt) {
+  data = MakeFolder("data", "--list 5 --today 2024-03-06");
+  control->SetPathText(data);
+  const std::vector<Job> jobs = SomeJobs();
+  ASSERT_EQ(jobs.size(), 8u);
+  int count = 5;
+  for (const Job& job : jobs) {
+    screen::PressKey('A', 0);
+    ASSERT_EQ(State("EntryMode"), "A");
+    ASSERT_EQ(control->IsListOK(), 0);
+    std::string typed = job.jobno.substr(job.jobno.find_first_not_of(' '));
+    for (char& c : typed) c = static_cast<char>(std::tolower(c));
+    Type(std::to_string(job.cono) + "\r" + typed + "\r");
+    EXPECT_EQ(FocusName(), "cmdUpdate");
+    EXPECT_EQ(State("EntryValid"), "True") << job.cono << job.jobno;
+    Type("\r");
+    ++count;
+    EXPECT_EQ(Query("SELECT count(*) FROM TJLIST")[0][0], std::to_string(count));
+    EXPECT_EQ(Highlighted(), std::make_pair(std::to_string(job.cono), job.jobno));
+    EXPECT_EQ(State("EntryMode"), " ");
+    EXPECT_EQ(control->IsListOK(), -1);
+    EXPECT_EQ(FocusName(), "hsbMAIN");
+    EXPECT_FALSE(Child("txtCONO").Visible());
+    EXPECT_EQ(Child("txtCONO").Top(), 1740);
+    EXPECT_EQ(Child("btnJOBSearch").Top(), 1740);
+  }
+  // New rows carry the table's default tag; nothing else was touched.
+  EXPECT_EQ(Query("SELECT count(*) FROM TJLIST WHERE TJLTAG = 0")[0][0], "8");
+  EXPECT_EQ(Query("SELECT count(*) FROM TJLIST WHERE TJLTAG = 2")[0][0], "5");
+  EXPECT_TRUE(desktop.errors.empty());
+}
+
+TEST_F(EntryEditTest, AnEditRewritesTheHighlightedRowInPlace) {
+  data = MakeFolder("data", "--list 5 --today 2024-03-06");
+  control->SetPathText(data);
+  const Job job = SomeJobs()[2];
+  screen::PressKey(screen::kKeyDown, 0);
+  const auto before =
+      Query("SELECT rowid, TJLTAG FROM TJLIST ORDER BY CONO, JOBNO LIMIT 1 OFFSET 1");
+  screen::PressKey('E', 0);
+  EXPECT_EQ(State("EntryMode"), "E");
+  EXPECT_EQ(Child("txtCONO").Top(), 930);      // laid over row 1
+  EXPECT_EQ(Child("btnCOSearch").Top(), 945);  // the search buttons 15 twips lower
+  Type(std::to_string(job.cono) + "\r" + job.jobno + "\r\r");
+  const auto after =
+      Query("SELECT rowid, TJLTAG, CONO, JOBNO FROM TJLIST WHERE rowid = " + before[0][0]);
+  ASSERT_EQ(after.size(), 1u);
+  EXPECT_EQ(after[0][1], before[0][1]);  // the tag stays
+  EXPECT_EQ(after[0][2], std::to_string(job.cono));
+  EXPECT_EQ(after[0][3], job.jobno);
+  EXPECT_EQ(Query("SELECT count(*) FROM TJLIST")[0][0], "5");
+  EXPECT_EQ(Highlighted(), std::make_pair(std::to_string(job.cono), job.jobno));
+}
+
+// A refused entry stays in the edit mode however often Update is pressed,
+// and writes nothing; Cancel then ends the mode with the old row highlighted.
+TEST_F(EntryEditTest, RefusedEntriesWriteNothing) {
+  data = MakeFolder("data", "--list 3 --today 2024-03-06");
+  control->SetPathText(data);
+  const auto rows = Query("SELECT rowid, TJLTAG, CONO, JOBNO FROM TJLIST ORDER BY rowid");
+  const std::tuple<std::string, std::string, std::string> refused[] = {
+      {"0", "gw705", "Cannot Find Job Number."},
+      {"5", "zz999", "Cannot Find Job Number."},
+      {"77", "gw705", "Cannot Find Job Number."},
+      {"5", " ", "Blank Job Number. Must Enter a Job #."}};
+  for (const auto& [company, job, message] : refused) {
+    screen::PressKey(screen::kKeyReturn, 0);  // edit the highlighted record
+    Type(company + "\r" + job + "\r");
+    EXPECT_EQ(Caption("lblDJOBNAME"), message) << company << "/" << job;
+    EXPECT_EQ(Child("lblDJOBNAME").BackColor(), 0x008080FFu);
+    screen::ClickControl(Child("cmdUpdate"));
+    screen::ClickControl(Child("cmdUpdate"));
+    EXPECT_EQ(State("EntryMode"), "E");
+    EXPECT_EQ(control->IsListOK(), 0);
+    screen::ClickControl(Child("CmdCancel"));
+    EXPECT_EQ(State("EntryMode"), " ");
+    EXPECT_EQ(Child("lblCONO", 0).BackColor(), static_cast<uint32_t>(kYellow));
+  }
+  EXPECT_EQ(Query("SELECT rowid, TJLTAG, CONO, JOBNO FROM TJLIST ORDER BY rowid"), rows);
+}
+
+}  // namespace
