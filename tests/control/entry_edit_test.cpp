@@ -1,9 +1,9 @@
-// Entry editing through the keyboard: runs of typed adds and edits, each
-// ended by cmdUpdate, checked against TJLIST (one row written per update,
-// with the typed company and the job in its stored form, the tag left alone)
+// Entry editing through the keyboard: a run of typed adds, each ended by
+// cmdUpdate, landing all over the list, checked against TJLIST (one row
+// written per update, with the typed company and the job in its stored form)
 // and against the page (the written record highlighted), and the state the
-// edit mode leaves when it ends.
-#include <tuple>
+// edit mode leaves when it ends. Single cases are scenario scripts.
+#include <cctype>
 #include <vector>
 
 #include "control_fixture.h"
@@ -102,55 +102,6 @@ TEST_F(EntryEditTest, EachTypedAddWritesOneRowAndHighlightsIt) {
   EXPECT_EQ(Query("SELECT count(*) FROM TJLIST WHERE TJLTAG = 0")[0][0], "8");
   EXPECT_EQ(Query("SELECT count(*) FROM TJLIST WHERE TJLTAG = 2")[0][0], "5");
   EXPECT_TRUE(desktop.errors.empty());
-}
-
-TEST_F(EntryEditTest, AnEditRewritesTheHighlightedRowInPlace) {
-  data = MakeFolder("data", "--list 5 --today 2024-03-06");
-  control->SetPathText(data);
-  const Job job = SomeJobs()[2];
-  screen::PressKey(screen::kKeyDown, 0);
-  const auto before =
-      Query("SELECT rowid, TJLTAG FROM TJLIST ORDER BY CONO, JOBNO LIMIT 1 OFFSET 1");
-  screen::PressKey('E', 0);
-  EXPECT_EQ(State("EntryMode"), "E");
-  EXPECT_EQ(Child("txtCONO").Top(), 930);      // laid over row 1
-  EXPECT_EQ(Child("btnCOSearch").Top(), 945);  // the search buttons 15 twips lower
-  Type(std::to_string(job.cono) + "\r" + job.jobno + "\r\r");
-  const auto after =
-      Query("SELECT rowid, TJLTAG, CONO, JOBNO FROM TJLIST WHERE rowid = " + before[0][0]);
-  ASSERT_EQ(after.size(), 1u);
-  EXPECT_EQ(after[0][1], before[0][1]);  // the tag stays
-  EXPECT_EQ(after[0][2], std::to_string(job.cono));
-  EXPECT_EQ(after[0][3], job.jobno);
-  EXPECT_EQ(Query("SELECT count(*) FROM TJLIST")[0][0], "5");
-  EXPECT_EQ(Highlighted(), std::make_pair(std::to_string(job.cono), job.jobno));
-}
-
-// A refused entry stays in the edit mode however often Update is pressed,
-// and writes nothing; Cancel then ends the mode with the old row highlighted.
-TEST_F(EntryEditTest, RefusedEntriesWriteNothing) {
-  data = MakeFolder("data", "--list 3 --today 2024-03-06");
-  control->SetPathText(data);
-  const auto rows = Query("SELECT rowid, TJLTAG, CONO, JOBNO FROM TJLIST ORDER BY rowid");
-  const std::tuple<std::string, std::string, std::string> refused[] = {
-      {"0", "gw705", "Cannot Find Job Number."},
-      {"5", "zz999", "Cannot Find Job Number."},
-      {"77", "gw705", "Cannot Find Job Number."},
-      {"5", " ", "Blank Job Number. Must Enter a Job #."}};
-  for (const auto& [company, job, message] : refused) {
-    screen::PressKey(screen::kKeyReturn, 0);  // edit the highlighted record
-    Type(company + "\r" + job + "\r");
-    EXPECT_EQ(Caption("lblDJOBNAME"), message) << company << "/" << job;
-    EXPECT_EQ(Child("lblDJOBNAME").BackColor(), 0x008080FFu);
-    screen::ClickControl(Child("cmdUpdate"));
-    screen::ClickControl(Child("cmdUpdate"));
-    EXPECT_EQ(State("EntryMode"), "E");
-    EXPECT_EQ(control->IsListOK(), 0);
-    screen::ClickControl(Child("CmdCancel"));
-    EXPECT_EQ(State("EntryMode"), " ");
-    EXPECT_EQ(Child("lblCONO", 0).BackColor(), static_cast<uint32_t>(kYellow));
-  }
-  EXPECT_EQ(Query("SELECT rowid, TJLTAG, CONO, JOBNO FROM TJLIST ORDER BY rowid"), rows);
 }
 
 }  // namespace

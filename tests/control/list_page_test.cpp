@@ -132,21 +132,6 @@ TEST_F(ListPageTest, RandomKeysKeepThePageInStepWithTheTable) {
   EXPECT_TRUE(desktop.errors.empty());
 }
 
-TEST_F(ListPageTest, DeletingEveryRecordEndsWithTheEmptyMarker) {
-  data = MakeFolder("data", "--list 6 --today 2024-03-06");
-  control->SetPathText(data);
-  screen::PressKey(screen::kKeyEnd, 0);
-  for (int left = 6; left > 0; --left) {
-    screen::PressKey('D', 0);
-    EXPECT_EQ(static_cast<int>(TableList().size()), left - 1);
-    CheckPage();
-  }
-  EXPECT_EQ(Caption("lblJOBNAME", 0), "List is Empty");
-  screen::PressKey('D', 0);  // nothing left: the key only keeps the focus
-  EXPECT_EQ(FocusName(), "hsbMAIN");
-  EXPECT_TRUE(desktop.errors.empty());
-}
-
 // A reopen (after a focus loss) gives the control a new TJLIST recordset;
 // the moves after it still follow company and job order, not the order in
 // which the rows were written.
