@@ -127,6 +127,7 @@ recordstore::Recordset& ztDorvane::ListRecordset() {
 // the same answer with one indexed step instead of a count of the table.
 bool ztDorvane::MoveToFirstRecord() {
   constexpr int kNoCurrentRecord = 3021;
+  if (!rsTJLIST) return false;  // the connection never opened the list: nothing to show
   try {
     ListRecordset().MoveFirst();
   } catch (const recordstore::RuntimeError& error) {
