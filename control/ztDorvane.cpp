@@ -40,6 +40,7 @@ ztDorvane::ztDorvane() : UserControl("ztDorvane") {
   KeyDown = [this](int16_t& keyCode, int16_t shift) { UserControl_KeyDown(keyCode, shift); };
   WirePage();
   WireEntry();
+  WireLists();
   UserControl_Initialize();
 }
 

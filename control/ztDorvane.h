@@ -161,6 +161,16 @@ class ztDorvane : public screen::UserControl {
   void cmdRetreiveList_Click();
   void cmdSaveList_Click();
   void txtTJLNAME_KeyPress(int16_t& keyAscii);
+  // End the save-list mode: cmdUpdate saves the list, CmdCancel drops the name.
+  void SaveListUpdate();
+  void SaveListCancel();
+  // Helpers of the saved lists (ztDorvane_lists.cpp).
+  void EmptyWorkingList();
+  void CopySavedListItems();
+  void WriteSavedList();
+  void ShowListScreen(bool visible);
+  void LeaveSaveListScreen();
+  void ReturnToList();
 
   // --- ztDorvane_perange.cpp: the period-ending range ---
   void WirePERange();

@@ -249,6 +249,10 @@ void ztDorvane::EndEditMode() {
 void ztDorvane::cmdUpdate_Click() {
   // The save-list mode (SaveListUpdate) and the date-edit mode (PEDateUpdate)
   // are served here, in that order, before the list row.
+  if (IsSavingList) {
+    SaveListUpdate();
+    return;
+  }
   if (!EntryValid) return;
   if (IsBlank(EntryMode)) return;  // no row edit in progress: nothing to write
   recordstore::Recordset& tjlist = Opened(rsTJLIST, "TJLIST");
@@ -273,6 +277,10 @@ void ztDorvane::cmdUpdate_Click() {
 void ztDorvane::CmdCancel_Click() {
   // The save-list mode (SaveListCancel) and the date-edit mode (PEDateCancel)
   // are served here, in that order, before the list row.
+  if (IsSavingList) {
+    SaveListCancel();
+    return;
+  }
   if (IsBlank(EntryMode)) return;
   EndEditMode();
   PaintRowHighlight(CurrentRow);

@@ -1,0 +1,333 @@
+// ztDorvane's saved target job lists: starting a new, empty working list,
+// retrieving a saved list (TJLGROUPS row plus TJLITEMS rows) into the working
+// table TJLIST through the list search, and the save-list mode, in which the
+// list's name is typed into txtTJLNAME and cmdUpdate saves the working list
+// under it (CmdCancel drops it).
+//
+// Every change of the tables made here is one transaction of the control's
+// workspace, committed with a forced write: a saved list is either its old
+// self or its new self, and the working list either what it was or the list
+// retrieved, whenever the program stops. The tag of a new list comes from the
+// allocator before that transaction begins, as the allocator takes the write
+// lock of MAIN.MDB through a workspace of its own.
+//
+// Relies on the page of ztDorvane_page.cpp (LoadTargetJobList, the row
+// colours, HasCurrentRecord), the record store, ztMSAccess (null check, keyed
+// scans, tag allocator), ztBasicSet (blank tests, keystrokes) and the search
+// opener of ztSearchMod.
+#include <cassert>
+#include <vector>
+
+#include "control/ztDorvane.h"
+#include "search/ztSearchMod.h"
+#include "services/ztBasicSet.h"
+#include "services/ztMSAccess.h"
+
+using ztBasicSet::IsBlank;
+using ztBasicSet::IsNotBlank;
+
+namespace {
+
+// A field of the recordset's current row, read through the null check.
+recordstore::Variant FieldValue(recordstore::Recordset& rs, const std::string& name) {
+  return ztMSAccess::wqNullCheck(rs.Fields(name));
+}
+
+// The one key pair of the scans on a list's rows: the tag against TJLTAG.
+std::vector<ztMSAccess::KeyField> TagKey(recordstore::Recordset& rs, int32_t tag) {
+  return {{recordstore::Variant::Long(tag), rs.Fields("TJLTAG")}};
+}
+
+// One transaction of a workspace: begun when made, committed with a forced
+// write by Commit, rolled back when left uncommitted (an error on the way).
+class ListTransaction {
+ public:
+  explicit ListTransaction(recordstore::Workspace& wks) : wks_(wks) { wks_.BeginTrans(); }
+  ~ListTransaction() {
+    if (!open_) return;
+    try {
+      wks_.Rollback();
+    } catch (const recordstore::RuntimeError&) {
+      // The workspace is already closed, which rolled the writes back.
+    }
+  }
+  ListTransaction(const ListTransaction&) = delete;
+  ListTransaction& operator=(const ListTransaction&) = delete;
+
+  // Makes the writes visible together and forces them to disk.
+  void Commit() {
+    wks_.CommitTrans(1);
+    open_ = false;
+  }
+
+ private:
+  recordstore::Workspace& wks_;
+  bool open_ = true;
+};
+
+// The control's workspace, which the open recordsets guarantee.
+recordstore::Workspace& MainWorkspace(const std::shared_ptr<recordstore::Workspace>& wks) {
+  assert(wks != nullptr);
+  return *wks;
+}
+
+constexpr int kOkOnly = 0;  // message box style: OK only, no icon
+
+}  // namespace
+
+// Binds the three list buttons and the name box; cmdUpdate and CmdCancel are
+// bound with the entry editing, which hands the save-list mode over here.
+void ztDorvane::WireLists() {
+  cmdNewList.Click = [this] { cmdNewList_Click(); };
+  cmdRetreiveList.Click = [this] { cmdRetreiveList_Click(); };
+  cmdSaveList.Click = [this] { cmdSaveList_Click(); };
+  txtTJLNAME.KeyPress = [this](int16_t& keyAscii) { txtTJLNAME_KeyPress(keyAscii); };
+}
+
+// --- New and retrieved lists ---
+
+// Deletes every row of TJLIST, first row first, and opens the recordset
+// afresh. Runs inside the caller's transaction.
+void ztDorvane::EmptyWorkingList() {
+  recordstore::Recordset& tjlist = Opened(rsTJLIST, "TJLIST");
+  while (tjlist.RecordCount() != 0) {
+    tjlist.MoveFirst();
+    tjlist.Delete();
+  }
+  tjlist.Close();
+  rsTJLIST = dbMAIN->OpenRecordset("TJLIST", 1);
+}
+
+// Empties the working list without a question and shows it as a new list.
+// Saved lists are not touched. When the database refuses the change (another
+// program holds it), the working list and its tag stay as they were.
+void ztDorvane::cmdNewList_Click() {
+  const int32_t formerTag = CurrentTJLTAG;
+  CurrentTJLTAG = 0;
+  try {
+    Opened(rsTJLIST, "TJLIST");
+    ListTransaction transaction(MainWorkspace(wksMAIN));
+    EmptyWorkingList();
+    transaction.Commit();
+  } catch (const recordstore::RuntimeError&) {
+    CurrentTJLTAG = formerTag;
+    hsbMAIN.SetFocus();
+    throw;
+  }
+  LoadTargetJobList();
+  hsbMAIN.SetFocus();
+}
+
+// Copies the items of saved list CurrentTJLTAG, in "TJLITEMS" order, into the
+// (empty) working list, each carrying the list's tag; then opens TJLIST
+// afresh. Runs inside the caller's transaction.
+void ztDorvane::CopySavedListItems() {
+  recordstore::Recordset& items = Opened(rsTJLITEMS, "TJLITEMS");
+  ListBookmarkText =
+      ztMSAccess::SeekMatchingRecord(items, "TJLITEMS", TagKey(items, CurrentTJLTAG));
+  recordstore::Recordset& tjlist = Opened(rsTJLIST, "TJLIST");
+  if (IsNotBlank(ListBookmarkText)) {
+    items.SetIndex("TJLITEMS");
+    items.SetBookmark(ListBookmarkText);
+    while (ztMSAccess::RecordMatchesKeys(items, TagKey(items, CurrentTJLTAG))) {
+      tjlist.AddNew();
+      tjlist.Fields("TJLTAG").SetValue(recordstore::Variant::Long(CurrentTJLTAG));
+      tjlist.Fields("CONO").SetValue(FieldValue(items, "CONO"));
+      tjlist.Fields("JOBNO").SetValue(FieldValue(items, "JOBNO"));
+      tjlist.Update();
+      items.MoveNext();
+    }
+  }
+  tjlist.Close();
+  rsTJLIST = dbMAIN->OpenRecordset("TJLIST", 1);
+}
+
+// Lets the user choose a saved list by name and makes it the working list,
+// replacing the working rows (saved or not). A search closed without a choice
+// changes nothing. When the database refuses the change, the working list and
+// its tag stay as they were.
+void ztDorvane::cmdRetreiveList_Click() {
+  SearchBookmarkText = ztSearchMod::OpenSearchDialog(
+      PathText, "MAIN", "TJLGROUPS", "TJLGROUPS", "Search Target Job Lists", "Description",
+      "TJLNAME", "C", "50", "Description", "5000", "0", 0);
+  if (IsNotBlank(SearchBookmarkText)) {
+    const int32_t formerTag = CurrentTJLTAG;
+    try {
+      recordstore::Recordset& groups = Opened(rsTJLGROUPS, "TJLGROUPS");
+      groups.SetBookmark(SearchBookmarkText);
+      CurrentTJLTAG = FieldValue(groups, "TJLTAG").ToLong();
+      ListTransaction transaction(MainWorkspace(wksMAIN));
+      EmptyWorkingList();
+      CopySavedListItems();
+      transaction.Commit();
+    } catch (const recordstore::RuntimeError&) {
+      CurrentTJLTAG = formerTag;
+      hsbMAIN.SetFocus();
+      throw;
+    }
+    LoadTargetJobList();
+  }
+  hsbMAIN.SetFocus();
+}
+
+// --- The save-list mode ---
+
+// Shows (visible) or hides what the save-list mode covers, hsbMAIN aside: the
+// navigation buttons, the list buttons and the period-ending controls.
+void ztDorvane::ShowListScreen(bool visible) {
+  screen::Control* const covered[] = {
+      &cmdHKBPGUP,     &cmdHKBPGDN,     &cmdHKBUPARROW, &cmdHKBACTION, &cmdHKBDNARROW,
+      &CmdAdd,         &CmdEdit,        &CmdDelete,     &cmdSaveList,  &cmdRetreiveList,
+      &cmdNewList,     &txtBPEDATE,     &txtEPEDATE,    &lblBPEDATE,   &lblEPEDATE,
+      &lblBPETEXTDATE, &lblEPETEXTDATE, &btnBPESearch,  &btnEPESearch, &btnMakeLastFirst};
+  for (screen::Control* c : covered) c->SetVisible(visible);
+}
+
+// Turns the save-list mode on: the list screen makes way for the name box,
+// which offers the saved list's name as stored (or 50 blanks for a list that
+// was never saved or whose group row is gone), all of it selected. The page
+// rows and their highlight stay as they are.
+void ztDorvane::cmdSaveList_Click() {
+  IsSavingList = true;
+  SetKeyPreview(false);
+  hsbMAIN.SetVisible(false);
+  ShowListScreen(false);
+  cmdUpdate.SetVisible(true);
+  CmdCancel.SetVisible(true);
+
+  std::string name(static_cast<size_t>(txtTJLNAME.MaxLength()), ' ');
+  if (CurrentTJLTAG != 0) {
+    recordstore::Recordset& groups = Opened(rsTJLGROUPS, "TJLGROUPS");
+    ListBookmarkText =
+        ztMSAccess::SeekMatchingRecord(groups, "TJLGTJLTAG", TagKey(groups, CurrentTJLTAG));
+    if (IsNotBlank(ListBookmarkText)) {
+      groups.SetBookmark(ListBookmarkText);
+      name = FieldValue(groups, "TJLNAME").ToString();
+    }
+  }
+  txtTJLNAME.SetText(name);
+  txtTJLNAME.SetVisible(true);
+  txtTJLNAME.SetFocus();
+  ztBasicSet::SelectAllText(txtTJLNAME);
+}
+
+// Enter moves the focus on as a Tab would; letters keep their case.
+void ztDorvane::txtTJLNAME_KeyPress(int16_t& keyAscii) {
+  keyAscii = ztBasicSet::TranslateKeyPress(keyAscii, false);
+}
+
+// Takes the list screen back from the save-list mode, hsbMAIN aside.
+void ztDorvane::LeaveSaveListScreen() {
+  ShowListScreen(true);
+  cmdUpdate.SetVisible(false);
+  CmdCancel.SetVisible(false);
+  txtTJLNAME.SetVisible(false);
+}
+
+// Gives the keyboard back to the list.
+void ztDorvane::ReturnToList() {
+  SetKeyPreview(true);
+  hsbMAIN.SetVisible(true);
+  hsbMAIN.SetFocus();
+}
+
+// Writes the working list as saved list CurrentTJLTAG (steps 3 to 6 of a
+// save): the group row named as the box says (re-created when it has gone),
+// the old items removed, then, from TJLIST's first row in its current order,
+// the tag written into each working row and an item added for it. Runs inside
+// the caller's transaction.
+void ztDorvane::WriteSavedList() {
+  assert(CurrentTJLTAG != 0);
+  recordstore::Recordset& tjlist = Opened(rsTJLIST, "TJLIST");
+  tjlist.MoveFirst();
+
+  recordstore::Recordset& groups = Opened(rsTJLGROUPS, "TJLGROUPS");
+  ListBookmarkText =
+      ztMSAccess::SeekMatchingRecord(groups, "TJLGTJLTAG", TagKey(groups, CurrentTJLTAG));
+  if (IsBlank(ListBookmarkText)) {
+    groups.AddNew();
+    groups.Fields("TJLTAG").SetValue(recordstore::Variant::Long(CurrentTJLTAG));
+  } else {
+    groups.SetBookmark(ListBookmarkText);
+    groups.Edit();
+  }
+  groups.Fields("TJLNAME").SetValue(recordstore::Variant::String(txtTJLNAME.Text()));
+  groups.Update();
+
+  recordstore::Recordset& oldItems = Opened(rsTJLITEMS, "TJLITEMS");
+  for (;;) {
+    ListBookmarkText =
+        ztMSAccess::SeekMatchingRecord(oldItems, "TJLITEMS", TagKey(oldItems, CurrentTJLTAG));
+    if (IsBlank(ListBookmarkText)) break;
+    oldItems.Delete();
+  }
+  oldItems.Close();
+  rsTJLITEMS = dbMAIN->OpenRecordset("TJLITEMS", 1);
+
+  recordstore::Recordset& items = *rsTJLITEMS;
+  while (HasCurrentRecord()) {
+    tjlist.Edit();
+    tjlist.Fields("TJLTAG").SetValue(recordstore::Variant::Long(CurrentTJLTAG));
+    tjlist.Update();
+    items.AddNew();
+    items.Fields("TJLTAG").SetValue(recordstore::Variant::Long(CurrentTJLTAG));
+    items.Fields("CONO").SetValue(FieldValue(tjlist, "CONO"));
+    items.Fields("JOBNO").SetValue(FieldValue(tjlist, "JOBNO"));
+    items.Update();
+    tjlist.MoveNext();
+  }
+}
+
+// cmdUpdate in the save-list mode: saves the working list under the typed
+// name, as a new list (a new tag) or over the saved list it belongs to, whose
+// items are replaced as a whole. An empty working list is refused. When no
+// tag can be issued for a new list, the allocator has told the user and the
+// mode stays on with the typed name, to try again or cancel; nothing is
+// written. When the database refuses the save, nothing of it is written, the
+// mode ends, the label and the tag stay as they were, and the error reaches
+// the host's report.
+void ztDorvane::SaveListUpdate() {
+  assert(IsSavingList);
+  const bool listIsEmpty = Opened(rsTJLIST, "TJLIST").RecordCount() < 1;
+  int32_t tag = CurrentTJLTAG;
+  if (!listIsEmpty && tag == 0) {
+    tag = ztMSAccess::wqGetNewTag(PathText, "TJLTAG", "", "", 0);
+    if (tag == 0) {
+      txtTJLNAME.SetFocus();
+      ztBasicSet::SelectAllText(txtTJLNAME);
+      return;
+    }
+  }
+
+  LeaveSaveListScreen();
+  IsSavingList = false;
+  if (listIsEmpty) {
+    screen::GetDesktop().MsgBox("Cannot Save  List is Empty.", kOkOnly, "Update Notice");
+  } else {
+    const int32_t formerTag = CurrentTJLTAG;
+    try {
+      CurrentTJLTAG = tag;
+      ListTransaction transaction(MainWorkspace(wksMAIN));
+      WriteSavedList();
+      transaction.Commit();
+    } catch (const recordstore::RuntimeError&) {
+      CurrentTJLTAG = formerTag;
+      ReturnToList();
+      throw;
+    }
+    lblTJLNAME.SetCaption(txtTJLNAME.Text());
+    screen::GetDesktop().MsgBox("This List has Been Saved.", kOkOnly, "Update Notice");
+  }
+  lblTJLNAME.SetCaption(txtTJLNAME.Text());
+  ReturnToList();
+}
+
+// CmdCancel in the save-list mode: the mode ends and nothing is written; the
+// label keeps its caption and the current row its highlight.
+void ztDorvane::SaveListCancel() {
+  assert(IsSavingList);
+  LeaveSaveListScreen();
+  ReturnToList();
+  IsSavingList = false;
+  PaintRowHighlight(CurrentRow);
+}
