@@ -41,6 +41,7 @@ ztDorvane::ztDorvane() : UserControl("ztDorvane") {
   WirePage();
   WireEntry();
   WireLists();
+  WirePERange();
   UserControl_Initialize();
 }
 

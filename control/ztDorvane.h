@@ -189,6 +189,21 @@ class ztDorvane : public screen::UserControl {
   void SearchEndingPEDate();
   void ValidateBeginningPEDate();
   void ValidateEndingPEDate();
+  // Ends the date-edit mode: cmdUpdate keeps the checks' verdicts, CmdCancel
+  // accepts both ends.
+  void PEDateUpdate();
+  void PEDateCancel();
+  // The Let sides of the two tags share one preset, and the twin handlers one
+  // body each, given one end of the range: its box, label and state.
+  struct PEEnd;
+  PEEnd BeginningEnd();
+  PEEnd EndingEnd();
+  void SearchPEDate(const PEEnd& end);
+  bool FindTypedPEDate(const PEEnd& end);
+  void StepPEDate(const PEEnd& end, int16_t& keyAscii);
+  void PresetPETag(const PEEnd& end, int16_t myTAG);
+  void PEDateGotFocus(const PEEnd& end);
+  void PaintPEEnd(const PEEnd& end, uint32_t color);
 
   // --- The screen, in design order ---
   screen::Label lblCompany{"lblCompany"};

@@ -253,6 +253,10 @@ void ztDorvane::cmdUpdate_Click() {
     SaveListUpdate();
     return;
   }
+  if (IsPEEditing) {
+    PEDateUpdate();
+    return;
+  }
   if (!EntryValid) return;
   if (IsBlank(EntryMode)) return;  // no row edit in progress: nothing to write
   recordstore::Recordset& tjlist = Opened(rsTJLIST, "TJLIST");
@@ -279,6 +283,10 @@ void ztDorvane::CmdCancel_Click() {
   // are served here, in that order, before the list row.
   if (IsSavingList) {
     SaveListCancel();
+    return;
+  }
+  if (IsPEEditing) {
+    PEDateCancel();
     return;
   }
   if (IsBlank(EntryMode)) return;

@@ -1,8 +1,6 @@
 // ztDorvane behind the HostedControl interface: `let` and `get` by property
-// name, mapped to the control's property methods. The Let sides of the two
-// period-ending tags come with the period-ending range; until then `let`
-// reports them as not available. Relies on the control and the script words
-// (ScriptError).
+// name, mapped to the control's property methods. Relies on the control and
+// the script words (ScriptError).
 #include "apps/dorvane-script/hosted_ztdorvane.h"
 
 #include "apps/dorvane-script/script_words.h"
@@ -15,14 +13,18 @@ class HostedDorvane : public HostedControl {
  public:
   screen::UserControl& Surface() override { return control_; }
 
-  // PathText takes a text, ControlsEnabled a Boolean.
+  // PathText takes a text, ControlsEnabled a Boolean, the two tags whole numbers.
   void Let(const std::string& property, const recordstore::Variant& value) override {
     if (property == "PathText") {
       control_.SetPathText(value.ToString());
     } else if (property == "ControlsEnabled") {
       control_.SetControlsEnabled(value.ToBoolean());
-    } else if (property == "SelectedBPETAG" || property == "SelectedEPETAG") {
-      throw ScriptError{"let: " + property + " is not available yet"};
+    } else if (property == "SelectedBPETAG") {
+      int16_t tag = value.ToInteger();
+      control_.SetSelectedBPETAG(tag);
+    } else if (property == "SelectedEPETAG") {
+      int16_t tag = value.ToInteger();
+      control_.SetSelectedEPETAG(tag);
     } else {
       throw ScriptError{"let: unknown property " + property};
     }

@@ -1,0 +1,341 @@
+// ztDorvane's period-ending date range: the beginning and ending date boxes
+// with their day-text labels, typed dates checked against PELIST when a box
+// loses the focus (the ending also against the beginning's tag), "+" and "-"
+// stepping a date by a week, the PELIST search, "<=<" copying the beginning to
+// the ending, the tag presets of the host, and the date-edit mode that a box
+// starts when it gets the focus and cmdUpdate or CmdCancel end.
+//
+// The two ends are twins: every routine is written once and given a PEEnd,
+// the box, label and state of one end. No message box is shown here: every
+// refusal is a label caption on the error colour.
+//
+// Relies on the PELIST recordset of the connection, ztBasicSet (dates, text,
+// keystrokes), the search launcher of ztLOOKUP, BeginEditMode/EndEditMode of
+// the entry editing and the Desktop's short date text.
+#include <cassert>
+#include <optional>
+
+#include "control/ztDorvane.h"
+#include "services/ztBasicSet.h"
+#include "services/ztLOOKUP.h"
+#include "services/ztMSAccess.h"
+
+// One end of the range: its controls, its state fields and the caption its
+// week step shows when the stepped date has no PELIST row.
+struct ztDorvane::PEEnd {
+  screen::TextBox& box;
+  screen::Label& dayText;
+  int16_t& tag;
+  std::string& date;
+  std::string& savedDate;
+  bool& isOK;
+  const char* stepNotFound;
+};
+
+namespace {
+
+constexpr int16_t kPlus = '+';
+constexpr int16_t kMinus = '-';
+
+// A field of the recordset's current row, read through the null check.
+recordstore::Variant PEField(recordstore::Recordset& rs, const char* name) {
+  return ztMSAccess::wqNullCheck(rs.Fields(name));
+}
+
+// The text of a box's MaxLength in blanks: the cleared box.
+std::string BlankBoxText(const screen::TextBox& box) {
+  assert(box.MaxLength() > 0);
+  return std::string(static_cast<size_t>(box.MaxLength()), ' ');
+}
+
+// The normalised MM/DD/YYYY form of a typed date, " " when it is none.
+std::string NormalisedDate(const std::string& text) {
+  int16_t outputForm = 0;
+  int16_t centuryPivot = 0;
+  return ztBasicSet::ValidateDateText(text, outputForm, centuryPivot);
+}
+
+// The PELIST key ("yyyymmdd") of a normalised date.
+std::string DateKey(const std::string& normalised) {
+  int16_t centuryPivot = 0;
+  return ztBasicSet::DateTextToYMD(normalised, centuryPivot);
+}
+
+}  // namespace
+
+// The beginning end: txtBPEDATE, lblBPETEXTDATE and the B fields.
+ztDorvane::PEEnd ztDorvane::BeginningEnd() {
+  return {txtBPEDATE,
+          lblBPETEXTDATE,
+          BPETAG,
+          BPEDATE,
+          SavedBPEDATE,
+          IsBPEOK,
+          "Cannot Find Beginning PE Date."};
+}
+
+// The ending end: txtEPEDATE, lblEPETEXTDATE and the E fields.
+ztDorvane::PEEnd ztDorvane::EndingEnd() {
+  return {txtEPEDATE,
+          lblEPETEXTDATE,
+          EPETAG,
+          EPEDATE,
+          SavedEPEDATE,
+          IsEPEOK,
+          "Cannot Find Ending PE Date."};
+}
+
+// Binds the handlers of the date boxes and the three period-ending buttons.
+void ztDorvane::WirePERange() {
+  btnBPESearch.Click = [this] { btnBPESearch_Click(); };
+  btnEPESearch.Click = [this] { btnEPESearch_Click(); };
+  btnMakeLastFirst.Click = [this] { btnMakeLastFirst_Click(); };
+  txtBPEDATE.Change = [this] { txtBPEDATE_Change(); };
+  txtEPEDATE.Change = [this] { txtEPEDATE_Change(); };
+  txtBPEDATE.GotFocus = [this] { txtBPEDATE_GotFocus(); };
+  txtEPEDATE.GotFocus = [this] { txtEPEDATE_GotFocus(); };
+  txtBPEDATE.LostFocus = [this] { txtBPEDATE_LostFocus(); };
+  txtEPEDATE.LostFocus = [this] { txtEPEDATE_LostFocus(); };
+  txtBPEDATE.KeyPress = [this](int16_t& keyAscii) { txtBPEDATE_KeyPress(keyAscii); };
+  txtEPEDATE.KeyPress = [this](int16_t& keyAscii) { txtEPEDATE_KeyPress(keyAscii); };
+}
+
+// --- Handlers ---
+
+// The search buttons open the PELIST search for their end.
+void ztDorvane::btnBPESearch_Click() { SearchBeginningPEDate(); }
+void ztDorvane::btnEPESearch_Click() { SearchEndingPEDate(); }
+
+// "/" or "?" typed as the first character of a box opens the search.
+void ztDorvane::txtBPEDATE_Change() {
+  if (ztBasicSet::IsSearchRequest(txtBPEDATE.Text(), ConnectionReady)) SearchBeginningPEDate();
+}
+void ztDorvane::txtEPEDATE_Change() {
+  if (ztBasicSet::IsSearchRequest(txtEPEDATE.Text(), ConnectionReady)) SearchEndingPEDate();
+}
+
+// A box getting the focus turns the date-edit mode on.
+void ztDorvane::txtBPEDATE_GotFocus() { PEDateGotFocus(BeginningEnd()); }
+void ztDorvane::txtEPEDATE_GotFocus() { PEDateGotFocus(EndingEnd()); }
+
+// A box losing the focus checks its date.
+void ztDorvane::txtBPEDATE_LostFocus() { ValidateBeginningPEDate(); }
+void ztDorvane::txtEPEDATE_LostFocus() { ValidateEndingPEDate(); }
+
+// "+" and "-" step the date a week; Enter moves on.
+void ztDorvane::txtBPEDATE_KeyPress(int16_t& keyAscii) { StepPEDate(BeginningEnd(), keyAscii); }
+void ztDorvane::txtEPEDATE_KeyPress(int16_t& keyAscii) { StepPEDate(EndingEnd(), keyAscii); }
+
+// "Make Ending = Beginning": the ending box takes the beginning's text, caption
+// and colours; its tag and date text follow when the ending box is checked on
+// losing the focus it gets here.
+void ztDorvane::btnMakeLastFirst_Click() {
+  txtEPEDATE.SetText(txtBPEDATE.Text());
+  txtEPEDATE.SetBackColor(txtBPEDATE.BackColor());
+  lblEPETEXTDATE.SetCaption(lblBPETEXTDATE.Caption());
+  lblEPETEXTDATE.SetBackColor(lblBPETEXTDATE.BackColor());
+  txtEPEDATE.SetFocus();
+}
+
+// --- Searching, checking and stepping ---
+
+// Opens the PELIST search for the beginning date.
+void ztDorvane::SearchBeginningPEDate() { SearchPEDate(BeginningEnd()); }
+// Opens the PELIST search for the ending date.
+void ztDorvane::SearchEndingPEDate() { SearchPEDate(EndingEnd()); }
+
+// Opens the PELIST search and shows the chosen row in the box and the label;
+// without a choice the box gets its last date text back. The OK flag is left
+// to the check that runs when the box loses the focus.
+void ztDorvane::SearchPEDate(const PEEnd& end) {
+  end.savedDate = end.date;
+  SearchBookmarkText = ztLOOKUP::SearchPeriodEndingDates(PathText);
+  // The dialog took the focus from the control, which marks the reopen.
+  EnsureConnection();
+  if (ztBasicSet::IsNotBlank(SearchBookmarkText)) {
+    recordstore::Recordset& pelist = Opened(rsPELIST, "PELIST");
+    pelist.SetBookmark(SearchBookmarkText);
+    end.box.SetText(PEField(pelist, "FEDATE").ToString());
+    end.date = end.box.Text();
+    end.dayText.SetCaption(PEField(pelist, "TDATE").ToString());
+    end.tag = PEField(pelist, "PETAG").ToInteger();
+    PaintPEEnd(end, PEBoxColor);
+  } else {
+    end.box.SetText(end.savedDate);
+  }
+  end.box.SetFocus();
+  ztBasicSet::SelectAllText(end.box);
+}
+
+// Checks the typed beginning date against PELIST.
+void ztDorvane::ValidateBeginningPEDate() {
+  const PEEnd end = BeginningEnd();
+  if (FindTypedPEDate(end)) PaintPEEnd(end, PEBoxColor);
+}
+
+// Checks the typed ending date against PELIST, then its tag against the
+// beginning's: a lower tag is refused but kept; an equal one passes.
+void ztDorvane::ValidateEndingPEDate() {
+  const PEEnd end = EndingEnd();
+  if (!FindTypedPEDate(end)) return;
+  if (EPETAG < BPETAG) {
+    IsEPEOK = false;
+    lblEPETEXTDATE.SetCaption("Ending PE Date is Less Than Beginning PE Date.");
+    PaintPEEnd(end, ErrorColor);
+  } else {
+    PaintPEEnd(end, PEBoxColor);
+  }
+}
+
+// The shared part of both checks: the box text must be a date with a PELIST
+// row. Found, the end takes the row's tag, FEDATE and TDATE and the result is
+// True (the caller paints); refused, the label says why on the error colour,
+// the tag is 0, the flag False and the box keeps the typed text. The date text
+// keeps the normalised entry either way.
+bool ztDorvane::FindTypedPEDate(const PEEnd& end) {
+  EnsureConnection();
+  end.isOK = true;
+  end.date = NormalisedDate(end.box.Text());
+  const char* refusal = nullptr;
+  recordstore::Recordset* pelist = nullptr;
+  if (ztBasicSet::IsBlank(end.date)) {
+    refusal = "Invalid Date.";
+  } else {
+    PESeekKey = DateKey(end.date);
+    pelist = &Opened(rsPELIST, "PELIST");
+    pelist->SetIndex("PELIST");
+    pelist->Seek("=", {recordstore::Variant::String(PESeekKey)});
+    if (pelist->NoMatch()) refusal = "Cannot Find Date in Period Ending List.";
+  }
+  if (refusal != nullptr) {
+    end.isOK = false;
+    end.tag = 0;
+    end.dayText.SetCaption(refusal);
+    PaintPEEnd(end, ErrorColor);
+    return false;
+  }
+  end.tag = PEField(*pelist, "PETAG").ToInteger();
+  end.box.SetText(PEField(*pelist, "FEDATE").ToString());
+  end.dayText.SetCaption(PEField(*pelist, "TDATE").ToString());
+  return true;
+}
+
+// KeyPress of a date box. "+" or "-" moves the date seven calendar days and
+// looks that date up: found, the box shows the row; not found, the label says
+// so and the box gets its old text back. Colours and the OK flag are left to
+// the check on losing the focus. A key that leaves the text as it was (every
+// key but "+" and "-") goes on as typed, Enter becoming a move to the next
+// control.
+//
+// The box text is read as a date through its normalised MM/DD/YYYY form, so
+// compact entries such as 010501 step too; the stepped date is written as the
+// Desktop's short date text (M/D/YYYY), which the lookup normalises again. A
+// text that is no date (or a date the Desktop cannot read, such as a
+// three-digit year) becomes the cleared box, which has no row.
+void ztDorvane::StepPEDate(const PEEnd& end, int16_t& keyAscii) {
+  PEBoxBefore = end.box.Text();
+  if (keyAscii == kPlus || keyAscii == kMinus) {
+    const std::string normalised = NormalisedDate(PEBoxBefore);
+    std::optional<double> serial;
+    if (ztBasicSet::IsNotBlank(normalised)) serial = screen::GetDesktop().ReadShortDate(normalised);
+    if (!serial) {
+      end.box.SetText(BlankBoxText(end.box));
+    } else {
+      PEStepDate = *serial + (keyAscii == kPlus ? 7 : -7);
+      end.box.SetText(screen::GetDesktop().ShortDateText(PEStepDate));
+    }
+  }
+  if (end.box.Text() == PEBoxBefore) {
+    keyAscii = ztBasicSet::TranslateKeyPress(keyAscii, false);
+    return;
+  }
+  end.date = NormalisedDate(end.box.Text());
+  PESeekKey = DateKey(end.date);
+  EnsureConnection();
+  recordstore::Recordset& pelist = Opened(rsPELIST, "PELIST");
+  pelist.SetIndex("PELIST");
+  pelist.Seek("=", {recordstore::Variant::String(PESeekKey)});
+  if (!pelist.NoMatch()) {
+    end.tag = PEField(pelist, "PETAG").ToInteger();
+    end.box.SetText(PEField(pelist, "FEDATE").ToString());
+    end.dayText.SetCaption(PEField(pelist, "TDATE").ToString());
+  } else {
+    end.dayText.SetCaption(end.stepNotFound);
+    end.box.SetText(PEBoxBefore);
+  }
+  keyAscii = 0;
+  ztBasicSet::SelectAllText(end.box);
+}
+
+// --- Presets, the date-edit mode and painting ---
+
+// The Let sides of the tags preset one end from a PETAG.
+void ztDorvane::SetSelectedBPETAG(int16_t& myTAG) { PresetPETag(BeginningEnd(), myTAG); }
+void ztDorvane::SetSelectedEPETAG(int16_t& myTAG) { PresetPETag(EndingEnd(), myTAG); }
+
+// Shows the PELIST row of a tag in the end's box and label; tag 0 clears the
+// end and counts as a valid choice. A tag without a row clears the box, keeps
+// the given tag and shows the refusal on the error colour; so does any tag
+// while no PELIST recordset is open (PathText not set yet, or its connection
+// failed). A found row leaves the colours as they are.
+void ztDorvane::PresetPETag(const PEEnd& end, int16_t myTAG) {
+  end.isOK = true;
+  end.tag = myTAG;
+  if (myTAG == 0) {
+    end.box.SetText(BlankBoxText(end.box));
+    end.date = end.box.Text();
+    end.dayText.SetCaption(" ");
+    return;
+  }
+  bool found = false;
+  if (rsPELIST) {
+    rsPELIST->SetIndex("PETAG");
+    rsPELIST->Seek("=", {recordstore::Variant::Integer(myTAG)});
+    found = !rsPELIST->NoMatch();
+  }
+  if (!found) {
+    end.isOK = false;
+    end.box.SetText(BlankBoxText(end.box));
+    end.date = end.box.Text();
+    end.dayText.SetCaption("Cannot Find Period Ending Tag in PE List.");
+    PaintPEEnd(end, ErrorColor);
+    return;
+  }
+  end.tag = PEField(*rsPELIST, "PETAG").ToInteger();
+  end.box.SetText(PEField(*rsPELIST, "FEDATE").ToString());
+  end.date = end.box.Text();
+  end.dayText.SetCaption(PEField(*rsPELIST, "TDATE").ToString());
+}
+
+// A box that gets the focus is being edited: its end is not OK until checked,
+// and the date-edit mode hides the list's navigation and buttons.
+void ztDorvane::PEDateGotFocus(const PEEnd& end) {
+  end.isOK = false;
+  IsPEEditing = true;
+  BeginEditMode();
+  ztBasicSet::SelectAllText(end.box);
+}
+
+// cmdUpdate in the date-edit mode: the box that had the focus was checked
+// when the button took it, so the verdict stands.
+void ztDorvane::PEDateUpdate() {
+  assert(IsPEEditing);
+  IsPEEditing = false;
+  EndEditMode();
+}
+
+// CmdCancel in the date-edit mode: both ends count as OK again; boxes,
+// labels, tags and date texts stay as they are.
+void ztDorvane::PEDateCancel() {
+  assert(IsPEEditing);
+  IsPEEditing = false;
+  IsBPEOK = true;
+  IsEPEOK = true;
+  EndEditMode();
+}
+
+// Paints the end's label, then its box.
+void ztDorvane::PaintPEEnd(const PEEnd& end, uint32_t color) {
+  end.dayText.SetBackColor(color);
+  end.box.SetBackColor(color);
+}
