@@ -231,8 +231,8 @@ void ztDorvane::ReturnToList() {
   hsbMAIN.SetFocus();
 }
 
-// Writes the working list as saved list CurrentTJLTAG (steps 3 to 6 of a
-// save): the group row named as the box says (re-created when it has gone),
+// Writes the working list as saved list CurrentTJLTAG: the group row named
+// as the box says (added for a new list, re-created when it has gone),
 // the old items removed, then, from TJLIST's first row in its current order,
 // the tag written into each working row and an item added for it. Runs inside
 // the caller's transaction.
