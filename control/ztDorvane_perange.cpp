@@ -188,13 +188,14 @@ void ztDorvane::ValidateEndingPEDate() {
 }
 
 // The shared part of both checks: the box text must be a date with a PELIST
-// row. Found, the end takes the row's tag, FEDATE and TDATE and the result is
-// True (the caller paints); refused, the label says why on the error colour,
-// the tag is 0, the flag False and the box keeps the typed text. The date text
-// keeps the normalised entry either way.
+// row. Found, the end is OK with the row's tag, FEDATE and TDATE and the
+// result is True (the caller paints); refused, the label says why on the error
+// colour, the tag is 0, the flag False and the box keeps the typed text. The
+// date text keeps the normalised entry either way. The flag turns True only
+// once the row is found, so a run-time error on the way (no PELIST open) leaves
+// the end not OK, as its GotFocus left it.
 bool ztDorvane::FindTypedPEDate(const PEEnd& end) {
   EnsureConnection();
-  end.isOK = true;
   end.date = NormalisedDate(end.box.Text());
   const char* refusal = nullptr;
   recordstore::Recordset* pelist = nullptr;
@@ -214,6 +215,7 @@ bool ztDorvane::FindTypedPEDate(const PEEnd& end) {
     PaintPEEnd(end, ErrorColor);
     return false;
   }
+  end.isOK = true;
   end.tag = PEField(*pelist, "PETAG").ToInteger();
   end.box.SetText(PEField(*pelist, "FEDATE").ToString());
   end.dayText.SetCaption(PEField(*pelist, "TDATE").ToString());
@@ -249,9 +251,12 @@ void ztDorvane::StepPEDate(const PEEnd& end, int16_t& keyAscii) {
     keyAscii = ztBasicSet::TranslateKeyPress(keyAscii, false);
     return;
   }
+  keyAscii = 0;  // the "+" or "-" never reaches the box, even after an error below
   end.date = NormalisedDate(end.box.Text());
   PESeekKey = DateKey(end.date);
   EnsureConnection();
+  // Without PELIST no lookup can be made: the box is put back before the error.
+  if (!rsPELIST) end.box.SetText(PEBoxBefore);
   recordstore::Recordset& pelist = Opened(rsPELIST, "PELIST");
   pelist.SetIndex("PELIST");
   pelist.Seek("=", {recordstore::Variant::String(PESeekKey)});
@@ -263,7 +268,6 @@ void ztDorvane::StepPEDate(const PEEnd& end, int16_t& keyAscii) {
     end.dayText.SetCaption(end.stepNotFound);
     end.box.SetText(PEBoxBefore);
   }
-  keyAscii = 0;
   ztBasicSet::SelectAllText(end.box);
 }
 
