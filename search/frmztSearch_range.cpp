@@ -39,7 +39,8 @@ std::optional<Variant> KeySuccessor(const Variant& key, int fieldType) {
 
 }  // namespace
 
-bool frmztSearch::TableIsEmpty() { return rs_->RecordCount() == 0; }
+// The test RecordCount = 0, answered without a count of the table.
+bool frmztSearch::TableIsEmpty() { return rs_->IsEmpty(); }
 
 // The pairs (varIndexKeyN, KeyField[N]) for N = 1..KeyCount. A key whose field
 // name was left blank below the highest one has no field: run-time error 91.

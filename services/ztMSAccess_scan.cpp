@@ -30,9 +30,10 @@ std::string SeekMatchingRecord(recordstore::Recordset& rs, const std::string& in
 
 bool RecordMatchesKeys(recordstore::Recordset& rs, const std::vector<KeyField>& pairs) {
   assert(pairs.size() <= 9);
-  // An error while testing the recordset counts as having no current row.
+  // An error while testing the recordset counts as having no current row. The
+  // emptiness test gives the answer of RecordCount = 0 without counting.
   try {
-    if (rs.RecordCount() == 0 || rs.IsBOF() || rs.IsEOF()) return false;
+    if (rs.IsBOF() || rs.IsEOF() || rs.IsEmpty()) return false;
   } catch (const recordstore::RuntimeError&) {
     return false;
   }

@@ -176,7 +176,15 @@ void Connection::AdjustRowCount(const std::string& table, int64_t delta) {
   if (found != counts_.end()) found->second.count += delta;
 }
 
-void Connection::ForgetRowCounts() { counts_.clear(); }
+void Connection::ForgetRowCounts() {
+  counts_.clear();
+  ++rollbacks_;
+}
+
+uint64_t Connection::WriteEpoch() const {
+  assert(db_ != nullptr);
+  return static_cast<uint64_t>(sqlite3_total_changes64(db_)) + rollbacks_;
+}
 
 void Connection::Fail(int rc, const std::string& table) const {
   std::string message = db_ != nullptr ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);

@@ -91,6 +91,9 @@ class Connection {
   void AdjustRowCount(const std::string& table, int64_t delta);
   // Forgets all counts (after a rollback).
   void ForgetRowCounts();
+  // A number that changes whenever this connection has written or rolled back:
+  // rows read while it stays the same are unchanged by this connection.
+  uint64_t WriteEpoch() const;
 
   // Raises the run-time error for SQLite result `rc`, naming `table` (may be
   // empty) and this connection's file.
@@ -110,6 +113,7 @@ class Connection {
   int lockWaitMs_;
   std::unordered_map<std::string, std::unique_ptr<Statement>> statements_;
   std::unordered_map<std::string, CountCache> counts_;
+  uint64_t rollbacks_ = 0;
 };
 
 // An identifier in double quotes, inner quotes doubled.

@@ -1,14 +1,24 @@
 // IndexWalk: the SQL of each move and seek, built once per index and kept as
-// prepared statements. Key comparisons are row values with the collation on
-// the parameter side, the form SQLite's planner turns into an index seek.
+// prepared statements. Key comparisons carry the collation on the parameter
+// side, the form SQLite's planner turns into an index seek.
 //
-// Next from V (no NULL keys): (keys) > (V) with a unique index; a non-unique
-// index first looks for a tie (keys equal, rowid greater). Rows whose deciding
-// key is NULL sort before V and the row-value comparison rightly skips them.
-// Previous from V: (keys) < (V) skips rows that hold NULL where they would
-// decide, so after finding the candidate R (deciding at key d) it looks for a
-// row equal to V up to key j and NULL at key j, for j from the last key down
-// to d + 1; such a row lies between R and V.
+// A move is one statement, because every statement opens a read transaction
+// of its own and that, not the seek, is most of its cost. The statement reads
+// the row whose rowid the first non-NULL of a list of LIMIT 1 subqueries gives
+// (COALESCE evaluates them in order and stops at the first hit), each an exact
+// seek on a prefix of the index:
+//
+// Next from V (no NULL keys): a tie (keys equal, rowid greater; only a
+// non-unique index can hold one), then for j from the last key to the first
+// the first row equal to V before key j and greater at key j. Rows NULL at
+// key j sort before V there, and the comparison rightly skips them.
+// Previous from V: a tie (rowid smaller), then for j from the last key to the
+// first the last row equal to V before key j and smaller at key j, then the
+// last one NULL at key j (NULL sorts first). Each candidate sorts after every
+// later one, so the first hit is the row before V.
+//
+// Rows whose own keys hold NULL move by a slower path of one indexed query per
+// key position.
 #include "services/recordstore/index_walk.h"
 
 #include <cassert>
@@ -42,7 +52,6 @@ IndexWalk::IndexWalk(Connection& connection, const TableLayout& layout, const In
   select_ = "SELECT " + layout.rowid;
   for (const ColumnInfo& column : layout.columns) select_ += ", " + QuoteName(column.name);
   select_ += " FROM " + QuoteName(layout.name);
-  scratch_.values.resize(layout.columns.size());
   size_t k = KeyCount();
   first_ = &Query("", 0, false);
   last_ = &Query("", 0, true);
@@ -52,18 +61,23 @@ IndexWalk::IndexWalk(Connection& connection, const TableLayout& layout, const In
     previous_ = &Query(layout.rowid + " < ?1", 0, true);
     return;
   }
-  std::string columns, params;
-  for (size_t j = 0; j < k; ++j) {
-    columns += (j ? ", " : "") + Column(j);
-    params += (j ? ", " : "") + Param(j);
-  }
-  next_ = &Query("(" + columns + ") > (" + params + ")", 0, false);
-  previous_ = &Query("(" + columns + ") < (" + params + ")", 0, true);
+  const std::string tie = Prefix(k) + " AND " + layout.rowid + " ";
+  const std::string rowidParam = "?" + std::to_string(k + 1);
+  std::vector<std::string> after, before;
   if (!index_->unique) {
-    std::string tie = Prefix(k) + " AND " + layout.rowid + " ";
-    nextTie_ = &Query(tie + "> ?" + std::to_string(k + 1), k, false);
-    previousTie_ = &Query(tie + "< ?" + std::to_string(k + 1), k, true);
+    after.push_back(RowidOf(tie + "> " + rowidParam, k, false));
+    before.push_back(RowidOf(tie + "< " + rowidParam, k, true));
   }
+  for (size_t j = k; j-- > 0;) {
+    const std::string prefix = Prefix(j) + (j ? " AND " : "") + Column(j);
+    after.push_back(RowidOf(prefix + " > " + Param(j), j, false));
+    before.push_back(RowidOf(prefix + " < " + Param(j), j, true));
+    before.push_back(RowidOf(prefix + " IS NULL", j + 1, true));
+  }
+  next_ = &connection_.Prepare(select_ + " WHERE " + layout.rowid + " = " + FirstOf(after),
+                               layout.name);
+  previous_ = &connection_.Prepare(select_ + " WHERE " + layout.rowid + " = " + FirstOf(before),
+                                   layout.name);
   seekEqual_.assign(k + 1, nullptr);
   seekAtOrAfter_.assign(k + 1, nullptr);
   previousNull_.assign(k, nullptr);
@@ -104,17 +118,25 @@ Statement& IndexWalk::Query(const std::string& where, size_t orderFrom, bool des
   return connection_.Prepare(sql + Order(orderFrom, descending) + " LIMIT 1", layout_.name);
 }
 
+std::string IndexWalk::RowidOf(const std::string& where, size_t orderFrom, bool descending) const {
+  return "(SELECT " + layout_.rowid + " FROM " + QuoteName(layout_.name) + " WHERE " + where +
+         Order(orderFrom, descending) + " LIMIT 1)";
+}
+
+// COALESCE needs two arguments at least; a single subquery stands alone.
+std::string IndexWalk::FirstOf(const std::vector<std::string>& subqueries) {
+  assert(!subqueries.empty());
+  if (subqueries.size() == 1) return subqueries[0];
+  std::string text = "COALESCE(";
+  for (size_t i = 0; i < subqueries.size(); ++i) text += (i ? ", " : "") + subqueries[i];
+  return text + ")";
+}
+
 bool IndexWalk::HasNullKey(const Row& row) const {
   for (size_t j = 0; j < KeyCount(); ++j) {
     if (KeyOf(row, j).IsNull()) return true;
   }
   return false;
-}
-
-size_t IndexWalk::FirstDifference(const Row& a, const Row& b) const {
-  size_t j = 0;
-  while (j < KeyCount() && KeySame(KeyOf(a, j), KeyOf(b, j), index_->collations[j])) ++j;
-  return j;
 }
 
 Statement& IndexWalk::PreviousNull(size_t j) {
@@ -136,8 +158,7 @@ bool IndexWalk::Next(const Row& from, Row& out) {
   auto keyAt = [&](size_t j) -> const SqlValue& { return KeyOf(from, j); };
   if (k == 0) return Run(*next_, 0, keyAt, &from.rowid, out);
   if (HasNullKey(from)) return NextWithNulls(from, out);
-  if (nextTie_ != nullptr && Run(*nextTie_, k, keyAt, &from.rowid, out)) return true;
-  return Run(*next_, k, keyAt, nullptr, out);
+  return Run(*next_, k, keyAt, index_->unique ? nullptr : &from.rowid, out);
 }
 
 bool IndexWalk::Previous(const Row& from, Row& out) {
@@ -145,14 +166,7 @@ bool IndexWalk::Previous(const Row& from, Row& out) {
   auto keyAt = [&](size_t j) -> const SqlValue& { return KeyOf(from, j); };
   if (k == 0) return Run(*previous_, 0, keyAt, &from.rowid, out);
   if (HasNullKey(from)) return PreviousWithNulls(from, out);
-  if (previousTie_ != nullptr && Run(*previousTie_, k, keyAt, &from.rowid, out)) return true;
-  bool found = Run(*previous_, k, keyAt, nullptr, scratch_);
-  size_t lowest = found ? FirstDifference(scratch_, from) + 1 : 0;
-  for (size_t j = k; j-- > lowest;) {
-    if (Run(PreviousNull(j), j, keyAt, nullptr, out)) return true;
-  }
-  if (found) std::swap(out, scratch_);
-  return found;
+  return Run(*previous_, k, keyAt, index_->unique ? nullptr : &from.rowid, out);
 }
 
 // The slow path for a row with NULL keys: for each key position j from the

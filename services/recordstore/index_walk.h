@@ -1,8 +1,7 @@
 // IndexWalk: positions on rows of one table in the order of one index (ties by
-// rowid), or in rowid order without an index. Every call is one or a few
-// LIMIT 1 queries that the index serves with a seek, so each costs O(log n)
-// and sees the table as it is now. NULL sorts first, as in SQLite; moves from a
-// row whose keys hold NULL take a slower but still indexed path.
+// rowid), or in rowid order without an index. Every call is one statement of
+// index seeks (a move from a row whose keys hold NULL: a few), so each costs
+// O(log n) and sees the table as it is now. NULL sorts first, as in SQLite.
 // Relies on Connection and TableLayout.
 #pragma once
 
@@ -54,9 +53,11 @@ class IndexWalk {
   std::string Order(size_t from, bool descending) const;
   // The prepared "SELECT ... WHERE where ORDER BY ... LIMIT 1".
   Statement& Query(const std::string& where, size_t orderFrom, bool descending);
+  // The text of a subquery giving the rowid of that first row, and of the
+  // first non-NULL of several such subqueries.
+  std::string RowidOf(const std::string& where, size_t orderFrom, bool descending) const;
+  static std::string FirstOf(const std::vector<std::string>& subqueries);
   bool HasNullKey(const Row& row) const;
-  // Position of the first key field in which two rows differ (KeyCount if none).
-  size_t FirstDifference(const Row& a, const Row& b) const;
   // Moves from a row whose keys hold NULL, one key position at a time.
   bool NextWithNulls(const Row& from, Row& out);
   bool PreviousWithNulls(const Row& from, Row& out);
@@ -71,13 +72,10 @@ class IndexWalk {
   Statement* last_;
   Statement* next_;
   Statement* previous_;
-  Statement* nextTie_ = nullptr;
-  Statement* previousTie_ = nullptr;
   Statement* byRowid_;
   std::vector<Statement*> seekEqual_;      // by key count, made when first needed
   std::vector<Statement*> seekAtOrAfter_;  // by key count
   std::vector<Statement*> previousNull_;   // by key position
-  Row scratch_;
 };
 
 }  // namespace recordstore

@@ -72,6 +72,7 @@ void Recordset::Close() {
 // Stands on the row just read into row_, or at `otherwise` when none was found.
 void Recordset::StandOn(bool found, Place otherwise) {
   place_ = found ? Place::OnRow : otherwise;
+  if (found) rowEpoch_ = connection_->WriteEpoch();
   bof_ = !found && otherwise == Place::BeforeFirst;
   eof_ = !found && otherwise == Place::AfterLast;
 }
@@ -217,6 +218,15 @@ int32_t Recordset::RecordCount() {
   CheckOpen();
   int64_t count = connection_->RowCount(layout_->name);
   return count > INT32_MAX ? INT32_MAX : static_cast<int32_t>(count);
+}
+
+bool Recordset::IsEmpty() {
+  CheckOpen();
+  if (place_ == Place::OnRow && rowEpoch_ == connection_->WriteEpoch()) return false;
+  Statement& statement =
+      connection_->Prepare("SELECT 1 FROM " + QuoteName(layout_->name) + " LIMIT 1", layout_->name);
+  StatementScope scope(statement);
+  return !statement.Step();
 }
 
 int Recordset::ColumnOf(const std::string& name) const {

@@ -61,6 +61,11 @@ class Recordset : public std::enable_shared_from_this<Recordset> {
   bool IsEOF() const;
   // Rows in the table (counted again only after another connection changed it).
   int32_t RecordCount();
+  // True when the table holds no rows: the test RecordCount = 0 without the
+  // count. Standing on a row that the last move read (and that this connection
+  // has not written since), the answer is that row, as of that move, like the
+  // row's fields; otherwise one indexed query.
+  bool IsEmpty();
 
   // The field named `name` (any case); 3265 when the table has none.
   Field Fields(const std::string& name);
@@ -128,6 +133,7 @@ class Recordset : public std::enable_shared_from_this<Recordset> {
   int editMode_ = 0;
   std::vector<Variant> buffer_;
   std::vector<bool> changed_;
+  uint64_t rowEpoch_ = 0;  // the connection's write epoch when row_ was read
   int64_t lastModified_ = 0;
   bool hasLastModified_ = false;
 };

@@ -1,6 +1,7 @@
 // Tests of writing rows: AddNew defaults, LastModified, Edit and Update, the
 // type checks of Update (leaving the table unchanged), duplicates in a unique
-// index, Delete and the moves after it, and RecordCount as rows come and go.
+// index, Delete and the moves after it, and RecordCount and IsEmpty as rows
+// come and go.
 #include <gtest/gtest.h>
 
 #include "services/recordstore/recordstore.h"
@@ -174,6 +175,38 @@ TEST_F(EditTest, RecordCountFollowsOwnAndOtherWrites) {
     rs.Delete();
   }
   EXPECT_TRUE(Rows("TJLIST").empty());
+}
+
+// IsEmpty agrees with RecordCount = 0 through own deletes, another program's
+// writes and a rolled-back insert.
+TEST_F(EditTest, IsEmptyFollowsOwnAndOtherWrites) {
+  Recordset& rs = *list.recordset;
+  EXPECT_FALSE(rs.IsEmpty());
+  while (!rs.IsEmpty()) {
+    rs.MoveFirst();
+    rs.Delete();
+  }
+  EXPECT_EQ(rs.RecordCount(), 0);
+  EXPECT_EQ(ErrorOf([&] { rs.MoveFirst(); }), 3021);
+  EXPECT_TRUE(rs.IsEmpty());
+  folder.Exec("MAIN.MDB", "INSERT INTO TJLIST VALUES (0, 4, 'D')");
+  EXPECT_FALSE(rs.IsEmpty());
+  rs.MoveFirst();
+  folder.Exec("MAIN.MDB", "DELETE FROM TJLIST");
+  rs.MoveNext();
+  EXPECT_TRUE(rs.IsEmpty());
+
+  // A row read inside a transaction that is then rolled back no longer
+  // vouches for the table.
+  Opened more = OpenTable(folder.File("MAIN.MDB"), "TJLIST");
+  more.workspace->BeginTrans();
+  Recordset& other = *more.recordset;
+  other.AddNew();
+  other.Update();
+  other.MoveFirst();
+  EXPECT_FALSE(other.IsEmpty());
+  more.workspace->Rollback();
+  EXPECT_TRUE(other.IsEmpty());
 }
 
 TEST_F(EditTest, RowsAddedElsewhereAreSeenAtTheNextMove) {
