@@ -41,11 +41,13 @@ class FormWindow : public QDialog {
     if (size() != view_->size()) setFixedSize(view_->size());
   }
 
-  // The form has unloaded: hide now, delete once the current event is over.
+  // The form has unloaded: hide now, delete once the current event is over;
+  // the window below becomes the active one again.
   void Retire() {
     form_ = nullptr;
     view_->Detach();
     hide();
+    if (parentWidget() != nullptr) parentWidget()->window()->activateWindow();
     deleteLater();
   }
 
@@ -114,6 +116,7 @@ void SyncFormWindows() {
     auto* window = new FormWindow(*top, parent);
     s.windows.push_back(window);
     window->show();
+    window->activateWindow();
   }
   for (FormWindow* w : s.windows) w->Sync();
 }

@@ -1,0 +1,141 @@
+// The control in DorvaneWidget on a dorvane-data folder: the host's property
+// reads, the highlighted row drawn at its place, and real Qt keys reaching the
+// control's own handlers (list keys; with entry editing, Enter moving on and
+// "?" opening the search dialog that Esc closes).
+#include "frontends/qt/dorvane_widget.h"
+
+#include <gtest/gtest.h>
+
+#include "control/ztDorvane.h"
+#include "qt_test_support.h"
+
+namespace {
+
+using qttest::CentreOf;
+using qttest::StoredColourAt;
+
+constexpr uint32_t kYellow = 0x0000FFFF;
+constexpr uint32_t kWhite = 0x00FFFFFF;
+
+class DorvaneWidgetTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    qttest::MakeDataFolder(scratch.Path(), "data",
+                           "--companies 12 --jobs 60 --list 6 --weeks 20 --today 2024-03-06");
+    screen::ResetScreen();
+    desktop.SetAutoAnswer(true);
+    screen::SetDesktop(&desktop);
+    qtfront::SetUserInputEnabled(true);
+    window = std::make_unique<QWidget>();
+    auto* layout = new QHBoxLayout(window.get());
+    widget = new qtfront::DorvaneWidget(window.get());
+    layout->addWidget(widget);
+    qtfront::SetMainWindow(window.get());
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    widget->setFocus(Qt::OtherFocusReason);
+    QApplication::processEvents();
+  }
+
+  void TearDown() override {
+    window.reset();
+    screen::ResetScreen();
+    screen::SetDesktop(nullptr);
+  }
+
+  void Open() { widget->SetPathText((scratch.Path() / "data").string()); }
+  QWidget* KeyTarget() const {
+    QWidget* focus = QApplication::focusWidget();
+    return focus != nullptr ? focus : widget;
+  }
+  std::string State(const std::string& field) {
+    auto value = widget->Control().StateField(field);
+    return value ? value->ToString() : "(none)";
+  }
+  // The colour of row r of the page, in the job name column.
+  uint32_t RowColour(int r) {
+    qtfront::SyncViews();
+    const QImage image = widget->grab().toImage();
+    const QPoint p = CentreOf(2145, 660 + 270 * r, 6030, 285);
+    return StoredColourAt(image, p.x() + 150, p.y());
+  }
+
+  qttest::ScratchFolder scratch;
+  qtfront::QtDesktop desktop;
+  std::unique_ptr<QWidget> window;
+  qtfront::DorvaneWidget* widget = nullptr;
+};
+
+TEST_F(DorvaneWidgetTest, AHostThatNeverSetsPathTextReadsTheInitialValues) {
+  EXPECT_EQ(widget->SelectedBPETAG(), 0);
+  EXPECT_EQ(widget->SelectedEPETAG(), 0);
+  EXPECT_EQ(widget->SelectedBPEDATE(), "");
+  EXPECT_EQ(widget->SelectedEPEDATE(), "");
+  EXPECT_EQ(widget->IsListOK(), -1);
+  EXPECT_EQ(widget->ArePEDatesOK(), 0);
+  EXPECT_EQ(widget->sizeHint(), QSize(569, 209));
+  EXPECT_TRUE(screen::UserControlHasFocus()) << "the Qt focus gave the control the focus";
+}
+
+TEST_F(DorvaneWidgetTest, TheHighlightedRowIsDrawnAtItsPlaceAndFollowsTheKeys) {
+  Open();
+  EXPECT_TRUE(desktop.AnsweredBoxes().empty());
+  EXPECT_EQ(RowColour(0), kYellow);
+  EXPECT_EQ(RowColour(1), kWhite);
+  QTest::keyClick(KeyTarget(), Qt::Key_Down);
+  EXPECT_EQ(State("CurrentRow"), "1");
+  EXPECT_EQ(RowColour(0), kWhite);
+  EXPECT_EQ(RowColour(1), kYellow);
+  // The arrow picture button does the same with the mouse.
+  auto* view = &widget->View();
+  auto* up = widget->Control().Find("cmdHKBUPARROW");
+  ASSERT_NE(up, nullptr);
+  QTest::mouseClick(view->WidgetOf(*up), Qt::LeftButton);
+  EXPECT_EQ(RowColour(0), kYellow);
+}
+
+TEST_F(DorvaneWidgetTest, ControlsEnabledFalseDisablesTheSearchButtons) {
+  Open();
+  widget->SetControlsEnabled(false);
+  auto* search = widget->Control().Find("btnBPESearch");
+  ASSERT_NE(search, nullptr);
+  EXPECT_FALSE(search->Enabled());
+  // Drawn disabled: no black caption pixels on the button face.
+  const QImage image = widget->grab().toImage();
+  const QRect face(search->Left() / 15 + 2, search->Top() / 15 + 2, search->Width() / 15 - 4,
+                   search->Height() / 15 - 4);
+  bool black = false;
+  for (int y = face.top(); y <= face.bottom(); ++y) {
+    for (int x = face.left(); x <= face.right(); ++x) black |= StoredColourAt(image, x, y) == 0;
+  }
+  EXPECT_FALSE(black);
+}
+
+TEST_F(DorvaneWidgetTest, EnterMovesOnAndQuestionMarkOpensTheSearchThatEscCloses) {
+  Open();
+  QTest::keyClick(KeyTarget(), Qt::Key_A);
+  if (State("EntryMode") != "A") GTEST_SKIP() << "the control has no entry editing yet";
+  auto* txtCONO = widget->Control().Find("txtCONO");
+  auto* txtJOBNO = widget->Control().Find("txtJOBNO");
+  ASSERT_EQ(screen::FocusedControl(), txtCONO);
+  EXPECT_EQ(QApplication::focusWidget(), widget->View().WidgetOf(*txtCONO));
+  // "?" opens the company search; Esc, typed into the dialog's window, closes it.
+  QString caption;
+  qttest::WhenDialogOpen([&caption](QWidget* window) {
+    caption = window->windowTitle();
+    QTest::keyClick(window, Qt::Key_Escape);
+  });
+  QTest::keyClick(KeyTarget(), Qt::Key_Question);
+  EXPECT_FALSE(caption.isEmpty()) << "a dialog window was open";
+  EXPECT_EQ(screen::ActiveModalForm(), nullptr);
+  EXPECT_EQ(qtfront::TopFormWindow(), nullptr);
+  // A company number and Enter: the focus moves on to the job box.
+  QTest::keyClicks(KeyTarget(), "1");
+  QTest::keyClick(KeyTarget(), Qt::Key_Return);
+  EXPECT_EQ(screen::FocusedControl(), txtJOBNO);
+  EXPECT_EQ(QApplication::focusWidget(), widget->View().WidgetOf(*txtJOBNO));
+  EXPECT_EQ(widget->IsListOK(), 0);
+}
+
+}  // namespace

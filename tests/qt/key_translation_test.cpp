@@ -1,0 +1,72 @@
+// Qt key events to toolkit keys: the US-keyboard codes and characters that
+// KeyDown and KeyPress receive, whatever Qt reports for the same key.
+#include "frontends/qt/key_translation.h"
+
+#include <gtest/gtest.h>
+
+#include "services/screen/keys.h"
+
+namespace {
+
+using qtfront::TranslateKey;
+
+struct Case {
+  const char* what;
+  int qtKey;
+  Qt::KeyboardModifiers modifiers;
+  QString text;
+  int16_t keyCode;
+  int16_t shift;
+  int16_t keyAscii;
+};
+
+TEST(KeyTranslation, GivesUsKeyboardCodesShiftAndCharacter) {
+  const Case cases[] = {
+      {"small letter", Qt::Key_A, Qt::NoModifier, "a", 65, 0, 'a'},
+      {"capital without Shift held", Qt::Key_A, Qt::NoModifier, "A", 65, 1, 'A'},
+      {"capital with Shift", Qt::Key_A, Qt::ShiftModifier, "A", 65, 1, 'A'},
+      {"question mark", Qt::Key_Question, Qt::NoModifier, "?", 191, 1, '?'},
+      {"slash", Qt::Key_Slash, Qt::NoModifier, "/", 191, 0, '/'},
+      {"digit", Qt::Key_7, Qt::NoModifier, "7", 55, 0, '7'},
+      {"shifted digit", Qt::Key_Exclam, Qt::ShiftModifier, "!", 49, 1, '!'},
+      {"plus on the main keyboard", Qt::Key_Plus, Qt::ShiftModifier, "+", 187, 1, '+'},
+      {"minus", Qt::Key_Minus, Qt::NoModifier, "-", 189, 0, '-'},
+      {"keypad plus", Qt::Key_Plus, Qt::KeypadModifier, "+", 107, 0, '+'},
+      {"keypad minus", Qt::Key_Minus, Qt::KeypadModifier, "-", 109, 0, '-'},
+      {"keypad digit", Qt::Key_3, Qt::KeypadModifier, "3", 99, 0, '3'},
+      {"keypad digit keeps its code with Shift", Qt::Key_3, Qt::KeypadModifier | Qt::ShiftModifier,
+       "3", 99, 1, '3'},
+      {"Enter", Qt::Key_Return, Qt::NoModifier, "\r", 13, 0, 13},
+      {"keypad Enter", Qt::Key_Enter, Qt::KeypadModifier, "\r", 13, 0, 13},
+      {"Esc", Qt::Key_Escape, Qt::NoModifier, "\x1b", 27, 0, 27},
+      {"Backspace", Qt::Key_Backspace, Qt::NoModifier, "\b", 8, 0, 8},
+      {"Space", Qt::Key_Space, Qt::NoModifier, " ", 32, 0, 32},
+      {"Tab", Qt::Key_Tab, Qt::NoModifier, "\t", 9, 0, 9},
+      {"Shift+Tab as Qt reports it", Qt::Key_Backtab, Qt::ShiftModifier, "", 9, 1, 9},
+      {"Delete", Qt::Key_Delete, Qt::NoModifier, "\x7f", 46, 0, 0},
+      {"Down", Qt::Key_Down, Qt::NoModifier, "", 40, 0, 0},
+      {"Page Up", Qt::Key_PageUp, Qt::NoModifier, "", 33, 0, 0},
+      {"Home", Qt::Key_Home, Qt::NoModifier, "", 36, 0, 0},
+      {"F5", Qt::Key_F5, Qt::NoModifier, "", 116, 0, 0},
+      {"Ctrl+letter gives no character", Qt::Key_A, Qt::ControlModifier, "\x01", 65, 2, 0},
+      {"Alt+letter", Qt::Key_S, Qt::AltModifier, "s", 83, 4, 0},
+      {"Ctrl+Shift+digit", Qt::Key_At, Qt::ControlModifier | Qt::ShiftModifier, "", 50, 3, 0},
+      {"a character no US key gives", 0xE9, Qt::NoModifier, QString(QChar(0xE9)), 0, 0, 0xE9},
+  };
+  for (const Case& c : cases) {
+    const auto key = TranslateKey(c.qtKey, c.modifiers, c.text);
+    ASSERT_TRUE(key.has_value()) << c.what;
+    EXPECT_EQ(key->keyCode, c.keyCode) << c.what;
+    EXPECT_EQ(key->shift, c.shift) << c.what;
+    EXPECT_EQ(key->keyAscii, c.keyAscii) << c.what;
+  }
+}
+
+TEST(KeyTranslation, IgnoresKeysTheToolkitDoesNotKnow) {
+  EXPECT_FALSE(TranslateKey(Qt::Key_Shift, Qt::ShiftModifier, "").has_value());
+  EXPECT_FALSE(TranslateKey(Qt::Key_Control, Qt::ControlModifier, "").has_value());
+  EXPECT_FALSE(TranslateKey(Qt::Key_Alt, Qt::AltModifier, "").has_value());
+  EXPECT_FALSE(TranslateKey(Qt::Key_VolumeUp, Qt::NoModifier, "").has_value());
+}
+
+}  // namespace

@@ -1,0 +1,132 @@
+// How controls are drawn: colours from &H00BBGGRR, twips to pixels, fonts,
+// the arrow pictures, and the look of each kind in its own pixels.
+#include <gtest/gtest.h>
+
+#include <QPainter>
+
+#include "frontends/qt/control_painting.h"
+#include "qt_test_support.h"
+
+namespace {
+
+using qtfront::ArrowPicture;
+using qttest::StoredColourAt;
+
+TEST(Painting, StoredColoursHoldBlueInTheHighByte) {
+  EXPECT_EQ(qtfront::ColorOf(0x0000FFFF), QColor(255, 255, 0));    // yellow
+  EXPECT_EQ(qtfront::ColorOf(0x00FFFFC0), QColor(192, 255, 255));  // pale cyan
+  EXPECT_EQ(qtfront::ColorOf(0x008080FF), QColor(255, 128, 128));  // light red
+  EXPECT_EQ(qtfront::ColorOf(0x80000005), QColor(255, 255, 255));  // system window colour
+}
+
+TEST(Painting, FifteenTwipsMakeOnePixel) {
+  EXPECT_EQ(qtfront::Pixels(8535), 569);
+  EXPECT_EQ(qtfront::Pixels(30), 2);
+  EXPECT_EQ(qtfront::Pixels(7), 0);
+  EXPECT_EQ(qtfront::Pixels(8), 1);
+  screen::Label label("lblX");
+  label.SetFont("Arial", 8.25);
+  EXPECT_EQ(qtfront::FontOf(label).pixelSize(), 11);
+  label.SetFont("MS Sans Serif", 9.75);
+  EXPECT_EQ(qtfront::FontOf(label).pixelSize(), 13);
+}
+
+TEST(Painting, PictureNamesChooseTheArrow) {
+  EXPECT_EQ(qtfront::PictureOf("pageup", "x"), ArrowPicture::PageUp);
+  EXPECT_EQ(qtfront::PictureOf("pagedown", "x"), ArrowPicture::PageDown);
+  EXPECT_EQ(qtfront::PictureOf("up", "x"), ArrowPicture::Up);
+  EXPECT_EQ(qtfront::PictureOf("down", "x"), ArrowPicture::Down);
+  EXPECT_EQ(qtfront::PictureOf("home", "x"), ArrowPicture::First);
+  EXPECT_EQ(qtfront::PictureOf("end", "x"), ArrowPicture::Last);
+  EXPECT_EQ(qtfront::PictureOf("action", "x"), ArrowPicture::Action);
+  // A picture name that names no arrow leaves it to the button's name.
+  EXPECT_EQ(qtfront::PictureOf("arrow.bmp", "cmdHKBDNARROW"), ArrowPicture::Down);
+  EXPECT_EQ(qtfront::PictureOf("", "cmdHKBPGUP"), ArrowPicture::PageUp);
+  EXPECT_EQ(qtfront::PictureOf("", "cmdOK"), ArrowPicture::None);
+}
+
+// The rows of an image holding any pixel darker than mid grey.
+std::vector<int> InkRows(const QImage& image) {
+  std::vector<int> rows;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      const QColor c = image.pixelColor(x, y);
+      if (c.alpha() > 0 && c.value() < 100) {
+        rows.push_back(y);
+        break;
+      }
+    }
+  }
+  return rows;
+}
+
+TEST(Painting, ArrowsPointTheirWay) {
+  for (auto picture :
+       {ArrowPicture::Up, ArrowPicture::Down, ArrowPicture::PageUp, ArrowPicture::PageDown,
+        ArrowPicture::First, ArrowPicture::Last, ArrowPicture::Action}) {
+    const QImage image = qtfront::ArrowImage(picture, true);
+    EXPECT_EQ(image.size(), QSize(18, 16));
+    EXPECT_FALSE(InkRows(image).empty());
+  }
+  // An up arrow is narrow at its top row, a down arrow at its bottom row.
+  auto inkWidth = [](const QImage& image, int y) {
+    int n = 0;
+    for (int x = 0; x < image.width(); ++x) n += image.pixelColor(x, y).alpha() > 0 ? 1 : 0;
+    return n;
+  };
+  const QImage up = qtfront::ArrowImage(ArrowPicture::Up, true);
+  const QImage down = qtfront::ArrowImage(ArrowPicture::Down, true);
+  const auto upRows = InkRows(up);
+  const auto downRows = InkRows(down);
+  EXPECT_LT(inkWidth(up, upRows.front()), inkWidth(up, upRows.back()));
+  EXPECT_GT(inkWidth(down, downRows.front()), inkWidth(down, downRows.back()));
+  // Disabled arrows are grey, not black.
+  EXPECT_TRUE(InkRows(qtfront::ArrowImage(ArrowPicture::Up, false)).empty());
+}
+
+// Paints one control into an image of its size on a magenta ground.
+QImage Paint(const screen::Control& control, qtfront::PaintState state = {}) {
+  QImage image(qtfront::Pixels(control.Width()), qtfront::Pixels(control.Height()),
+               QImage::Format_RGB32);
+  image.fill(QColor(255, 0, 255));
+  QPainter painter(&image);
+  qtfront::PaintControl(painter, control, state);
+  return image;
+}
+
+TEST(Painting, LabelsFillTheirColourAndTextBoxesShowTheirSelectionWhenFocused) {
+  screen::Label label("lblRow");
+  label.SetBounds(0, 0, 1500, 285);
+  label.SetBackColor(0x0000FFFF);
+  const QImage row = Paint(label);
+  EXPECT_EQ(StoredColourAt(row, 0, 0), 0x0000FFFFu);
+  EXPECT_EQ(StoredColourAt(row, 99, 18), 0x0000FFFFu);
+
+  screen::TextBox box("txtA");
+  box.SetBounds(0, 0, 1500, 300);
+  box.SetBackColor(0x00FFFFC0);
+  box.SetText("1234");
+  box.SetSelStart(0);
+  box.SetSelLength(4);
+  const QImage unfocused = Paint(box);
+  EXPECT_EQ(StoredColourAt(unfocused, 50, 10), 0x00FFFFC0u);
+  qtfront::PaintState focused;
+  focused.focused = true;
+  const QImage selected = Paint(box, focused);
+  bool navy = false;
+  for (int x = 3; x < 40 && !navy; ++x) navy = StoredColourAt(selected, x, 10) == 0x00800000u;
+  EXPECT_TRUE(navy) << "the selected text is drawn on the selection colour";
+  for (int x = 0; x < 100; ++x) EXPECT_NE(StoredColourAt(unfocused, x, 10), 0x00800000u);
+}
+
+TEST(Painting, ButtonsLookRaisedAndDrawTheirPicture) {
+  screen::CommandButton button("cmdHKBUPARROW");
+  button.SetBounds(0, 0, 240, 225);
+  button.SetPicture("up");
+  const QImage image = Paint(button);
+  EXPECT_EQ(StoredColourAt(image, 0, 0), 0x00FFFFFFu);    // lit top-left edge
+  EXPECT_EQ(StoredColourAt(image, 15, 14), 0x00000000u);  // dark bottom-right edge
+  EXPECT_FALSE(InkRows(image.copy(2, 2, 12, 11)).empty()) << "the arrow is drawn";
+}
+
+}  // namespace

@@ -1,0 +1,314 @@
+// Support for the Qt front end's tests: a small user control and dialog of the
+// toolkit whose handlers log every event, a fixture that shows the user
+// control in a window beside a host widget, pixel helpers, and scratch data
+// folders made by dorvane-data. Relies on GoogleTest, QtTest, the toolkit and
+// the front end.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <QApplication>
+#include <QColor>
+#include <QHBoxLayout>
+#include <QImage>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "frontends/qt/container_view.h"
+#include "frontends/qt/front_end.h"
+#include "frontends/qt/qt_desktop.h"
+#include "services/screen/screen.h"
+
+namespace qttest {
+
+namespace fs = std::filesystem;
+using Log = std::vector<std::string>;
+
+// Makes every event of c append "name.Event args" to log.
+inline void Record(screen::Control& c, Log& log) {
+  const std::string n = c.QualifiedName();
+  c.GotFocus = [&log, n] { log.push_back(n + ".GotFocus"); };
+  c.LostFocus = [&log, n] { log.push_back(n + ".LostFocus"); };
+  c.Click = [&log, n] { log.push_back(n + ".Click"); };
+  c.DblClick = [&log, n] { log.push_back(n + ".DblClick"); };
+  c.KeyDown = [&log, n](int16_t& k, int16_t s) {
+    log.push_back(n + ".KeyDown " + std::to_string(k) + "/" + std::to_string(s));
+  };
+  c.KeyPress = [&log, n](int16_t& a) { log.push_back(n + ".KeyPress " + std::to_string(a)); };
+}
+
+// A dialog: Select (the default button) and Cancel both unload it; Esc
+// unloads it through the form's key preview.
+class TestDialog : public screen::Form {
+ public:
+  screen::HScrollBar hsbMAIN{"hsbMAIN"};
+  screen::Label lblTitle{"lblTitle"};
+  screen::CommandButton CmdSelect{"CmdSelect"};
+  screen::CommandButton CmdCancel{"CmdCancel"};
+  bool chosen = false;
+
+  explicit TestDialog(Log& log) : Form("frmTest") {
+    SetCaption("Pick One");
+    SetWidth(3000);
+    SetHeight(2000);
+    SetBackColor(0x00FFFFC0);
+    SetKeyPreview(true);
+    lblTitle.SetBounds(240, 120, 2400, 255);
+    lblTitle.SetCaption("Choose a row");
+    CmdSelect.SetBounds(300, 1200, 900, 345);
+    CmdSelect.SetCaption("&Select");
+    CmdSelect.SetDefault(true);
+    CmdCancel.SetBounds(1300, 1200, 900, 345);
+    CmdCancel.SetCaption("&Cancel");
+    hsbMAIN.SetBounds(2700, 120, 30, 30);
+    Add(lblTitle);
+    Add(CmdSelect);
+    Add(CmdCancel);
+    Add(hsbMAIN);
+    hsbMAIN.SetTabIndex(0);
+    CmdSelect.SetTabIndex(1);
+    CmdCancel.SetTabIndex(2);
+    for (screen::Control* c : Controls()) Record(*c, log);
+    CmdSelect.Click = [this, &log] {
+      log.push_back("CmdSelect.Click");
+      chosen = true;
+      Unload();
+    };
+    CmdCancel.Click = [this, &log] {
+      log.push_back("CmdCancel.Click");
+      Unload();
+    };
+    KeyDown = [this](int16_t& keyCode, int16_t) {
+      if (keyCode == screen::kKeyEscape) Unload();
+    };
+  }
+};
+
+// A user control: the scroll bar first in the tab order, a text box, two
+// buttons (cmdAdd shows the dialog), a picture button that is no tab stop
+// and three row labels, row 1 highlighted.
+class TestSurface : public screen::UserControl {
+ public:
+  screen::HScrollBar hsbMAIN{"hsbMAIN"};
+  screen::TextBox txtA{"txtA"};
+  screen::CommandButton cmdAdd{"cmdAdd"};
+  screen::CommandButton cmdOK{"cmdOK"};
+  screen::CommandButton btnUp{"btnUp"};
+  screen::ControlArray<screen::Label> lblRow{"lblRow", 3};
+  Log log;
+  TestDialog dialog{log};
+
+  TestSurface() : UserControl("ztTest") {
+    SetWidth(4500);
+    SetHeight(2100);
+    SetBackColor(0x00C0C0C0);
+    for (int i = 0; i < 3; ++i) {
+      lblRow(i).SetBounds(75, 660 + 270 * i, 1200, 285);
+      lblRow(i).SetBackColor(i == 1 ? 0x0000FFFF : 0x00FFFFFF);
+      lblRow(i).SetCaption("Row " + std::to_string(i));
+    }
+    txtA.SetBounds(1500, 300, 1200, 300);
+    txtA.SetMaxLength(4);
+    txtA.SetToolTipText("Type here");
+    cmdAdd.SetBounds(75, 1500, 900, 375);
+    cmdAdd.SetCaption("&Add");
+    cmdOK.SetBounds(1050, 1500, 900, 375);
+    cmdOK.SetCaption("&OK");
+    btnUp.SetBounds(4200, 420, 240, 225);
+    btnUp.SetPicture("up");
+    btnUp.SetTabStop(false);
+    hsbMAIN.SetBounds(4200, 1050, 30, 30);
+    Add(lblRow);
+    Add(txtA);
+    Add(cmdAdd);
+    Add(cmdOK);
+    Add(btnUp);
+    Add(hsbMAIN);
+    hsbMAIN.SetTabIndex(0);
+    txtA.SetTabIndex(1);
+    cmdAdd.SetTabIndex(2);
+    cmdOK.SetTabIndex(3);
+    btnUp.SetTabIndex(4);
+    for (screen::Control* c : Controls()) Record(*c, log);
+    cmdAdd.Click = [this] {
+      log.push_back("cmdAdd.Click");
+      dialog.ShowModal();
+      log.push_back(dialog.chosen ? "chosen" : "not chosen");
+    };
+    GotFocus = [this] { log.push_back("ztTest.GotFocus"); };
+    LostFocus = [this] { log.push_back("ztTest.LostFocus"); };
+    SetKeyPreview(true);
+    KeyDown = [this](int16_t& k, int16_t s) {
+      log.push_back("ztTest.KeyDown " + std::to_string(k) + "/" + std::to_string(s));
+    };
+  }
+};
+
+// Shows a TestSurface in an active window beside a host line edit, with a
+// QtDesktop that answers message boxes unseen; the toolkit focus starts on
+// hsbMAIN and the log starts empty.
+class ViewTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    screen::ResetScreen();
+    desktop.SetAutoAnswer(true);
+    screen::SetDesktop(&desktop);
+    qtfront::SetUserInputEnabled(true);
+    screen::PlaceUserControl(&surface);
+    window = std::make_unique<QWidget>();
+    auto* layout = new QHBoxLayout(window.get());
+    view = new qtfront::ContainerView(surface, window.get());
+    view->SetFollowsHostFocus(true);
+    hostEdit = new QLineEdit(window.get());
+    layout->addWidget(view);
+    layout->addWidget(hostEdit);
+    qtfront::SetMainWindow(window.get());
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    view->setFocus(Qt::OtherFocusReason);
+    QApplication::processEvents();
+    screen::FocusUserControl();
+    qtfront::SyncViews();
+    surface.log.clear();
+    // A test whose dialog or box is never answered fails instead of hanging.
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] {
+      ADD_FAILURE() << "a dialog or message box was left open";
+      if (QWidget* box = QApplication::activeModalWidget()) box->close();
+      if (screen::Form* form = screen::ActiveModalForm()) screen::CloseForm(*form);
+    });
+    watchdog.start(10000);
+  }
+
+  void TearDown() override {
+    view->Detach();
+    window.reset();
+    screen::ResetScreen();
+    screen::SetDesktop(nullptr);
+  }
+
+  QWidget* W(const screen::Control& c) const { return view->WidgetOf(c); }
+  // The widget with the Qt focus, or the view when no widget has it.
+  QWidget* KeyTarget() const {
+    QWidget* focus = QApplication::focusWidget();
+    return focus != nullptr ? focus : view;
+  }
+  // The name of the control with the toolkit's focus, "(none)" without one.
+  static std::string Focus() {
+    screen::Control* c = screen::FocusedControl();
+    return c == nullptr ? "(none)" : c->QualifiedName();
+  }
+  // The view as it looks now.
+  QImage Picture() const {
+    qtfront::SyncViews();
+    return view->grab().toImage();
+  }
+
+  qtfront::QtDesktop desktop;
+  TestSurface surface;
+  std::unique_ptr<QWidget> window;
+  qtfront::ContainerView* view = nullptr;
+  QLineEdit* hostEdit = nullptr;
+  Log& log = surface.log;
+  QTimer watchdog;
+};
+
+// The colour of a pixel as the stored &H00BBGGRR value.
+inline uint32_t StoredColourAt(const QImage& image, int x, int y) {
+  const QColor c = image.pixelColor(x, y);
+  return static_cast<uint32_t>(c.blue()) << 16 | static_cast<uint32_t>(c.green()) << 8 |
+         static_cast<uint32_t>(c.red());
+}
+
+// The centre, in pixels, of a rectangle given in twips.
+inline QPoint CentreOf(int left, int top, int width, int height) {
+  return QPoint((left + width / 2) / 15, (top + height / 2) / 15);
+}
+
+// Runs action from inside the next (nested) event loop, once it is running.
+inline void SoonInLoop(std::function<void()> action) {
+  QTimer::singleShot(0, qApp, std::move(action));
+}
+
+// Runs action with the dialog window once one is open (a long load may let
+// the event loop run before the dialog shows).
+inline void WhenDialogOpen(std::function<void(QWidget*)> action) {
+  SoonInLoop([action] {
+    if (QWidget* window = qtfront::TopFormWindow()) {
+      action(window);
+    } else {
+      WhenDialogOpen(action);
+    }
+  });
+}
+
+// What one run of a program did.
+struct ProgramRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+inline std::string ReadText(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// A scratch folder, removed at the end of the test.
+class ScratchFolder {
+ public:
+  ScratchFolder() {
+    std::string pattern = (fs::temp_directory_path() / "dorvane-qt-test-XXXXXX").string();
+    path_ = mkdtemp(pattern.data());
+  }
+  ~ScratchFolder() {
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
+  }
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+  const fs::path& Path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
+// Runs a program of the build (bin/NAME) in folder with the arguments given
+// as one shell-quoted string, on Qt's offscreen platform.
+inline ProgramRun RunProgram(const fs::path& folder, const std::string& name,
+                             const std::string& args) {
+  const fs::path out = folder / (name + ".out");
+  const fs::path err = folder / (name + ".err");
+  const std::string command = "cd '" + folder.string() + "' && QT_QPA_PLATFORM=offscreen '" +
+                              DORVANE_BIN_DIR + "/" + name + "' " + args + " >'" + out.string() +
+                              "' 2>'" + err.string() + "'";
+  ProgramRun run;
+  const int raw = std::system(command.c_str());
+  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  run.out = ReadText(out);
+  run.err = ReadText(err);
+  return run;
+}
+
+// Makes a data folder NAME inside folder with dorvane-data's options.
+inline void MakeDataFolder(const fs::path& folder, const std::string& name,
+                           const std::string& options) {
+  const ProgramRun run = RunProgram(folder, "dorvane-data", "init " + name + " " + options);
+  ASSERT_EQ(run.status, 0) << run.err;
+}
+
+}  // namespace qttest
