@@ -1,72 +1,75 @@
-// Benchmark of the target job list page on working lists (TJLIST) of 10 and
-// 100,000 rows, with the same 120,000 jobs in JOBLIST: showing the list afresh
-// (the PathText Let), the End, Down and Page Down keys, and an add-update
-// cycle typed into the entry boxes. Each is driven through the toolkit as a
-// user would, and beside it runs the same data work done with plain SQLite
-// statements (the rows read, the job names looked up, the row written). After
-// the runs it prints the figures at both sizes side by side: a key must cost
-// the same on both lists.
+// Benchmark of the control's user actions, each driven through the toolkit as
+// a user does it: the PathText Let (open the files, show the first page), the
+// list keys Down (a one-row scroll), Page Down and End, an add-update cycle
+// typed into the entry boxes, the company and job checks (the Tab that leaves
+// the box), opening each search (company, job, period-ending date, saved
+// list; closed with Esc) and Select in the job search (Enter, until the job
+// is in its box). Folders of 1,000, 100,000 and 1,000,000 jobs with a working
+// list of 10 rows, and 1,000,000 jobs with a list of 100,000 rows.
 //
-// The data folders are made once with dorvane-data and kept under /tmp.
+// Beside each runs the floor: the same rows read with plain SQLite, one
+// prepared LIMIT 1 statement per row move or seek (every move must see the
+// table as it is now), the same files opened. The summary prints the sizes
+// side by side: no figure may grow with the table or the list.
+//
+// The data folders are made once by dorvane-data and kept under /tmp.
 #include <benchmark/benchmark.h>
-#include <sqlite3.h>
 
+#include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "control/ztDorvane.h"
 #include "services/screen/screen.h"
 
 namespace {
 
-namespace fs = std::filesystem;
+struct Size {
+  int64_t jobs;
+  int64_t listRows;
+  const char* label;
+};
+const Size kSizes[] = {{1000, 10, "1k jobs, list 10"},
+                       {100000, 10, "100k jobs, list 10"},
+                       {1000000, 10, "1M jobs, list 10"},
+                       {1000000, 100000, "1M jobs, list 100k"}};
+constexpr double kToday = 45357;  // 6 March 2024, the folders' today
 
-// dorvane-data from this build or a sibling build folder; empty when none.
-fs::path DataTool() {
-  fs::path own = fs::path(DORVANE_BIN_DIR) / "dorvane-data";
-  if (fs::exists(own)) return own;
-  std::error_code ec;
-  fs::path root = fs::path(DORVANE_BIN_DIR).parent_path().parent_path();
-  for (const auto& entry : fs::directory_iterator(root, ec)) {
-    fs::path tool = entry.path() / "bin" / "dorvane-data";
-    if (entry.path().filename().string().starts_with("build") && fs::exists(tool)) return tool;
-  }
-  return {};
+std::string FolderOf(const benchmark::State& state) {
+  const Size& size = kSizes[state.range(0)];
+  return bench::ActionFolder(size.jobs, size.listRows);
 }
 
-// The folder whose working list has `rows` rows, made on first use.
-std::string DataFolder(int rows) {
-  fs::path folder = fs::temp_directory_path() / ("dorvane-bench-list-" + std::to_string(rows));
-  if (fs::exists(folder / "MAIN.MDB") && fs::exists(folder / "QRLSYS.mdb")) return folder.string();
-  fs::path tool = DataTool();
-  if (tool.empty()) {
-    std::fprintf(stderr, "dorvane-data is not built: build it first\n");
-    std::exit(1);
+// The first job of company 1 as stored, for the entries typed.
+std::string FirstJobOfCompanyOne(const std::string& folder) {
+  bench::PlainDb db(folder + "/MAIN.MDB");
+  sqlite3_stmt* stmt = db.Statement(
+      "SELECT JOBNO FROM JOBLIST WHERE CONO = 1 ORDER BY JOBNO COLLATE NOCASE LIMIT 1");
+  std::string jobNo;
+  if (sqlite3_step(stmt) == SQLITE_ROW) {
+    jobNo = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
   }
-  std::string command = tool.string() + " init " + folder.string() + " --jobs 120000 --list " +
-                        std::to_string(rows) + " --force > /dev/null";
-  if (std::system(command.c_str()) != 0) {
-    std::fprintf(stderr, "dorvane-data failed: %s\n", command.c_str());
-    std::exit(1);
-  }
-  return folder.string();
+  sqlite3_reset(stmt);
+  return jobNo;
 }
 
-// --- The control side ---
+// --- The control ---
 
 // One control placed on a headless screen with the focus, showing a list.
 struct ControlBench {
   screen::HeadlessDesktop desktop;
   std::unique_ptr<ztDorvane> control;
   std::string folder;
+  std::string jobNo;  // the first job of company 1, as typed (no leading blanks)
 
-  explicit ControlBench(int rows) : folder(DataFolder(rows)) {
+  explicit ControlBench(const benchmark::State& state) : folder(FolderOf(state)) {
+    const std::string stored = FirstJobOfCompanyOne(folder);
+    jobNo = stored.substr(stored.find_first_not_of(' '));
     screen::ResetScreen();
+    desktop.SetToday(kToday);
     screen::SetDesktop(&desktop);
     control = std::make_unique<ztDorvane>();
     screen::PlaceUserControl(control.get());
@@ -84,46 +87,48 @@ struct ControlBench {
     return static_cast<screen::Label*>(control->Find("lblJOBNAME", row))->Caption();
   }
   int CurrentRow() { return control->StateField("CurrentRow")->ToInteger(); }
-  // True when the row below the highlighted one (or the highlighted one
-  // itself) shows the end marker.
+  bool OnEndMarker() { return JobName(CurrentRow()) == "End of List"; }
+  // True when the highlighted row or the one below it shows the end marker.
   bool NearEnd() {
-    int row = CurrentRow();
-    return JobName(row) == "End of List" || (row < 3 && JobName(row + 1) == "End of List");
+    const int row = CurrentRow();
+    return OnEndMarker() || (row < 3 && JobName(row + 1) == "End of List");
+  }
+  void Click(const char* name) { screen::ClickControl(*control->Find(name)); }
+  // Home, then Down to the bottom row: from there every Down scrolls.
+  void ToBottomRow() {
+    screen::PressKey(screen::kKeyHome, 0);
+    for (int i = 0; i < 3; ++i) screen::PressKey(screen::kKeyDown, 0);
   }
   // The user types text: each character as the key that gives it.
   static void Type(const std::string& text) {
     for (char ch : text) {
-      auto key = screen::KeyOfCharacter(ch);
+      const auto key = screen::KeyOfCharacter(ch);
       if (key) screen::PressKey(key->keyCode, key->shift);
     }
   }
 };
 
 void ControlPathText(benchmark::State& state) {
-  ControlBench bench(static_cast<int>(state.range(0)));
+  ControlBench bench(state);
   for (auto _ : state) bench.control->SetPathText(bench.folder);
   if (!bench.desktop.messageBoxes.empty()) state.SkipWithError("the control reported an error");
 }
 
-void ControlEnd(benchmark::State& state) {
-  ControlBench bench(static_cast<int>(state.range(0)));
-  for (auto _ : state) screen::PressKey(screen::kKeyEnd, 0);
-}
-
 void ControlDown(benchmark::State& state) {
-  ControlBench bench(static_cast<int>(state.range(0)));
+  ControlBench bench(state);
+  bench.ToBottomRow();
   for (auto _ : state) {
     screen::PressKey(screen::kKeyDown, 0);
-    if (bench.JobName(bench.CurrentRow()) == "End of List") {
+    if (bench.OnEndMarker()) {
       state.PauseTiming();
-      screen::PressKey(screen::kKeyHome, 0);
+      bench.ToBottomRow();
       state.ResumeTiming();
     }
   }
 }
 
 void ControlPageDown(benchmark::State& state) {
-  ControlBench bench(static_cast<int>(state.range(0)));
+  ControlBench bench(state);
   for (auto _ : state) {
     screen::PressKey(screen::kKeyPageDown, 0);
     if (bench.NearEnd()) {
@@ -134,32 +139,18 @@ void ControlPageDown(benchmark::State& state) {
   }
 }
 
-// The first job of company 1, as stored, for the add cycles.
-std::string FirstJobOfCompanyOne(const std::string& folder) {
-  sqlite3* db = nullptr;
-  sqlite3_open_v2((folder + "/MAIN.MDB").c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-  sqlite3_stmt* stmt = nullptr;
-  sqlite3_prepare_v2(db, "SELECT JOBNO FROM JOBLIST WHERE CONO = 1 ORDER BY JOBNO LIMIT 1", -1,
-                     &stmt, nullptr);
-  std::string jobNo;
-  if (sqlite3_step(stmt) == SQLITE_ROW) {
-    jobNo = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
-  }
-  sqlite3_finalize(stmt);
-  sqlite3_close(db);
-  return jobNo;
+void ControlEnd(benchmark::State& state) {
+  ControlBench bench(state);
+  for (auto _ : state) screen::PressKey(screen::kKeyEnd, 0);
 }
 
 // "A", company 1, Enter, a job, Enter, Enter on cmdUpdate: the row is written
-// and the page rebuilt around it. Outside the timing the row is deleted again
-// (the "D" key), so the list keeps its size.
+// and the page rebuilt around it. The "D" that deletes it again is not timed.
 void ControlAddUpdate(benchmark::State& state) {
-  ControlBench bench(static_cast<int>(state.range(0)));
-  const std::string jobNo = FirstJobOfCompanyOne(bench.folder);
-  const std::string typed = jobNo.substr(jobNo.find_first_not_of(' '));
+  ControlBench bench(state);
   for (auto _ : state) {
     screen::PressKey('A', 0);
-    ControlBench::Type("1\r" + typed + "\r\r");
+    ControlBench::Type("1\r" + bench.jobNo + "\r\r");
     state.PauseTiming();
     if (bench.control->StateField("EntryMode")->ToString() != " ") {
       state.SkipWithError("the entry was refused");
@@ -170,243 +161,358 @@ void ControlAddUpdate(benchmark::State& state) {
   }
 }
 
-// --- The plain SQLite side: the same data work ---
-
-const char* kOrder = " ORDER BY CONO, JOBNO COLLATE NOCASE, rowid";
-const char* kOrderDesc = " ORDER BY CONO DESC, JOBNO COLLATE NOCASE DESC, rowid DESC";
-
-// One list row as the page keeps it: its key and rowid.
-struct ListRow {
-  int64_t rowid = 0;
-  int cono = 0;
-  std::string jobno;
-};
-
-// A connection to MAIN.MDB with the statements of the page.
-struct Plain {
-  sqlite3* db = nullptr;
-  std::map<std::string, sqlite3_stmt*> statements;
-
-  explicit Plain(const std::string& folder) {
-    sqlite3_open_v2((folder + "/MAIN.MDB").c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
-  }
-  ~Plain() {
-    for (auto& [sql, stmt] : statements) sqlite3_finalize(stmt);
-    sqlite3_close(db);
-  }
-  sqlite3_stmt* Statement(const std::string& sql) {
-    sqlite3_stmt*& stmt = statements[sql];
-    if (stmt == nullptr)
-      sqlite3_prepare_v3(db, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr);
-    return stmt;
-  }
-  // Up to `limit` TJLIST rows after (or before) the row, or from the first
-  // (last) row when `from` is null: the rows of the same key past its rowid
-  // first, then those of the keys beyond it, each query served by the index.
-  std::vector<ListRow> Rows(const ListRow* from, bool forward, int limit) {
-    std::vector<ListRow> rows;
-    if (from == nullptr) {
-      Collect(Statement(std::string("SELECT rowid, CONO, JOBNO FROM TJLIST") +
-                        (forward ? kOrder : kOrderDesc) + " LIMIT ?1"),
-              nullptr, 0, limit, rows);
-      return rows;
-    }
-    std::string ties = std::string("SELECT rowid, CONO, JOBNO FROM TJLIST WHERE CONO = ?1 AND ") +
-                       "JOBNO = ?2 COLLATE NOCASE AND rowid " + (forward ? ">" : "<") +
-                       " ?3 ORDER BY rowid" + (forward ? "" : " DESC") + " LIMIT ?4";
-    std::string beyond = std::string("SELECT rowid, CONO, JOBNO FROM TJLIST WHERE (CONO, JOBNO) ") +
-                         (forward ? ">" : "<") + " (?1, ?2 COLLATE NOCASE)" +
-                         (forward ? kOrder : kOrderDesc) + " LIMIT ?4";
-    Collect(Statement(ties), from, 3, limit, rows);
-    if (static_cast<int>(rows.size()) < limit) {
-      Collect(Statement(beyond), from, 2, limit - static_cast<int>(rows.size()), rows);
-    }
-    return rows;
-  }
-  // Runs a row query bound to the first `keys` parts of `from` (company, job,
-  // rowid) and the limit, appending its rows.
-  static void Collect(sqlite3_stmt* stmt, const ListRow* from, int keys, int limit,
-                      std::vector<ListRow>& rows) {
-    if (keys >= 2) {
-      sqlite3_bind_int(stmt, 1, from->cono);
-      sqlite3_bind_text(stmt, 2, from->jobno.c_str(), -1, SQLITE_TRANSIENT);
-    }
-    if (keys >= 3) sqlite3_bind_int64(stmt, 3, from->rowid);
-    sqlite3_bind_int(stmt, keys == 0 ? 1 : 4, limit);
-    while (sqlite3_step(stmt) == SQLITE_ROW) {
-      rows.push_back({sqlite3_column_int64(stmt, 0), sqlite3_column_int(stmt, 1),
-                      reinterpret_cast<const char*>(sqlite3_column_text(stmt, 2))});
-    }
-    sqlite3_reset(stmt);
-    sqlite3_clear_bindings(stmt);
-  }
-  // The job's name, as each drawn row looks it up.
-  std::string JobName(const ListRow& row) {
-    sqlite3_stmt* stmt =
-        Statement("SELECT JOBNAME FROM JOBLIST WHERE CONO = ?1 AND JOBNO = ?2 COLLATE NOCASE");
-    sqlite3_bind_int(stmt, 1, row.cono);
-    sqlite3_bind_text(stmt, 2, row.jobno.c_str(), -1, SQLITE_TRANSIENT);
-    std::string name;
-    if (sqlite3_step(stmt) == SQLITE_ROW) {
-      name = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
-    }
-    sqlite3_reset(stmt);
-    return name;
-  }
-  // Draws a page: up to four rows from `top` on, each with its job name.
-  void DrawPage(const ListRow& top) {
-    std::vector<ListRow> rows = Rows(&top, true, 3);
-    benchmark::DoNotOptimize(JobName(top));
-    for (const ListRow& row : rows) benchmark::DoNotOptimize(JobName(row));
-  }
-};
-
-// Opens the files, reads the settings, finds the first and last rows, draws
-// the first page and looks up the list's name.
-void SqlitePathText(benchmark::State& state) {
-  const std::string folder = DataFolder(static_cast<int>(state.range(0)));
+// The Tab that leaves the company box with "1" in it; the Shift+Tab back from
+// the job box is not timed.
+void ControlCompanyCheck(benchmark::State& state) {
+  ControlBench bench(state);
+  screen::PressKey('A', 0);
   for (auto _ : state) {
-    sqlite3* settings = nullptr;
-    sqlite3_open_v2((folder + "/QRLSYS.mdb").c_str(), &settings, SQLITE_OPEN_READWRITE, nullptr);
-    sqlite3_stmt* stmt = nullptr;
-    sqlite3_prepare_v2(settings, "SELECT JOBNOSIZE, JOBNOTYPE FROM SYSSETTINGS LIMIT 1", -1, &stmt,
-                       nullptr);
-    sqlite3_step(stmt);
-    benchmark::DoNotOptimize(sqlite3_column_int(stmt, 0));
-    sqlite3_finalize(stmt);
-    sqlite3_close(settings);
-    Plain plain(folder);
-    std::vector<ListRow> first = plain.Rows(nullptr, true, 1);
-    std::vector<ListRow> last = plain.Rows(nullptr, false, 1);
-    if (first.empty() || last.empty()) continue;
-    plain.DrawPage(first[0]);
-    sqlite3_stmt* group = plain.Statement(
-        "SELECT TJLNAME FROM TJLGROUPS WHERE TJLTAG = (SELECT TJLTAG FROM TJLIST "
-        "WHERE rowid = ?1)");
-    sqlite3_bind_int64(group, 1, last[0].rowid);
-    sqlite3_step(group);
-    sqlite3_reset(group);
+    state.PauseTiming();
+    ControlBench::Type("1");
+    state.ResumeTiming();
+    screen::PressKey(screen::kKeyTab, 0);
+    state.PauseTiming();
+    screen::PressKey(screen::kKeyTab, screen::kShiftMask);
+    state.ResumeTiming();
+  }
+  if (bench.control->StateField("CompanyNo")->ToInteger() != 1) state.SkipWithError("no company");
+}
+
+// The Tab that leaves the job box with a job of company 1 in it; the
+// Shift+Tab back from cmdUpdate is not timed.
+void ControlJobCheck(benchmark::State& state) {
+  ControlBench bench(state);
+  screen::PressKey('A', 0);
+  ControlBench::Type("1\r");
+  for (auto _ : state) {
+    state.PauseTiming();
+    ControlBench::Type(bench.jobNo);
+    state.ResumeTiming();
+    screen::PressKey(screen::kKeyTab, 0);
+    state.PauseTiming();
+    screen::PressKey(screen::kKeyTab, screen::kShiftMask);
+    state.ResumeTiming();
+  }
+  if (!bench.control->StateField("EntryValid")->ToBoolean()) state.SkipWithError("job refused");
+}
+
+// A click on a search button; the dialog opens, shows its first page and is
+// closed with Esc. The company and job buttons are shown in the edit mode.
+void OpenSearch(benchmark::State& state, const char* button, bool entry) {
+  ControlBench bench(state);
+  if (entry) {
+    screen::PressKey('A', 0);
+    ControlBench::Type("1\r");
+  }
+  for (auto _ : state) {
+    bench.desktop.QueueModalAction([] { screen::PressKey(screen::kKeyEscape, 0); });
+    bench.Click(button);
+  }
+  if (bench.desktop.modalForms.empty()) state.SkipWithError("no dialog opened");
+}
+
+void ControlCompanySearch(benchmark::State& state) { OpenSearch(state, "btnCOSearch", true); }
+void ControlJobSearch(benchmark::State& state) { OpenSearch(state, "btnJOBSearch", true); }
+void ControlPESearch(benchmark::State& state) { OpenSearch(state, "btnBPESearch", false); }
+void ControlListSearch(benchmark::State& state) { OpenSearch(state, "cmdRetreiveList", false); }
+
+using Clock = std::chrono::steady_clock;
+
+// Enter in the open job search (its first job is selected) until the control
+// has put the job into its box: timed by hand from the key to the return.
+void ControlSelect(benchmark::State& state) {
+  ControlBench bench(state);
+  screen::PressKey('A', 0);
+  ControlBench::Type("1\r");
+  for (auto _ : state) {
+    Clock::time_point start;
+    bench.desktop.QueueModalAction([&] {
+      start = Clock::now();
+      screen::PressKey(screen::kKeyReturn, 0);
+    });
+    bench.Click("btnJOBSearch");
+    state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
+  }
+  if (bench.control->StateField("JobNoText")->ToString().find(bench.jobNo) == std::string::npos) {
+    state.SkipWithError("the job was not selected");
   }
 }
 
-void SqliteEnd(benchmark::State& state) {
-  Plain plain(DataFolder(static_cast<int>(state.range(0))));
+// --- The floor: the same data work with plain SQLite ---
+
+// MAIN.MDB over one connection with a cursor on each table the control reads.
+struct PlainMain {
+  bench::PlainDb db;
+  bench::PlainCursor list, jobs, companies, groups;
+
+  explicit PlainMain(const std::string& folder)
+      : db(folder + "/MAIN.MDB"),
+        list(db, "TJLIST", {"TJLTAG", "CONO", "JOBNO"}, {{"CONO"}, {"JOBNO", "NOCASE"}}, false),
+        jobs(db, "JOBLIST", {"CONO", "JOBNO", "JOBNAME"}, {{"CONO"}, {"JOBNO", "NOCASE"}}, true),
+        companies(db, "COLIST", {"CONO", "CONAME"}, {{"CONO"}}, true),
+        groups(db, "TJLGROUPS", {"TJLTAG", "TJLNAME"}, {{"TJLTAG"}}, true) {}
+
+  // The job name of the list row the list cursor stands on.
+  void JobName() {
+    jobs.SeekEqual({list.Value(1), list.Value(2)});
+    benchmark::DoNotOptimize(jobs.Text(2));
+  }
+  // Up to four rows from `top` on, each with its job name.
+  void DrawPage(int64_t top) {
+    bool on = list.ByRowid(top);
+    for (int row = 0; row < 4 && on; ++row) {
+      JobName();
+      on = list.Next();
+    }
+  }
+  // The rowid `steps` rows after (before) `from`, stopping at the list's end.
+  int64_t Step(int64_t from, int steps, bool forward) {
+    list.ByRowid(from);
+    int64_t reached = from;
+    for (int i = 0; i < steps && (forward ? list.Next() : list.Previous()); ++i) {
+      reached = list.Rowid();
+    }
+    return reached;
+  }
+};
+
+int64_t FirstRow(PlainMain& plain) { return plain.list.First() ? plain.list.Rowid() : 0; }
+
+// The settings row, the list's first and last rows, its tag's name and the
+// first page; the connection stays open until the next Let, as the control's.
+void SqlitePathText(benchmark::State& state) {
+  const std::string folder = FolderOf(state);
+  std::unique_ptr<PlainMain> plain;
   for (auto _ : state) {
-    std::vector<ListRow> last = plain.Rows(nullptr, false, 1);
-    plain.DrawPage(last[0]);
+    {
+      bench::PlainDb settings(folder + "/QRLSYS.mdb");
+      sqlite3_stmt* stmt = settings.Statement("SELECT JOBNOSIZE, JOBNOTYPE FROM SYSSETTINGS");
+      sqlite3_step(stmt);
+      benchmark::DoNotOptimize(sqlite3_column_int(stmt, 0));
+      sqlite3_reset(stmt);
+    }
+    plain.reset();
+    plain = std::make_unique<PlainMain>(folder);
+    const int64_t first = FirstRow(*plain);
+    plain->list.Last();
+    plain->groups.SeekEqual({plain->list.Value(0)});
+    plain->DrawPage(first);
   }
 }
 
 void SqliteDown(benchmark::State& state) {
-  Plain plain(DataFolder(static_cast<int>(state.range(0))));
-  ListRow current = plain.Rows(nullptr, true, 1)[0];
+  PlainMain plain(FolderOf(state));
+  int64_t top = FirstRow(plain);
+  int64_t current = plain.Step(top, 3, true);
   for (auto _ : state) {
-    std::vector<ListRow> next = plain.Rows(&current, true, 1);
-    if (next.empty()) {
-      current = plain.Rows(nullptr, true, 1)[0];
+    plain.list.ByRowid(current);
+    if (!plain.list.Next()) {
+      state.PauseTiming();
+      top = FirstRow(plain);
+      current = plain.Step(top, 3, true);
+      state.ResumeTiming();
       continue;
     }
-    current = next[0];
-    benchmark::DoNotOptimize(plain.JobName(current));
+    current = plain.list.Rowid();
+    plain.JobName();
+    top = plain.Step(top, 1, true);
   }
 }
 
 void SqlitePageDown(benchmark::State& state) {
-  Plain plain(DataFolder(static_cast<int>(state.range(0))));
-  ListRow top = plain.Rows(nullptr, true, 1)[0];
-  ListRow current = top;
+  PlainMain plain(FolderOf(state));
+  int64_t top = FirstRow(plain);
+  int64_t current = top;
   for (auto _ : state) {
-    std::vector<ListRow> ahead = plain.Rows(&current, true, 3);
-    std::vector<ListRow> topAhead = plain.Rows(&top, true, 3);
-    if (ahead.size() < 3) {
-      top = current = plain.Rows(nullptr, true, 1)[0];
-      continue;
-    }
-    current = ahead.back();
-    top = topAhead.back();
+    current = plain.Step(current, 3, true);
+    top = plain.Step(top, 3, true);
     plain.DrawPage(top);
+    if (!plain.list.Next()) {
+      state.PauseTiming();
+      top = current = FirstRow(plain);
+      state.ResumeTiming();
+    }
   }
 }
 
-// Checks the company and the job, writes the row, finds the first and last
-// rows and the top of the page three rows above the new one, draws the page;
-// the row is deleted again outside the timing.
+void SqliteEnd(benchmark::State& state) {
+  PlainMain plain(FolderOf(state));
+  const int64_t last = plain.list.Last() ? plain.list.Rowid() : 0;
+  for (auto _ : state) plain.DrawPage(last);
+}
+
+// The page's rows below the top (where the entry goes), the two checks, the
+// new row, the list's ends, three rows above the new one and the page.
 void SqliteAddUpdate(benchmark::State& state) {
-  const std::string folder = DataFolder(static_cast<int>(state.range(0)));
+  const std::string folder = FolderOf(state);
   const std::string jobNo = FirstJobOfCompanyOne(folder);
-  Plain plain(folder);
+  PlainMain plain(folder);
+  bench::KeyValues job;
+  job.Int(plain.db, 1).Text(plain.db, jobNo);
+  const int64_t top = FirstRow(plain);
+  sqlite3_stmt* insert =
+      plain.db.Statement("INSERT INTO TJLIST (TJLTAG, CONO, JOBNO) VALUES (0, ?1, ?2)");
+  sqlite3_stmt* remove = plain.db.Statement("DELETE FROM TJLIST WHERE rowid = ?1");
   for (auto _ : state) {
-    sqlite3_stmt* company = plain.Statement("SELECT CONAME FROM COLIST WHERE CONO = ?1");
-    sqlite3_bind_int(company, 1, 1);
-    sqlite3_step(company);
-    sqlite3_reset(company);
-    ListRow added{0, 1, jobNo};
-    benchmark::DoNotOptimize(plain.JobName(added));
-    sqlite3_stmt* insert =
-        plain.Statement("INSERT INTO TJLIST (TJLTAG, CONO, JOBNO) VALUES (0, ?1, ?2)");
-    sqlite3_bind_int(insert, 1, 1);
-    sqlite3_bind_text(insert, 2, jobNo.c_str(), -1, SQLITE_TRANSIENT);
+    plain.Step(top, 4, true);
+    plain.companies.SeekEqual({job.Values()[0]});
+    plain.jobs.SeekEqual(job.Values());
+    sqlite3_bind_value(insert, 1, job.Values()[0]);
+    sqlite3_bind_value(insert, 2, job.Values()[1]);
     sqlite3_step(insert);
     sqlite3_reset(insert);
-    added.rowid = sqlite3_last_insert_rowid(plain.db);
-    benchmark::DoNotOptimize(plain.Rows(nullptr, true, 1));
-    benchmark::DoNotOptimize(plain.Rows(nullptr, false, 1));
-    std::vector<ListRow> above = plain.Rows(&added, false, 3);
-    plain.DrawPage(above.empty() ? added : above.back());
+    const int64_t added = sqlite3_last_insert_rowid(plain.db.Handle());
+    FirstRow(plain);
+    plain.list.Last();
+    plain.DrawPage(plain.Step(added, 3, false));
     state.PauseTiming();
-    sqlite3_stmt* remove = plain.Statement("DELETE FROM TJLIST WHERE rowid = ?1");
-    sqlite3_bind_int64(remove, 1, added.rowid);
+    sqlite3_bind_int64(remove, 1, added);
     sqlite3_step(remove);
     sqlite3_reset(remove);
     state.ResumeTiming();
   }
 }
 
-#define PAIR(name)                                \
-  BENCHMARK(Control##name)->Arg(10)->Arg(100000); \
-  BENCHMARK(Sqlite##name)->Arg(10)->Arg(100000)
+void SqliteCompanyCheck(benchmark::State& state) {
+  PlainMain plain(FolderOf(state));
+  bench::KeyValues company;
+  company.Int(plain.db, 1);
+  for (auto _ : state) benchmark::DoNotOptimize(plain.companies.SeekEqual(company.Values()));
+}
 
-PAIR(PathText);
-PAIR(End);
-PAIR(Down);
-PAIR(PageDown);
-PAIR(AddUpdate);
-
-// Console output as usual, and each run's time per iteration kept by name.
-class CollectingReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) nanoseconds[run.benchmark_name()] = run.GetAdjustedCPUTime();
+void SqliteJobCheck(benchmark::State& state) {
+  const std::string folder = FolderOf(state);
+  PlainMain plain(folder);
+  bench::KeyValues job;
+  job.Int(plain.db, 1).Text(plain.db, FirstJobOfCompanyOne(folder));
+  for (auto _ : state) {
+    plain.jobs.SeekEqual(job.Values());
+    benchmark::DoNotOptimize(plain.jobs.Text(2));
   }
-  std::map<std::string, double> nanoseconds;
+}
+
+// A search's data work: open the file, find the range's first and last rows
+// (a seek, or the table's ends), read the first page of twelve rows and the
+// one after it, close. `start` moves the page's top before it is drawn.
+struct SearchFloor {
+  const char* table;
+  std::vector<std::string> columns;
+  std::vector<bench::KeyColumn> keys;
+  bool unique;
+  int64_t company;  // the range's leading key, 0 for a search of the whole table
+  void (*start)(bench::PlainDb&, bench::PlainCursor&);
+};
+
+void RunSearchFloor(benchmark::State& state, const SearchFloor& search) {
+  const std::string folder = FolderOf(state);
+  for (auto _ : state) {
+    bench::PlainDb db(folder + "/MAIN.MDB");
+    bench::PlainCursor rows(db, search.table, search.columns, search.keys, search.unique);
+    bench::KeyValues range, after;
+    if (search.company != 0) {
+      range.Int(db, search.company);
+      after.Int(db, search.company + 1);
+      rows.SeekEqual(range.Values());
+      if (rows.SeekAtOrAfter(after.Values())) rows.Previous();
+      rows.SeekEqual(range.Values());
+    } else {
+      rows.Last();
+      rows.First();
+    }
+    if (search.start) search.start(db, rows);
+    for (int row = 0; row <= 12 && rows.Next(); ++row) benchmark::DoNotOptimize(rows.Text(1));
+  }
+}
+
+// The period-ending search starts before the first date within a week of
+// today: 6 March 2024 finds none, 7 March none, 8 March (a Friday) its row.
+void PeriodEndingStart(bench::PlainDb& db, bench::PlainCursor& rows) {
+  for (const char* key : {"20240306", "20240307", "20240308"}) {
+    bench::KeyValues date;
+    date.Text(db, key);
+    if (rows.SeekEqual(date.Values())) break;
+  }
+  rows.Previous();
+}
+
+void SqliteCompanySearch(benchmark::State& state) {
+  RunSearchFloor(state, {"COLIST", {"CONO", "CONAME"}, {{"CONO"}}, true, 0, nullptr});
+}
+void SqliteJobSearch(benchmark::State& state) {
+  RunSearchFloor(
+      state,
+      {"JOBLIST", {"CONO", "JOBNO", "JOBNAME"}, {{"CONO"}, {"JOBNO", "NOCASE"}}, true, 1, nullptr});
+}
+void SqlitePESearch(benchmark::State& state) {
+  RunSearchFloor(state, {"PELIST", {"LDATE", "TDATE"}, {{"LDATE"}}, true, 0, PeriodEndingStart});
+}
+void SqliteListSearch(benchmark::State& state) {
+  RunSearchFloor(state,
+                 {"TJLGROUPS", {"TJLTAG", "TJLNAME"}, {{"TJLNAME", "NOCASE"}}, false, 0, nullptr});
+}
+
+// The dialog's connection closed and the chosen job read by its bookmark.
+void SqliteSelect(benchmark::State& state) {
+  const std::string folder = FolderOf(state);
+  PlainMain plain(folder);
+  const int64_t job = plain.jobs.First() ? plain.jobs.Rowid() : 0;
+  for (auto _ : state) {
+    auto dialog = std::make_unique<bench::PlainDb>(folder + "/MAIN.MDB");
+    sqlite3_stmt* warm = dialog->Statement("SELECT 1 FROM JOBLIST LIMIT 1");
+    sqlite3_step(warm);
+    sqlite3_reset(warm);
+    const Clock::time_point start = Clock::now();
+    dialog.reset();
+    plain.jobs.ByRowid(job);
+    benchmark::DoNotOptimize(plain.jobs.Text(1));
+    state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
+  }
+}
+
+struct Action {
+  const char* name;
+  void (*control)(benchmark::State&);
+  void (*plain)(benchmark::State&);
+  bool manualTime;
+};
+const Action kActions[] = {
+    {"PathText", ControlPathText, SqlitePathText, false},
+    {"Down", ControlDown, SqliteDown, false},
+    {"PageDown", ControlPageDown, SqlitePageDown, false},
+    {"End", ControlEnd, SqliteEnd, false},
+    {"AddUpdate", ControlAddUpdate, SqliteAddUpdate, false},
+    {"CompanyCheck", ControlCompanyCheck, SqliteCompanyCheck, false},
+    {"JobCheck", ControlJobCheck, SqliteJobCheck, false},
+    {"CompanySearch", ControlCompanySearch, SqliteCompanySearch, false},
+    {"JobSearch", ControlJobSearch, SqliteJobSearch, false},
+    {"PESearch", ControlPESearch, SqlitePESearch, false},
+    {"ListSearch", ControlListSearch, SqliteListSearch, false},
+    {"Select", ControlSelect, SqliteSelect, true},
 };
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  CollectingReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  // CPU time per operation: the machine is shared, so wall time is noisier.
-  std::printf(
-      "\nCPU us per operation  (ratio = control / SQLite; growth = 100,000-row list / 10-row "
-      "list)\n");
-  std::printf("%-10s %10s %10s %6s %11s %11s %6s %7s\n", "operation", "control 10", "sqlite 10",
-              "ratio", "control 100k", "sqlite 100k", "ratio", "growth");
-  auto time = [&](const std::string& name) {
-    auto found = reporter.nanoseconds.find(name);
-    return found == reporter.nanoseconds.end() ? 0.0 : found->second / 1000.0;
-  };
-  for (const char* name : {"PathText", "End", "Down", "PageDown", "AddUpdate"}) {
-    double control10 = time("Control" + std::string(name) + "/10");
-    double plain10 = time("Sqlite" + std::string(name) + "/10");
-    double controlK = time("Control" + std::string(name) + "/100000");
-    double plainK = time("Sqlite" + std::string(name) + "/100000");
-    if (control10 == 0 || plain10 == 0 || controlK == 0 || plainK == 0) continue;
-    std::printf("%-10s %10.1f %10.1f %6.1f %11.1f %11.1f %6.1f %7.2f\n", name, control10, plain10,
-                control10 / plain10, controlK, plainK, controlK / plainK, controlK / control10);
+  for (const Action& action : kActions) {
+    for (int64_t size = 0; size < static_cast<int64_t>(std::size(kSizes)); ++size) {
+      for (bool control : {true, false}) {
+        const std::string name = std::string(control ? "Control" : "Sqlite") + action.name;
+        auto* run =
+            benchmark::RegisterBenchmark(name.c_str(), control ? action.control : action.plain);
+        run->Arg(size)->Unit(benchmark::kMicrosecond);
+        if (action.manualTime) run->UseManualTime();
+      }
+    }
   }
+  benchmark::Initialize(&argc, argv);
+  bench::CollectingReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  std::vector<std::string> names;
+  for (const Action& action : kActions) names.push_back(action.name);
+  std::vector<std::pair<std::string, std::string>> sizes;
+  for (size_t i = 0; i < std::size(kSizes); ++i)
+    sizes.push_back({std::to_string(i), kSizes[i].label});
+  bench::PrintSideBySide(reporter, "The control, through the toolkit", "Control", names, sizes);
   benchmark::Shutdown();
   return 0;
 }

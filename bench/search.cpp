@@ -1,145 +1,70 @@
-// Benchmark of the search dialog on a million-job MAIN.MDB: the job search of
-// one company whose range holds 1,000 jobs, and of one holding 200,000 jobs
-// (each in a folder of its own with a million jobs in all). It times opening
-// the search (load, range ends, first page, close), one typed character
-// (seek, range ends, page), Down (a one-row scroll), Page Down and End, each
-// beside the same data work done with prepared SQLite statements, and prints
-// both sizes side by side: the dialog's cost must not grow with the range.
+// Benchmark of the search dialog, driven through the toolkit as a user drives
+// it: the job search of company 1 in folders of 1,000, 100,000 and 1,000,000
+// jobs (its range holds about a ninth of them). It times opening the search
+// (load, the range's ends, the first page, close), one typed character (seek,
+// range ends, page), Down at the bottom row (a one-row scroll), Page Down and
+// End. Beside each runs the floor: the same rows read with plain SQLite, one
+// prepared LIMIT 1 statement per row move or seek, because every move of the
+// dialog must see the table as it is now. The summary prints the three sizes
+// side by side: no figure may grow with the table or the range.
 //
-// The folders are made once by dorvane-data and kept under /tmp.
+// The data folders are made once by dorvane-data and kept under /tmp.
 #include <benchmark/benchmark.h>
-#include <sqlite3.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "search/frmztSearch.h"
 #include "search/ztSearchMod.h"
 #include "services/screen/screen.h"
+#include "services/ztBasicSet.h"
 #include "services/ztLOOKUP.h"
 
 namespace {
 
-namespace fs = std::filesystem;
+constexpr int16_t kCompany = 1;
+constexpr int64_t kSizes[] = {1000, 100000, 1000000};
+constexpr int kPageRows = 12;
 
-constexpr int16_t kCompany = 7;
-constexpr int kSizes[] = {1000, 200000};
-
-// dorvane-data of this build or of a sibling build folder; empty when none.
-fs::path DataTool() {
-  fs::path own = fs::path(DORVANE_BIN_DIR) / "dorvane-data";
-  if (fs::exists(own)) return own;
-  std::error_code ec;
-  const fs::path root = fs::path(DORVANE_BIN_DIR).parent_path().parent_path();
-  for (const auto& entry : fs::directory_iterator(root, ec)) {
-    const fs::path tool = entry.path() / "bin" / "dorvane-data";
-    if (entry.path().filename().string().starts_with("build") && fs::exists(tool)) return tool;
-  }
-  return {};
-}
-
-// The folder whose company 7 holds rangeSize of a million jobs; "" when it
-// cannot be made.
-std::string DataFolder(int rangeSize) {
-  const fs::path folder =
-      fs::temp_directory_path() / ("dorvane-bench-search-" + std::to_string(rangeSize));
-  if (fs::exists(folder / "MAIN.MDB")) return folder.string();
-  const fs::path tool = DataTool();
-  if (tool.empty()) return "";
-  const std::string command = tool.string() + " init " + folder.string() +
-                              " --companies 99 --jobs 1000000 --big-company " +
-                              std::to_string(kCompany) + ":" + std::to_string(rangeSize) +
-                              " --today 2024-03-06 --force > /dev/null";
-  if (std::system(command.c_str()) != 0 || !fs::exists(folder / "MAIN.MDB")) return "";
-  return folder.string();
-}
-
-// --- Plain SQLite: the same reads the dialog makes ---
-
-const char* const kColumns = "SELECT rowid, CONO, JOBNO, JOBNAME FROM JOBLIST ";
-
-struct PlainRow {
-  int64_t rowid = 0;
-  int cono = 0;
-  std::string jobno, jobname;
+struct Setup {
+  std::string folder;
+  std::string middle;  // the job number in the middle of the range
 };
 
-// Prepared statements of one connection over the company's range, in the
-// index order of JOBLIST.JOBLIST.
-class PlainJobs {
- public:
-  explicit PlainJobs(const std::string& folder) {
-    sqlite3_open_v2((folder + "/MAIN.MDB").c_str(), &db_, SQLITE_OPEN_READONLY, nullptr);
-    first_ = Prepare("WHERE CONO = ?1 ORDER BY JOBNO COLLATE NOCASE LIMIT ?3");
-    last_ = Prepare("WHERE CONO = ?1 ORDER BY JOBNO COLLATE NOCASE DESC LIMIT ?3");
-    from_ = Prepare(
-        "WHERE CONO = ?1 AND JOBNO >= ?2 COLLATE NOCASE ORDER BY JOBNO COLLATE NOCASE LIMIT ?3");
-    after_ = Prepare(
-        "WHERE CONO = ?1 AND JOBNO > ?2 COLLATE NOCASE ORDER BY JOBNO COLLATE NOCASE LIMIT ?3");
-    back_ = Prepare(
-        "WHERE CONO = ?1 AND JOBNO <= ?2 COLLATE NOCASE ORDER BY JOBNO COLLATE NOCASE DESC "
-        "LIMIT ?3");
-  }
-  ~PlainJobs() {
-    for (sqlite3_stmt* s : {first_, last_, from_, after_, back_}) sqlite3_finalize(s);
-    sqlite3_close(db_);
-  }
-  PlainJobs(const PlainJobs&) = delete;
-  PlainJobs& operator=(const PlainJobs&) = delete;
-
-  // Up to `limit` rows of the company from a statement, copied out; returns
-  // the last row read.
-  PlainRow Rows(sqlite3_stmt* stmt, const std::string& jobno, int limit) {
-    sqlite3_bind_int(stmt, 1, kCompany);
-    sqlite3_bind_text(stmt, 2, jobno.c_str(), -1, SQLITE_TRANSIENT);
-    sqlite3_bind_int(stmt, 3, limit);
-    PlainRow row;
-    while (sqlite3_step(stmt) == SQLITE_ROW) {
-      row.rowid = sqlite3_column_int64(stmt, 0);
-      row.cono = sqlite3_column_int(stmt, 1);
-      row.jobno.assign(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 2)));
-      row.jobname.assign(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 3)));
+Setup& SetupFor(int64_t jobs) {
+  static std::map<int64_t, Setup> setups;
+  Setup& setup = setups[jobs];
+  if (setup.folder.empty()) {
+    setup.folder = bench::ActionFolder(jobs, 10);
+    bench::PlainDb db(setup.folder + "/MAIN.MDB");
+    sqlite3_stmt* count = db.Statement("SELECT count(*) FROM JOBLIST WHERE CONO = ?1");
+    sqlite3_bind_int(count, 1, kCompany);
+    sqlite3_step(count);
+    const int64_t size = sqlite3_column_int64(count, 0);
+    sqlite3_stmt* middle = db.Statement(
+        "SELECT JOBNO FROM JOBLIST WHERE CONO = ?1 ORDER BY JOBNO COLLATE NOCASE LIMIT 1 "
+        "OFFSET ?2");
+    sqlite3_bind_int(middle, 1, kCompany);
+    sqlite3_bind_int64(middle, 2, size / 2);
+    if (sqlite3_step(middle) == SQLITE_ROW) {
+      setup.middle = reinterpret_cast<const char*>(sqlite3_column_text(middle, 0));
     }
-    sqlite3_reset(stmt);
-    return row;
   }
-  PlainRow First(int limit = 1) { return Rows(first_, "", limit); }
-  PlainRow Last(int limit = 1) { return Rows(last_, "", limit); }
-  PlainRow From(const std::string& jobno, int limit) { return Rows(from_, jobno, limit); }
-  PlainRow After(const std::string& jobno, int limit) { return Rows(after_, jobno, limit); }
-  PlainRow Back(const std::string& jobno, int limit) { return Rows(back_, jobno, limit); }
-
- private:
-  sqlite3_stmt* Prepare(const std::string& where) {
-    sqlite3_stmt* stmt = nullptr;
-    sqlite3_prepare_v2(db_, (kColumns + where).c_str(), -1, &stmt, nullptr);
-    return stmt;
-  }
-  sqlite3* db_ = nullptr;
-  sqlite3_stmt* first_ = nullptr;
-  sqlite3_stmt* last_ = nullptr;
-  sqlite3_stmt* from_ = nullptr;
-  sqlite3_stmt* after_ = nullptr;
-  sqlite3_stmt* back_ = nullptr;
-};
-
-// The job number in the middle of the company's range.
-std::string MiddleJob(const std::string& folder, int rangeSize) {
-  PlainJobs jobs(folder);
-  return jobs.First(rangeSize / 2 + 1).jobno;
+  return setup;
 }
 
-// --- The dialog, driven through the toolkit as a user drives it ---
+// --- The dialog ---
 
 screen::HeadlessDesktop& Desktop() {
   static screen::HeadlessDesktop desktop;
   return desktop;
 }
+
+frmztSearch& Dialog() { return ztSearchMod::SearchDialog(); }
 
 // Opens the job search of the company and runs `during` while it is open.
 void WithDialog(const std::string& folder, const std::function<void()>& during) {
@@ -149,8 +74,7 @@ void WithDialog(const std::string& folder, const std::function<void()>& during) 
 
 void Press(int16_t keyCode) { screen::PressKey(keyCode, 0); }
 
-// Types text into the open dialog (its characters are capitals, digits and
-// blanks, which type as themselves with Shift where needed).
+// Types text (capitals, digits and blanks) into the open dialog.
 void TypeText(const std::string& text) {
   for (char ch : text) {
     const auto key = screen::KeyOfCharacter(ch);
@@ -159,70 +83,19 @@ void TypeText(const std::string& text) {
 }
 
 // Puts the selection on the middle job, shown in grid row 0.
-void GoToMiddle(const std::string& middle) { TypeText(middle); }
+void GoToMiddle(const Setup& setup) { TypeText(setup.middle); }
 
-struct Setup {
-  std::string folder;
-  std::string middle;
-};
-
-Setup& SetupFor(int rangeSize) {
-  static std::map<int, Setup> setups;
-  Setup& setup = setups[rangeSize];
-  if (setup.folder.empty()) {
-    setup.folder = DataFolder(rangeSize);
-    if (!setup.folder.empty()) setup.middle = MiddleJob(setup.folder, rangeSize);
-  }
-  return setup;
-}
-
-bool Ready(benchmark::State& state, const Setup& setup) {
-  if (!setup.folder.empty()) return true;
-  state.SkipWithError("dorvane-data is not built: no data folder");
-  return false;
-}
-
-void DialogOpen(benchmark::State& state, int rangeSize) {
-  const Setup& setup = SetupFor(rangeSize);
-  if (!Ready(state, setup)) return;
+void DialogOpen(benchmark::State& state) {
+  const Setup& setup = SetupFor(state.range(0));
   for (auto _ : state) benchmark::DoNotOptimize(ztLOOKUP::SearchJobNumbers(setup.folder, kCompany));
 }
 
-void SqliteOpen(benchmark::State& state, int rangeSize) {
-  const Setup& setup = SetupFor(rangeSize);
-  if (!Ready(state, setup)) return;
-  for (auto _ : state) {
-    PlainJobs jobs(setup.folder);
-    const PlainRow first = jobs.First();
-    jobs.Last();
-    benchmark::DoNotOptimize(jobs.From(first.jobno, 13));
-  }
-}
-
-// The row count that the record store makes once on each new connection (the
-// dialog opens one per search): it grows with the table, not with the range.
-void SqliteCount(benchmark::State& state, int rangeSize) {
-  const Setup& setup = SetupFor(rangeSize);
-  if (!Ready(state, setup)) return;
-  for (auto _ : state) {
-    sqlite3* db = nullptr;
-    sqlite3_open_v2((setup.folder + "/MAIN.MDB").c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt* count = nullptr;
-    sqlite3_prepare_v2(db, "SELECT count(*) FROM JOBLIST", -1, &count, nullptr);
-    sqlite3_step(count);
-    benchmark::DoNotOptimize(sqlite3_column_int64(count, 0));
-    sqlite3_finalize(count);
-    sqlite3_close(db);
-  }
-}
-
-// One character typed after seven: a seek, the range's ends and the page. The
-// Backspace that restores the text is not timed.
-void DialogType(benchmark::State& state, int rangeSize) {
-  const Setup& setup = SetupFor(rangeSize);
-  if (!Ready(state, setup)) return;
+// One character typed after seven; the Backspace that restores the text is
+// not timed.
+void DialogType(benchmark::State& state) {
+  const Setup& setup = SetupFor(state.range(0));
   WithDialog(setup.folder, [&] {
-    GoToMiddle(setup.middle);
+    GoToMiddle(setup);
     Press(screen::kKeyBack);
     for (auto _ : state) {
       TypeText(setup.middle.substr(7));
@@ -233,47 +106,33 @@ void DialogType(benchmark::State& state, int rangeSize) {
   });
 }
 
-void SqliteType(benchmark::State& state, int rangeSize) {
-  const Setup& setup = SetupFor(rangeSize);
-  if (!Ready(state, setup)) return;
-  PlainJobs jobs(setup.folder);
-  for (auto _ : state) {
-    const PlainRow found = jobs.From(setup.middle, 1);
-    jobs.First();
-    jobs.Last();
-    benchmark::DoNotOptimize(jobs.From(found.jobno, 13));
-  }
-}
-
-// Down from the bottom grid row: the page scrolls by one row.
-void DialogDown(benchmark::State& state, int rangeSize) {
-  const Setup& setup = SetupFor(rangeSize);
-  if (!Ready(state, setup)) return;
+// Down from the bottom grid row: the page scrolls by one row. At the end of
+// the range the selection goes back to the middle, untimed.
+void DialogDown(benchmark::State& state) {
+  const Setup& setup = SetupFor(state.range(0));
+  auto toBottomRow = [&] {
+    GoToMiddle(setup);
+    for (int i = 1; i < kPageRows; ++i) Press(screen::kKeyDown);
+  };
   WithDialog(setup.folder, [&] {
-    GoToMiddle(setup.middle);
-    for (int i = 0; i < 11; ++i) Press(screen::kKeyDown);
-    for (auto _ : state) Press(screen::kKeyDown);
+    toBottomRow();
+    for (auto _ : state) {
+      Press(screen::kKeyDown);
+      if (ztBasicSet::IsBlank(Dialog().State().SelectedBookmark)) {
+        state.PauseTiming();
+        for (size_t i = 0; i < setup.middle.size(); ++i) Press(screen::kKeyBack);
+        toBottomRow();
+        state.ResumeTiming();
+      }
+    }
   });
 }
 
-void SqliteDown(benchmark::State& state, int rangeSize) {
-  const Setup& setup = SetupFor(rangeSize);
-  if (!Ready(state, setup)) return;
-  PlainJobs jobs(setup.folder);
-  std::string selected = setup.middle;
-  std::string top = jobs.Back(setup.middle, 12).jobno;
-  for (auto _ : state) {
-    selected = jobs.After(selected, 1).jobno;
-    top = jobs.After(top, 1).jobno;
-  }
-}
-
 // Page Down from the middle; the Page Up that returns is not timed.
-void DialogPageDown(benchmark::State& state, int rangeSize) {
-  const Setup& setup = SetupFor(rangeSize);
-  if (!Ready(state, setup)) return;
+void DialogPageDown(benchmark::State& state) {
+  const Setup& setup = SetupFor(state.range(0));
   WithDialog(setup.folder, [&] {
-    GoToMiddle(setup.middle);
+    GoToMiddle(setup);
     for (int i = 0; i < 4; ++i) Press(screen::kKeyDown);
     for (auto _ : state) {
       Press(screen::kKeyPageDown);
@@ -284,113 +143,160 @@ void DialogPageDown(benchmark::State& state, int rangeSize) {
   });
 }
 
-void SqlitePageDown(benchmark::State& state, int rangeSize) {
-  const Setup& setup = SetupFor(rangeSize);
-  if (!Ready(state, setup)) return;
-  PlainJobs jobs(setup.folder);
-  const std::string top = setup.middle;
-  const std::string selected = jobs.From(top, 5).jobno;
-  for (auto _ : state) {
-    const PlainRow newSelected = jobs.From(selected, 12);
-    const PlainRow newTop = jobs.From(top, 12);
-    jobs.From(newTop.jobno, 12);
-    benchmark::DoNotOptimize(jobs.From(newTop.jobno, 13));
-    benchmark::DoNotOptimize(newSelected);
-  }
-}
-
-void DialogEnd(benchmark::State& state, int rangeSize) {
-  const Setup& setup = SetupFor(rangeSize);
-  if (!Ready(state, setup)) return;
+void DialogEnd(benchmark::State& state) {
+  const Setup& setup = SetupFor(state.range(0));
   WithDialog(setup.folder, [&] {
     for (auto _ : state) Press(screen::kKeyEnd);
   });
 }
 
-void SqliteEnd(benchmark::State& state, int rangeSize) {
-  const Setup& setup = SetupFor(rangeSize);
-  if (!Ready(state, setup)) return;
-  PlainJobs jobs(setup.folder);
-  const std::string last = jobs.Last().jobno;
-  for (auto _ : state) benchmark::DoNotOptimize(jobs.From(last, 13));
+// --- The floor: the same reads with plain SQLite ---
+
+// The job search's table and range over one connection: JOBLIST in the order
+// of its unique index (CONO, JOBNO), the range being company kCompany.
+struct PlainSearch {
+  bench::PlainDb db;
+  bench::PlainCursor jobs;
+  bench::KeyValues company, afterCompany;
+
+  explicit PlainSearch(const std::string& folder)
+      : db(folder + "/MAIN.MDB"),
+        jobs(db, "JOBLIST", {"CONO", "JOBNO", "JOBNAME"}, {{"CONO"}, {"JOBNO", "NOCASE"}}, true) {
+    company.Int(db, kCompany);
+    afterCompany.Int(db, kCompany + 1);
+  }
+  bool InRange() const { return sqlite3_value_int(jobs.Value(0)) == kCompany; }
+  // The range's first row (a seek) and last row (a seek past it, one step back).
+  int64_t First() { return jobs.SeekEqual(company.Values()) ? jobs.Rowid() : 0; }
+  int64_t Last() {
+    if (jobs.SeekAtOrAfter(afterCompany.Values())) {
+      jobs.Previous();
+    } else {
+      jobs.Last();
+    }
+    return jobs.Rowid();
+  }
+  // Steps over up to `rows` rows of the range from the row of `rowid`, reading
+  // each; returns the rowid of the last row of the range reached.
+  int64_t Walk(int64_t rowid, int rows, bool forward) {
+    int64_t reached = rowid;
+    if (!jobs.ByRowid(rowid)) return reached;
+    for (int i = 0; i < rows && InRange(); ++i) {
+      reached = jobs.Rowid();
+      benchmark::DoNotOptimize(jobs.Text(2));
+      if (!(forward ? jobs.Next() : jobs.Previous())) break;
+    }
+    return reached;
+  }
+  // The page: twelve rows from the top, and the row after them.
+  void Page(int64_t top) { Walk(top, kPageRows, true); }
+};
+
+void SqliteOpen(benchmark::State& state) {
+  const Setup& setup = SetupFor(state.range(0));
+  for (auto _ : state) {
+    PlainSearch plain(setup.folder);
+    const int64_t first = plain.First();
+    plain.Last();
+    plain.Page(first);
+  }
 }
 
-// Collects the CPU time per iteration of every run by name.
-class CollectingReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      std::string name = run.benchmark_name();
-      const size_t fixed = name.find("/iterations:");
-      if (fixed != std::string::npos) name.erase(fixed);
-      if (run.iterations > 0) microseconds[name] = run.GetAdjustedCPUTime();
-    }
+void SqliteType(benchmark::State& state) {
+  const Setup& setup = SetupFor(state.range(0));
+  PlainSearch plain(setup.folder);
+  bench::KeyValues typed;
+  typed.Int(plain.db, kCompany).Text(plain.db, setup.middle);
+  for (auto _ : state) {
+    plain.jobs.SeekAtOrAfter(typed.Values());
+    const int64_t selected = plain.jobs.Rowid();
+    plain.First();
+    plain.Last();
+    plain.Walk(selected, 1, false);  // the selection's row, one step back
+    plain.Page(selected);
   }
-  std::map<std::string, double> microseconds;
-};
+}
 
-struct Operation {
-  const char* name;
-  void (*dialog)(benchmark::State&, int);
-  void (*plain)(benchmark::State&, int);
-  int64_t iterations;  // 0: let the library choose
-};
+void SqliteDown(benchmark::State& state) {
+  const Setup& setup = SetupFor(state.range(0));
+  PlainSearch plain(setup.folder);
+  bench::KeyValues middle;
+  middle.Int(plain.db, kCompany).Text(plain.db, setup.middle);
+  plain.jobs.SeekEqual(middle.Values());
+  int64_t top = plain.jobs.Rowid();
+  int64_t selected = plain.Walk(top, kPageRows, true);
+  for (auto _ : state) {
+    plain.jobs.ByRowid(selected);
+    if (!plain.jobs.Next() || !plain.InRange()) {
+      state.PauseTiming();  // back to the middle, untimed as in the dialog's run
+      plain.jobs.SeekEqual(middle.Values());
+      top = plain.jobs.Rowid();
+      selected = plain.Walk(top, kPageRows, true);
+      state.ResumeTiming();
+      continue;
+    }
+    selected = plain.jobs.Rowid();
+    plain.jobs.ByRowid(top);
+    plain.jobs.Next();
+    top = plain.jobs.Rowid();
+  }
+}
 
-const Operation kOperations[] = {
-    {"Open", DialogOpen, SqliteOpen, 0},   {"Type", DialogType, SqliteType, 0},
-    {"Down", DialogDown, SqliteDown, 300}, {"PageDown", DialogPageDown, SqlitePageDown, 0},
-    {"End", DialogEnd, SqliteEnd, 0},
-};
+void SqlitePageDown(benchmark::State& state) {
+  const Setup& setup = SetupFor(state.range(0));
+  PlainSearch plain(setup.folder);
+  bench::KeyValues middle;
+  middle.Int(plain.db, kCompany).Text(plain.db, setup.middle);
+  plain.jobs.SeekEqual(middle.Values());
+  const int64_t top = plain.jobs.Rowid();
+  const int64_t selected = plain.Walk(top, 5, true);
+  for (auto _ : state) {
+    plain.Walk(selected, kPageRows, true);
+    const int64_t newTop = plain.Walk(top, kPageRows, true);
+    plain.Page(newTop);
+  }
+}
+
+void SqliteEnd(benchmark::State& state) {
+  const Setup& setup = SetupFor(state.range(0));
+  PlainSearch plain(setup.folder);
+  const int64_t last = plain.Last();
+  for (auto _ : state) plain.Page(last);
+}
+
+const char* const kActions[] = {"Open", "Type", "Down", "PageDown", "End"};
 
 }  // namespace
 
 int main(int argc, char** argv) {
   screen::SetDesktop(&Desktop());
-  for (const Operation& op : kOperations) {
-    for (int size : kSizes) {
+  const std::map<std::string, std::pair<void (*)(benchmark::State&), void (*)(benchmark::State&)>>
+      actions = {{"Open", {DialogOpen, SqliteOpen}},
+                 {"Type", {DialogType, SqliteType}},
+                 {"Down", {DialogDown, SqliteDown}},
+                 {"PageDown", {DialogPageDown, SqlitePageDown}},
+                 {"End", {DialogEnd, SqliteEnd}}};
+  for (const char* action : kActions) {
+    const auto& pair = actions.at(action);
+    for (int64_t size : kSizes) {
       for (bool dialog : {true, false}) {
-        const std::string name =
-            std::string(dialog ? "Dialog" : "Sqlite") + op.name + "/" + std::to_string(size);
-        auto* bm = benchmark::RegisterBenchmark(name.c_str(), dialog ? op.dialog : op.plain, size)
-                       ->Unit(benchmark::kMicrosecond);
-        if (op.iterations > 0) bm->Iterations(op.iterations);
+        const std::string name = std::string(dialog ? "Dialog" : "Sqlite") + action;
+        benchmark::RegisterBenchmark(name.c_str(), dialog ? pair.first : pair.second)
+            ->Arg(size)
+            ->Unit(benchmark::kMicrosecond);
       }
     }
   }
-  for (int size : kSizes) {
-    benchmark::RegisterBenchmark(("SqliteCount/" + std::to_string(size)).c_str(), SqliteCount, size)
-        ->Unit(benchmark::kMicrosecond);
-  }
   benchmark::Initialize(&argc, argv);
-  CollectingReporter reporter;
+  bench::CollectingReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-
-  std::printf(
-      "\nCPU microseconds per operation on 1,000,000 jobs, by the size of the searched range\n"
-      "(ratio = dialog / SQLite; growth = dialog at 200,000 / dialog at 1,000)\n");
-  std::printf("%-9s %10s %10s %6s %12s %12s %6s %7s\n", "operation", "dialog 1k", "sqlite 1k",
-              "ratio", "dialog 200k", "sqlite 200k", "ratio", "growth");
-  auto time = [&](const std::string& name) {
-    auto found = reporter.microseconds.find(name);
-    return found == reporter.microseconds.end() ? 0.0 : found->second;
-  };
-  for (const Operation& op : kOperations) {
-    const double dialog1 = time(std::string("Dialog") + op.name + "/1000");
-    const double plain1 = time(std::string("Sqlite") + op.name + "/1000");
-    const double dialogK = time(std::string("Dialog") + op.name + "/200000");
-    const double plainK = time(std::string("Sqlite") + op.name + "/200000");
-    if (dialog1 == 0 || plain1 == 0 || dialogK == 0 || plainK == 0) continue;
-    std::printf("%-9s %10.1f %10.1f %6.1f %12.1f %12.1f %6.1f %7.2f\n", op.name, dialog1, plain1,
-                dialog1 / plain1, dialogK, plainK, dialogK / plainK, dialogK / dialog1);
+  std::vector<std::pair<std::string, std::string>> sizes;
+  for (int64_t size : kSizes) {
+    sizes.push_back({std::to_string(size), std::to_string(size) + " jobs"});
   }
-  const double count = time("SqliteCount/200000");
-  if (count > 0) {
-    std::printf(
-        "Open includes the record store's one row count on its new connection; a count of the\n"
-        "million jobs on a fresh SQLite connection alone takes %.1f microseconds.\n",
-        count);
-  }
+  bench::PrintSideBySide(
+      reporter, "Search dialog, job search of company 1 (about a ninth of the jobs)", "Dialog",
+      std::vector<std::string>(std::begin(kActions), std::end(kActions)), sizes);
   benchmark::Shutdown();
   screen::SetDesktop(nullptr);
   return 0;
