@@ -1,4 +1,5 @@
-// The demo host's main window: menu, control, properties panel.
+// The demo host's main window: menu, control, properties panel with the
+// tag presets and the ControlsEnabled switch.
 // Relies on QtWidgets, DorvaneWidget and the front end.
 #include "apps/dorvane-desktop/host_window.h"
 
@@ -10,6 +11,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
@@ -50,6 +52,23 @@ HostWindow::HostWindow(QWidget* parent) : QMainWindow(parent) {
   column->addLayout(form_);
   AddPanelRow(QStringLiteral("PathText"));
   for (const char* name : kReadable) AddPanelRow(QString::fromLatin1(name));
+  // The two tag presets: a number and a button each.
+  for (const bool beginning : {true, false}) {
+    auto* line = new QHBoxLayout();
+    auto* tag = new QSpinBox(panel);
+    tag->setRange(-32768, 32767);
+    auto* preset = new QPushButton(
+        beginning ? QStringLiteral("Set SelectedBPETAG") : QStringLiteral("Set SelectedEPETAG"),
+        panel);
+    connect(preset, &QPushButton::clicked, this, [this, tag, beginning] {
+      const auto value = static_cast<int16_t>(tag->value());
+      beginning ? control_->SetSelectedBPETAG(value) : control_->SetSelectedEPETAG(value);
+      ReadProperties();
+    });
+    line->addWidget(tag);
+    line->addWidget(preset);
+    column->addLayout(line);
+  }
   controlsEnabled_ = new QCheckBox(QStringLiteral("ControlsEnabled"), panel);
   controlsEnabled_->setChecked(true);
   connect(controlsEnabled_, &QCheckBox::toggled, this,

@@ -1,7 +1,7 @@
 // HostWindow: the demo host's main window. It holds the control (a
 // DorvaneWidget), a File menu to choose the data folder, and a panel that
-// shows the control's properties when "Read Properties" is pressed, with a
-// check box for ControlsEnabled. Relies on QtWidgets and the front end.
+// shows the control's properties when "Read Properties" is pressed, presets
+// the two period-ending tags and switches ControlsEnabled. Relies on QtWidgets and the front end.
 #pragma once
 
 #include <QMainWindow>

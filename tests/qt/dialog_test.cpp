@@ -135,15 +135,6 @@ TEST(QtDesktop, MessageBoxesShowTheIconOfTheirStyle) {
   EXPECT_TRUE(desktop.AnsweredBoxes().empty());
 }
 
-TEST(QtDesktop, AutomaticAnswersRecordTheBoxesUnseen) {
-  qtfront::QtDesktop desktop;
-  desktop.SetAutoAnswer(true);
-  EXPECT_EQ(desktop.MsgBox("This List has Been Saved.", 0, "Saved"), 1);
-  ASSERT_EQ(desktop.AnsweredBoxes().size(), 1u);
-  EXPECT_EQ(desktop.AnsweredBoxes()[0].prompt, "This List has Been Saved.");
-  EXPECT_EQ(desktop.AnsweredBoxes()[0].style, 0);
-}
-
 TEST_F(ViewTest, ARunTimeErrorFromAHandlerIsShownInABox) {
   desktop.SetAutoAnswer(false);
   surface.cmdOK.Click = [] {

@@ -95,21 +95,15 @@ TEST_F(DorvaneWidgetTest, TheHighlightedRowIsDrawnAtItsPlaceAndFollowsTheKeys) {
   EXPECT_EQ(RowColour(0), kYellow);
 }
 
-TEST_F(DorvaneWidgetTest, ControlsEnabledFalseDisablesTheSearchButtons) {
+TEST_F(DorvaneWidgetTest, TagPresetsReachTheControl) {
   Open();
-  widget->SetControlsEnabled(false);
-  auto* search = widget->Control().Find("btnBPESearch");
-  ASSERT_NE(search, nullptr);
-  EXPECT_FALSE(search->Enabled());
-  // Drawn disabled: no black caption pixels on the button face.
-  const QImage image = widget->grab().toImage();
-  const QRect face(search->Left() / 15 + 2, search->Top() / 15 + 2, search->Width() / 15 - 4,
-                   search->Height() / 15 - 4);
-  bool black = false;
-  for (int y = face.top(); y <= face.bottom(); ++y) {
-    for (int x = face.left(); x <= face.right(); ++x) black |= StoredColourAt(image, x, y) == 0;
-  }
-  EXPECT_FALSE(black);
+  widget->SetSelectedBPETAG(3);  // 01/05/2024 in the sample's PELIST
+  EXPECT_EQ(widget->SelectedBPETAG(), 3);
+  EXPECT_EQ(widget->SelectedBPEDATE(), "01/05/2024");
+  // A tag that is not in PELIST is the control's business: no exception
+  // reaches the Qt host, whatever the control makes of it.
+  widget->SetSelectedEPETAG(-5);
+  EXPECT_EQ(widget->SelectedBPETAG(), 3);
 }
 
 TEST_F(DorvaneWidgetTest, EnterMovesOnAndQuestionMarkOpensTheSearchThatEscCloses) {

@@ -1,5 +1,5 @@
 // How controls are drawn: colours from &H00BBGGRR, twips to pixels, fonts,
-// the arrow pictures, and the look of each kind in its own pixels.
+// the choice of arrow pictures, and the pixels of labels and text boxes.
 #include <gtest/gtest.h>
 
 #include <QPainter>
@@ -45,45 +45,6 @@ TEST(Painting, PictureNamesChooseTheArrow) {
   EXPECT_EQ(qtfront::PictureOf("", "cmdOK"), ArrowPicture::None);
 }
 
-// The rows of an image holding any pixel darker than mid grey.
-std::vector<int> InkRows(const QImage& image) {
-  std::vector<int> rows;
-  for (int y = 0; y < image.height(); ++y) {
-    for (int x = 0; x < image.width(); ++x) {
-      const QColor c = image.pixelColor(x, y);
-      if (c.alpha() > 0 && c.value() < 100) {
-        rows.push_back(y);
-        break;
-      }
-    }
-  }
-  return rows;
-}
-
-TEST(Painting, ArrowsPointTheirWay) {
-  for (auto picture :
-       {ArrowPicture::Up, ArrowPicture::Down, ArrowPicture::PageUp, ArrowPicture::PageDown,
-        ArrowPicture::First, ArrowPicture::Last, ArrowPicture::Action}) {
-    const QImage image = qtfront::ArrowImage(picture, true);
-    EXPECT_EQ(image.size(), QSize(18, 16));
-    EXPECT_FALSE(InkRows(image).empty());
-  }
-  // An up arrow is narrow at its top row, a down arrow at its bottom row.
-  auto inkWidth = [](const QImage& image, int y) {
-    int n = 0;
-    for (int x = 0; x < image.width(); ++x) n += image.pixelColor(x, y).alpha() > 0 ? 1 : 0;
-    return n;
-  };
-  const QImage up = qtfront::ArrowImage(ArrowPicture::Up, true);
-  const QImage down = qtfront::ArrowImage(ArrowPicture::Down, true);
-  const auto upRows = InkRows(up);
-  const auto downRows = InkRows(down);
-  EXPECT_LT(inkWidth(up, upRows.front()), inkWidth(up, upRows.back()));
-  EXPECT_GT(inkWidth(down, downRows.front()), inkWidth(down, downRows.back()));
-  // Disabled arrows are grey, not black.
-  EXPECT_TRUE(InkRows(qtfront::ArrowImage(ArrowPicture::Up, false)).empty());
-}
-
 // Paints one control into an image of its size on a magenta ground.
 QImage Paint(const screen::Control& control, qtfront::PaintState state = {}) {
   QImage image(qtfront::Pixels(control.Width()), qtfront::Pixels(control.Height()),
@@ -117,16 +78,6 @@ TEST(Painting, LabelsFillTheirColourAndTextBoxesShowTheirSelectionWhenFocused) {
   for (int x = 3; x < 40 && !navy; ++x) navy = StoredColourAt(selected, x, 10) == 0x00800000u;
   EXPECT_TRUE(navy) << "the selected text is drawn on the selection colour";
   for (int x = 0; x < 100; ++x) EXPECT_NE(StoredColourAt(unfocused, x, 10), 0x00800000u);
-}
-
-TEST(Painting, ButtonsLookRaisedAndDrawTheirPicture) {
-  screen::CommandButton button("cmdHKBUPARROW");
-  button.SetBounds(0, 0, 240, 225);
-  button.SetPicture("up");
-  const QImage image = Paint(button);
-  EXPECT_EQ(StoredColourAt(image, 0, 0), 0x00FFFFFFu);    // lit top-left edge
-  EXPECT_EQ(StoredColourAt(image, 15, 14), 0x00000000u);  // dark bottom-right edge
-  EXPECT_FALSE(InkRows(image.copy(2, 2, 12, 11)).empty()) << "the arrow is drawn";
 }
 
 }  // namespace
