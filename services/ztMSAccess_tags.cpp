@@ -16,14 +16,6 @@ namespace ztMSAccess {
 
 namespace {
 
-// The text without leading and trailing spaces.
-std::string TrimSpaces(const std::string& text) {
-  const size_t first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return "";
-  const size_t last = text.find_last_not_of(' ');
-  return text.substr(first, last - first + 1);
-}
-
 // Reads and raises the counter; raises a RuntimeError on any failure, leaving
 // the transaction uncommitted (releasing the workspace rolls it back).
 int32_t AllocateTag(const std::string& databasePath, const std::string& fieldName,
@@ -65,7 +57,7 @@ int32_t wqGetNewTag(const std::string& dataPath, const std::string& fieldName,
   const std::string file = databaseFile.empty() ? "MAIN.MDB" : databaseFile;
   const std::string table = tableName.empty() ? "SYSTAGS" : tableName;
   const std::string path =
-      ztBasicSet::IsBlank(dataPath) ? file : TrimSpaces(dataPath) + "\\" + file;
+      ztBasicSet::IsBlank(dataPath) ? file : ztBasicSet::TrimSpaces(dataPath) + "\\" + file;
   try {
     return AllocateTag(path, fieldName, table, prefix);
   } catch (const recordstore::RuntimeError& err) {
