@@ -1,11 +1,11 @@
-// dorvane-desktop [--script FILE] [--screenshot FILE.png] [FOLDER]: the Qt
+// dorvane-desktop [--script FILE [--delay MS]] [--screenshot FILE.png] [FOLDER]: the Qt
 // demo host. Without --script it shows the control in a window on the data
 // folder FOLDER (or one chosen with File, Open Data Folder); with --screenshot
 // it saves a picture of the window and exits instead of waiting for the user,
 // answering message boxes OK and printing them as MSGBOX lines. With --script
 // it replays a script of dorvane-script in the window (same output, same exit
-// status). Without a display, the screenshot and script modes use Qt's
-// offscreen platform. Exit status 2 for bad arguments.
+// status), pausing MS milliseconds after each event with --delay. Without a display, the screenshot
+// and script modes use Qt's offscreen platform. Exit status 2 for bad arguments.
 #include <QApplication>
 #include <cstdlib>
 #include <iostream>
@@ -25,10 +25,12 @@ struct Options {
   std::string script;
   std::string screenshot;
   std::string folder;
+  int delayMs = 0;
 };
 
 void Usage() {
-  std::cerr << "usage: dorvane-desktop [--script FILE] [--screenshot FILE.png] [FOLDER]\n";
+  std::cerr << "usage: dorvane-desktop [--script FILE [--delay MS]] [--screenshot FILE.png] "
+               "[FOLDER]\n";
 }
 
 // Reads the options; false (after the usage line) when they make no sense.
@@ -37,6 +39,14 @@ bool ParseOptions(int argc, char** argv, Options& options) {
     const std::string arg = argv[i];
     if ((arg == "--script" || arg == "--screenshot") && i + 1 < argc) {
       (arg == "--script" ? options.script : options.screenshot) = argv[++i];
+    } else if (arg == "--delay" && i + 1 < argc) {
+      char* end = nullptr;
+      const long delay = std::strtol(argv[++i], &end, 10);
+      if (*end != '\0' || delay < 0 || delay > 60000) {
+        std::cerr << "dorvane-desktop: --delay takes milliseconds from 0 to 60000\n";
+        return false;
+      }
+      options.delayMs = static_cast<int>(delay);
     } else if (arg == "--help" || arg == "-h") {
       return false;
     } else if (!arg.empty() && arg[0] == '-') {
@@ -48,6 +58,10 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       std::cerr << "dorvane-desktop: more than one data folder given\n";
       return false;
     }
+  }
+  if (options.delayMs > 0 && options.script.empty()) {
+    std::cerr << "dorvane-desktop: --delay paces a --script replay\n";
+    return false;
   }
   if (!options.script.empty() && !options.folder.empty()) {
     std::cerr << "dorvane-desktop: a script sets its own folder (let PathText)\n";
@@ -107,7 +121,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   if (!options.script.empty()) {
     return desktophost::ReplayScript(QString::fromStdString(options.script),
-                                     QString::fromStdString(options.screenshot));
+                                     QString::fromStdString(options.screenshot), options.delayMs);
   }
   return RunWindow(app, options);
 }

@@ -6,6 +6,9 @@
 // Relies on QtWidgets, the scripted host's library and the front end.
 #include "apps/dorvane-desktop/script_replay.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QThread>
 #include <QVBoxLayout>
 #include <QWidget>
 #include <fstream>
@@ -79,7 +82,7 @@ class Stage : public QWidget {
 
 }  // namespace
 
-int ReplayScript(const QString& scriptFile, const QString& screenshotFile) {
+int ReplayScript(const QString& scriptFile, const QString& screenshotFile, int delayMs) {
   std::ifstream file(scriptFile.toStdString(), std::ios::binary);
   if (!file) {
     std::cerr << "ERROR line 0: cannot read the script " << scriptFile.toStdString() << "\n";
@@ -95,6 +98,12 @@ int ReplayScript(const QString& scriptFile, const QString& screenshotFile) {
   qtfront::SetUserInputEnabled(false);
   qtfront::SetMainWindow(&stage);
   stage.show();
+  if (delayMs > 0) {
+    qtfront::SetAfterSync([delayMs] {
+      QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+      QThread::msleep(static_cast<unsigned long>(delayMs));
+    });
+  }
 
   scripthost::HostedControlFactory make = scripthost::DorvaneControlFactory();
   scripthost::HostedControlFactory factory;
@@ -119,6 +128,7 @@ int ReplayScript(const QString& scriptFile, const QString& screenshotFile) {
   scripthost::ScriptHost host(factory, std::cout, std::cerr);
   host.SetOpenSearchHook(scripthost::DorvaneSearchHook());
   int status = host.Run(in);
+  qtfront::SetAfterSync(nullptr);
   stage.Clear();
   std::cout.flush();
   if (status == 0 && !savedWell) status = 1;

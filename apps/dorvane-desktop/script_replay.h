@@ -11,7 +11,9 @@ namespace desktophost {
 
 // Replays the script in scriptFile; when screenshotFile is not empty, saves a
 // picture of the window (and the open dialog) once the script has run out of
-// commands, before an open dialog is closed. Returns the exit status.
-int ReplayScript(const QString& scriptFile, const QString& screenshotFile);
+// commands, before an open dialog is closed. With delayMs above 0 the windows
+// are painted after every event the toolkit handles and the replay waits that
+// long, so that a user can watch it. Returns the exit status.
+int ReplayScript(const QString& scriptFile, const QString& screenshotFile, int delayMs = 0);
 
 }  // namespace desktophost

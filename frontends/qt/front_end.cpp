@@ -81,6 +81,7 @@ struct State {
   std::vector<FormWindow*> windows;  // open dialog windows, bottom first
   std::vector<FormLoop> loops;
   QPointer<QWidget> mainWindow;
+  std::function<void()> afterSync;
   bool inputEnabled = true;
   bool syncing = false;
 };
@@ -136,8 +137,11 @@ void SyncViews() {
   for (const FormLoop& l : s.loops) {
     if (!l.form->IsLoaded()) l.loop->quit();
   }
+  if (s.afterSync) s.afterSync();
   s.syncing = false;
 }
+
+void SetAfterSync(std::function<void()> afterSync) { S().afterSync = std::move(afterSync); }
 
 void RunFormLoop(screen::Form& form) {
   SyncViews();

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 
 #include "services/screen/screen.h"
 
@@ -18,6 +19,9 @@ void InstallRepaintHook();
 void SyncViews();
 // Runs a nested Qt event loop until form has unloaded (the Desktop's modal run).
 void RunFormLoop(screen::Form& form);
+// Called after each SyncViews (nullptr for none): a replayed script paints
+// and paces itself here.
+void SetAfterSync(std::function<void()> afterSync);
 
 // The dialog window showing form, or nullptr.
 QWidget* FormWindowOf(const screen::Form& form);

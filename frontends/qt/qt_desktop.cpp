@@ -48,8 +48,11 @@ int QtDesktop::MsgBox(const std::string& prompt, int style, const std::string& t
 void QtDesktop::RunModal(screen::Form& form) { RunFormLoop(form); }
 
 // Paint and other pending events, but no user input: a long scan must not
-// run the handlers it was called from again.
+// run the handlers it was called from again. Scans call this once a row, so
+// the screen is brought up to date at most every 20 ms.
 void QtDesktop::DoEvents() {
+  if (sinceEvents_.isValid() && sinceEvents_.elapsed() < 20) return;
+  sinceEvents_.start();
   SyncViews();
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }

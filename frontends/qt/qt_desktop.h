@@ -8,6 +8,7 @@
 // Relies on QtWidgets, the toolkit's Desktop and the front end.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QMessageBox>
 #include <string>
 #include <vector>
@@ -40,6 +41,7 @@ class QtDesktop : public screen::Desktop {
  private:
   bool autoAnswer_ = false;
   std::vector<MessageBox> answered_;
+  QElapsedTimer sinceEvents_;  // since DoEvents last processed events
 };
 
 }  // namespace qtfront
