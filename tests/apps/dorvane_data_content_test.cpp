@@ -1,30 +1,35 @@
 // Tests the data that `dorvane-data init` generates: companies, job numbers in
 // their stored form, the lists and the tag counter, and the period-ending
 // dates, read back from the files with SQLite.
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <cstdio>
 #include <regex>
+#include <string>
+#include <vector>
 
-#include "data_tool_support.h"
+#include "support/data_tool.h"
+#include "support/sql_file.h"
+#include "support/temp_folder.h"
 
 namespace datatool {
 namespace {
 
+using testsupport::SqlFile;
+using testsupport::TempFolder;
+
 using namespace std::chrono;
 
 // Makes a folder with the given init options and returns its MAIN.MDB path.
-fs::path MakeFolder(const ScratchFolder& scratch, const std::string& name,
-                    const std::vector<std::string>& options) {
-  std::vector<std::string> args = {"init", (scratch.Path() / name).string()};
-  args.insert(args.end(), options.begin(), options.end());
-  const ToolRun run = RunTool(args);
-  EXPECT_EQ(run.status, 0) << run.err;
-  return scratch.Path() / name / "MAIN.MDB";
+std::string MakeFolder(const TempFolder& scratch, const std::string& name,
+                       const std::vector<std::string>& options) {
+  return testsupport::MakeDataFolder(scratch.File(name), options) + "/MAIN.MDB";
 }
 
 TEST(Companies, NumberedFromOneWithDifferentNamesThatFit) {
-  ScratchFolder scratch;
-  Db db(MakeFolder(scratch, "d", {"--companies", "99", "--jobs", "99"}));
+  TempFolder scratch;
+  SqlFile db(MakeFolder(scratch, "d", {"--companies", "99", "--jobs", "99"}));
   EXPECT_EQ(db.Value("SELECT count(*) || ' ' || min(CONO) || ' ' || max(CONO) FROM COLIST"),
             "99 1 99");
   EXPECT_EQ(db.Value("SELECT count(DISTINCT CONAME) FROM COLIST "
@@ -46,10 +51,10 @@ class JobNumbers : public ::testing::TestWithParam<JobNoCase> {};
 
 TEST_P(JobNumbers, AreStoredRightAlignedAndUnique) {
   const JobNoCase c = GetParam();
-  ScratchFolder scratch;
-  Db db(MakeFolder(scratch, "d",
-                   {"--companies", "3", "--jobs", std::to_string(c.jobs), "--jobno-size",
-                    std::to_string(c.size), "--jobno-type", c.type}));
+  TempFolder scratch;
+  SqlFile db(MakeFolder(scratch, "d",
+                        {"--companies", "3", "--jobs", std::to_string(c.jobs), "--jobno-size",
+                         std::to_string(c.size), "--jobno-type", c.type}));
   const std::regex form(std::string(c.type) == "N" ? " *[1-9][0-9]*" : " *[A-Z0-9]+");
   const auto rows = db.Rows("SELECT JOBNO, length(JOBNAME) FROM JOBLIST");
   ASSERT_EQ(rows.size(), static_cast<size_t>(c.jobs));
@@ -70,10 +75,10 @@ INSTANTIATE_TEST_SUITE_P(SizesAndTypes, JobNumbers,
                                            JobNoCase{1, "C", 60}, JobNoCase{2, "N", 120}));
 
 TEST(JobSpread, BigCompanyGetsItsShareAndTheRestIsShared) {
-  ScratchFolder scratch;
-  Db db(MakeFolder(scratch, "d",
-                   {"--companies", "4", "--jobs", "200600", "--big-company", "3:200000",
-                    "--jobno-type", "N", "--list", "0", "--saved", "0"}));
+  TempFolder scratch;
+  SqlFile db(MakeFolder(scratch, "d",
+                        {"--companies", "4", "--jobs", "200600", "--big-company", "3:200000",
+                         "--jobno-type", "N", "--list", "0", "--saved", "0"}));
   EXPECT_EQ(db.Dump("SELECT CONO, count(*) > 0 FROM JOBLIST GROUP BY CONO"),
             "1|1|\n2|1|\n3|1|\n4|1|\n");
   EXPECT_EQ(db.Value("SELECT count(*) FROM JOBLIST WHERE CONO = 3"), "200000");
@@ -81,8 +86,8 @@ TEST(JobSpread, BigCompanyGetsItsShareAndTheRestIsShared) {
 }
 
 TEST(Lists, WorkingListAndSavedListsReferToExistingJobs) {
-  ScratchFolder scratch;
-  Db db(MakeFolder(scratch, "d", {"--list", "9", "--saved", "5"}));
+  TempFolder scratch;
+  SqlFile db(MakeFolder(scratch, "d", {"--list", "9", "--saved", "5"}));
   EXPECT_EQ(db.Value("SELECT count(*) FROM TJLIST"), "9");
   EXPECT_EQ(db.Value("SELECT count(*) FROM (SELECT DISTINCT CONO, JOBNO FROM TJLIST)"), "9");
   for (const char* table : {"TJLIST", "TJLITEMS"}) {
@@ -111,16 +116,16 @@ TEST(Lists, WorkingListAndSavedListsReferToExistingJobs) {
 }
 
 TEST(Lists, WithoutSavedListsTheWorkingListIsNew) {
-  ScratchFolder scratch;
-  Db db(MakeFolder(scratch, "d", {"--list", "3", "--saved", "0"}));
+  TempFolder scratch;
+  SqlFile db(MakeFolder(scratch, "d", {"--list", "3", "--saved", "0"}));
   EXPECT_EQ(db.Dump("SELECT TJLTAG, count(*) FROM TJLIST GROUP BY TJLTAG"), "0|3|\n");
   EXPECT_EQ(db.Value("SELECT count(*) FROM TJLGROUPS"), "0");
   EXPECT_EQ(db.Dump("SELECT * FROM SYSTAGS"), "1|\n");
 }
 
 TEST(Lists, AListAsLongAsTheJobTableHoldsEveryJob) {
-  ScratchFolder scratch;
-  Db db(MakeFolder(scratch, "d", {"--companies", "2", "--jobs", "40", "--list", "40"}));
+  TempFolder scratch;
+  SqlFile db(MakeFolder(scratch, "d", {"--companies", "2", "--jobs", "40", "--list", "40"}));
   EXPECT_EQ(db.Value("SELECT count(*) FROM (SELECT DISTINCT CONO, JOBNO FROM TJLIST)"), "40");
 }
 
@@ -132,8 +137,8 @@ year_month_day FromKey(const std::string& key) {
 }
 
 TEST(PeriodEndings, WeeklyFridaysWhoseThreeTextsAgree) {
-  ScratchFolder scratch;
-  Db db(MakeFolder(scratch, "d", {"--weeks", "60", "--today", "2024-02-27"}));
+  TempFolder scratch;
+  SqlFile db(MakeFolder(scratch, "d", {"--weeks", "60", "--today", "2024-02-27"}));
   const auto rows = db.Rows("SELECT PETAG, FEDATE, TDATE, LDATE FROM PELIST ORDER BY LDATE");
   ASSERT_EQ(rows.size(), 60u);
   const char* months[] = {"January", "February", "March",     "April",   "May",      "June",
@@ -160,8 +165,8 @@ TEST(PeriodEndings, WeeklyFridaysWhoseThreeTextsAgree) {
 }
 
 TEST(PeriodEndings, ReachPastTheMachinesToday) {
-  ScratchFolder scratch;
-  Db db(MakeFolder(scratch, "d", {"--weeks", "3"}));
+  TempFolder scratch;
+  SqlFile db(MakeFolder(scratch, "d", {"--weeks", "3"}));
   const sys_days today = floor<days>(system_clock::now());
   const sys_days last = sys_days(FromKey(db.Value("SELECT max(LDATE) FROM PELIST")));
   // One day of slack either way for the local time zone.

@@ -1,29 +1,42 @@
 // Tests that dorvane-data makes files laid out exactly as its schema.sql says,
 // and that `dorvane-data schema` prints that text. The reference layout is
 // built here from the schema text by SQLite itself.
-#include <set>
+#include <gtest/gtest.h>
+#include <sqlite3.h>
 
-#include "data_tool_support.h"
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "support/data_tool.h"
+#include "support/sql_file.h"
+#include "support/temp_folder.h"
 
 namespace datatool {
 namespace {
 
+namespace fs = std::filesystem;
+using testsupport::SqlFile;
+using testsupport::TempFolder;
+using testsupport::ToolRun;
+
 const fs::path kSchemaFile = fs::path(DORVANE_SOURCE_DIR) / "apps/dorvane-data/schema.sql";
 
 // Returns the schema objects of a database: type, name, table and SQL text.
-std::set<std::vector<std::string>> Objects(Db& db) {
+std::set<std::vector<std::string>> Objects(SqlFile& db) {
   auto rows = db.Rows("SELECT type, name, tbl_name, sql FROM sqlite_master");
   return {rows.begin(), rows.end()};
 }
 
 // Returns the declared columns of a table: name, declared type and default.
-std::string Columns(Db& db, const std::string& table) {
+std::string Columns(SqlFile& db, const std::string& table) {
   return db.Dump("SELECT name, type, dflt_value FROM pragma_table_info('" + table + "')");
 }
 
 // Makes a reference database in `file` from SQL text.
 void MakeReference(const fs::path& file, const std::string& sql) {
-  Db db(file, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+  SqlFile db(file, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
   char* error = nullptr;
   ASSERT_EQ(sqlite3_exec(db.Handle(), sql.c_str(), nullptr, nullptr, &error), SQLITE_OK) << error;
 }
@@ -31,28 +44,28 @@ void MakeReference(const fs::path& file, const std::string& sql) {
 class LayoutTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    folder_ = new ScratchFolder;
-    const ToolRun run = RunTool({"init", (folder_->Path() / "data").string(), "--seed", "3"});
+    folder_ = new TempFolder;
+    const ToolRun run = testsupport::RunDataTool({"init", folder_->File("data"), "--seed", "3"});
     ASSERT_EQ(run.status, 0) << run.err;
     // The schema text runs as it is for MAIN.MDB (the QRLSYS table is a
     // comment there); the commented statement alone makes QRLSYS.mdb.
-    const std::string schema = ReadText(kSchemaFile);
-    MakeReference(folder_->Path() / "main.ref", schema);
+    const std::string schema = testsupport::ReadText(kSchemaFile);
+    MakeReference(folder_->File("main.ref"), schema);
     const auto at = schema.find("-- CREATE TABLE SYSSETTINGS");
     ASSERT_NE(at, std::string::npos);
-    MakeReference(folder_->Path() / "qrlsys.ref",
+    MakeReference(folder_->File("qrlsys.ref"),
                   schema.substr(at + 3, schema.find(';', at) - at - 2));
   }
   static void TearDownTestSuite() { delete folder_; }
-  static fs::path Data(const std::string& name) { return folder_->Path() / "data" / name; }
-  static fs::path Ref(const std::string& name) { return folder_->Path() / name; }
+  static fs::path Data(const std::string& name) { return folder_->File("data/" + name); }
+  static fs::path Ref(const std::string& name) { return folder_->File(name); }
 
-  static ScratchFolder* folder_;
+  static TempFolder* folder_;
 };
-ScratchFolder* LayoutTest::folder_ = nullptr;
+TempFolder* LayoutTest::folder_ = nullptr;
 
 TEST_F(LayoutTest, MainFileHasExactlyTheSchemaTablesAndIndexes) {
-  Db made(Data("MAIN.MDB")), reference(Ref("main.ref"));
+  SqlFile made(Data("MAIN.MDB")), reference(Ref("main.ref"));
   EXPECT_EQ(Objects(made), Objects(reference));
   for (const char* table :
        {"COLIST", "JOBLIST", "PELIST", "TJLIST", "TJLGROUPS", "TJLITEMS", "SYSTAGS"}) {
@@ -61,13 +74,13 @@ TEST_F(LayoutTest, MainFileHasExactlyTheSchemaTablesAndIndexes) {
 }
 
 TEST_F(LayoutTest, SettingsFileHasExactlySysSettings) {
-  Db made(Data("QRLSYS.mdb")), reference(Ref("qrlsys.ref"));
+  SqlFile made(Data("QRLSYS.mdb")), reference(Ref("qrlsys.ref"));
   EXPECT_EQ(Objects(made), Objects(reference));
   EXPECT_EQ(Columns(made, "SYSSETTINGS"), "JOBNOSIZE|SHORT|NULL|\nJOBNOTYPE|TEXT(1)|NULL|\n");
 }
 
 TEST_F(LayoutTest, IndexesCarryTheTableNameAndKeys) {
-  Db made(Data("MAIN.MDB"));
+  SqlFile made(Data("MAIN.MDB"));
   EXPECT_EQ(made.Dump("SELECT name FROM sqlite_master WHERE type = 'index' ORDER BY name"),
             "COLIST.CONAME|\nCOLIST.CONO|\nJOBLIST.JOBLIST|\nJOBLIST.JOBNAME|\nPELIST.PELIST|\n"
             "PELIST.PETAG|\nTJLGROUPS.TJLGROUPS|\nTJLGROUPS.TJLGTJLTAG|\nTJLIST.TJLIST|\n"
@@ -83,15 +96,15 @@ TEST_F(LayoutTest, IndexesCarryTheTableNameAndKeys) {
 
 TEST_F(LayoutTest, FilesAreLeftInWalMode) {
   for (const char* file : {"MAIN.MDB", "QRLSYS.mdb"}) {
-    Db made(Data(file));
+    SqlFile made(Data(file));
     EXPECT_EQ(made.Value("PRAGMA journal_mode"), "wal") << file;
   }
 }
 
 TEST(SchemaCommand, PrintsTheSchemaFile) {
-  const ToolRun run = RunTool({"schema"});
+  const ToolRun run = testsupport::RunDataTool({"schema"});
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out, ReadText(kSchemaFile));
+  EXPECT_EQ(run.out, testsupport::ReadText(kSchemaFile));
   EXPECT_NE(run.out.find("CREATE TABLE JOBLIST"), std::string::npos);
 }
 

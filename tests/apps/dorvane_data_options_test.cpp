@@ -1,35 +1,49 @@
 // Tests the command line of dorvane-data: the settings options, refusing to
 // overwrite a folder's files, --force, bad options and repeatable output.
-#include "data_tool_support.h"
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "support/data_tool.h"
+#include "support/sql_file.h"
+#include "support/temp_folder.h"
 
 namespace datatool {
 namespace {
 
+namespace fs = std::filesystem;
+using testsupport::SqlFile;
+using testsupport::TempFolder;
+using testsupport::ToolRun;
+
 // Runs init FOLDER with the options and returns what the program did.
 ToolRun Init(const fs::path& folder, std::vector<std::string> options = {}) {
   options.insert(options.begin(), {"init", folder.string()});
-  return RunTool(options);
+  return testsupport::RunDataTool(options);
 }
 
 TEST(Settings, OneRowWithTheChosenSizeAndType) {
-  ScratchFolder scratch;
-  ASSERT_EQ(Init(scratch.Path() / "d", {"--jobno-size", "4", "--jobno-type", "N"}).status, 0);
-  Db db(scratch.Path() / "d" / "QRLSYS.mdb");
+  TempFolder scratch;
+  ASSERT_EQ(Init(scratch.File("d"), {"--jobno-size", "4", "--jobno-type", "N"}).status, 0);
+  SqlFile db(scratch.File("d/QRLSYS.mdb"));
   EXPECT_EQ(db.Dump("SELECT JOBNOSIZE, JOBNOTYPE FROM SYSSETTINGS"), "4|N|\n");
 }
 
 TEST(Settings, NoSettingsLeavesTheTableEmpty) {
-  ScratchFolder scratch;
-  ASSERT_EQ(Init(scratch.Path() / "d", {"--no-settings"}).status, 0);
-  Db db(scratch.Path() / "d" / "QRLSYS.mdb");
+  TempFolder scratch;
+  ASSERT_EQ(Init(scratch.File("d"), {"--no-settings"}).status, 0);
+  SqlFile db(scratch.File("d/QRLSYS.mdb"));
   EXPECT_EQ(db.Value("SELECT count(*) FROM SYSSETTINGS"), "0");
 }
 
 TEST(Settings, NoQrlsysLeavesTheFileOut) {
-  ScratchFolder scratch;
-  ASSERT_EQ(Init(scratch.Path() / "d", {"--no-qrlsys"}).status, 0);
-  EXPECT_TRUE(fs::exists(scratch.Path() / "d" / "MAIN.MDB"));
-  EXPECT_FALSE(fs::exists(scratch.Path() / "d" / "QRLSYS.mdb"));
+  TempFolder scratch;
+  ASSERT_EQ(Init(scratch.File("d"), {"--no-qrlsys"}).status, 0);
+  EXPECT_TRUE(fs::exists(scratch.File("d/MAIN.MDB")));
+  EXPECT_FALSE(fs::exists(scratch.File("d/QRLSYS.mdb")));
 }
 
 // A folder made once, with a marker row to tell the old files from new ones.
@@ -37,15 +51,15 @@ class ExistingFolder : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(Init(folder_).status, 0);
-    Db db(folder_ / "MAIN.MDB");
-    db.Rows("INSERT INTO COLIST (CONO, CONAME) VALUES (0, 'MARKER')");
+    SqlFile db(folder_ / "MAIN.MDB");
+    db.Exec("INSERT INTO COLIST (CONO, CONAME) VALUES (0, 'MARKER')");
   }
   bool MarkerKept() {
-    Db db(folder_ / "MAIN.MDB");
+    SqlFile db(folder_ / "MAIN.MDB");
     return db.Value("SELECT count(*) FROM COLIST WHERE CONAME = 'MARKER'") == "1";
   }
-  ScratchFolder scratch_;
-  fs::path folder_ = scratch_.Path() / "nested" / "folder";
+  TempFolder scratch_;
+  fs::path folder_ = scratch_.File("nested/folder");
 };
 
 TEST_F(ExistingFolder, IsNotOverwrittenWithoutForce) {
@@ -75,7 +89,7 @@ TEST_F(ExistingFolder, ForceReplacesBothFiles) {
 }
 
 TEST_F(ExistingFolder, ForceRefusesAFileInUse) {
-  Db reader(folder_ / "MAIN.MDB");
+  SqlFile reader(folder_ / "MAIN.MDB");
   EXPECT_EQ(reader.Value("SELECT count(*) FROM COLIST"), "13");  // holds the file open
   const ToolRun run = Init(folder_, {"--force"});
   EXPECT_EQ(run.status, 1);
@@ -84,9 +98,9 @@ TEST_F(ExistingFolder, ForceRefusesAFileInUse) {
 }
 
 TEST(Folder, APlainFileInTheWayIsReported) {
-  ScratchFolder scratch;
-  std::ofstream(scratch.Path() / "file") << "not a folder";
-  const ToolRun run = Init(scratch.Path() / "file");
+  TempFolder scratch;
+  std::ofstream(scratch.File("file")) << "not a folder";
+  const ToolRun run = Init(scratch.File("file"));
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("not a folder"), std::string::npos) << run.err;
 }
@@ -95,15 +109,15 @@ TEST(Folder, APlainFileInTheWayIsReported) {
 class BadOptions : public ::testing::TestWithParam<std::vector<std::string>> {};
 
 TEST_P(BadOptions, GiveUsageAndStatusTwo) {
-  ScratchFolder scratch;
+  TempFolder scratch;
   std::vector<std::string> args = GetParam();
   for (auto& arg : args) {
-    if (arg == "FOLDER") arg = (scratch.Path() / "d").string();
+    if (arg == "FOLDER") arg = scratch.File("d");
   }
-  const ToolRun run = RunTool(args);
+  const ToolRun run = testsupport::RunDataTool(args);
   EXPECT_EQ(run.status, 2);
   EXPECT_NE(run.err.find("usage: dorvane-data init FOLDER"), std::string::npos) << run.err;
-  EXPECT_FALSE(fs::exists(scratch.Path() / "d"));
+  EXPECT_FALSE(fs::exists(scratch.File("d")));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -125,8 +139,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Returns every table of a folder's files as text.
 std::string DumpFolder(const fs::path& folder) {
-  Db main(folder / "MAIN.MDB");
-  Db settings(folder / "QRLSYS.mdb");
+  SqlFile main(folder / "MAIN.MDB");
+  SqlFile settings(folder / "QRLSYS.mdb");
   std::string text = settings.Dump("SELECT * FROM SYSSETTINGS");
   for (const char* table :
        {"COLIST", "JOBLIST", "PELIST", "TJLIST", "TJLGROUPS", "TJLITEMS", "SYSTAGS"}) {
@@ -136,21 +150,21 @@ std::string DumpFolder(const fs::path& folder) {
 }
 
 TEST(Seed, SameSeedSameDataOtherSeedOtherJobs) {
-  ScratchFolder scratch;
+  TempFolder scratch;
   const std::vector<std::string> options = {"--seed", "42", "--today", "2025-06-01"};
-  ASSERT_EQ(Init(scratch.Path() / "a", options).status, 0);
-  ASSERT_EQ(Init(scratch.Path() / "b", options).status, 0);
-  ASSERT_EQ(Init(scratch.Path() / "c", {"--seed", "43", "--today", "2025-06-01"}).status, 0);
-  EXPECT_EQ(DumpFolder(scratch.Path() / "a"), DumpFolder(scratch.Path() / "b"));
-  Db a(scratch.Path() / "a" / "MAIN.MDB"), c(scratch.Path() / "c" / "MAIN.MDB");
+  ASSERT_EQ(Init(scratch.File("a"), options).status, 0);
+  ASSERT_EQ(Init(scratch.File("b"), options).status, 0);
+  ASSERT_EQ(Init(scratch.File("c"), {"--seed", "43", "--today", "2025-06-01"}).status, 0);
+  EXPECT_EQ(DumpFolder(scratch.File("a")), DumpFolder(scratch.File("b")));
+  SqlFile a(scratch.File("a/MAIN.MDB")), c(scratch.File("c/MAIN.MDB"));
   EXPECT_NE(a.Dump("SELECT * FROM JOBLIST"), c.Dump("SELECT * FROM JOBLIST"));
 }
 
 TEST(Seed, MoreWeeksLeaveTheJobsAsTheyWere) {
-  ScratchFolder scratch;
-  ASSERT_EQ(Init(scratch.Path() / "a", {"--weeks", "10"}).status, 0);
-  ASSERT_EQ(Init(scratch.Path() / "b", {"--weeks", "20"}).status, 0);
-  Db a(scratch.Path() / "a" / "MAIN.MDB"), b(scratch.Path() / "b" / "MAIN.MDB");
+  TempFolder scratch;
+  ASSERT_EQ(Init(scratch.File("a"), {"--weeks", "10"}).status, 0);
+  ASSERT_EQ(Init(scratch.File("b"), {"--weeks", "20"}).status, 0);
+  SqlFile a(scratch.File("a/MAIN.MDB")), b(scratch.File("b/MAIN.MDB"));
   EXPECT_EQ(a.Dump("SELECT * FROM JOBLIST"), b.Dump("SELECT * FROM JOBLIST"));
   EXPECT_NE(a.Value("SELECT count(*) FROM PELIST"), b.Value("SELECT count(*) FROM PELIST"));
 }

@@ -4,13 +4,12 @@
 #include "apps/dorvane-script/script_host.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
-#include <filesystem>
 #include <sstream>
 
 #include "services/recordstore/db_engine.h"
 #include "services/screen/screen.h"
+#include "support/data_folder.h"
 
 namespace {
 
@@ -284,28 +283,20 @@ TEST(ScriptHost, OpenSearchKeysAreTextsWhenQuotedAndIntegersOtherwise) {
 }
 
 TEST(ScriptHost, SqlRunsOnItsOwnConnectionAndPrintsRows) {
-  namespace fs = std::filesystem;
-  const fs::path folder = fs::temp_directory_path() / "script_host_sql_test";
-  fs::remove_all(folder);
-  fs::create_directories(folder);
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open((folder / "main.mdb").c_str(), &db), SQLITE_OK);
-  sqlite3_exec(db,
-               "CREATE TABLE T (A INTEGER, B TEXT); INSERT INTO T VALUES (1, 'x|y'), (2, NULL);",
-               nullptr, nullptr, nullptr);
-  sqlite3_close(db);
-  auto r = RunScript("let PathText " + folder.string() +
+  const testsupport::DataFolder folder;
+  folder.Create("main.mdb",
+                "CREATE TABLE T (A INTEGER, B TEXT); INSERT INTO T VALUES (1, 'x|y'), (2, NULL);");
+  auto r = RunScript("let PathText " + folder.Path() +
                      "\nsql MAIN \"SELECT A, B FROM T ORDER BY A\"\n"
                      "sql MAIN \"UPDATE T SET B = 'z' WHERE A = 2\"\n"
                      "sql MAIN \"SELECT B FROM T WHERE A = 2\"\n");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "ROW 1|x|y\nROW 2|NULL\nROW z\n");
-  r = RunScript("let PathText " + folder.string() + "\nsql QRLSYS \"SELECT 1\"\n");
+  r = RunScript("let PathText " + folder.Path() + "\nsql QRLSYS \"SELECT 1\"\n");
   EXPECT_EQ(r.status, 2);
   EXPECT_NE(r.err.find("ERROR line 2: sql: "), std::string::npos);
-  r = RunScript("let PathText " + folder.string() + "\nsql MAIN \"SELECT * FROM Missing\"\n");
+  r = RunScript("let PathText " + folder.Path() + "\nsql MAIN \"SELECT * FROM Missing\"\n");
   EXPECT_NE(r.err.find("no such table"), std::string::npos);
-  fs::remove_all(folder);
 }
 
 }  // namespace

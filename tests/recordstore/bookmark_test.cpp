@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "services/recordstore/recordstore.h"
-#include "test_folder.h"
+#include "store_helpers.h"
 
 namespace recordstore::testing {
 namespace {
@@ -23,7 +23,7 @@ class BookmarkTest : public ::testing::Test {
     companies.recordset->Seek("=", {Variant::Integer(static_cast<int16_t>(number))});
     return companies.recordset->Bookmark();
   }
-  TestFolder folder;
+  DataFolder folder;
   Opened companies;
 };
 

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "services/recordstore/recordstore.h"
-#include "test_folder.h"
+#include "store_helpers.h"
 
 namespace recordstore::testing {
 namespace {
@@ -23,7 +23,7 @@ class EditTest : public ::testing::Test {
   std::vector<std::string> Rows(const std::string& table) {
     return folder.Query("MAIN.MDB", "SELECT * FROM " + table + " ORDER BY rowid");
   }
-  TestFolder folder;
+  DataFolder folder;
   Opened list;
 };
 

@@ -7,7 +7,7 @@
 #include <random>
 
 #include "services/recordstore/recordstore.h"
-#include "test_folder.h"
+#include "store_helpers.h"
 
 namespace recordstore::testing {
 namespace {
@@ -23,7 +23,7 @@ class NavigationTest : public ::testing::Test {
     jobs = OpenTable(folder.File("MAIN.MDB"), "JOBLIST", "JOBLIST");
   }
   std::string Job() { return jobs.recordset->Fields("JOBNO").Value().ToString(); }
-  TestFolder folder;
+  DataFolder folder;
   Opened jobs;
 };
 
@@ -137,7 +137,7 @@ TEST_F(NavigationTest, ChangingTheIndexKeepsTheCurrentRow) {
 // Walks over keys holding NULL, with ties, must agree with SQLite's own order,
 // for a non-unique and a unique index (which admits repeated NULL keys).
 TEST(NavigationNulls, WalksMatchSqliteOrderWithNullsAndTies) {
-  TestFolder folder;
+  DataFolder folder;
   std::mt19937 random(7);
   const char* texts[] = {"NULL", "'a'", "'A'", "'b'", "'c '", "'C'"};
   auto someText = [&] { return std::string(texts[random() % 6]); };

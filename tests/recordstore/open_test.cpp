@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "services/recordstore/recordstore.h"
-#include "test_folder.h"
+#include "store_helpers.h"
 
 namespace recordstore::testing {
 namespace {
@@ -21,7 +21,7 @@ class OpenTest : public ::testing::Test {
     auto recordset = workspace->OpenDatabase(path)->OpenRecordset("COLIST");
     return recordset->Fields("CONAME").Value().ToString();
   }
-  TestFolder folder;
+  DataFolder folder;
 };
 
 TEST_F(OpenTest, PathFormsAllReachMainMdb) {
@@ -38,7 +38,7 @@ TEST_F(OpenTest, PathFormsAllReachMainMdb) {
 
 TEST_F(OpenTest, LowerCaseFileOpensFromUpperCaseName) {
   folder.Create("qrlsys.mdb",
-                std::string(kSettingsSchema) + "INSERT INTO SYSSETTINGS VALUES (8, 'C');");
+                testsupport::SchemaOf("QRLSYS.mdb") + "INSERT INTO SYSSETTINGS VALUES (8, 'C');");
   auto workspace = DBEngine::Instance()->CreateWorkspace("wksQRLSYS");
   auto settings =
       workspace->OpenDatabase(folder.Path() + "\\QRLSYS.MDB")->OpenRecordset("SYSSETTINGS");

@@ -15,7 +15,7 @@
 #include <sstream>
 
 #include "services/recordstore/recordstore.h"
-#include "test_folder.h"
+#include "store_helpers.h"
 
 extern char** environ;
 
@@ -96,7 +96,7 @@ int WaitForChild(pid_t pid) {
 
 TEST(ProcessTest, RowAddedByAnotherProcessIsSeenAtTheNextMove) {
   ASSERT_EQ(kChildTask, 0);
-  TestFolder folder;
+  DataFolder folder;
   folder.CreateMain("INSERT INTO TJLIST VALUES (0, 1, 'A'), (0, 3, 'C');");
   Opened opened = OpenTable(folder.File("MAIN.MDB"), "TJLIST", "TJLIST");
   opened.recordset->MoveFirst();
@@ -109,7 +109,7 @@ TEST(ProcessTest, RowAddedByAnotherProcessIsSeenAtTheNextMove) {
 
 TEST(ProcessTest, FourProcessesRaisingACounterAllSucceed) {
   const int kProcesses = 4, kEach = 200;
-  TestFolder folder;
+  DataFolder folder;
   folder.CreateMain("INSERT INTO SYSTAGS VALUES (1);");
   std::vector<pid_t> children;
   for (int i = 0; i < kProcesses; ++i) {

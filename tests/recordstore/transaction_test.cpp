@@ -7,7 +7,7 @@
 #include <chrono>
 
 #include "services/recordstore/recordstore.h"
-#include "test_folder.h"
+#include "store_helpers.h"
 
 namespace recordstore::testing {
 namespace {
@@ -36,7 +36,7 @@ class TransactionTest : public ::testing::Test {
     recordset.SetCollect("TJLTAG", Variant::Long(tag));
     recordset.Update();
   }
-  TestFolder folder;
+  DataFolder folder;
 };
 
 TEST_F(TransactionTest, WritesBecomeVisibleAtCommit) {

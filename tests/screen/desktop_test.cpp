@@ -7,6 +7,7 @@
 
 #include "services/recordstore/variant.h"
 #include "services/screen/screen.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -73,8 +74,8 @@ TEST(DesktopDates, TodayCanBeFixed) {
 
 TEST(DesktopFiles, FileNamesMatchWithoutRegardToCaseAndBackslashesSeparate) {
   namespace fs = std::filesystem;
-  const fs::path folder = fs::temp_directory_path() / "screen_desktop_test";
-  fs::remove_all(folder);
+  const testsupport::TempFolder temp;
+  const fs::path folder = temp.Path();
   fs::create_directories(folder / "Data");
   std::ofstream(folder / "Data" / "QRLSYS.mdb") << "x";
   screen::HeadlessDesktop desktop;
@@ -84,7 +85,6 @@ TEST(DesktopFiles, FileNamesMatchWithoutRegardToCaseAndBackslashesSeparate) {
   EXPECT_FALSE(desktop.FileExists((folder / "Data").string()));
   EXPECT_FALSE(desktop.FileExists((folder / "Missing" / "QRLSYS.mdb").string()));
   EXPECT_FALSE(desktop.FileExists(""));
-  fs::remove_all(folder);
 }
 
 }  // namespace

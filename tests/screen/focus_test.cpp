@@ -10,13 +10,13 @@ using ::testing::ElementsAre;
 TEST_F(ScreenTest, FocusMoveRaisesLostFocusOfTheOldBeforeGotFocusOfTheNew) {
   surface.txtA.SetFocus();
   EXPECT_THAT(log, ElementsAre("hsbMAIN.LostFocus", "txtA.GotFocus"));
-  EXPECT_EQ(Focus(), "txtA");
+  EXPECT_EQ(FocusName(), "txtA");
 }
 
 TEST_F(ScreenTest, ClickOnAButtonMovesTheFocusFirstEvenWhenItIsNoTabStop) {
   EXPECT_TRUE(screen::ClickControl(surface.btnFind));
   EXPECT_THAT(log, ElementsAre("hsbMAIN.LostFocus", "btnFind.GotFocus", "btnFind.Click"));
-  EXPECT_EQ(Focus(), "btnFind");
+  EXPECT_EQ(FocusName(), "btnFind");
 }
 
 TEST_F(ScreenTest, ClickOnATextBoxKeepsTheSelectionItsGotFocusMade) {
@@ -35,7 +35,7 @@ TEST_F(ScreenTest, ClickOnATextBoxKeepsTheSelectionItsGotFocusMade) {
 TEST_F(ScreenTest, LabelsNeverTakeTheFocus) {
   screen::ClickControl(surface.lblRow(1));
   EXPECT_THAT(log, ElementsAre("lblRow(1).Click"));
-  EXPECT_EQ(Focus(), "hsbMAIN");
+  EXPECT_EQ(FocusName(), "hsbMAIN");
   EXPECT_THROW(surface.lblRow(0).SetFocus(), recordstore::RuntimeError);
 }
 
@@ -57,7 +57,7 @@ TEST_F(ScreenTest, SetFocusOnAHiddenOrDisabledControlIsError5) {
       EXPECT_NE(e.Description().find(c->Name()), std::string::npos);
     }
   }
-  EXPECT_EQ(Focus(), "hsbMAIN");
+  EXPECT_EQ(FocusName(), "hsbMAIN");
   EXPECT_TRUE(log.empty());
 }
 
@@ -65,7 +65,7 @@ TEST_F(ScreenTest, HidingTheFocusedControlLeavesTheFocusThereUntilAnotherTakesIt
   surface.txtA.SetFocus();
   log.clear();
   surface.txtA.SetVisible(false);
-  EXPECT_EQ(Focus(), "txtA");
+  EXPECT_EQ(FocusName(), "txtA");
   EXPECT_TRUE(log.empty());
   screen::PressKey(screen::kKeyTab, 0);
   EXPECT_THAT(log, ElementsAre("txtA.LostFocus", "txtB.GotFocus"));
@@ -78,13 +78,13 @@ TEST_F(ScreenTest, TabAndShiftTabFollowTabIndexOverVisibleEnabledStopsAndWrap) {
   std::vector<std::string> order;
   for (int i = 0; i < 4; ++i) {
     screen::PressKey(screen::kKeyTab, 0);
-    order.push_back(Focus());
+    order.push_back(FocusName());
   }
   EXPECT_THAT(order, ElementsAre("txtA", "cmdOK", "hsbMAIN", "txtA"));
   screen::PressKey(screen::kKeyTab, screen::kShiftMask);
-  EXPECT_EQ(Focus(), "hsbMAIN");
+  EXPECT_EQ(FocusName(), "hsbMAIN");
   screen::PressKey(screen::kKeyTab, screen::kShiftMask);
-  EXPECT_EQ(Focus(), "cmdOK");
+  EXPECT_EQ(FocusName(), "cmdOK");
   for (const std::string& entry : log) EXPECT_EQ(entry.find("KeyDown"), std::string::npos);
 }
 
@@ -92,7 +92,7 @@ TEST_F(ScreenTest, TabFromAControlThatIsNoTabStopGoesToTheNextByTabIndex) {
   screen::ClickControl(surface.btnFind);
   surface.cmdOK.SetTabIndex(6);
   screen::PressKey(screen::kKeyTab, 0);
-  EXPECT_EQ(Focus(), "cmdOK");
+  EXPECT_EQ(FocusName(), "cmdOK");
 }
 
 TEST_F(ScreenTest, FocusHostRaisesTheChildsLostFocusThenTheControls) {
@@ -100,7 +100,7 @@ TEST_F(ScreenTest, FocusHostRaisesTheChildsLostFocusThenTheControls) {
   log.clear();
   screen::FocusHost();
   EXPECT_THAT(log, ElementsAre("txtA.LostFocus", "ztTest.LostFocus"));
-  EXPECT_EQ(Focus(), "(none)");
+  EXPECT_EQ(FocusName(), "(none)");
   EXPECT_FALSE(screen::UserControlHasFocus());
   screen::PressKey('X', 0);
   EXPECT_EQ(log.size(), 2u) << "keys belong to the host";

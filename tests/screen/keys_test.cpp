@@ -18,13 +18,6 @@ class KeyTest : public ScreenTest {
     surface.txtA.SetSelLength(selLength);
     log.clear();
   }
-  void Type(const std::string& text) {
-    for (char ch : text) {
-      auto key = screen::KeyOfCharacter(ch);
-      ASSERT_TRUE(key.has_value());
-      screen::PressKey(key->keyCode, key->shift);
-    }
-  }
 };
 
 TEST_F(KeyTest, KeyGoesToPreviewThenKeyDownThenKeyPressThenKeyUp) {
@@ -160,7 +153,7 @@ TEST_F(KeyTest, EnterClicksTheDefaultButtonWithoutMovingTheFocus) {
   EditA("1", 1, 0);
   screen::PressKey(screen::kKeyReturn, 0);
   EXPECT_THAT(log, ElementsAre("cmdOK.Click"));
-  EXPECT_EQ(Focus(), "txtA");
+  EXPECT_EQ(FocusName(), "txtA");
   log.clear();
   surface.cmdOK.SetEnabled(false);  // a disabled default leaves Enter an ordinary key
   screen::PressKey(screen::kKeyReturn, 0);

@@ -27,7 +27,7 @@ TEST_F(ModalTest, ShowingADialogTakesTheControlsFocusAndGivesItBackSilently) {
   log.clear();
   OpenFromAdd();
   desktop.QueueModalAction([this] {
-    EXPECT_EQ(Focus(), "hsbMAIN");
+    EXPECT_EQ(FocusName(), "hsbMAIN");
     EXPECT_EQ(screen::ActiveContainer(), &dialog);
     screen::PressKey(screen::kKeyReturn, 0);  // the default button, CmdSelect
   });
@@ -35,7 +35,7 @@ TEST_F(ModalTest, ShowingADialogTakesTheControlsFocusAndGivesItBackSilently) {
   EXPECT_THAT(log, ElementsAre("txtA.LostFocus", "cmdAdd.GotFocus", "cmdAdd.Click", "frmTest.Load",
                                "ztTest.LostFocus", "hsbMAIN.GotFocus", "CmdSelect.Click",
                                "frmTest.Unload", "ShowModal returned"));
-  EXPECT_EQ(Focus(), "cmdAdd");
+  EXPECT_EQ(FocusName(), "cmdAdd");
   EXPECT_TRUE(screen::UserControlHasFocus());
   EXPECT_THAT(desktop.modalForms, ElementsAre("frmTest"));
 }
@@ -85,7 +85,7 @@ TEST_F(ModalTest, EveryLoadStartsFromTheDesignValues) {
 
 TEST_F(ModalTest, TheFirstTabStopGetsTheFocusWhenTheFormShows) {
   dialog.OnLoad = [this] { dialog.hsbMAIN.SetVisible(false); };
-  desktop.QueueModalAction([this] { EXPECT_EQ(Focus(), "CmdSelect"); });
+  desktop.QueueModalAction([this] { EXPECT_EQ(FocusName(), "CmdSelect"); });
   dialog.ShowModal();
   EXPECT_EQ(desktop.modalForms.size(), 1u);
 }
@@ -100,7 +100,7 @@ TEST_F(ModalTest, AnErrorInLoadReachesTheCallerAndLeavesTheFormUnloaded) {
 TEST_F(ModalTest, MessageBoxesDoNotMoveTheFocus) {
   surface.cmdOK.Click = [] { screen::GetDesktop().MsgBox("Saved.", 0, "Notice"); };
   screen::ClickControl(surface.cmdOK);
-  EXPECT_EQ(Focus(), "cmdOK");
+  EXPECT_EQ(FocusName(), "cmdOK");
   EXPECT_THAT(log, ElementsAre("hsbMAIN.LostFocus", "cmdOK.GotFocus"));
   ASSERT_EQ(desktop.messageBoxes.size(), 1u);
   EXPECT_EQ(desktop.messageBoxes[0].title, "Notice");
@@ -113,7 +113,7 @@ TEST_F(ModalTest, TheCloseBoxUnloadsAndReportsAnErrorOfUnload) {
   EXPECT_FALSE(dialog.IsLoaded());
   ASSERT_EQ(desktop.errors.size(), 1u);
   EXPECT_EQ(desktop.errors[0].Number(), 91);
-  EXPECT_EQ(Focus(), "hsbMAIN");
+  EXPECT_EQ(FocusName(), "hsbMAIN");
 }
 
 TEST_F(ModalTest, AResetAfterAnAbandonedModalRunLeavesTheFormReadyToLoadAgain) {

@@ -1,6 +1,6 @@
 // Small forms for the toolkit's tests: a user control and a dialog whose
 // controls write every event they receive into one shared log, and a fixture
-// that installs a headless desktop and clears the screen around each test.
+// that places the user control on a fresh headless screen for each test.
 #pragma once
 
 #include <gmock/gmock.h>
@@ -11,27 +11,13 @@
 #include <vector>
 
 #include "services/screen/screen.h"
+#include "support/event_log.h"
+#include "support/headless_screen.h"
 
 namespace screentest {
 
-using Log = std::vector<std::string>;
-
-// Makes every event of c append "name.Event args" to log.
-inline void Record(screen::Control& c, Log& log) {
-  const std::string n = c.QualifiedName();
-  c.GotFocus = [&log, n] { log.push_back(n + ".GotFocus"); };
-  c.LostFocus = [&log, n] { log.push_back(n + ".LostFocus"); };
-  c.Click = [&log, n] { log.push_back(n + ".Click"); };
-  c.DblClick = [&log, n] { log.push_back(n + ".DblClick"); };
-  c.KeyDown = [&log, n](int16_t& k, int16_t s) {
-    log.push_back(n + ".KeyDown " + std::to_string(k) + "/" + std::to_string(s));
-  };
-  c.KeyPress = [&log, n](int16_t& a) { log.push_back(n + ".KeyPress " + std::to_string(a)); };
-  c.KeyUp = [&log, n](int16_t& k, int16_t) { log.push_back(n + ".KeyUp " + std::to_string(k)); };
-  if (c.Kind() == screen::ControlKind::TextBox) {
-    static_cast<screen::TextBox&>(c).Change = [&log, n] { log.push_back(n + ".Change"); };
-  }
-}
+using testsupport::Log;
+using testsupport::Record;
 
 // A user control: scroll bar first in the tab order, two boxes, three
 // buttons (btnFind is not a tab stop) and a label array.
@@ -109,28 +95,16 @@ class Dialog : public screen::Form {
   }
 };
 
-// Installs a headless desktop, places a Surface with the focus on hsbMAIN and
-// clears the log; removes everything afterwards.
-class ScreenTest : public ::testing::Test {
+// A fresh screen with a headless desktop, a Surface placed with the focus on
+// hsbMAIN and the log cleared.
+class ScreenTest : public testsupport::ToolkitTest {
  protected:
   void SetUp() override {
-    screen::ResetScreen();
-    screen::SetDesktop(&desktop);
-    screen::PlaceUserControl(&surface);
-    screen::FocusUserControl();
+    ToolkitTest::SetUp();
+    Place(surface);
     surface.log.clear();
   }
-  void TearDown() override {
-    screen::ResetScreen();
-    screen::SetDesktop(nullptr);
-  }
-  // The name of the focused control, "(none)" when nothing has the focus.
-  static std::string Focus() {
-    screen::Control* c = screen::FocusedControl();
-    return c == nullptr ? "(none)" : c->QualifiedName();
-  }
 
-  screen::HeadlessDesktop desktop;
   Surface surface;
   Log& log = surface.log;
 };

@@ -1,7 +1,6 @@
 // Test support for the search dialog: a temporary data folder whose MAIN.MDB
-// is laid out as the system's schema and filled by the test with plain SQL,
-// and a fixture that installs a headless desktop, runs the dialog modally with
-// the test's actions inside, and reads the grid back as text.
+// the test fills with plain SQL, and a fixture on a headless screen that runs
+// the dialog modally with the test's actions inside and reads the grid back.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,32 +12,26 @@
 #include "search/frmztSearch.h"
 #include "search/ztSearchMod.h"
 #include "services/screen/screen.h"
+#include "support/data_folder.h"
+#include "support/headless_screen.h"
 
-class SearchFolder {
+// The shared data folder with an empty MAIN.MDB, and the rows the dialog's
+// tests add to it.
+class SearchFolder : public testsupport::DataFolder {
  public:
-  // Creates the folder with an empty MAIN.MDB of the system's layout.
-  SearchFolder();
-  ~SearchFolder();
-  SearchFolder(const SearchFolder&) = delete;
-  SearchFolder& operator=(const SearchFolder&) = delete;
+  SearchFolder() : DataFolder{"MAIN.MDB"} {}
 
-  const std::string& Path() const { return path_; }
+  using DataFolder::Exec;
   // Runs SQL statements on MAIN.MDB.
-  void Exec(const std::string& sql) const;
+  void Exec(const std::string& sql) const { Exec("MAIN.MDB", sql); }
   // Adds companies 1..count named "Company N".
   void AddCompanies(int count) const;
   // Adds `count` jobs "J0001".. (stored right-aligned in 8) to a company.
   void AddJobs(int cono, int count) const;
-
- private:
-  std::string path_;
 };
 
-class SearchTest : public ::testing::Test {
+class SearchTest : public testsupport::ToolkitTest {
  protected:
-  void SetUp() override;
-  void TearDown() override;
-
   frmztSearch& Form() { return ztSearchMod::SearchDialog(); }
   // Runs `during` while the dialog is open (it then closes with its close box
   // unless the actions closed it) and returns the opener's result.
@@ -53,8 +46,6 @@ class SearchTest : public ::testing::Test {
   recordstore::Variant ChosenField(const std::string& table, const std::string& bookmark,
                                    const std::string& field);
   void Press(int16_t keyCode, int16_t shift = 0) { screen::PressKey(keyCode, shift); }
-  void Type(const std::string& text);
 
   SearchFolder folder;
-  screen::HeadlessDesktop desktop;
 };

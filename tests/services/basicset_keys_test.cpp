@@ -8,6 +8,7 @@
 
 #include "services/screen/screen.h"
 #include "services/ztBasicSet.h"
+#include "support/headless_screen.h"
 
 namespace {
 
@@ -70,20 +71,13 @@ class EntrySurface : public screen::UserControl {
   }
 };
 
-class EnterToTab : public ::testing::Test {
+class EnterToTab : public testsupport::ToolkitTest {
  protected:
   void SetUp() override {
-    screen::ResetScreen();
-    screen::SetDesktop(&desktop);
-    screen::PlaceUserControl(&surface);
-    screen::FocusUserControl();
+    ToolkitTest::SetUp();
+    Place(surface);
     surface.log.clear();
   }
-  void TearDown() override {
-    screen::ResetScreen();
-    screen::SetDesktop(nullptr);
-  }
-  screen::HeadlessDesktop desktop;
   EntrySurface surface;
 };
 

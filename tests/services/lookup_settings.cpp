@@ -2,11 +2,15 @@
 // table without a row, a stored row, and errors that reach the caller.
 #include <gtest/gtest.h>
 
-#include "msaccess_datafolder.h"
 #include "services/recordstore/recordstore.h"
 #include "services/ztLOOKUP.h"
+#include "support/data_folder.h"
+#include "support/headless_screen.h"
 
 namespace {
+
+using testsupport::BoxRecorder;
+using testsupport::DataFolder;
 
 const char* const kNoSettingsText =
     "Could not find Job Number Settings. \r\nJob Numbers can be Character or Numerical,\r\n"
@@ -15,7 +19,7 @@ const char* const kNoSettingsText =
 
 TEST(JobNumberSettings, MissingFileGivesOneBoxPerReaderAndZeroOrBlank) {
   BoxRecorder boxes;
-  DataFolder folder(false);
+  DataFolder folder{"MAIN.MDB"};
   EXPECT_EQ(ztLOOKUP::GetJobNumberSize(folder.Path()), 0);
   ASSERT_EQ(boxes.Boxes().size(), 1u);
   EXPECT_EQ(boxes.Boxes()[0].style, 16);
@@ -28,7 +32,7 @@ TEST(JobNumberSettings, MissingFileGivesOneBoxPerReaderAndZeroOrBlank) {
 
 TEST(JobNumberSettings, NoRowGivesTheSixLineBoxAndDefaults) {
   BoxRecorder boxes;
-  DataFolder folder;
+  DataFolder folder{"MAIN.MDB", "QRLSYS.mdb"};
   EXPECT_EQ(ztLOOKUP::GetJobNumberSize(folder.Path()), 8);
   EXPECT_EQ(ztLOOKUP::GetJobNumberType(folder.Path()), "C");
   ASSERT_EQ(boxes.Boxes().size(), 2u);
@@ -41,7 +45,7 @@ TEST(JobNumberSettings, NoRowGivesTheSixLineBoxAndDefaults) {
 
 TEST(JobNumberSettings, StoredRowIsReadAsItStands) {
   BoxRecorder boxes;
-  DataFolder folder;
+  DataFolder folder{"MAIN.MDB", "QRLSYS.mdb"};
   folder.Exec("QRLSYS.mdb",
               "INSERT INTO SYSSETTINGS VALUES (6, 'n'); INSERT INTO SYSSETTINGS VALUES (9, 'C');");
   EXPECT_EQ(ztLOOKUP::GetJobNumberSize(folder.Path()), 6);
@@ -53,7 +57,7 @@ TEST(JobNumberSettings, StoredRowIsReadAsItStands) {
 
 TEST(JobNumberSettings, OpeningErrorsReachTheCaller) {
   BoxRecorder boxes;
-  DataFolder folder;
+  DataFolder folder{"MAIN.MDB", "QRLSYS.mdb"};
   folder.Exec("QRLSYS.mdb", "DROP TABLE SYSSETTINGS;");
   EXPECT_THROW(ztLOOKUP::GetJobNumberSize(folder.Path()), recordstore::RuntimeError);
   EXPECT_TRUE(boxes.Boxes().empty());

@@ -2,11 +2,13 @@
 // every control but timers and the button that closes the form.
 #include <gtest/gtest.h>
 
-#include "msaccess_datafolder.h"
 #include "services/screen/screen.h"
 #include "services/ztMSAccess.h"
+#include "support/headless_screen.h"
 
 namespace {
+
+using testsupport::BoxRecorder;
 
 TEST(ShowFormLoadError, ShowsTheReportAndLeavesOnlyTheKeepButton) {
   BoxRecorder boxes;

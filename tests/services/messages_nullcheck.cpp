@@ -2,11 +2,18 @@
 // values returned unchanged, and the report of a read without a current row.
 #include <gtest/gtest.h>
 
-#include "msaccess_datafolder.h"
 #include "services/recordstore/recordstore.h"
 #include "services/ztMSAccess.h"
+#include "support/data_folder.h"
+#include "support/headless_screen.h"
+#include "support/open_table.h"
 
 namespace {
+
+using testsupport::BoxRecorder;
+using testsupport::DataFolder;
+using testsupport::Opened;
+using testsupport::OpenTable;
 
 using recordstore::Variant;
 using recordstore::VarType;
@@ -23,10 +30,10 @@ struct Expected {
 
 TEST(wqNullCheck, NullFieldsGiveTheTypedEmptyValue) {
   BoxRecorder boxes;
-  DataFolder folder;
+  DataFolder folder{"MAIN.MDB", "QRLSYS.mdb"};
   folder.Exec("MAIN.MDB", std::string(kAllTypes) + "INSERT INTO ALLTYPES DEFAULT VALUES;");
-  OpenTable table(folder, "ALLTYPES");
-  table.rs->MoveFirst();
+  Opened table = OpenTable(folder.File("MAIN.MDB"), "ALLTYPES");
+  table.recordset->MoveFirst();
   const Expected cases[] = {
       {"B", VarType::Boolean, Variant::Boolean(false)},
       {"Y", VarType::Integer, Variant::Integer(0)},
@@ -41,12 +48,12 @@ TEST(wqNullCheck, NullFieldsGiveTheTypedEmptyValue) {
       {"G", VarType::String, Variant::String(" ")},
   };
   for (const Expected& c : cases) {
-    recordstore::Field field = table.rs->Fields(c.field);
+    recordstore::Field field = table.recordset->Fields(c.field);
     const Variant value = ztMSAccess::wqNullCheck(field);
     EXPECT_EQ(value.Type(), c.type) << c.field;
     EXPECT_TRUE(value == c.value) << c.field << " read as '" << value.ToString() << "'";
   }
-  recordstore::Field date = table.rs->Fields("T");
+  recordstore::Field date = table.recordset->Fields("T");
   const Variant dateValue = ztMSAccess::wqNullCheck(date);
   EXPECT_EQ(dateValue.Type(), VarType::Date);
   EXPECT_EQ(dateValue.DateSerial(), recordstore::DateSerialFromYMD(1900, 1, 1));
@@ -55,14 +62,14 @@ TEST(wqNullCheck, NullFieldsGiveTheTypedEmptyValue) {
 
 TEST(wqNullCheck, PresentValuesAreReturnedUnchanged) {
   BoxRecorder boxes;
-  DataFolder folder;
+  DataFolder folder{"MAIN.MDB", "QRLSYS.mdb"};
   folder.Exec("MAIN.MDB", std::string(kAllTypes) +
                               "INSERT INTO ALLTYPES (S, L, X, M, T) VALUES "
                               "(-7, 123456, '', 'memo', '2001-01-05 00:00:00');");
-  OpenTable table(folder, "ALLTYPES");
-  table.rs->MoveFirst();
+  Opened table = OpenTable(folder.File("MAIN.MDB"), "ALLTYPES");
+  table.recordset->MoveFirst();
   auto read = [&](const char* name) {
-    recordstore::Field field = table.rs->Fields(name);
+    recordstore::Field field = table.recordset->Fields(name);
     return ztMSAccess::wqNullCheck(field);
   };
   EXPECT_EQ(read("S").ToInteger(), -7);
@@ -77,10 +84,10 @@ TEST(wqNullCheck, PresentValuesAreReturnedUnchanged) {
 
 TEST(wqNullCheck, ReadWithoutCurrentRowReportsAndGivesTheReadErrorValue) {
   BoxRecorder boxes;
-  DataFolder folder;
+  DataFolder folder{"MAIN.MDB", "QRLSYS.mdb"};
   folder.Exec("MAIN.MDB", kAllTypes);
-  OpenTable table(folder, "ALLTYPES");  // empty: no current row
-  recordstore::Field date = table.rs->Fields("T");
+  Opened table = OpenTable(folder.File("MAIN.MDB"), "ALLTYPES");  // empty: no current row
+  recordstore::Field date = table.recordset->Fields("T");
   const Variant value = ztMSAccess::wqNullCheck(date);
   EXPECT_EQ(value.Type(), VarType::String);
   EXPECT_EQ(value.ToString(), "  /  /  ");
@@ -93,7 +100,7 @@ TEST(wqNullCheck, ReadWithoutCurrentRowReportsAndGivesTheReadErrorValue) {
                          0),
             0u)
       << prompt;
-  recordstore::Field text = table.rs->Fields("X");
+  recordstore::Field text = table.recordset->Fields("X");
   EXPECT_EQ(ztMSAccess::wqNullCheck(text).ToString(), std::string(30, ' '));
   EXPECT_EQ(boxes.Boxes().size(), 2u);
 }

@@ -3,11 +3,18 @@
 // FindAdjacentMatch's neighbour search.
 #include <gtest/gtest.h>
 
-#include "msaccess_datafolder.h"
 #include "services/recordstore/recordstore.h"
 #include "services/ztMSAccess.h"
+#include "support/data_folder.h"
+#include "support/headless_screen.h"
+#include "support/open_table.h"
 
 namespace {
+
+using testsupport::BoxRecorder;
+using testsupport::DataFolder;
+using testsupport::Opened;
+using testsupport::OpenTable;
 
 using recordstore::Variant;
 using ztMSAccess::KeyField;
@@ -23,101 +30,104 @@ class KeyedScan : public ::testing::Test {
                  "INSERT INTO TJLITEMS VALUES (5, 3, '     AB1');");
   }
   // The text of a field of the row of a bookmark text.
-  std::string JobAt(OpenTable& table, const std::string& bookmark) {
-    table.rs->SetBookmark(bookmark);
-    return table.rs->Fields("JOBNO").Value().ToString();
+  std::string JobAt(Opened& table, const std::string& bookmark) {
+    table.recordset->SetBookmark(bookmark);
+    return table.recordset->Fields("JOBNO").Value().ToString();
   }
 
   BoxRecorder boxes_;
-  DataFolder folder_;
+  DataFolder folder_{"MAIN.MDB", "QRLSYS.mdb"};
 };
 
 TEST_F(KeyedScan, SeekMatchingRecordFindsTheFirstRowOfAGroup) {
-  OpenTable items(folder_, "TJLITEMS");
-  recordstore::Field tag = items.rs->Fields("TJLTAG");
-  recordstore::Field cono = items.rs->Fields("CONO");
+  Opened items = OpenTable(folder_.File("MAIN.MDB"), "TJLITEMS");
+  recordstore::Field tag = items.recordset->Fields("TJLTAG");
+  recordstore::Field cono = items.recordset->Fields("CONO");
   const std::string first =
-      ztMSAccess::SeekMatchingRecord(*items.rs, "TJLITEMS", {{Variant::Long(5), tag}});
+      ztMSAccess::SeekMatchingRecord(*items.recordset, "TJLITEMS", {{Variant::Long(5), tag}});
   ASSERT_FALSE(first.empty());
   EXPECT_EQ(JobAt(items, first), "     BB2");
   const std::string second = ztMSAccess::SeekMatchingRecord(
-      *items.rs, "TJLITEMS", {{Variant::Integer(5), tag}, {Variant::Integer(3), cono}});
+      *items.recordset, "TJLITEMS", {{Variant::Integer(5), tag}, {Variant::Integer(3), cono}});
   EXPECT_EQ(JobAt(items, second), "     AB1");
-  EXPECT_EQ(items.rs->Index(), "TJLITEMS");
+  EXPECT_EQ(items.recordset->Index(), "TJLITEMS");
 }
 
 TEST_F(KeyedScan, SeekMatchingRecordRefusesTheNextGroupAndTheEnd) {
   folder_.Exec("MAIN.MDB", "DELETE FROM TJLITEMS WHERE TJLTAG = 5;");
-  OpenTable items(folder_, "TJLITEMS");
-  recordstore::Field tag = items.rs->Fields("TJLTAG");
+  Opened items = OpenTable(folder_.File("MAIN.MDB"), "TJLITEMS");
+  recordstore::Field tag = items.recordset->Fields("TJLTAG");
   // The seek lands on list 6; the check refuses it.
-  EXPECT_EQ(ztMSAccess::SeekMatchingRecord(*items.rs, "TJLITEMS", {{Variant::Long(5), tag}}), "");
-  EXPECT_EQ(ztMSAccess::SeekMatchingRecord(*items.rs, "TJLITEMS", {{Variant::Long(7), tag}}), "");
-  EXPECT_THROW(ztMSAccess::SeekMatchingRecord(*items.rs, "NOSUCH", {{Variant::Long(6), tag}}),
-               recordstore::RuntimeError);
+  EXPECT_EQ(ztMSAccess::SeekMatchingRecord(*items.recordset, "TJLITEMS", {{Variant::Long(5), tag}}),
+            "");
+  EXPECT_EQ(ztMSAccess::SeekMatchingRecord(*items.recordset, "TJLITEMS", {{Variant::Long(7), tag}}),
+            "");
+  EXPECT_THROW(
+      ztMSAccess::SeekMatchingRecord(*items.recordset, "NOSUCH", {{Variant::Long(6), tag}}),
+      recordstore::RuntimeError);
 }
 
 TEST_F(KeyedScan, SeekMatchingRecordConfirmsTextExactly) {
   folder_.Exec("MAIN.MDB", "INSERT INTO JOBLIST VALUES (5, '     AB1', 'Pier 4');");
-  OpenTable jobs(folder_, "JOBLIST");
-  recordstore::Field cono = jobs.rs->Fields("CONO");
-  recordstore::Field jobno = jobs.rs->Fields("JOBNO");
-  EXPECT_NE(
-      ztMSAccess::SeekMatchingRecord(
-          *jobs.rs, "JOBLIST", {{Variant::Integer(5), cono}, {Variant::String("     AB1"), jobno}}),
-      "");
+  Opened jobs = OpenTable(folder_.File("MAIN.MDB"), "JOBLIST");
+  recordstore::Field cono = jobs.recordset->Fields("CONO");
+  recordstore::Field jobno = jobs.recordset->Fields("JOBNO");
+  EXPECT_NE(ztMSAccess::SeekMatchingRecord(
+                *jobs.recordset, "JOBLIST",
+                {{Variant::Integer(5), cono}, {Variant::String("     AB1"), jobno}}),
+            "");
   // The index compares without case, the confirmation does not.
-  EXPECT_EQ(
-      ztMSAccess::SeekMatchingRecord(
-          *jobs.rs, "JOBLIST", {{Variant::Integer(5), cono}, {Variant::String("     ab1"), jobno}}),
-      "");
+  EXPECT_EQ(ztMSAccess::SeekMatchingRecord(
+                *jobs.recordset, "JOBLIST",
+                {{Variant::Integer(5), cono}, {Variant::String("     ab1"), jobno}}),
+            "");
 }
 
 TEST_F(KeyedScan, RecordMatchesKeysNeedsACurrentRowAndEqualValues) {
-  OpenTable items(folder_, "TJLITEMS");
-  recordstore::Field tag = items.rs->Fields("TJLTAG");
-  recordstore::Field jobno = items.rs->Fields("JOBNO");
-  items.rs->SetIndex("TJLITEMS");
-  items.rs->MoveFirst();
-  EXPECT_TRUE(ztMSAccess::RecordMatchesKeys(*items.rs, {}));
-  EXPECT_TRUE(ztMSAccess::RecordMatchesKeys(*items.rs, {{Variant::Integer(5), tag}}));
+  Opened items = OpenTable(folder_.File("MAIN.MDB"), "TJLITEMS");
+  recordstore::Field tag = items.recordset->Fields("TJLTAG");
+  recordstore::Field jobno = items.recordset->Fields("JOBNO");
+  items.recordset->SetIndex("TJLITEMS");
+  items.recordset->MoveFirst();
+  EXPECT_TRUE(ztMSAccess::RecordMatchesKeys(*items.recordset, {}));
+  EXPECT_TRUE(ztMSAccess::RecordMatchesKeys(*items.recordset, {{Variant::Integer(5), tag}}));
   EXPECT_TRUE(ztMSAccess::RecordMatchesKeys(
-      *items.rs, {{Variant::Double(5), tag}, {Variant::String("     BB2"), jobno}}));
+      *items.recordset, {{Variant::Double(5), tag}, {Variant::String("     BB2"), jobno}}));
   EXPECT_FALSE(ztMSAccess::RecordMatchesKeys(
-      *items.rs, {{Variant::Long(5), tag}, {Variant::String("     bb2"), jobno}}));
+      *items.recordset, {{Variant::Long(5), tag}, {Variant::String("     bb2"), jobno}}));
   EXPECT_FALSE(ztMSAccess::RecordMatchesKeys(
-      *items.rs, {{Variant::Long(5), tag}, {Variant::String("     BB2 "), jobno}}));
-  items.rs->MoveLast();
-  items.rs->MoveNext();
-  EXPECT_FALSE(ztMSAccess::RecordMatchesKeys(*items.rs, {}));
+      *items.recordset, {{Variant::Long(5), tag}, {Variant::String("     BB2 "), jobno}}));
+  items.recordset->MoveLast();
+  items.recordset->MoveNext();
+  EXPECT_FALSE(ztMSAccess::RecordMatchesKeys(*items.recordset, {}));
 
-  OpenTable empty(folder_, "TJLIST");
-  EXPECT_FALSE(ztMSAccess::RecordMatchesKeys(*empty.rs, {}));
+  Opened empty = OpenTable(folder_.File("MAIN.MDB"), "TJLIST");
+  EXPECT_FALSE(ztMSAccess::RecordMatchesKeys(*empty.recordset, {}));
   EXPECT_TRUE(boxes_.Boxes().empty());
 }
 
 TEST_F(KeyedScan, FindAdjacentMatchPrefersTheNextRow) {
-  OpenTable items(folder_, "TJLITEMS");
-  recordstore::Field tag = items.rs->Fields("TJLTAG");
-  items.rs->SetIndex("TJLITEMS");
-  items.rs->MoveFirst();
-  const std::string bb2 = items.rs->Bookmark();
-  items.rs->MoveNext();
-  const std::string ab1 = items.rs->Bookmark();
-  items.rs->MoveNext();
-  const std::string cc3 = items.rs->Bookmark();
-  items.rs->MoveNext();
-  const std::string aa1 = items.rs->Bookmark();  // list 6, the last row
+  Opened items = OpenTable(folder_.File("MAIN.MDB"), "TJLITEMS");
+  recordstore::Field tag = items.recordset->Fields("TJLTAG");
+  items.recordset->SetIndex("TJLITEMS");
+  items.recordset->MoveFirst();
+  const std::string bb2 = items.recordset->Bookmark();
+  items.recordset->MoveNext();
+  const std::string ab1 = items.recordset->Bookmark();
+  items.recordset->MoveNext();
+  const std::string cc3 = items.recordset->Bookmark();
+  items.recordset->MoveNext();
+  const std::string aa1 = items.recordset->Bookmark();  // list 6, the last row
 
-  EXPECT_EQ(ztMSAccess::FindAdjacentMatch(*items.rs, ab1, {}), cc3);
-  EXPECT_EQ(ztMSAccess::FindAdjacentMatch(*items.rs, aa1, {}), cc3);
+  EXPECT_EQ(ztMSAccess::FindAdjacentMatch(*items.recordset, ab1, {}), cc3);
+  EXPECT_EQ(ztMSAccess::FindAdjacentMatch(*items.recordset, aa1, {}), cc3);
   // The next row belongs to list 6: the previous one of list 5 is taken.
-  EXPECT_EQ(ztMSAccess::FindAdjacentMatch(*items.rs, cc3, {{Variant::Long(5), tag}}), ab1);
-  EXPECT_EQ(ztMSAccess::FindAdjacentMatch(*items.rs, aa1, {{Variant::Long(6), tag}}), " ");
-  EXPECT_EQ(ztMSAccess::FindAdjacentMatch(*items.rs, bb2, {{Variant::Long(6), tag}}), " ");
+  EXPECT_EQ(ztMSAccess::FindAdjacentMatch(*items.recordset, cc3, {{Variant::Long(5), tag}}), ab1);
+  EXPECT_EQ(ztMSAccess::FindAdjacentMatch(*items.recordset, aa1, {{Variant::Long(6), tag}}), " ");
+  EXPECT_EQ(ztMSAccess::FindAdjacentMatch(*items.recordset, bb2, {{Variant::Long(6), tag}}), " ");
 
   folder_.Exec("MAIN.MDB", "DELETE FROM TJLITEMS WHERE TJLTAG = 5;");
-  EXPECT_EQ(ztMSAccess::FindAdjacentMatch(*items.rs, aa1, {}), " ");
+  EXPECT_EQ(ztMSAccess::FindAdjacentMatch(*items.recordset, aa1, {}), " ");
 }
 
 }  // namespace

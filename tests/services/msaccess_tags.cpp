@@ -14,24 +14,28 @@
 #include <string>
 #include <vector>
 
-#include "msaccess_datafolder.h"
 #include "services/recordstore/recordstore.h"
 #include "services/ztMSAccess.h"
+#include "support/data_folder.h"
+#include "support/headless_screen.h"
 
 namespace {
+
+using testsupport::BoxRecorder;
+using testsupport::DataFolder;
 
 const char* const kFailurePrefix = "Attempt to Assign New Tag Number Failed.\r\n";
 
 std::string Counter(const DataFolder& folder) {
-  return folder.Query("MAIN.MDB", "SELECT TJLTAG FROM SYSTAGS");
+  return folder.Value("MAIN.MDB", "SELECT TJLTAG FROM SYSTAGS");
 }
 
 TEST(wqGetNewTag, FirstCallOnAnEmptyTableAddsTheCounterRow) {
   BoxRecorder boxes;
-  DataFolder folder;
+  DataFolder folder{"MAIN.MDB", "QRLSYS.mdb"};
   EXPECT_EQ(ztMSAccess::wqGetNewTag(folder.Path(), "TJLTAG", "", "", 0), 1);
   EXPECT_EQ(Counter(folder), "2");
-  EXPECT_EQ(folder.Query("MAIN.MDB", "SELECT COUNT(*) FROM SYSTAGS"), "1");
+  EXPECT_EQ(folder.Value("MAIN.MDB", "SELECT COUNT(*) FROM SYSTAGS"), "1");
   EXPECT_EQ(ztMSAccess::wqGetNewTag(folder.Path(), "TJLTAG", "", "", 0), 2);
   EXPECT_EQ(Counter(folder), "3");
   EXPECT_TRUE(boxes.Boxes().empty());
@@ -40,7 +44,7 @@ TEST(wqGetNewTag, FirstCallOnAnEmptyTableAddsTheCounterRow) {
 TEST(wqGetNewTag, ZeroOrNullCounterIssuesOne) {
   for (const char* stored : {"0", "NULL"}) {
     BoxRecorder boxes;
-    DataFolder folder;
+    DataFolder folder{"MAIN.MDB", "QRLSYS.mdb"};
     folder.Exec("MAIN.MDB", std::string("INSERT INTO SYSTAGS VALUES (") + stored + ");");
     EXPECT_EQ(ztMSAccess::wqGetNewTag(folder.Path(), "TJLTAG", "", "", 0), 1) << stored;
     EXPECT_EQ(Counter(folder), "2") << stored;
@@ -50,7 +54,7 @@ TEST(wqGetNewTag, ZeroOrNullCounterIssuesOne) {
 
 TEST(wqGetNewTag, IssuesTheStoredCounterWithThePrefix) {
   BoxRecorder boxes;
-  DataFolder folder;
+  DataFolder folder{"MAIN.MDB", "QRLSYS.mdb"};
   folder.Exec("MAIN.MDB",
               "INSERT INTO SYSTAGS VALUES (7);"
               "CREATE TABLE MYTAGS (A LONG, B LONG); INSERT INTO MYTAGS VALUES (10, 20);");
@@ -59,13 +63,13 @@ TEST(wqGetNewTag, IssuesTheStoredCounterWithThePrefix) {
   EXPECT_EQ(ztMSAccess::wqGetNewTag(folder.Path(), "TJLTAG", "main.mdb", "SYSTAGS", 3), 3000008);
   // A blank data path takes the database file as the whole path.
   EXPECT_EQ(ztMSAccess::wqGetNewTag(" ", "B", folder.Path() + "/MAIN.MDB", "MYTAGS", 0), 20);
-  EXPECT_EQ(folder.Query("MAIN.MDB", "SELECT A || ',' || B FROM MYTAGS"), "10,21");
+  EXPECT_EQ(folder.Value("MAIN.MDB", "SELECT A || ',' || B FROM MYTAGS"), "10,21");
   EXPECT_TRUE(boxes.Boxes().empty());
 }
 
 TEST(wqGetNewTag, FailuresReportAndLeaveTheCounter) {
   BoxRecorder boxes;
-  DataFolder folder;
+  DataFolder folder{"MAIN.MDB", "QRLSYS.mdb"};
   folder.Exec("MAIN.MDB", "INSERT INTO SYSTAGS VALUES (7);");
   EXPECT_EQ(ztMSAccess::wqGetNewTag(folder.Path() + "/nowhere", "TJLTAG", "", "", 0), 0);
   EXPECT_EQ(ztMSAccess::wqGetNewTag(folder.Path(), "TJLTAG", "", "NOTAGS", 0), 0);
@@ -84,7 +88,7 @@ TEST(wqGetNewTag, FailuresReportAndLeaveTheCounter) {
 
 TEST(wqGetNewTag, LockedCounterFailsAfterABoundedWait) {
   BoxRecorder boxes;
-  DataFolder folder;
+  DataFolder folder{"MAIN.MDB", "QRLSYS.mdb"};
   folder.Exec("MAIN.MDB", "INSERT INTO SYSTAGS VALUES (7);");
   // A short lock wait keeps the test quick; the default is restored after.
   auto engine = recordstore::DBEngine::Instance();
@@ -117,7 +121,7 @@ TEST(TagWorker, DISABLED_Allocate) {
 }
 
 TEST(wqGetNewTag, FourProcessesAtOnceGetDistinctTags) {
-  DataFolder folder;
+  DataFolder folder{"MAIN.MDB", "QRLSYS.mdb"};
   folder.Exec("MAIN.MDB", "INSERT INTO SYSTAGS VALUES (1);");
   std::vector<pid_t> workers;
   for (int w = 0; w < 4; ++w) {
