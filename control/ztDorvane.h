@@ -167,7 +167,7 @@ class ztDorvane : public screen::UserControl {
   // Helpers of the saved lists (ztDorvane_lists.cpp).
   void EmptyWorkingList();
   void CopySavedListItems();
-  void WriteSavedList();
+  void WriteSavedList(bool isNewList);
   void ShowListScreen(bool visible);
   void LeaveSaveListScreen();
   void ReturnToList();

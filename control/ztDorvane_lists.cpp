@@ -234,17 +234,21 @@ void ztDorvane::ReturnToList() {
 // Writes the working list as saved list CurrentTJLTAG: the group row named
 // as the box says (added for a new list, re-created when it has gone),
 // the old items removed, then, from TJLIST's first row in its current order,
-// the tag written into each working row and an item added for it. Runs inside
-// the caller's transaction.
-void ztDorvane::WriteSavedList() {
+// the tag written into each working row and an item added for it. A new
+// list's group row is always added: should its fresh tag already name a saved
+// list (the counter lagging behind TJLGROUPS), the unique index refuses it
+// and that list stays untouched. Runs inside the caller's transaction.
+void ztDorvane::WriteSavedList(bool isNewList) {
   assert(CurrentTJLTAG != 0);
   recordstore::Recordset& tjlist = Opened(rsTJLIST, "TJLIST");
   tjlist.MoveFirst();
 
   recordstore::Recordset& groups = Opened(rsTJLGROUPS, "TJLGROUPS");
-  ListBookmarkText =
-      ztMSAccess::SeekMatchingRecord(groups, "TJLGTJLTAG", TagKey(groups, CurrentTJLTAG));
-  if (IsBlank(ListBookmarkText)) {
+  if (!isNewList) {
+    ListBookmarkText =
+        ztMSAccess::SeekMatchingRecord(groups, "TJLGTJLTAG", TagKey(groups, CurrentTJLTAG));
+  }
+  if (isNewList || IsBlank(ListBookmarkText)) {
     groups.AddNew();
     groups.Fields("TJLTAG").SetValue(recordstore::Variant::Long(CurrentTJLTAG));
   } else {
@@ -308,7 +312,7 @@ void ztDorvane::SaveListUpdate() {
     try {
       CurrentTJLTAG = tag;
       ListTransaction transaction(MainWorkspace(wksMAIN));
-      WriteSavedList();
+      WriteSavedList(formerTag == 0);
       transaction.Commit();
     } catch (const recordstore::RuntimeError&) {
       CurrentTJLTAG = formerTag;
