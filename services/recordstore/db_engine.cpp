@@ -5,6 +5,7 @@
 #include <cctype>
 
 #include "services/recordstore/store_errors.h"
+#include "services/recordstore/table_layout.h"
 #include "services/recordstore/workspace.h"
 
 namespace recordstore {
@@ -47,6 +48,20 @@ void DBEngine::NoteDeletedRow(const std::string& path, const std::string& table,
 int64_t DBEngine::HighestDeletedRow(const std::string& path, const std::string& table) const {
   auto found = deletedRows_.find(TableKey(path, table));
   return found == deletedRows_.end() ? 0 : found->second;
+}
+
+std::shared_ptr<const TableLayout> DBEngine::KnownLayout(const std::string& schemaText) const {
+  auto found = layouts_.find(schemaText);
+  return found == layouts_.end() ? nullptr : found->second;
+}
+
+void DBEngine::KeepLayout(const std::string& schemaText,
+                          std::shared_ptr<const TableLayout> layout) {
+  // A program meets a handful of schemas; a bound keeps a pathological one
+  // (schemas made on the fly) from growing without end.
+  constexpr size_t kMostLayouts = 256;
+  if (layouts_.size() >= kMostLayouts) layouts_.clear();
+  layouts_[schemaText] = std::move(layout);
 }
 
 }  // namespace recordstore

@@ -2,7 +2,9 @@
 // makes workspaces, counts them, holds the lock wait that every database
 // opened afterwards uses, and remembers the highest row identifier deleted in
 // each table so that a new row never takes the identifier (the bookmark) of a
-// row deleted by this program. Relies on Workspace.
+// row deleted by this program, and keeps the table layouts it has read, so that
+// a table opened again on a new connection costs one schema query instead of
+// several. Relies on Workspace and TableLayout.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +15,7 @@
 namespace recordstore {
 
 class Workspace;
+struct TableLayout;
 
 class DBEngine {
  public:
@@ -38,11 +41,18 @@ class DBEngine {
   void NoteDeletedRow(const std::string& path, const std::string& table, int64_t rowid);
   int64_t HighestDeletedRow(const std::string& path, const std::string& table) const;
 
+  // Used when a table is opened: the layout read before from the same schema
+  // text (the CREATE statements of the table and its indexes, on which a
+  // layout depends alone), or nullptr; and the layout to keep for that text.
+  std::shared_ptr<const TableLayout> KnownLayout(const std::string& schemaText) const;
+  void KeepLayout(const std::string& schemaText, std::shared_ptr<const TableLayout> layout);
+
  private:
   DBEngine() = default;
   int workspacesCreated_ = 0;
   int lockWaitMs_ = 5000;
   std::map<std::string, int64_t> deletedRows_;
+  std::map<std::string, std::shared_ptr<const TableLayout>> layouts_;
 };
 
 }  // namespace recordstore

@@ -52,35 +52,9 @@ IndexWalk::IndexWalk(Connection& connection, const TableLayout& layout, const In
   select_ = "SELECT " + layout.rowid;
   for (const ColumnInfo& column : layout.columns) select_ += ", " + QuoteName(column.name);
   select_ += " FROM " + QuoteName(layout.name);
-  size_t k = KeyCount();
-  first_ = &Query("", 0, false);
-  last_ = &Query("", 0, true);
-  byRowid_ = &connection_.Prepare(select_ + " WHERE " + layout.rowid + " = ?1", layout.name);
-  if (k == 0) {
-    next_ = &Query(layout.rowid + " > ?1", 0, false);
-    previous_ = &Query(layout.rowid + " < ?1", 0, true);
-    return;
-  }
-  const std::string tie = Prefix(k) + " AND " + layout.rowid + " ";
-  const std::string rowidParam = "?" + std::to_string(k + 1);
-  std::vector<std::string> after, before;
-  if (!index_->unique) {
-    after.push_back(RowidOf(tie + "> " + rowidParam, k, false));
-    before.push_back(RowidOf(tie + "< " + rowidParam, k, true));
-  }
-  for (size_t j = k; j-- > 0;) {
-    const std::string prefix = Prefix(j) + (j ? " AND " : "") + Column(j);
-    after.push_back(RowidOf(prefix + " > " + Param(j), j, false));
-    before.push_back(RowidOf(prefix + " < " + Param(j), j, true));
-    before.push_back(RowidOf(prefix + " IS NULL", j + 1, true));
-  }
-  next_ = &connection_.Prepare(select_ + " WHERE " + layout.rowid + " = " + FirstOf(after),
-                               layout.name);
-  previous_ = &connection_.Prepare(select_ + " WHERE " + layout.rowid + " = " + FirstOf(before),
-                                   layout.name);
-  seekEqual_.assign(k + 1, nullptr);
-  seekAtOrAfter_.assign(k + 1, nullptr);
-  previousNull_.assign(k, nullptr);
+  seekEqual_.assign(KeyCount() + 1, nullptr);
+  seekAtOrAfter_.assign(KeyCount() + 1, nullptr);
+  previousNull_.assign(KeyCount(), nullptr);
 }
 
 const SqlValue& IndexWalk::KeyOf(const Row& row, size_t j) const {
@@ -147,13 +121,52 @@ Statement& IndexWalk::PreviousNull(size_t j) {
   return *previousNull_[j];
 }
 
-bool IndexWalk::First(Row& out) { return Run(*first_, 0, NoKey, nullptr, out); }
+// The two moves, prepared together the first time either is needed.
+void IndexWalk::PrepareMoves() {
+  const std::string& rowid = layout_.rowid;
+  size_t k = KeyCount();
+  if (k == 0) {
+    next_ = &Query(rowid + " > ?1", 0, false);
+    previous_ = &Query(rowid + " < ?1", 0, true);
+    return;
+  }
+  const std::string tie = Prefix(k) + " AND " + rowid + " ";
+  const std::string rowidParam = "?" + std::to_string(k + 1);
+  std::vector<std::string> after, before;
+  if (!index_->unique) {
+    after.push_back(RowidOf(tie + "> " + rowidParam, k, false));
+    before.push_back(RowidOf(tie + "< " + rowidParam, k, true));
+  }
+  for (size_t j = k; j-- > 0;) {
+    const std::string prefix = Prefix(j) + (j ? " AND " : "") + Column(j);
+    after.push_back(RowidOf(prefix + " > " + Param(j), j, false));
+    before.push_back(RowidOf(prefix + " < " + Param(j), j, true));
+    before.push_back(RowidOf(prefix + " IS NULL", j + 1, true));
+  }
+  next_ = &connection_.Prepare(select_ + " WHERE " + rowid + " = " + FirstOf(after), layout_.name);
+  previous_ =
+      &connection_.Prepare(select_ + " WHERE " + rowid + " = " + FirstOf(before), layout_.name);
+}
 
-bool IndexWalk::Last(Row& out) { return Run(*last_, 0, NoKey, nullptr, out); }
+bool IndexWalk::First(Row& out) {
+  if (first_ == nullptr) first_ = &Query("", 0, false);
+  return Run(*first_, 0, NoKey, nullptr, out);
+}
 
-bool IndexWalk::ByRowid(int64_t rowid, Row& out) { return Run(*byRowid_, 0, NoKey, &rowid, out); }
+bool IndexWalk::Last(Row& out) {
+  if (last_ == nullptr) last_ = &Query("", 0, true);
+  return Run(*last_, 0, NoKey, nullptr, out);
+}
+
+bool IndexWalk::ByRowid(int64_t rowid, Row& out) {
+  if (byRowid_ == nullptr) {
+    byRowid_ = &connection_.Prepare(select_ + " WHERE " + layout_.rowid + " = ?1", layout_.name);
+  }
+  return Run(*byRowid_, 0, NoKey, &rowid, out);
+}
 
 bool IndexWalk::Next(const Row& from, Row& out) {
+  if (next_ == nullptr) PrepareMoves();
   size_t k = KeyCount();
   auto keyAt = [&](size_t j) -> const SqlValue& { return KeyOf(from, j); };
   if (k == 0) return Run(*next_, 0, keyAt, &from.rowid, out);
@@ -162,6 +175,7 @@ bool IndexWalk::Next(const Row& from, Row& out) {
 }
 
 bool IndexWalk::Previous(const Row& from, Row& out) {
+  if (previous_ == nullptr) PrepareMoves();
   size_t k = KeyCount();
   auto keyAt = [&](size_t j) -> const SqlValue& { return KeyOf(from, j); };
   if (k == 0) return Run(*previous_, 0, keyAt, &from.rowid, out);

@@ -57,6 +57,7 @@ class IndexWalk {
   // first non-NULL of several such subqueries.
   std::string RowidOf(const std::string& where, size_t orderFrom, bool descending) const;
   static std::string FirstOf(const std::vector<std::string>& subqueries);
+  void PrepareMoves();
   bool HasNullKey(const Row& row) const;
   // Moves from a row whose keys hold NULL, one key position at a time.
   bool NextWithNulls(const Row& from, Row& out);
@@ -68,11 +69,12 @@ class IndexWalk {
   const TableLayout& layout_;
   const IndexInfo* index_;
   std::string select_;
-  Statement* first_;
-  Statement* last_;
-  Statement* next_;
-  Statement* previous_;
-  Statement* byRowid_;
+  // Statements are prepared when first needed: a recordset often uses few.
+  Statement* first_ = nullptr;
+  Statement* last_ = nullptr;
+  Statement* next_ = nullptr;
+  Statement* previous_ = nullptr;
+  Statement* byRowid_ = nullptr;
   std::vector<Statement*> seekEqual_;      // by key count, made when first needed
   std::vector<Statement*> seekAtOrAfter_;  // by key count
   std::vector<Statement*> previousNull_;   // by key position

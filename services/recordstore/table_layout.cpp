@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <utility>
 
+#include "services/recordstore/db_engine.h"
 #include "services/recordstore/field_codec.h"
 #include "services/recordstore/number_text.h"
 #include "services/recordstore/store_errors.h"
@@ -28,8 +29,9 @@ std::string TextColumn(Statement& statement, int index) {
 }
 
 // The value of a column default written as a literal: a number, a quoted
-// text, NULL, TRUE or FALSE. Other expressions are evaluated by SQLite.
-SqlValue DefaultLiteral(Connection& connection, const std::string& text) {
+// text, NULL, TRUE or FALSE. Other expressions are evaluated by SQLite, and
+// `literal` becomes false.
+SqlValue DefaultLiteral(Connection& connection, const std::string& text, bool& literal) {
   if (text.empty() || SameName(text, "NULL")) return SqlValue();
   if (SameName(text, "TRUE")) return SqlValue::Int(1);
   if (SameName(text, "FALSE")) return SqlValue::Int(0);
@@ -48,6 +50,7 @@ SqlValue DefaultLiteral(Connection& connection, const std::string& text) {
     return SqlValue::Real(*number);
   }
   // An expression from the file's own schema, such as CURRENT_TIMESTAMP.
+  literal = false;
   sqlite3_stmt* stmt = nullptr;
   std::string sql = "SELECT " + text;
   SqlValue value;
@@ -61,14 +64,17 @@ SqlValue DefaultLiteral(Connection& connection, const std::string& text) {
   return value;
 }
 
-// Fills the fields of `layout` from the table's column list.
-void LoadColumns(Connection& connection, TableLayout& layout) {
+// Fills the fields of `layout` from the table's column list. Returns false when
+// a default is an expression evaluated now (CURRENT_TIMESTAMP), which makes
+// the layout unfit to keep.
+bool LoadColumns(Connection& connection, TableLayout& layout) {
   Statement& info = connection.Prepare(
       "SELECT name, type, dflt_value, pk FROM pragma_table_info(?1) ORDER BY cid", layout.name);
   StatementScope scope(info);
   info.Bind(1, SqlValue::Text(layout.name));
   int keyFields = 0;
   int integerKey = -1;
+  bool literalDefaults = true;
   while (info.Step()) {
     ColumnInfo column;
     column.name = TextColumn(info, 0);
@@ -76,7 +82,9 @@ void LoadColumns(Connection& connection, TableLayout& layout) {
     FieldTypeFromDeclared(declared, column);
     std::string defaultText = TextColumn(info, 2);
     if (!defaultText.empty()) {
-      column.defaultValue = DecodeField(DefaultLiteral(connection, defaultText), column);
+      bool literal = true;
+      column.defaultValue = DecodeField(DefaultLiteral(connection, defaultText, literal), column);
+      literalDefaults = literalDefaults && literal;
     }
     if (info.ColumnInt(3) > 0) {
       ++keyFields;
@@ -85,6 +93,7 @@ void LoadColumns(Connection& connection, TableLayout& layout) {
     layout.columns.push_back(std::move(column));
   }
   layout.hasRowidField = keyFields == 1 && integerKey >= 0;
+  return literalDefaults;
 }
 
 // Fills the indexes of `layout`; an index on an expression cannot be walked
@@ -183,25 +192,39 @@ void FieldTypeFromDeclared(std::string_view declared, ColumnInfo& column) {
 std::shared_ptr<const TableLayout> LoadTableLayout(Connection& connection,
                                                    const std::string& table) {
   auto layout = std::make_shared<TableLayout>();
+  // One query gives the schema rows of the table and of its indexes; their
+  // text is the key of the layouts the engine keeps.
+  std::string schemaText;
+  bool found = false;
   {
     Statement& find = connection.Prepare(
-        "SELECT name, type, sql FROM sqlite_master WHERE name = ?1 COLLATE NOCASE "
-        "AND type IN ('table', 'view')",
+        "SELECT name, type, sql FROM sqlite_master WHERE tbl_name = ?1 COLLATE NOCASE "
+        "AND type IN ('table', 'view', 'index') ORDER BY type, name",
         table);
     StatementScope scope(find);
     find.Bind(1, SqlValue::Text(table));
-    if (!find.Step()) throw TableNotFound(table, connection.Path());
-    layout->name = TextColumn(find, 0);
-    std::string sql = TextColumn(find, 2);
-    for (char& c : sql) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    if (TextColumn(find, 1) != "table" || sql.find("WITHOUT ROWID") != std::string::npos) {
-      throw RuntimeError(error::kEngineFailure,
-                         "'" + layout->name + "' in '" + connection.Path() +
-                             "' is not an ordinary table with row identifiers, so it cannot "
-                             "be opened as a table-type recordset.");
+    while (find.Step()) {
+      const std::string name = TextColumn(find, 0);
+      const std::string type = TextColumn(find, 1);
+      const std::string sql = TextColumn(find, 2);
+      schemaText += type + '\n' + name + '\n' + sql + '\n';
+      if (type == "index" || !SameName(name, table)) continue;
+      found = true;
+      layout->name = name;
+      std::string upper = sql;
+      for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      if (type != "table" || upper.find("WITHOUT ROWID") != std::string::npos) {
+        throw RuntimeError(error::kEngineFailure,
+                           "'" + layout->name + "' in '" + connection.Path() +
+                               "' is not an ordinary table with row identifiers, so it cannot "
+                               "be opened as a table-type recordset.");
+      }
     }
   }
-  LoadColumns(connection, *layout);
+  if (!found) throw TableNotFound(table, connection.Path());
+  std::shared_ptr<DBEngine> engine = DBEngine::Instance();
+  if (std::shared_ptr<const TableLayout> known = engine->KnownLayout(schemaText)) return known;
+  const bool keep = LoadColumns(connection, *layout);
   LoadIndexes(connection, *layout);
   for (const char* candidate : {"rowid", "_rowid_", "oid"}) {
     if (layout->FindColumn(candidate) < 0) {
@@ -214,6 +237,7 @@ std::shared_ptr<const TableLayout> LoadTableLayout(Connection& connection,
                                                   "' hides its row identifier behind fields "
                                                   "named rowid, _rowid_ and oid.");
   }
+  if (keep) engine->KeepLayout(schemaText, layout);
   return layout;
 }
 
