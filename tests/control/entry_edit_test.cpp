@@ -21,32 +21,7 @@ class EntryEditTest : public ControlTest {
  protected:
   // Rows of a query on MAIN.MDB, each as its columns' texts.
   std::vector<std::vector<std::string>> Query(const std::string& sql) {
-    std::vector<std::vector<std::string>> rows;
-    sqlite3* db = nullptr;
-    EXPECT_EQ(sqlite3_open_v2((data + "/MAIN.MDB").c_str(), &db, SQLITE_OPEN_READONLY, nullptr),
-              SQLITE_OK);
-    sqlite3_stmt* stmt = nullptr;
-    EXPECT_EQ(sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr), SQLITE_OK) << sql;
-    while (sqlite3_step(stmt) == SQLITE_ROW) {
-      std::vector<std::string> row;
-      for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
-        const unsigned char* text = sqlite3_column_text(stmt, i);
-        row.emplace_back(text != nullptr ? reinterpret_cast<const char*>(text) : "NULL");
-      }
-      rows.push_back(row);
-    }
-    sqlite3_finalize(stmt);
-    sqlite3_close(db);
-    return rows;
-  }
-
-  // The user types text into whatever has the focus.
-  static void Type(const std::string& text) {
-    for (char ch : text) {
-      auto key = screen::KeyOfCharacter(ch);
-      ASSERT_TRUE(key.has_value()) << ch;
-      screen::PressKey(key->keyCode, key->shift);
-    }
+    return testsupport::SqlFile(data + "/MAIN.MDB", SQLITE_OPEN_READONLY).Rows(sql);
   }
 
   // The highlighted row's company and job captions.
@@ -73,7 +48,7 @@ class EntryEditTest : public ControlTest {
 };
 
 TEST_F(EntryEditTest, EachTypedAddWritesOneRowAndHighlightsIt) {
-  data = MakeFolder("data", "--list 5 --today 2024-03-06");
+  data = MakeFolder("data", {"--list", "5", "--today", "2024-03-06"});
   control->SetPathText(data);
   const std::vector<Job> jobs = SomeJobs();
   ASSERT_EQ(jobs.size(), 8u);

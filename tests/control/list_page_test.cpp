@@ -22,20 +22,11 @@ class ListPageTest : public ControlTest {
   // The working list in the page's order, read with SQLite.
   std::vector<ListItem> TableList() {
     std::vector<ListItem> items;
-    sqlite3* db = nullptr;
-    EXPECT_EQ(sqlite3_open_v2((data + "/MAIN.MDB").c_str(), &db, SQLITE_OPEN_READONLY, nullptr),
-              SQLITE_OK);
-    sqlite3_stmt* stmt = nullptr;
-    sqlite3_prepare_v2(db,
-                       "SELECT CAST(CONO AS TEXT), JOBNO FROM TJLIST ORDER BY CONO, JOBNO COLLATE "
-                       "NOCASE, rowid",
-                       -1, &stmt, nullptr);
-    while (sqlite3_step(stmt) == SQLITE_ROW) {
-      items.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)),
-                         reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1)));
+    for (const auto& row : testsupport::SqlFile(data + "/MAIN.MDB", SQLITE_OPEN_READONLY)
+                               .Rows("SELECT CAST(CONO AS TEXT), JOBNO FROM TJLIST ORDER BY CONO, "
+                                     "JOBNO COLLATE NOCASE, rowid")) {
+      items.emplace_back(row[0], row[1]);
     }
-    sqlite3_finalize(stmt);
-    sqlite3_close(db);
     return items;
   }
 
@@ -103,7 +94,7 @@ int Expected(int16_t key, int at, int n) {
 }
 
 TEST_F(ListPageTest, RandomKeysKeepThePageInStepWithTheTable) {
-  data = MakeFolder("data", "--list 13 --today 2024-03-06");
+  data = MakeFolder("data", {"--list", "13", "--today", "2024-03-06"});
   control->SetPathText(data);
   const std::vector<ListItem> start = TableList();
   ASSERT_EQ(start.size(), 13u);
@@ -136,7 +127,7 @@ TEST_F(ListPageTest, RandomKeysKeepThePageInStepWithTheTable) {
 // the moves after it still follow company and job order, not the order in
 // which the rows were written.
 TEST_F(ListPageTest, MovesAfterAReopenFollowTheListOrder) {
-  data = MakeFolder("data", "--list 6 --today 2024-03-06");
+  data = MakeFolder("data", {"--list", "6", "--today", "2024-03-06"});
   Exec(data, "MAIN.MDB", "INSERT INTO TJLIST (TJLTAG, CONO, JOBNO) VALUES (2, 1, '   AA001')");
   control->SetPathText(data);
   ASSERT_EQ(Caption("lblJOBNO", 0), "   AA001");

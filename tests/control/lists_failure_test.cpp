@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "control_fixture.h"
@@ -30,32 +31,11 @@ int WatchRowChanges(sqlite3* db, const char**, const sqlite3_api_routines*) {
   return SQLITE_OK;
 }
 
-// Every row of a query, fields joined by "|" (NULL for Null), rows by "\n".
-std::string Rows(sqlite3* db, const std::string& sql) {
-  sqlite3_stmt* statement = nullptr;
-  EXPECT_EQ(sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr), SQLITE_OK) << sql;
-  std::string rows;
-  while (statement != nullptr && sqlite3_step(statement) == SQLITE_ROW) {
-    for (int i = 0; i < sqlite3_column_count(statement); ++i) {
-      const unsigned char* text = sqlite3_column_text(statement, i);
-      rows += (i > 0 ? "|" : "") + std::string(text ? reinterpret_cast<const char*>(text) : "NULL");
-    }
-    rows += "\n";
-  }
-  sqlite3_finalize(statement);
-  return rows;
-}
-
 class ListsCrashTest : public ControlTest {
  protected:
   // Every row of a query on MAIN.MDB, read through a connection of its own.
   static std::string Query(const std::string& folder, const std::string& sql) {
-    sqlite3* db = nullptr;
-    EXPECT_EQ(sqlite3_open_v2((folder + "/MAIN.MDB").c_str(), &db, SQLITE_OPEN_READWRITE, nullptr),
-              SQLITE_OK);
-    const std::string rows = Rows(db, sql);
-    sqlite3_close(db);
-    return rows;
+    return testsupport::SqlFile(folder + "/MAIN.MDB").Dump(sql);
   }
 
   // What a save decides about list `tag`: its name, its items, the working
@@ -80,7 +60,7 @@ class ListsCrashTest : public ControlTest {
   // Returns the copy's folder, and whether the child ran to the end instead.
   std::string SaveInChild(const std::string& original, int killAt, const std::string& name,
                           bool& finished) {
-    const std::string folder = root + "/run" + std::to_string(killAt);
+    const std::string folder = root.File("run" + std::to_string(killAt));
     std::filesystem::copy(original, folder, std::filesystem::copy_options::recursive);
     const pid_t pid = fork();
     if (pid == 0) {
@@ -128,7 +108,7 @@ class ListsCrashTest : public ControlTest {
     EXPECT_NE(after.find(name), std::string::npos);
     // Every kill left the old list or the list of the finished save.
     for (int n = 1; n < killAt; ++n) {
-      const std::string state = ListState(root + "/run" + std::to_string(n), tag);
+      const std::string state = ListState(root.File("run" + std::to_string(n)), tag);
       EXPECT_TRUE(state == before || state == after) << "mixed list after a kill at " << n << ":\n"
                                                      << state;
     }
@@ -137,7 +117,7 @@ class ListsCrashTest : public ControlTest {
 };
 
 TEST_F(ListsCrashTest, ASavedListKilledMidSaveIsTheOldOrTheNewList) {
-  const std::string data = MakeFolder("data", "--today 2024-03-06");
+  const std::string data = MakeFolder("data", {"--today", "2024-03-06"});
   // The working list of saved list 2 loses two rows and gains one of its own.
   Exec(data, "MAIN.MDB", "DELETE FROM TJLIST WHERE rowid IN (2, 4)");
   Exec(data, "MAIN.MDB", "INSERT INTO TJLIST (TJLTAG, CONO, JOBNO) VALUES (0, 1, '   AA000')");
@@ -146,7 +126,7 @@ TEST_F(ListsCrashTest, ASavedListKilledMidSaveIsTheOldOrTheNewList) {
 }
 
 TEST_F(ListsCrashTest, ANewListKilledMidSaveIsNotSavedOrSavedWhole) {
-  const std::string data = MakeFolder("data", "--today 2024-03-06");
+  const std::string data = MakeFolder("data", {"--today", "2024-03-06"});
   Exec(data, "MAIN.MDB", "UPDATE TJLIST SET TJLTAG = 0");
   // The counter row's change, then the group row and six rows and items.
   EXPECT_GE(KillAtEveryRowChange(data, 3, "Night shift", "New List."), 1 + 1 + 12);
@@ -158,27 +138,30 @@ class ListsLockTest : public ControlTest {
   void SetUp() override {
     ControlTest::SetUp();
     recordstore::DBEngine::Instance()->SetLockWaitMilliseconds(100);
-    data = MakeFolder("data", "--today 2024-03-06");
+    data = MakeFolder("data", {"--today", "2024-03-06"});
     control->SetPathText(data);
-    ASSERT_EQ(sqlite3_open_v2((data + "/MAIN.MDB").c_str(), &other, SQLITE_OPEN_READWRITE, nullptr),
-              SQLITE_OK);
+    other = std::make_unique<testsupport::SqlFile>(data + "/MAIN.MDB");
     before = Tables();
   }
 
   void TearDown() override {
-    sqlite3_close(other);
+    other.reset();
     recordstore::DBEngine::Instance()->SetLockWaitMilliseconds(5000);
     ControlTest::TearDown();
   }
 
-  void Lock() { ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), 0); }
-  void Unlock() { ASSERT_EQ(sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr), 0); }
+  void Lock() {
+    ASSERT_EQ(sqlite3_exec(other->Handle(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), 0);
+  }
+  void Unlock() {
+    ASSERT_EQ(sqlite3_exec(other->Handle(), "COMMIT", nullptr, nullptr, nullptr), 0);
+  }
 
   // The four tables that the list buttons write.
   std::string Tables() {
     std::string all;
     for (const char* table : {"TJLIST", "TJLGROUPS", "TJLITEMS", "SYSTAGS"}) {
-      all += Rows(other, std::string("SELECT * FROM ") + table + " ORDER BY rowid");
+      all += other->Dump(std::string("SELECT * FROM ") + table + " ORDER BY rowid");
     }
     return all;
   }
@@ -193,7 +176,7 @@ class ListsLockTest : public ControlTest {
   }
 
   std::string data;
-  sqlite3* other = nullptr;
+  std::unique_ptr<testsupport::SqlFile> other;
   std::string before;
 };
 

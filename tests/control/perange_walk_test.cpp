@@ -13,7 +13,7 @@ class PEWalkTest : public ControlTest {
  protected:
   void SetUp() override {
     ControlTest::SetUp();
-    data = MakeFolder("data", "--today 2001-01-01 --weeks 10");
+    data = MakeFolder("data", {"--today", "2001-01-01", "--weeks", "10"});
     control->SetPathText(data);
   }
 
@@ -25,15 +25,6 @@ class PEWalkTest : public ControlTest {
     char text[11];
     std::snprintf(text, sizeof text, "%02d/%02d/%04d", month, day, year);
     return text;
-  }
-
-  // Types each character as the key that gives it.
-  static void Type(const std::string& text) {
-    for (char ch : text) {
-      auto stroke = screen::KeyOfCharacter(ch);
-      ASSERT_TRUE(stroke.has_value()) << ch;
-      screen::PressKey(stroke->keyCode, stroke->shift);
-    }
   }
 
   int16_t Tag(bool ending) {

@@ -31,7 +31,7 @@ TEST_F(ConnectionTest, OpensTheFolderReadsTheSettingsAndShowsTheWorkingList) {
 }
 
 TEST_F(ConnectionTest, AFolderWithoutMainShowsOneReportAndLeavesTheListAsDesigned) {
-  control->SetPathText(root + "/nowhere");
+  control->SetPathText(root.File("nowhere"));
   ASSERT_EQ(desktop.messageBoxes.size(), 1u);
   EXPECT_EQ(desktop.messageBoxes[0].title, "wqHalvine.ocx Error");
   EXPECT_EQ(desktop.messageBoxes[0].style, 16);
@@ -52,7 +52,7 @@ TEST_F(ConnectionTest, AMissingTableIsReportedAndTheTablesOpenedBeforeItStayInUs
 }
 
 TEST_F(ConnectionTest, MissingSettingsFileGivesItsMessageThenTheZeroReport) {
-  const std::string data = MakeFolder("data", "--no-qrlsys");
+  const std::string data = MakeFolder("data", {"--no-qrlsys"});
   control->SetPathText(data);
   ASSERT_EQ(desktop.messageBoxes.size(), 2u);
   EXPECT_EQ(desktop.messageBoxes[0].title, "Database Missing.");
@@ -74,7 +74,7 @@ TEST_F(ConnectionTest, AStoredWidthBelowOneIsReportedWithoutReadingTheType) {
 }
 
 TEST_F(ConnectionTest, NoSettingsRowUsesTheDefaults) {
-  const std::string data = MakeFolder("data", "--no-settings");
+  const std::string data = MakeFolder("data", {"--no-settings"});
   control->SetPathText(data);
   ASSERT_EQ(desktop.messageBoxes.size(), 2u);  // one per settings reader
   EXPECT_EQ(desktop.messageBoxes[0].title, "No Settings Found");
@@ -102,7 +102,8 @@ TEST_F(ConnectionTest, ShortEmptyAndUnnamedListsShowTheirMarkers) {
 
 TEST_F(ConnectionTest, SettingPathTextAgainReplacesTheConnection) {
   const std::string first = MakeFolder("first");
-  const std::string second = MakeFolder("second", "--list 0 --jobno-size 6 --jobno-type N");
+  const std::string second =
+      MakeFolder("second", {"--list", "0", "--jobno-size", "6", "--jobno-type", "N"});
   control->SetPathText(first);
   const int before = Workspaces();
   control->SetPathText(second);

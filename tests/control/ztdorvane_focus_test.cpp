@@ -74,7 +74,7 @@ TEST_F(FocusTest, RegainingTheFocusEnablesTheBoxesButNotTheButtons) {
 // After a focus loss the next database step opens a new "wksMAIN" once,
 // without reading the settings again.
 TEST_F(FocusTest, TheReopenAfterAFocusLossOpensOneWorkspaceAndKeepsTheSettings) {
-  const std::string data = MakeFolder("data", "--no-settings");
+  const std::string data = MakeFolder("data", {"--no-settings"});
   control->SetPathText(data);
   ASSERT_EQ(desktop.messageBoxes.size(), 2u);
   Exec(data, "QRLSYS.mdb", "INSERT INTO SYSSETTINGS VALUES (5, 'N')");
