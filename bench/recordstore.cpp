@@ -4,86 +4,27 @@
 // statement (a LIMIT 1 query the index serves, its row copied out). After the
 // runs it prints each pair with the ratio store / SQLite.
 //
-// The data folders are made once and kept under /tmp: by dorvane-data when
-// it has been built, otherwise here with plain SQLite in the same layout.
+// The data folders are those of the user-action benchmarks (bench_support.h),
+// made once by dorvane-data and kept under /tmp.
 #include "services/recordstore/recordstore.h"
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <map>
 #include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
+
 namespace {
 
-namespace fs = std::filesystem;
 using recordstore::Variant;
 
-const char* kJobSchema =
-    "CREATE TABLE JOBLIST (CONO SHORT, JOBNO TEXT(8), JOBNAME TEXT(50));"
-    "CREATE UNIQUE INDEX \"JOBLIST.JOBLIST\" ON JOBLIST (CONO, JOBNO COLLATE NOCASE);"
-    "CREATE INDEX \"JOBLIST.JOBNAME\" ON JOBLIST (CONO, JOBNAME COLLATE NOCASE);";
-
-// Fills a new MAIN.MDB with `rows` jobs spread over 12 companies.
-void MakeWithSqlite(const fs::path& file, int rows) {
-  sqlite3* db = nullptr;
-  sqlite3_open(file.c_str(), &db);
-  sqlite3_exec(db, "PRAGMA journal_mode=WAL; BEGIN;", nullptr, nullptr, nullptr);
-  sqlite3_exec(db, kJobSchema, nullptr, nullptr, nullptr);
-  sqlite3_stmt* insert = nullptr;
-  sqlite3_prepare_v2(db, "INSERT INTO JOBLIST VALUES (?1, ?2, ?3)", -1, &insert, nullptr);
-  for (int i = 0; i < rows; ++i) {
-    char jobno[16], name[32];
-    std::snprintf(jobno, sizeof jobno, "%8d", i / 12 + 1);
-    std::snprintf(name, sizeof name, "Job %d of the benchmark", i);
-    sqlite3_bind_int(insert, 1, i % 12 + 1);
-    sqlite3_bind_text(insert, 2, jobno, -1, SQLITE_TRANSIENT);
-    sqlite3_bind_text(insert, 3, name, -1, SQLITE_TRANSIENT);
-    sqlite3_step(insert);
-    sqlite3_reset(insert);
-  }
-  sqlite3_finalize(insert);
-  sqlite3_exec(db, "COMMIT;", nullptr, nullptr, nullptr);
-  sqlite3_close(db);
-}
-
-// dorvane-data from this build or a sibling build folder; empty when none.
-fs::path DataTool() {
-  fs::path own = fs::path(DORVANE_BIN_DIR) / "dorvane-data";
-  if (fs::exists(own)) return own;
-  std::error_code ec;
-  fs::path root = fs::path(DORVANE_BIN_DIR).parent_path().parent_path();
-  for (const auto& entry : fs::directory_iterator(root, ec)) {
-    fs::path tool = entry.path() / "bin" / "dorvane-data";
-    if (entry.path().filename().string().starts_with("build") && fs::exists(tool)) return tool;
-  }
-  return {};
-}
-
-// The folder holding a MAIN.MDB with `rows` jobs, made on first use.
-std::string DataFolder(int rows) {
-  fs::path folder =
-      fs::temp_directory_path() / ("dorvane-bench-recordstore-" + std::to_string(rows));
-  if (fs::exists(folder / "MAIN.MDB")) return folder.string();
-  fs::path tool = DataTool();
-  bool made = false;
-  if (!tool.empty()) {
-    std::string command = tool.string() + " init " + folder.string() + " --companies 12 --jobs " +
-                          std::to_string(rows) + " --force > /dev/null";
-    made = std::system(command.c_str()) == 0 && fs::exists(folder / "MAIN.MDB");
-  }
-  if (!made) {
-    fs::create_directories(folder);
-    fs::remove(folder / "MAIN.MDB");
-    MakeWithSqlite(folder / "MAIN.MDB", rows);
-  }
-  return folder.string();
-}
+std::string DataFolder(int rows) { return bench::ActionFolder(rows, 10); }
 
 // One table opened both ways, with random existing keys and bookmarks.
 struct Fixture {
@@ -304,31 +245,18 @@ PAIR(SetBookmark);
 PAIR(ReadField);
 PAIR(RecordCount);
 
-// Console output as usual, and each run's time per iteration kept by name.
-class CollectingReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) nanoseconds[run.benchmark_name()] = run.GetAdjustedCPUTime();
-  }
-  std::map<std::string, double> nanoseconds;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  CollectingReporter reporter;
+  bench::CollectingReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   // CPU time per operation: the machine is shared, so wall time is noisier.
   std::printf(
       "\nCPU ns per operation  (ratio = store / SQLite; growth = 1,000,000 rows / 1,000)\n");
   std::printf("%-13s %9s %9s %6s %10s %10s %6s %7s\n", "operation", "store 1k", "sqlite 1k",
               "ratio", "store 1M", "sqlite 1M", "ratio", "growth");
-  auto time = [&](const std::string& name) {
-    auto found = reporter.nanoseconds.find(name);
-    return found == reporter.nanoseconds.end() ? 0.0 : found->second;
-  };
+  auto time = [&](const std::string& name) { return reporter.Micros(name) * 1000.0; };
   for (const char* name :
        {"Seek", "MoveNext", "MovePrevious", "SetBookmark", "ReadField", "RecordCount"}) {
     double store1 = time("Store" + std::string(name) + "/1000");
