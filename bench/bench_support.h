@@ -112,11 +112,11 @@ inline void PrintSideBySide(const CollectingReporter& reporter, const std::strin
                             const std::vector<std::pair<std::string, std::string>>& sizes) {
   std::printf("\n%s\nmicroseconds per action: %s | SQLite floor | ratio, at each size\n",
               title.c_str(), system.c_str());
-  std::printf("%-14s", "action");
+  std::printf("%-16s", "action");
   for (const auto& size : sizes) std::printf(" | %26s", size.second.c_str());
   std::printf(" | growth\n");
   for (const std::string& action : actions) {
-    std::printf("%-14s", action.c_str());
+    std::printf("%-16s", action.c_str());
     double first = 0, last = 0;
     for (const auto& size : sizes) {
       const double own = reporter.Micros(system + action + "/" + size.first);
