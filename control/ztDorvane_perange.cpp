@@ -114,13 +114,22 @@ void ztDorvane::txtEPEDATE_Change() {
   if (ztBasicSet::IsSearchRequest(txtEPEDATE.Text(), ConnectionReady)) SearchEndingPEDate();
 }
 
-// A box getting the focus turns the date-edit mode on.
-void ztDorvane::txtBPEDATE_GotFocus() { PEDateGotFocus(BeginningEnd()); }
-void ztDorvane::txtEPEDATE_GotFocus() { PEDateGotFocus(EndingEnd()); }
+// A box getting the focus turns the date-edit mode on. Like the checks below,
+// this applies only to a box on show: the list-row and save-list modes hide both.
+void ztDorvane::txtBPEDATE_GotFocus() {
+  if (txtBPEDATE.Visible()) PEDateGotFocus(BeginningEnd());
+}
+void ztDorvane::txtEPEDATE_GotFocus() {
+  if (txtEPEDATE.Visible()) PEDateGotFocus(EndingEnd());
+}
 
-// A box losing the focus checks its date.
-void ztDorvane::txtBPEDATE_LostFocus() { ValidateBeginningPEDate(); }
-void ztDorvane::txtEPEDATE_LostFocus() { ValidateEndingPEDate(); }
+// A box on show losing the focus checks its date.
+void ztDorvane::txtBPEDATE_LostFocus() {
+  if (txtBPEDATE.Visible()) ValidateBeginningPEDate();
+}
+void ztDorvane::txtEPEDATE_LostFocus() {
+  if (txtEPEDATE.Visible()) ValidateEndingPEDate();
+}
 
 // "+" and "-" step the date a week; Enter moves on.
 void ztDorvane::txtBPEDATE_KeyPress(int16_t& keyAscii) { StepPEDate(BeginningEnd(), keyAscii); }
