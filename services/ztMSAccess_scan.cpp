@@ -31,9 +31,12 @@ std::string SeekMatchingRecord(recordstore::Recordset& rs, const std::string& in
 bool RecordMatchesKeys(recordstore::Recordset& rs, const std::vector<KeyField>& pairs) {
   assert(pairs.size() <= 9);
   // An error while testing the recordset counts as having no current row. The
-  // emptiness test gives the answer of RecordCount = 0 without counting.
+  // test RecordCount = 0 needs no query when the recordset stands on a row it
+  // has just read: the fields compared below are that row's, and it proves
+  // that the table held rows when it was read.
   try {
-    if (rs.IsBOF() || rs.IsEOF() || rs.IsEmpty()) return false;
+    if (rs.IsBOF() || rs.IsEOF()) return false;
+    if (!rs.HasReadRow() && rs.IsEmpty()) return false;
   } catch (const recordstore::RuntimeError&) {
     return false;
   }

@@ -220,9 +220,13 @@ int32_t Recordset::RecordCount() {
   return count > INT32_MAX ? INT32_MAX : static_cast<int32_t>(count);
 }
 
+bool Recordset::HasReadRow() const {
+  CheckOpen();
+  return place_ == Place::OnRow && rowEpoch_ == connection_->WriteEpoch();
+}
+
 bool Recordset::IsEmpty() {
   CheckOpen();
-  if (place_ == Place::OnRow && rowEpoch_ == connection_->WriteEpoch()) return false;
   Statement& statement =
       connection_->Prepare("SELECT 1 FROM " + QuoteName(layout_->name) + " LIMIT 1", layout_->name);
   StatementScope scope(statement);

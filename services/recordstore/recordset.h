@@ -61,11 +61,13 @@ class Recordset : public std::enable_shared_from_this<Recordset> {
   bool IsEOF() const;
   // Rows in the table (counted again only after another connection changed it).
   int32_t RecordCount();
-  // True when the table holds no rows: the test RecordCount = 0 without the
-  // count. Standing on a row that the last move read (and that this connection
-  // has not written since), the answer is that row, as of that move, like the
-  // row's fields; otherwise one indexed query.
+  // True when the table holds no rows now: the test RecordCount = 0 made with
+  // one indexed query instead of a count.
   bool IsEmpty();
+  // True when the recordset stands on a row that its last move, seek or
+  // bookmark read and that this connection has not written since: the table
+  // held at least that row when it was read.
+  bool HasReadRow() const;
 
   // The field named `name` (any case); 3265 when the table has none.
   Field Fields(const std::string& name);

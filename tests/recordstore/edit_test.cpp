@@ -188,25 +188,41 @@ TEST_F(EditTest, IsEmptyFollowsOwnAndOtherWrites) {
   }
   EXPECT_EQ(rs.RecordCount(), 0);
   EXPECT_EQ(ErrorOf([&] { rs.MoveFirst(); }), 3021);
-  EXPECT_TRUE(rs.IsEmpty());
   folder.Exec("MAIN.MDB", "INSERT INTO TJLIST VALUES (0, 4, 'D')");
   EXPECT_FALSE(rs.IsEmpty());
+  // Another program empties the table: IsEmpty sees it at once, while the row
+  // read before still stands for the table as it was when read.
   rs.MoveFirst();
   folder.Exec("MAIN.MDB", "DELETE FROM TJLIST");
-  rs.MoveNext();
   EXPECT_TRUE(rs.IsEmpty());
+  EXPECT_TRUE(rs.HasReadRow());
+  rs.MoveNext();
+  EXPECT_FALSE(rs.HasReadRow());
+}
 
-  // A row read inside a transaction that is then rolled back no longer
-  // vouches for the table.
-  Opened more = OpenTable(folder.File("MAIN.MDB"), "TJLIST");
-  more.workspace->BeginTrans();
-  Recordset& other = *more.recordset;
-  other.AddNew();
-  other.Update();
-  other.MoveFirst();
-  EXPECT_FALSE(other.IsEmpty());
-  more.workspace->Rollback();
-  EXPECT_TRUE(other.IsEmpty());
+// A row read stops standing for the table once this connection writes or
+// rolls back.
+TEST_F(EditTest, HasReadRowEndsWithOwnWrites) {
+  Recordset& rs = *list.recordset;
+  rs.MoveFirst();
+  EXPECT_TRUE(rs.HasReadRow());
+  folder.Exec("MAIN.MDB", "INSERT INTO COLIST VALUES (6, 'Quay Works')");  // another program
+  EXPECT_TRUE(rs.HasReadRow());
+  std::shared_ptr<Recordset> companies = list.database->OpenRecordset("COLIST");
+  companies->AddNew();
+  companies->Update();  // this connection wrote
+  EXPECT_FALSE(rs.HasReadRow());
+  rs.MoveLast();
+  rs.Delete();
+  EXPECT_FALSE(rs.HasReadRow());
+
+  list.workspace->BeginTrans();
+  rs.AddNew();
+  rs.Update();
+  rs.MoveFirst();
+  EXPECT_TRUE(rs.HasReadRow());
+  list.workspace->Rollback();
+  EXPECT_FALSE(rs.HasReadRow());
 }
 
 TEST_F(EditTest, RowsAddedElsewhereAreSeenAtTheNextMove) {
