@@ -90,7 +90,7 @@ void ztDorvane::WireLists() {
 // afresh. Runs inside the caller's transaction.
 void ztDorvane::EmptyWorkingList() {
   recordstore::Recordset& tjlist = Opened(rsTJLIST, "TJLIST");
-  while (tjlist.RecordCount() != 0) {
+  while (!tjlist.IsEmpty()) {
     tjlist.MoveFirst();
     tjlist.Delete();
   }
@@ -292,7 +292,7 @@ void ztDorvane::WriteSavedList(bool isNewList) {
 // the host's report.
 void ztDorvane::SaveListUpdate() {
   assert(IsSavingList);
-  const bool listIsEmpty = Opened(rsTJLIST, "TJLIST").RecordCount() < 1;
+  const bool listIsEmpty = Opened(rsTJLIST, "TJLIST").IsEmpty();
   int32_t tag = CurrentTJLTAG;
   if (!listIsEmpty && tag == 0) {
     tag = ztMSAccess::wqGetNewTag(PathText, "TJLTAG", "", "", 0);

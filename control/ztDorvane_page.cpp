@@ -98,9 +98,7 @@ void ztDorvane::ShiftRowsDown() {
 
 // True when the TJLIST recordset stands on a record (not before the first,
 // not after the last). This gives the answer of RecordMatchesKeys without
-// keys, but from the recordset's own position alone: that routine also asks
-// for RecordCount, which a freshly opened connection answers by counting the
-// whole table, and the page must not pay for that on every PathText.
+// keys, from the recordset's own position alone.
 bool ztDorvane::HasCurrentRecord() {
   recordstore::Recordset& tjlist = Opened(rsTJLIST, "TJLIST");
   try {

@@ -29,7 +29,7 @@ recordstore::Variant ReadSetting(const std::string& dataPath, const std::string&
   auto db = wks->OpenDatabase(path);
   auto rs = db->OpenRecordset("SYSSETTINGS", 1);
   recordstore::Variant result;
-  if (rs->RecordCount() != 0) {
+  if (!rs->IsEmpty()) {
     rs->MoveFirst();
     result = ztMSAccess::wqNullCheck(rs->Fields(fieldName));
   } else {

@@ -30,7 +30,7 @@ int32_t AllocateTag(const std::string& databasePath, const std::string& fieldNam
   auto db = wks->OpenDatabase(databasePath);
   auto rs = db->OpenRecordset(tableName, kTableType, kSeeChanges, kPessimistic);
   wks->BeginTrans();
-  if (rs->RecordCount() == 0) {
+  if (rs->IsEmpty()) {
     rs->AddNew();
     rs->Update();
   }
