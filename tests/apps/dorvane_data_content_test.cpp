@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "support/data_tool.h"
+#include "support/programs.h"
 #include "support/sql_file.h"
 #include "support/temp_folder.h"
 

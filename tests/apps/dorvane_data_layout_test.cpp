@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "support/data_tool.h"
+#include "support/programs.h"
 #include "support/sql_file.h"
 #include "support/temp_folder.h"
 
@@ -17,9 +17,9 @@ namespace datatool {
 namespace {
 
 namespace fs = std::filesystem;
+using testsupport::ProgramRun;
 using testsupport::SqlFile;
 using testsupport::TempFolder;
-using testsupport::ToolRun;
 
 const fs::path kSchemaFile = fs::path(DORVANE_SOURCE_DIR) / "apps/dorvane-data/schema.sql";
 
@@ -45,7 +45,7 @@ class LayoutTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     folder_ = new TempFolder;
-    const ToolRun run = testsupport::RunDataTool({"init", folder_->File("data"), "--seed", "3"});
+    const ProgramRun run = testsupport::RunDataTool({"init", folder_->File("data"), "--seed", "3"});
     ASSERT_EQ(run.status, 0) << run.err;
     // The schema text runs as it is for MAIN.MDB (the QRLSYS table is a
     // comment there); the commented statement alone makes QRLSYS.mdb.
@@ -102,7 +102,7 @@ TEST_F(LayoutTest, FilesAreLeftInWalMode) {
 }
 
 TEST(SchemaCommand, PrintsTheSchemaFile) {
-  const ToolRun run = testsupport::RunDataTool({"schema"});
+  const ProgramRun run = testsupport::RunDataTool({"schema"});
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out, testsupport::ReadText(kSchemaFile));
   EXPECT_NE(run.out.find("CREATE TABLE JOBLIST"), std::string::npos);

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "support/data_tool.h"
+#include "support/programs.h"
 #include "support/sql_file.h"
 #include "support/temp_folder.h"
 
@@ -15,12 +15,12 @@ namespace datatool {
 namespace {
 
 namespace fs = std::filesystem;
+using testsupport::ProgramRun;
 using testsupport::SqlFile;
 using testsupport::TempFolder;
-using testsupport::ToolRun;
 
 // Runs init FOLDER with the options and returns what the program did.
-ToolRun Init(const fs::path& folder, std::vector<std::string> options = {}) {
+ProgramRun Init(const fs::path& folder, std::vector<std::string> options = {}) {
   options.insert(options.begin(), {"init", folder.string()});
   return testsupport::RunDataTool(options);
 }
@@ -63,7 +63,7 @@ class ExistingFolder : public ::testing::Test {
 };
 
 TEST_F(ExistingFolder, IsNotOverwrittenWithoutForce) {
-  const ToolRun run = Init(folder_);
+  const ProgramRun run = Init(folder_);
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("--force"), std::string::npos) << run.err;
   EXPECT_TRUE(MarkerKept());
@@ -78,7 +78,7 @@ TEST_F(ExistingFolder, SettingsFileAloneInAnyCaseAlsoBlocks) {
 }
 
 TEST_F(ExistingFolder, ForceReplacesBothFiles) {
-  const ToolRun run = Init(folder_, {"--force", "--no-qrlsys"});
+  const ProgramRun run = Init(folder_, {"--force", "--no-qrlsys"});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_FALSE(MarkerKept());
   EXPECT_FALSE(fs::exists(folder_ / "QRLSYS.mdb"));
@@ -91,7 +91,7 @@ TEST_F(ExistingFolder, ForceReplacesBothFiles) {
 TEST_F(ExistingFolder, ForceRefusesAFileInUse) {
   SqlFile reader(folder_ / "MAIN.MDB");
   EXPECT_EQ(reader.Value("SELECT count(*) FROM COLIST"), "13");  // holds the file open
-  const ToolRun run = Init(folder_, {"--force"});
+  const ProgramRun run = Init(folder_, {"--force"});
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("in use"), std::string::npos) << run.err;
   EXPECT_TRUE(MarkerKept());
@@ -100,7 +100,7 @@ TEST_F(ExistingFolder, ForceRefusesAFileInUse) {
 TEST(Folder, APlainFileInTheWayIsReported) {
   TempFolder scratch;
   std::ofstream(scratch.File("file")) << "not a folder";
-  const ToolRun run = Init(scratch.File("file"));
+  const ProgramRun run = Init(scratch.File("file"));
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("not a folder"), std::string::npos) << run.err;
 }
@@ -114,7 +114,7 @@ TEST_P(BadOptions, GiveUsageAndStatusTwo) {
   for (auto& arg : args) {
     if (arg == "FOLDER") arg = scratch.File("d");
   }
-  const ToolRun run = testsupport::RunDataTool(args);
+  const ProgramRun run = testsupport::RunDataTool(args);
   EXPECT_EQ(run.status, 2);
   EXPECT_NE(run.err.find("usage: dorvane-data init FOLDER"), std::string::npos) << run.err;
   EXPECT_FALSE(fs::exists(scratch.File("d")));

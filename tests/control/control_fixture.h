@@ -13,8 +13,8 @@
 
 #include "control/ztDorvane.h"
 #include "services/screen/screen.h"
-#include "support/data_tool.h"
 #include "support/headless_screen.h"
+#include "support/programs.h"
 #include "support/sql_file.h"
 #include "support/temp_folder.h"
 

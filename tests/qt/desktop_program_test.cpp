@@ -5,18 +5,26 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
-#include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <string>
+#include <vector>
 
 #include "qt_test_support.h"
+#include "support/programs.h"
+#include "support/sql_file.h"
+#include "support/temp_folder.h"
 
 namespace {
 
-using qttest::ProgramRun;
-using qttest::RunProgram;
 using qttest::StoredColourAt;
+using testsupport::MakeDataFolder;
+using testsupport::ProgramRun;
+using testsupport::RunProgram;
+using testsupport::TempFolder;
 
-const char* const kData = "--companies 12 --jobs 60 --list 6 --weeks 20 --today 2024-03-06";
+const std::vector<std::string> kData = {"--companies", "12", "--jobs",  "60",        "--list", "6",
+                                        "--weeks",     "20", "--today", "2024-03-06"};
 
 // The bounding box of the pixels of one exact colour.
 QRect BoxOf(const QImage& image, uint32_t colour) {
@@ -45,66 +53,67 @@ void ExpectHighlightedRow(const QImage& image, int row) {
       << "the next row is white";
 }
 
-void WriteText(const qttest::fs::path& file, const std::string& text) {
+void WriteText(const std::string& file, const std::string& text) {
   std::ofstream(file, std::ios::binary) << text;
 }
 
 TEST(DesktopProgram, TheScreenshotShowsTheHighlightedRowAtItsPlace) {
-  qttest::ScratchFolder scratch;
-  qttest::MakeDataFolder(scratch.Path(), "data", kData);
+  TempFolder scratch;
+  MakeDataFolder(scratch.File("data"), kData);
   const ProgramRun run =
-      RunProgram(scratch.Path(), "dorvane-desktop", "--screenshot shot.png data");
+      RunProgram("dorvane-desktop", {"--screenshot", "shot.png", "data"}, scratch.Path());
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, "") << "no message box on a good folder";
-  const QImage image((scratch.Path() / "shot.png").string().c_str());
+  const QImage image(scratch.File("shot.png").c_str());
   ASSERT_FALSE(image.isNull());
   ExpectHighlightedRow(image, 0);
 }
 
 TEST(DesktopProgram, AWrongFolderGivesItsBoxesAsLinesAndStillAPicture) {
-  qttest::ScratchFolder scratch;
+  TempFolder scratch;
   const ProgramRun run =
-      RunProgram(scratch.Path(), "dorvane-desktop", "--screenshot shot.png no-such-folder");
+      RunProgram("dorvane-desktop", {"--screenshot", "shot.png", "no-such-folder"}, scratch.Path());
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.out.find("MSGBOX style=16 title=\"wqHalvine.ocx Error\""), std::string::npos)
       << run.out;
-  EXPECT_TRUE(qttest::fs::exists(scratch.Path() / "shot.png"));
+  EXPECT_TRUE(std::filesystem::exists(scratch.File("shot.png")));
 }
 
 TEST(DesktopProgram, AReplayedScriptMovesTheRowAndShowsTheOpenDialog) {
-  qttest::ScratchFolder scratch;
-  qttest::MakeDataFolder(scratch.Path(), "data", kData);
-  WriteText(scratch.Path() / "down.script", "let PathText data\npress Down\nstate CurrentRow\n");
-  ProgramRun run =
-      RunProgram(scratch.Path(), "dorvane-desktop", "--script down.script --screenshot down.png");
+  TempFolder scratch;
+  MakeDataFolder(scratch.File("data"), kData);
+  WriteText(scratch.File("down.script"), "let PathText data\npress Down\nstate CurrentRow\n");
+  ProgramRun run = RunProgram(
+      "dorvane-desktop", {"--script", "down.script", "--screenshot", "down.png"}, scratch.Path());
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, "CurrentRow = 1\n");
-  const QImage down((scratch.Path() / "down.png").string().c_str());
+  const QImage down(scratch.File("down.png").c_str());
   ExpectHighlightedRow(down, 1);
 
   // The script ends with the dialog open: the picture holds the dialog's pale
   // cyan beside the window, and the driver closes it afterwards as usual.
-  WriteText(scratch.Path() / "dialog.script",
+  WriteText(scratch.File("dialog.script"),
             "let PathText data\n"
             "opensearch data MAIN COLIST \"CONO|CONAME\" \"Search Company Numbers\" \"Company "
             "Numbers\" \"CONO|CONAME\" \"N|C\" \"2|30\" \"Co. #|Company Name\" \"600|4000\" "
             "\"0|0\" 1");
-  run = RunProgram(scratch.Path(), "dorvane-desktop",
-                   "--script dialog.script --screenshot dialog.png");
+  run = RunProgram("dorvane-desktop", {"--script", "dialog.script", "--screenshot", "dialog.png"},
+                   scratch.Path());
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out,
             "DIALOG OPEN caption=\"Search Company Numbers\"\nDIALOG CLOSE\nSEARCH RESULT none\n");
-  const QImage both((scratch.Path() / "dialog.png").string().c_str());
+  const QImage both(scratch.File("dialog.png").c_str());
   const QRect cyan = BoxOf(both, 0x00FFFFC0);
   ASSERT_FALSE(cyan.isNull()) << "the dialog is in the picture";
   EXPECT_GE(cyan.left(), 8535 / 15) << "beside the control's window";
 }
 
 TEST(DesktopProgram, ScriptErrorsEndTheReplayAsInTheScriptedHost) {
-  qttest::ScratchFolder scratch;
-  WriteText(scratch.Path() / "bad.script", "echo one\nfrobnicate\necho two\n");
-  const ProgramRun desktop = RunProgram(scratch.Path(), "dorvane-desktop", "--script bad.script");
-  const ProgramRun script = RunProgram(scratch.Path(), "dorvane-script", "bad.script");
+  TempFolder scratch;
+  WriteText(scratch.File("bad.script"), "echo one\nfrobnicate\necho two\n");
+  const ProgramRun desktop =
+      RunProgram("dorvane-desktop", {"--script", "bad.script"}, scratch.Path());
+  const ProgramRun script = RunProgram("dorvane-script", {"bad.script"}, scratch.Path());
   EXPECT_EQ(desktop.status, 2);
   EXPECT_EQ(desktop.status, script.status);
   EXPECT_EQ(desktop.out, script.out);
@@ -113,7 +122,7 @@ TEST(DesktopProgram, ScriptErrorsEndTheReplayAsInTheScriptedHost) {
               desktop.err.compare(desktop.err.size() - script.err.size(), script.err.size(),
                                   script.err) == 0)
       << desktop.err;
-  EXPECT_EQ(RunProgram(scratch.Path(), "dorvane-desktop", "--bogus").status, 2);
+  EXPECT_EQ(RunProgram("dorvane-desktop", {"--bogus"}, scratch.Path()).status, 2);
 }
 
 // Adds a job through the company and job searches and saves nothing else.
@@ -136,30 +145,21 @@ sql MAIN "SELECT count(*) FROM TJLIST"
 )";
 
 TEST(DesktopProgram, AScriptedAddGivesTheSameTablesAsTheScriptedHost) {
-  qttest::ScratchFolder scratch;
-  qttest::MakeDataFolder(scratch.Path(), "desktop/data", kData);
-  qttest::MakeDataFolder(scratch.Path(), "script/data", kData);
-  WriteText(scratch.Path() / "desktop" / "add.script", kAddJobScript);
-  WriteText(scratch.Path() / "script" / "add.script", kAddJobScript);
-  const ProgramRun reference =
-      RunProgram(scratch.Path() / "script", "dorvane-script", "add.script");
+  TempFolder scratch;
+  MakeDataFolder(scratch.File("desktop/data"), kData);
+  MakeDataFolder(scratch.File("script/data"), kData);
+  WriteText(scratch.File("desktop/add.script"), kAddJobScript);
+  WriteText(scratch.File("script/add.script"), kAddJobScript);
+  const ProgramRun reference = RunProgram("dorvane-script", {"add.script"}, scratch.File("script"));
   ASSERT_EQ(reference.status, 0) << reference.err;
   const ProgramRun desktop =
-      RunProgram(scratch.Path() / "desktop", "dorvane-desktop", "--script add.script");
+      RunProgram("dorvane-desktop", {"--script", "add.script"}, scratch.File("desktop"));
   ASSERT_EQ(desktop.status, 0) << desktop.err;
   EXPECT_EQ(desktop.out, reference.out);
-  // The whole working list as sqlite3 prints it, from each host's folder.
-  auto dump = [&](const char* host) {
-    const std::string command = "sqlite3 -separator '|' '" +
-                                (scratch.Path() / host / "data" / "MAIN.MDB").string() +
-                                "' 'SELECT * FROM TJLIST ORDER BY rowid'";
-    std::string out;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-      char buffer[512];
-      while (fgets(buffer, sizeof buffer, pipe) != nullptr) out += buffer;
-      pclose(pipe);
-    }
-    return out;
+  // The whole working list, from each host's folder.
+  auto dump = [&](const std::string& host) {
+    return testsupport::SqlFile(scratch.File(host + "/data/MAIN.MDB"))
+        .Dump("SELECT * FROM TJLIST ORDER BY rowid");
   };
   EXPECT_EQ(dump("desktop"), dump("script"));
   // The comparison means something only once the control adds rows.

@@ -8,6 +8,8 @@
 
 #include "control/ztDorvane.h"
 #include "qt_test_support.h"
+#include "support/programs.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -20,11 +22,11 @@ constexpr uint32_t kWhite = 0x00FFFFFF;
 class DorvaneWidgetTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    qttest::MakeDataFolder(scratch.Path(), "data",
-                           "--companies 12 --jobs 60 --list 6 --weeks 20 --today 2024-03-06");
-    screen::ResetScreen();
+    testsupport::MakeDataFolder(
+        scratch.File("data"), {"--companies", "12", "--jobs", "60", "--list", "6", "--weeks", "20",
+                               "--today", "2024-03-06"});
     desktop.SetAutoAnswer(true);
-    screen::SetDesktop(&desktop);
+    testsupport::StartScreen(desktop);
     qtfront::SetUserInputEnabled(true);
     window = std::make_unique<QWidget>();
     auto* layout = new QHBoxLayout(window.get());
@@ -40,11 +42,10 @@ class DorvaneWidgetTest : public ::testing::Test {
 
   void TearDown() override {
     window.reset();
-    screen::ResetScreen();
-    screen::SetDesktop(nullptr);
+    testsupport::EndScreen();
   }
 
-  void Open() { widget->SetPathText((scratch.Path() / "data").string()); }
+  void Open() { widget->SetPathText(scratch.File("data")); }
   QWidget* KeyTarget() const {
     QWidget* focus = QApplication::focusWidget();
     return focus != nullptr ? focus : widget;
@@ -61,7 +62,7 @@ class DorvaneWidgetTest : public ::testing::Test {
     return StoredColourAt(image, p.x() + 150, p.y());
   }
 
-  qttest::ScratchFolder scratch;
+  testsupport::TempFolder scratch;
   qtfront::QtDesktop desktop;
   std::unique_ptr<QWidget> window;
   qtfront::DorvaneWidget* widget = nullptr;

@@ -1,12 +1,11 @@
 // Support for the Qt front end's tests: a small user control and dialog of the
-// toolkit whose handlers log every event, a fixture that shows the user
-// control in a window beside a host widget, pixel helpers, and scratch data
-// folders made by dorvane-data. Relies on GoogleTest, QtTest, the toolkit and
-// the front end.
+// toolkit whose handlers log where keys and the focus go, a fixture that shows
+// the user control in a window beside a host widget, and pixel helpers.
+// Relies on GoogleTest, QtTest, the toolkit, the front end and the shared test
+// support (event log, screen set-up).
 #pragma once
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <QApplication>
 #include <QColor>
@@ -16,37 +15,20 @@
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
-#include <sstream>
 #include <string>
-#include <vector>
 
 #include "frontends/qt/container_view.h"
 #include "frontends/qt/front_end.h"
 #include "frontends/qt/qt_desktop.h"
 #include "services/screen/screen.h"
+#include "support/event_log.h"
+#include "support/headless_screen.h"
 
 namespace qttest {
 
-namespace fs = std::filesystem;
-using Log = std::vector<std::string>;
-
-// Makes every event of c append "name.Event args" to log.
-inline void Record(screen::Control& c, Log& log) {
-  const std::string n = c.QualifiedName();
-  c.GotFocus = [&log, n] { log.push_back(n + ".GotFocus"); };
-  c.LostFocus = [&log, n] { log.push_back(n + ".LostFocus"); };
-  c.Click = [&log, n] { log.push_back(n + ".Click"); };
-  c.DblClick = [&log, n] { log.push_back(n + ".DblClick"); };
-  c.KeyDown = [&log, n](int16_t& k, int16_t s) {
-    log.push_back(n + ".KeyDown " + std::to_string(k) + "/" + std::to_string(s));
-  };
-  c.KeyPress = [&log, n](int16_t& a) { log.push_back(n + ".KeyPress " + std::to_string(a)); };
-}
+using testsupport::Log;
 
 // A dialog: Select (the default button) and Cancel both unload it; Esc
 // unloads it through the form's key preview.
@@ -79,7 +61,9 @@ class TestDialog : public screen::Form {
     hsbMAIN.SetTabIndex(0);
     CmdSelect.SetTabIndex(1);
     CmdCancel.SetTabIndex(2);
-    for (screen::Control* c : Controls()) Record(*c, log);
+    for (screen::Control* c : Controls()) {
+      testsupport::Record(*c, log, testsupport::Logged::kWithoutKeyUpAndChange);
+    }
     CmdSelect.Click = [this, &log] {
       log.push_back("CmdSelect.Click");
       chosen = true;
@@ -140,7 +124,9 @@ class TestSurface : public screen::UserControl {
     cmdAdd.SetTabIndex(2);
     cmdOK.SetTabIndex(3);
     btnUp.SetTabIndex(4);
-    for (screen::Control* c : Controls()) Record(*c, log);
+    for (screen::Control* c : Controls()) {
+      testsupport::Record(*c, log, testsupport::Logged::kWithoutKeyUpAndChange);
+    }
     cmdAdd.Click = [this] {
       log.push_back("cmdAdd.Click");
       dialog.ShowModal();
@@ -161,9 +147,8 @@ class TestSurface : public screen::UserControl {
 class ViewTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    screen::ResetScreen();
     desktop.SetAutoAnswer(true);
-    screen::SetDesktop(&desktop);
+    testsupport::StartScreen(desktop);
     qtfront::SetUserInputEnabled(true);
     screen::PlaceUserControl(&surface);
     window = std::make_unique<QWidget>();
@@ -195,8 +180,7 @@ class ViewTest : public ::testing::Test {
   void TearDown() override {
     view->Detach();
     window.reset();
-    screen::ResetScreen();
-    screen::SetDesktop(nullptr);
+    testsupport::EndScreen();
   }
 
   QWidget* W(const screen::Control& c) const { return view->WidgetOf(c); }
@@ -206,10 +190,7 @@ class ViewTest : public ::testing::Test {
     return focus != nullptr ? focus : view;
   }
   // The name of the control with the toolkit's focus, "(none)" without one.
-  static std::string Focus() {
-    screen::Control* c = screen::FocusedControl();
-    return c == nullptr ? "(none)" : c->QualifiedName();
-  }
+  static std::string Focus() { return testsupport::FocusName(); }
   // The view as it looks now.
   QImage Picture() const {
     qtfront::SyncViews();
@@ -252,63 +233,6 @@ inline void WhenDialogOpen(std::function<void(QWidget*)> action) {
       WhenDialogOpen(action);
     }
   });
-}
-
-// What one run of a program did.
-struct ProgramRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-inline std::string ReadText(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-// A scratch folder, removed at the end of the test.
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    std::string pattern = (fs::temp_directory_path() / "dorvane-qt-test-XXXXXX").string();
-    path_ = mkdtemp(pattern.data());
-  }
-  ~ScratchFolder() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-  const fs::path& Path() const { return path_; }
-
- private:
-  fs::path path_;
-};
-
-// Runs a program of the build (bin/NAME) in folder with the arguments given
-// as one shell-quoted string, on Qt's offscreen platform.
-inline ProgramRun RunProgram(const fs::path& folder, const std::string& name,
-                             const std::string& args) {
-  const fs::path out = folder / (name + ".out");
-  const fs::path err = folder / (name + ".err");
-  const std::string command = "cd '" + folder.string() + "' && QT_QPA_PLATFORM=offscreen '" +
-                              DORVANE_BIN_DIR + "/" + name + "' " + args + " >'" + out.string() +
-                              "' 2>'" + err.string() + "'";
-  ProgramRun run;
-  const int raw = std::system(command.c_str());
-  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  run.out = ReadText(out);
-  run.err = ReadText(err);
-  return run;
-}
-
-// Makes a data folder NAME inside folder with dorvane-data's options.
-inline void MakeDataFolder(const fs::path& folder, const std::string& name,
-                           const std::string& options) {
-  const ProgramRun run = RunProgram(folder, "dorvane-data", "init " + name + " " + options);
-  ASSERT_EQ(run.status, 0) << run.err;
 }
 
 }  // namespace qttest

@@ -12,8 +12,12 @@ namespace testsupport {
 
 using Log = std::vector<std::string>;
 
-// Makes every event of `c` append "name.Event args" to `log` (which must
+// Which events a log holds: all of them, or all but KeyUp and a text box's
+// Change (for tests that follow only where keys and the focus go).
+enum class Logged { kEveryEvent, kWithoutKeyUpAndChange };
+
+// Makes the events of `c` append "name.Event args" to `log` (which must
 // outlive the control's handlers).
-void Record(screen::Control& c, Log& log);
+void Record(screen::Control& c, Log& log, Logged logged = Logged::kEveryEvent);
 
 }  // namespace testsupport

@@ -1,24 +1,24 @@
-// The headless-screen fixture and its helpers (see the header).
+// The screen fixture and its helpers (see the header).
 #include "headless_screen.h"
 
 namespace testsupport {
 
-void StartHeadless(screen::HeadlessDesktop& desktop) {
+void StartScreen(screen::Desktop& desktop) {
   screen::ResetScreen();
   screen::SetDesktop(&desktop);
 }
 
-void EndHeadless() {
+void EndScreen() {
   screen::ResetScreen();
   screen::SetDesktop(nullptr);
 }
 
-void ToolkitTest::Place(screen::UserControl& surface) {
+void PlaceWithFocus(screen::UserControl& surface) {
   screen::PlaceUserControl(&surface);
   screen::FocusUserControl();
 }
 
-void ToolkitTest::Type(const std::string& text) {
+void TypeText(const std::string& text) {
   for (char ch : text) {
     const auto key = screen::KeyOfCharacter(ch);
     ASSERT_TRUE(key.has_value()) << "no key gives " << ch;
@@ -26,7 +26,7 @@ void ToolkitTest::Type(const std::string& text) {
   }
 }
 
-std::string ToolkitTest::FocusName() {
+std::string FocusName() {
   const screen::Control* c = screen::FocusedControl();
   return c != nullptr ? c->QualifiedName() : "(none)";
 }

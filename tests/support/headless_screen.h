@@ -1,7 +1,7 @@
-// The toolkit on a headless desktop for tests: a fixture that gives each test
-// a fresh screen and a HeadlessDesktop recording message boxes, errors and
-// modal runs, and the same for a plain test body as an object's lifetime.
-// Also the user's typing and the focus as a name, which many tests read.
+// The toolkit's screen around a test: a fixture that gives each test a fresh
+// screen and a HeadlessDesktop recording message boxes, errors and modal runs,
+// the same for a plain test body as an object's lifetime, and the user's
+// typing and the focus as a name, which many tests read.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -14,22 +14,27 @@
 namespace testsupport {
 
 // Clears the screen (placed control, open forms) and installs `desktop`.
-void StartHeadless(screen::HeadlessDesktop& desktop);
+void StartScreen(screen::Desktop& desktop);
 // Clears the screen again and puts the built-in desktop back.
-void EndHeadless();
+void EndScreen();
+
+// Places `surface` on the screen and gives it the focus.
+void PlaceWithFocus(screen::UserControl& surface);
+// Types each character as the key of a US keyboard that gives it.
+void TypeText(const std::string& text);
+// The qualified name of the focused control, "(none)" when nothing has it.
+std::string FocusName();
 
 // Fixture: a fresh screen with `desktop` installed around every test.
 class ToolkitTest : public ::testing::Test {
  protected:
-  void SetUp() override { StartHeadless(desktop); }
-  void TearDown() override { EndHeadless(); }
+  void SetUp() override { StartScreen(desktop); }
+  void TearDown() override { EndScreen(); }
 
-  // Places `surface` on the screen and gives it the focus.
-  static void Place(screen::UserControl& surface);
-  // Types each character as the key of a US keyboard that gives it.
-  static void Type(const std::string& text);
-  // The qualified name of the focused control, "(none)" when nothing has it.
-  static std::string FocusName();
+  // The helpers above, by their short names inside the tests.
+  static void Place(screen::UserControl& surface) { PlaceWithFocus(surface); }
+  static void Type(const std::string& text) { TypeText(text); }
+  static std::string FocusName() { return testsupport::FocusName(); }
 
   screen::HeadlessDesktop desktop;
 };
@@ -37,8 +42,8 @@ class ToolkitTest : public ::testing::Test {
 // A headless desktop installed on a fresh screen for the life of the object.
 class BoxRecorder {
  public:
-  BoxRecorder() { StartHeadless(desktop_); }
-  ~BoxRecorder() { EndHeadless(); }
+  BoxRecorder() { StartScreen(desktop_); }
+  ~BoxRecorder() { EndScreen(); }
   BoxRecorder(const BoxRecorder&) = delete;
   BoxRecorder& operator=(const BoxRecorder&) = delete;
 
