@@ -13,6 +13,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -65,16 +66,19 @@ inline std::string ActionFolder(int64_t jobs, int64_t listRows) {
 }
 
 // Console output as usual, and the CPU time per iteration (manual time where
-// the benchmark sets it) of every run kept by name, in microseconds.
+// the benchmark sets it) of every run kept by name, in microseconds. A run
+// repeated keeps the median of its repetitions.
 class CollectingReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs) {
       if (run.iterations == 0 || run.error_occurred) continue;
+      if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") continue;
       std::string name = run.benchmark_name();
+      if (run.run_type == Run::RT_Aggregate) name.erase(name.size() - std::strlen("_median"));
       const bool manual = name.find("/manual_time") != std::string::npos;
-      for (const char* suffix : {"/iterations:", "/manual_time", "/real_time"}) {
+      for (const char* suffix : {"/iterations:", "/repeats:", "/manual_time", "/real_time"}) {
         const size_t at = name.find(suffix);
         if (at != std::string::npos) name.erase(at);
       }
@@ -103,6 +107,12 @@ class CollectingReporter : public benchmark::ConsoleReporter {
   }
   std::map<std::string, double> micros;
 };
+
+// Actions that open database files vary most from run to run on a shared
+// machine: they are run three times and the median kept.
+inline void RepeatForMedian(benchmark::internal::Benchmark* run) {
+  run->Repetitions(3)->ReportAggregatesOnly(true);
+}
 
 // Prints, for each action, the system's time and the floor's at each size with
 // their ratio, and the growth from the first size to the last. Runs are named
