@@ -32,12 +32,7 @@ class DorvaneWidgetTest : public ::testing::Test {
     auto* layout = new QHBoxLayout(window.get());
     widget = new qtfront::DorvaneWidget(window.get());
     layout->addWidget(widget);
-    qtfront::SetMainWindow(window.get());
-    window->show();
-    window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    widget->setFocus(Qt::OtherFocusReason);
-    QApplication::processEvents();
+    ASSERT_NO_FATAL_FAILURE(qttest::ShowActive(*window, *widget));
   }
 
   void TearDown() override {

@@ -141,6 +141,17 @@ class TestSurface : public screen::UserControl {
   }
 };
 
+// Makes `window` the front end's main window and shows it active, gives
+// `focus` the Qt focus and lets Qt handle what that caused.
+inline void ShowActive(QWidget& window, QWidget& focus) {
+  qtfront::SetMainWindow(&window);
+  window.show();
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  focus.setFocus(Qt::OtherFocusReason);
+  QApplication::processEvents();
+}
+
 // Shows a TestSurface in an active window beside a host line edit, with a
 // QtDesktop that answers message boxes unseen; the toolkit focus starts on
 // hsbMAIN and the log starts empty.
@@ -158,12 +169,7 @@ class ViewTest : public ::testing::Test {
     hostEdit = new QLineEdit(window.get());
     layout->addWidget(view);
     layout->addWidget(hostEdit);
-    qtfront::SetMainWindow(window.get());
-    window->show();
-    window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    view->setFocus(Qt::OtherFocusReason);
-    QApplication::processEvents();
+    ASSERT_NO_FATAL_FAILURE(ShowActive(*window, *view));
     screen::FocusUserControl();
     qtfront::SyncViews();
     surface.log.clear();
