@@ -1,4 +1,4 @@
-// IndexWalk: the SQL of each move and seek, built once per index and kept as
+// IndexWalk: the SQL of each move and seek, built when first needed and kept as
 // prepared statements. Key comparisons carry the collation on the parameter
 // side, the form SQLite's planner turns into an index seek.
 //
