@@ -1,26 +1,11 @@
-// The control as a whole: its start-up state and property Gets, the tab order
-// of its screen, the focus handlers (enabling the boxes, the focus on
-// hsbMAIN), ControlsEnabled, and the reopen on demand after a focus loss.
+// The control's focus handling beyond the scenario scripts: the tab order of
+// its screen before and after PathText, a modal dialog marking the connection
+// stale, and a focus loss before PathText.
 #include "control_fixture.h"
 
 namespace {
 
 using FocusTest = ControlTest;
-
-TEST_F(FocusTest, AHostThatNeverSetsPathTextReadsTheInitialValues) {
-  EXPECT_EQ(control->SelectedBPETAG(), 0);
-  EXPECT_EQ(control->SelectedEPETAG(), 0);
-  EXPECT_EQ(control->SelectedBPEDATE(), "");
-  EXPECT_EQ(control->SelectedEPEDATE(), "");
-  EXPECT_EQ(control->IsListOK(), -1);
-  EXPECT_EQ(control->ArePEDatesOK(), 0);
-  EXPECT_EQ(State("EntryMode"), " ");
-  EXPECT_EQ(State("FocusColumn"), "1");
-  EXPECT_EQ(State("ReopenNeeded"), "True");
-  EXPECT_EQ(State("KeyPreview"), "True");
-  EXPECT_FALSE(control->StateField("NoSuchField").has_value());
-  EXPECT_EQ(FocusName(), "hsbMAIN");
-}
 
 // Tab walks the visible tab stops in TabIndex order; the search, navigation
 // and period-ending buttons are not among them. A date box that gets the focus
@@ -48,50 +33,6 @@ TEST_F(FocusTest, TabFollowsTheDesignOrderAndSkipsWhatPathTextHides) {
     screen::PressKey(screen::kKeyTab, 0);
     EXPECT_EQ(FocusName(), name);
   }
-}
-
-TEST_F(FocusTest, RegainingTheFocusEnablesTheBoxesButNotTheButtons) {
-  screen::FocusHost();
-  control->SetControlsEnabled(false);
-  for (const char* name : {"btnCOSearch", "btnJOBSearch", "btnBPESearch", "btnEPESearch",
-                           "btnMakeLastFirst", "txtCONO", "txtJOBNO", "txtBPEDATE", "txtEPEDATE"}) {
-    EXPECT_FALSE(Child(name).Enabled()) << name;
-  }
-  EXPECT_TRUE(Child("CmdAdd").Enabled());
-  screen::FocusUserControl();
-  for (const char* name : {"txtCONO", "txtJOBNO", "txtBPEDATE", "txtEPEDATE", "hsbMAIN"}) {
-    EXPECT_TRUE(Child(name).Enabled()) << name;
-  }
-  for (const char* name :
-       {"btnCOSearch", "btnJOBSearch", "btnBPESearch", "btnEPESearch", "btnMakeLastFirst"}) {
-    EXPECT_FALSE(Child(name).Enabled()) << name;
-  }
-  EXPECT_EQ(FocusName(), "hsbMAIN");
-  control->SetControlsEnabled(true);
-  EXPECT_TRUE(Child("btnMakeLastFirst").Enabled());
-}
-
-// After a focus loss the next database step opens a new "wksMAIN" once,
-// without reading the settings again.
-TEST_F(FocusTest, TheReopenAfterAFocusLossOpensOneWorkspaceAndKeepsTheSettings) {
-  const std::string data = MakeFolder("data", {"--no-settings"});
-  control->SetPathText(data);
-  ASSERT_EQ(desktop.messageBoxes.size(), 2u);
-  Exec(data, "QRLSYS.mdb", "INSERT INTO SYSSETTINGS VALUES (5, 'N')");
-  const int before = Workspaces();
-  ztDorvaneTestAccess::EnsureConnection(*control);
-  EXPECT_EQ(Workspaces(), before);  // nothing stale yet
-  screen::FocusHost();
-  EXPECT_EQ(State("ReopenNeeded"), "True");
-  screen::FocusUserControl();
-  EXPECT_EQ(Workspaces(), before);  // the focus alone opens nothing
-  ztDorvaneTestAccess::EnsureConnection(*control);
-  ztDorvaneTestAccess::EnsureConnection(*control);
-  EXPECT_EQ(Workspaces(), before + 1);
-  EXPECT_EQ(State("ReopenNeeded"), "False");
-  EXPECT_EQ(State("ConnectionReady"), "True");
-  EXPECT_EQ(State("JobNoSize"), "8");
-  EXPECT_EQ(desktop.messageBoxes.size(), 2u);
 }
 
 // A modal dialog over the control takes the focus, so it marks the
