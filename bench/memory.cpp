@@ -21,7 +21,7 @@
 
 namespace {
 
-constexpr long kLimitKiB = 10 * 1024;
+constexpr long kLimitKiB = 10L * 1024;
 
 // The peak resident size of this process in KiB, 0 when unknown.
 long PeakResidentKiB() {

@@ -207,7 +207,7 @@ std::shared_ptr<const TableLayout> LoadTableLayout(Connection& connection,
       const std::string name = TextColumn(find, 0);
       const std::string type = TextColumn(find, 1);
       const std::string sql = TextColumn(find, 2);
-      schemaText += type + '\n' + name + '\n' + sql + '\n';
+      for (const std::string* part : {&type, &name, &sql}) schemaText.append(*part).append("\n");
       if (type == "index" || !SameName(name, table)) continue;
       found = true;
       layout->name = name;
