@@ -32,20 +32,6 @@ TEST(Settings, OneRowWithTheChosenSizeAndType) {
   EXPECT_EQ(db.Dump("SELECT JOBNOSIZE, JOBNOTYPE FROM SYSSETTINGS"), "4|N|\n");
 }
 
-TEST(Settings, NoSettingsLeavesTheTableEmpty) {
-  TempFolder scratch;
-  ASSERT_EQ(Init(scratch.File("d"), {"--no-settings"}).status, 0);
-  SqlFile db(scratch.File("d/QRLSYS.mdb"));
-  EXPECT_EQ(db.Value("SELECT count(*) FROM SYSSETTINGS"), "0");
-}
-
-TEST(Settings, NoQrlsysLeavesTheFileOut) {
-  TempFolder scratch;
-  ASSERT_EQ(Init(scratch.File("d"), {"--no-qrlsys"}).status, 0);
-  EXPECT_TRUE(fs::exists(scratch.File("d/MAIN.MDB")));
-  EXPECT_FALSE(fs::exists(scratch.File("d/QRLSYS.mdb")));
-}
-
 // A folder made once, with a marker row to tell the old files from new ones.
 class ExistingFolder : public ::testing::Test {
  protected:

@@ -38,6 +38,13 @@ TEST_F(NavigationTest, MovesFollowTheCurrentIndex) {
   jobs.recordset->SetIndex("");
   EXPECT_EQ(WalkForward(*jobs.recordset, "JOBNAME"),
             (std::vector<std::string>{"Pier 4", "Quay", "Dock", "Mole", "Slip"}));
+  // Changing the index keeps the current row.
+  jobs.recordset->SetIndex("JOBLIST");
+  jobs.recordset->Seek("=", {Variant::Integer(5), Variant::String("     AB1")});
+  jobs.recordset->SetIndex("JOBNAME");
+  EXPECT_EQ(jobs.recordset->Fields("JOBNAME").Value().ToString(), "Pier 4");
+  jobs.recordset->MoveNext();
+  EXPECT_EQ(jobs.recordset->Fields("JOBNAME").Value().ToString(), "Slip");
 }
 
 TEST_F(NavigationTest, TiesAreOrderedByRowid) {
@@ -50,7 +57,7 @@ TEST_F(NavigationTest, TiesAreOrderedByRowid) {
             (std::vector<std::string>{"5", "3", "1", "2", "4"}));
 }
 
-TEST_F(NavigationTest, EndsOfTheTable) {
+TEST_F(NavigationTest, EndsOfTheTableAndAnEmptyTable) {
   Recordset& rs = *jobs.recordset;
   rs.MoveFirst();
   rs.MovePrevious();
@@ -68,13 +75,9 @@ TEST_F(NavigationTest, EndsOfTheTable) {
   EXPECT_EQ(ErrorOf([&] { rs.MoveNext(); }), 3021);
   rs.MovePrevious();
   EXPECT_EQ(Job(), "     AC1");
-}
-
-TEST_F(NavigationTest, EmptyTableIsAtBothEnds) {
+  // An empty table is at both ends.
   Opened groups = OpenTable(folder.File("MAIN.MDB"), "TJLGROUPS", "TJLGROUPS");
-  EXPECT_EQ(groups.recordset->RecordCount(), 0);
-  EXPECT_TRUE(groups.recordset->IsBOF());
-  EXPECT_TRUE(groups.recordset->IsEOF());
+  EXPECT_TRUE(groups.recordset->IsBOF() && groups.recordset->IsEOF());
   EXPECT_EQ(ErrorOf([&] { groups.recordset->MoveFirst(); }), 3021);
   EXPECT_EQ(ErrorOf([&] { groups.recordset->MoveNext(); }), 3021);
   EXPECT_TRUE(groups.recordset->IsBOF() && groups.recordset->IsEOF());
@@ -96,6 +99,13 @@ TEST_F(NavigationTest, SeekEqualComparesLeadingKeysOnly) {
   EXPECT_EQ(ErrorOf([&] { rs.Fields("JOBNO").Value(); }), 3021);
   rs.Seek("=", {Variant::Integer(5), Variant::String("AB1")});  // not in stored form
   EXPECT_TRUE(rs.NoMatch());
+  // Bad comparisons and key counts are refused.
+  EXPECT_EQ(ErrorOf([&] { rs.Seek("<", {Variant::Integer(5)}); }), 3001);
+  EXPECT_EQ(ErrorOf([&] { rs.Seek("=", {}); }), 3001);
+  EXPECT_EQ(ErrorOf([&] {
+              rs.Seek("=", {Variant::Integer(5), Variant::String("A"), Variant::String("B")});
+            }),
+            3001);
 }
 
 TEST_F(NavigationTest, SeekAtOrAfterFindsTheFirstRowNotBefore) {
@@ -113,25 +123,6 @@ TEST_F(NavigationTest, SeekAtOrAfterFindsTheFirstRowNotBefore) {
   EXPECT_TRUE(rs.NoMatch());
   rs.Seek(">=", {Variant::String("3")});  // a numeric text finds the number
   EXPECT_EQ(Job(), "     CC1");
-}
-
-TEST_F(NavigationTest, SeekArgumentsAreChecked) {
-  Recordset& rs = *jobs.recordset;
-  EXPECT_EQ(ErrorOf([&] { rs.Seek("<", {Variant::Integer(5)}); }), 3001);
-  EXPECT_EQ(ErrorOf([&] { rs.Seek("=", {}); }), 3001);
-  EXPECT_EQ(ErrorOf([&] {
-              rs.Seek("=", {Variant::Integer(5), Variant::String("A"), Variant::String("B")});
-            }),
-            3001);
-}
-
-TEST_F(NavigationTest, ChangingTheIndexKeepsTheCurrentRow) {
-  Recordset& rs = *jobs.recordset;
-  rs.Seek("=", {Variant::Integer(5), Variant::String("     AB1")});
-  rs.SetIndex("JOBNAME");
-  EXPECT_EQ(rs.Fields("JOBNAME").Value().ToString(), "Pier 4");
-  rs.MoveNext();
-  EXPECT_EQ(rs.Fields("JOBNAME").Value().ToString(), "Slip");
 }
 
 // Walks over keys holding NULL, with ties, must agree with SQLite's own order,

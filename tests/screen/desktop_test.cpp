@@ -45,14 +45,10 @@ TEST(KeyMap, AccessKeysAreTheLetterAfterASingleAmpersand) {
   EXPECT_EQ(screen::AccessKeyOf("="), 0);
 }
 
-TEST(DesktopDates, ShortDateTextIsMonthDayFourDigitYear) {
+TEST(DesktopDates, ShortDateTextIsMonthDayYearAndReadsBackButBadDatesDoNot) {
   screen::HeadlessDesktop desktop;
   EXPECT_EQ(desktop.ShortDateText(recordstore::DateSerialFromYMD(2001, 1, 5)), "1/5/2001");
   EXPECT_EQ(desktop.ShortDateText(recordstore::DateSerialFromYMD(1999, 12, 31)), "12/31/1999");
-}
-
-TEST(DesktopDates, ShortDateTextsReadBackAndBadDatesDoNot) {
-  screen::HeadlessDesktop desktop;
   const double jan5 = recordstore::DateSerialFromYMD(2001, 1, 5);
   EXPECT_EQ(desktop.ReadShortDate("1/5/2001"), jan5);
   EXPECT_EQ(desktop.ReadShortDate(" 01/05/2001 "), jan5);
@@ -63,13 +59,6 @@ TEST(DesktopDates, ShortDateTextsReadBackAndBadDatesDoNot) {
        {"2/29/2001", "13/1/2001", "0/1/2001", "1/5", "1/5/2001x", "", "1/5-2001", "1/5/200"}) {
     EXPECT_FALSE(desktop.ReadShortDate(bad).has_value()) << bad;
   }
-}
-
-TEST(DesktopDates, TodayCanBeFixed) {
-  screen::HeadlessDesktop desktop;
-  const double fixed = recordstore::DateSerialFromYMD(2024, 3, 1);
-  desktop.SetToday(fixed);
-  EXPECT_EQ(desktop.Today(), fixed);
 }
 
 TEST(DesktopFiles, FileNamesMatchWithoutRegardToCaseAndBackslashesSeparate) {

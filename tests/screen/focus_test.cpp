@@ -11,6 +11,9 @@ TEST_F(ScreenTest, FocusMoveRaisesLostFocusOfTheOldBeforeGotFocusOfTheNew) {
   surface.txtA.SetFocus();
   EXPECT_THAT(log, ElementsAre("hsbMAIN.LostFocus", "txtA.GotFocus"));
   EXPECT_EQ(FocusName(), "txtA");
+  log.clear();
+  surface.txtA.SetFocus();  // already focused: nothing is raised
+  EXPECT_TRUE(log.empty());
 }
 
 TEST_F(ScreenTest, ClickOnAButtonMovesTheFocusFirstEvenWhenItIsNoTabStop) {
@@ -37,11 +40,6 @@ TEST_F(ScreenTest, LabelsNeverTakeTheFocus) {
   EXPECT_THAT(log, ElementsAre("lblRow(1).Click"));
   EXPECT_EQ(FocusName(), "hsbMAIN");
   EXPECT_THROW(surface.lblRow(0).SetFocus(), recordstore::RuntimeError);
-}
-
-TEST_F(ScreenTest, SetFocusOnTheFocusedControlRaisesNothing) {
-  surface.hsbMAIN.SetFocus();
-  EXPECT_TRUE(log.empty());
 }
 
 TEST_F(ScreenTest, SetFocusOnAHiddenOrDisabledControlIsError5) {
@@ -86,9 +84,7 @@ TEST_F(ScreenTest, TabAndShiftTabFollowTabIndexOverVisibleEnabledStopsAndWrap) {
   screen::PressKey(screen::kKeyTab, screen::kShiftMask);
   EXPECT_EQ(FocusName(), "cmdOK");
   for (const std::string& entry : log) EXPECT_EQ(entry.find("KeyDown"), std::string::npos);
-}
-
-TEST_F(ScreenTest, TabFromAControlThatIsNoTabStopGoesToTheNextByTabIndex) {
+  // From a control that is no tab stop, Tab goes to the next by TabIndex.
   screen::ClickControl(surface.btnFind);
   surface.cmdOK.SetTabIndex(6);
   screen::PressKey(screen::kKeyTab, 0);

@@ -29,9 +29,7 @@ TEST_F(KeyTest, KeyGoesToPreviewThenKeyDownThenKeyPressThenKeyUp) {
   surface.SetKeyPreview(false);
   screen::PressKey(screen::kKeyDown, 0);
   EXPECT_THAT(log, ElementsAre("hsbMAIN.KeyDown 40/0", "hsbMAIN.KeyUp 40"));
-}
-
-TEST_F(KeyTest, OnlyCharacterKeysReachKeyPress) {
+  // Only character keys reach KeyPress: Enter, Backspace and Esc do, Ctrl+C does not.
   for (int16_t code : {screen::kKeyReturn, screen::kKeyBack, screen::kKeyEscape}) {
     log.clear();
     screen::PressKey(code, 0);
@@ -79,14 +77,7 @@ TEST_F(KeyTest, BackspaceDeleteAndTheCaretKeysEditTheBox) {
   EXPECT_EQ(std::count(log.begin(), log.end(), "txtA.Change"), 2);
 }
 
-TEST_F(KeyTest, ATypedEditRaisesChangeEvenWhenTheTextComesOutTheSame) {
-  EditA("5", 0, 1);
-  Type("5");
-  EXPECT_THAT(log,
-              ElementsAre("txtA.KeyDown 53/0", "txtA.KeyPress 53", "txtA.Change", "txtA.KeyUp 53"));
-}
-
-TEST_F(KeyTest, SettingTextRaisesChangeOnlyWhenItDiffersAndResetsTheCaret) {
+TEST_F(KeyTest, ChangeFollowsTypedEditsAndTextSetOnlyWhenItDiffers) {
   EditA("abc", 1, 2);
   surface.txtA.SetText("abc");
   EXPECT_TRUE(log.empty());
@@ -95,6 +86,11 @@ TEST_F(KeyTest, SettingTextRaisesChangeOnlyWhenItDiffersAndResetsTheCaret) {
   surface.txtA.SetText("abcdefg");  // code is not held to MaxLength
   EXPECT_THAT(log, ElementsAre("txtA.Change"));
   EXPECT_EQ(surface.txtA.Text(), "abcdefg");
+  // A typed edit raises Change even when the text comes out the same.
+  EditA("5", 0, 1);
+  Type("5");
+  EXPECT_THAT(log,
+              ElementsAre("txtA.KeyDown 53/0", "txtA.KeyPress 53", "txtA.Change", "txtA.KeyUp 53"));
 }
 
 TEST_F(KeyTest, KeyPressCanDropOrChangeTheCharacter) {
@@ -137,7 +133,7 @@ TEST_F(KeyTest, TheSynthesisedTabRunsAfterTheKeyIsFullyHandled) {
   EXPECT_EQ(surface.txtA.Text(), "");
 }
 
-TEST_F(KeyTest, EnterOrSpaceOnAFocusedButtonClicksItAndReachesNoHandler) {
+TEST_F(KeyTest, EnterOrSpaceClickAFocusedButtonAndEscTheCancelButton) {
   surface.SetKeyPreview(true);
   surface.cmdAdd.SetFocus();
   surface.cmdOK.SetDefault(true);
@@ -145,6 +141,10 @@ TEST_F(KeyTest, EnterOrSpaceOnAFocusedButtonClicksItAndReachesNoHandler) {
   screen::PressKey(screen::kKeyReturn, 0);
   screen::PressKey(screen::kKeySpace, 0);
   EXPECT_THAT(log, ElementsAre("cmdAdd.Click", "cmdAdd.Click"));
+  log.clear();
+  surface.cmdOK.SetCancel(true);  // Esc clicks the cancel button
+  screen::PressKey(screen::kKeyEscape, 0);
+  EXPECT_THAT(log, ElementsAre("cmdOK.Click"));
 }
 
 TEST_F(KeyTest, EnterClicksTheDefaultButtonWithoutMovingTheFocus) {
@@ -172,12 +172,6 @@ TEST_F(KeyTest, AltLetterClicksTheMarkedButtonAfterMovingTheFocusToIt) {
   surface.cmdAdd.SetVisible(false);  // a hidden button's letter is an ordinary key
   screen::PressKey('A', screen::kAltMask);
   EXPECT_EQ(log.front(), "ztTest.KeyDown 65/4");
-}
-
-TEST_F(KeyTest, EscClicksTheCancelButton) {
-  surface.cmdOK.SetCancel(true);
-  screen::PressKey(screen::kKeyEscape, 0);
-  EXPECT_THAT(log, ElementsAre("cmdOK.Click"));
 }
 
 TEST_F(KeyTest, ARunTimeErrorEndsItsEventOnlyAndIsReportedToTheHost) {

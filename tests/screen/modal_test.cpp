@@ -1,6 +1,6 @@
 // Modal dialogs: the focus moves when a dialog shows and unloads, keys of an
-// unloaded form are dropped, loads start from the design values, message
-// boxes leave the focus alone, and the headless desktop's modal run.
+// unloaded form are dropped, loads start from the design values and the
+// headless desktop's modal run.
 #include "tests/screen/test_forms.h"
 
 namespace screentest {
@@ -95,15 +95,6 @@ TEST_F(ModalTest, AnErrorInLoadReachesTheCallerAndLeavesTheFormUnloaded) {
   EXPECT_THROW(dialog.ShowModal(), recordstore::RuntimeError);
   EXPECT_FALSE(dialog.IsLoaded());
   EXPECT_TRUE(desktop.modalForms.empty());
-}
-
-TEST_F(ModalTest, MessageBoxesDoNotMoveTheFocus) {
-  surface.cmdOK.Click = [] { screen::GetDesktop().MsgBox("Saved.", 0, "Notice"); };
-  screen::ClickControl(surface.cmdOK);
-  EXPECT_EQ(FocusName(), "cmdOK");
-  EXPECT_THAT(log, ElementsAre("hsbMAIN.LostFocus", "cmdOK.GotFocus"));
-  ASSERT_EQ(desktop.messageBoxes.size(), 1u);
-  EXPECT_EQ(desktop.messageBoxes[0].title, "Notice");
 }
 
 TEST_F(ModalTest, TheCloseBoxUnloadsAndReportsAnErrorOfUnload) {
