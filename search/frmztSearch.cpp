@@ -24,6 +24,9 @@ constexpr int32_t kRowTop = 1725;
 constexpr int32_t kRowStep = 240;
 constexpr int32_t kCellHeight = 255;
 constexpr int32_t kColumnOverlap = 15;
+// The form's design width; every load starts from it, so a failed load does
+// not keep the width the previous request laid out.
+constexpr int32_t kDesignWidth = 4875;
 
 const char* const kInstructText = "1. Type the first few characters you are looking for.";
 const char* const kInstructNumber = "1. Enter the number of the item you are searching for.";
@@ -89,7 +92,7 @@ void frmztSearch::AddControls() {
 void frmztSearch::SetDesignValues() {
   SetCaption("Search for an item");
   SetBackColor(kFormColor);
-  SetWidth(4875);
+  SetWidth(kDesignWidth);
   SetHeight(5760);
 
   auto label = [](screen::Label& l, int32_t left, int32_t top, int32_t width, int32_t height,
@@ -180,6 +183,7 @@ void frmztSearch::BindEvents() {
 void frmztSearch::Form_Load() {
   SetKeyPreview(true);
   SetCaption("Search for an item");
+  SetWidth(kDesignWidth);
   ready_ = false;
   state_ = SearchState{};
   try {

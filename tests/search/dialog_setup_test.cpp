@@ -15,6 +15,14 @@ using recordstore::Variant;
 using ztSearchMod::OpenSearchDialog;
 
 TEST_F(SearchTest, MissingTableLeavesOnlyCancel) {
+  // A request laid out first, so the failed load below must start again from
+  // the form's design width.
+  Run(
+      [&] {
+        return OpenSearchDialog(folder.Path(), "MAIN", "COLIST", "CONO|CONAME", "c", "t",
+                                "CONO|CONAME", "N|C", "2|30", "A|B", "600|4000", "0|0", 1);
+      },
+      [&] { Press(screen::kKeyEscape); });
   const std::string result = Run(
       [&] {
         return OpenSearchDialog(folder.Path(), "MAIN", "NOTABLE", "CONO", "c", "t", "CONO", "N",
@@ -24,6 +32,7 @@ TEST_F(SearchTest, MissingTableLeavesOnlyCancel) {
         for (const screen::Control* c : Form().Controls()) {
           EXPECT_EQ(c->Visible(), c == &Form().CmdCancel) << c->QualifiedName();
         }
+        EXPECT_EQ(Form().Width(), 4875);
         Press(screen::kKeyDown);  // keys other than Esc do nothing
         EXPECT_TRUE(screen::ClickControl(Form().CmdCancel));
       });
