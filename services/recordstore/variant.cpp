@@ -48,33 +48,20 @@ Variant Variant::Null() {
   return v;
 }
 
-Variant Variant::Boolean(bool value) {
+Variant Variant::Numeric(VarType type, double number) {
   Variant v;
-  v.type_ = VarType::Boolean;
-  v.number_ = value ? -1 : 0;
+  v.type_ = type;
+  v.number_ = number;
   return v;
 }
 
-Variant Variant::Byte(uint8_t value) {
-  Variant v;
-  v.type_ = VarType::Byte;
-  v.number_ = value;
-  return v;
-}
+Variant Variant::Boolean(bool value) { return Numeric(VarType::Boolean, value ? -1 : 0); }
 
-Variant Variant::Integer(int16_t value) {
-  Variant v;
-  v.type_ = VarType::Integer;
-  v.number_ = value;
-  return v;
-}
+Variant Variant::Byte(uint8_t value) { return Numeric(VarType::Byte, value); }
 
-Variant Variant::Long(int32_t value) {
-  Variant v;
-  v.type_ = VarType::Long;
-  v.number_ = value;
-  return v;
-}
+Variant Variant::Integer(int16_t value) { return Numeric(VarType::Integer, value); }
+
+Variant Variant::Long(int32_t value) { return Numeric(VarType::Long, value); }
 
 Variant Variant::Currency(double value) {
   Variant v;
@@ -85,26 +72,11 @@ Variant Variant::Currency(double value) {
   return v;
 }
 
-Variant Variant::Single(float value) {
-  Variant v;
-  v.type_ = VarType::Single;
-  v.number_ = value;
-  return v;
-}
+Variant Variant::Single(float value) { return Numeric(VarType::Single, value); }
 
-Variant Variant::Double(double value) {
-  Variant v;
-  v.type_ = VarType::Double;
-  v.number_ = value;
-  return v;
-}
+Variant Variant::Double(double value) { return Numeric(VarType::Double, value); }
 
-Variant Variant::Date(double serial) {
-  Variant v;
-  v.type_ = VarType::Date;
-  v.number_ = serial;
-  return v;
-}
+Variant Variant::Date(double serial) { return Numeric(VarType::Date, serial); }
 
 Variant Variant::String(std::string value) {
   Variant v;

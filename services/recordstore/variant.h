@@ -63,6 +63,8 @@ class Variant {
   double DateSerial() const;
 
  private:
+  // A value of one of the types kept in number_ (numbers, Boolean, Date).
+  static Variant Numeric(VarType type, double number);
   VarType type_ = VarType::Empty;
   double number_ = 0;     // every numeric type, Boolean (-1/0) and Date
   int64_t currency_ = 0;  // Currency, in 1/10000 units
