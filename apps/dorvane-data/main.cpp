@@ -1,8 +1,10 @@
 // dorvane-data: makes data folders for the control and its tests.
 //   dorvane-data init FOLDER [options]   creates MAIN.MDB and QRLSYS.mdb
 //   dorvane-data schema                  prints the layout of both files
+//   dorvane-data import SOURCE DEST      imports classic files (import.h)
 // Exit status: 0 done, 1 the folder could not be made or already holds data
-// (nothing is lost either way), 2 bad command or options.
+// (nothing is lost either way), 2 bad command or options; import also gives 3
+// for data imported that the control cannot use as it is.
 #include <chrono>
 #include <cstdio>
 #include <exception>
@@ -12,6 +14,7 @@
 
 #include "data_folder.h"
 #include "dates.h"
+#include "import.h"
 #include "options.h"
 #include "plan.h"
 #include "schema.h"
@@ -127,6 +130,11 @@ int main(int argc, char** argv) {
   if (args.empty()) return UsageError("no command given");
   const std::string& command = args.front();
   if (command == "init") return RunInit({args.begin() + 1, args.end()});
+  if (command == "import") {
+    std::string error;
+    const auto import = ParseImportCommand({args.begin() + 1, args.end()}, error);
+    return import ? RunImport(*import) : UsageError(error);
+  }
   if (command == "schema" && args.size() == 1) {
     std::cout << SchemaText();
     return std::cout.flush() ? 0 : 1;

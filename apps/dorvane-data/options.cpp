@@ -145,6 +145,8 @@ ParsedOptions ParseInitOptions(const std::vector<std::string>& args) {
 std::string UsageText() {
   return "usage: dorvane-data init FOLDER [options]\n"
          "       dorvane-data schema\n"
+         "       dorvane-data import CLASSIC_FOLDER DEST_FOLDER\n"
+         "       dorvane-data import FILE.mdb OUT_FILE\n"
          "\n"
          "init creates FOLDER (and its parents) with MAIN.MDB and QRLSYS.mdb laid out as\n"
          "`dorvane-data schema` prints, filled with sample data that depends only on the\n"
@@ -163,7 +165,19 @@ std::string UsageText() {
          "  --no-settings       leave SYSSETTINGS in QRLSYS.mdb without a row\n"
          "  --no-qrlsys         do not create QRLSYS.mdb\n"
          "  --seed N            seed of the generated data (default 1)\n"
-         "  --force             replace the database files FOLDER already holds\n";
+         "  --force             replace the database files FOLDER already holds\n"
+         "\n"
+         "import reads the classic desktop-database files (Jet 3 or Jet 4 .mdb) MAIN.MDB\n"
+         "and QRLSYS.mdb of CLASSIC_FOLDER (names in any case) into a new data folder, or\n"
+         "one .mdb file into OUT_FILE: every table and row, fields with our declared types,\n"
+         "indexes as \"T.X\". It then lists, one line each, what the control needs that\n"
+         "the imported data lacks or holds differently. Exit status of import:\n"
+         "  0  imported, and the control can use the data as it is\n"
+         "  1  nothing imported: a file that is not Jet, damaged, truncated, protected by\n"
+         "     a password or of a later version, or a destination that already holds data\n"
+         "  2  bad command line\n"
+         "  3  imported, but the control cannot use the data until the listed lines are\n"
+         "     put right\n";
 }
 
 }  // namespace dorvanedata

@@ -23,10 +23,30 @@ Statement::Statement(sqlite3* db, std::string_view sql, const std::string& path)
   }
 }
 
+Statement::Statement(Statement&& other) noexcept
+    : stmt_(other.stmt_), db_(other.db_), path_(other.path_) {
+  other.stmt_ = nullptr;
+}
+
 Statement::~Statement() { sqlite3_finalize(stmt_); }
 
 void Statement::Bind(int index, int64_t value) {
   if (sqlite3_bind_int64(stmt_, index, value) != SQLITE_OK) Fail(db_, path_, "bind a value in");
+}
+
+void Statement::Bind(int index, double value) {
+  if (sqlite3_bind_double(stmt_, index, value) != SQLITE_OK) Fail(db_, path_, "bind a value in");
+}
+
+void Statement::BindBlob(int index, std::string_view bytes) {
+  if (sqlite3_bind_blob(stmt_, index, bytes.data(), static_cast<int>(bytes.size()),
+                        SQLITE_TRANSIENT) != SQLITE_OK) {
+    Fail(db_, path_, "bind a value in");
+  }
+}
+
+void Statement::BindNull(int index) {
+  if (sqlite3_bind_null(stmt_, index) != SQLITE_OK) Fail(db_, path_, "bind a value in");
 }
 
 void Statement::Bind(int index, std::string_view value) {
@@ -41,6 +61,21 @@ void Statement::Run() {
   sqlite3_reset(stmt_);
   if (rc != SQLITE_DONE) Fail(db_, path_, "write a row to");
 }
+
+bool Statement::Step() {
+  const int rc = sqlite3_step(stmt_);
+  if (rc == SQLITE_ROW) return true;
+  sqlite3_reset(stmt_);
+  if (rc != SQLITE_DONE) Fail(db_, path_, "read from");
+  return false;
+}
+
+std::string Statement::Text(int column) const {
+  const unsigned char* text = sqlite3_column_text(stmt_, column);
+  return text ? std::string(reinterpret_cast<const char*>(text)) : std::string();
+}
+
+int64_t Statement::Int(int column) const { return sqlite3_column_int64(stmt_, column); }
 
 SqliteFile::SqliteFile(const std::string& path) : path_(path) {
   const int rc =

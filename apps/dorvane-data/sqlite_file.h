@@ -23,13 +23,21 @@ class Statement {
  public:
   Statement(sqlite3* db, std::string_view sql, const std::string& path);
   ~Statement();
+  Statement(Statement&& other) noexcept;
   Statement(const Statement&) = delete;
   Statement& operator=(const Statement&) = delete;
 
   void Bind(int index, int64_t value);
+  void Bind(int index, double value);
   void Bind(int index, std::string_view value);
+  void BindBlob(int index, std::string_view bytes);
+  void BindNull(int index);
   // Runs the statement once (an insert) and makes it ready for the next row.
   void Run();
+  // Steps a query: true while it gives a row, whose columns Text and Int read.
+  bool Step();
+  std::string Text(int column) const;
+  int64_t Int(int column) const;
 
  private:
   sqlite3_stmt* stmt_ = nullptr;

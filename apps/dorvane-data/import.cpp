@@ -1,0 +1,303 @@
+// The import command: plans where each classic file goes, runs the import in
+// a child process, and prints the summary and the report. The plan is made
+// before anything is written, so that the parent can clean up after a child
+// that did not finish.
+#include "import.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+
+#include "data_folder.h"
+#include "import_jet.h"
+#include "import_report.h"
+#include "import_writer.h"
+#include "sqlite_file.h"
+
+namespace dorvanedata {
+namespace {
+
+namespace fs = std::filesystem;
+
+// One classic file to import and where it goes.
+struct FileJob {
+  std::string section;  // the data file it stands for ("MAIN.MDB"), "" for another name
+  fs::path source;      // empty: the classic folder has no such file
+  fs::path building;    // the temporary name it is written under
+  fs::path target;      // its final name
+};
+
+struct Plan {
+  std::string destination;  // as given, for messages
+  std::vector<FileJob> files;
+  std::vector<fs::path> foldersToMake;  // outermost first
+};
+
+bool IsServerUri(const std::string& text) {
+  return text.starts_with("postgresql://") || text.starts_with("postgres://");
+}
+
+// Which data file of the control a file name stands for, or "" for neither.
+std::string SectionOf(const fs::path& file) {
+  for (std::string_view name : {kMainFile, kSettingsFile}) {
+    if (SameName(file.filename().string(), std::string(name))) return std::string(name);
+  }
+  return {};
+}
+
+// The one file of `folder` named `name` in any case; empty when there is none.
+fs::path OneFileNamed(const fs::path& folder, std::string_view name) {
+  const std::vector<fs::path> files = FilesNamed(folder, name);
+  if (files.size() > 1) {
+    throw ToolError(folder.string() + " holds both " + files[0].filename().string() + " and " +
+                    files[1].filename().string() + "; keep one of them");
+  }
+  return files.empty() ? fs::path() : files.front();
+}
+
+// The folders that must be made for `folder` to exist, outermost first.
+std::vector<fs::path> MissingFolders(fs::path folder) {
+  std::vector<fs::path> missing;
+  std::error_code error;
+  if (folder.empty()) return missing;
+  folder = fs::absolute(folder, error);
+  while (!folder.empty() && !fs::exists(folder, error) && folder != folder.parent_path()) {
+    missing.insert(missing.begin(), folder);
+    folder = folder.parent_path();
+  }
+  return missing;
+}
+
+// Works out every file's source and destination; writes nothing.
+Plan MakePlan(const ImportCommand& command) {
+  const fs::path source(command.source), destination(command.destination);
+  Plan plan{command.destination, {}, {}};
+  std::error_code error;
+  if (fs::is_directory(source, error)) {
+    if (fs::exists(destination, error) && !fs::is_directory(destination, error)) {
+      throw ToolError(command.destination + " exists and is not a folder");
+    }
+    if (fs::is_directory(destination, error)) {
+      for (std::string_view name : {kMainFile, kSettingsFile}) {
+        const std::vector<fs::path> held = FilesNamed(destination, name);
+        if (!held.empty()) {
+          throw ToolError(command.destination + " already holds " +
+                          held.front().filename().string() + "; import into a new folder");
+        }
+      }
+    }
+    const fs::path main = OneFileNamed(source, kMainFile);
+    if (main.empty()) throw ToolError(command.source + " holds no MAIN.MDB");
+    for (std::string_view name : {kMainFile, kSettingsFile}) {
+      plan.files.push_back({std::string(name),
+                            name == kMainFile ? main : OneFileNamed(source, name),
+                            BuildingPath(destination, name), destination / name});
+    }
+    plan.foldersToMake = MissingFolders(destination);
+  } else if (fs::exists(source, error)) {
+    if (fs::exists(fs::symlink_status(destination, error))) {
+      throw ToolError(command.destination + " already exists; name a new file");
+    }
+    const fs::path folder = destination.has_parent_path() ? destination.parent_path() : ".";
+    if (fs::exists(folder, error) && !fs::is_directory(folder, error)) {
+      throw ToolError(folder.string() + " exists and is not a folder");
+    }
+    std::string section = SectionOf(destination);
+    plan.files.push_back(
+        {section, source, BuildingPath(folder, destination.filename().string()), destination});
+    plan.foldersToMake = MissingFolders(folder);
+  } else {
+    throw ToolError("cannot find " + command.source);
+  }
+  return plan;
+}
+
+// Removes what an unfinished import may have left: the files being built
+// and the folders it made (when they are empty).
+void Discard(const Plan& plan) {
+  for (const FileJob& job : plan.files) {
+    for (const char* suffix : {"", "-journal", "-wal", "-shm"}) {
+      std::error_code error;
+      fs::remove(job.building.string() + suffix, error);
+    }
+  }
+  for (auto folder = plan.foldersToMake.rbegin(); folder != plan.foldersToMake.rend(); ++folder) {
+    std::error_code error;
+    fs::remove(*folder, error);  // only an empty folder goes
+  }
+}
+
+// Imports one classic file into its building file; returns what the report needs.
+ImportedFile ImportOne(const FileJob& job, std::string& summary) {
+  ImportedFile file;
+  file.name = job.section.empty() ? job.target.filename().string() : job.section;
+  if (job.source.empty()) {
+    file.present = false;
+    return file;
+  }
+  JetReader reader(job.source.string());
+  file.tables = reader.Tables();
+  file.rows.assign(file.tables.size(), 0);
+  std::unique_ptr<ImportDestination> destination = NewSqliteDestination(job.building.string());
+  int64_t rows = 0;
+  for (size_t t = 0; t < file.tables.size(); ++t) {
+    destination->CreateTable(file.tables[t]);
+    rows += reader.ReadRows(t, [&](const ImportRow& row) {
+      destination->InsertRow(row);
+      NoteRow(file, t, row);
+    });
+    destination->CreateIndexes(file.tables[t]);
+  }
+  destination->Finish();
+  const JetFileFacts& facts = reader.Facts();
+  summary += "Imported " + job.source.string() + " into " + job.target.string() + ": " +
+             std::to_string(file.tables.size()) +
+             (file.tables.size() == 1 ? " table, " : " tables, ") + std::to_string(rows) +
+             (rows == 1 ? " row" : " rows") + " (Jet " + std::to_string(facts.version) +
+             (facts.version == 3 ? ", code page " + std::to_string(facts.codePage) : "") + ")\n";
+  return file;
+}
+
+// Renames the finished files into place; a failure takes back those already moved.
+void Install(const Plan& plan) {
+  std::vector<fs::path> installed;
+  for (const FileJob& job : plan.files) {
+    if (job.source.empty()) continue;
+    std::error_code error;
+    fs::rename(job.building, job.target, error);
+    if (error) {
+      for (const fs::path& file : installed) fs::remove(file, error);
+      throw ToolError("cannot rename the new " + job.target.filename().string() +
+                      " into place: " + error.message());
+    }
+    installed.push_back(job.target);
+  }
+}
+
+// Writes all of `text` to the file descriptor.
+void WriteAll(int fd, const std::string& text) {
+  size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t n = write(fd, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return;
+    done += static_cast<size_t>(n);
+  }
+}
+
+// Runs the whole import; errors go to `errors` (the library's own messages
+// on standard error are not the user's concern). Returns the exit status.
+int Execute(const Plan& plan, int errors) {
+  std::vector<ImportedFile> imported;
+  std::string summary;
+  try {
+    for (const fs::path& folder : plan.foldersToMake) {
+      std::error_code error;
+      fs::create_directory(folder, error);
+      if (error)
+        throw ToolError("cannot create the folder " + folder.string() + ": " + error.message());
+    }
+    for (const FileJob& job : plan.files) {
+      if (!job.source.empty())
+        RemoveDatabase(job.building.parent_path(), job.building.filename().string());
+      imported.push_back(ImportOne(job, summary));
+    }
+    Install(plan);
+  } catch (const std::exception& failure) {
+    Discard(plan);
+    WriteAll(errors, "dorvane-data: " + std::string(failure.what()) +
+                         "; nothing was imported into " + plan.destination + "\n");
+    return kImportFailed;
+  }
+
+  std::vector<std::string> lines;
+  bool compared = false;
+  for (const ImportedFile& file : imported) {
+    if (!SectionOf(file.name).empty()) {
+      compared = true;
+      for (std::string& line : CompareWithControl(file, ControlLayout(file.name))) {
+        lines.push_back(std::move(line));
+      }
+    }
+  }
+  std::cout << summary;
+  if (!compared) {
+    std::cout << plan.destination << " is not named MAIN.MDB or QRLSYS.mdb, so it was not "
+              << "compared with what the control needs.\n";
+    return kImportUsable;
+  }
+  if (lines.empty()) {
+    std::cout << "The control can use " << plan.destination << " as it is.\n";
+    return kImportUsable;
+  }
+  std::cout << "What the control needs that " << plan.destination
+            << " lacks or holds differently:\n";
+  for (const std::string& line : lines) std::cout << "  " << line << "\n";
+  std::cout << plan.destination << " holds all the imported data; the control can use it once "
+            << "these are put right.\n";
+  return kImportNotUsable;
+}
+
+}  // namespace
+
+std::optional<ImportCommand> ParseImportCommand(const std::vector<std::string>& args,
+                                                std::string& error) {
+  for (const std::string& arg : args) {
+    if (arg.starts_with("-")) {
+      error = "import takes no options: " + arg;
+      return std::nullopt;
+    }
+  }
+  if (args.size() != 2) {
+    error = "import needs a classic folder (or .mdb file) and a destination";
+    return std::nullopt;
+  }
+  return ImportCommand{args[0], args[1]};
+}
+
+int RunImport(const ImportCommand& command) {
+  if (IsServerUri(command.destination)) {
+    std::cerr << "dorvane-data: importing into a PostgreSQL database is not supported yet; "
+                 "import into a data folder, then copy that folder to the server\n";
+    return kImportFailed;
+  }
+  Plan plan;
+  try {
+    plan = MakePlan(command);
+  } catch (const ToolError& failure) {
+    std::cerr << "dorvane-data: " << failure.what() << "; nothing was imported\n";
+    return kImportFailed;
+  }
+  // The child keeps standard error for the library's chatter, sent nowhere,
+  // and reports through a copy of it.
+  std::cout.flush();
+  std::cerr.flush();
+  const pid_t child = fork();
+  if (child < 0) return Execute(plan, STDERR_FILENO);
+  if (child == 0) {
+    const int errors = dup(STDERR_FILENO);
+    const int nowhere = open("/dev/null", O_WRONLY);
+    if (errors >= 0 && nowhere >= 0) dup2(nowhere, STDERR_FILENO);
+    const int status = Execute(plan, errors >= 0 ? errors : STDERR_FILENO);
+    std::cout.flush();
+    _exit(status);
+  }
+  int status = 0;
+  while (waitpid(child, &status, 0) < 0) {
+    if (errno != EINTR) return kImportFailed;
+  }
+  if (WIFEXITED(status)) return WEXITSTATUS(status);
+  Discard(plan);
+  std::cerr << "dorvane-data: reading " << command.source << " failed hard (signal "
+            << WTERMSIG(status) << "); the file is damaged; nothing was imported into "
+            << command.destination << "\n";
+  return kImportFailed;
+}
+
+}  // namespace dorvanedata
