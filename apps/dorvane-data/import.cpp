@@ -191,57 +191,61 @@ void WriteAll(int fd, const std::string& text) {
   }
 }
 
-// Runs the whole import; errors go to `errors` (the library's own messages
-// on standard error are not the user's concern). Returns the exit status.
-int Execute(const Plan& plan, int errors) {
+// The summary and the report after a successful import; sets the exit status.
+std::string Report(const Plan& plan, const std::vector<ImportedFile>& imported, int& status) {
+  std::vector<std::string> lines;
+  bool compared = false;
+  for (const ImportedFile& file : imported) {
+    if (SectionOf(file.name).empty()) continue;
+    compared = true;
+    for (std::string& line : CompareWithControl(file, ControlLayout(file.name))) {
+      lines.push_back(std::move(line));
+    }
+  }
+  status = lines.empty() ? kImportUsable : kImportNotUsable;
+  if (!compared) {
+    return plan.destination +
+           " is not named MAIN.MDB or QRLSYS.mdb, so it was not compared with what the control "
+           "needs.\n";
+  }
+  if (lines.empty()) return "The control can use " + plan.destination + " as it is.\n";
+  std::string text =
+      "What the control needs that " + plan.destination + " lacks or holds differently:\n";
+  for (const std::string& line : lines) text += "  " + line + "\n";
+  return text + plan.destination +
+         " holds all the imported data; the control can use it once these are put right.\n";
+}
+
+// Runs the whole import, writing the summary and report to `out` and a
+// failure to `errors`. Returns the exit status.
+int Execute(const Plan& plan, int out, int errors) {
   std::vector<ImportedFile> imported;
   std::string summary;
+  int status = kImportFailed;
   try {
     for (const fs::path& folder : plan.foldersToMake) {
       std::error_code error;
       fs::create_directory(folder, error);
-      if (error)
+      if (error) {
         throw ToolError("cannot create the folder " + folder.string() + ": " + error.message());
+      }
     }
     for (const FileJob& job : plan.files) {
-      if (!job.source.empty())
+      if (!job.source.empty()) {
         RemoveDatabase(job.building.parent_path(), job.building.filename().string());
+      }
       imported.push_back(ImportOne(job, summary));
     }
     Install(plan);
+    summary += Report(plan, imported, status);
   } catch (const std::exception& failure) {
     Discard(plan);
     WriteAll(errors, "dorvane-data: " + std::string(failure.what()) +
                          "; nothing was imported into " + plan.destination + "\n");
     return kImportFailed;
   }
-
-  std::vector<std::string> lines;
-  bool compared = false;
-  for (const ImportedFile& file : imported) {
-    if (!SectionOf(file.name).empty()) {
-      compared = true;
-      for (std::string& line : CompareWithControl(file, ControlLayout(file.name))) {
-        lines.push_back(std::move(line));
-      }
-    }
-  }
-  std::cout << summary;
-  if (!compared) {
-    std::cout << plan.destination << " is not named MAIN.MDB or QRLSYS.mdb, so it was not "
-              << "compared with what the control needs.\n";
-    return kImportUsable;
-  }
-  if (lines.empty()) {
-    std::cout << "The control can use " << plan.destination << " as it is.\n";
-    return kImportUsable;
-  }
-  std::cout << "What the control needs that " << plan.destination
-            << " lacks or holds differently:\n";
-  for (const std::string& line : lines) std::cout << "  " << line << "\n";
-  std::cout << plan.destination << " holds all the imported data; the control can use it once "
-            << "these are put right.\n";
-  return kImportNotUsable;
+  WriteAll(out, summary);
+  return status;
 }
 
 }  // namespace
@@ -274,19 +278,20 @@ int RunImport(const ImportCommand& command) {
     std::cerr << "dorvane-data: " << failure.what() << "; nothing was imported\n";
     return kImportFailed;
   }
-  // The child keeps standard error for the library's chatter, sent nowhere,
-  // and reports through a copy of it.
+  // The child sends the library's own messages (on standard output and
+  // error) nowhere and writes through copies of the two.
   std::cout.flush();
   std::cerr.flush();
   const pid_t child = fork();
-  if (child < 0) return Execute(plan, STDERR_FILENO);
+  if (child < 0) return Execute(plan, STDOUT_FILENO, STDERR_FILENO);
   if (child == 0) {
+    const int out = dup(STDOUT_FILENO);
     const int errors = dup(STDERR_FILENO);
     const int nowhere = open("/dev/null", O_WRONLY);
-    if (errors >= 0 && nowhere >= 0) dup2(nowhere, STDERR_FILENO);
-    const int status = Execute(plan, errors >= 0 ? errors : STDERR_FILENO);
-    std::cout.flush();
-    _exit(status);
+    if (out < 0 || errors < 0 || nowhere < 0) _exit(Execute(plan, STDOUT_FILENO, STDERR_FILENO));
+    dup2(nowhere, STDOUT_FILENO);
+    dup2(nowhere, STDERR_FILENO);
+    _exit(Execute(plan, out, errors));
   }
   int status = 0;
   while (waitpid(child, &status, 0) < 0) {

@@ -224,10 +224,22 @@ JetReader::JetReader(const std::string& path)
   MdbHandle* mdb = catalog_->mdb = mdb_open(path.c_str(), MDB_NOFLAGS);
   if (!mdb) throw Damaged(path, "its first page cannot be read");
   catalog_->jet4 = facts_.version == 4;
-  if (!mdb_read_catalog(mdb, MDB_TABLE)) throw Damaged(path, "its catalog cannot be read");
+  // The catalog is the table MSysObjects; every object it lists must be read.
+  if (!mdb_read_catalog(mdb, MDB_ANY)) throw Damaged(path, "its catalog cannot be read");
+  std::vector<MdbCatalogEntry*> entries;
+  int64_t catalogRows = -1;
   for (unsigned i = 0; i < mdb->num_catalog; ++i) {
     auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
-    if (entry->object_type != MDB_TABLE || !mdb_is_user_table(entry)) continue;
+    if (entry->object_type == MDB_TABLE && std::strcmp(entry->object_name, "MSysObjects") == 0) {
+      TableDef catalog(mdb_read_table(entry));
+      if (catalog.def) catalogRows = catalog.def->num_rows;
+    }
+    if (entry->object_type == MDB_TABLE && mdb_is_user_table(entry)) entries.push_back(entry);
+  }
+  if (catalogRows != static_cast<int64_t>(mdb->num_catalog)) {
+    throw Damaged(path, "its catalog of tables cannot be read whole");
+  }
+  for (MdbCatalogEntry* entry : entries) {
     TableDef table(mdb_read_table(entry));
     OpenTable(table, entry, path, true);
     TableDefinition definition;
