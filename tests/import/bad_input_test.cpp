@@ -1,0 +1,155 @@
+// Tests of bad input to `dorvane-data import`: files that are not Jet files,
+// of a later version, protected by a password, truncated or with bytes
+// overwritten (all made here from the sample file), and destinations that
+// already hold data. Each gives a clear message and status 1, and leaves
+// nothing at the destination.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "import_support.h"
+#include "support/programs.h"
+#include "support/sql_file.h"
+#include "support/temp_folder.h"
+
+namespace importtest {
+namespace {
+
+namespace fs = std::filesystem;
+using testsupport::ProgramRun;
+using testsupport::TempFolder;
+
+constexpr size_t kPage = 4096;  // the sample is a Jet 4 file
+// Pages of the sample: the catalog's rows, the definition of Users, its rows.
+constexpr size_t kCatalogRowsPage = 17;
+constexpr size_t kUsersDefinitionPage = 25;
+constexpr size_t kUsersRowsPage = 27;
+
+// The sample with `length` bytes from `at` set to `byte`.
+std::string Overwritten(size_t at, size_t length, char byte) {
+  std::string bytes = SampleBytes();
+  bytes.replace(at, length, length, byte);
+  return bytes;
+}
+
+struct BadFile {
+  const char* what;
+  std::string bytes;
+  const char* message;  // a part of what the tool says
+};
+
+// Every kind of file the import must refuse.
+std::vector<BadFile> BadFiles() {
+  std::string password = SampleBytes();
+  password[0x42] ^= 'S';  // a one-letter password: the stored bytes are masked by XOR
+  std::string ace = SampleBytes();
+  ace.replace(4, 15, "Standard ACE DB");
+  ace[0x14] = 2;
+  std::string later = SampleBytes();
+  later[0x14] = 7;
+  return {
+      {"text", "just some words\n", "is not a classic desktop-database (Jet .mdb) file"},
+      {"empty", "", "is not a classic desktop-database (Jet .mdb) file"},
+      {"sqlite", testsupport::ReadText(SamplePath()).replace(0, 16, "SQLite format 3", 16),
+       "is not a classic desktop-database (Jet .mdb) file"},
+      {"ace", ace,
+       "is a file of the 2007 or later engine (.accdb); only Jet 3 and Jet 4 files (.mdb) can "
+       "be imported. Save it as an .mdb file and import that"},
+      {"later", later,
+       "is in a format this import does not read (version code 7); only Jet 3 and Jet 4 "
+       "files can be imported"},
+      {"password", password,
+       "is protected by a database password; remove the password in the classic "
+       "program and import the file again"},
+      {"cut mid-page", SampleBytes().substr(0, 100000),
+       "is damaged: it is truncated (100000 bytes is not a whole number of 4096-byte pages)"},
+      {"cut at a page", SampleBytes().substr(0, 25 * kPage),
+       "is damaged: the definition of table Users cannot be read"},
+      {"definition overwritten", Overwritten(kUsersDefinitionPage * kPage + 8, kPage - 8, '\xff'),
+       "is damaged: the definition of table Users cannot be read"},
+      {"rows overwritten", Overwritten(kUsersRowsPage * kPage, kPage, '\xab'),
+       "is damaged: table Users should hold 3 rows, but 0 could be read"},
+      {"row offsets overwritten", Overwritten(kUsersRowsPage * kPage + 14, 200, '\xff'),
+       "is damaged: table Users should hold 3 rows, but 0 could be read"},
+      {"catalog overwritten", Overwritten(kCatalogRowsPage * kPage, kPage, '\xff'),
+       "is damaged: its catalog of tables cannot be read whole"},
+  };
+}
+
+TEST(BadFile, IsRefusedWithAMessageAndLeavesNoDataFile) {
+  for (const BadFile& bad : BadFiles()) {
+    SCOPED_TRACE(bad.what);
+    TempFolder scratch("dorvane-import");
+    WriteBytes(scratch.File("in/bad.mdb"), bad.bytes);
+    const ProgramRun run = Import(scratch.File("in/bad.mdb"), scratch.File("out/users.db"));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "dorvane-data: " + scratch.File("in/bad.mdb") + " " + bad.message +
+                           "; nothing was imported into " + scratch.File("out/users.db") + "\n");
+    // The folder made for the file is gone again; the input is untouched.
+    EXPECT_EQ(Entries(scratch.Path()), std::vector<std::string>{"in"});
+    EXPECT_EQ(testsupport::ReadText(scratch.File("in/bad.mdb")), bad.bytes);
+  }
+}
+
+// A good MAIN.MDB and a damaged QRLSYS.mdb: the finished MAIN.MDB is not kept.
+TEST(BadFile, InAFolderLeavesNoneOfTheFolderBehind) {
+  TempFolder scratch("dorvane-import");
+  WriteBytes(scratch.File("classic/MAIN.MDB"), SampleBytes());
+  WriteBytes(scratch.File("classic/QRLSYS.mdb"), SampleBytes().substr(0, 5000));
+  const ProgramRun run = Import(scratch.File("classic"), scratch.File("site/data"));
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("QRLSYS.mdb is damaged: it is truncated"), std::string::npos) << run.err;
+  EXPECT_EQ(Entries(scratch.Path()), std::vector<std::string>{"classic"});
+}
+
+TEST(BadDestination, AFolderThatHoldsDataIsLeftAsItWas) {
+  TempFolder scratch("dorvane-import");
+  WriteBytes(scratch.File("classic/MAIN.MDB"), SampleBytes());
+  const std::string data = testsupport::MakeDataFolder(scratch.File("data"), {"--jobs", "20"});
+  const std::string before = testsupport::ReadText(data + "/MAIN.MDB");
+  const ProgramRun run = Import(scratch.File("classic"), data);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "dorvane-data: " + data +
+                         " already holds MAIN.MDB; import into a new folder; nothing was "
+                         "imported\n");
+  EXPECT_EQ(Entries(data), (std::vector<std::string>{"MAIN.MDB", "QRLSYS.mdb"}));
+  EXPECT_EQ(testsupport::ReadText(data + "/MAIN.MDB"), before);
+}
+
+TEST(BadDestination, AnExistingFileIsNotReplaced) {
+  TempFolder scratch("dorvane-import");
+  WriteBytes(scratch.File("users.db"), "keep me");
+  const ProgramRun run = Import(SamplePath(), scratch.File("users.db"));
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("users.db already exists; name a new file"), std::string::npos);
+  EXPECT_EQ(testsupport::ReadText(scratch.File("users.db")), "keep me");
+}
+
+TEST(BadDestination, AServerIsNotSupportedYetAndAFolderWithoutMainIsNoSource) {
+  TempFolder scratch("dorvane-import");
+  ProgramRun run = Import(SamplePath(), "postgresql://dorvane@127.0.0.1:5432/site");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("importing into a PostgreSQL database is not supported yet"),
+            std::string::npos);
+  fs::create_directories(scratch.File("classic"));
+  run = Import(scratch.File("classic"), scratch.File("data"));
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("classic holds no MAIN.MDB; nothing was imported"), std::string::npos);
+  EXPECT_EQ(Entries(scratch.Path()), std::vector<std::string>{"classic"});
+}
+
+TEST(BadCommand, WrongArgumentsGiveTheUsageAndStatusTwo) {
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"import"}, {"import", "a"}, {"import", "a", "b", "c"}, {"import", "--force", "a"}}) {
+    const ProgramRun run = testsupport::RunDataTool(args);
+    EXPECT_EQ(run.status, 2) << args.size();
+    EXPECT_NE(run.err.find("usage: dorvane-data"), std::string::npos);
+  }
+  const ProgramRun help = testsupport::RunDataTool({"--help"});
+  EXPECT_NE(help.out.find("  3  imported, but the control cannot use the data"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace importtest

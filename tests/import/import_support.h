@@ -1,0 +1,28 @@
+// Support of the import tests: the sample classic file of tests/data (a Jet 4
+// file with the table Users), copies of it written where a test needs them,
+// damaged or not, and runs of `dorvane-data import`. Relies on the shared test
+// support's program runner and temporary folders.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/programs.h"
+
+namespace importtest {
+
+// The sample file's path and its bytes.
+std::string SamplePath();
+std::string SampleBytes();
+
+// Writes `bytes` to `path`, making its folder when missing.
+void WriteBytes(const std::filesystem::path& path, const std::string& bytes);
+
+// The names of the entries of `folder`, sorted ("" entries when it is missing).
+std::vector<std::string> Entries(const std::filesystem::path& folder);
+
+// Runs `dorvane-data import source destination`.
+testsupport::ProgramRun Import(const std::string& source, const std::string& destination);
+
+}  // namespace importtest
