@@ -180,7 +180,8 @@ JetFileFacts CheckJetFile(const std::string& path) {
   facts.pageSize = version == 0 ? 2048 : 4096;
   std::error_code error;
   const auto size = std::filesystem::file_size(path, error);
-  if (error || size % facts.pageSize != 0 || size < 3u * facts.pageSize) {
+  if (error || size % facts.pageSize != 0 ||
+      size < uintmax_t{3} * static_cast<uintmax_t>(facts.pageSize)) {
     throw Damaged(path, "it is truncated (" + std::to_string(size) +
                             " bytes is not a whole number of " + std::to_string(facts.pageSize) +
                             "-byte pages)");

@@ -2,12 +2,21 @@
 // difference, in the order of the layout text.
 #include "import_report.h"
 
+#include <initializer_list>
+
 #include "schema.h"
 #include "services/recordstore/table_layout.h"
 #include "sqlite_file.h"
 
 namespace dorvanedata {
 namespace {
+
+// The parts of a report line put together.
+std::string Line(std::initializer_list<std::string_view> parts) {
+  std::string line;
+  for (std::string_view part : parts) line.append(part);
+  return line;
+}
 
 // The table of `tables` named `name` (any case), or nullptr.
 const TableDefinition* FindTable(const std::vector<TableDefinition>& tables,
@@ -62,31 +71,32 @@ void CompareTable(const TableDefinition& have, const TableDefinition& need,
   for (const FieldDefinition& field : need.fields) {
     const int at = have.FindField(field.name);
     if (at < 0) {
-      lines.push_back(file + "table " + need.name + " has no field " + field.name +
-                      " (the control needs " + field.declared + ").");
+      lines.push_back(Line({file, "table ", need.name, " has no field ", field.name,
+                            " (the control needs ", field.declared, ")."}));
       continue;
     }
     const std::string& declared = have.fields[static_cast<size_t>(at)].declared;
     if (!SameType(declared, field.declared)) {
-      lines.push_back(file + "field " + need.name + "." + field.name + " is " + declared +
-                      "; the control needs " + field.declared + ".");
+      lines.push_back(Line({file, "field ", need.name, ".", field.name, " is ", declared,
+                            "; the control needs ", field.declared, "."}));
     }
   }
   for (const IndexDefinition& index : need.indexes) {
     const IndexDefinition* found = FindIndex(have, index.name);
     if (!found) {
-      lines.push_back(file + "table " + need.name + " has no index " + index.name + " (" +
-                      (index.unique ? "unique, " : "") + "on " + KeyText(index) + ").");
+      lines.push_back(Line({file, "table ", need.name, " has no index ", index.name, " (",
+                            index.unique ? "unique, " : "", "on ", KeyText(index), ")."}));
       continue;
     }
     if (!SameKeys(*found, index)) {
-      lines.push_back(file + "index " + index.name + " of table " + need.name + " is on " +
-                      KeyText(*found) + "; the control needs it on " + KeyText(index) + ".");
+      lines.push_back(Line({file, "index ", index.name, " of table ", need.name, " is on ",
+                            KeyText(*found), "; the control needs it on ", KeyText(index), "."}));
     }
     if (found->unique != index.unique) {
-      lines.push_back(file + "index " + index.name + " of table " + need.name +
-                      (index.unique ? " allows repeated keys; the control needs it unique."
-                                    : " is unique; the control needs it to allow repeated keys."));
+      lines.push_back(
+          Line({file, "index ", index.name, " of table ", need.name,
+                index.unique ? " allows repeated keys; the control needs it unique."
+                             : " is unique; the control needs it to allow repeated keys."}));
     }
   }
 }

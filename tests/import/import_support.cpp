@@ -13,7 +13,7 @@ namespace fs = std::filesystem;
 std::string SamplePath() { return std::string(DORVANE_TEST_DATA) + "/node-adodb.mdb"; }
 
 std::string SampleBytes() {
-  const std::string bytes = testsupport::ReadText(SamplePath());
+  std::string bytes = testsupport::ReadText(SamplePath());
   if (bytes.size() != 200704) throw std::runtime_error("the sample file is missing or changed");
   return bytes;
 }
