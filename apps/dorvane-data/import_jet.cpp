@@ -33,6 +33,9 @@ constexpr size_t kPasswordAt = 0x42;
 constexpr size_t kCreationDateAt = 0x72;  // Jet 4: masks the password
 constexpr size_t kCodePageAt = 0x3c;
 constexpr size_t kRowOffsetMask = 0x1fff;
+// A Memo the classic program lets a user type holds 65,535 characters; one
+// stored as larger than this is taken for damage rather than read.
+constexpr size_t kLargestMemo = size_t{64} << 20;
 
 // Decodes `length` bytes in place with RC4 under `key`, the scheme that keeps
 // the first page's settings from plain sight.
@@ -101,8 +104,10 @@ int64_t ReadInt(const unsigned char* at, size_t size) {
   return static_cast<int64_t>(value);
 }
 
-// The value of one non-Null field of the current row in its stored form.
-ImportValue DecodeValue(MdbHandle* mdb, MdbColumn* col, const MdbField& field) {
+// The value of one non-Null field of the current row in its stored form; the
+// file and table name a damaged value.
+ImportValue DecodeValue(MdbHandle* mdb, MdbColumn* col, const MdbField& field,
+                        const std::string& path, const std::string& table) {
   const unsigned char* at = mdb->pg_buf + field.start;
   switch (col->col_type) {
     case MDB_BYTE:
@@ -139,6 +144,10 @@ ImportValue DecodeValue(MdbHandle* mdb, MdbColumn* col, const MdbField& field) {
       // The converted text must fit the library's buffer: three bytes of
       // UTF-8 for each stored byte at most.
       const size_t stored = static_cast<size_t>(ReadInt(at, 4)) & 0x3fffffff;
+      if (stored > kLargestMemo) {
+        throw Damaged(path, "a value of field " + std::string(col->name) + " of table " + table +
+                                " claims more than 64 MB");
+      }
       mdb_set_bind_size(mdb, std::max<size_t>(MDB_BIND_SIZE, 3 * stored + 16));
       std::string text =
           TakeText(mdb_col_to_string(mdb, mdb->pg_buf, field.start, MDB_MEMO, field.siz));
@@ -329,7 +338,7 @@ int64_t JetReader::ReadRows(size_t table, const std::function<void(const ImportR
         throw Damaged(path_, "a value of field " + std::string(col->name) + " of table " + name +
                                  " lies outside its page");
       } else {
-        value = DecodeValue(mdb, col, field);
+        value = DecodeValue(mdb, col, field, path_, name);
       }
     }
     row(values);
