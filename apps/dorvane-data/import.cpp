@@ -9,6 +9,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
@@ -116,6 +118,17 @@ Plan MakePlan(const ImportCommand& command) {
     throw ToolError("cannot find " + command.source);
   }
   return plan;
+}
+
+// The size of the classic files to read, in bytes.
+uintmax_t SourceBytes(const Plan& plan) {
+  uintmax_t bytes = 0;
+  for (const FileJob& job : plan.files) {
+    std::error_code error;
+    const uintmax_t size = job.source.empty() ? 0 : fs::file_size(job.source, error);
+    if (!error) bytes += size;
+  }
+  return bytes;
 }
 
 // Removes what an unfinished import may have left: the files being built
@@ -252,17 +265,36 @@ int Execute(const Plan& plan, int out, int errors) {
 
 std::optional<ImportCommand> ParseImportCommand(const std::vector<std::string>& args,
                                                 std::string& error) {
-  for (const std::string& arg : args) {
-    if (arg.starts_with("-")) {
-      error = "import takes no options: " + arg;
+  ImportCommand command;
+  std::vector<std::string> paths;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--time-limit") {
+      if (i + 1 == args.size()) {
+        error = "--time-limit needs a value";
+        return std::nullopt;
+      }
+      const std::string& text = args[++i];
+      int seconds = 0;
+      const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), seconds);
+      if (ec != std::errc() || end != text.data() + text.size() || seconds < 1) {
+        error = "--time-limit needs a whole number of seconds, not \"" + text + "\"";
+        return std::nullopt;
+      }
+      command.timeLimit = seconds;
+    } else if (args[i].starts_with("-")) {
+      error = "unknown option of import: " + args[i];
       return std::nullopt;
+    } else {
+      paths.push_back(args[i]);
     }
   }
-  if (args.size() != 2) {
+  if (paths.size() != 2) {
     error = "import needs a classic folder (or .mdb file) and a destination";
     return std::nullopt;
   }
-  return ImportCommand{args[0], args[1]};
+  command.source = paths[0];
+  command.destination = paths[1];
+  return command;
 }
 
 int RunImport(const ImportCommand& command) {
@@ -278,6 +310,8 @@ int RunImport(const ImportCommand& command) {
     std::cerr << "dorvane-data: " << failure.what() << "; nothing was imported\n";
     return kImportFailed;
   }
+  int limit = command.timeLimit;
+  if (limit == 0) limit = static_cast<int>(60 + 2 * (SourceBytes(plan) >> 20));
   // The child sends the library's own messages (on standard output and
   // error) nowhere and writes through copies of the two.
   std::cout.flush();
@@ -291,6 +325,7 @@ int RunImport(const ImportCommand& command) {
     if (out < 0 || errors < 0 || nowhere < 0) _exit(Execute(plan, STDOUT_FILENO, STDERR_FILENO));
     dup2(nowhere, STDOUT_FILENO);
     dup2(nowhere, STDERR_FILENO);
+    alarm(static_cast<unsigned>(limit));
     _exit(Execute(plan, out, errors));
   }
   int status = 0;
@@ -299,9 +334,16 @@ int RunImport(const ImportCommand& command) {
   }
   if (WIFEXITED(status)) return WEXITSTATUS(status);
   Discard(plan);
-  std::cerr << "dorvane-data: reading " << command.source << " failed hard (signal "
-            << WTERMSIG(status) << "); the file is damaged; nothing was imported into "
-            << command.destination << "\n";
+  std::cerr << "dorvane-data: reading " << command.source;
+  if (WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM) {
+    std::cerr << " took more than " << limit
+              << " seconds, more than a sound file of its size needs; the file is damaged (or "
+                 "give it more time with --time-limit)";
+  } else {
+    std::cerr << " failed hard (signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0)
+              << "); the file is damaged";
+  }
+  std::cerr << "; nothing was imported into " << command.destination << "\n";
   return kImportFailed;
 }
 

@@ -3,8 +3,9 @@
 // (names in any case) and DEST a new data folder, or SOURCE is one .mdb file
 // and DEST the data file to make. Everything is written under temporary names
 // and renamed into place at the end, so a failure leaves nothing at DEST; the
-// reading runs in a child process, so a file that makes the reader fail hard
-// is reported like any other damaged file. Relies on import_jet.h,
+// reading runs in a child process with a time limit, so a file that makes the
+// reader fail hard or run on without end is reported like any other damaged
+// file. Relies on import_jet.h,
 // import_writer.h, import_report.h and data_folder.h.
 #pragma once
 
@@ -22,6 +23,7 @@ inline constexpr int kImportNotUsable = 3;  // imported, but the control needs m
 struct ImportCommand {
   std::string source;
   std::string destination;
+  int timeLimit = 0;  // seconds the import may take; 0: a minute and 2 s per MB read
 };
 
 // Reads the arguments that follow "import", or says in `error` what is wrong.

@@ -160,6 +160,31 @@ ImportValue DecodeValue(MdbHandle* mdb, MdbColumn* col, const MdbField& field,
   }
 }
 
+// Throws when a table definition has what no classic file holds: an empty
+// name, two fields or indexes of one name, an index without keys.
+void CheckDefinition(const TableDefinition& table, const std::string& path) {
+  if (table.name.empty()) throw Damaged(path, "a table has no name");
+  for (size_t i = 0; i < table.fields.size(); ++i) {
+    const std::string& name = table.fields[i].name;
+    if (name.empty() || table.FindField(name) != static_cast<int>(i)) {
+      throw Damaged(path, "table " + table.name +
+                              " has a field without a name or two fields "
+                              "named " +
+                              name);
+    }
+  }
+  for (size_t i = 0; i < table.indexes.size(); ++i) {
+    const IndexDefinition& index = table.indexes[i];
+    bool repeated = false;
+    for (size_t j = 0; j < i; ++j)
+      repeated = repeated || SameName(table.indexes[j].name, index.name);
+    if (index.name.empty() || repeated || index.keys.empty()) {
+      throw Damaged(path, "index " + index.name + " of table " + table.name +
+                              " has no name, no keys or a name used twice");
+    }
+  }
+}
+
 }  // namespace
 
 JetFileFacts CheckJetFile(const std::string& path) {
@@ -280,6 +305,7 @@ JetReader::JetReader(const std::string& path)
       }
       definition.indexes.push_back(std::move(out));
     }
+    CheckDefinition(definition, path);
     catalog_->entries.push_back(entry);
     tables_.push_back(std::move(definition));
   }

@@ -5,6 +5,7 @@
 // nothing at the destination.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 
@@ -93,6 +94,56 @@ TEST(BadFile, IsRefusedWithAMessageAndLeavesNoDataFile) {
   }
 }
 
+// The sample with single bytes changed: {offset, new byte}.
+std::string Changed(const std::vector<std::pair<size_t, uint8_t>>& changes) {
+  std::string bytes = SampleBytes();
+  for (const auto& [at, byte] : changes) bytes[at] = static_cast<char>(byte);
+  return bytes;
+}
+
+// Files found by overwriting bytes at random on which the reading library
+// crashes (bytes of the catalog's definition) or runs on for a very long time
+// (bytes of a page of properties). Whatever the library does with them, the
+// tool must answer with a message and status 1 and leave nothing behind.
+TEST(BadFile, ThatStopsTheReaderHardOrForLongIsReportedAsDamaged) {
+  const std::vector<std::pair<const char*, std::string>> files = {
+      {"crash", Changed({{0x2037, 54},
+                         {0x2172, 184},
+                         {0x21d3, 187},
+                         {0x242e, 56},
+                         {0x24a6, 117},
+                         {0x256b, 143},
+                         {0x2634, 145},
+                         {0x270e, 4},
+                         {0x28e7, 83},
+                         {0x2956, 188},
+                         {0x2b78, 17},
+                         {0x2c96, 205},
+                         {0x2ce0, 245},
+                         {0x2d94, 124},
+                         {0x2ded, 182},
+                         {0x2f0e, 110}})},
+      {"endless", Changed({{0x30099, 155}, {0x30577, 88}, {0x309c4, 224}, {0x30f2c, 245}})},
+  };
+  for (const auto& [what, bytes] : files) {
+    SCOPED_TRACE(what);
+    TempFolder scratch("dorvane-import");
+    WriteBytes(scratch.File("in/bad.mdb"), bytes);
+    const auto start = std::chrono::steady_clock::now();
+    const ProgramRun run = testsupport::RunDataTool(
+        {"import", scratch.File("in/bad.mdb"), scratch.File("out/users.db"), "--time-limit", "2"});
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.starts_with("dorvane-data: reading " + scratch.File("in/bad.mdb")) ||
+                run.err.find(" is damaged: ") != std::string::npos)
+        << run.err;
+    EXPECT_TRUE(
+        run.err.ends_with("; nothing was imported into " + scratch.File("out/users.db") + "\n"))
+        << run.err;
+    EXPECT_EQ(Entries(scratch.Path()), std::vector<std::string>{"in"});
+  }
+}
+
 // A good MAIN.MDB and a damaged QRLSYS.mdb: the finished MAIN.MDB is not kept.
 TEST(BadFile, InAFolderLeavesNoneOfTheFolderBehind) {
   TempFolder scratch("dorvane-import");
@@ -141,8 +192,13 @@ TEST(BadDestination, AServerIsNotSupportedYetAndAFolderWithoutMainIsNoSource) {
 }
 
 TEST(BadCommand, WrongArgumentsGiveTheUsageAndStatusTwo) {
-  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-           {"import"}, {"import", "a"}, {"import", "a", "b", "c"}, {"import", "--force", "a"}}) {
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"import"},
+                                             {"import", "a"},
+                                             {"import", "a", "b", "c"},
+                                             {"import", "--force", "a", "b"},
+                                             {"import", "a", "b", "--time-limit", "0"},
+                                             {"import", "a", "b", "--time-limit"}}) {
     const ProgramRun run = testsupport::RunDataTool(args);
     EXPECT_EQ(run.status, 2) << args.size();
     EXPECT_NE(run.err.find("usage: dorvane-data"), std::string::npos);
