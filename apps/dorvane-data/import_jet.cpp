@@ -104,10 +104,42 @@ int64_t ReadInt(const unsigned char* at, size_t size) {
   return static_cast<int64_t>(value);
 }
 
+// The bytes a stored value of a type takes at least (a Memo or OLE value
+// starts with a 12-byte header); 0 for Text and Binary.
+int SmallestValue(int type) {
+  switch (type) {
+    case MDB_BYTE:
+      return 1;
+    case MDB_INT:
+      return 2;
+    case MDB_LONGINT:
+    case MDB_FLOAT:
+      return 4;
+    case MDB_MONEY:
+    case MDB_DOUBLE:
+    case MDB_DATETIME:
+      return 8;
+    case MDB_MEMO:
+    case MDB_OLE:
+      return MDB_MEMO_OVERHEAD;
+    case MDB_REPID:
+      return 16;
+    case MDB_NUMERIC:
+      return 17;
+    default:
+      return 0;
+  }
+}
+
 // The value of one non-Null field of the current row in its stored form; the
 // file and table name a damaged value.
 ImportValue DecodeValue(MdbHandle* mdb, MdbColumn* col, const MdbField& field,
                         const std::string& path, const std::string& table) {
+  const auto damaged = [&](const std::string& what) {
+    return Damaged(
+        path, "a value of field " + std::string(col->name) + " of table " + table + " " + what);
+  };
+  if (field.siz < SmallestValue(col->col_type)) throw damaged("is cut short");
   const unsigned char* at = mdb->pg_buf + field.start;
   switch (col->col_type) {
     case MDB_BYTE:
@@ -122,9 +154,12 @@ ImportValue DecodeValue(MdbHandle* mdb, MdbColumn* col, const MdbField& field,
       return ImportValue::Real(mdb_get_single(mdb->pg_buf, field.start));
     case MDB_DOUBLE:
       return ImportValue::Real(mdb_get_double(mdb->pg_buf, field.start));
-    case MDB_DATETIME:
-      return ImportValue::Text(
-          recordstore::DateTextFromSerial(mdb_get_double(mdb->pg_buf, field.start)));
+    case MDB_DATETIME: {
+      // The classic dates run from the year 100 to 9999.
+      const double serial = mdb_get_double(mdb->pg_buf, field.start);
+      if (!(serial > -657435.0 && serial < 2958466.0)) throw damaged("is not a date");
+      return ImportValue::Text(recordstore::DateTextFromSerial(serial));
+    }
     case MDB_BINARY:
       return ImportValue::Blob(std::string(reinterpret_cast<const char*>(at), field.siz));
     case MDB_REPID:
@@ -144,10 +179,7 @@ ImportValue DecodeValue(MdbHandle* mdb, MdbColumn* col, const MdbField& field,
       // The converted text must fit the library's buffer: three bytes of
       // UTF-8 for each stored byte at most.
       const size_t stored = static_cast<size_t>(ReadInt(at, 4)) & 0x3fffffff;
-      if (stored > kLargestMemo) {
-        throw Damaged(path, "a value of field " + std::string(col->name) + " of table " + table +
-                                " claims more than 64 MB");
-      }
+      if (stored > kLargestMemo) throw damaged("claims more than 64 MB");
       mdb_set_bind_size(mdb, std::max<size_t>(MDB_BIND_SIZE, 3 * stored + 16));
       std::string text =
           TakeText(mdb_col_to_string(mdb, mdb->pg_buf, field.start, MDB_MEMO, field.siz));
@@ -167,10 +199,8 @@ void CheckDefinition(const TableDefinition& table, const std::string& path) {
   for (size_t i = 0; i < table.fields.size(); ++i) {
     const std::string& name = table.fields[i].name;
     if (name.empty() || table.FindField(name) != static_cast<int>(i)) {
-      throw Damaged(path, "table " + table.name +
-                              " has a field without a name or two fields "
-                              "named " +
-                              name);
+      throw Damaged(path, "table " + table.name + " has two fields named '" + name +
+                              "' or a field without a name");
     }
   }
   for (size_t i = 0; i < table.indexes.size(); ++i) {
