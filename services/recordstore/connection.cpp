@@ -5,6 +5,7 @@
 #include "services/recordstore/connection.h"
 
 #include <strings.h>
+#include <sys/stat.h>
 
 #include <cassert>
 #include <utility>
@@ -101,7 +102,27 @@ Connection::Connection(sqlite3* db, std::string path, int lockWaitMs)
 
 Connection::~Connection() { Close(); }
 
+namespace {
+
+// SQLite takes an empty file for a new database and would write one into it
+// (the journal-mode switch writes the header). An empty file with no write-ahead
+// log beside it is no database yet (say, one another program is still copying):
+// it is refused and left untouched.
+void RefuseEmptyFile(const std::string& path) {
+  struct stat file {};
+  if (stat(path.c_str(), &file) != 0 || file.st_size != 0) return;
+  struct stat log {};
+  if (stat((path + "-wal").c_str(), &log) == 0 && log.st_size > 0) return;
+  throw RuntimeError(error::kBadFormat,
+                     "'" + path +
+                         "' is not a database file the record store can read (the file is "
+                         "empty); it was left as it is.");
+}
+
+}  // namespace
+
 std::shared_ptr<Connection> Connection::Open(const std::string& path, int lockWaitMs) {
+  RefuseEmptyFile(path);
   sqlite3* db = nullptr;
   int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
   if (rc != SQLITE_OK) {
