@@ -10,6 +10,7 @@
 #include <cassert>
 #include <utility>
 
+#include "services/recordstore/fault_vfs.h"
 #include "services/recordstore/store_errors.h"
 
 namespace recordstore {
@@ -124,10 +125,15 @@ void RefuseEmptyFile(const std::string& path) {
 std::shared_ptr<Connection> Connection::Open(const std::string& path, int lockWaitMs) {
   RefuseEmptyFile(path);
   sqlite3* db = nullptr;
-  int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+  int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                           FaultVfs::Name());
   if (rc != SQLITE_OK) {
     std::string message = db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
     sqlite3_close(db);
+    if ((rc & 0xff) == SQLITE_IOERR) {
+      throw RuntimeError(error::kDiskError,
+                         "Disk or network error on '" + path + "' (" + message + ").");
+    }
     throw RuntimeError(error::kFileNotFound,
                        "Could not open the database file '" + path + "': " + message + ".");
   }
@@ -208,7 +214,9 @@ uint64_t Connection::WriteEpoch() const {
 }
 
 void Connection::Fail(int rc, const std::string& table) const {
-  std::string message = db_ != nullptr ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
+  // The connection's message, unless a reset since the failure has cleared it.
+  std::string message = db_ != nullptr && sqlite3_errcode(db_) != SQLITE_OK ? sqlite3_errmsg(db_)
+                                                                            : sqlite3_errstr(rc);
   std::string subject = table.empty() ? "The database" : "Table '" + table + "'";
   switch (rc & 0xff) {
     case SQLITE_BUSY:
@@ -223,10 +231,13 @@ void Connection::Fail(int rc, const std::string& table) const {
       throw RuntimeError(
           error::kBadFormat,
           "'" + path_ + "' is not a database file the record store can read (" + message + ").");
-    case SQLITE_IOERR:
     case SQLITE_FULL:
+      throw RuntimeError(error::kDiskFull, "Not enough space on the disk to write '" + path_ +
+                                               "' (" + message + ").");
+    case SQLITE_IOERR:
     case SQLITE_CANTOPEN:
-      throw RuntimeError(error::kDiskError, "Disk error on '" + path_ + "': " + message + ".");
+      throw RuntimeError(error::kDiskError,
+                         "Disk or network error on '" + path_ + "' (" + message + ").");
     default:
       throw RuntimeError(error::kEngineFailure, subject + " in '" + path_ + "': " + message + ".");
   }
