@@ -213,8 +213,11 @@ void ztDorvane::LoadTargetJobList() {
 void ztDorvane::ReloadWorkingList() {
   try {
     TopBookmark = FirstBookmark = LastBookmark = " ";
+    // The new recordset is opened before the old one is closed, so that when
+    // the open fails (a failing disk) the fallback still has a recordset.
+    std::shared_ptr<recordstore::Recordset> reopened = dbMAIN->OpenRecordset("TJLIST", 1);
     Opened(rsTJLIST, "TJLIST").Close();
-    rsTJLIST = dbMAIN->OpenRecordset("TJLIST", 1);
+    rsTJLIST = reopened;
     recordstore::Recordset& tjlist = *rsTJLIST;
     tjlist.SetIndex("TJLIST");
     if (MoveToFirstRecord()) {
