@@ -4,6 +4,7 @@
 // becomes a RuntimeError with a classic number naming the file and table.
 #include "services/recordstore/connection.h"
 
+#include <fcntl.h>
 #include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -172,13 +173,44 @@ std::string CopyForReading(const std::string& path) {
   return copy;
 }
 
+// SQLite refuses paths of FaultVfs::MaxPathname characters or more (with room
+// for the "-journal" ending). A longer path is opened as /proc/self/fd/N/NAME
+// through its folder held open in `folderFd`; "" when that is impossible.
+std::string ShortFormOf(const std::string& path, int& folderFd) {
+  const std::filesystem::path file(path);
+  folderFd = open(file.parent_path().c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (folderFd < 0) return "";
+  std::string shortForm =
+      FaultVfs::kHeldFolderPrefix + std::to_string(folderFd) + "/" + file.filename().string();
+  if (access(shortForm.c_str(), F_OK) != 0) {
+    close(folderFd);
+    folderFd = -1;
+    return "";
+  }
+  return shortForm;
+}
+
 }  // namespace
 
 std::shared_ptr<Connection> Connection::Open(const std::string& path, int lockWaitMs) {
   RefuseEmptyFile(path);
+  int folderFd = -1;
+  std::string openPath = path;
+  const size_t limit = static_cast<size_t>(FaultVfs::MaxPathname()) - 8;
+  if (path.size() >= limit) {
+    openPath = ShortFormOf(path, folderFd);
+    if (openPath.empty()) {
+      throw RuntimeError(error::kFileNotFound, "Could not open the database file '" + path +
+                                                   "': its path has " +
+                                                   std::to_string(path.size()) +
+                                                   " characters, and SQLite opens at most " +
+                                                   std::to_string(limit - 1) + ".");
+    }
+  }
   sqlite3* db = nullptr;
-  int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+  int rc = sqlite3_open_v2(openPath.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
                            FaultVfs::Name());
+  if (folderFd >= 0 && rc != SQLITE_OK) close(folderFd);
   if (rc != SQLITE_OK) {
     std::string message = db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
     sqlite3_close(db);
@@ -190,6 +222,7 @@ std::shared_ptr<Connection> Connection::Open(const std::string& path, int lockWa
                        "Could not open the database file '" + path + "': " + message + ".");
   }
   std::shared_ptr<Connection> connection(new Connection(db, path, lockWaitMs));
+  connection->folderFd_ = folderFd;
   sqlite3_busy_timeout(db, lockWaitMs);
   sqlite3_extended_result_codes(db, 1);
   // Reading the schema proves that the file is a database we can use.
@@ -233,6 +266,10 @@ void Connection::Close() {
     statements_.clear();
     sqlite3_close_v2(db_);
     db_ = nullptr;
+  }
+  if (folderFd_ >= 0) {
+    close(folderFd_);
+    folderFd_ = -1;
   }
   if (!copyFolder_.empty()) {
     std::error_code ec;

@@ -123,6 +123,7 @@ class Connection {
   uint64_t rollbacks_ = 0;
   std::string copyFolder_;     // the folder of the private copy read instead, removed at Close
   std::string readOnlyCause_;  // why the file was opened for reading only, or ""
+  int folderFd_ = -1;          // the folder held open for a path beyond SQLite's limit
 };
 
 // An identifier in double quotes, inner quotes doubled.

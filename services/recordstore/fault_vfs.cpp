@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cassert>
 #include <mutex>
+#include <string_view>
 
 namespace recordstore {
 namespace {
@@ -189,6 +190,16 @@ int Access(sqlite3_vfs* vfs, const char* name, int flags, int* out) {
 }
 
 int FullPathname(sqlite3_vfs* vfs, const char* name, int size, char* out) {
+  // A file reached through a folder held open (/proc/self/fd/N/NAME, the short
+  // form of a path longer than SQLite's limit) keeps that form: the default VFS
+  // would follow the link back to the long path.
+  const std::string_view held = FaultVfs::kHeldFolderPrefix;
+  const std::string_view given(name);
+  if (given.substr(0, held.size()) == held && given.size() < static_cast<size_t>(size)) {
+    given.copy(out, given.size());
+    out[given.size()] = '\0';
+    return SQLITE_OK;
+  }
   return DefaultVfs(vfs)->xFullPathname(DefaultVfs(vfs), name, size, out);
 }
 
@@ -263,6 +274,11 @@ void Register() {
 const char* FaultVfs::Name() {
   Register();
   return faultVfs.zName;
+}
+
+int FaultVfs::MaxPathname() {
+  Register();
+  return faultVfs.mxPathname;
 }
 
 void FaultVfs::Arm(Call call, int nth, int code, bool persistent) {

@@ -48,6 +48,25 @@ TEST_F(DataFilesTest, AFolderNamedInAnotherCaseReachesBothFiles) {
   EXPECT_FALSE(desktop.FileExists(root.File("casedir/DATA")));  // a folder is no file
 }
 
+TEST_F(DataFilesTest, AFolderPathBeyondSQLitesLimitOpensAndWrites) {
+  // The data tool cannot make it there, so a folder made nearby is moved in.
+  const std::string made = MakeFolder("short", {"--list", "3", "--today", "2024-03-06"});
+  std::string folder = root.Path();
+  while (folder.size() < 600) folder += "/a-folder-with-a-name-of-forty-characters";
+  fs::create_directories(folder);
+  fs::rename(made, folder + "/data");
+  const std::string data = folder + "/data";
+  ASSERT_GT(data.size() + 9, 600u);
+  control->SetPathText(data);
+  EXPECT_TRUE(desktop.messageBoxes.empty()) << desktop.messageBoxes[0].prompt;
+  EXPECT_EQ(Caption("lblJOBNO", 0), "   JK999");
+  screen::PressKey('D', 0);
+  EXPECT_TRUE(desktop.errors.empty());
+  auto workspace = recordstore::DBEngine::Instance()->CreateWorkspace("wksCHECK");
+  auto list = workspace->OpenDatabase(data + "\\MAIN.MDB")->OpenRecordset("TJLIST");
+  EXPECT_EQ(list->RecordCount(), 2);
+}
+
 // Runs `body` as the user nobody in a child process and returns what it
 // wrote; without root it runs here, as the user the test already is.
 std::string AsOtherUser(const std::function<std::string()>& body) {
