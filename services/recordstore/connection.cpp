@@ -162,7 +162,7 @@ std::string CopyForReading(const std::string& path) {
   if (stat((path + "-wal").c_str(), &other) == 0 && other.st_size > 0) return "";
   std::string folder = (fs::temp_directory_path() / "dorvane-read-XXXXXX").string();
   if (mkdtemp(folder.data()) == nullptr) return "";
-  const std::string copy = folder + "/" + fs::path(path).filename().string();
+  std::string copy = folder + "/" + fs::path(path).filename().string();
   std::error_code ec;
   fs::copy_file(path, copy, ec);
   if (ec || stat(path.c_str(), &after) != 0 || !SameFile(before, after) ||

@@ -85,7 +85,7 @@ class DiskFaultTest : public ControlTest {
 
   // A fresh copy of the template, the control placed on it with a sound disk.
   std::string Fresh(const std::string& name) {
-    const std::string folder = root.File(name);
+    std::string folder = root.File(name);
     fs::remove_all(folder);
     fs::copy(original, folder, fs::copy_options::recursive);
     NewControl();
