@@ -185,12 +185,19 @@ void ztDorvane::LoadTargetJobList() {
     ShowListEmpty(CurrentRow);
     PaintRowHighlight(CurrentRow);
   } else {
-    FirstBookmark = TopBookmark = CurrentBookmark = tjlist.Bookmark();
-    tjlist.MoveLast();
-    LastBookmark = tjlist.Bookmark();
-    CurrentTJLTAG = FieldValue(tjlist, "TJLTAG").ToLong();
-    screen::GetDesktop().DoEvents();
-    ShowPage();
+    try {
+      FirstBookmark = TopBookmark = CurrentBookmark = tjlist.Bookmark();
+      tjlist.MoveLast();
+      LastBookmark = tjlist.Bookmark();
+      CurrentTJLTAG = FieldValue(tjlist, "TJLTAG").ToLong();
+      screen::GetDesktop().DoEvents();
+      ShowPage();
+    } catch (const recordstore::RuntimeError&) {
+      // The page was not drawn (a failing disk): no record stays current that
+      // the user has not been shown, so D, E and Enter cannot act on one.
+      FirstBookmark = TopBookmark = CurrentBookmark = LastBookmark = " ";
+      throw;
+    }
   }
   if (CurrentTJLTAG == 0) {
     lblTJLNAME.SetCaption("New List.");

@@ -7,6 +7,7 @@
 // survive reached the user as the store's disk error, the file passes
 // integrity_check and holds the state before the action or the state after
 // it, never a mix, and the same control works again once the disk is sound.
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <iostream>
@@ -185,6 +186,44 @@ TEST_F(DiskFaultTest, EveryWritingActionSurvivesEachFailingCall) {
     for (int kind = 0; kind < 4; ++kind) {
       const int runs = Sweep(action, kind);
       std::cout << action.name << ", " << kCallNames[kind] << ": " << runs << " runs\n";
+    }
+  }
+}
+
+// A disk failing while the list loads: whatever the page came to show, D
+// never deletes a record the user was not shown.
+TEST_F(DiskFaultTest, AListThatFailedToLoadDeletesNoUnseenRecord) {
+  original = MakeFolder("plain", {"--list", "6", "--today", "2024-03-06"});
+  auto jobs = [](const std::string& folder) {
+    return testsupport::SqlFile(folder + "/MAIN.MDB").Lines("SELECT JOBNO FROM TJLIST");
+  };
+  for (int kind : {0, 3}) {  // reads and locks
+    Fresh("clean");
+    FaultVfs::Arm(kCalls[kind], 0, SQLITE_IOERR);
+    control->SetPathText(root.File("clean"));
+    FaultVfs::Disarm();
+    const int total = FaultVfs::Calls();
+    for (int n = 1; n <= total; ++n) {
+      const std::string at = std::string(kCallNames[kind]) + " call " + std::to_string(n);
+      const std::string folder = Fresh("run");
+      FaultVfs::Arm(kCalls[kind], n, SQLITE_IOERR);
+      try {
+        control->SetPathText(folder);
+      } catch (const recordstore::RuntimeError& error) {
+        EXPECT_EQ(error.Number(), 3043) << at;  // the host reports it and goes on
+      }
+      FaultVfs::Disarm();
+      std::string shown;
+      for (int row = 0; row < 4; ++row) shown += Caption("lblJOBNO", row) + "|";
+      const std::vector<std::string> before = jobs(folder);
+      screen::PressKey('D', 0);
+      for (const std::string& job : before) {
+        const std::vector<std::string> after = jobs(folder);
+        if (std::find(after.begin(), after.end(), job) == after.end()) {
+          EXPECT_NE(shown.find(job), std::string::npos)
+              << at << ": deleted " << job << ", which the page did not show: " << shown;
+        }
+      }
     }
   }
 }
