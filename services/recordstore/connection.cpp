@@ -114,9 +114,9 @@ namespace {
 // log beside it is no database yet (say, one another program is still copying):
 // it is refused and left untouched.
 void RefuseEmptyFile(const std::string& path) {
-  struct stat file {};
+  struct stat file = {};
   if (stat(path.c_str(), &file) != 0 || file.st_size != 0) return;
-  struct stat log {};
+  struct stat log = {};
   if (stat((path + "-wal").c_str(), &log) == 0 && log.st_size > 0) return;
   throw RuntimeError(error::kBadFormat,
                      "'" + path +
@@ -142,7 +142,8 @@ std::string ReadOnlyCause(const std::string& path) {
   return "";
 }
 
-// Size and change time of a file, to see whether it changed while copied.
+// True when two readings of a file's status show the same file with the same
+// size and modification time: it did not change in between.
 bool SameFile(const struct stat& a, const struct stat& b) {
   return a.st_size == b.st_size && a.st_mtim.tv_sec == b.st_mtim.tv_sec &&
          a.st_mtim.tv_nsec == b.st_mtim.tv_nsec && a.st_ino == b.st_ino;
@@ -156,8 +157,9 @@ bool SameFile(const struct stat& a, const struct stat& b) {
 // did not change while it was copied. Returns the copy's path, or "".
 std::string CopyForReading(const std::string& path) {
   namespace fs = std::filesystem;
-  struct stat before {
-  }, after{}, other{};
+  struct stat before = {};
+  struct stat after = {};
+  struct stat other = {};
   if (stat(path.c_str(), &before) != 0 || stat((path + "-shm").c_str(), &other) == 0) return "";
   if (stat((path + "-wal").c_str(), &other) == 0 && other.st_size > 0) return "";
   std::string folder = (fs::temp_directory_path() / "dorvane-read-XXXXXX").string();
