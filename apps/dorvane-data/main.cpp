@@ -127,7 +127,8 @@ int main(int argc, char** argv) {
   if (args.empty()) return UsageError("no command given");
   const std::string& command = args.front();
   if (command == "init") return RunInit({args.begin() + 1, args.end()});
-  if (command == "schema" && args.size() == 1) {
+  if (command == "schema") {
+    if (args.size() > 1) return UsageError("schema takes no arguments, not " + args[1]);
     std::cout << SchemaText();
     return std::cout.flush() ? 0 : 1;
   }
@@ -135,5 +136,5 @@ int main(int argc, char** argv) {
     std::cout << UsageText();
     return 0;
   }
-  return UsageError("unknown command or extra arguments: " + command);
+  return UsageError("unknown command " + command);
 }
