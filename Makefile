@@ -8,7 +8,8 @@
 #              sanitizers (build-asan/, no Qt, no benchmarks) and every test
 #   fuzz       each libFuzzer target of fuzz/ for FUZZ_SECONDS (build-fuzz/, clang)
 #   soak       random scripts against one data folder while another process
-#              changes its files, for SOAK_SECONDS (tests/soak/)
+#              changes its files, for SOAK_SECONDS (tests/soak/); `make test`
+#              runs it on the sanitizer build (soak-asan)
 
 BUILD ?= build
 ASAN_BUILD ?= build-asan
@@ -28,7 +29,7 @@ LAUNCHER = $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 SANITIZER_ENV = ASAN_OPTIONS=abort_on_error=0:detect_leaks=1:strict_string_checks=1 \
                 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 
-.PHONY: all deps configure build test test-main test-asan fuzz soak demo bench format format-check lint clean
+.PHONY: all deps configure build test test-main test-asan fuzz soak soak-asan demo bench format format-check lint clean
 
 all: build
 
@@ -48,7 +49,7 @@ configure: deps
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-test: test-main test-asan fuzz soak
+test: test-main test-asan fuzz soak-asan
 
 test-main: build format-check
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
@@ -67,6 +68,11 @@ fuzz: deps
 
 soak: build
 	$(BUILD)/bin/dorvane-soak --seconds $(SOAK_SECONDS) --runs $(SOAK_RUNS) --seed $(SOAK_SEED)
+
+# The soak of `make test` drives the sanitizer build's programs.
+soak-asan: test-asan
+	$(SANITIZER_ENV) $(ASAN_BUILD)/bin/dorvane-soak --seconds $(SOAK_SECONDS) --runs $(SOAK_RUNS) \
+	  --seed $(SOAK_SEED)
 
 bench: build
 	@for b in $(BUILD)/bin/bench_*; do [ -x "$$b" ] && "$$b" || exit 1; done
