@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -214,13 +215,18 @@ int Soak(int argc, char** argv) {
   uint64_t run = 0;
   for (; run < options.at("--runs") && std::chrono::steady_clock::now() - start < limit; ++run) {
     std::mt19937_64 random(seed * 1000003 + run);
-    const int count = 5 + static_cast<int>(random() % options.at("--commands"));
+    const int count =
+        5 + static_cast<int>(random() % std::max<uint64_t>(1, options.at("--commands")));
     const std::string script = MakeScript(random, names, count);
     std::ofstream(folder + "/run.script") << script;
     const Run result = RunScript(folder, "run.script", std::chrono::seconds(30));
     if (std::string why = Judge(result, hostErrors, endedEarly); !why.empty()) {
-      failure = "run " + std::to_string(run) + " " + why + "\n--- script:\n" + script +
-                "--- output:\n" + result.out + "--- standard error:\n" + result.err;
+      std::ostringstream report;
+      report << "run " << run << " " << why << "\n--- script:\n"
+             << script << "--- output:\n"
+             << result.out << "--- standard error:\n"
+             << result.err;
+      failure = report.str();
       break;
     }
   }
