@@ -77,7 +77,8 @@ std::vector<Breaking> BreakingChanges() {
 // True for the failures another program must expect: a lock held by the
 // control, or a value the files refuse to store.
 bool Expected(const std::string& message) {
-  for (const char* text : {"locked", "busy", "constraint", "CHECK", "datatype mismatch"}) {
+  for (const char* text :
+       {"locked", "busy", "constraint", "CHECK", "datatype mismatch", "cannot store"}) {
     if (message.find(text) != std::string::npos) return true;
   }
   return false;
