@@ -135,7 +135,8 @@ int main(int argc, char** argv) {
     const auto import = ParseImportCommand({args.begin() + 1, args.end()}, error);
     return import ? RunImport(*import) : UsageError(error);
   }
-  if (command == "schema" && args.size() == 1) {
+  if (command == "schema") {
+    if (args.size() > 1) return UsageError("schema takes no arguments, not " + args[1]);
     std::cout << SchemaText();
     return std::cout.flush() ? 0 : 1;
   }
@@ -143,5 +144,5 @@ int main(int argc, char** argv) {
     std::cout << UsageText();
     return 0;
   }
-  return UsageError("unknown command or extra arguments: " + command);
+  return UsageError("unknown command " + command);
 }

@@ -1,6 +1,7 @@
 // `sql`: resolves the file as the record store does (backslashes, case of the
 // name), opens it read-write without creating it, waits a few seconds for
-// locks, and prints every row of every statement of the text.
+// locks, and prints every row of the one statement of the text (a second
+// statement is refused before anything runs).
 #include "apps/dorvane-script/script_sql.h"
 
 #include <sqlite3.h>
@@ -70,30 +71,43 @@ void RunSql(const std::string& pathText, const std::string& db, const std::strin
                       (raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc))};
   }
   sqlite3_busy_timeout(conn.get(), 5000);
-  const char* next = statement.c_str();
-  while (next != nullptr && *next != '\0') {
-    sqlite3_stmt* rawStatement = nullptr;
-    if (sqlite3_prepare_v2(conn.get(), next, -1, &rawStatement, &next) != SQLITE_OK) {
-      throw ScriptError{std::string("sql: ") + sqlite3_errmsg(conn.get())};
-    }
-    std::unique_ptr<sqlite3_stmt, FinalizeStatement> st(rawStatement);
-    if (!st) continue;  // only blanks or a comment were left
-    int step;
-    while ((step = sqlite3_step(st.get())) == SQLITE_ROW) {
-      std::string row = "ROW ";
-      for (int col = 0; col < sqlite3_column_count(st.get()); ++col) {
-        if (col > 0) row += "|";
-        if (sqlite3_column_type(st.get(), col) == SQLITE_NULL) {
-          row += "NULL";
-        } else {
-          const unsigned char* text = sqlite3_column_text(st.get(), col);
-          row += RowValue(text, sqlite3_column_bytes(st.get(), col));
-        }
-      }
-      out << row << "\n";
-    }
-    if (step != SQLITE_DONE) throw ScriptError{std::string("sql: ") + sqlite3_errmsg(conn.get())};
+  // The language runs one statement: anything but blanks or comments after it
+  // is refused before the first one runs.
+  sqlite3_stmt* rawStatement = nullptr;
+  const char* rest = nullptr;
+  if (sqlite3_prepare_v2(conn.get(), statement.c_str(), -1, &rawStatement, &rest) != SQLITE_OK) {
+    throw ScriptError{std::string("sql: ") + sqlite3_errmsg(conn.get())};
   }
+  std::unique_ptr<sqlite3_stmt, FinalizeStatement> st(rawStatement);
+  if (!st) return;  // only blanks or a comment
+  // Empty statements (";") may follow; the first real one is refused.
+  for (const char* more = rest; more != nullptr && *more != '\0';) {
+    sqlite3_stmt* rawSecond = nullptr;
+    const char* after = nullptr;
+    const int second = sqlite3_prepare_v2(conn.get(), more, -1, &rawSecond, &after);
+    std::unique_ptr<sqlite3_stmt, FinalizeStatement> extra(rawSecond);
+    if (second != SQLITE_OK || extra || after == more) {
+      std::string text(rest);
+      text.erase(0, text.find_first_not_of(" \t\r\n;"));
+      throw ScriptError{"sql: one statement only, and \"" + text + "\" follows it"};
+    }
+    more = after;
+  }
+  int step;
+  while ((step = sqlite3_step(st.get())) == SQLITE_ROW) {
+    std::string row = "ROW ";
+    for (int col = 0; col < sqlite3_column_count(st.get()); ++col) {
+      if (col > 0) row += "|";
+      if (sqlite3_column_type(st.get(), col) == SQLITE_NULL) {
+        row += "NULL";
+      } else {
+        const unsigned char* text = sqlite3_column_text(st.get(), col);
+        row += RowValue(text, sqlite3_column_bytes(st.get(), col));
+      }
+    }
+    out << row << "\n";
+  }
+  if (step != SQLITE_DONE) throw ScriptError{std::string("sql: ") + sqlite3_errmsg(conn.get())};
 }
 
 }  // namespace scripthost
