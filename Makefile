@@ -5,7 +5,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 DEMO_DIR ?= $(BUILD)/demo-data
-PACKAGES := cmake ninja-build g++ pkg-config libsqlite3-dev sqlite3 libgtest-dev libgmock-dev \
+PACKAGES := cmake ninja-build g++ pkg-config libsqlite3-dev sqlite3 libpq-dev libgtest-dev libgmock-dev \
             libbenchmark-dev clang-format clang-tidy qt6-base-dev xvfb xauth
 
 .PHONY: all deps configure build test demo bench format format-check lint clean
