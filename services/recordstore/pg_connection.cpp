@@ -145,6 +145,14 @@ WriteOutcome PgStatement::Write() {
     outcome.kind = WriteOutcome::Kind::NotNull;
   } else if (state.rfind("23", 0) == 0) {
     outcome.kind = WriteOutcome::Kind::Rule;
+    // A CHECK named after its field (or "table_field_check") names the field.
+    const char* constraint = PQresultErrorField(result, PG_DIAG_CONSTRAINT_NAME);
+    const char* column = PQresultErrorField(result, PG_DIAG_COLUMN_NAME);
+    if (column != nullptr) {
+      outcome.fields.push_back(column);
+    } else if (constraint != nullptr) {
+      outcome.fields.push_back(constraint);
+    }
   } else {
     params_.clear();
     connection_.Fail(result, Table());

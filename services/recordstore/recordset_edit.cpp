@@ -43,6 +43,14 @@ void Recordset::FailWrite(const WriteOutcome& outcome) {
                                  outcome.message + ").");
   }
   assert(outcome.kind == WriteOutcome::Kind::Rule);
+  // The layout names each CHECK after its field: say which field broke it.
+  if (outcome.fields.size() == 1 && layout_->FindColumn(outcome.fields[0]) >= 0) {
+    throw RuntimeError(3317, "The value for field '" +
+                                 layout_->columns[layout_->FindColumn(outcome.fields[0])].name +
+                                 "' of table '" + table +
+                                 "' breaks the rule the table sets for that field; the "
+                                 "change was not made.");
+  }
   throw RuntimeError(3317, "The change to table '" + table + "' breaks a rule of the table (" +
                                outcome.message + ").");
 }

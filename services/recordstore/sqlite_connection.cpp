@@ -85,6 +85,7 @@ WriteOutcome SqliteStatement::Write() {
     outcome.kind = WriteOutcome::Kind::NotNull;
   } else if ((rc & 0xff) == SQLITE_CONSTRAINT) {
     outcome.kind = WriteOutcome::Kind::Rule;
+    if (rc == SQLITE_CONSTRAINT_CHECK) outcome.fields = ConstraintFields(outcome.message);
   } else {
     connection_.Fail(rc, Table());
   }
