@@ -114,7 +114,24 @@ std::string RedactedUri(std::string_view uri) {
   return text;
 }
 
+// The libpq message with the URI and its password, where they are quoted, hidden.
+std::string Scrubbed(std::string message, const std::string& uri) {
+  for (auto at = message.find(uri); at != std::string::npos; at = message.find(uri, at + 1)) {
+    message.replace(at, uri.size(), RedactedUri(uri));
+  }
+  while (!message.empty() && (message.back() == '\n' || message.back() == ' ')) message.pop_back();
+  return message;
+}
+
 PgConnection::PgConnection(const std::string& uri) {
+  char* parseError = nullptr;
+  PQconninfoOption* parsed = PQconninfoParse(uri.c_str(), &parseError);
+  if (parsed == nullptr) {
+    const std::string message = parseError ? Scrubbed(parseError, uri) : "out of memory";
+    PQfreemem(parseError);
+    throw ToolError("not a valid server address: " + message);
+  }
+  PQconninfoFree(parsed);
   conn_ = PQconnectdb(uri.c_str());
   if (conn_ == nullptr)
     throw ToolError("cannot connect to " + RedactedUri(uri) + ": out of memory");
@@ -124,7 +141,7 @@ PgConnection::PgConnection(const std::string& uri) {
   where_ = std::string("database ") + (db && *db ? db : "?") + " on " + (host ? host : "?") +
            (port && *port ? ":" + std::string(port) : "");
   if (PQstatus(conn_) != CONNECTION_OK) {
-    const std::string message = Message(conn_);
+    const std::string message = Scrubbed(Message(conn_), uri);
     PQfinish(conn_);
     conn_ = nullptr;
     throw ToolError("cannot connect to " + where_ + ": " + message);
