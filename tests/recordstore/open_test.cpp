@@ -14,7 +14,9 @@ namespace {
 
 class OpenTest : public ::testing::Test {
  protected:
-  void SetUp() override { folder.CreateMain("INSERT INTO COLIST VALUES (5, 'Harbor Paving');"); }
+  void SetUp() override {
+    folder.CreateMain("INSERT INTO COLIST (CONO, CONAME) VALUES (5, 'Harbor Paving');");
+  }
   // The first company name read through a database opened with `path`.
   std::string FirstCompany(const std::string& path) {
     auto workspace = DBEngine::Instance()->CreateWorkspace("wksMAIN");
@@ -38,7 +40,8 @@ TEST_F(OpenTest, PathFormsAllReachMainMdb) {
 
 TEST_F(OpenTest, LowerCaseFileOpensFromUpperCaseName) {
   folder.Create("qrlsys.mdb",
-                testsupport::SchemaOf("QRLSYS.mdb") + "INSERT INTO SYSSETTINGS VALUES (8, 'C');");
+                testsupport::SchemaOf("QRLSYS.mdb") +
+                    "INSERT INTO SYSSETTINGS (JOBNOSIZE, JOBNOTYPE) VALUES (8, 'C');");
   auto workspace = DBEngine::Instance()->CreateWorkspace("wksQRLSYS");
   auto settings =
       workspace->OpenDatabase(folder.Path() + "\\QRLSYS.MDB")->OpenRecordset("SYSSETTINGS");
