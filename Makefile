@@ -5,8 +5,9 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 DEMO_DIR ?= $(BUILD)/demo-data
-PACKAGES := cmake ninja-build g++ pkg-config libsqlite3-dev sqlite3 libpq-dev libgtest-dev libgmock-dev \
-            libbenchmark-dev clang-format clang-tidy qt6-base-dev xvfb xauth
+PACKAGES := cmake ninja-build g++ pkg-config libsqlite3-dev sqlite3 libgtest-dev libgmock-dev \
+            libbenchmark-dev clang-format clang-tidy qt6-base-dev xvfb xauth \
+            postgresql libpq-dev
 
 .PHONY: all deps configure build test demo bench format format-check lint clean
 
@@ -28,7 +29,10 @@ configure: deps
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
+# CTest starts and stops its own PostgreSQL server (tools/pg-test-server.sh);
+# the stop here also covers a run that was interrupted.
 test: build format-check
+	@trap 'tools/pg-test-server.sh stop $(BUILD)/pg-test-server' EXIT; \
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 bench: build

@@ -143,12 +143,17 @@ ParsedOptions ParseInitOptions(const std::vector<std::string>& args) {
 }
 
 std::string UsageText() {
-  return "usage: dorvane-data init FOLDER [options]\n"
-         "       dorvane-data schema\n"
+  return "usage: dorvane-data init FOLDER|URI [options]\n"
+         "       dorvane-data copy SOURCE DEST [--force]\n"
+         "       dorvane-data schema [--postgres]\n"
          "\n"
          "init creates FOLDER (and its parents) with MAIN.MDB and QRLSYS.mdb laid out as\n"
          "`dorvane-data schema` prints, filled with sample data that depends only on the\n"
-         "options (and on today's date for the period-ending dates).\n"
+         "options (and on today's date for the period-ending dates). Given a PostgreSQL\n"
+         "URI (postgresql://user@host:port/database) it creates the schemas main and\n"
+         "qrlsys in that database instead, laid out as `schema --postgres` prints.\n"
+         "copy copies SOURCE into DEST (each a folder or a URI): every row of both\n"
+         "databases, the tag counter and the settings; DEST must not hold them yet.\n"
          "\n"
          "  --companies N       companies 1..N in COLIST (0..99; default 12)\n"
          "  --jobs N            jobs in all, spread over the companies (default 400)\n"
@@ -163,7 +168,7 @@ std::string UsageText() {
          "  --no-settings       leave SYSSETTINGS in QRLSYS.mdb without a row\n"
          "  --no-qrlsys         do not create QRLSYS.mdb\n"
          "  --seed N            seed of the generated data (default 1)\n"
-         "  --force             replace the database files FOLDER already holds\n";
+         "  --force             replace the database files (or schemas) DEST already holds\n";
 }
 
 }  // namespace dorvanedata

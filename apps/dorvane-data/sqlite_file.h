@@ -6,6 +6,7 @@
 #include <sqlite3.h>
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -28,6 +29,12 @@ class Statement {
 
   void Bind(int index, int64_t value);
   void Bind(int index, std::string_view value);
+  void Bind(int index, double value);
+  void BindNull(int index);
+  // Runs the statement to its next row; false when there is none (it is then reset).
+  bool Step();
+  // The text of column `column` of the current row; nullopt for NULL.
+  std::optional<std::string> Text(int column) const;
   // Runs the statement once (an insert) and makes it ready for the next row.
   void Run();
 
@@ -37,10 +44,11 @@ class Statement {
   const std::string& path_;
 };
 
-// A database file opened (and created when missing) for writing.
+// A database file opened (and created when missing) for writing, or an
+// existing one opened for reading only.
 class SqliteFile {
  public:
-  explicit SqliteFile(const std::string& path);
+  explicit SqliteFile(const std::string& path, bool readOnly = false);
   ~SqliteFile();
   SqliteFile(const SqliteFile&) = delete;
   SqliteFile& operator=(const SqliteFile&) = delete;
