@@ -91,8 +91,8 @@ inline std::string ServerDatabase(const std::string& name, const std::string& op
     std::fprintf(stderr, "cannot reach the benchmark server: %s", PQerrorMessage(admin));
     std::exit(1);
   }
-  PGresult* found = PQexec(
-      admin, ("SELECT 1 FROM pg_database WHERE datname = '" + database + "'").c_str());
+  PGresult* found =
+      PQexec(admin, ("SELECT 1 FROM pg_database WHERE datname = '" + database + "'").c_str());
   const bool exists = PQntuples(found) > 0;
   PQclear(found);
   if (!exists) {

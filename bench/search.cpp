@@ -271,21 +271,21 @@ const char* const kActions[] = {"Open", "Type", "Down", "PageDown", "End"};
 int main(int argc, char** argv) {
   screen::SetDesktop(&Desktop());
   using Dialog = void (*)(benchmark::State&, const std::string&);
-  const std::map<std::string, std::pair<Dialog, void (*)(benchmark::State&)>> actions = {{"Open", {DialogOpen, SqliteOpen}},
-                 {"Type", {DialogType, SqliteType}},
-                 {"Down", {DialogDown, SqliteDown}},
-                 {"PageDown", {DialogPageDown, SqlitePageDown}},
-                 {"End", {DialogEnd, SqliteEnd}}};
+  const std::map<std::string, std::pair<Dialog, void (*)(benchmark::State&)>> actions = {
+      {"Open", {DialogOpen, SqliteOpen}},
+      {"Type", {DialogType, SqliteType}},
+      {"Down", {DialogDown, SqliteDown}},
+      {"PageDown", {DialogPageDown, SqlitePageDown}},
+      {"End", {DialogEnd, SqliteEnd}}};
   for (const char* action : kActions) {
     const auto& pair = actions.at(action);
     const Dialog dialog = pair.first;
     for (int64_t size : kSizes) {
       std::vector<benchmark::internal::Benchmark*> runs = {
-          benchmark::RegisterBenchmark(
-              ("Dialog" + std::string(action)).c_str(),
-              [dialog](benchmark::State& state) {
-                dialog(state, SetupFor(state.range(0)).folder);
-              }),
+          benchmark::RegisterBenchmark(("Dialog" + std::string(action)).c_str(),
+                                       [dialog](benchmark::State& state) {
+                                         dialog(state, SetupFor(state.range(0)).folder);
+                                       }),
           benchmark::RegisterBenchmark(("Sqlite" + std::string(action)).c_str(), pair.second)};
       // On the server the time is the wall time: the server's work is not
       // this process's CPU time.
@@ -317,6 +317,10 @@ int main(int argc, char** argv) {
     bench::PrintServerBeside(
         reporter, "The same on PostgreSQL (" + bench::ServerBase() + ")", "Dialog", "Server",
         std::vector<std::string>(std::begin(kActions), std::end(kActions)), sizes);
+  }
+  // A message box means an action did not do what it was timed for.
+  for (const auto& box : Desktop().messageBoxes) {
+    std::fprintf(stderr, "message box during the runs: %s\n", box.prompt.c_str());
   }
   benchmark::Shutdown();
   screen::SetDesktop(nullptr);

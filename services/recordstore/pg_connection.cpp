@@ -126,6 +126,12 @@ void PgStatement::Bind(int index, const SqlValue& value) {
 bool PgStatement::Step() {
   if (result_ == nullptr) {
     PGresult* result = connection_.Run(*this, false);
+    // A key that cannot be a value of its field (a text for a number) matches
+    // no row, as on SQLite.
+    if (StateOf(result) == "22P02" && !connection_.InTransaction()) {
+      PQclear(result);
+      return false;
+    }
     if (!Succeeded(result)) connection_.Fail(result, Table());
     result_ = result;
     row_ = -1;
