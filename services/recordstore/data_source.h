@@ -25,4 +25,8 @@ bool IsServerPath(const std::string& path);
 // name and for a URI that libpq cannot read (naming neither its password).
 ServerSource ParseServerPath(const std::string& path);
 
+// True when the server path names a schema that a connection can open now
+// (a session opened for the test is kept for the open that follows).
+bool ServerDatabaseExists(const std::string& path);
+
 }  // namespace recordstore

@@ -54,7 +54,7 @@ IndexWalk::IndexWalk(Connection& connection, const TableLayout& layout, const In
       index_(index),
       server_(connection.Kind() == Engine::kPostgres) {
   select_ = "SELECT " + layout.rowid;
-  for (const ColumnInfo& column : layout.columns) select_ += ", " + QuoteName(column.name);
+  for (const ColumnInfo& column : layout.columns) select_ += ", " + QuoteName(column.sqlName);
   select_ += " FROM " + QuoteName(layout.sqlName);
   if (lockRows) lock_ = " FOR UPDATE";
   seekEqual_.assign(KeyCount() + 1, nullptr);
@@ -69,7 +69,7 @@ const SqlValue& IndexWalk::KeyOf(const Row& row, size_t j) const {
 
 std::string IndexWalk::Column(size_t j) const {
   if (!index_->keySql.empty()) return "(" + index_->keySql[j] + ")";
-  return QuoteName(layout_.columns[index_->columns[j]].name);
+  return QuoteName(layout_.columns[index_->columns[j]].sqlName);
 }
 
 // Parameter j + 1 compared as key j: on SQLite with the key's collation, on

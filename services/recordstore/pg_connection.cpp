@@ -8,6 +8,7 @@
 #include <map>
 #include <utility>
 
+#include "services/recordstore/db_engine.h"
 #include "services/recordstore/store_errors.h"
 
 namespace recordstore {
@@ -82,6 +83,15 @@ constexpr Oid kBoolOid = 16, kByteaOid = 17, kInt8Oid = 20, kInt2Oid = 21, kInt4
 }  // namespace
 
 uint64_t ServerRoundTrips() { return totalRoundTrips; }
+
+bool ServerDatabaseExists(const std::string& path) {
+  try {
+    PgConnection::OpenSource(path, DBEngine::Instance()->LockWaitMilliseconds())->Close();
+    return true;
+  } catch (const RuntimeError&) {
+    return false;
+  }
+}
 
 std::string DollarParameters(const std::string& sql) {
   std::string out;

@@ -5,7 +5,8 @@
 // defaults; and the indexes "t.x" with their key expressions and collations.
 // A key written lower(col) compares without regard to case (NoCase); the
 // trailing rowid key of a non-unique index is the walk's tie-break, not a
-// field. Layouts are kept by the engine, keyed by the table's identity and
+// field. Names folded to lower case by the server show in upper case, as the
+// data files spell them. Layouts are kept by the engine, keyed by the table's identity and
 // shape, so a table opened again costs one catalog query.
 #include <cctype>
 #include <cstdlib>
@@ -18,6 +19,18 @@
 
 namespace recordstore {
 namespace {
+
+// A name as messages and callers see it: the server folds unquoted names to
+// lower case, and the data files spell them in upper case, so a name that is
+// all lower case shows in upper case.
+std::string ShownName(const std::string& name) {
+  std::string shown;
+  for (char c : name) {
+    if (std::isupper(static_cast<unsigned char>(c))) return name;
+    shown += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  }
+  return shown;
+}
 
 // Column `index` of the current row as text ("" for Null).
 std::string TextAt(Statement& statement, int index) {
@@ -90,9 +103,10 @@ bool LoadServerColumns(Connection& connection, const std::string& oid, TableLayo
   bool literalDefaults = true;
   while (columns.Step()) {
     ColumnInfo column;
-    column.name = TextAt(columns, 0);
-    if (SameName(column.name, "rowid")) {
-      layout.rowid = QuoteName(column.name);
+    column.sqlName = TextAt(columns, 0);
+    column.name = ShownName(column.sqlName);
+    if (SameName(column.sqlName, "rowid")) {
+      layout.rowid = QuoteName(column.sqlName);
       continue;
     }
     std::string declared = TextAt(columns, 2);
@@ -144,7 +158,7 @@ void LoadServerIndexes(Connection& connection, const std::string& oid, TableLayo
       index.sqlName = sqlName;
       bool prefixed = sqlName.size() > prefix.size() &&
                       SameName(std::string_view(sqlName).substr(0, prefix.size()), prefix);
-      index.name = prefixed ? sqlName.substr(prefix.size()) : sqlName;
+      index.name = ShownName(prefixed ? sqlName.substr(prefix.size()) : sqlName);
       index.unique = TextAt(keys, 1) == "t" || TextAt(keys, 1) == "1";
     }
     std::string expression = TextAt(keys, 3);

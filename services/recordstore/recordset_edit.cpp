@@ -137,7 +137,7 @@ void Recordset::InsertRow(const std::vector<SqlValue>& values) {
   const TableLayout& layout = *layout_;
   std::string names, params;
   for (size_t i = 0; i < layout.columns.size(); ++i) {
-    names += (i ? ", " : "") + QuoteName(layout.columns[i].name);
+    names += (i ? ", " : "") + QuoteName(layout.columns[i].sqlName);
     params += (i ? ", ?" : "?") + std::to_string(i + 1);
   }
   // A new row never reuses the rowid (the bookmark) of a row this program
@@ -171,7 +171,7 @@ void Recordset::UpdateRow(const std::vector<SqlValue>& values) {
   for (size_t i = 0; i < values.size(); ++i) {
     if (!changed_[i]) continue;
     bound.push_back(&values[i]);
-    assignments += (bound.size() > 1 ? ", " : "") + QuoteName(layout.columns[i].name) + " = ?" +
+    assignments += (bound.size() > 1 ? ", " : "") + QuoteName(layout.columns[i].sqlName) + " = ?" +
                    std::to_string(bound.size());
   }
   int64_t rowid = row_->rowid;

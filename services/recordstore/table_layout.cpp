@@ -44,6 +44,7 @@ bool LoadColumns(Connection& connection, TableLayout& layout, std::vector<int>& 
   while (info.Step()) {
     ColumnInfo column;
     column.name = TextColumn(info, 0);
+    column.sqlName = column.name;
     std::string declared = TextColumn(info, 1);
     // A column named rowid that is the table's INTEGER PRIMARY KEY is the
     // row's identity, the bookmark: it is not a field.

@@ -32,7 +32,8 @@ enum FieldType {
 };
 
 struct ColumnInfo {
-  std::string name;
+  std::string name;     // as callers and messages spell it
+  std::string sqlName;  // as the engine's SQL names it
   int type = kTextField;
   int size = 255;           // the declared width of a Text field; the storage size otherwise
   bool checkWidth = false;  // Text declared as TEXT(n): longer values are refused

@@ -10,6 +10,7 @@
 #include "services/recordstore/database_path.h"
 #include "services/recordstore/db_engine.h"
 #include "services/recordstore/store_errors.h"
+#include "services/recordstore/table_layout.h"
 
 namespace recordstore {
 namespace {
@@ -48,7 +49,9 @@ std::shared_ptr<Database> Workspace::OpenDatabase(const std::string& path) {
   // A file opened twice in one workspace shares one connection, and so one
   // transaction.
   for (const auto& live : LiveConnections()) {
-    if (live->Path() == file) {
+    // Names on a server are matched without regard to case.
+    bool same = IsServerPath(path) ? SameName(live->Path(), file) : live->Path() == file;
+    if (same) {
       auto database = std::make_shared<Database>(live, path, shared_from_this());
       files_.push_back({database, live});
       return database;

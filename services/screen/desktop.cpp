@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "services/recordstore/data_source.h"
 #include "services/recordstore/variant.h"
 #include "services/screen/dispatcher.h"
 #include "services/screen/form.h"
@@ -102,8 +103,10 @@ std::optional<double> Desktop::ReadShortDate(const std::string& text) {
 }
 
 // Backslashes separate folders; the last name is matched without regard to
-// case by listing its folder.
+// case by listing its folder. A database file on a server exists when its
+// schema does.
 bool Desktop::FileExists(const std::string& path) {
+  if (recordstore::IsServerPath(path)) return recordstore::ServerDatabaseExists(path);
   std::string p = path;
   for (char& ch : p) {
     if (ch == '\\') ch = '/';
