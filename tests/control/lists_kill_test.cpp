@@ -1,9 +1,9 @@
-// Saving a list is all or nothing, on either engine. A forked child saves the
-// working list and is killed (SIGKILL) at its N-th row write to MAIN.MDB (on
-// the server: its N-th INSERT, UPDATE or DELETE statement), for N = 1, 2, ...
-// until a save runs to its end; after each kill the data is read by another
-// connection and a fresh control is placed on it: the saved list is either the
-// old one or the new one, never a mix. The child counts its writes through
+// Save, New List and Retrieve List are all or nothing, on either engine. A
+// forked child acts and is killed (SIGKILL) at its N-th row write to MAIN.MDB
+// (on the server: its N-th INSERT, UPDATE or DELETE statement), for N = 1, 2,
+// ... until the action runs to its end; after each kill the data is read by
+// another connection and a fresh control is placed on it: the lists are either
+// as before or as after, never a mix. The child counts its writes through
 // SQLite's update hook, or by standing in front of libpq's prepare and execute
 // calls (this program's definitions take the place of the library's).
 #include <dlfcn.h>
@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -90,10 +91,10 @@ class ListsKillTest : public ControlTest, public ::testing::WithParamInterface<S
     ControlTest::SetUp();
   }
 
-  // A copy of the data folder `original` for run `n`, as the control's PathText.
-  std::string CopyOf(const std::string& original, int n) {
+  // A fresh copy of the data folder `original`, as the control's PathText.
+  std::string CopyOf(const std::string& original) {
     if (GetParam() == StoreEngine::kSqlite) {
-      const std::string folder = root.File("run" + std::to_string(n));
+      const std::string folder = root.File("run" + std::to_string(++copies));
       std::filesystem::copy(original, folder, std::filesystem::copy_options::recursive);
       return folder;
     }
@@ -126,27 +127,42 @@ class ListsKillTest : public ControlTest, public ::testing::WithParamInterface<S
            Query(source, "SELECT TJLTAG, CONO, JOBNO FROM TJLIST ORDER BY CONO, JOBNO");
   }
 
-  // Places the control on the source and saves the working list as `name`.
-  void SaveWorkingList(const std::string& source, const std::string& name) {
-    control->SetPathText(source);
-    screen::ClickControl(Child<screen::CommandButton>("cmdSaveList"));
-    Child<screen::TextBox>("txtTJLNAME").SetText(name);
-    screen::ClickControl(Child<screen::CommandButton>("cmdUpdate"));
+  // What the child does on the control placed on the data; true when it ran to its end.
+  using Action = std::function<bool(ListsKillTest&)>;
+
+  // Saves the working list as `name`.
+  static Action Save(const std::string& name) {
+    return [name](ListsKillTest& test) {
+      screen::ClickControl(test.Child<screen::CommandButton>("cmdSaveList"));
+      test.Child<screen::TextBox>("txtTJLNAME").SetText(name);
+      screen::ClickControl(test.Child<screen::CommandButton>("cmdUpdate"));
+      return !test.desktop.messageBoxes.empty() &&
+             test.desktop.messageBoxes.back().prompt == "This List has Been Saved.";
+    };
   }
 
-  // A child saves in a copy of `original` and dies at row write `killAt`.
+  // Clicks a button whose action shows no message when it succeeds; Enter
+  // chooses the first row of a search it opens.
+  static Action Click(const std::string& button) {
+    return [button](ListsKillTest& test) {
+      test.desktop.QueueModalAction([] { screen::PressKey(screen::kKeyReturn, 0); });
+      screen::ClickControl(test.Child<screen::CommandButton>(button));
+      return test.desktop.messageBoxes.empty() && test.desktop.errors.empty();
+    };
+  }
+
+  // A child acts on a copy of `original` and dies at row write `killAt`.
   // Returns the copy, and whether the child ran to the end instead.
-  std::string SaveInChild(const std::string& original, int killAt, const std::string& name,
-                          bool& finished) {
-    const std::string source = CopyOf(original, killAt);
+  std::string ActInChild(const std::string& original, int killAt, const Action& action,
+                         bool& finished) {
+    const std::string source = CopyOf(original);
     const pid_t pid = fork();
     if (pid == 0) {
       killAtRowChange = killAt;
       sqlite3_auto_extension(reinterpret_cast<void (*)()>(WatchRowChanges));
-      SaveWorkingList(source, name);
-      const bool saved = !desktop.messageBoxes.empty() &&
-                         desktop.messageBoxes.back().prompt == "This List has Been Saved.";
-      _exit(saved ? 0 : 3);
+      control->SetPathText(source);
+      desktop.messageBoxes.clear();
+      _exit(action(*this) ? 0 : 3);
     }
     int status = 0;
     EXPECT_EQ(waitpid(pid, &status, 0), pid);
@@ -156,19 +172,20 @@ class ListsKillTest : public ControlTest, public ::testing::WithParamInterface<S
     return source;
   }
 
-  // Kills a save of the working list of `original` as `name` at every row
-  // write in turn; each time list `tag` must be its old or its new self, and
-  // a fresh control names it accordingly. Returns the number of kills.
-  int KillAtEveryRowWrite(const std::string& original, int tag, const std::string& name,
-                          const std::string& oldLabel) {
-    const std::string first = CopyOf(original, 0);
+  // Kills the action on the data of `original` at every row write in turn;
+  // each time list `tag` and the working list must be as before or as after,
+  // and a fresh control names the working list `oldLabel` or `newLabel`
+  // accordingly. Returns the number of kills.
+  int KillAtEveryRowWrite(const std::string& original, const Action& action, int tag,
+                          const std::string& oldLabel, const std::string& newLabel) {
+    const std::string first = CopyOf(original);
     const std::string before = ListState(first, tag);
     std::string after;
     std::vector<std::string> sources;
     bool finished = false;
     int killAt = 1;
     for (; !finished && killAt < 500; ++killAt) {
-      const std::string source = SaveInChild(original, killAt, name, finished);
+      const std::string source = ActInChild(original, killAt, action, finished);
       sources.push_back(source);
       const std::string state = ListState(source, tag);
       if (finished) after = state;
@@ -178,14 +195,13 @@ class ListsKillTest : public ControlTest, public ::testing::WithParamInterface<S
       if (state == before) {
         EXPECT_EQ(label, oldLabel) << "killed at row write " << killAt;
       } else {
-        EXPECT_EQ(label, name) << "killed at row write " << killAt;
+        EXPECT_EQ(label, newLabel) << "killed at row write " << killAt;
         after = state;
       }
       NewControl();
     }
     EXPECT_TRUE(finished);
     EXPECT_NE(after, before);
-    EXPECT_NE(after.find(name), std::string::npos);
     // Every kill left the old list or the list of the finished save.
     for (size_t n = 0; n < sources.size(); ++n) {
       const std::string state = ListState(sources[n], tag);
@@ -196,6 +212,7 @@ class ListsKillTest : public ControlTest, public ::testing::WithParamInterface<S
     return killAt - 2;
   }
 
+  int copies = 0;
   std::vector<std::unique_ptr<testsupport::TestDatabase>> databases;
 };
 
@@ -211,16 +228,27 @@ TEST_P(ListsKillTest, ASavedListKilledMidSaveIsTheOldOrTheNewList) {
   Exec(data, "MAIN.MDB", "DELETE FROM TJLIST WHERE rowid IN (2, 4)");
   Exec(data, "MAIN.MDB", "INSERT INTO TJLIST (TJLTAG, CONO, JOBNO) VALUES (0, 1, '   AA000')");
   // Each kill point: a group row, six old items, five working rows and items.
-  EXPECT_GE(KillAtEveryRowWrite(data, 2, "Spring, revised", "Spring start-ups"),
-            FewestKills(GetParam(), 1 + 6 + 10, 1 + 1 + 5));
+  EXPECT_GE(
+      KillAtEveryRowWrite(data, Save("Spring, revised"), 2, "Spring start-ups", "Spring, revised"),
+      FewestKills(GetParam(), 1 + 6 + 10, 1 + 1 + 5));
 }
 
 TEST_P(ListsKillTest, ANewListKilledMidSaveIsNotSavedOrSavedWhole) {
   const std::string data = MakeFolder("data", {"--today", "2024-03-06"});
   Exec(data, "MAIN.MDB", "UPDATE TJLIST SET TJLTAG = 0");
   // The counter row's change, then the group row and six rows and items.
-  EXPECT_GE(KillAtEveryRowWrite(data, 3, "Night shift", "New List."),
+  EXPECT_GE(KillAtEveryRowWrite(data, Save("Night shift"), 3, "New List.", "Night shift"),
             FewestKills(GetParam(), 1 + 1 + 12, 1 + 1 + 6));
+}
+
+TEST_P(ListsKillTest, NewListAndRetrieveKilledMidWayKeepOrReplaceTheWholeWorkingList) {
+  const std::string data = MakeFolder("data", {"--today", "2024-03-06"});
+  // New List empties the six rows of the working list of saved list 2.
+  EXPECT_GE(KillAtEveryRowWrite(data, Click("cmdNewList"), 2, "Spring start-ups", "New List."), 1);
+  // Retrieve List puts the items of "Payroll check" (list 1) in their place.
+  EXPECT_GE(
+      KillAtEveryRowWrite(data, Click("cmdRetreiveList"), 1, "Spring start-ups", "Payroll check"),
+      1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, ListsKillTest,
