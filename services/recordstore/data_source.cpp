@@ -71,8 +71,13 @@ ServerSource ParseServerPath(const std::string& path) {
     while (!reason.empty() && std::isspace(static_cast<unsigned char>(reason.back()))) {
       reason.pop_back();
     }
-    throw FileNotFound(shown, ": the server address is not a valid connection URI (" +
-                                  WithoutPassword(reason) + ")");
+    // libpq quotes the text it could not read, password and all.
+    for (size_t at = reason.find(source.uri); at != std::string::npos;
+         at = reason.find(source.uri)) {
+      reason.replace(at, source.uri.size(), WithoutPassword(source.uri));
+    }
+    throw FileNotFound(shown,
+                       ": the server address is not a valid connection URI (" + reason + ")");
   }
   std::string user, host, port, database;
   for (PQconninfoOption* option = options; option->keyword != nullptr; ++option) {

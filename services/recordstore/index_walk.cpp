@@ -22,6 +22,7 @@
 #include "services/recordstore/index_walk.h"
 
 #include <cassert>
+#include <cmath>
 #include <utility>
 
 namespace recordstore {
@@ -233,7 +234,33 @@ bool IndexWalk::PreviousWithNulls(const Row& from, Row& out) {
   return false;
 }
 
-bool IndexWalk::SeekEqual(const std::vector<SqlValue>& keys, Row& out) {
+// A server compares a whole-number field with a parameter of the field's own
+// type, so a fractional key is brought to the whole number that gives the same
+// answer: for "=" none (false), for ">=" the next whole number, after which
+// the later keys no longer narrow the seek (`count` is cut to j + 1).
+bool IndexWalk::WholeNumberKeys(std::vector<SqlValue>& keys, bool atOrAfter) const {
+  if (!server_) return true;
+  for (size_t j = 0; j < keys.size(); ++j) {
+    const int type = layout_.columns[index_->columns[j]].type;
+    const bool whole =
+        type == kBooleanField || type == kByteField || type == kIntegerField || type == kLongField;
+    if (!whole || keys[j].kind != SqlValue::Kind::Real) continue;
+    const double value = keys[j].real;
+    if (value == std::floor(value)) {
+      keys[j] = SqlValue::Int(static_cast<int64_t>(value));
+      continue;
+    }
+    if (!atOrAfter) return false;
+    keys[j] = SqlValue::Int(static_cast<int64_t>(std::ceil(value)));
+    keys.resize(j + 1);
+    return true;
+  }
+  return true;
+}
+
+bool IndexWalk::SeekEqual(const std::vector<SqlValue>& given, Row& out) {
+  std::vector<SqlValue> keys = given;
+  if (!WholeNumberKeys(keys, false)) return false;
   size_t n = keys.size();
   assert(n >= 1 && n <= KeyCount());
   bool nullKey = false;
@@ -244,7 +271,9 @@ bool IndexWalk::SeekEqual(const std::vector<SqlValue>& keys, Row& out) {
       *statement, n, [&](size_t j) -> const SqlValue& { return keys[j]; }, nullptr, out);
 }
 
-bool IndexWalk::SeekAtOrAfter(const std::vector<SqlValue>& keys, Row& out) {
+bool IndexWalk::SeekAtOrAfter(const std::vector<SqlValue>& given, Row& out) {
+  std::vector<SqlValue> keys = given;
+  WholeNumberKeys(keys, true);
   assert(keys.size() >= 1 && keys.size() <= KeyCount());
   // Every value sorts at or after NULL, so the keys from the first NULL on do
   // not narrow the search.

@@ -64,6 +64,9 @@ class IndexWalk {
   static std::string FirstOf(const std::vector<std::string>& subqueries);
   void PrepareMoves();
   bool HasNullKey(const Row& row) const;
+  // Brings fractional keys of whole-number fields to what a server compares
+  // them as; false when no row can be equal to them.
+  bool WholeNumberKeys(std::vector<SqlValue>& keys, bool atOrAfter) const;
   // Moves from a row whose keys hold NULL, one key position at a time.
   bool NextWithNulls(const Row& from, Row& out);
   bool PreviousWithNulls(const Row& from, Row& out);

@@ -126,6 +126,12 @@ void PgStatement::Bind(int index, const SqlValue& value) {
 bool PgStatement::Step() {
   if (result_ == nullptr) {
     PGresult* result = connection_.Run(*this, false);
+    // A key that cannot be a value of its field (a text for a number) matches
+    // no row, as on SQLite.
+    if (StateOf(result) == "22P02" && !connection_.InTransaction()) {
+      PQclear(result);
+      return false;
+    }
     if (!Succeeded(result)) connection_.Fail(result, Table());
     result_ = result;
     row_ = -1;
@@ -353,76 +359,107 @@ void PgConnection::EnsureSession() {
 }
 
 PGresult* PgConnection::Run(const PgStatement& statement, bool write) {
+  // The parameter values as text (Long Binary as bytes), kept alive here.
+  const std::vector<SqlValue>& params = statement.Params();
+  std::vector<std::string> texts(params.size());
+  std::vector<const char*> values(params.size());
+  std::vector<int> lengths(params.size()), formats(params.size());
+  for (size_t i = 0; i < params.size(); ++i) {
+    const SqlValue& value = params[i];
+    switch (value.kind) {
+      case SqlValue::Kind::Null:
+        values[i] = nullptr;
+        continue;
+      case SqlValue::Kind::Integer:
+        texts[i] = std::to_string(value.integer);
+        break;
+      case SqlValue::Kind::Real: {
+        char buffer[32];
+        std::snprintf(buffer, sizeof buffer, "%.17g", value.real);
+        texts[i] = buffer;
+        break;
+      }
+      case SqlValue::Kind::Blob:
+        formats[i] = 1;
+        [[fallthrough]];
+      case SqlValue::Kind::Text:
+        texts[i] = value.bytes;
+        break;
+    }
+    values[i] = texts[i].data();
+    lengths[i] = static_cast<int>(texts[i].size());
+  }
   for (int attempt = 0;; ++attempt) {
     EnsureSession();
     PGconn* conn = session_->conn;
     auto found = session_->prepared.find(statement.Sql());
-    if (found == session_->prepared.end()) {
-      std::string name = "s" + std::to_string(session_->nextName++);
-      PGresult* prepared = PQprepare(conn, name.c_str(), statement.Sql().c_str(), 0, nullptr);
+    const bool prepare = found == session_->prepared.end();
+    const std::string name = prepare ? "s" + std::to_string(session_->nextName++) : found->second;
+    const bool savepoint = write && inTransaction_;
+    // One request: the savepoint, the prepare, the statement and the release
+    // go out together in a pipeline and cost one round trip.
+    PGresult* result = nullptr;
+    PGresult* firstError = nullptr;
+    bool prepared = !prepare;
+    if (PQenterPipelineMode(conn) == 1) {
+      std::vector<int> kinds;  // 0 savepoint or release, 1 prepare, 2 the statement
+      if (savepoint) {
+        PQsendQueryParams(conn, "SAVEPOINT dorvane_write", 0, nullptr, nullptr, nullptr, nullptr,
+                          0);
+        kinds.push_back(0);
+      }
+      if (prepare) {
+        PQsendPrepare(conn, name.c_str(), statement.Sql().c_str(), 0, nullptr);
+        kinds.push_back(1);
+      }
+      PQsendQueryPrepared(conn, name.c_str(), static_cast<int>(params.size()), values.data(),
+                          lengths.data(), formats.data(), 0);
+      kinds.push_back(2);
+      if (savepoint) {
+        PQsendQueryParams(conn, "RELEASE SAVEPOINT dorvane_write", 0, nullptr, nullptr, nullptr,
+                          nullptr, 0);
+        kinds.push_back(0);
+      }
+      PQpipelineSync(conn);
       ++roundTrips_;
       ++totalRoundTrips;
-      if (!Succeeded(prepared)) {
-        if (!SessionBroken() || inTransaction_ || attempt > 0) return prepared;
-        PQclear(prepared);
-        continue;  // the session was lost: made again by EnsureSession
-      }
-      PQclear(prepared);
-      found = session_->prepared.emplace(statement.Sql(), name).first;
-    }
-    const bool savepoint = write && inTransaction_;
-    if (savepoint) {
-      PGresult* begun = Exec("SAVEPOINT dorvane_write");
-      if (!Succeeded(begun)) return begun;
-      PQclear(begun);
-    }
-    const std::vector<SqlValue>& params = statement.Params();
-    std::vector<std::string> texts(params.size());
-    std::vector<const char*> values(params.size());
-    std::vector<int> lengths(params.size()), formats(params.size());
-    for (size_t i = 0; i < params.size(); ++i) {
-      const SqlValue& value = params[i];
-      switch (value.kind) {
-        case SqlValue::Kind::Null:
-          values[i] = nullptr;
-          continue;
-        case SqlValue::Kind::Integer:
-          texts[i] = std::to_string(value.integer);
-          break;
-        case SqlValue::Kind::Real: {
-          char buffer[32];
-          std::snprintf(buffer, sizeof buffer, "%.17g", value.real);
-          texts[i] = buffer;
-          break;
+      for (int kind : kinds) {
+        PGresult* answer = PQgetResult(conn);
+        if (answer == nullptr) break;  // the connection went
+        while (PGresult* extra = PQgetResult(conn)) PQclear(extra);
+        if (kind == 1) prepared = Succeeded(answer);
+        if (kind == 2) {
+          result = answer;
+        } else if (!Succeeded(answer) && PQresultStatus(answer) != PGRES_PIPELINE_ABORTED &&
+                   firstError == nullptr) {
+          firstError = answer;
+        } else {
+          PQclear(answer);
         }
-        case SqlValue::Kind::Blob:
-          formats[i] = 1;
-          [[fallthrough]];
-        case SqlValue::Kind::Text:
-          texts[i] = value.bytes;
-          break;
       }
-      values[i] = texts[i].data();
-      lengths[i] = static_cast<int>(texts[i].size());
+      if (PGresult* sync = PQgetResult(conn)) PQclear(sync);
+      PQexitPipelineMode(conn);
     }
-    PGresult* result = PQexecPrepared(conn, found->second.c_str(), static_cast<int>(params.size()),
-                                      values.data(), lengths.data(), formats.data(), 0);
-    ++roundTrips_;
-    ++totalRoundTrips;
+    if (prepare && prepared) session_->prepared.emplace(statement.Sql(), name);
+    // A failed savepoint or prepare is the request's error.
+    if (firstError != nullptr && !Succeeded(result)) {
+      PQclear(result);
+      result = firstError;
+      firstError = nullptr;
+    }
+    PQclear(firstError);
     if (Succeeded(result)) {
       if (write) ++writeEpoch_;
-      if (savepoint) PQclear(Exec("RELEASE SAVEPOINT dorvane_write"));
       return result;
     }
     if (SessionBroken() || ConnectionState(StateOf(result))) {
       std::string detail = MessageOf(result, conn);
       PQclear(result);
-      // A read outside a transaction is asked again once on a new session.
-      if (!write && !inTransaction_ && attempt == 0) {
-        session_.reset();
-        continue;
-      }
+      // The kept sessions of this source went with the server, most likely.
+      SessionPool().erase(PoolKey(source_));
       session_.reset();
+      // A read outside a transaction is asked again once on a new session.
+      if (!write && !inTransaction_ && attempt == 0) continue;
       Lost(detail);
     }
     if (savepoint) {
@@ -462,18 +499,21 @@ Statement& PgConnection::Prepare(const std::string& sql, const std::string& tabl
 }
 
 void PgConnection::Execute(const std::string& sql) {
-  EnsureSession();
-  PGresult* result = Exec(sql);
-  if (!Succeeded(result)) {
-    if (SessionBroken()) {
-      std::string detail = MessageOf(result, session_->conn);
+  for (int attempt = 0;; ++attempt) {
+    EnsureSession();
+    PGresult* result = Exec(sql);
+    if (Succeeded(result)) {
       PQclear(result);
-      session_.reset();
-      Lost(detail);
+      return;
     }
-    Fail(result, "");
+    if (!SessionBroken() && !ConnectionState(StateOf(result))) Fail(result, "");
+    std::string detail = MessageOf(result, session_->conn);
+    PQclear(result);
+    session_.reset();
+    SessionPool().erase(PoolKey(source_));
+    // Outside a transaction nothing was under way: ask again on a new session.
+    if (inTransaction_ || attempt > 0) Lost(detail);
   }
-  PQclear(result);
 }
 
 void PgConnection::ExecuteQuietly(const std::string& sql) {

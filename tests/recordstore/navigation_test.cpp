@@ -126,6 +126,15 @@ TEST_P(NavigationTest, SeekAtOrAfterFindsTheFirstRowNotBefore) {
   EXPECT_TRUE(rs.NoMatch());
   rs.Seek(">=", {Variant::String("3")});  // a numeric text finds the number
   EXPECT_EQ(Job(), "     CC1");
+  // A fraction on a whole-number key, as the dialog seeks past a range.
+  rs.Seek(">=", {Variant::Double(3.5), Variant::String("     ZZZ")});
+  EXPECT_EQ(Job(), "     ab0");
+  rs.Seek(">=", {Variant::Double(5.0), Variant::String("     AC")});
+  EXPECT_EQ(Job(), "     AC1");
+  rs.Seek("=", {Variant::Double(2.5)});
+  EXPECT_TRUE(rs.NoMatch());
+  rs.Seek("=", {Variant::String("two")});  // a text no number equals
+  EXPECT_TRUE(rs.NoMatch());
 }
 
 // Walks over keys holding NULL, with ties, must agree with SQLite's own order,
