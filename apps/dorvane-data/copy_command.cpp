@@ -78,10 +78,13 @@ class PgSource : public FileSource {
   }
 
   int64_t NextRowid(const TableModel& table) override {
-    const std::vector<Row> rows =
-        db_.Query("SELECT pg_sequence_last_value(pg_get_serial_sequence('" + Qualified(table) +
-                  "', 'rowid')::regclass)");
-    return rows.empty() || !rows[0][0] ? 0 : std::stoll(*rows[0][0]) + 1;
+    const std::vector<Row> names =
+        db_.Query("SELECT pg_get_serial_sequence('" + Qualified(table) + "', 'rowid')");
+    if (names.empty() || !names[0][0]) return 0;
+    // A sequence set but not yet used gives last_value itself next.
+    const std::vector<Row> rows = db_.Query(
+        "SELECT CASE WHEN is_called THEN last_value + 1 ELSE last_value END FROM " + *names[0][0]);
+    return rows.empty() || !rows[0][0] ? 0 : std::stoll(*rows[0][0]);
   }
 
  private:
