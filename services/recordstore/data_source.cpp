@@ -34,7 +34,9 @@ std::string WithoutPassword(const std::string& path) {
       size_t stop = rest.find_first_of("&\\", password);
       rest.erase(password, stop == std::string::npos ? std::string::npos : stop - password);
     }
-    return path.substr(0, length) + authority + rest;
+    std::string shown = path.substr(0, length);
+    shown.append(authority).append(rest);
+    return shown;
   }
   return path;
 }

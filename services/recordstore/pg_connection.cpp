@@ -112,7 +112,7 @@ std::string DollarParameters(const std::string& sql) {
 
 // --- PgStatement ---
 
-PgStatement::PgStatement(PgConnection& connection, std::string sql, std::string table)
+PgStatement::PgStatement(PgConnection& connection, const std::string& sql, std::string table)
     : Statement(std::move(table)), connection_(connection), sql_(DollarParameters(sql)) {}
 
 PgStatement::~PgStatement() { Reset(); }

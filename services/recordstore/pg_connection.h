@@ -27,7 +27,7 @@ struct PgSession;
 
 class PgStatement : public Statement {
  public:
-  PgStatement(PgConnection& connection, std::string sql, std::string table);
+  PgStatement(PgConnection& connection, const std::string& sql, std::string table);
   ~PgStatement() override;
 
   void Bind(int index, const SqlValue& value) override;

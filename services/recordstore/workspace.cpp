@@ -22,7 +22,14 @@ std::string Savepoint(int level) { return "level" + std::to_string(level); }
 
 Workspace::Workspace(std::string name) : name_(std::move(name)) {}
 
-Workspace::~Workspace() { Close(); }
+// Rolls back and closes. A failure here has nowhere to go: each engine rolls
+// back what is left when its connection closes.
+Workspace::~Workspace() {
+  try {
+    Close();
+  } catch (...) {  // NOLINT(bugprone-empty-catch)
+  }
+}
 
 void Workspace::CheckOpen() const {
   if (closed_) throw ObjectClosed("workspace '" + name_ + "'");

@@ -79,6 +79,7 @@ pid_t StartChild(const std::string& task) {
   std::vector<std::string> environment = {"RECORDSTORE_CHILD=" + task};
   for (char** entry = environ; *entry != nullptr; ++entry) environment.emplace_back(*entry);
   std::vector<char*> envp;
+  envp.reserve(environment.size() + 1);
   for (std::string& entry : environment) envp.push_back(entry.data());
   envp.push_back(nullptr);
   char name[] = "test_recordstore";
@@ -117,6 +118,7 @@ TEST_P(ProcessTest, FourProcessesRaisingACounterAllSucceed) {
   const int kProcesses = 4, kEach = 200;
   folder.CreateMain("INSERT INTO SYSTAGS (TJLTAG) VALUES (1);");
   std::vector<pid_t> children;
+  children.reserve(kProcesses);
   for (int i = 0; i < kProcesses; ++i) {
     children.push_back(StartChild("increment " + out.Path() + " " + folder.File("MAIN.MDB") + " " +
                                   std::to_string(kEach)));
