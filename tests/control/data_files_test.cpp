@@ -114,6 +114,7 @@ class ReadOnlyTest : public DataFilesTest {
       for (const auto& error : desktop.errors) {
         seen += "|" + std::to_string(error.Number()) + " " + error.Description();
       }
+      control.reset();  // closes the files (and removes a private copy) before the child ends
       return seen;
     });
   }
