@@ -224,16 +224,18 @@ Variant ReadField(const SqlValue& stored, const ColumnInfo& column, const std::s
                                                              : "'" + stored.bytes + "'";
   std::string where = " stored in field '" + column.name + "' of table '" + table + "'";
   if (IsNumber(stored) && column.type != kDateField) {
-    // A whole-number field holding a fraction reads rounded, as the classic
-    // conversions round; only a value outside the range is refused.
-    double number = NumberOf(stored);
-    bool fits = (column.type == kIntegerField && number >= -32768.5 && number <= 32767.5) ||
-                (column.type == kLongField && number >= -2147483648.5 && number <= 2147483647.5) ||
-                (column.type == kByteField && number >= -0.5 && number <= 255.5);
-    if (fits && column.type == kIntegerField)
-      return Variant::Integer(Variant::Double(number).ToInteger());
-    if (fits && column.type == kLongField) return Variant::Long(Variant::Double(number).ToLong());
-    if (fits) return Variant::Byte(static_cast<uint8_t>(Variant::Double(number).ToInteger()));
+    // A whole-number field holding a fraction reads rounded half to even, as
+    // the classic conversions round; only a value outside the range is refused.
+    double whole = std::nearbyint(NumberOf(stored));
+    if (column.type == kIntegerField && whole >= INT16_MIN && whole <= INT16_MAX) {
+      return Variant::Integer(static_cast<int16_t>(whole));
+    }
+    if (column.type == kLongField && whole >= INT32_MIN && whole <= INT32_MAX) {
+      return Variant::Long(static_cast<int32_t>(whole));
+    }
+    if (column.type == kByteField && whole >= 0 && whole <= 255) {
+      return Variant::Byte(static_cast<uint8_t>(whole));
+    }
     throw RuntimeError(6, "Overflow: the value " + shown + where + " does not fit (" +
                               TypeName(column.type) + ").");
   }

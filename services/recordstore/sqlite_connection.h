@@ -35,7 +35,10 @@ class SqliteStatement : public Statement {
 
 class SqliteConnection : public Connection {
  public:
-  // Opens an existing database file (see Connection::Open).
+  // Opens an existing database file (see Connection::Open). A file that SQLite
+  // cannot read in place because its folder may not be written is read from a
+  // private copy, when no other program has it open; writes then raise 3027
+  // with the cause.
   static std::shared_ptr<Connection> OpenFile(const std::string& path, int lockWaitMs);
   ~SqliteConnection() override;
 
@@ -60,6 +63,10 @@ class SqliteConnection : public Connection {
 
  private:
   SqliteConnection(sqlite3* db, std::string path, int lockWaitMs);
+  // Opens `copy`, a private copy of `path`, for reading only; `cause` says why
+  // `path` itself could not be opened, for the errors of later writes.
+  static std::shared_ptr<Connection> OpenCopy(const std::string& path, const std::string& copy,
+                                              const std::string& cause, int lockWaitMs);
   struct CountCache {
     int64_t count = 0;
     int64_t dataVersion = -1;
@@ -74,6 +81,9 @@ class SqliteConnection : public Connection {
   std::unordered_map<std::string, std::unique_ptr<Statement>> statements_;
   std::unordered_map<std::string, CountCache> counts_;
   uint64_t rollbacks_ = 0;
+  std::string copyFolder_;     // the folder of the private copy read instead, removed at Close
+  std::string readOnlyCause_;  // why the file was opened for reading only, or ""
+  int folderFd_ = -1;          // the folder held open for a path beyond SQLite's limit
 };
 
 }  // namespace recordstore

@@ -70,6 +70,17 @@ TEST_F(OpenTest, FileThatIsNotADatabaseIsRefused) {
   EXPECT_EQ(ErrorOf([&] { workspace->OpenDatabase(text.string()); }), 3343);
 }
 
+TEST_F(OpenTest, EmptyFileIs3343AndStaysEmpty) {
+  std::filesystem::path empty = folder.File("EMPTY.MDB");
+  std::fclose(std::fopen(empty.c_str(), "w"));
+  auto workspace = DBEngine::Instance()->CreateWorkspace("wksMAIN");
+  std::string description;
+  EXPECT_EQ(ErrorOf([&] { workspace->OpenDatabase(empty.string()); }, &description), 3343);
+  EXPECT_NE(description.find("empty"), std::string::npos) << description;
+  EXPECT_EQ(std::filesystem::file_size(empty), 0u);
+  EXPECT_FALSE(std::filesystem::exists(empty.string() + "-wal"));
+}
+
 TEST_F(OpenTest, MissingTableIndexAndFieldNameWhatIsMissing) {
   auto workspace = DBEngine::Instance()->CreateWorkspace("wksMAIN");
   auto database = workspace->OpenDatabase(folder.File("MAIN.MDB"));

@@ -115,7 +115,7 @@ TEST(StoredTypes, ReadingAValueOfAnotherTypeNamesTableFieldAndValue) {
   DataFolder folder;
   folder.Create("MAIN.MDB", std::string(kOlderList) +
                                 "INSERT INTO TJLIST VALUES ('x', 1, 'A'), (1099511627776, 2, 'B'), "
-                                "(2.5, 3.5, 'C'), (-0.4, 70000, 'D');");
+                                "(2.5, 3.5, 'C'), (-0.4, 70000, 'D'), (0, 32767.5, 'E');");
   Opened list = OpenTable(folder.File("MAIN.MDB"), "TJLIST", "TJLIST");
   Recordset& rs = *list.recordset;
   rs.MoveFirst();
@@ -132,6 +132,9 @@ TEST(StoredTypes, ReadingAValueOfAnotherTypeNamesTableFieldAndValue) {
   EXPECT_EQ(rs.Fields("TJLTAG").Value().Type(), VarType::Long);
   EXPECT_EQ(rs.Fields("TJLTAG").Value().ToLong(), 2);
   EXPECT_EQ(rs.Fields("CONO").Value().ToInteger(), 4);
+  rs.MoveNext();  // 32767.5 rounds to 32768, out of range
+  EXPECT_EQ(ErrorOf([&] { rs.Fields("CONO").Value(); }, &description), 6);
+  EXPECT_NE(description.find("field 'CONO' of table 'TJLIST'"), std::string::npos) << description;
   rs.MoveNext();
   EXPECT_EQ(rs.Fields("TJLTAG").Value().ToLong(), 0);
   EXPECT_EQ(ErrorOf([&] { rs.Fields("CONO").Value(); }, &description), 6);
