@@ -63,7 +63,6 @@ bool WritesRows(const char* sql) {
 // prepared statements write rows and counting their runs. The store sends a
 // write in a pipeline; the process dies once the pipeline that holds its
 // N-th write has gone to the server.
-
 extern "C" int PQsendPrepare(PGconn* conn, const char* name, const char* query, int nParams,
                              const Oid* paramTypes) {
   using Prepare = int (*)(PGconn*, const char*, const char*, int, const Oid*);
@@ -89,41 +88,6 @@ extern "C" int PQpipelineSync(PGconn* conn) {
   static const auto real = reinterpret_cast<Sync>(dlsym(RTLD_NEXT, "PQpipelineSync"));
   const int sent = real(conn);
   if (killAtPipelineEnd) raise(SIGKILL);
-  return sent;
-}
-
-// The store sends a statement with its first prepare in one pipelined request:
-// a writing statement sent is counted once the request has gone to the server.
-namespace {
-bool writeSent = false;
-}  // namespace
-
-extern "C" int PQsendPrepare(PGconn* conn, const char* name, const char* query, int nParams,
-                             const Oid* paramTypes) {
-  using SendPrepare = int (*)(PGconn*, const char*, const char*, int, const Oid*);
-  static const auto real = reinterpret_cast<SendPrepare>(dlsym(RTLD_NEXT, "PQsendPrepare"));
-  if (killAtRowChange > 0 && WritesRows(query)) writingStatements.emplace(conn, name);
-  return real(conn, name, query, nParams, paramTypes);
-}
-
-extern "C" int PQsendQueryPrepared(PGconn* conn, const char* name, int nParams,
-                                   const char* const* values, const int* lengths,
-                                   const int* formats, int resultFormat) {
-  using SendExecute =
-      int (*)(PGconn*, const char*, int, const char* const*, const int*, const int*, int);
-  static const auto real = reinterpret_cast<SendExecute>(dlsym(RTLD_NEXT, "PQsendQueryPrepared"));
-  if (killAtRowChange > 0 && writingStatements.contains({conn, name})) writeSent = true;
-  return real(conn, name, nParams, values, lengths, formats, resultFormat);
-}
-
-extern "C" int PQpipelineSync(PGconn* conn) {
-  using Sync = int (*)(PGconn*);
-  static const auto real = reinterpret_cast<Sync>(dlsym(RTLD_NEXT, "PQpipelineSync"));
-  const int sent = real(conn);
-  if (writeSent) {
-    writeSent = false;
-    CountRowChange();
-  }
   return sent;
 }
 
