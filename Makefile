@@ -32,7 +32,7 @@ build: configure
 # CTest starts and stops its own PostgreSQL server (tools/pg-test-server.sh);
 # the stop here also covers a run that was interrupted.
 test: build format-check
-	@trap 'tools/pg-test-server.sh stop $(BUILD)/pg-test-server' EXIT; \
+	@trap '$(CURDIR)/tools/pg-test-server.sh stop $(abspath $(BUILD))/pg-test-server' EXIT; \
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 bench: build

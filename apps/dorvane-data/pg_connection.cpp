@@ -206,19 +206,17 @@ void PgConnection::FlushCopy() {
 void PgConnection::EndCopyIn() {
   FlushCopy();
   if (PQputCopyEnd(conn_, nullptr) != 1) Fail("finish sending rows");
-  bool failed = false;
+  // The first failed result names the cause; the rest are drained first.
+  std::string failure;
   while (PGresult* raw = PQgetResult(conn_)) {
     Result result(raw, &PQclear);
-    if (PQresultStatus(raw) != PGRES_COMMAND_OK) failed = true;
-    if (failed) {
-      const std::string message = PQresultErrorMessage(raw);
-      // Drain the remaining results before reporting.
-      while (PGresult* rest = PQgetResult(conn_)) PQclear(rest);
-      std::string text = message;
-      while (!text.empty() && text.back() == '\n') text.pop_back();
-      throw ToolError("cannot write rows in " + where_ + ": " + text);
+    if (PQresultStatus(raw) != PGRES_COMMAND_OK && failure.empty()) {
+      failure = PQresultErrorMessage(raw);
+      if (failure.empty()) failure = "the server refused the rows";
     }
   }
+  while (!failure.empty() && failure.back() == '\n') failure.pop_back();
+  if (!failure.empty()) throw ToolError("cannot write rows in " + where_ + ": " + failure);
 }
 
 void PgConnection::CopyOut(std::string_view sql, const std::function<void(const Row&)>& take) {

@@ -4,8 +4,8 @@
 // ... until the action runs to its end; after each kill the data is read by
 // another connection and a fresh control is placed on it: the lists are either
 // as before or as after, never a mix. The child counts its writes through
-// SQLite's update hook, or by standing in front of libpq's prepare and execute
-// calls (this program's definitions take the place of the library's).
+// SQLite's update hook, or by standing in front of libpq's prepare, send and
+// pipeline calls (this program's definitions take the place of the library's).
 #include <dlfcn.h>
 #include <libpq-fe.h>
 #include <signal.h>
@@ -30,6 +30,8 @@ namespace {
 // Row writes this process has made so far, and the one it dies at (0: never).
 int rowChanges = 0;
 int killAtRowChange = 0;
+// Set when the pipeline being sent holds the write the process dies at.
+bool killAtPipelineEnd = false;
 // The server's prepared statements of this process that write rows.
 std::set<std::pair<const PGconn*, std::string>> writingStatements;
 
@@ -58,36 +60,13 @@ bool WritesRows(const char* sql) {
 }  // namespace
 
 // libpq's calls as this program sees them: the library's own, noting which
-// prepared statements write rows and counting their runs.
-extern "C" PGresult* PQprepare(PGconn* conn, const char* name, const char* query, int nParams,
-                               const Oid* paramTypes) {
-  using Prepare = PGresult* (*)(PGconn*, const char*, const char*, int, const Oid*);
-  static const auto real = reinterpret_cast<Prepare>(dlsym(RTLD_NEXT, "PQprepare"));
-  if (killAtRowChange > 0 && WritesRows(query)) writingStatements.emplace(conn, name);
-  return real(conn, name, query, nParams, paramTypes);
-}
-
-extern "C" PGresult* PQexecPrepared(PGconn* conn, const char* name, int nParams,
-                                    const char* const* values, const int* lengths,
-                                    const int* formats, int resultFormat) {
-  using Execute =
-      PGresult* (*)(PGconn*, const char*, int, const char* const*, const int*, const int*, int);
-  static const auto real = reinterpret_cast<Execute>(dlsym(RTLD_NEXT, "PQexecPrepared"));
-  PGresult* result = real(conn, name, nParams, values, lengths, formats, resultFormat);
-  if (killAtRowChange > 0 && writingStatements.contains({conn, name})) CountRowChange();
-  return result;
-}
-
-// The store sends a statement with its first prepare in one pipelined request:
-// a writing statement sent is counted once the request has gone to the server.
-namespace {
-bool writeSent = false;
-}  // namespace
-
+// prepared statements write rows and counting their runs. The store sends a
+// write in a pipeline; the process dies once the pipeline that holds its
+// N-th write has gone to the server.
 extern "C" int PQsendPrepare(PGconn* conn, const char* name, const char* query, int nParams,
                              const Oid* paramTypes) {
-  using SendPrepare = int (*)(PGconn*, const char*, const char*, int, const Oid*);
-  static const auto real = reinterpret_cast<SendPrepare>(dlsym(RTLD_NEXT, "PQsendPrepare"));
+  using Prepare = int (*)(PGconn*, const char*, const char*, int, const Oid*);
+  static const auto real = reinterpret_cast<Prepare>(dlsym(RTLD_NEXT, "PQsendPrepare"));
   if (killAtRowChange > 0 && WritesRows(query)) writingStatements.emplace(conn, name);
   return real(conn, name, query, nParams, paramTypes);
 }
@@ -95,10 +74,12 @@ extern "C" int PQsendPrepare(PGconn* conn, const char* name, const char* query, 
 extern "C" int PQsendQueryPrepared(PGconn* conn, const char* name, int nParams,
                                    const char* const* values, const int* lengths,
                                    const int* formats, int resultFormat) {
-  using SendExecute =
-      int (*)(PGconn*, const char*, int, const char* const*, const int*, const int*, int);
-  static const auto real = reinterpret_cast<SendExecute>(dlsym(RTLD_NEXT, "PQsendQueryPrepared"));
-  if (killAtRowChange > 0 && writingStatements.contains({conn, name})) writeSent = true;
+  using Send = int (*)(PGconn*, const char*, int, const char* const*, const int*, const int*, int);
+  static const auto real = reinterpret_cast<Send>(dlsym(RTLD_NEXT, "PQsendQueryPrepared"));
+  if (killAtRowChange > 0 && writingStatements.contains({conn, name}) &&
+      ++rowChanges == killAtRowChange) {
+    killAtPipelineEnd = true;
+  }
   return real(conn, name, nParams, values, lengths, formats, resultFormat);
 }
 
@@ -106,10 +87,7 @@ extern "C" int PQpipelineSync(PGconn* conn) {
   using Sync = int (*)(PGconn*);
   static const auto real = reinterpret_cast<Sync>(dlsym(RTLD_NEXT, "PQpipelineSync"));
   const int sent = real(conn);
-  if (writeSent) {
-    writeSent = false;
-    CountRowChange();
-  }
+  if (killAtPipelineEnd) raise(SIGKILL);
   return sent;
 }
 
