@@ -93,8 +93,16 @@ void Recordset::Edit() {
     connection_->BeginWrite();
     ownLock_ = true;
   }
-  // Edit starts from the row as it is now (another user may have changed it).
-  if (!walk_->ByRowid(row_->rowid, *row_)) {
+  // Edit starts from the row as it is now (another user may have changed it);
+  // on a server that read takes the row's lock, and may find it held.
+  bool found = false;
+  try {
+    found = walk_->ByRowid(row_->rowid, *row_);
+  } catch (const RuntimeError&) {
+    EndOwnLock(false);
+    throw;
+  }
+  if (!found) {
     EndOwnLock(false);
     place_ = Place::OnDeleted;
     throw RecordDeleted(layout_->name);

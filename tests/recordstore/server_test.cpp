@@ -137,6 +137,20 @@ TEST_F(ServerTest, PessimisticEditLocksTheRowItReadUntilUpdate) {
   EXPECT_EQ(ErrorOf([&] { other.recordset->Update(); }), 3260);
   counter.workspace->CommitTrans();
   other.recordset->Update();
+  // A pessimistic Edit of a row another workspace holds waits, then 3260,
+  // and leaves nothing open behind it.
+  other.workspace->BeginTrans();
+  other.recordset->Edit();
+  other.recordset->SetCollect("TJLTAG", Variant::Long(9));
+  other.recordset->Update();
+  EXPECT_EQ(ErrorOf([&] { counter.recordset->Edit(); }), 3260);
+  EXPECT_EQ(counter.recordset->EditMode(), 0);
+  other.workspace->CommitTrans();
+  counter.recordset->Edit();
+  EXPECT_EQ(counter.recordset->Fields("TJLTAG").Value().ToLong(), 9);
+  counter.recordset->SetCollect("TJLTAG", Variant::Long(10));
+  counter.recordset->Update();
+  EXPECT_EQ(source->Value("MAIN.MDB", "SELECT TJLTAG FROM SYSTAGS"), "10");
 }
 
 TEST_F(ServerTest, RoleThatMayOnlyReadGets3027AndLosesNothing) {
