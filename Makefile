@@ -22,7 +22,7 @@ JOBS ?= $(shell nproc)
 DEMO_DIR ?= $(BUILD)/demo-data
 PACKAGES := cmake ninja-build g++ pkg-config libsqlite3-dev sqlite3 libgtest-dev libgmock-dev \
             libbenchmark-dev clang-format clang-tidy qt6-base-dev xvfb xauth \
-            mdbtools-dev ccache clang-14 libclang-rt-14-dev
+            mdbtools-dev ccache clang-14 libclang-rt-14-dev postgresql libpq-dev
 # ccache keeps the three builds cheap to repeat.
 LAUNCHER = $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 # A sanitizer report ends the program with a failure; leaks are reported too.
@@ -51,13 +51,17 @@ build: configure
 
 test: test-main test-asan fuzz soak-asan
 
+# CTest starts and stops its own PostgreSQL server (tools/pg-test-server.sh);
+# the stop here also covers a run that was interrupted.
 test-main: build format-check
+	@trap '$(CURDIR)/tools/pg-test-server.sh stop $(abspath $(BUILD))/pg-test-server' EXIT; \
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 test-asan: deps
 	@[ -f $(ASAN_BUILD)/build.ninja ] || cmake -S . -B $(ASAN_BUILD) -G Ninja \
 	  -DCMAKE_BUILD_TYPE=Debug -DDORVANE_SANITIZE=ON -DDORVANE_QT=OFF -DDORVANE_BENCH=OFF $(LAUNCHER)
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	@trap '$(CURDIR)/tools/pg-test-server.sh stop $(abspath $(ASAN_BUILD))/pg-test-server' EXIT; \
 	cd $(ASAN_BUILD) && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS)
 
 fuzz: deps

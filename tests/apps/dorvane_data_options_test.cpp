@@ -159,11 +159,16 @@ TEST(Today, EveryDateWhosePeriodEndingsFitIsAccepted) {
 
 // An extra word after `schema` is named as the word in the way.
 TEST(Schema, AnExtraArgumentIsTheWordBlamed) {
-  const ProgramRun run = testsupport::RunDataTool({"schema", "extra"});
-  EXPECT_EQ(run.status, 2);
-  EXPECT_EQ(run.out, "");
-  EXPECT_EQ(run.err.substr(0, run.err.find('\n')),
-            "dorvane-data: schema takes no arguments, not extra");
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"schema", "extra"},
+        std::vector<std::string>{"schema", "--postgres", "extra"},
+        std::vector<std::string>{"schema", "extra", "--postgres"}}) {
+    const ProgramRun run = testsupport::RunDataTool(args);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err.substr(0, run.err.find('\n')),
+              "dorvane-data: schema takes only --postgres, not extra");
+  }
 }
 
 TEST(Seed, SameSeedSameDataOtherSeedOtherJobs) {
