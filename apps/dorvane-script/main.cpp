@@ -37,8 +37,7 @@ int main(int argc, char** argv) {
   // A folder opens as a stream that reads as empty: refuse it by name.
   std::error_code ec;
   if (std::filesystem::is_directory(script, ec)) {
-    errStream << "ERROR line 0: cannot read the script " << script << ": it is a folder
-";
+    errStream << "ERROR line 0: cannot read the script " << script << ": it is a folder\n";
     return 2;
   }
   std::ifstream file(script);

@@ -89,8 +89,7 @@ void RunServerSql(const std::string& path, const std::string& statement, std::os
   found.reset(PQexec(conn.get(), "SET lock_timeout = '5s'; SET client_min_messages = warning"));
   // The extended protocol runs exactly one statement: the server refuses a
   // second one before anything runs, as the language asks.
-  if (!PQsendQueryParams(conn.get(), statement.c_str(), 0, nullptr, nullptr, nullptr, nullptr,
-                         0)) {
+  if (!PQsendQueryParams(conn.get(), statement.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0)) {
     throw ScriptError{"sql: " + ServerMessage(PQerrorMessage(conn.get()))};
   }
   std::string failure;
