@@ -44,7 +44,7 @@ std::string IndexStatement(const std::string& schema, const IndexModel& index) {
   for (size_t i = 0; i < index.keys.size(); ++i) {
     const std::string column = LowerAscii(index.keys[i].column);
     if (i > 0) sql += ", ";
-    sql += index.keys[i].noCase ? "(lower(" + column + ") COLLATE \"C\")" : column;
+    sql += index.keys[i].noCase ? "lower(" + column + " COLLATE \"C\")" : column;
     sql += " NULLS FIRST";
   }
   if (!index.unique) sql += ", rowid";
@@ -101,7 +101,9 @@ std::string PgSchemaText(std::string_view schemaText) {
       "-- file (MAIN.MDB is schema main, QRLSYS.mdb schema qrlsys). Made from the\n"
       "-- SQLite layout (dorvane-data schema): rowid is the row's identity and\n"
       "-- bookmark, each column's comment is its declared type, and index X of\n"
-      "-- table T is \"t.x\". Text keys compare as lower(x) in byte order, NULLs first.\n";
+      "-- table T is \"t.x\". Text keys compare as lower(x COLLATE \"C\"): ASCII letters\n"
+      "-- without regard to case, every other character by its bytes, whatever the\n"
+      "-- database's locale; NULLs first.\n";
   for (std::string_view section : {kMainFile, kSettingsFile}) {
     const PgFileLayout layout = PgLayout(schemaText, section);
     text += "\n-- ===== " + std::string(section) + " =====\n";

@@ -77,7 +77,12 @@ std::string IndexWalk::Column(size_t j) const {
 // the side SQLite takes it from; on a server folded as the key expression is.
 std::string IndexWalk::Param(size_t j) const {
   std::string param = "?" + std::to_string(j + 1);
-  if (server_) return index_->collations[j] == Collation::NoCase ? "lower(" + param + ")" : param;
+  if (server_) {
+    // Folded under the "C" collation as the key is, so that only ASCII letters
+    // change, whatever the database's locale.
+    return index_->collations[j] == Collation::NoCase ? "lower(" + param + " COLLATE \"C\")"
+                                                      : param;
+  }
   return param + " COLLATE " + CollationName(index_->collations[j]);
 }
 

@@ -4,6 +4,7 @@
 // moves every row and rowid both ways, and bad destinations are refused with a
 // message that never shows a password.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <stdexcept>
@@ -123,11 +124,33 @@ TEST(ServerLayout, EnforcesWidthsAndKeysAndOrdersTextKeysWithoutCase) {
                std::runtime_error);
   EXPECT_EQ(PgRows(db.Uri(),
                    "SELECT string_agg(coalesce(jobno, '-'), ',' ORDER BY cono, "
-                   "(lower(jobno) COLLATE \"C\") NULLS FIRST) FROM main.joblist"),
+                   "lower(jobno COLLATE \"C\") NULLS FIRST) FROM main.joblist"),
             std::vector<std::string>{"-,  7,a1,A2,b1"});
   // New rows get identities past the generated ones.
   EXPECT_EQ(PgRows(db.Uri(), "INSERT INTO main.colist (cono) VALUES (2) RETURNING rowid"),
             std::vector<std::string>{"2"});
+}
+
+// A database whose locale folds accented letters (ICU's root locale) still
+// folds only ASCII letters in text keys, as a data folder does.
+TEST(ServerLayout, TextKeysFoldOnlyAsciiLettersWhateverTheLocale) {
+  DORVANE_REQUIRE_TEST_SERVER();
+  const std::string name = "dorvane_icu_" + std::to_string(::getpid());
+  const std::string admin = *testsupport::TestServerUri() + "postgres";
+  PgRows(admin, "CREATE DATABASE " + name +
+                    " TEMPLATE template0 ENCODING 'UTF8' LOCALE_PROVIDER icu ICU_LOCALE 'und' "
+                    "LOCALE 'C.utf8'");
+  const std::string uri = *testsupport::TestServerUri() + name;
+  // The premise: this database's lower() folds an accented capital.
+  EXPECT_EQ(PgRows(uri, "SELECT lower('\u00c9')"), std::vector<std::string>{"\u00e9"});
+  InitServer(uri, {"--companies", "1", "--jobs", "0", "--list", "0", "--saved", "0"});
+  PgRows(uri, "INSERT INTO main.joblist (cono, jobno) VALUES (1, '\u00c91'), (1, '\u00e91')");
+  EXPECT_THROW(PgRows(uri, "INSERT INTO main.joblist (cono, jobno) VALUES (1, '\u00c91')"),
+               std::runtime_error);
+  PgRows(uri, "INSERT INTO main.joblist (cono, jobno) VALUES (1, 'a1')");
+  EXPECT_THROW(PgRows(uri, "INSERT INTO main.joblist (cono, jobno) VALUES (1, 'A1')"),
+               std::runtime_error);
+  PgRows(admin, "DROP DATABASE " + name + " WITH (FORCE)");
 }
 
 TEST(ServerCopy, FolderToServerAndBackKeepsEveryRowAndRowid) {
