@@ -65,5 +65,11 @@ install(FILES ${PROJECT_BINARY_DIR}/DorvaneConfig.cmake
               ${PROJECT_BINARY_DIR}/DorvaneConfigVersion.cmake
         DESTINATION ${DORVANE_CMAKE_DIR})
 
+# Static libraries leave SQLite for the host to link; shared ones link it.
+if(BUILD_SHARED_LIBS)
+  set(DORVANE_PC_REQUIRES "Requires.private: sqlite3")
+else()
+  set(DORVANE_PC_REQUIRES "Requires: sqlite3")
+endif()
 configure_file(${PROJECT_SOURCE_DIR}/cmake/dorvane.pc.in ${PROJECT_BINARY_DIR}/dorvane.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/dorvane.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
