@@ -185,12 +185,19 @@ void ztDorvane::LoadTargetJobList() {
     ShowListEmpty(CurrentRow);
     PaintRowHighlight(CurrentRow);
   } else {
-    FirstBookmark = TopBookmark = CurrentBookmark = tjlist.Bookmark();
-    tjlist.MoveLast();
-    LastBookmark = tjlist.Bookmark();
-    CurrentTJLTAG = FieldValue(tjlist, "TJLTAG").ToLong();
-    screen::GetDesktop().DoEvents();
-    ShowPage();
+    try {
+      FirstBookmark = TopBookmark = CurrentBookmark = tjlist.Bookmark();
+      tjlist.MoveLast();
+      LastBookmark = tjlist.Bookmark();
+      CurrentTJLTAG = FieldValue(tjlist, "TJLTAG").ToLong();
+      screen::GetDesktop().DoEvents();
+      ShowPage();
+    } catch (const recordstore::RuntimeError&) {
+      // The page was not drawn (a failing disk): no record stays current that
+      // the user has not been shown, so D, E and Enter cannot act on one.
+      FirstBookmark = TopBookmark = CurrentBookmark = LastBookmark = " ";
+      throw;
+    }
   }
   if (CurrentTJLTAG == 0) {
     lblTJLNAME.SetCaption("New List.");
@@ -213,8 +220,11 @@ void ztDorvane::LoadTargetJobList() {
 void ztDorvane::ReloadWorkingList() {
   try {
     TopBookmark = FirstBookmark = LastBookmark = " ";
+    // The new recordset is opened before the old one is closed, so that when
+    // the open fails (a failing disk) the fallback still has a recordset.
+    std::shared_ptr<recordstore::Recordset> reopened = dbMAIN->OpenRecordset("TJLIST", 1);
     Opened(rsTJLIST, "TJLIST").Close();
-    rsTJLIST = dbMAIN->OpenRecordset("TJLIST", 1);
+    rsTJLIST = reopened;
     recordstore::Recordset& tjlist = *rsTJLIST;
     tjlist.SetIndex("TJLIST");
     if (MoveToFirstRecord()) {

@@ -46,7 +46,8 @@ FileLayout SchemaLayout(std::string_view schemaText, std::string_view fileName) 
   std::string pending;
   while (!schemaText.empty()) {
     const auto end = schemaText.find('\n');
-    std::string_view line = Trim(schemaText.substr(0, end));
+    const std::string_view raw = schemaText.substr(0, end);
+    std::string_view line = Trim(raw);
     schemaText = end == std::string_view::npos ? std::string_view{} : schemaText.substr(end + 1);
 
     if (std::string_view name = SectionName(line); !name.empty()) {
@@ -60,7 +61,12 @@ FileLayout SchemaLayout(std::string_view schemaText, std::string_view fileName) 
       if (!pending.empty() || !body.starts_with("CREATE ")) continue;
       line = body;
     }
-    if (!pending.empty()) pending += ' ';
+    // A statement over several lines keeps its line breaks and indentation, so
+    // the file's schema reads as schema.sql does.
+    if (!pending.empty()) {
+      pending += '\n';
+      line = raw.substr(0, raw.find_last_not_of(" \t\r") + 1);
+    }
     pending += line;
     if (line.ends_with(';')) {
       AddStatement(layout, std::move(pending));

@@ -62,7 +62,10 @@ class StatementScope {
 class Connection {
  public:
   // Opens an existing database file shared and writable (WAL journal), never
-  // creating it; `lockWaitMs` bounds every wait for a lock.
+  // creating it; `lockWaitMs` bounds every wait for a lock. A file that SQLite
+  // cannot read in place because its folder may not be written is read from a
+  // private copy, when no other program has it open; writes then raise 3027
+  // with the cause.
   static std::shared_ptr<Connection> Open(const std::string& path, int lockWaitMs);
   ~Connection();
   Connection(const Connection&) = delete;
@@ -101,6 +104,10 @@ class Connection {
 
  private:
   Connection(sqlite3* db, std::string path, int lockWaitMs);
+  // Opens `copy`, a private copy of `path`, for reading only; `cause` says why
+  // `path` itself could not be opened, for the errors of later writes.
+  static std::shared_ptr<Connection> OpenCopy(const std::string& path, const std::string& copy,
+                                              const std::string& cause, int lockWaitMs);
   struct CountCache {
     int64_t count = 0;
     int64_t dataVersion = -1;
@@ -114,6 +121,9 @@ class Connection {
   std::unordered_map<std::string, std::unique_ptr<Statement>> statements_;
   std::unordered_map<std::string, CountCache> counts_;
   uint64_t rollbacks_ = 0;
+  std::string copyFolder_;     // the folder of the private copy read instead, removed at Close
+  std::string readOnlyCause_;  // why the file was opened for reading only, or ""
+  int folderFd_ = -1;          // the folder held open for a path beyond SQLite's limit
 };
 
 // An identifier in double quotes, inner quotes doubled.

@@ -36,9 +36,15 @@ fs::path FindEntry(const fs::path& folder, const std::string& name, bool wantFol
   return matches.front();
 }
 
-}  // namespace
+// What resolving a path found: the file, or why there is none.
+struct Resolved {
+  std::string file;    // empty when not found
+  std::string detail;  // ": the folder ... does not exist" and the like
+};
 
-std::string ResolveDatabasePath(const std::string& given) {
+// Walks `given` one name at a time under the case rule; `addExtension` gives
+// a last name without a dot the extension ".MDB".
+Resolved Resolve(const std::string& given, bool addExtension) {
   std::string text = given;
   for (char& c : text) {
     if (c == '\\') c = '/';
@@ -51,9 +57,9 @@ std::string ResolveDatabasePath(const std::string& given) {
     if (end > start) parts.push_back(text.substr(start, end - start));
     start = end + 1;
   }
-  if (parts.empty()) throw FileNotFound(given, ": no file name was given");
+  if (parts.empty()) return {"", ": no file name was given"};
   std::string& file = parts.back();
-  if (file.find('.') == std::string::npos) file += ".MDB";
+  if (addExtension && file.find('.') == std::string::npos) file += ".MDB";
 
   fs::path at = !text.empty() && text[0] == '/' ? fs::path("/") : fs::path(".");
   for (size_t i = 0; i + 1 < parts.size(); ++i) {
@@ -63,19 +69,37 @@ std::string ResolveDatabasePath(const std::string& given) {
     }
     fs::path next = FindEntry(at, parts[i], true);
     if (next.empty()) {
-      throw FileNotFound(given, ": the folder '" + (at / parts[i]).lexically_normal().string() +
-                                    "' does not exist");
+      return {"",
+              ": the folder '" + (at / parts[i]).lexically_normal().string() + "' does not exist"};
     }
     at = next;
   }
   fs::path found = FindEntry(at, file, false);
   if (found.empty()) {
-    throw FileNotFound(given, ": there is no file '" + file + "' in the folder '" +
-                                  at.lexically_normal().string() + "'");
+    return {"", ": there is no file '" + file + "' in the folder '" +
+                    at.lexically_normal().string() + "'"};
   }
   std::error_code ec;
   fs::path canonical = fs::canonical(found, ec);
-  return ec ? found.string() : canonical.string();
+  return {ec ? found.string() : canonical.string(), ""};
+}
+
+}  // namespace
+
+std::string ResolveDatabasePath(const std::string& given) {
+  Resolved resolved = Resolve(given, true);
+  if (resolved.file.empty()) throw FileNotFound(given, resolved.detail);
+  return resolved.file;
+}
+
+std::string ResolveDataFile(const std::string& dataSource, const std::string& fileName) {
+  return ResolveDatabasePath(dataSource + "\\" + fileName);
+}
+
+std::optional<std::string> FindFile(const std::string& path) {
+  Resolved resolved = Resolve(path, false);
+  if (resolved.file.empty()) return std::nullopt;
+  return resolved.file;
 }
 
 }  // namespace recordstore

@@ -186,6 +186,63 @@ Variant DecodeField(const SqlValue& stored, const ColumnInfo& column) {
   return DecodeAsStored(stored);
 }
 
+Variant ReadField(const SqlValue& stored, const ColumnInfo& column, const std::string& table) {
+  Variant value = DecodeField(stored, column);
+  VarType wanted = VarType::Empty;  // Empty: every stored value reads
+  switch (column.type) {
+    case kBooleanField:
+      wanted = VarType::Boolean;
+      break;
+    case kByteField:
+      wanted = VarType::Byte;
+      break;
+    case kIntegerField:
+      wanted = VarType::Integer;
+      break;
+    case kLongField:
+      wanted = VarType::Long;
+      break;
+    case kCurrencyField:
+      wanted = VarType::Currency;
+      break;
+    case kSingleField:
+      wanted = VarType::Single;
+      break;
+    case kDoubleField:
+      wanted = VarType::Double;
+      break;
+    case kDateField:
+      wanted = VarType::Date;
+      break;
+    default:
+      break;
+  }
+  if (value.IsNull() || wanted == VarType::Empty || value.Type() == wanted) return value;
+  std::string shown = stored.kind == SqlValue::Kind::Integer ? std::to_string(stored.integer)
+                      : stored.kind == SqlValue::Kind::Real  ? FormatNumber(stored.real, 15)
+                      : stored.kind == SqlValue::Kind::Blob  ? "(binary data)"
+                                                             : "'" + stored.bytes + "'";
+  std::string where = " stored in field '" + column.name + "' of table '" + table + "'";
+  if (IsNumber(stored) && column.type != kDateField) {
+    // A whole-number field holding a fraction reads rounded half to even, as
+    // the classic conversions round; only a value outside the range is refused.
+    double whole = std::nearbyint(NumberOf(stored));
+    if (column.type == kIntegerField && whole >= INT16_MIN && whole <= INT16_MAX) {
+      return Variant::Integer(static_cast<int16_t>(whole));
+    }
+    if (column.type == kLongField && whole >= INT32_MIN && whole <= INT32_MAX) {
+      return Variant::Long(static_cast<int32_t>(whole));
+    }
+    if (column.type == kByteField && whole >= 0 && whole <= 255) {
+      return Variant::Byte(static_cast<uint8_t>(whole));
+    }
+    throw RuntimeError(6, "Overflow: the value " + shown + where + " does not fit (" +
+                              TypeName(column.type) + ").");
+  }
+  throw RuntimeError(13, "Type mismatch: the value " + shown + where +
+                             " is not of the field's type (" + TypeName(column.type) + ").");
+}
+
 SqlValue EncodeField(const Variant& value, const ColumnInfo& column, const std::string& table) {
   if (value.IsNull() || value.IsEmpty()) return SqlValue();
   try {

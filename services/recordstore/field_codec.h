@@ -18,6 +18,12 @@ namespace recordstore {
 // The value of a stored column as its field type reads it; Null stays Null.
 Variant DecodeField(const SqlValue& stored, const ColumnInfo& column);
 
+// The value of a stored column as a field read gives it: as DecodeField, but a
+// stored value that the field type cannot hold (another program wrote it)
+// raises 13 (not of the type) or 6 (out of its range), naming `table`, the
+// field and the value, as the classic engine never returns such a value.
+Variant ReadField(const SqlValue& stored, const ColumnInfo& column, const std::string& table);
+
 // The value to store in `column` of `table` for `value`, after the type checks
 // of Update; Null and Empty store Null.
 SqlValue EncodeField(const Variant& value, const ColumnInfo& column, const std::string& table);

@@ -271,7 +271,7 @@ Variant Recordset::FieldValue(int column) const {
   if (editMode_ != 0) return buffer_[column];
   if (place_ == Place::OnDeleted) throw RecordDeleted(layout_->name);
   if (place_ != Place::OnRow) throw NoCurrentRecord(layout_->name);
-  return DecodeField(row_->values[column], layout_->columns[column]);
+  return ReadField(row_->values[column], layout_->columns[column], layout_->name);
 }
 
 void Recordset::SetFieldValue(int column, const Variant& value) {

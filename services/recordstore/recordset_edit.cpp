@@ -60,6 +60,15 @@ void Recordset::FailWrite(int rc) {
     throw RuntimeError(3314, "A field of table '" + table + "' that must hold a value is Null (" +
                                  sqlite3_errmsg(connection_->Handle()) + ").");
   }
+  if (rc == SQLITE_CONSTRAINT_CHECK) {
+    // The layout names each CHECK after its field: say which field broke it.
+    std::vector<std::string> names = ConstraintFields(sqlite3_errmsg(connection_->Handle()));
+    if (names.size() == 1 && layout_->FindColumn(names[0]) >= 0) {
+      throw RuntimeError(3317, "The value for field '" + names[0] + "' of table '" + table +
+                                   "' breaks the rule the table sets for that field; the "
+                                   "change was not made.");
+    }
+  }
   if ((rc & 0xff) == SQLITE_CONSTRAINT) {
     throw RuntimeError(3317, "The change to table '" + table + "' breaks a rule of the table (" +
                                  sqlite3_errmsg(connection_->Handle()) + ").");

@@ -64,21 +64,32 @@ SqlValue DefaultLiteral(Connection& connection, const std::string& text, bool& l
   return value;
 }
 
-// Fills the fields of `layout` from the table's column list. Returns false when
-// a default is an expression evaluated now (CURRENT_TIMESTAMP), which makes
-// the layout unfit to keep.
-bool LoadColumns(Connection& connection, TableLayout& layout) {
+// Fills the fields of `layout` from the table's column list, and `positions`
+// with the field position of each SQLite column (-1 for the hidden identity
+// column). Returns false when a default is an expression evaluated now
+// (CURRENT_TIMESTAMP), which makes the layout unfit to keep.
+bool LoadColumns(Connection& connection, TableLayout& layout, std::vector<int>& positions) {
   Statement& info = connection.Prepare(
       "SELECT name, type, dflt_value, pk FROM pragma_table_info(?1) ORDER BY cid", layout.name);
   StatementScope scope(info);
   info.Bind(1, SqlValue::Text(layout.name));
   int keyFields = 0;
   int integerKey = -1;
+  int identity = -1;  // the SQLite column that is the hidden identity
   bool literalDefaults = true;
   while (info.Step()) {
     ColumnInfo column;
     column.name = TextColumn(info, 0);
     std::string declared = TextColumn(info, 1);
+    // A column named rowid that is the table's INTEGER PRIMARY KEY is the
+    // row's identity, the bookmark: it is not a field.
+    if (info.ColumnInt(3) > 0 && SameName(column.name, "rowid") && SameName(declared, "INTEGER")) {
+      ++keyFields;
+      identity = static_cast<int>(positions.size());
+      positions.push_back(-1);
+      continue;
+    }
+    positions.push_back(static_cast<int>(layout.columns.size()));
     FieldTypeFromDeclared(declared, column);
     std::string defaultText = TextColumn(info, 2);
     if (!defaultText.empty()) {
@@ -93,12 +104,19 @@ bool LoadColumns(Connection& connection, TableLayout& layout) {
     layout.columns.push_back(std::move(column));
   }
   layout.hasRowidField = keyFields == 1 && integerKey >= 0;
+  if (keyFields > 1 && identity >= 0) {
+    // A composite key: the column called rowid is an ordinary field after all.
+    throw RuntimeError(error::kEngineFailure, "Table '" + layout.name +
+                                                  "' has a field named rowid inside a key of "
+                                                  "several fields; it cannot be opened.");
+  }
   return literalDefaults;
 }
 
-// Fills the indexes of `layout`; an index on an expression cannot be walked
-// by key values, so it is left out.
-void LoadIndexes(Connection& connection, TableLayout& layout) {
+// Fills the indexes of `layout` (`positions` as LoadColumns made it); an index
+// on an expression or on the identity cannot be walked by field values, so it
+// is left out.
+void LoadIndexes(Connection& connection, TableLayout& layout, const std::vector<int>& positions) {
   std::vector<std::pair<std::string, bool>> names;
   {
     Statement& list = connection.Prepare(
@@ -122,8 +140,9 @@ void LoadIndexes(Connection& connection, TableLayout& layout) {
     keys.Bind(1, SqlValue::Text(sqlName));
     while (keys.Step()) {
       int64_t cid = keys.ColumnInt(0);
-      if (cid < 0 || cid >= static_cast<int64_t>(layout.columns.size())) usable = false;
-      index.columns.push_back(static_cast<int>(cid));
+      int position = cid >= 0 && cid < static_cast<int64_t>(positions.size()) ? positions[cid] : -1;
+      if (position < 0) usable = false;
+      index.columns.push_back(position);
       index.collations.push_back(CollationFromName(TextColumn(keys, 1)));
     }
     if (usable && !index.columns.empty()) layout.indexes.push_back(std::move(index));
@@ -224,8 +243,9 @@ std::shared_ptr<const TableLayout> LoadTableLayout(Connection& connection,
   if (!found) throw TableNotFound(table, connection.Path());
   std::shared_ptr<DBEngine> engine = DBEngine::Instance();
   if (std::shared_ptr<const TableLayout> known = engine->KnownLayout(schemaText)) return known;
-  const bool keep = LoadColumns(connection, *layout);
-  LoadIndexes(connection, *layout);
+  std::vector<int> positions;
+  const bool keep = LoadColumns(connection, *layout, positions);
+  LoadIndexes(connection, *layout, positions);
   for (const char* candidate : {"rowid", "_rowid_", "oid"}) {
     if (layout->FindColumn(candidate) < 0) {
       layout->rowid = candidate;

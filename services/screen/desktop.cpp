@@ -1,14 +1,13 @@
 // Desktop: the process-wide current desktop, the default date and file
 // services every desktop shares, and the headless desktop used by tests and
-// when no other is set. Relies on the record store's date helpers, the
-// dispatcher (close box) and std::filesystem.
+// when no other is set. Relies on the record store's date helpers and path
+// resolver, and the dispatcher (close box).
 #include "services/screen/desktop.h"
 
 #include <cctype>
 #include <ctime>
-#include <filesystem>
-#include <system_error>
 
+#include "services/recordstore/database_path.h"
 #include "services/recordstore/variant.h"
 #include "services/screen/dispatcher.h"
 #include "services/screen/form.h"
@@ -36,18 +35,6 @@ bool ReadNumber(const std::string& text, size_t& pos, int maxDigits, int& value,
     ++digits;
   }
   return digits > 0;
-}
-
-// Compares two file names without regard to case.
-bool SameFileName(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i]))) {
-      return false;
-    }
-  }
-  return true;
 }
 
 }  // namespace
@@ -101,27 +88,11 @@ std::optional<double> Desktop::ReadShortDate(const std::string& text) {
   return recordstore::DateSerialFromYMD(year, month, day);
 }
 
-// Backslashes separate folders; the last name is matched without regard to
-// case by listing its folder.
+// The record store's path rule: backslashes separate folders, and every
+// folder and the file name are matched without regard to case, so a file the
+// store can open is a file that exists.
 bool Desktop::FileExists(const std::string& path) {
-  std::string p = path;
-  for (char& ch : p) {
-    if (ch == '\\') ch = '/';
-  }
-  if (p.empty()) return false;
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  const fs::path file(p);
-  if (fs::is_regular_file(file, ec)) return true;
-  const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
-  const std::string name = file.filename().string();
-  if (name.empty()) return false;
-  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-    if (SameFileName(it->path().filename().string(), name) && it->is_regular_file(ec)) {
-      return true;
-    }
-  }
-  return false;
+  return recordstore::FindFile(path).has_value();
 }
 
 Desktop& GetDesktop() {

@@ -40,8 +40,9 @@ class Desktop {
   // Reads a short date text (M/D/YYYY, or a two-digit year: 00-29 in the 2000s,
   // 30-99 in the 1900s) back to a date serial; nothing when it is not a date.
   virtual std::optional<double> ReadShortDate(const std::string& text);
-  // True when the file exists; backslashes separate folders and the file name
-  // is matched without regard to case.
+  // True when the file exists; backslashes separate folders and every folder
+  // and the file name are matched without regard to case (the record store's
+  // path rule, so the test agrees with what the store opens).
   virtual bool FileExists(const std::string& path);
   // A run-time error that no handler trapped reached the host.
   virtual void ReportError(const recordstore::RuntimeError& error) = 0;

@@ -76,7 +76,8 @@ TEST_F(LayoutTest, MainFileHasExactlyTheSchemaTablesAndIndexes) {
 TEST_F(LayoutTest, SettingsFileHasExactlySysSettings) {
   SqlFile made(Data("QRLSYS.mdb")), reference(Ref("qrlsys.ref"));
   EXPECT_EQ(Objects(made), Objects(reference));
-  EXPECT_EQ(Columns(made, "SYSSETTINGS"), "JOBNOSIZE|SHORT|NULL|\nJOBNOTYPE|TEXT(1)|NULL|\n");
+  EXPECT_EQ(Columns(made, "SYSSETTINGS"),
+            "rowid|INTEGER|NULL|\nJOBNOSIZE|SHORT|NULL|\nJOBNOTYPE|TEXT(1)|NULL|\n");
 }
 
 TEST_F(LayoutTest, IndexesCarryTheTableNameAndKeys) {

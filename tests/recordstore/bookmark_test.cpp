@@ -14,7 +14,8 @@ class BookmarkTest : public ::testing::Test {
  protected:
   void SetUp() override {
     folder.CreateMain(
-        "INSERT INTO COLIST VALUES (1, 'Alder'), (2, 'Birch'), (3, 'Cedar'), (4, 'Dogwood');");
+        "INSERT INTO COLIST (CONO, CONAME) VALUES (1, 'Alder'), (2, 'Birch'), (3, 'Cedar'), (4, "
+        "'Dogwood');");
     companies = OpenTable(folder.File("MAIN.MDB"), "COLIST", "CONO");
   }
   std::string Name() { return companies.recordset->Fields("CONAME").Value().ToString(); }
@@ -59,9 +60,10 @@ TEST_F(BookmarkTest, ReturnsToItsRowAfterOwnAddsAndDeletes) {
 
 TEST_F(BookmarkTest, ReturnsToItsRowAfterChangesByAnotherConnection) {
   std::string birch = BookmarkOf(2);
-  folder.Exec("MAIN.MDB",
-              "DELETE FROM COLIST WHERE CONO = 1; INSERT INTO COLIST VALUES (0, 'Ash');"
-              "UPDATE COLIST SET CONAME = 'Birch Hill' WHERE CONO = 2;");
+  folder.Exec(
+      "MAIN.MDB",
+      "DELETE FROM COLIST WHERE CONO = 1; INSERT INTO COLIST (CONO, CONAME) VALUES (0, 'Ash');"
+      "UPDATE COLIST SET CONAME = 'Birch Hill' WHERE CONO = 2;");
   companies.recordset->SetBookmark(birch);
   EXPECT_EQ(Name(), "Birch Hill");
   companies.recordset->MovePrevious();

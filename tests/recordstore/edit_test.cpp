@@ -14,8 +14,9 @@ class EditTest : public ::testing::Test {
  protected:
   void SetUp() override {
     folder.CreateMain(
-        "INSERT INTO TJLIST VALUES (7, 1, '       A'), (7, 2, '       B'), (7, 3, '       C');"
-        "INSERT INTO COLIST VALUES (5, 'Harbor Paving');"
+        "INSERT INTO TJLIST (TJLTAG, CONO, JOBNO) VALUES (7, 1, '       A'), (7, 2, '       B'), "
+        "(7, 3, '       C');"
+        "INSERT INTO COLIST (CONO, CONAME) VALUES (5, 'Harbor Paving');"
         "CREATE TABLE TYPES (B BIT, Y BYTE, L LONG, C CURRENCY, D DOUBLE, W DATETIME, "
         "N TEXT(4) DEFAULT 'new', S SHORT DEFAULT 12);");
     list = OpenTable(folder.File("MAIN.MDB"), "TJLIST", "TJLIST");
@@ -44,7 +45,7 @@ TEST_F(EditTest, AddNewGivesDefaultsAndLastModifiedNamesTheNewRow) {
   EXPECT_EQ(rs.Fields("JOBNO").Value().ToString(), "      AA");
   rs.MovePrevious();  // "       B" sorts before "      AA" (a blank before a letter)
   EXPECT_EQ(rs.Fields("JOBNO").Value().ToString(), "       B");
-  EXPECT_EQ(Rows("TJLIST").back(), "0|2|      AA");
+  EXPECT_EQ(Rows("TJLIST").back(), "4|0|2|      AA");  // rowid first
 }
 
 TEST_F(EditTest, TypedValuesRoundTrip) {
@@ -112,7 +113,7 @@ TEST_F(EditTest, EditChangesOnlyTheRowAndKeepsItCurrent) {
   rs.MovePrevious();  // the row now sorts last
   EXPECT_EQ(rs.Fields("CONO").Value().ToInteger(), 3);
   EXPECT_EQ(Rows("TJLIST"),
-            (std::vector<std::string>{"7|9|       A", "7|2|       B", "7|3|       C"}));
+            (std::vector<std::string>{"1|7|9|       A", "2|7|2|       B", "3|7|3|       C"}));
 }
 
 TEST_F(EditTest, WritesNeedAddNewOrEdit) {
@@ -129,7 +130,7 @@ TEST_F(EditTest, WritesNeedAddNewOrEdit) {
   rs.SetCollect("CONO", Variant::Integer(8));
   rs.MoveNext();  // moving abandons the edit
   EXPECT_EQ(ErrorOf([&] { rs.Update(); }), 3020);
-  EXPECT_EQ(Rows("TJLIST").front(), "7|1|       A");
+  EXPECT_EQ(Rows("TJLIST").front(), "1|7|1|       A");
 }
 
 TEST_F(EditTest, DuplicateInAUniqueIndexIs3022) {
@@ -168,7 +169,8 @@ TEST_F(EditTest, RecordCountAndIsEmptyFollowOwnAndOtherWrites) {
   rs.AddNew();
   rs.Update();
   EXPECT_EQ(rs.RecordCount(), 4);
-  folder.Exec("MAIN.MDB", "INSERT INTO TJLIST VALUES (0, 4, 'D'), (0, 5, 'E')");
+  folder.Exec("MAIN.MDB",
+              "INSERT INTO TJLIST (TJLTAG, CONO, JOBNO) VALUES (0, 4, 'D'), (0, 5, 'E')");
   EXPECT_EQ(rs.RecordCount(), 6);
   // The pattern of emptying a table: MoveFirst and Delete until the count is 0.
   EXPECT_FALSE(rs.IsEmpty());
@@ -179,7 +181,7 @@ TEST_F(EditTest, RecordCountAndIsEmptyFollowOwnAndOtherWrites) {
   EXPECT_TRUE(Rows("TJLIST").empty());
   EXPECT_TRUE(rs.IsEmpty());
   EXPECT_EQ(ErrorOf([&] { rs.MoveFirst(); }), 3021);
-  folder.Exec("MAIN.MDB", "INSERT INTO TJLIST VALUES (0, 4, 'D')");
+  folder.Exec("MAIN.MDB", "INSERT INTO TJLIST (TJLTAG, CONO, JOBNO) VALUES (0, 4, 'D')");
   EXPECT_FALSE(rs.IsEmpty());
   // Another program empties the table: IsEmpty sees it at once, while the row
   // read before still stands for the table as it was when read.
@@ -197,7 +199,8 @@ TEST_F(EditTest, HasReadRowEndsWithOwnWrites) {
   Recordset& rs = *list.recordset;
   rs.MoveFirst();
   EXPECT_TRUE(rs.HasReadRow());
-  folder.Exec("MAIN.MDB", "INSERT INTO COLIST VALUES (6, 'Quay Works')");  // another program
+  folder.Exec("MAIN.MDB",
+              "INSERT INTO COLIST (CONO, CONAME) VALUES (6, 'Quay Works')");  // another program
   EXPECT_TRUE(rs.HasReadRow());
   std::shared_ptr<Recordset> companies = list.database->OpenRecordset("COLIST");
   companies->AddNew();
@@ -220,7 +223,8 @@ TEST_F(EditTest, RowsAddedElsewhereAreSeenAtTheNextMove) {
   Recordset& rs = *list.recordset;
   rs.MoveFirst();
   folder.Exec("MAIN.MDB",
-              "INSERT INTO TJLIST VALUES (0, 1, '       B'); DELETE FROM TJLIST WHERE CONO = 2");
+              "INSERT INTO TJLIST (TJLTAG, CONO, JOBNO) VALUES (0, 1, '       B'); DELETE FROM "
+              "TJLIST WHERE CONO = 2");
   rs.MoveNext();
   EXPECT_EQ(rs.Fields("JOBNO").Value().ToString(), "       B");
   EXPECT_EQ(rs.Fields("CONO").Value().ToInteger(), 1);

@@ -16,9 +16,11 @@ class NavigationTest : public ::testing::Test {
  protected:
   void SetUp() override {
     folder.CreateMain(
-        "INSERT INTO JOBLIST VALUES (5, '     AB1', 'Pier 4'), (2, '     ZZ9', 'Quay'),"
+        "INSERT INTO JOBLIST (CONO, JOBNO, JOBNAME) VALUES (5, '     AB1', 'Pier 4'), (2, '     "
+        "ZZ9', 'Quay'),"
         " (5, '     ab0', 'Dock'), (3, '     CC1', 'Mole'), (5, '     AC1', 'Slip');"
-        "INSERT INTO TJLIST VALUES (1, 5, 'B'), (2, 5, 'A'), (3, 5, 'B'), (4, 1, 'B'),"
+        "INSERT INTO TJLIST (TJLTAG, CONO, JOBNO) VALUES (1, 5, 'B'), (2, 5, 'A'), (3, 5, 'B'), "
+        "(4, 1, 'B'),"
         " (5, 5, 'b');");
     jobs = OpenTable(folder.File("MAIN.MDB"), "JOBLIST", "JOBLIST");
   }

@@ -14,7 +14,9 @@ namespace {
 
 class OpenTest : public ::testing::Test {
  protected:
-  void SetUp() override { folder.CreateMain("INSERT INTO COLIST VALUES (5, 'Harbor Paving');"); }
+  void SetUp() override {
+    folder.CreateMain("INSERT INTO COLIST (CONO, CONAME) VALUES (5, 'Harbor Paving');");
+  }
   // The first company name read through a database opened with `path`.
   std::string FirstCompany(const std::string& path) {
     auto workspace = DBEngine::Instance()->CreateWorkspace("wksMAIN");
@@ -38,7 +40,8 @@ TEST_F(OpenTest, PathFormsAllReachMainMdb) {
 
 TEST_F(OpenTest, LowerCaseFileOpensFromUpperCaseName) {
   folder.Create("qrlsys.mdb",
-                testsupport::SchemaOf("QRLSYS.mdb") + "INSERT INTO SYSSETTINGS VALUES (8, 'C');");
+                testsupport::SchemaOf("QRLSYS.mdb") +
+                    "INSERT INTO SYSSETTINGS (JOBNOSIZE, JOBNOTYPE) VALUES (8, 'C');");
   auto workspace = DBEngine::Instance()->CreateWorkspace("wksQRLSYS");
   auto settings =
       workspace->OpenDatabase(folder.Path() + "\\QRLSYS.MDB")->OpenRecordset("SYSSETTINGS");
@@ -65,6 +68,17 @@ TEST_F(OpenTest, FileThatIsNotADatabaseIsRefused) {
   std::fclose(file);
   auto workspace = DBEngine::Instance()->CreateWorkspace("wksMAIN");
   EXPECT_EQ(ErrorOf([&] { workspace->OpenDatabase(text.string()); }), 3343);
+}
+
+TEST_F(OpenTest, EmptyFileIs3343AndStaysEmpty) {
+  std::filesystem::path empty = folder.File("EMPTY.MDB");
+  std::fclose(std::fopen(empty.c_str(), "w"));
+  auto workspace = DBEngine::Instance()->CreateWorkspace("wksMAIN");
+  std::string description;
+  EXPECT_EQ(ErrorOf([&] { workspace->OpenDatabase(empty.string()); }, &description), 3343);
+  EXPECT_NE(description.find("empty"), std::string::npos) << description;
+  EXPECT_EQ(std::filesystem::file_size(empty), 0u);
+  EXPECT_FALSE(std::filesystem::exists(empty.string() + "-wal"));
 }
 
 TEST_F(OpenTest, MissingTableIndexAndFieldNameWhatIsMissing) {

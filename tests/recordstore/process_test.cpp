@@ -97,7 +97,7 @@ int WaitForChild(pid_t pid) {
 TEST(ProcessTest, RowAddedByAnotherProcessIsSeenAtTheNextMove) {
   ASSERT_EQ(kChildTask, 0);
   DataFolder folder;
-  folder.CreateMain("INSERT INTO TJLIST VALUES (0, 1, 'A'), (0, 3, 'C');");
+  folder.CreateMain("INSERT INTO TJLIST (TJLTAG, CONO, JOBNO) VALUES (0, 1, 'A'), (0, 3, 'C');");
   Opened opened = OpenTable(folder.File("MAIN.MDB"), "TJLIST", "TJLIST");
   opened.recordset->MoveFirst();
   EXPECT_EQ(opened.recordset->RecordCount(), 2);
@@ -110,7 +110,7 @@ TEST(ProcessTest, RowAddedByAnotherProcessIsSeenAtTheNextMove) {
 TEST(ProcessTest, FourProcessesRaisingACounterAllSucceed) {
   const int kProcesses = 4, kEach = 200;
   DataFolder folder;
-  folder.CreateMain("INSERT INTO SYSTAGS VALUES (1);");
+  folder.CreateMain("INSERT INTO SYSTAGS (TJLTAG) VALUES (1);");
   std::vector<pid_t> children;
   for (int i = 0; i < kProcesses; ++i) {
     children.push_back(StartChild("increment " + folder.Path() + " " + std::to_string(kEach)));

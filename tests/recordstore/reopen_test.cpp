@@ -14,9 +14,10 @@ namespace {
 
 TEST(ReopenTest, SchemaChangedElsewhereIsReadAfresh) {
   DataFolder folder;
-  folder.Create("MAIN.MDB",
-                "CREATE TABLE COLIST (CONO SHORT, CONAME TEXT(30));"
-                "INSERT INTO COLIST VALUES (5, 'Harbor Paving'), (2, 'Quay Works');");
+  folder.Create(
+      "MAIN.MDB",
+      "CREATE TABLE COLIST (CONO SHORT, CONAME TEXT(30));"
+      "INSERT INTO COLIST (CONO, CONAME) VALUES (5, 'Harbor Paving'), (2, 'Quay Works');");
   {
     Opened first = OpenTable(folder.File("MAIN.MDB"), "COLIST");
     EXPECT_EQ(ErrorOf([&] { first.recordset->SetIndex("NEWINDEX"); }), 3800);

@@ -26,7 +26,7 @@ class LockWait {
 
 class TransactionTest : public ::testing::Test {
  protected:
-  void SetUp() override { folder.CreateMain("INSERT INTO SYSTAGS VALUES (1);"); }
+  void SetUp() override { folder.CreateMain("INSERT INTO SYSTAGS (TJLTAG) VALUES (1);"); }
   std::vector<std::string> Tags() {
     return folder.Query("MAIN.MDB", "SELECT TJLTAG FROM SYSTAGS ORDER BY rowid");
   }

@@ -62,7 +62,7 @@ TEST_F(SearchTest, OpenerFailureShowsItsBoxOnceAndGivesBlank) {
 }
 
 TEST_F(SearchTest, HiddenColumnFormatsAndNullValues) {
-  folder.Exec("INSERT INTO COLIST VALUES (0, NULL), (7, 'Seven');");
+  folder.Exec("INSERT INTO COLIST (CONO, CONAME) VALUES (0, NULL), (7, 'Seven');");
   Run(
       [&] {
         return OpenSearchDialog(folder.Path(), "MAIN", "COLIST", "CONO", "c", "t",
@@ -87,7 +87,7 @@ TEST_F(SearchTest, HiddenColumnFormatsAndNullValues) {
 }
 
 TEST_F(SearchTest, NullTextShowsAsSpacesOfItsWidth) {
-  folder.Exec("INSERT INTO COLIST VALUES (1, NULL);");
+  folder.Exec("INSERT INTO COLIST (CONO, CONAME) VALUES (1, NULL);");
   OpenCompanies([&] { EXPECT_EQ(Form().lblCOL1(0).Caption(), " " + std::string(30, ' ')); });
 }
 
@@ -127,7 +127,8 @@ class PeriodEndingStartTest : public SearchTest {
   void SetUp() override {
     SearchTest::SetUp();
     folder.Exec(
-        "INSERT INTO PELIST VALUES (1, '', 'a', '20240105'), (2, '', 'b', '20240112'),"
+        "INSERT INTO PELIST (PETAG, FEDATE, TDATE, LDATE) VALUES (1, '', 'a', '20240105'), (2, '', "
+        "'b', '20240112'),"
         "(3, '', 'c', '20240119');");
   }
   // The LDATE shown at the top, selected, when today is the date.

@@ -55,7 +55,8 @@ TEST_F(LauncherTest, JobTitleRightAlignsTheCompanyNumberInTwoAndNeverCuts) {
 
 TEST_F(LauncherTest, CompanyAndPeriodEndingRequests) {
   folder.AddCompanies(1);
-  folder.Exec("INSERT INTO PELIST VALUES (1, '', 'Friday', '20240105');");
+  folder.Exec(
+      "INSERT INTO PELIST (PETAG, FEDATE, TDATE, LDATE) VALUES (1, '', 'Friday', '20240105');");
   const Shown companies = ShownBy([&] { return ztLOOKUP::SearchCompanyNumbers(folder.Path()); });
   EXPECT_EQ(companies.caption, "Search Company Numbers");
   EXPECT_EQ(companies.title, "Company Numbers");

@@ -10,8 +10,8 @@
 void SearchFolder::AddCompanies(int count) const {
   std::string sql = "BEGIN;";
   for (int i = 1; i <= count; ++i) {
-    sql += "INSERT INTO COLIST VALUES (" + std::to_string(i) + ", 'Company " + std::to_string(i) +
-           "');";
+    sql += "INSERT INTO COLIST (CONO, CONAME) VALUES (" + std::to_string(i) + ", 'Company " +
+           std::to_string(i) + "');";
   }
   Exec(sql + "COMMIT;");
 }
@@ -23,8 +23,8 @@ void SearchFolder::AddJobs(int cono, int count) const {
     std::snprintf(
         jobNo, sizeof jobNo, "%8s",
         ("J" + std::string(4 - std::to_string(i).size(), '0') + std::to_string(i)).c_str());
-    sql += "INSERT INTO JOBLIST VALUES (" + std::to_string(cono) + ", '" + jobNo + "', 'Job " +
-           std::to_string(i) + " of " + std::to_string(cono) + "');";
+    sql += "INSERT INTO JOBLIST (CONO, JOBNO, JOBNAME) VALUES (" + std::to_string(cono) + ", '" +
+           jobNo + "', 'Job " + std::to_string(i) + " of " + std::to_string(cono) + "');";
   }
   Exec(sql + "COMMIT;");
 }

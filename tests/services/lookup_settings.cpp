@@ -47,7 +47,8 @@ TEST(JobNumberSettings, StoredRowIsReadAsItStands) {
   BoxRecorder boxes;
   DataFolder folder{"MAIN.MDB", "QRLSYS.mdb"};
   folder.Exec("QRLSYS.mdb",
-              "INSERT INTO SYSSETTINGS VALUES (6, 'n'); INSERT INTO SYSSETTINGS VALUES (9, 'C');");
+              "INSERT INTO SYSSETTINGS (JOBNOSIZE, JOBNOTYPE) VALUES (6, 'n'); INSERT INTO "
+              "SYSSETTINGS (JOBNOSIZE, JOBNOTYPE) VALUES (9, 'C');");
   EXPECT_EQ(ztLOOKUP::GetJobNumberSize(folder.Path()), 6);
   EXPECT_EQ(ztLOOKUP::GetJobNumberType(folder.Path()), "n");  // as stored, not upper-cased
   // A trailing backslash on the folder gives a doubled separator, which still opens.

@@ -24,10 +24,10 @@ class KeyedScan : public ::testing::Test {
  protected:
   void SetUp() override {
     folder_.Exec("MAIN.MDB",
-                 "INSERT INTO TJLITEMS VALUES (6, 1, '     AA1');"
-                 "INSERT INTO TJLITEMS VALUES (5, 3, '     CC3');"
-                 "INSERT INTO TJLITEMS VALUES (5, 2, '     BB2');"
-                 "INSERT INTO TJLITEMS VALUES (5, 3, '     AB1');");
+                 "INSERT INTO TJLITEMS (TJLTAG, CONO, JOBNO) VALUES (6, 1, '     AA1');"
+                 "INSERT INTO TJLITEMS (TJLTAG, CONO, JOBNO) VALUES (5, 3, '     CC3');"
+                 "INSERT INTO TJLITEMS (TJLTAG, CONO, JOBNO) VALUES (5, 2, '     BB2');"
+                 "INSERT INTO TJLITEMS (TJLTAG, CONO, JOBNO) VALUES (5, 3, '     AB1');");
   }
   // The text of a field of the row of a bookmark text.
   std::string JobAt(Opened& table, const std::string& bookmark) {
@@ -68,7 +68,8 @@ TEST_F(KeyedScan, SeekMatchingRecordRefusesTheNextGroupAndTheEnd) {
 }
 
 TEST_F(KeyedScan, SeekMatchingRecordConfirmsTextExactly) {
-  folder_.Exec("MAIN.MDB", "INSERT INTO JOBLIST VALUES (5, '     AB1', 'Pier 4');");
+  folder_.Exec("MAIN.MDB",
+               "INSERT INTO JOBLIST (CONO, JOBNO, JOBNAME) VALUES (5, '     AB1', 'Pier 4');");
   Opened jobs = OpenTable(folder_.File("MAIN.MDB"), "JOBLIST");
   recordstore::Field cono = jobs.recordset->Fields("CONO");
   recordstore::Field jobno = jobs.recordset->Fields("JOBNO");

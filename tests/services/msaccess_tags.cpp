@@ -45,7 +45,7 @@ TEST(wqGetNewTag, ZeroOrNullCounterIssuesOne) {
   for (const char* stored : {"0", "NULL"}) {
     BoxRecorder boxes;
     DataFolder folder{"MAIN.MDB", "QRLSYS.mdb"};
-    folder.Exec("MAIN.MDB", std::string("INSERT INTO SYSTAGS VALUES (") + stored + ");");
+    folder.Exec("MAIN.MDB", std::string("INSERT INTO SYSTAGS (TJLTAG) VALUES (") + stored + ");");
     EXPECT_EQ(ztMSAccess::wqGetNewTag(folder.Path(), "TJLTAG", "", "", 0), 1) << stored;
     EXPECT_EQ(Counter(folder), "2") << stored;
     EXPECT_TRUE(boxes.Boxes().empty());
@@ -56,7 +56,7 @@ TEST(wqGetNewTag, IssuesTheStoredCounterWithThePrefix) {
   BoxRecorder boxes;
   DataFolder folder{"MAIN.MDB", "QRLSYS.mdb"};
   folder.Exec("MAIN.MDB",
-              "INSERT INTO SYSTAGS VALUES (7);"
+              "INSERT INTO SYSTAGS (TJLTAG) VALUES (7);"
               "CREATE TABLE MYTAGS (A LONG, B LONG); INSERT INTO MYTAGS VALUES (10, 20);");
   EXPECT_EQ(ztMSAccess::wqGetNewTag(folder.Path() + "  ", "TJLTAG", "", "", 0), 7);
   EXPECT_EQ(Counter(folder), "8");
@@ -70,7 +70,7 @@ TEST(wqGetNewTag, IssuesTheStoredCounterWithThePrefix) {
 TEST(wqGetNewTag, FailuresReportAndLeaveTheCounter) {
   BoxRecorder boxes;
   DataFolder folder{"MAIN.MDB", "QRLSYS.mdb"};
-  folder.Exec("MAIN.MDB", "INSERT INTO SYSTAGS VALUES (7);");
+  folder.Exec("MAIN.MDB", "INSERT INTO SYSTAGS (TJLTAG) VALUES (7);");
   EXPECT_EQ(ztMSAccess::wqGetNewTag(folder.Path() + "/nowhere", "TJLTAG", "", "", 0), 0);
   EXPECT_EQ(ztMSAccess::wqGetNewTag(folder.Path(), "TJLTAG", "", "NOTAGS", 0), 0);
   EXPECT_EQ(ztMSAccess::wqGetNewTag(folder.Path(), "NOFIELD", "", "", 0), 0);
@@ -89,7 +89,7 @@ TEST(wqGetNewTag, FailuresReportAndLeaveTheCounter) {
 TEST(wqGetNewTag, LockedCounterFailsAfterABoundedWait) {
   BoxRecorder boxes;
   DataFolder folder{"MAIN.MDB", "QRLSYS.mdb"};
-  folder.Exec("MAIN.MDB", "INSERT INTO SYSTAGS VALUES (7);");
+  folder.Exec("MAIN.MDB", "INSERT INTO SYSTAGS (TJLTAG) VALUES (7);");
   // A short lock wait keeps the test quick; the default is restored after.
   auto engine = recordstore::DBEngine::Instance();
   const int defaultWait = engine->LockWaitMilliseconds();
@@ -122,7 +122,7 @@ TEST(TagWorker, DISABLED_Allocate) {
 
 TEST(wqGetNewTag, FourProcessesAtOnceGetDistinctTags) {
   DataFolder folder{"MAIN.MDB", "QRLSYS.mdb"};
-  folder.Exec("MAIN.MDB", "INSERT INTO SYSTAGS VALUES (1);");
+  folder.Exec("MAIN.MDB", "INSERT INTO SYSTAGS (TJLTAG) VALUES (1);");
   std::vector<pid_t> workers;
   for (int w = 0; w < 4; ++w) {
     const std::string out = folder.Path() + "/tags" + std::to_string(w) + ".txt";
