@@ -122,6 +122,28 @@ TEST_F(TwoWidgetsTest, ASearchIsModalForTheWindowAndGivesTheFocusBack) {
   EXPECT_EQ(Picture(*left), leftBefore);
 }
 
+TEST_F(TwoWidgetsTest, AWidgetOnAScreenOfItsOwnLeavesTheWindowAndItsDesktopAlone) {
+  qtfront::QtDesktop ownDesktop;
+  ownDesktop.SetAutoAnswer(true);
+  screen::Screen own;
+  own.SetDesktop(&ownDesktop);
+  QWidget other;
+  auto* third = new qtfront::DorvaneWidget(&other, &own);
+  (new QHBoxLayout(&other))->addWidget(third);
+  third->SetPathText(scratch.File("right"));
+  EXPECT_TRUE(own.IsPlaced(third->Control()));
+  EXPECT_FALSE(screen::Screen::Default().IsPlaced(third->Control()));
+  own.Focus(third->Control());
+  QTest::keyClick(&third->View(), Qt::Key_Down);
+  EXPECT_EQ(State(*third, "CurrentRow"), "1");
+  EXPECT_EQ(State(*right, "CurrentRow"), "0");
+  EXPECT_EQ(screen::Screen::Default().FocusedUserControl(), &left->Control());
+  // A bad folder's box goes to the desktop of the widget's own screen.
+  third->SetPathText(scratch.File("nowhere"));
+  EXPECT_FALSE(ownDesktop.AnsweredBoxes().empty());
+  EXPECT_TRUE(desktop.AnsweredBoxes().empty());
+}
+
 TEST(WidgetWithoutDesktopTest, InstallsTheQtDesktopSoBoxesReallyShow) {
   screen::SetDesktop(nullptr);
   ASSERT_FALSE(screen::DesktopInstalled());
