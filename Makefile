@@ -1,15 +1,35 @@
 # The project's two commands, `make test` and `make demo`, plus helpers.
 # Missing Debian packages are installed first (one `apt-get update` when
 # anything is missing).
+#
+# `make test` runs four parts, each also a target of its own:
+#   test-main  the normal build (build/) and every test
+#   test-asan  a Debug build with the address and undefined-behaviour
+#              sanitizers (build-asan/, no Qt, no benchmarks) and every test
+#   fuzz       each libFuzzer target of fuzz/ for FUZZ_SECONDS (build-fuzz/, clang)
+#   soak       random scripts against one data folder while another process
+#              changes its files, for SOAK_SECONDS (tests/soak/); `make test`
+#              runs it on the sanitizer build (soak-asan)
 
 BUILD ?= build
+ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 30
+SOAK_SECONDS ?= 60
+SOAK_RUNS ?= 100000
+SOAK_SEED ?= $(shell date +%s)
 JOBS ?= $(shell nproc)
 DEMO_DIR ?= $(BUILD)/demo-data
 PACKAGES := cmake ninja-build g++ pkg-config libsqlite3-dev sqlite3 libgtest-dev libgmock-dev \
             libbenchmark-dev clang-format clang-tidy qt6-base-dev xvfb xauth \
-            mdbtools-dev
+            mdbtools-dev ccache clang-14 libclang-rt-14-dev postgresql libpq-dev
+# ccache keeps the three builds cheap to repeat.
+LAUNCHER = $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+# A sanitizer report ends the program with a failure; leaks are reported too.
+SANITIZER_ENV = ASAN_OPTIONS=abort_on_error=0:detect_leaks=1:strict_string_checks=1 \
+                UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 
-.PHONY: all deps configure build test demo bench format format-check lint clean
+.PHONY: all deps configure build test test-main test-asan fuzz soak soak-asan demo bench format format-check lint clean
 
 all: build
 
@@ -24,13 +44,39 @@ deps:
 	fi
 
 configure: deps
-	@[ -f $(BUILD)/build.ninja ] || cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	@[ -f $(BUILD)/build.ninja ] || cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(LAUNCHER)
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-test: build format-check
+test: test-main test-asan fuzz soak-asan
+
+# CTest starts and stops its own PostgreSQL server (tools/pg-test-server.sh);
+# the stop here also covers a run that was interrupted.
+test-main: build format-check
+	@trap '$(CURDIR)/tools/pg-test-server.sh stop $(abspath $(BUILD))/pg-test-server' EXIT; \
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+test-asan: deps
+	@[ -f $(ASAN_BUILD)/build.ninja ] || cmake -S . -B $(ASAN_BUILD) -G Ninja \
+	  -DCMAKE_BUILD_TYPE=Debug -DDORVANE_SANITIZE=ON -DDORVANE_QT=OFF -DDORVANE_BENCH=OFF $(LAUNCHER)
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	@trap '$(CURDIR)/tools/pg-test-server.sh stop $(abspath $(ASAN_BUILD))/pg-test-server' EXIT; \
+	cd $(ASAN_BUILD) && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS)
+
+fuzz: deps
+	@[ -f $(FUZZ_BUILD)/build.ninja ] || CC=clang-14 CXX=clang++-14 cmake -S . -B $(FUZZ_BUILD) \
+	  -G Ninja -DCMAKE_BUILD_TYPE=Debug -DDORVANE_FUZZ=ON -DDORVANE_QT=OFF -DDORVANE_BENCH=OFF $(LAUNCHER)
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	$(SANITIZER_ENV) fuzz/run-fuzzers.sh $(FUZZ_BUILD)/bin $(FUZZ_SECONDS)
+
+soak: build
+	$(BUILD)/bin/dorvane-soak --seconds $(SOAK_SECONDS) --runs $(SOAK_RUNS) --seed $(SOAK_SEED)
+
+# The soak of `make test` drives the sanitizer build's programs.
+soak-asan: test-asan
+	$(SANITIZER_ENV) $(ASAN_BUILD)/bin/dorvane-soak --seconds $(SOAK_SECONDS) --runs $(SOAK_RUNS) \
+	  --seed $(SOAK_SEED)
 
 bench: build
 	@for b in $(BUILD)/bin/bench_*; do [ -x "$$b" ] && "$$b" || exit 1; done
@@ -50,4 +96,4 @@ lint: configure
 	git ls-files -co --exclude-standard '*.cpp' | xargs -r clang-tidy -p $(BUILD) --quiet
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <benchmark/benchmark.h>
+#include <libpq-fe.h>
 #include <sqlite3.h>
 
 #include <cstdio>
@@ -19,6 +20,8 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "services/recordstore/connection.h"
 
 namespace bench {
 
@@ -65,6 +68,55 @@ inline std::string ActionFolder(int64_t jobs, int64_t listRows) {
                         std::to_string(listRows) + " --saved 20 --today 2024-03-06");
 }
 
+// --- The server side ---
+
+// The base URI of a PostgreSQL server for the server runs (DORVANE_BENCH_PG,
+// else DORVANE_TEST_PG, e.g. postgresql://dorvane@127.0.0.1:5432/), or "" when
+// none was given: the server runs are then left out.
+inline std::string ServerBase() {
+  for (const char* name : {"DORVANE_BENCH_PG", "DORVANE_TEST_PG"}) {
+    const char* value = std::getenv(name);
+    if (value != nullptr && *value != '\0') return value;
+  }
+  return "";
+}
+
+// The URI of the database "dorvane_bench_<name>" on the server, laid out and
+// filled by `dorvane-data init URI options` on first use and kept.
+inline std::string ServerDatabase(const std::string& name, const std::string& options) {
+  const std::string database = "dorvane_bench_" + name;
+  const std::string uri = ServerBase() + database;
+  PGconn* admin = PQconnectdb((ServerBase() + "postgres").c_str());
+  if (PQstatus(admin) != CONNECTION_OK) {
+    std::fprintf(stderr, "cannot reach the benchmark server: %s", PQerrorMessage(admin));
+    std::exit(1);
+  }
+  PGresult* found =
+      PQexec(admin, ("SELECT 1 FROM pg_database WHERE datname = '" + database + "'").c_str());
+  const bool exists = PQntuples(found) > 0;
+  PQclear(found);
+  if (!exists) {
+    PQclear(PQexec(admin, ("CREATE DATABASE " + database).c_str()));
+    const std::string command =
+        DataTool().string() + " init " + uri + " " + options + " --force > /dev/null";
+    if (std::system(command.c_str()) != 0) {
+      PQclear(PQexec(admin, ("DROP DATABASE " + database).c_str()));
+      PQfinish(admin);
+      std::fprintf(stderr, "dorvane-data failed: %s\n", command.c_str());
+      std::exit(1);
+    }
+  }
+  PQfinish(admin);
+  return uri;
+}
+
+// The server twin of ActionFolder: the same options, so the same rows.
+inline std::string ActionDatabase(int64_t jobs, int64_t listRows) {
+  return ServerDatabase("actions_" + std::to_string(jobs) + "_list_" + std::to_string(listRows),
+                        "--companies 12 --jobs " + std::to_string(jobs) + " --list " +
+                            std::to_string(listRows) + " --saved 20 --today 2024-03-06");
+}
+
 // Console output as usual, and the CPU time per iteration (manual time where
 // the benchmark sets it) of every run kept by name, in microseconds. A run
 // repeated keeps the median of its repetitions.
@@ -77,19 +129,27 @@ class CollectingReporter : public benchmark::ConsoleReporter {
       if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") continue;
       std::string name = run.benchmark_name();
       if (run.run_type == Run::RT_Aggregate) name.erase(name.size() - std::strlen("_median"));
-      const bool manual = name.find("/manual_time") != std::string::npos;
+      const bool manual = name.find("/manual_time") != std::string::npos ||
+                          name.find("/real_time") != std::string::npos;
       for (const char* suffix : {"/iterations:", "/repeats:", "/manual_time", "/real_time"}) {
         const size_t at = name.find(suffix);
         if (at != std::string::npos) name.erase(at);
       }
       const double seconds = manual ? run.GetAdjustedRealTime() : run.GetAdjustedCPUTime();
       micros[name] = seconds * TimeUnitToMicros(run.time_unit);
+      const auto trips = run.counters.find("round_trips");
+      if (trips != run.counters.end()) roundTrips[name] = trips->second.value;
     }
   }
   // Microseconds of the run `name`, 0 when it did not run.
   double Micros(const std::string& name) const {
     const auto found = micros.find(name);
     return found == micros.end() ? 0.0 : found->second;
+  }
+  // Round trips to the server per action of the run `name`, -1 when none were counted.
+  double RoundTrips(const std::string& name) const {
+    const auto found = roundTrips.find(name);
+    return found == roundTrips.end() ? -1.0 : found->second;
   }
 
  private:
@@ -106,6 +166,7 @@ class CollectingReporter : public benchmark::ConsoleReporter {
     }
   }
   std::map<std::string, double> micros;
+  std::map<std::string, double> roundTrips;
 };
 
 // Actions that open database files vary most from run to run on a shared
@@ -141,6 +202,66 @@ inline void PrintSideBySide(const CollectingReporter& reporter, const std::strin
     }
     std::printf(first > 0 ? " | %5.2f\n" : " |\n", last / first);
   }
+}
+
+// Prints, for each action, the time and round trips of the runs named
+// "<server><action>/<size>" beside the SQLite runs "<system><action>/<size>".
+inline void PrintServerBeside(const CollectingReporter& reporter, const std::string& title,
+                              const std::string& system, const std::string& server,
+                              const std::vector<std::string>& actions,
+                              const std::vector<std::pair<std::string, std::string>>& sizes) {
+  std::printf("\n%s\nmicroseconds per action on the server | round trips | SQLite, at each size\n",
+              title.c_str());
+  std::printf("%-16s", "action");
+  for (const auto& size : sizes) std::printf(" | %26s", size.second.c_str());
+  std::printf("\n");
+  for (const std::string& action : actions) {
+    std::printf("%-16s", action.c_str());
+    for (const auto& size : sizes) {
+      const std::string suffix = action + "/" + size.first;
+      const double own = reporter.Micros(server + suffix);
+      if (own == 0) {
+        std::printf(" | %26s", "-");
+        continue;
+      }
+      std::printf(" | %9.1f %6.1f %9.1f", own, reporter.RoundTrips(server + suffix),
+                  reporter.Micros(system + suffix));
+    }
+    std::printf("\n");
+  }
+}
+
+// Server requests made while the timing was paused (see Pause and Resume).
+inline uint64_t& UntimedRoundTrips() {
+  static uint64_t untimed = 0;
+  return untimed;
+}
+inline uint64_t& PausedAt() {
+  static uint64_t at = 0;
+  return at;
+}
+// PauseTiming and ResumeTiming that also leave the requests made in between
+// out of the round-trip count.
+inline void Pause(benchmark::State& state) {
+  state.PauseTiming();
+  PausedAt() = recordstore::ServerRoundTrips();
+}
+inline void Resume(benchmark::State& state) {
+  UntimedRoundTrips() += recordstore::ServerRoundTrips() - PausedAt();
+  state.ResumeTiming();
+}
+
+// Runs `body` (which runs the benchmark loop) and sets the counter round_trips
+// to the server requests per timed iteration.
+template <typename Body>
+void CountRoundTrips(benchmark::State& state, Body body) {
+  const uint64_t before = recordstore::ServerRoundTrips();
+  const uint64_t untimedBefore = UntimedRoundTrips();
+  body();
+  const uint64_t trips =
+      recordstore::ServerRoundTrips() - before - (UntimedRoundTrips() - untimedBefore);
+  const double iterations = static_cast<double>(state.iterations());
+  state.counters["round_trips"] = iterations > 0 ? static_cast<double>(trips) / iterations : 0.0;
 }
 
 // --- The floor: plain SQLite ---

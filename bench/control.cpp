@@ -39,7 +39,24 @@ const Size kSizes[] = {{1000, 10, "1k jobs, list 10"},
                        {1000000, 100000, "1M jobs, list 100k"}};
 constexpr double kToday = 45357;  // 6 March 2024, the folders' today
 
+// True while a server run is under way: the control then opens the same data
+// on the benchmark server.
+bool onServer = false;
+
+// Sets onServer for the life of one server run.
+struct ServerRun {
+  ServerRun() { onServer = true; }
+  ~ServerRun() { onServer = false; }
+};
+
 std::string FolderOf(const benchmark::State& state) {
+  const Size& size = kSizes[state.range(0)];
+  if (onServer) return bench::ActionDatabase(size.jobs, size.listRows);
+  return bench::ActionFolder(size.jobs, size.listRows);
+}
+
+// The data folder of the run's size even on a server run (the same rows).
+std::string SqliteFolderOf(const benchmark::State& state) {
   const Size& size = kSizes[state.range(0)];
   return bench::ActionFolder(size.jobs, size.listRows);
 }
@@ -67,7 +84,7 @@ struct ControlBench {
   std::string jobNo;  // the first job of company 1, as typed (no leading blanks)
 
   explicit ControlBench(const benchmark::State& state) : folder(FolderOf(state)) {
-    const std::string stored = FirstJobOfCompanyOne(folder);
+    const std::string stored = FirstJobOfCompanyOne(SqliteFolderOf(state));
     jobNo = stored.substr(stored.find_first_not_of(' '));
     screen::ResetScreen();
     desktop.SetToday(kToday);
@@ -121,9 +138,9 @@ void ControlDown(benchmark::State& state) {
   for (auto _ : state) {
     screen::PressKey(screen::kKeyDown, 0);
     if (bench.OnEndMarker()) {
-      state.PauseTiming();
+      bench::Pause(state);
       bench.ToBottomRow();
-      state.ResumeTiming();
+      bench::Resume(state);
     }
   }
 }
@@ -133,9 +150,9 @@ void ControlPageDown(benchmark::State& state) {
   for (auto _ : state) {
     screen::PressKey(screen::kKeyPageDown, 0);
     if (bench.NearEnd()) {
-      state.PauseTiming();
+      bench::Pause(state);
       screen::PressKey(screen::kKeyHome, 0);
-      state.ResumeTiming();
+      bench::Resume(state);
     }
   }
 }
@@ -152,13 +169,13 @@ void ControlAddUpdate(benchmark::State& state) {
   for (auto _ : state) {
     screen::PressKey('A', 0);
     ControlBench::Type("1\r" + bench.jobNo + "\r\r");
-    state.PauseTiming();
+    bench::Pause(state);
     if (bench.control->StateField("EntryMode")->ToString() != " ") {
       state.SkipWithError("the entry was refused");
       break;
     }
     screen::PressKey('D', 0);
-    state.ResumeTiming();
+    bench::Resume(state);
   }
 }
 
@@ -168,13 +185,13 @@ void ControlCompanyCheck(benchmark::State& state) {
   ControlBench bench(state);
   screen::PressKey('A', 0);
   for (auto _ : state) {
-    state.PauseTiming();
+    bench::Pause(state);
     ControlBench::Type("1");
-    state.ResumeTiming();
+    bench::Resume(state);
     screen::PressKey(screen::kKeyTab, 0);
-    state.PauseTiming();
+    bench::Pause(state);
     screen::PressKey(screen::kKeyTab, screen::kShiftMask);
-    state.ResumeTiming();
+    bench::Resume(state);
   }
   if (bench.control->StateField("CompanyNo")->ToInteger() != 1) state.SkipWithError("no company");
 }
@@ -186,15 +203,15 @@ void ControlCheckAfterSearch(benchmark::State& state) {
   ControlBench bench(state);
   screen::PressKey('A', 0);
   for (auto _ : state) {
-    state.PauseTiming();
+    bench::Pause(state);
     bench.desktop.QueueModalAction([] { screen::PressKey(screen::kKeyEscape, 0); });
     bench.Click("btnCOSearch");
     ControlBench::Type("1");
-    state.ResumeTiming();
+    bench::Resume(state);
     screen::PressKey(screen::kKeyTab, 0);
-    state.PauseTiming();
+    bench::Pause(state);
     screen::PressKey(screen::kKeyTab, screen::kShiftMask);
-    state.ResumeTiming();
+    bench::Resume(state);
   }
   if (bench.control->StateField("ReopenNeeded")->ToBoolean()) state.SkipWithError("no reopen");
 }
@@ -206,13 +223,13 @@ void ControlJobCheck(benchmark::State& state) {
   screen::PressKey('A', 0);
   ControlBench::Type("1\r");
   for (auto _ : state) {
-    state.PauseTiming();
+    bench::Pause(state);
     ControlBench::Type(bench.jobNo);
-    state.ResumeTiming();
+    bench::Resume(state);
     screen::PressKey(screen::kKeyTab, 0);
-    state.PauseTiming();
+    bench::Pause(state);
     screen::PressKey(screen::kKeyTab, screen::kShiftMask);
-    state.ResumeTiming();
+    bench::Resume(state);
   }
   if (!bench.control->StateField("EntryValid")->ToBoolean()) state.SkipWithError("job refused");
 }
@@ -587,6 +604,22 @@ int main(int argc, char** argv) {
         if (action.manualTime) run->UseManualTime();
         if (action.opensFiles) bench::RepeatForMedian(run);
       }
+      // The control on the server, in wall time (the server's work is not
+      // this process's CPU time), with its round trips.
+      if (bench::ServerBase().empty()) continue;
+      auto* run =
+          benchmark::RegisterBenchmark(("Server" + std::string(action.name)).c_str(),
+                                       [function = action.control](benchmark::State& state) {
+                                         ServerRun server;
+                                         bench::CountRoundTrips(state, [&] { function(state); });
+                                       });
+      run->Arg(size)->Unit(benchmark::kMicrosecond);
+      if (action.manualTime) {
+        run->UseManualTime();
+      } else {
+        run->UseRealTime();
+      }
+      if (action.opensFiles) bench::RepeatForMedian(run);
     }
   }
   benchmark::Initialize(&argc, argv);
@@ -598,6 +631,10 @@ int main(int argc, char** argv) {
   for (size_t i = 0; i < std::size(kSizes); ++i)
     sizes.push_back({std::to_string(i), kSizes[i].label});
   bench::PrintSideBySide(reporter, "The control, through the toolkit", "Control", names, sizes);
+  if (!bench::ServerBase().empty()) {
+    bench::PrintServerBeside(reporter, "The same on PostgreSQL (" + bench::ServerBase() + ")",
+                             "Control", "Server", names, sizes);
+  }
   benchmark::Shutdown();
   return 0;
 }

@@ -32,6 +32,7 @@ constexpr int kPageRows = 12;
 
 struct Setup {
   std::string folder;
+  std::string server;  // the same data on the benchmark server ("" without one)
   std::string middle;  // the job number in the middle of the range
 };
 
@@ -40,6 +41,7 @@ Setup& SetupFor(int64_t jobs) {
   Setup& setup = setups[jobs];
   if (setup.folder.empty()) {
     setup.folder = bench::ActionFolder(jobs, 10);
+    if (!bench::ServerBase().empty()) setup.server = bench::ActionDatabase(jobs, 10);
     bench::PlainDb db(setup.folder + "/MAIN.MDB");
     sqlite3_stmt* count = db.Statement("SELECT count(*) FROM JOBLIST WHERE CONO = ?1");
     sqlite3_bind_int(count, 1, kCompany);
@@ -85,67 +87,65 @@ void TypeText(const std::string& text) {
 // Puts the selection on the middle job, shown in grid row 0.
 void GoToMiddle(const Setup& setup) { TypeText(setup.middle); }
 
-void DialogOpen(benchmark::State& state) {
-  const Setup& setup = SetupFor(state.range(0));
-  for (auto _ : state) benchmark::DoNotOptimize(ztLOOKUP::SearchJobNumbers(setup.folder, kCompany));
+void DialogOpen(benchmark::State& state, const std::string& source) {
+  for (auto _ : state) benchmark::DoNotOptimize(ztLOOKUP::SearchJobNumbers(source, kCompany));
 }
 
 // One character typed after seven; the Backspace that restores the text is
 // not timed.
-void DialogType(benchmark::State& state) {
+void DialogType(benchmark::State& state, const std::string& source) {
   const Setup& setup = SetupFor(state.range(0));
-  WithDialog(setup.folder, [&] {
+  WithDialog(source, [&] {
     GoToMiddle(setup);
     Press(screen::kKeyBack);
     for (auto _ : state) {
       TypeText(setup.middle.substr(7));
-      state.PauseTiming();
+      bench::Pause(state);
       Press(screen::kKeyBack);
-      state.ResumeTiming();
+      bench::Resume(state);
     }
   });
 }
 
 // Down from the bottom grid row: the page scrolls by one row. At the end of
 // the range the selection goes back to the middle, untimed.
-void DialogDown(benchmark::State& state) {
+void DialogDown(benchmark::State& state, const std::string& source) {
   const Setup& setup = SetupFor(state.range(0));
   auto toBottomRow = [&] {
     GoToMiddle(setup);
     for (int i = 1; i < kPageRows; ++i) Press(screen::kKeyDown);
   };
-  WithDialog(setup.folder, [&] {
+  WithDialog(source, [&] {
     toBottomRow();
     for (auto _ : state) {
       Press(screen::kKeyDown);
       if (ztBasicSet::IsBlank(Dialog().State().SelectedBookmark)) {
-        state.PauseTiming();
+        bench::Pause(state);
         for (size_t i = 0; i < setup.middle.size(); ++i) Press(screen::kKeyBack);
         toBottomRow();
-        state.ResumeTiming();
+        bench::Resume(state);
       }
     }
   });
 }
 
 // Page Down from the middle; the Page Up that returns is not timed.
-void DialogPageDown(benchmark::State& state) {
+void DialogPageDown(benchmark::State& state, const std::string& source) {
   const Setup& setup = SetupFor(state.range(0));
-  WithDialog(setup.folder, [&] {
+  WithDialog(source, [&] {
     GoToMiddle(setup);
     for (int i = 0; i < 4; ++i) Press(screen::kKeyDown);
     for (auto _ : state) {
       Press(screen::kKeyPageDown);
-      state.PauseTiming();
+      bench::Pause(state);
       Press(screen::kKeyPageUp);
-      state.ResumeTiming();
+      bench::Resume(state);
     }
   });
 }
 
-void DialogEnd(benchmark::State& state) {
-  const Setup& setup = SetupFor(state.range(0));
-  WithDialog(setup.folder, [&] {
+void DialogEnd(benchmark::State& state, const std::string& source) {
+  WithDialog(source, [&] {
     for (auto _ : state) Press(screen::kKeyEnd);
   });
 }
@@ -270,18 +270,34 @@ const char* const kActions[] = {"Open", "Type", "Down", "PageDown", "End"};
 
 int main(int argc, char** argv) {
   screen::SetDesktop(&Desktop());
-  const std::map<std::string, std::pair<void (*)(benchmark::State&), void (*)(benchmark::State&)>>
-      actions = {{"Open", {DialogOpen, SqliteOpen}},
-                 {"Type", {DialogType, SqliteType}},
-                 {"Down", {DialogDown, SqliteDown}},
-                 {"PageDown", {DialogPageDown, SqlitePageDown}},
-                 {"End", {DialogEnd, SqliteEnd}}};
+  using Dialog = void (*)(benchmark::State&, const std::string&);
+  const std::map<std::string, std::pair<Dialog, void (*)(benchmark::State&)>> actions = {
+      {"Open", {DialogOpen, SqliteOpen}},
+      {"Type", {DialogType, SqliteType}},
+      {"Down", {DialogDown, SqliteDown}},
+      {"PageDown", {DialogPageDown, SqlitePageDown}},
+      {"End", {DialogEnd, SqliteEnd}}};
   for (const char* action : kActions) {
     const auto& pair = actions.at(action);
+    const Dialog dialog = pair.first;
     for (int64_t size : kSizes) {
-      for (bool dialog : {true, false}) {
-        const std::string name = std::string(dialog ? "Dialog" : "Sqlite") + action;
-        auto* run = benchmark::RegisterBenchmark(name.c_str(), dialog ? pair.first : pair.second);
+      std::vector<benchmark::internal::Benchmark*> runs = {
+          benchmark::RegisterBenchmark(("Dialog" + std::string(action)).c_str(),
+                                       [dialog](benchmark::State& state) {
+                                         dialog(state, SetupFor(state.range(0)).folder);
+                                       }),
+          benchmark::RegisterBenchmark(("Sqlite" + std::string(action)).c_str(), pair.second)};
+      // On the server the time is the wall time: the server's work is not
+      // this process's CPU time.
+      if (!bench::ServerBase().empty()) {
+        runs.push_back(benchmark::RegisterBenchmark(
+            ("Server" + std::string(action)).c_str(), [dialog](benchmark::State& state) {
+              bench::CountRoundTrips(state,
+                                     [&] { dialog(state, SetupFor(state.range(0)).server); });
+            }));
+        runs.back()->UseRealTime();
+      }
+      for (auto* run : runs) {
         run->Arg(size)->Unit(benchmark::kMicrosecond);
         if (std::string(action) == "Open") bench::RepeatForMedian(run);
       }
@@ -297,6 +313,15 @@ int main(int argc, char** argv) {
   bench::PrintSideBySide(
       reporter, "Search dialog, job search of company 1 (about a ninth of the jobs)", "Dialog",
       std::vector<std::string>(std::begin(kActions), std::end(kActions)), sizes);
+  if (!bench::ServerBase().empty()) {
+    bench::PrintServerBeside(
+        reporter, "The same on PostgreSQL (" + bench::ServerBase() + ")", "Dialog", "Server",
+        std::vector<std::string>(std::begin(kActions), std::end(kActions)), sizes);
+  }
+  // A message box means an action did not do what it was timed for.
+  for (const auto& box : Desktop().messageBoxes) {
+    std::fprintf(stderr, "message box during the runs: %s\n", box.prompt.c_str());
+  }
   benchmark::Shutdown();
   screen::SetDesktop(nullptr);
   return 0;

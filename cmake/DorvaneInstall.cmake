@@ -65,11 +65,12 @@ install(FILES ${PROJECT_BINARY_DIR}/DorvaneConfig.cmake
               ${PROJECT_BINARY_DIR}/DorvaneConfigVersion.cmake
         DESTINATION ${DORVANE_CMAKE_DIR})
 
-# Static libraries leave SQLite for the host to link; shared ones link it.
+# Static libraries leave the engines for the host to link; shared ones link
+# them.
 if(BUILD_SHARED_LIBS)
-  set(DORVANE_PC_REQUIRES "Requires.private: sqlite3")
+  set(DORVANE_PC_REQUIRES "Requires.private: sqlite3 libpq")
 else()
-  set(DORVANE_PC_REQUIRES "Requires: sqlite3")
+  set(DORVANE_PC_REQUIRES "Requires: sqlite3 libpq")
 endif()
 # The prefix as seen from lib/pkgconfig (one ".." per folder of the libdir).
 set(DORVANE_PC_PREFIX "\${pcfiledir}/..")

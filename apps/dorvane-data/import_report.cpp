@@ -113,24 +113,24 @@ std::vector<TableDefinition> ControlLayout(std::string_view fileName) {
   Statement names = db.Prepare(
       "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite!_%' "
       "ESCAPE '!' ORDER BY rowid");
-  while (names.Step()) tables.push_back({names.Text(0), {}, {}});
+  while (names.Step()) tables.push_back({names.TextOrEmpty(0), {}, {}});
   for (TableDefinition& table : tables) {
     Statement fields = db.Prepare("SELECT name, type FROM pragma_table_info(?1) ORDER BY cid");
     fields.Bind(1, std::string_view(table.name));
     while (fields.Step()) {
-      if (!SameName(fields.Text(0), "rowid"))
-        table.fields.push_back({fields.Text(0), fields.Text(1)});
+      if (!SameName(fields.TextOrEmpty(0), "rowid"))
+        table.fields.push_back({fields.TextOrEmpty(0), fields.TextOrEmpty(1)});
     }
     Statement indexes = db.Prepare(
         "SELECT name, \"unique\" FROM pragma_index_list(?1) WHERE origin = 'c' ORDER BY name");
     indexes.Bind(1, std::string_view(table.name));
     while (indexes.Step()) {
-      const std::string sqlName = indexes.Text(0);
+      const std::string sqlName = indexes.TextOrEmpty(0);
       IndexDefinition index{sqlName.substr(sqlName.find('.') + 1), indexes.Int(1) != 0, {}};
       Statement keys = db.Prepare(
           "SELECT name, \"desc\" FROM pragma_index_xinfo(?1) WHERE key = 1 ORDER BY seqno");
       keys.Bind(1, std::string_view(sqlName));
-      while (keys.Step()) index.keys.push_back({keys.Text(0), keys.Int(1) != 0});
+      while (keys.Step()) index.keys.push_back({keys.TextOrEmpty(0), keys.Int(1) != 0});
       table.indexes.push_back(std::move(index));
     }
   }

@@ -1,10 +1,12 @@
-// dorvane-data: makes data folders for the control and its tests.
-//   dorvane-data init FOLDER [options]   creates MAIN.MDB and QRLSYS.mdb
-//   dorvane-data schema                  prints the layout of both files
-//   dorvane-data import SOURCE DEST      imports classic files (import.h)
-// Exit status: 0 done, 1 the folder could not be made or already holds data
-// (nothing is lost either way), 2 bad command or options; import also gives 3
-// for data imported that the control cannot use as it is.
+// dorvane-data: makes data sources (a folder or a PostgreSQL database) for
+// the control and its tests.
+//   dorvane-data init FOLDER|URI [options]   creates MAIN.MDB and QRLSYS.mdb
+//   dorvane-data copy SOURCE DEST [--force]  copies a data source into another
+//   dorvane-data schema [--postgres]         prints the layout of both files
+//   dorvane-data import SOURCE DEST          imports classic files (import.h)
+// Exit status: 0 done, 1 the destination could not be made or already holds
+// data (nothing is lost either way), 2 bad command or options; import also
+// gives 3 for data imported that the control cannot use as it is.
 #include <chrono>
 #include <cstdio>
 #include <exception>
@@ -12,35 +14,23 @@
 #include <string>
 #include <vector>
 
-#include "data_folder.h"
+#include "copy_command.h"
 #include "dates.h"
+#include "destination.h"
 #include "import.h"
 #include "options.h"
+#include "pg_layout.h"
 #include "plan.h"
 #include "schema.h"
-#include "sqlite_file.h"
 #include "table_writers.h"
 
 namespace dorvanedata {
 namespace {
 
-namespace fs = std::filesystem;
-
 // Reports a bad command line with the usage text; returns the exit status 2.
 int UsageError(const std::string& message) {
   std::cerr << "dorvane-data: " << message << "\n\n" << UsageText();
   return 2;
-}
-
-// Removes half-built files after a failure; a failure here is not reported
-// over the one that caused it.
-void DiscardBuildingFiles(const fs::path& folder) {
-  try {
-    for (std::string_view name : {kMainFile, kSettingsFile}) {
-      RemoveDatabase(folder, BuildingPath(folder, name).filename().string());
-    }
-  } catch (const std::exception&) {
-  }
 }
 
 // Returns "1 job" or "400 jobs".
@@ -51,9 +41,10 @@ std::string Count(int64_t count, const std::string& one, const std::string& many
 // Returns the one-line account of what init made.
 std::string Summary(const InitOptions& options, const DataPlan& plan,
                     std::chrono::year_month_day today, double seconds) {
-  std::string text = "Created " + options.folder + ": " +
-                     Count(options.companies, "company", "companies") + ", " +
-                     Count(options.jobs, "job", "jobs") + ", " +
+  const std::string where =
+      IsServerUri(options.folder) ? RedactedUri(options.folder) : options.folder;
+  std::string text = "Created " + where + ": " + Count(options.companies, "company", "companies") +
+                     ", " + Count(options.jobs, "job", "jobs") + ", " +
                      Count(options.weeks, "period-ending date", "period-ending dates");
   const auto dates = PeriodEndingDates(today, options.weeks);
   if (!dates.empty()) {
@@ -75,8 +66,7 @@ std::string Summary(const InitOptions& options, const DataPlan& plan,
   return text + elapsed;
 }
 
-// Runs `init`: plans the data, builds both files beside any old ones and
-// moves them into place when both are complete.
+// Runs `init`: plans the data and builds the data source, complete or not at all.
 int RunInit(const std::vector<std::string>& args) {
   const auto start = std::chrono::steady_clock::now();
   const ParsedOptions parsed = ParseInitOptions(args);
@@ -86,35 +76,20 @@ int RunInit(const std::vector<std::string>& args) {
   const auto plan = PlanData(options, error);
   if (!plan) return UsageError(error);
 
-  const fs::path folder(options.folder);
   try {
-    MakeFolder(folder);
-    std::vector<fs::path> existing = FilesNamed(folder, kMainFile);
-    for (const fs::path& file : FilesNamed(folder, kSettingsFile)) existing.push_back(file);
-    if (!existing.empty() && !options.force) {
-      std::cerr << "dorvane-data: " << options.folder << " already holds "
-                << existing.front().filename().string()
-                << "; nothing was changed (use --force to replace its database files)\n";
-      return 1;
-    }
-    for (const fs::path& file : existing) CheckNotInUse(file);
-
-    DiscardBuildingFiles(folder);
     const auto today = options.today.value_or(LocalToday());
-    WriteMainDatabase(BuildingPath(folder, kMainFile).string(), options, *plan, today);
-    if (options.qrlsys)
-      WriteSettingsDatabase(BuildingPath(folder, kSettingsFile).string(), options);
-    InstallDatabase(folder, kMainFile);
+    FillFile fillSettings;
     if (options.qrlsys) {
-      InstallDatabase(folder, kSettingsFile);
-    } else {
-      RemoveDatabase(folder, kSettingsFile);
+      fillSettings = [&](FileTarget& target) { WriteSettingsDatabase(target, options); };
     }
+    BuildDataSource(
+        options.folder, options.force,
+        [&](FileTarget& target) { WriteMainDatabase(target, options, *plan, today); },
+        fillSettings);
     const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
     std::cout << Summary(options, *plan, today, seconds.count()) << "\n";
     return 0;
   } catch (const std::exception& failure) {
-    DiscardBuildingFiles(folder);
     std::cerr << "dorvane-data: " << failure.what() << "\n";
     return 1;
   }
@@ -135,13 +110,27 @@ int main(int argc, char** argv) {
     const auto import = ParseImportCommand({args.begin() + 1, args.end()}, error);
     return import ? RunImport(*import) : UsageError(error);
   }
+  if (command == "copy") return RunCopy({args.begin() + 1, args.end()});
   if (command == "schema" && args.size() == 1) {
     std::cout << SchemaText();
     return std::cout.flush() ? 0 : 1;
+  }
+  if (command == "schema" && args.size() == 2 && args[1] == "--postgres") {
+    try {
+      std::cout << PgSchemaText(SchemaText());
+    } catch (const std::exception& failure) {
+      std::cerr << "dorvane-data: " << failure.what() << "\n";
+      return 1;
+    }
+    return std::cout.flush() ? 0 : 1;
+  }
+  if (command == "schema") {
+    const std::string& extra = args[1] == "--postgres" ? args[2] : args[1];
+    return UsageError("schema takes only --postgres, not " + extra);
   }
   if (command == "help" || command == "--help" || command == "-h") {
     std::cout << UsageText();
     return 0;
   }
-  return UsageError("unknown command or extra arguments: " + command);
+  return UsageError("unknown command " + command);
 }

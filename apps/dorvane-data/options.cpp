@@ -6,6 +6,8 @@
 #include <functional>
 #include <map>
 
+#include "dates.h"
+
 namespace dorvanedata {
 namespace {
 
@@ -26,11 +28,12 @@ std::string ReadNumber(const std::string& option, const std::string& text, int64
   return {};
 }
 
-// Reads a date written YYYY-MM-DD, or returns nothing when it is not a real date.
+// Reads a date written YYYY-MM-DD (any real date of years 1..9999), or returns
+// nothing when it is not one.
 std::optional<std::chrono::year_month_day> ReadDate(const std::string& text) {
   int64_t y = 0, m = 0, d = 0;
   if (text.size() != 10 || text[4] != '-' || text[7] != '-') return std::nullopt;
-  if (!ReadNumber("", text.substr(0, 4), 1000, 9900, y).empty() ||
+  if (!ReadNumber("", text.substr(0, 4), 1, 9999, y).empty() ||
       !ReadNumber("", text.substr(5, 2), 1, 12, m).empty() ||
       !ReadNumber("", text.substr(8, 2), 1, 31, d).empty()) {
     return std::nullopt;
@@ -42,8 +45,27 @@ std::optional<std::chrono::year_month_day> ReadDate(const std::string& text) {
   return date;
 }
 
+// The dates PELIST may hold: those of a Date value, written with four-digit years.
+constexpr std::chrono::year_month_day kFirstDate{std::chrono::year(100), std::chrono::January,
+                                                 std::chrono::day(1)};
+constexpr std::chrono::year_month_day kLastDate{std::chrono::year(9999), std::chrono::December,
+                                                std::chrono::day(31)};
+
+// Checks that every period-ending date made from --today lies within the
+// dates PELIST may hold, and names that range when one does not.
+std::string CheckToday(const InitOptions& o) {
+  if (!o.today || o.weeks == 0) return {};
+  const auto dates = PeriodEndingDates(*o.today, o.weeks);
+  if (dates.front() >= kFirstDate && dates.back() <= kLastDate) return {};
+  std::string today = KeyDateText(*o.today);
+  today.insert(6, "-").insert(4, "-");
+  return "--today " + today + " with " + std::to_string(o.weeks) +
+         " weeks makes period-ending dates outside 0100-01-01..9999-12-31, the dates PELIST holds";
+}
+
 // Checks the combinations of options that no single value shows to be wrong.
 std::string CheckCombination(const InitOptions& o) {
+  if (std::string today = CheckToday(o); !today.empty()) return today;
   if (o.jobs > 0 && o.companies == 0) return "--jobs needs at least one company";
   if (o.listRows > o.jobs) {
     return "--list " + std::to_string(o.listRows) + " needs at least that many jobs (--jobs " +
@@ -143,14 +165,19 @@ ParsedOptions ParseInitOptions(const std::vector<std::string>& args) {
 }
 
 std::string UsageText() {
-  return "usage: dorvane-data init FOLDER [options]\n"
-         "       dorvane-data schema\n"
+  return "usage: dorvane-data init FOLDER|URI [options]\n"
+         "       dorvane-data copy SOURCE DEST [--force]\n"
+         "       dorvane-data schema [--postgres]\n"
          "       dorvane-data import CLASSIC_FOLDER DEST_FOLDER [--time-limit SECONDS]\n"
          "       dorvane-data import FILE.mdb OUT_FILE [--time-limit SECONDS]\n"
          "\n"
          "init creates FOLDER (and its parents) with MAIN.MDB and QRLSYS.mdb laid out as\n"
          "`dorvane-data schema` prints, filled with sample data that depends only on the\n"
-         "options (and on today's date for the period-ending dates).\n"
+         "options (and on today's date for the period-ending dates). Given a PostgreSQL\n"
+         "URI (postgresql://user@host:port/database) it creates the schemas main and\n"
+         "qrlsys in that database instead, laid out as `schema --postgres` prints.\n"
+         "copy copies SOURCE into DEST (each a folder or a URI): every row of both\n"
+         "databases, the tag counter and the settings; DEST must not hold them yet.\n"
          "\n"
          "  --companies N       companies 1..N in COLIST (0..99; default 12)\n"
          "  --jobs N            jobs in all, spread over the companies (default 400)\n"
@@ -165,7 +192,7 @@ std::string UsageText() {
          "  --no-settings       leave SYSSETTINGS in QRLSYS.mdb without a row\n"
          "  --no-qrlsys         do not create QRLSYS.mdb\n"
          "  --seed N            seed of the generated data (default 1)\n"
-         "  --force             replace the database files FOLDER already holds\n"
+         "  --force             replace the database files (or schemas) DEST already holds\n"
          "\n"
          "import reads the classic desktop-database files (Jet 3 or Jet 4 .mdb) MAIN.MDB\n"
          "and QRLSYS.mdb of CLASSIC_FOLDER (names in any case) into a new data folder, or\n"

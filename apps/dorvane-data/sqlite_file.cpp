@@ -56,35 +56,42 @@ void Statement::Bind(int index, std::string_view value) {
   }
 }
 
+bool Statement::Step() {
+  const int rc = sqlite3_step(stmt_);
+  if (rc == SQLITE_ROW) return true;
+  sqlite3_reset(stmt_);
+  if (rc != SQLITE_DONE) Fail(db_, path_, "read a row of");
+  return false;
+}
+
+std::optional<std::string> Statement::Text(int column) const {
+  if (sqlite3_column_type(stmt_, column) == SQLITE_NULL) return std::nullopt;
+  const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
+  return std::string(text, static_cast<size_t>(sqlite3_column_bytes(stmt_, column)));
+}
+
 void Statement::Run() {
   const int rc = sqlite3_step(stmt_);
   sqlite3_reset(stmt_);
   if (rc != SQLITE_DONE) Fail(db_, path_, "write a row to");
 }
 
-bool Statement::Step() {
-  const int rc = sqlite3_step(stmt_);
-  if (rc == SQLITE_ROW) return true;
-  sqlite3_reset(stmt_);
-  if (rc != SQLITE_DONE) Fail(db_, path_, "read from");
-  return false;
-}
-
-std::string Statement::Text(int column) const {
+std::string Statement::TextOrEmpty(int column) const {
   const unsigned char* text = sqlite3_column_text(stmt_, column);
   return text ? std::string(reinterpret_cast<const char*>(text)) : std::string();
 }
 
 int64_t Statement::Int(int column) const { return sqlite3_column_int64(stmt_, column); }
 
-SqliteFile::SqliteFile(const std::string& path) : path_(path) {
-  const int rc =
-      sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+SqliteFile::SqliteFile(const std::string& path, bool readOnly) : path_(path) {
+  const int flags = readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+  const int rc = sqlite3_open_v2(path.c_str(), &db_, flags, nullptr);
   if (rc != SQLITE_OK) {
     const std::string message = db_ ? sqlite3_errmsg(db_) : "out of memory";
     sqlite3_close(db_);
     db_ = nullptr;
-    throw ToolError("cannot create " + path + ": " + message);
+    throw ToolError(std::string(readOnly ? "cannot open " : "cannot create ") + path + ": " +
+                    message);
   }
 }
 

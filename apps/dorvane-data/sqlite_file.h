@@ -6,6 +6,7 @@
 #include <sqlite3.h>
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -32,11 +33,14 @@ class Statement {
   void Bind(int index, std::string_view value);
   void BindBlob(int index, std::string_view bytes);
   void BindNull(int index);
+  // Runs the statement to its next row; false when there is none (it is then reset).
+  bool Step();
+  // The text of column `column` of the current row; nullopt for NULL.
+  std::optional<std::string> Text(int column) const;
   // Runs the statement once (an insert) and makes it ready for the next row.
   void Run();
-  // Steps a query: true while it gives a row, whose columns Text and Int read.
-  bool Step();
-  std::string Text(int column) const;
+  // Column `column` of the current row as text ("" for NULL), and as a whole number.
+  std::string TextOrEmpty(int column) const;
   int64_t Int(int column) const;
 
  private:
@@ -45,10 +49,11 @@ class Statement {
   const std::string& path_;
 };
 
-// A database file opened (and created when missing) for writing.
+// A database file opened (and created when missing) for writing, or an
+// existing one opened for reading only.
 class SqliteFile {
  public:
-  explicit SqliteFile(const std::string& path);
+  explicit SqliteFile(const std::string& path, bool readOnly = false);
   ~SqliteFile();
   SqliteFile(const SqliteFile&) = delete;
   SqliteFile& operator=(const SqliteFile&) = delete;

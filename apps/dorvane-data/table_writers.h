@@ -1,23 +1,25 @@
 // Writers of the two data files: MAIN.MDB with companies, jobs, period-ending
 // dates, the working list, the saved lists and the tag counter; QRLSYS.mdb
-// with the job-number settings. Relies on plan.h, schema.h and sqlite_file.h.
+// with the job-number settings. Relies on plan.h and file_target.h, so the
+// same rows go to a SQLite file or a server schema.
 #pragma once
 
 #include <chrono>
 #include <string>
 
+#include "file_target.h"
 #include "options.h"
 #include "plan.h"
 
 namespace dorvanedata {
 
-// Creates the main database at path (a new file) and fills it as planned.
+// Fills the main database's new target as planned and finishes it.
 // Throws ToolError on failure.
-void WriteMainDatabase(const std::string& path, const InitOptions& options, const DataPlan& plan,
+void WriteMainDatabase(FileTarget& target, const InitOptions& options, const DataPlan& plan,
                        std::chrono::year_month_day today);
 
-// Creates the settings database at path (a new file): SYSSETTINGS with one row
-// of the options' width and type, or none with --no-settings.
-void WriteSettingsDatabase(const std::string& path, const InitOptions& options);
+// Fills the settings database's new target: SYSSETTINGS with one row of the
+// options' width and type, or none with --no-settings; then finishes it.
+void WriteSettingsDatabase(FileTarget& target, const InitOptions& options);
 
 }  // namespace dorvanedata

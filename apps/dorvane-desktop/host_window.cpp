@@ -17,6 +17,8 @@
 
 #include "frontends/qt/dorvane_widget.h"
 #include "frontends/qt/front_end.h"
+#include "services/recordstore/data_source.h"
+#include "services/recordstore/runtime_error.h"
 
 namespace desktophost {
 namespace {
@@ -27,6 +29,19 @@ const char* const kReadable[] = {"SelectedBPETAG",  "SelectedEPETAG", "SelectedB
 // A 16-bit Boolean as the host sees it.
 QString BooleanText(int16_t value) {
   return value != 0 ? QStringLiteral("True (%1)").arg(value) : QStringLiteral("False (0)");
+}
+
+// The data source as shown to the user: a server URI without its password.
+QString ShownSource(const QString& source) {
+  const std::string text = source.toStdString();
+  if (!recordstore::IsServerPath(text)) return source;
+  try {
+    std::string shown = recordstore::ParseServerPath(text + "\\MAIN.MDB").display;
+    shown.resize(shown.size() - std::string("\\MAIN.MDB").size());
+    return QString::fromStdString(shown);
+  } catch (const recordstore::RuntimeError&) {
+    return QStringLiteral("(a server address that cannot be read)");
+  }
 }
 
 }  // namespace
@@ -93,7 +108,10 @@ QLabel* HostWindow::AddPanelRow(const QString& property) {
 
 void HostWindow::OpenFolder(const QString& folder) {
   folder_ = folder;
-  statusBar()->showMessage(QStringLiteral("Data folder: ") + folder);
+  const bool server = recordstore::IsServerPath(folder.toStdString());
+  statusBar()->showMessage(
+      (server ? QStringLiteral("Data source: ") : QStringLiteral("Data folder: ")) +
+      ShownSource(folder));
   control_->SetPathText(folder.toStdString());
   control_->setFocus(Qt::OtherFocusReason);
 }
@@ -109,7 +127,7 @@ void HostWindow::ReadProperties() {
   auto set = [this](const char* name, const QString& text) {
     if (auto* label = findChild<QLabel*>(QString::fromLatin1(name))) label->setText(text);
   };
-  set("PathText", folder_.isEmpty() ? QStringLiteral("(not set)") : folder_);
+  set("PathText", folder_.isEmpty() ? QStringLiteral("(not set)") : ShownSource(folder_));
   set("SelectedBPETAG", QString::number(control_->SelectedBPETAG()));
   set("SelectedEPETAG", QString::number(control_->SelectedEPETAG()));
   set("SelectedBPEDATE",

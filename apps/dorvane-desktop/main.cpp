@@ -1,6 +1,6 @@
-// dorvane-desktop [--script FILE [--delay MS]] [--screenshot FILE.png] [FOLDER]: the Qt
+// dorvane-desktop [--script FILE [--delay MS]] [--screenshot FILE.png] [FOLDER|URI]: the Qt
 // demo host. Without --script it shows the control in a window on the data
-// folder FOLDER (or one chosen with File, Open Data Folder); with --screenshot
+// folder FOLDER or server URI (or a folder chosen with File, Open Data Folder); with --screenshot
 // it saves a picture of the window and exits instead of waiting for the user,
 // answering message boxes OK and printing them as MSGBOX lines. With --script
 // it replays a script of dorvane-script in the window (same output, same exit

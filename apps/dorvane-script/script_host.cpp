@@ -196,8 +196,8 @@ void ScriptHost::Let(const std::vector<Word>& words) {
   if (!IsOneOf(property, kLetProperties)) throw ScriptError{"let: unknown property " + property};
   recordstore::Variant value;
   if (property == "PathText") {
-    value = recordstore::Variant::String(text);
-    pathText_ = text;
+    pathText_ = sources_.In(text);
+    value = recordstore::Variant::String(pathText_);
   } else if (property == "ControlsEnabled") {
     if (text != "True" && text != "False")
       throw ScriptError{"let: ControlsEnabled is True or False"};
@@ -307,6 +307,7 @@ void ScriptHost::OpenSearch(const std::vector<Word>& words) {
                           &request.colFName, &request.colFType, &request.colFSize,
                           &request.colHText, &request.colWidth, &request.colAlign};
   for (size_t i = 0; i < 12; ++i) *texts[i] = words[i + 1].text;
+  request.pathText = sources_.In(request.pathText);
   request.searchCol = static_cast<int16_t>(
       ParseWholeNumber(words[13].text, -32768, 32767, "opensearch: SEARCHCOL"));
   for (size_t i = 14; i + 1 < words.size(); i += 2) {

@@ -17,6 +17,7 @@
 #include "apps/dorvane-script/hosted_control.h"
 #include "apps/dorvane-script/script_desktop.h"
 #include "apps/dorvane-script/script_words.h"
+#include "apps/dorvane-script/source_map.h"
 
 namespace scripthost {
 
@@ -29,6 +30,9 @@ class ScriptHost {
 
   // The search dialog behind `opensearch`; without it the command is a script error.
   void SetOpenSearchHook(OpenSearchHook hook) { openSearch_ = std::move(hook); }
+
+  // Data source names of the script that stand for other places.
+  void SetSourceMap(SourceMap map) { sources_ = std::move(map); }
 
   // Runs a whole script; returns the exit status (0, or 2 after a script error).
   int Run(std::istream& in);
@@ -69,6 +73,7 @@ class ScriptHost {
   std::istream* in_ = nullptr;
   int lineNumber_ = 0;
   std::string pathText_;
+  SourceMap sources_;
 };
 
 }  // namespace scripthost

@@ -1,13 +1,16 @@
 // `sql`: resolves the file as the record store does (backslashes, case of the
-// name), opens it read-write without creating it, waits a few seconds for
-// locks, and prints every row of every statement of the text.
+// name, or a server URI and the file's schema), opens it read-write without
+// creating it, waits a few seconds for locks, and prints every row of the one
+// statement of the text (a second statement is refused before anything runs).
 #include "apps/dorvane-script/script_sql.h"
 
+#include <libpq-fe.h>
 #include <sqlite3.h>
 
 #include <memory>
 
 #include "apps/dorvane-script/script_words.h"
+#include "services/recordstore/data_source.h"
 #include "services/recordstore/database_path.h"
 #include "services/recordstore/runtime_error.h"
 
@@ -44,6 +47,76 @@ struct FinalizeStatement {
   void operator()(sqlite3_stmt* st) const { sqlite3_finalize(st); }
 };
 
+struct FinishConnection {
+  void operator()(PGconn* conn) const { PQfinish(conn); }
+};
+struct ClearResult {
+  void operator()(PGresult* result) const { PQclear(result); }
+};
+
+// The server's message on one line, without its "ERROR:" prefix.
+std::string ServerMessage(const char* text) {
+  std::string message = text != nullptr ? text : "";
+  if (message.starts_with("ERROR:")) message.erase(0, 6);
+  while (!message.empty() && (message.front() == ' ')) message.erase(0, 1);
+  const size_t end = message.find('\n');
+  return end == std::string::npos ? message : message.substr(0, end);
+}
+
+// Runs the statement on the file's schema of a server data source through a
+// connection of its own whose search path is that schema.
+void RunServerSql(const std::string& path, const std::string& statement, std::ostream& out) {
+  recordstore::ServerSource source;
+  try {
+    source = recordstore::ParseServerPath(path);
+  } catch (const recordstore::RuntimeError& e) {
+    throw ScriptError{"sql: " + e.Description()};
+  }
+  std::unique_ptr<PGconn, FinishConnection> conn(PQconnectdb(source.uri.c_str()));
+  if (PQstatus(conn.get()) != CONNECTION_OK) {
+    throw ScriptError{"sql: cannot open " + source.display + ": " +
+                      ServerMessage(PQerrorMessage(conn.get()))};
+  }
+  const char* schema[] = {source.schema.c_str()};
+  std::unique_ptr<PGresult, ClearResult> found(
+      PQexecParams(conn.get(),
+                   "SELECT set_config('search_path', quote_ident($1), false) "
+                   "FROM pg_namespace WHERE nspname = $1",
+                   1, nullptr, schema, nullptr, nullptr, 0));
+  if (PQresultStatus(found.get()) != PGRES_TUPLES_OK || PQntuples(found.get()) != 1) {
+    throw ScriptError{"sql: cannot open " + source.display + ": no schema " + source.schema};
+  }
+  found.reset(PQexec(conn.get(), "SET lock_timeout = '5s'; SET client_min_messages = warning"));
+  // The extended protocol runs exactly one statement: the server refuses a
+  // second one before anything runs, as the language asks.
+  if (!PQsendQueryParams(conn.get(), statement.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0)) {
+    throw ScriptError{"sql: " + ServerMessage(PQerrorMessage(conn.get()))};
+  }
+  std::string failure;
+  while (PGresult* raw = PQgetResult(conn.get())) {
+    std::unique_ptr<PGresult, ClearResult> result(raw);
+    const ExecStatusType status = PQresultStatus(raw);
+    if (status == PGRES_TUPLES_OK) {
+      for (int r = 0; r < PQntuples(raw); ++r) {
+        std::string row = "ROW ";
+        for (int col = 0; col < PQnfields(raw); ++col) {
+          if (col > 0) row += "|";
+          if (PQgetisnull(raw, r, col)) {
+            row += "NULL";
+          } else {
+            row += RowValue(reinterpret_cast<const unsigned char*>(PQgetvalue(raw, r, col)),
+                            PQgetlength(raw, r, col));
+          }
+        }
+        out << row << "\n";
+      }
+    } else if (status != PGRES_COMMAND_OK && status != PGRES_EMPTY_QUERY && failure.empty()) {
+      failure = ServerMessage(PQresultErrorMessage(raw));
+    }
+  }
+  if (!failure.empty()) throw ScriptError{"sql: " + failure};
+}
+
 }  // namespace
 
 void RunSql(const std::string& pathText, const std::string& db, const std::string& statement,
@@ -55,6 +128,10 @@ void RunSql(const std::string& pathText, const std::string& db, const std::strin
     fileName = "QRLSYS.mdb";
   } else {
     throw ScriptError{"sql: unknown database " + db + " (MAIN or QRLSYS)"};
+  }
+  if (recordstore::IsServerPath(pathText)) {
+    RunServerSql(pathText + "\\" + fileName, statement, out);
+    return;
   }
   std::string path;
   try {
@@ -70,30 +147,43 @@ void RunSql(const std::string& pathText, const std::string& db, const std::strin
                       (raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc))};
   }
   sqlite3_busy_timeout(conn.get(), 5000);
-  const char* next = statement.c_str();
-  while (next != nullptr && *next != '\0') {
-    sqlite3_stmt* rawStatement = nullptr;
-    if (sqlite3_prepare_v2(conn.get(), next, -1, &rawStatement, &next) != SQLITE_OK) {
-      throw ScriptError{std::string("sql: ") + sqlite3_errmsg(conn.get())};
-    }
-    std::unique_ptr<sqlite3_stmt, FinalizeStatement> st(rawStatement);
-    if (!st) continue;  // only blanks or a comment were left
-    int step;
-    while ((step = sqlite3_step(st.get())) == SQLITE_ROW) {
-      std::string row = "ROW ";
-      for (int col = 0; col < sqlite3_column_count(st.get()); ++col) {
-        if (col > 0) row += "|";
-        if (sqlite3_column_type(st.get(), col) == SQLITE_NULL) {
-          row += "NULL";
-        } else {
-          const unsigned char* text = sqlite3_column_text(st.get(), col);
-          row += RowValue(text, sqlite3_column_bytes(st.get(), col));
-        }
-      }
-      out << row << "\n";
-    }
-    if (step != SQLITE_DONE) throw ScriptError{std::string("sql: ") + sqlite3_errmsg(conn.get())};
+  // The language runs one statement: anything but blanks or comments after it
+  // is refused before the first one runs.
+  sqlite3_stmt* rawStatement = nullptr;
+  const char* rest = nullptr;
+  if (sqlite3_prepare_v2(conn.get(), statement.c_str(), -1, &rawStatement, &rest) != SQLITE_OK) {
+    throw ScriptError{std::string("sql: ") + sqlite3_errmsg(conn.get())};
   }
+  std::unique_ptr<sqlite3_stmt, FinalizeStatement> st(rawStatement);
+  if (!st) return;  // only blanks or a comment
+  // Empty statements (";") may follow; the first real one is refused.
+  for (const char* more = rest; more != nullptr && *more != '\0';) {
+    sqlite3_stmt* rawSecond = nullptr;
+    const char* after = nullptr;
+    const int second = sqlite3_prepare_v2(conn.get(), more, -1, &rawSecond, &after);
+    std::unique_ptr<sqlite3_stmt, FinalizeStatement> extra(rawSecond);
+    if (second != SQLITE_OK || extra || after == more) {
+      std::string text(rest);
+      text.erase(0, text.find_first_not_of(" \t\r\n;"));
+      throw ScriptError{"sql: one statement only, and \"" + text + "\" follows it"};
+    }
+    more = after;
+  }
+  int step;
+  while ((step = sqlite3_step(st.get())) == SQLITE_ROW) {
+    std::string row = "ROW ";
+    for (int col = 0; col < sqlite3_column_count(st.get()); ++col) {
+      if (col > 0) row += "|";
+      if (sqlite3_column_type(st.get(), col) == SQLITE_NULL) {
+        row += "NULL";
+      } else {
+        const unsigned char* text = sqlite3_column_text(st.get(), col);
+        row += RowValue(text, sqlite3_column_bytes(st.get(), col));
+      }
+    }
+    out << row << "\n";
+  }
+  if (step != SQLITE_DONE) throw ScriptError{std::string("sql: ") + sqlite3_errmsg(conn.get())};
 }
 
 }  // namespace scripthost

@@ -1,49 +1,62 @@
-// Connection: one open SQLite database file of a workspace, shared by the
-// Database object and its recordsets, with a cache of prepared statements and
-// the cached row counts. Statement: a prepared statement that is bound,
-// stepped and reset at once, so that no read transaction outlives a call.
-// Relies on SQLite 3 and the record store's errors.
+// Connection: one open database of a workspace (a SQLite file, or a schema of
+// a PostgreSQL database), shared by the Database object and its recordsets,
+// with a cache of prepared statements and of row counts. Statement: a prepared
+// statement that is bound, stepped and reset at once, so that no read
+// transaction outlives a call. Both are small interfaces with one
+// implementation per engine (sqlite_connection.cpp, pg_connection.cpp); the
+// recordset, walk and transaction logic above them is one body and asks the
+// engine only for what differs: the SQL dialect pieces of sql_dialect.h, the
+// outcome of a write, transaction control and error mapping.
+// Relies on SqlValue and the record store's errors.
 #pragma once
-
-#include <sqlite3.h>
 
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <unordered_map>
+#include <vector>
 
 #include "services/recordstore/sql_value.h"
 
 namespace recordstore {
 
-class Connection;
+// The engines a data source can be on.
+enum class Engine { kSqlite, kPostgres };
+
+// What a statement that writes did. Failures other than these (locks, a
+// read-only database, a lost connection) are raised by Write itself.
+struct WriteOutcome {
+  enum class Kind { Done, Duplicate, NotNull, Rule };
+  Kind kind = Kind::Done;
+  int64_t changes = 0;              // rows written (Done)
+  int64_t insertedId = 0;           // the new row's identity (an INSERT, Done)
+  std::string index;                // Duplicate: the index's engine name when known
+  std::vector<std::string> fields;  // Duplicate: the key fields when known
+  std::string message;              // the engine's own words
+};
 
 class Statement {
  public:
-  Statement(Connection& connection, sqlite3_stmt* stmt, std::string table);
-  ~Statement();
+  explicit Statement(std::string table) : table_(std::move(table)) {}
+  virtual ~Statement() = default;
   Statement(const Statement&) = delete;
   Statement& operator=(const Statement&) = delete;
 
   // Binds a value to parameter `index` (1-based); the value is copied.
-  void Bind(int index, const SqlValue& value);
-  void BindInt(int index, int64_t value);
+  virtual void Bind(int index, const SqlValue& value) = 0;
+  void BindInt(int index, int64_t value) { Bind(index, SqlValue::Int(value)); }
   // Steps once: true when a row is ready, false when done; other outcomes
   // raise the mapped run-time error.
-  bool Step();
-  // Steps once and returns SQLite's result code, for callers that map some
-  // outcomes themselves (constraint failures).
-  int StepCode();
+  virtual bool Step() = 0;
+  // Runs a statement that writes (INSERT, UPDATE, DELETE) and resets it.
+  virtual WriteOutcome Write() = 0;
   // Reads column `index` (0-based) of the current row into `out`.
-  void ReadColumn(int index, SqlValue& out) const;
-  int64_t ColumnInt(int index) const;
+  virtual void ReadColumn(int index, SqlValue& out) const = 0;
+  virtual int64_t ColumnInt(int index) const = 0;
   // Resets the statement and clears its bindings.
-  void Reset();
+  virtual void Reset() = 0;
   const std::string& Table() const { return table_; }
 
  private:
-  Connection& connection_;
-  sqlite3_stmt* stmt_;
   std::string table_;
 };
 
@@ -61,72 +74,65 @@ class StatementScope {
 
 class Connection {
  public:
-  // Opens an existing database file shared and writable (WAL journal), never
-  // creating it; `lockWaitMs` bounds every wait for a lock. A file that SQLite
-  // cannot read in place because its folder may not be written is read from a
-  // private copy, when no other program has it open; writes then raise 3027
-  // with the cause.
+  // Opens an existing database shared and writable, never creating it: a
+  // SQLite file path, or a server data source ("postgresql://...\MAIN.MDB");
+  // `lockWaitMs` bounds every wait for a lock.
   static std::shared_ptr<Connection> Open(const std::string& path, int lockWaitMs);
-  ~Connection();
+  virtual ~Connection() = default;
   Connection(const Connection&) = delete;
   Connection& operator=(const Connection&) = delete;
 
-  bool IsOpen() const { return db_ != nullptr; }
-  sqlite3* Handle() const { return db_; }
+  virtual Engine Kind() const = 0;
+  virtual bool IsOpen() const = 0;
+  // The file, or the server data source without its password: the identity
+  // of the database and the name messages give it.
   const std::string& Path() const { return path_; }
   int LockWaitMs() const { return lockWaitMs_; }
-  // Finalizes the statements and closes the file (an open transaction is
-  // rolled back by SQLite).
-  void Close();
+  // Finalizes the statements and closes the database (an open transaction is
+  // rolled back).
+  virtual void Close() = 0;
 
   // The prepared statement for `sql`, made once and kept; `table` names what
-  // the statement works on, for error messages.
-  Statement& Prepare(const std::string& sql, const std::string& table);
-  // Runs a statement that returns no rows (transaction control, pragmas).
-  void Execute(const std::string& sql);
+  // the statement works on, for error messages. Parameters are written ?1, ?2.
+  virtual Statement& Prepare(const std::string& sql, const std::string& table) = 0;
+  // Runs statements that return no rows (transaction control, pragmas).
+  virtual void Execute(const std::string& sql) = 0;
+  // Runs statements whose failure changes nothing worth reporting (a rollback
+  // after another failure).
+  virtual void ExecuteQuietly(const std::string& sql) = 0;
+  // Starts a write transaction (SQLite takes the file's write lock at once).
+  virtual void BeginWrite() = 0;
+  // Commits the transaction; `force` writes it through to the disk.
+  virtual void Commit(bool force) = 0;
   // True while an explicit transaction is open on this connection.
-  bool InTransaction() const;
+  virtual bool InTransaction() const = 0;
 
-  // Row count of `table`, counted again only after another connection has
-  // committed or the count was forgotten.
-  int64_t RowCount(const std::string& table);
+  // Row count of `table` (the engine's name), counted again only after
+  // another connection may have committed or the count was forgotten.
+  virtual int64_t RowCount(const std::string& table) = 0;
   // Adjusts a cached count after this connection added or removed rows.
-  void AdjustRowCount(const std::string& table, int64_t delta);
+  virtual void AdjustRowCount(const std::string& table, int64_t delta) = 0;
   // Forgets all counts (after a rollback).
-  void ForgetRowCounts();
+  virtual void ForgetRowCounts() = 0;
   // A number that changes whenever this connection has written or rolled back:
   // rows read while it stays the same are unchanged by this connection.
-  uint64_t WriteEpoch() const;
+  virtual uint64_t WriteEpoch() const = 0;
+  // Requests sent to a database server and answered (0 on SQLite).
+  virtual uint64_t RoundTrips() const { return 0; }
 
-  // Raises the run-time error for SQLite result `rc`, naming `table` (may be
-  // empty) and this connection's file.
-  [[noreturn]] void Fail(int rc, const std::string& table) const;
+ protected:
+  Connection(std::string path, int lockWaitMs) : path_(std::move(path)), lockWaitMs_(lockWaitMs) {}
 
  private:
-  Connection(sqlite3* db, std::string path, int lockWaitMs);
-  // Opens `copy`, a private copy of `path`, for reading only; `cause` says why
-  // `path` itself could not be opened, for the errors of later writes.
-  static std::shared_ptr<Connection> OpenCopy(const std::string& path, const std::string& copy,
-                                              const std::string& cause, int lockWaitMs);
-  struct CountCache {
-    int64_t count = 0;
-    int64_t dataVersion = -1;
-  };
-  // SQLite's data version: it changes when another connection commits.
-  int64_t DataVersion();
-
-  sqlite3* db_;
   std::string path_;
   int lockWaitMs_;
-  std::unordered_map<std::string, std::unique_ptr<Statement>> statements_;
-  std::unordered_map<std::string, CountCache> counts_;
-  uint64_t rollbacks_ = 0;
-  std::string copyFolder_;     // the folder of the private copy read instead, removed at Close
-  std::string readOnlyCause_;  // why the file was opened for reading only, or ""
-  int folderFd_ = -1;          // the folder held open for a path beyond SQLite's limit
 };
 
 // An identifier in double quotes, inner quotes doubled.
 std::string QuoteName(const std::string& name);
+
+// Requests sent to database servers and answered, over every connection of
+// this process (benchmarks read it around an action).
+uint64_t ServerRoundTrips();
 
 }  // namespace recordstore

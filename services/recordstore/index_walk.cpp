@@ -22,6 +22,7 @@
 #include "services/recordstore/index_walk.h"
 
 #include <cassert>
+#include <cmath>
 #include <utility>
 
 namespace recordstore {
@@ -47,12 +48,18 @@ SqlValue NoKey(size_t) { return SqlValue(); }
 
 }  // namespace
 
-IndexWalk::IndexWalk(Connection& connection, const TableLayout& layout, const IndexInfo* index)
-    : connection_(connection), layout_(layout), index_(index) {
+IndexWalk::IndexWalk(Connection& connection, const TableLayout& layout, const IndexInfo* index,
+                     bool lockRows)
+    : connection_(connection),
+      layout_(layout),
+      index_(index),
+      server_(connection.Kind() == Engine::kPostgres) {
   select_ = "SELECT " + layout.rowid;
-  for (const ColumnInfo& column : layout.columns) select_ += ", " + QuoteName(column.name);
-  select_ += " FROM " + QuoteName(layout.name);
+  for (const ColumnInfo& column : layout.columns) select_ += ", " + QuoteName(column.sqlName);
+  select_ += " FROM " + QuoteName(layout.sqlName);
+  if (lockRows) lock_ = " FOR UPDATE";
   seekEqual_.assign(KeyCount() + 1, nullptr);
+  seekEqualNull_.assign(KeyCount() + 1, nullptr);
   seekAtOrAfter_.assign(KeyCount() + 1, nullptr);
   previousNull_.assign(KeyCount(), nullptr);
 }
@@ -62,18 +69,24 @@ const SqlValue& IndexWalk::KeyOf(const Row& row, size_t j) const {
 }
 
 std::string IndexWalk::Column(size_t j) const {
-  return QuoteName(layout_.columns[index_->columns[j]].name);
+  if (!index_->keySql.empty()) return "(" + index_->keySql[j] + ")";
+  return QuoteName(layout_.columns[index_->columns[j]].sqlName);
 }
 
-// Parameter j + 1 with the collation of key j, on the side SQLite takes it from.
+// Parameter j + 1 compared as key j: on SQLite with the key's collation, on
+// the side SQLite takes it from; on a server folded as the key expression is.
 std::string IndexWalk::Param(size_t j) const {
-  return "?" + std::to_string(j + 1) + " COLLATE " + CollationName(index_->collations[j]);
+  std::string param = "?" + std::to_string(j + 1);
+  if (server_) return index_->collations[j] == Collation::NoCase ? "lower(" + param + ")" : param;
+  return param + " COLLATE " + CollationName(index_->collations[j]);
 }
 
-// "key0 IS ?1 AND key1 IS ?2 ..." for the first `count` keys (IS matches NULL).
-std::string IndexWalk::Prefix(size_t count) const {
+// "key0 IS ?1 AND key1 IS ?2 ..." for the first `count` keys. A server's
+// planner seeks an index with "=" only, which a key known not NULL allows.
+std::string IndexWalk::Prefix(size_t count, bool nullSafe) const {
+  const char* same = !server_ ? " IS " : nullSafe ? " IS NOT DISTINCT FROM " : " = ";
   std::string text;
-  for (size_t j = 0; j < count; ++j) text += (j ? " AND " : "") + Column(j) + " IS " + Param(j);
+  for (size_t j = 0; j < count; ++j) text += (j ? " AND " : "") + Column(j) + same + Param(j);
   return text;
 }
 
@@ -81,7 +94,11 @@ std::string IndexWalk::Order(size_t from, bool descending) const {
   const char* direction = descending ? " DESC" : "";
   std::string text = " ORDER BY ";
   for (size_t j = from; j < KeyCount(); ++j) {
-    text += Column(j) + " COLLATE " + CollationName(index_->collations[j]) + direction + ", ";
+    if (server_) {
+      text += Column(j) + (descending ? " DESC NULLS LAST, " : " NULLS FIRST, ");
+    } else {
+      text += Column(j) + " COLLATE " + CollationName(index_->collations[j]) + direction + ", ";
+    }
   }
   return text + layout_.rowid + direction;
 }
@@ -89,11 +106,11 @@ std::string IndexWalk::Order(size_t from, bool descending) const {
 Statement& IndexWalk::Query(const std::string& where, size_t orderFrom, bool descending) {
   std::string sql = select_;
   if (!where.empty()) sql += " WHERE " + where;
-  return connection_.Prepare(sql + Order(orderFrom, descending) + " LIMIT 1", layout_.name);
+  return connection_.Prepare(sql + Order(orderFrom, descending) + " LIMIT 1" + lock_, layout_.name);
 }
 
 std::string IndexWalk::RowidOf(const std::string& where, size_t orderFrom, bool descending) const {
-  return "(SELECT " + layout_.rowid + " FROM " + QuoteName(layout_.name) + " WHERE " + where +
+  return "(SELECT " + layout_.rowid + " FROM " + QuoteName(layout_.sqlName) + " WHERE " + where +
          Order(orderFrom, descending) + " LIMIT 1)";
 }
 
@@ -130,7 +147,7 @@ void IndexWalk::PrepareMoves() {
     previous_ = &Query(rowid + " < ?1", 0, true);
     return;
   }
-  const std::string tie = Prefix(k) + " AND " + rowid + " ";
+  const std::string tie = Prefix(k, false) + " AND " + rowid + " ";
   const std::string rowidParam = "?" + std::to_string(k + 1);
   std::vector<std::string> after, before;
   if (!index_->unique) {
@@ -138,14 +155,15 @@ void IndexWalk::PrepareMoves() {
     before.push_back(RowidOf(tie + "< " + rowidParam, k, true));
   }
   for (size_t j = k; j-- > 0;) {
-    const std::string prefix = Prefix(j) + (j ? " AND " : "") + Column(j);
+    const std::string prefix = Prefix(j, false) + (j ? " AND " : "") + Column(j);
     after.push_back(RowidOf(prefix + " > " + Param(j), j, false));
     before.push_back(RowidOf(prefix + " < " + Param(j), j, true));
     before.push_back(RowidOf(prefix + " IS NULL", j + 1, true));
   }
-  next_ = &connection_.Prepare(select_ + " WHERE " + rowid + " = " + FirstOf(after), layout_.name);
-  previous_ =
-      &connection_.Prepare(select_ + " WHERE " + rowid + " = " + FirstOf(before), layout_.name);
+  next_ = &connection_.Prepare(select_ + " WHERE " + rowid + " = " + FirstOf(after) + lock_,
+                               layout_.name);
+  previous_ = &connection_.Prepare(select_ + " WHERE " + rowid + " = " + FirstOf(before) + lock_,
+                                   layout_.name);
 }
 
 bool IndexWalk::First(Row& out) {
@@ -160,7 +178,8 @@ bool IndexWalk::Last(Row& out) {
 
 bool IndexWalk::ByRowid(int64_t rowid, Row& out) {
   if (byRowid_ == nullptr) {
-    byRowid_ = &connection_.Prepare(select_ + " WHERE " + layout_.rowid + " = ?1", layout_.name);
+    byRowid_ =
+        &connection_.Prepare(select_ + " WHERE " + layout_.rowid + " = ?1" + lock_, layout_.name);
   }
   return Run(*byRowid_, 0, NoKey, &rowid, out);
 }
@@ -215,15 +234,46 @@ bool IndexWalk::PreviousWithNulls(const Row& from, Row& out) {
   return false;
 }
 
-bool IndexWalk::SeekEqual(const std::vector<SqlValue>& keys, Row& out) {
-  size_t n = keys.size();
-  assert(n >= 1 && n <= KeyCount());
-  if (seekEqual_[n] == nullptr) seekEqual_[n] = &Query(Prefix(n), 0, false);
-  return Run(
-      *seekEqual_[n], n, [&](size_t j) -> const SqlValue& { return keys[j]; }, nullptr, out);
+// A server compares a whole-number field with a parameter of the field's own
+// type, so a fractional key is brought to the whole number that gives the same
+// answer: for "=" none (false), for ">=" the next whole number, after which
+// the later keys no longer narrow the seek (`count` is cut to j + 1).
+bool IndexWalk::WholeNumberKeys(std::vector<SqlValue>& keys, bool atOrAfter) const {
+  if (!server_) return true;
+  for (size_t j = 0; j < keys.size(); ++j) {
+    const int type = layout_.columns[index_->columns[j]].type;
+    const bool whole =
+        type == kBooleanField || type == kByteField || type == kIntegerField || type == kLongField;
+    if (!whole || keys[j].kind != SqlValue::Kind::Real) continue;
+    const double value = keys[j].real;
+    if (value == std::floor(value)) {
+      keys[j] = SqlValue::Int(static_cast<int64_t>(value));
+      continue;
+    }
+    if (!atOrAfter) return false;
+    keys[j] = SqlValue::Int(static_cast<int64_t>(std::ceil(value)));
+    keys.resize(j + 1);
+    return true;
+  }
+  return true;
 }
 
-bool IndexWalk::SeekAtOrAfter(const std::vector<SqlValue>& keys, Row& out) {
+bool IndexWalk::SeekEqual(const std::vector<SqlValue>& given, Row& out) {
+  std::vector<SqlValue> keys = given;
+  if (!WholeNumberKeys(keys, false)) return false;
+  size_t n = keys.size();
+  assert(n >= 1 && n <= KeyCount());
+  bool nullKey = false;
+  for (const SqlValue& key : keys) nullKey = nullKey || key.IsNull();
+  Statement*& statement = nullKey ? seekEqualNull_[n] : seekEqual_[n];
+  if (statement == nullptr) statement = &Query(Prefix(n, nullKey), 0, false);
+  return Run(
+      *statement, n, [&](size_t j) -> const SqlValue& { return keys[j]; }, nullptr, out);
+}
+
+bool IndexWalk::SeekAtOrAfter(const std::vector<SqlValue>& given, Row& out) {
+  std::vector<SqlValue> keys = given;
+  WholeNumberKeys(keys, true);
   assert(keys.size() >= 1 && keys.size() <= KeyCount());
   // Every value sorts at or after NULL, so the keys from the first NULL on do
   // not narrow the search.

@@ -1,8 +1,9 @@
 // IndexWalk: positions on rows of one table in the order of one index (ties by
 // rowid), or in rowid order without an index. Every call is one statement of
 // index seeks (a move from a row whose keys hold NULL: a few), so each costs
-// O(log n) and sees the table as it is now. NULL sorts first, as in SQLite.
-// Relies on Connection and TableLayout.
+// O(log n), one round trip to a server, and sees the table as it is now. NULL
+// sorts first, as in SQLite, on both engines. Relies on Connection and
+// TableLayout.
 #pragma once
 
 #include <cstdint>
@@ -23,8 +24,10 @@ struct Row {
 class IndexWalk {
  public:
   // `index` may be nullptr (rowid order). The connection and layout must
-  // outlive the walk.
-  IndexWalk(Connection& connection, const TableLayout& layout, const IndexInfo* index);
+  // outlive the walk. `lockRows`: every row read is locked for update until
+  // the transaction ends (a server's pessimistic locking).
+  IndexWalk(Connection& connection, const TableLayout& layout, const IndexInfo* index,
+            bool lockRows = false);
 
   const IndexInfo* Index() const { return index_; }
   // Each returns false when there is no such row; `out` is then unchanged.
@@ -45,11 +48,13 @@ class IndexWalk {
   size_t KeyCount() const { return index_ == nullptr ? 0 : index_->columns.size(); }
   // The stored value of key field j of a row.
   const SqlValue& KeyOf(const Row& row, size_t j) const;
-  // SQL pieces: key field j quoted; parameter j + 1 with key j's collation;
-  // equality (IS) on the first `count` keys; ORDER BY from key `from` on.
+  // SQL pieces: key field j (on a server: the index's key expression);
+  // parameter j + 1 compared as key j; equality on the first `count` keys
+  // (`nullSafe`: NULL equals NULL; without it the keys must not be NULL, which
+  // lets a server seek its index); ORDER BY from key `from` on, NULL first.
   std::string Column(size_t j) const;
   std::string Param(size_t j) const;
-  std::string Prefix(size_t count) const;
+  std::string Prefix(size_t count, bool nullSafe = true) const;
   std::string Order(size_t from, bool descending) const;
   // The prepared "SELECT ... WHERE where ORDER BY ... LIMIT 1".
   Statement& Query(const std::string& where, size_t orderFrom, bool descending);
@@ -59,6 +64,9 @@ class IndexWalk {
   static std::string FirstOf(const std::vector<std::string>& subqueries);
   void PrepareMoves();
   bool HasNullKey(const Row& row) const;
+  // Brings fractional keys of whole-number fields to what a server compares
+  // them as; false when no row can be equal to them.
+  bool WholeNumberKeys(std::vector<SqlValue>& keys, bool atOrAfter) const;
   // Moves from a row whose keys hold NULL, one key position at a time.
   bool NextWithNulls(const Row& from, Row& out);
   bool PreviousWithNulls(const Row& from, Row& out);
@@ -68,7 +76,9 @@ class IndexWalk {
   Connection& connection_;
   const TableLayout& layout_;
   const IndexInfo* index_;
+  const bool server_;
   std::string select_;
+  std::string lock_;  // appended to every statement that reads a row
   // Statements are prepared when first needed: a recordset often uses few.
   Statement* first_ = nullptr;
   Statement* last_ = nullptr;
@@ -76,6 +86,7 @@ class IndexWalk {
   Statement* previous_ = nullptr;
   Statement* byRowid_ = nullptr;
   std::vector<Statement*> seekEqual_;      // by key count, made when first needed
+  std::vector<Statement*> seekEqualNull_;  // the same, for keys that hold NULL
   std::vector<Statement*> seekAtOrAfter_;  // by key count
   std::vector<Statement*> previousNull_;   // by key position
 };

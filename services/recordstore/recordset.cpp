@@ -42,7 +42,7 @@ Recordset::Recordset(std::shared_ptr<Connection> connection,
       row_(std::make_unique<Row>()),
       pessimistic_(pessimistic) {
   row_->values.resize(layout_->columns.size());
-  walk_ = std::make_unique<IndexWalk>(*connection_, *layout_, nullptr);
+  walk_ = std::make_unique<IndexWalk>(*connection_, *layout_, nullptr, LocksRows());
   bool found = walk_->First(*row_);
   StandOn(found, Place::Nowhere);
   bof_ = eof_ = !found;
@@ -51,6 +51,13 @@ Recordset::Recordset(std::shared_ptr<Connection> connection,
 Recordset::~Recordset() { Close(); }
 
 const std::string& Recordset::Name() const { return layout_->name; }
+
+// A server has no file lock: a pessimistic recordset there locks every row it
+// reads until the transaction ends, so that a value read inside a transaction
+// is still the row's value when the transaction writes it.
+bool Recordset::LocksRows() const {
+  return pessimistic_ && connection_->Kind() == Engine::kPostgres;
+}
 
 void Recordset::CheckOpen() const {
   if (!IsOpen()) throw ObjectClosed("recordset on table '" + layout_->name + "'");
@@ -91,7 +98,7 @@ void Recordset::SetIndex(const std::string& name) {
   }
   if (index == walk_->Index()) return;
   LeaveEdit();
-  walk_ = std::make_unique<IndexWalk>(*connection_, *layout_, index);
+  walk_ = std::make_unique<IndexWalk>(*connection_, *layout_, index, LocksRows());
 }
 
 void Recordset::Seek(const std::string& comparison, const std::vector<Variant>& keys) {
@@ -216,7 +223,7 @@ bool Recordset::IsEOF() const {
 
 int32_t Recordset::RecordCount() {
   CheckOpen();
-  int64_t count = connection_->RowCount(layout_->name);
+  int64_t count = connection_->RowCount(layout_->sqlName);
   return count > INT32_MAX ? INT32_MAX : static_cast<int32_t>(count);
 }
 
@@ -227,8 +234,8 @@ bool Recordset::HasReadRow() const {
 
 bool Recordset::IsEmpty() {
   CheckOpen();
-  Statement& statement =
-      connection_->Prepare("SELECT 1 FROM " + QuoteName(layout_->name) + " LIMIT 1", layout_->name);
+  Statement& statement = connection_->Prepare(
+      "SELECT 1 FROM " + QuoteName(layout_->sqlName) + " LIMIT 1", layout_->name);
   StatementScope scope(statement);
   return !statement.Step();
 }

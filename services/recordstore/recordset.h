@@ -21,6 +21,7 @@ namespace recordstore {
 
 class Connection;
 class IndexWalk;
+struct WriteOutcome;
 struct Row;
 struct SqlValue;
 struct TableLayout;
@@ -106,6 +107,8 @@ class Recordset : public std::enable_shared_from_this<Recordset> {
  private:
   enum class Place { OnRow, BeforeFirst, AfterLast, Nowhere, OnDeleted };
 
+  // True when the walk locks the rows it reads (pessimistic, on a server).
+  bool LocksRows() const;
   // Raises 3420 once the recordset (or its database) has been closed.
   void CheckOpen() const;
   // Position of the named field; 3265 when the table has none.
@@ -120,7 +123,7 @@ class Recordset : public std::enable_shared_from_this<Recordset> {
   void InsertRow(const std::vector<SqlValue>& values);
   void UpdateRow(const std::vector<SqlValue>& values);
   // Raises the error of a failed write (3022 names the unique index).
-  [[noreturn]] void FailWrite(int rc);
+  [[noreturn]] void FailWrite(const WriteOutcome& outcome);
 
   std::shared_ptr<Connection> connection_;
   std::shared_ptr<const void> owner_;

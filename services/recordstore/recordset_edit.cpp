@@ -3,6 +3,7 @@
 // Update leaves the table as it was. A pessimistic Edit outside a workspace
 // transaction takes the file's write lock itself and releases it at Update or
 // when the edit is abandoned.
+#include <cassert>
 #include <utility>
 
 #include "services/recordstore/connection.h"
@@ -14,40 +15,21 @@
 #include "services/recordstore/table_layout.h"
 
 namespace recordstore {
-namespace {
-
-// The field names in a constraint message such as
-// "UNIQUE constraint failed: JOBLIST.CONO, JOBLIST.JOBNO", without the table.
-std::vector<std::string> ConstraintFields(const std::string& message) {
-  std::vector<std::string> fields;
-  size_t at = message.find(": ");
-  if (at == std::string::npos) return fields;
-  std::string list = message.substr(at + 2);
-  size_t start = 0;
-  while (start < list.size()) {
-    size_t end = list.find(", ", start);
-    if (end == std::string::npos) end = list.size();
-    std::string name = list.substr(start, end - start);
-    size_t dot = name.rfind('.');
-    fields.push_back(dot == std::string::npos ? name : name.substr(dot + 1));
-    start = end + 2;
-  }
-  return fields;
-}
-
-}  // namespace
 
 // Raises the error for a failed INSERT, UPDATE or DELETE.
-void Recordset::FailWrite(int rc) {
+void Recordset::FailWrite(const WriteOutcome& outcome) {
   const std::string& table = layout_->name;
-  if (rc == SQLITE_CONSTRAINT_UNIQUE || rc == SQLITE_CONSTRAINT_PRIMARYKEY) {
-    std::vector<std::string> fields = ConstraintFields(sqlite3_errmsg(connection_->Handle()));
+  if (outcome.kind == WriteOutcome::Kind::Duplicate) {
     std::string indexName;
     for (const IndexInfo& index : layout_->indexes) {
-      if (!index.unique || index.columns.size() != fields.size()) continue;
-      bool same = true;
-      for (size_t j = 0; j < fields.size(); ++j) {
-        same = same && layout_->FindColumn(fields[j]) == index.columns[j];
+      if (!index.unique) continue;
+      bool same = SameName(index.sqlName, outcome.index);
+      if (index.columns.size() == outcome.fields.size()) {
+        bool fieldsMatch = true;
+        for (size_t j = 0; j < outcome.fields.size(); ++j) {
+          fieldsMatch = fieldsMatch && layout_->FindColumn(outcome.fields[j]) == index.columns[j];
+        }
+        same = same || (fieldsMatch && !outcome.fields.empty());
       }
       if (same) indexName = index.name;
     }
@@ -56,24 +38,21 @@ void Recordset::FailWrite(int rc) {
                                                  "' would duplicate a key of " + which +
                                                  "; the change was not made.");
   }
-  if (rc == SQLITE_CONSTRAINT_NOTNULL) {
+  if (outcome.kind == WriteOutcome::Kind::NotNull) {
     throw RuntimeError(3314, "A field of table '" + table + "' that must hold a value is Null (" +
-                                 sqlite3_errmsg(connection_->Handle()) + ").");
+                                 outcome.message + ").");
   }
-  if (rc == SQLITE_CONSTRAINT_CHECK) {
-    // The layout names each CHECK after its field: say which field broke it.
-    std::vector<std::string> names = ConstraintFields(sqlite3_errmsg(connection_->Handle()));
-    if (names.size() == 1 && layout_->FindColumn(names[0]) >= 0) {
-      throw RuntimeError(3317, "The value for field '" + names[0] + "' of table '" + table +
-                                   "' breaks the rule the table sets for that field; the "
-                                   "change was not made.");
-    }
+  assert(outcome.kind == WriteOutcome::Kind::Rule);
+  // The layout names each CHECK after its field: say which field broke it.
+  if (outcome.fields.size() == 1 && layout_->FindColumn(outcome.fields[0]) >= 0) {
+    throw RuntimeError(3317, "The value for field '" +
+                                 layout_->columns[layout_->FindColumn(outcome.fields[0])].name +
+                                 "' of table '" + table +
+                                 "' breaks the rule the table sets for that field; the "
+                                 "change was not made.");
   }
-  if ((rc & 0xff) == SQLITE_CONSTRAINT) {
-    throw RuntimeError(3317, "The change to table '" + table + "' breaks a rule of the table (" +
-                                 sqlite3_errmsg(connection_->Handle()) + ").");
-  }
-  connection_->Fail(rc, table);
+  throw RuntimeError(3317, "The change to table '" + table + "' breaks a rule of the table (" +
+                               outcome.message + ").");
 }
 
 void Recordset::EndOwnLock(bool commit) {
@@ -81,9 +60,9 @@ void Recordset::EndOwnLock(bool commit) {
   ownLock_ = false;
   if (!connection_ || !connection_->IsOpen()) return;
   if (commit) {
-    connection_->Execute("COMMIT");
+    connection_->Commit(false);
   } else {
-    sqlite3_exec(connection_->Handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+    connection_->ExecuteQuietly("ROLLBACK");
   }
 }
 
@@ -111,11 +90,19 @@ void Recordset::Edit() {
   if (place_ == Place::OnDeleted) throw RecordDeleted(layout_->name);
   if (place_ != Place::OnRow) throw NoCurrentRecord(layout_->name);
   if (pessimistic_ && !connection_->InTransaction()) {
-    connection_->Execute("BEGIN IMMEDIATE");
+    connection_->BeginWrite();
     ownLock_ = true;
   }
-  // Edit starts from the row as it is now (another user may have changed it).
-  if (!walk_->ByRowid(row_->rowid, *row_)) {
+  // Edit starts from the row as it is now (another user may have changed it);
+  // on a server that read takes the row's lock, and may find it held.
+  bool found = false;
+  try {
+    found = walk_->ByRowid(row_->rowid, *row_);
+  } catch (const RuntimeError&) {
+    EndOwnLock(false);
+    throw;
+  }
+  if (!found) {
     EndOwnLock(false);
     place_ = Place::OnDeleted;
     throw RecordDeleted(layout_->name);
@@ -158,33 +145,29 @@ void Recordset::InsertRow(const std::vector<SqlValue>& values) {
   const TableLayout& layout = *layout_;
   std::string names, params;
   for (size_t i = 0; i < layout.columns.size(); ++i) {
-    names += (i ? ", " : "") + QuoteName(layout.columns[i].name);
+    names += (i ? ", " : "") + QuoteName(layout.columns[i].sqlName);
     params += (i ? ", ?" : "?") + std::to_string(i + 1);
   }
   // A new row never reuses the rowid (the bookmark) of a row this program
   // deleted: SQLite would otherwise hand out the largest deleted one again.
+  // A server's identity column never gives a value twice.
   int64_t deleted = layout.hasRowidField
                         ? 0
                         : DBEngine::Instance()->HighestDeletedRow(connection_->Path(), layout.name);
-  std::string table = QuoteName(layout.name);
+  std::string table = QuoteName(layout.sqlName);
   std::string sql = deleted == 0
                         ? "INSERT INTO " + table + " (" + names + ") VALUES (" + params + ")"
                         : "INSERT INTO " + table + " (" + layout.rowid + ", " + names +
                               ") VALUES ((SELECT max(" + "coalesce(max(" + layout.rowid +
                               "), 0) + 1, ?" + std::to_string(values.size() + 1) + ") FROM " +
                               table + "), " + params + ")";
+  if (connection_->Kind() == Engine::kPostgres) sql += " RETURNING " + layout.rowid;
   Statement& statement = connection_->Prepare(sql, layout.name);
-  {
-    StatementScope scope(statement);
-    for (size_t i = 0; i < values.size(); ++i) statement.Bind(static_cast<int>(i + 1), values[i]);
-    if (deleted != 0) statement.BindInt(static_cast<int>(values.size() + 1), deleted + 1);
-    int rc = statement.StepCode();
-    if (rc != SQLITE_DONE) {
-      statement.Reset();
-      FailWrite(rc);
-    }
-  }
-  lastModified_ = sqlite3_last_insert_rowid(connection_->Handle());
+  for (size_t i = 0; i < values.size(); ++i) statement.Bind(static_cast<int>(i + 1), values[i]);
+  if (deleted != 0) statement.BindInt(static_cast<int>(values.size() + 1), deleted + 1);
+  WriteOutcome outcome = statement.Write();
+  if (outcome.kind != WriteOutcome::Kind::Done) FailWrite(outcome);
+  lastModified_ = outcome.insertedId;
   hasLastModified_ = true;
   connection_->AdjustRowCount(layout.name, 1);
 }
@@ -196,24 +179,20 @@ void Recordset::UpdateRow(const std::vector<SqlValue>& values) {
   for (size_t i = 0; i < values.size(); ++i) {
     if (!changed_[i]) continue;
     bound.push_back(&values[i]);
-    assignments += (bound.size() > 1 ? ", " : "") + QuoteName(layout.columns[i].name) + " = ?" +
+    assignments += (bound.size() > 1 ? ", " : "") + QuoteName(layout.columns[i].sqlName) + " = ?" +
                    std::to_string(bound.size());
   }
   int64_t rowid = row_->rowid;
   if (!bound.empty()) {
-    Statement& statement = connection_->Prepare("UPDATE " + QuoteName(layout.name) + " SET " +
+    Statement& statement = connection_->Prepare("UPDATE " + QuoteName(layout.sqlName) + " SET " +
                                                     assignments + " WHERE " + layout.rowid +
                                                     " = ?" + std::to_string(bound.size() + 1),
                                                 layout.name);
-    StatementScope scope(statement);
     for (size_t i = 0; i < bound.size(); ++i) statement.Bind(static_cast<int>(i + 1), *bound[i]);
     statement.BindInt(static_cast<int>(bound.size() + 1), rowid);
-    int rc = statement.StepCode();
-    if (rc != SQLITE_DONE) {
-      statement.Reset();
-      FailWrite(rc);
-    }
-    if (sqlite3_changes(connection_->Handle()) == 0) {
+    WriteOutcome outcome = statement.Write();
+    if (outcome.kind != WriteOutcome::Kind::Done) FailWrite(outcome);
+    if (outcome.changes == 0) {
       place_ = Place::OnDeleted;
       throw RecordDeleted(layout.name);
     }
@@ -230,18 +209,12 @@ void Recordset::Delete() {
   if (place_ == Place::OnDeleted) throw RecordDeleted(layout_->name);
   if (place_ != Place::OnRow) throw NoCurrentRecord(layout_->name);
   Statement& statement = connection_->Prepare(
-      "DELETE FROM " + QuoteName(layout_->name) + " WHERE " + layout_->rowid + " = ?1",
+      "DELETE FROM " + QuoteName(layout_->sqlName) + " WHERE " + layout_->rowid + " = ?1",
       layout_->name);
-  {
-    StatementScope scope(statement);
-    statement.BindInt(1, row_->rowid);
-    int rc = statement.StepCode();
-    if (rc != SQLITE_DONE) {
-      statement.Reset();
-      FailWrite(rc);
-    }
-  }
-  bool removed = sqlite3_changes(connection_->Handle()) > 0;
+  statement.BindInt(1, row_->rowid);
+  WriteOutcome outcome = statement.Write();
+  if (outcome.kind != WriteOutcome::Kind::Done) FailWrite(outcome);
+  bool removed = outcome.changes > 0;
   // The deleted row's values stay in row_: the next move starts from its keys.
   place_ = Place::OnDeleted;
   if (!removed) throw RecordDeleted(layout_->name);

@@ -14,54 +14,18 @@
 #include "services/recordstore/store_errors.h"
 
 namespace recordstore {
-namespace {
 
-// True when two names are equal without regard to case (as SQLite names are).
 bool SameName(std::string_view a, std::string_view b) {
   return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
 }
+
+namespace {
 
 // Column `index` of the current row as text ("" for anything else).
 std::string TextColumn(Statement& statement, int index) {
   SqlValue value;
   statement.ReadColumn(index, value);
   return value.kind == SqlValue::Kind::Text ? value.bytes : std::string();
-}
-
-// The value of a column default written as a literal: a number, a quoted
-// text, NULL, TRUE or FALSE. Other expressions are evaluated by SQLite, and
-// `literal` becomes false.
-SqlValue DefaultLiteral(Connection& connection, const std::string& text, bool& literal) {
-  if (text.empty() || SameName(text, "NULL")) return SqlValue();
-  if (SameName(text, "TRUE")) return SqlValue::Int(1);
-  if (SameName(text, "FALSE")) return SqlValue::Int(0);
-  if (text.size() >= 2 && text.front() == '\'' && text.back() == '\'') {
-    std::string inner;
-    for (size_t i = 1; i + 1 < text.size(); ++i) {
-      inner += text[i];
-      if (text[i] == '\'') ++i;  // '' stands for one quote
-    }
-    return SqlValue::Text(inner);
-  }
-  if (std::optional<double> number = ParseNumberText(text)) {
-    if (text.find_first_of(".eE") == std::string::npos) {
-      return SqlValue::Int(std::strtoll(text.c_str(), nullptr, 10));
-    }
-    return SqlValue::Real(*number);
-  }
-  // An expression from the file's own schema, such as CURRENT_TIMESTAMP.
-  literal = false;
-  sqlite3_stmt* stmt = nullptr;
-  std::string sql = "SELECT " + text;
-  SqlValue value;
-  if (sqlite3_prepare_v2(connection.Handle(), sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK &&
-      sqlite3_step(stmt) == SQLITE_ROW) {
-    Statement wrapper(connection, stmt, "");
-    wrapper.ReadColumn(0, value);
-    return value;  // the wrapper finalizes the statement
-  }
-  sqlite3_finalize(stmt);
-  return value;
 }
 
 // Fills the fields of `layout` from the table's column list, and `positions`
@@ -80,6 +44,7 @@ bool LoadColumns(Connection& connection, TableLayout& layout, std::vector<int>& 
   while (info.Step()) {
     ColumnInfo column;
     column.name = TextColumn(info, 0);
+    column.sqlName = column.name;
     std::string declared = TextColumn(info, 1);
     // A column named rowid that is the table's INTEGER PRIMARY KEY is the
     // row's identity, the bookmark: it is not a field.
@@ -151,6 +116,40 @@ void LoadIndexes(Connection& connection, TableLayout& layout, const std::vector<
 
 }  // namespace
 
+// The value of a column default written as a literal: a number, a quoted
+// text, NULL, TRUE or FALSE. Other expressions are evaluated by SQLite, and
+// `literal` becomes false.
+SqlValue DefaultLiteral(Connection& connection, const std::string& text, bool& literal) {
+  if (text.empty() || SameName(text, "NULL")) return SqlValue();
+  if (SameName(text, "TRUE")) return SqlValue::Int(1);
+  if (SameName(text, "FALSE")) return SqlValue::Int(0);
+  if (text.size() >= 2 && text.front() == '\'' && text.back() == '\'') {
+    std::string inner;
+    for (size_t i = 1; i + 1 < text.size(); ++i) {
+      inner += text[i];
+      if (text[i] == '\'') ++i;  // '' stands for one quote
+    }
+    return SqlValue::Text(inner);
+  }
+  if (std::optional<double> number = ParseNumberText(text)) {
+    if (text.find_first_of(".eE") == std::string::npos) {
+      return SqlValue::Int(std::strtoll(text.c_str(), nullptr, 10));
+    }
+    return SqlValue::Real(*number);
+  }
+  // An expression from the file's own schema, such as CURRENT_TIMESTAMP.
+  literal = false;
+  SqlValue value;
+  try {
+    Statement& statement = connection.Prepare("SELECT " + text, "");
+    StatementScope scope(statement);
+    if (statement.Step()) statement.ReadColumn(0, value);
+  } catch (const RuntimeError&) {
+    // A default the engine cannot evaluate alone reads as Null.
+  }
+  return value;
+}
+
 int TableLayout::FindColumn(std::string_view field) const {
   for (size_t i = 0; i < columns.size(); ++i) {
     if (SameName(columns[i].name, field)) return static_cast<int>(i);
@@ -210,6 +209,7 @@ void FieldTypeFromDeclared(std::string_view declared, ColumnInfo& column) {
 
 std::shared_ptr<const TableLayout> LoadTableLayout(Connection& connection,
                                                    const std::string& table) {
+  if (connection.Kind() == Engine::kPostgres) return LoadServerTableLayout(connection, table);
   auto layout = std::make_shared<TableLayout>();
   // One query gives the schema rows of the table and of its indexes; their
   // text is the key of the layouts the engine keeps.
@@ -230,6 +230,7 @@ std::shared_ptr<const TableLayout> LoadTableLayout(Connection& connection,
       if (type == "index" || !SameName(name, table)) continue;
       found = true;
       layout->name = name;
+      layout->sqlName = name;
       std::string upper = sql;
       for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
       if (type != "table" || upper.find("WITHOUT ROWID") != std::string::npos) {

@@ -1,7 +1,8 @@
 // TableLayout: what the record store knows of one table: its fields with the
 // field type and width carried by their declared column types, their default
-// values, and its indexes (the SQLite index "T.X" is index X of table T) with
-// their key columns and collations. Relies on Connection and Variant.
+// values, and its indexes (the index "T.X" is index X of table T) with their
+// key columns and collations. On SQLite it is read from the file's schema; on
+// a server from its catalog (pg_layout.cpp). Relies on Connection and Variant.
 #pragma once
 
 #include <memory>
@@ -31,7 +32,8 @@ enum FieldType {
 };
 
 struct ColumnInfo {
-  std::string name;
+  std::string name;     // as callers and messages spell it
+  std::string sqlName;  // as the engine's SQL names it
   int type = kTextField;
   int size = 255;           // the declared width of a Text field; the storage size otherwise
   bool checkWidth = false;  // Text declared as TEXT(n): longer values are refused
@@ -39,15 +41,19 @@ struct ColumnInfo {
 };
 
 struct IndexInfo {
-  std::string sqlName;  // the SQLite index name, "T.X"
+  std::string sqlName;  // the engine's index name, "T.X"
   std::string name;     // the name callers use, "X"
   bool unique = false;
   std::vector<int> columns;  // positions in TableLayout::columns
   std::vector<Collation> collations;
+  // The server's expression of each key (as its catalog gives it), which
+  // queries repeat so that the planner walks the index; empty on SQLite.
+  std::vector<std::string> keySql;
 };
 
 struct TableLayout {
-  std::string name;            // as the schema spells it
+  std::string name;            // as the schema spells it (on a server: as the caller did)
+  std::string sqlName;         // as the engine's SQL names it
   std::string rowid;           // the name that reaches the rowid ("rowid" unless a field has it)
   bool hasRowidField = false;  // an INTEGER PRIMARY KEY field is the rowid itself
   std::vector<ColumnInfo> columns;
@@ -67,5 +73,17 @@ std::shared_ptr<const TableLayout> LoadTableLayout(Connection& connection,
 
 // The field type and size that a declared column type stands for.
 void FieldTypeFromDeclared(std::string_view declared, ColumnInfo& column);
+
+// The layout of `table` from a server's catalog (pg_layout.cpp).
+std::shared_ptr<const TableLayout> LoadServerTableLayout(Connection& connection,
+                                                         const std::string& table);
+
+// The value of a column default written as a literal: a number, a quoted
+// text, NULL, TRUE or FALSE. Other expressions are evaluated by the engine, and
+// `literal` becomes false.
+SqlValue DefaultLiteral(Connection& connection, const std::string& text, bool& literal);
+
+// True when two names are equal without regard to (ASCII) case.
+bool SameName(std::string_view a, std::string_view b);
 
 }  // namespace recordstore

@@ -5,10 +5,12 @@
 #include <utility>
 
 #include "services/recordstore/connection.h"
+#include "services/recordstore/data_source.h"
 #include "services/recordstore/database.h"
 #include "services/recordstore/database_path.h"
 #include "services/recordstore/db_engine.h"
 #include "services/recordstore/store_errors.h"
+#include "services/recordstore/table_layout.h"
 
 namespace recordstore {
 namespace {
@@ -16,24 +18,18 @@ namespace {
 // The savepoint name of a nested transaction level.
 std::string Savepoint(int level) { return "level" + std::to_string(level); }
 
-// Writes the file and its WAL through to the disk after a commit made with
-// synchronous=NORMAL, so that the commit survives a power failure.
-void SyncToDisk(Connection& connection) {
-  for (int op : {SQLITE_FCNTL_JOURNAL_POINTER, SQLITE_FCNTL_FILE_POINTER}) {
-    sqlite3_file* file = nullptr;
-    if (sqlite3_file_control(connection.Handle(), "main", op, &file) == SQLITE_OK &&
-        file != nullptr && file->pMethods != nullptr) {
-      int rc = file->pMethods->xSync(file, SQLITE_SYNC_FULL);
-      if (rc != SQLITE_OK) connection.Fail(rc, "");
-    }
-  }
-}
-
 }  // namespace
 
 Workspace::Workspace(std::string name) : name_(std::move(name)) {}
 
-Workspace::~Workspace() { Close(); }
+// Rolls back and closes. A failure here has nowhere to go: each engine rolls
+// back what is left when its connection closes.
+Workspace::~Workspace() {
+  try {
+    Close();
+  } catch (...) {  // NOLINT(bugprone-empty-catch)
+  }
+}
 
 void Workspace::CheckOpen() const {
   if (closed_) throw ObjectClosed("workspace '" + name_ + "'");
@@ -53,20 +49,25 @@ std::vector<std::shared_ptr<Connection>> Workspace::LiveConnections() {
 
 std::shared_ptr<Database> Workspace::OpenDatabase(const std::string& path) {
   CheckOpen();
-  std::string file = ResolveDatabasePath(path);
+  // A server data source is named by its URI without the password; a file by
+  // its resolved path.
+  std::string file = IsServerPath(path) ? ParseServerPath(path).display : ResolveDatabasePath(path);
+  const std::string& target = IsServerPath(path) ? path : file;
   // A file opened twice in one workspace shares one connection, and so one
   // transaction.
   for (const auto& live : LiveConnections()) {
-    if (live->Path() == file) {
+    // Names on a server are matched without regard to case.
+    bool same = IsServerPath(path) ? SameName(live->Path(), file) : live->Path() == file;
+    if (same) {
       auto database = std::make_shared<Database>(live, path, shared_from_this());
       files_.push_back({database, live});
       return database;
     }
   }
-  auto connection = Connection::Open(file, DBEngine::Instance()->LockWaitMilliseconds());
+  auto connection = Connection::Open(target, DBEngine::Instance()->LockWaitMilliseconds());
   // A database opened inside a transaction joins it.
   if (depth_ > 0) {
-    connection->Execute("BEGIN IMMEDIATE");
+    connection->BeginWrite();
     for (int level = 2; level <= depth_; ++level) {
       connection->Execute("SAVEPOINT " + Savepoint(level));
     }
@@ -79,15 +80,21 @@ std::shared_ptr<Database> Workspace::OpenDatabase(const std::string& path) {
 void Workspace::BeginTrans() {
   CheckOpen();
   std::vector<std::shared_ptr<Connection>> connections = LiveConnections();
-  std::string sql = depth_ == 0 ? "BEGIN IMMEDIATE" : "SAVEPOINT " + Savepoint(depth_ + 1);
+  std::string sql = "SAVEPOINT " + Savepoint(depth_ + 1);
   size_t begun = 0;
   try {
-    for (; begun < connections.size(); ++begun) connections[begun]->Execute(sql);
+    for (; begun < connections.size(); ++begun) {
+      if (depth_ == 0) {
+        connections[begun]->BeginWrite();
+      } else {
+        connections[begun]->Execute(sql);
+      }
+    }
   } catch (...) {
     // Leave no file half inside the new transaction.
     std::string undo = depth_ == 0 ? "ROLLBACK" : "ROLLBACK TO " + Savepoint(depth_ + 1);
     for (size_t i = 0; i < begun; ++i) {
-      sqlite3_exec(connections[i]->Handle(), undo.c_str(), nullptr, nullptr, nullptr);
+      connections[i]->ExecuteQuietly(undo);
     }
     throw;
   }
@@ -97,10 +104,12 @@ void Workspace::BeginTrans() {
 void Workspace::CommitTrans(int options) {
   CheckOpen();
   if (depth_ == 0) throw CommitWithoutBegin(name_);
-  std::string sql = depth_ == 1 ? "COMMIT" : "RELEASE " + Savepoint(depth_);
   for (const auto& connection : LiveConnections()) {
-    connection->Execute(sql);
-    if (depth_ == 1 && (options & 1) != 0) SyncToDisk(*connection);
+    if (depth_ == 1) {
+      connection->Commit((options & 1) != 0);
+    } else {
+      connection->Execute("RELEASE " + Savepoint(depth_));
+    }
   }
   --depth_;
 }
@@ -110,10 +119,10 @@ void Workspace::Rollback() {
   if (depth_ == 0) throw CommitWithoutBegin(name_);
   for (const auto& connection : LiveConnections()) {
     if (depth_ == 1) {
-      sqlite3_exec(connection->Handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+      connection->ExecuteQuietly("ROLLBACK");
     } else {
       std::string undo = "ROLLBACK TO " + Savepoint(depth_) + "; RELEASE " + Savepoint(depth_);
-      sqlite3_exec(connection->Handle(), undo.c_str(), nullptr, nullptr, nullptr);
+      connection->ExecuteQuietly(undo);
     }
     connection->ForgetRowCounts();
   }

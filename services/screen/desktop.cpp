@@ -7,6 +7,7 @@
 #include <cctype>
 #include <ctime>
 
+#include "services/recordstore/data_source.h"
 #include "services/recordstore/database_path.h"
 #include "services/recordstore/variant.h"
 #include "services/screen/dispatcher.h"
@@ -92,6 +93,8 @@ std::optional<double> Desktop::ReadShortDate(const std::string& text) {
 // folder and the file name are matched without regard to case, so a file the
 // store can open is a file that exists.
 bool Desktop::FileExists(const std::string& path) {
+  // A database file on a server exists when its schema does.
+  if (recordstore::IsServerPath(path)) return recordstore::ServerDatabaseExists(path);
   return recordstore::FindFile(path).has_value();
 }
 

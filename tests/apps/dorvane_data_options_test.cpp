@@ -135,6 +135,42 @@ std::string DumpFolder(const fs::path& folder) {
   return text;
 }
 
+// --today takes every real date whose period-ending dates fit the range a
+// Date holds; outside it, the message states that range.
+TEST(Today, EveryDateWhosePeriodEndingsFitIsAccepted) {
+  TempFolder scratch;
+  ProgramRun run = Init(scratch.File("late"), {"--today", "9999-01-01", "--weeks", "3"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(SqlFile(scratch.File("late/MAIN.MDB")).Dump("SELECT LDATE FROM PELIST ORDER BY PETAG"),
+            "99990212|\n99990219|\n99990226|\n");
+  run = Init(scratch.File("early"), {"--today", "0100-01-01", "--weeks", "1"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(SqlFile(scratch.File("early/MAIN.MDB")).Value("SELECT FEDATE FROM PELIST"),
+            "02/26/0100");
+  for (const std::vector<std::string>& options :
+       {std::vector<std::string>{"--today", "9999-12-31"},
+        std::vector<std::string>{"--today", "0100-01-01", "--weeks", "10"}}) {
+    run = Init(scratch.File("out"), options);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("outside 0100-01-01..9999-12-31"), std::string::npos) << run.err;
+    EXPECT_FALSE(fs::exists(scratch.File("out")));
+  }
+}
+
+// An extra word after `schema` is named as the word in the way.
+TEST(Schema, AnExtraArgumentIsTheWordBlamed) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"schema", "extra"},
+        std::vector<std::string>{"schema", "--postgres", "extra"},
+        std::vector<std::string>{"schema", "extra", "--postgres"}}) {
+    const ProgramRun run = testsupport::RunDataTool(args);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err.substr(0, run.err.find('\n')),
+              "dorvane-data: schema takes only --postgres, not extra");
+  }
+}
+
 TEST(Seed, SameSeedSameDataOtherSeedOtherJobs) {
   TempFolder scratch;
   const std::vector<std::string> options = {"--seed", "42", "--today", "2025-06-01"};

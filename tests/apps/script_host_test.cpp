@@ -9,6 +9,8 @@
 
 #include "services/screen/screen.h"
 #include "support/data_folder.h"
+#include "support/programs.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -234,6 +236,33 @@ TEST(ScriptHost, SqlRunsOnItsOwnConnectionAndPrintsRows) {
   EXPECT_NE(r.err.find("ERROR line 2: sql: "), std::string::npos);
   r = RunScript("let PathText " + folder.Path() + "\nsql MAIN \"SELECT * FROM Missing\"\n");
   EXPECT_NE(r.err.find("no such table"), std::string::npos);
+}
+
+// `sql` runs one statement: a second one (even behind empty ones) is refused
+// before the first runs, while a trailing ";" or comment is no second one.
+TEST(ScriptHost, SqlRefusesASecondStatement) {
+  const testsupport::DataFolder folder;
+  folder.Create("MAIN.MDB", "CREATE TABLE T (A INTEGER); INSERT INTO T VALUES (1);");
+  for (const char* text : {"DELETE FROM T; DROP TABLE T", "DELETE FROM T;; DROP TABLE T"}) {
+    auto r = RunScript("let PathText " + folder.Path() + "\nsql MAIN \"" + text + "\"\n");
+    EXPECT_EQ(r.status, 2) << text;
+    EXPECT_EQ(r.err, "ERROR line 2: sql: one statement only, and \"DROP TABLE T\" follows it\n");
+    EXPECT_EQ(folder.Value("MAIN.MDB", "SELECT count(*) FROM T"), "1") << text;
+  }
+  auto r = RunScript("let PathText " + folder.Path() +
+                     "\nsql MAIN \"SELECT A FROM T; -- done\"\nsql MAIN \"SELECT 2;;\"\n");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "ROW 1\nROW 2\n");
+}
+
+// The program refuses a folder given as its script instead of reading it as empty.
+TEST(ScriptProgram, AFolderAsTheScriptIsAnError) {
+  const testsupport::TempFolder scratch;
+  const auto run = testsupport::RunProgram("dorvane-script", {scratch.Path()});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err,
+            "ERROR line 0: cannot read the script " + scratch.Path() + ": it is a folder\n");
 }
 
 }  // namespace

@@ -10,9 +10,11 @@
 namespace recordstore::testing {
 namespace {
 
-class BookmarkTest : public ::testing::Test {
+class BookmarkTest : public EngineTest {
  protected:
   void SetUp() override {
+    EngineTest::SetUp();
+    if (IsSkipped()) return;
     folder.CreateMain(
         "INSERT INTO COLIST (CONO, CONAME) VALUES (1, 'Alder'), (2, 'Birch'), (3, 'Cedar'), (4, "
         "'Dogwood');");
@@ -24,11 +26,10 @@ class BookmarkTest : public ::testing::Test {
     companies.recordset->Seek("=", {Variant::Integer(static_cast<int16_t>(number))});
     return companies.recordset->Bookmark();
   }
-  DataFolder folder;
   Opened companies;
 };
 
-TEST_F(BookmarkTest, ReadingsOfOneRowAreEqualAndNeverOneBlank) {
+TEST_P(BookmarkTest, ReadingsOfOneRowAreEqualAndNeverOneBlank) {
   std::string first = BookmarkOf(3);
   companies.recordset->MoveFirst();
   std::string second = BookmarkOf(3);
@@ -38,7 +39,7 @@ TEST_F(BookmarkTest, ReadingsOfOneRowAreEqualAndNeverOneBlank) {
   EXPECT_FALSE(first.empty());
 }
 
-TEST_F(BookmarkTest, ReturnsToItsRowAfterOwnAddsAndDeletes) {
+TEST_P(BookmarkTest, ReturnsToItsRowAfterOwnAddsAndDeletes) {
   Recordset& rs = *companies.recordset;
   std::string cedar = BookmarkOf(3);
   rs.AddNew();
@@ -58,7 +59,7 @@ TEST_F(BookmarkTest, ReturnsToItsRowAfterOwnAddsAndDeletes) {
   EXPECT_EQ(Name(), "Alder");
 }
 
-TEST_F(BookmarkTest, ReturnsToItsRowAfterChangesByAnotherConnection) {
+TEST_P(BookmarkTest, ReturnsToItsRowAfterChangesByAnotherConnection) {
   std::string birch = BookmarkOf(2);
   folder.Exec(
       "MAIN.MDB",
@@ -70,7 +71,7 @@ TEST_F(BookmarkTest, ReturnsToItsRowAfterChangesByAnotherConnection) {
   EXPECT_EQ(Name(), "Ash");
 }
 
-TEST_F(BookmarkTest, WorksAcrossRecordsetsOfOneTable) {
+TEST_P(BookmarkTest, WorksAcrossRecordsetsOfOneTable) {
   // The search dialog hands a bookmark text to the caller's own recordset.
   std::string dogwood = BookmarkOf(4);
   Opened other = OpenTable(folder.File("MAIN.MDB"), "COLIST");
@@ -78,7 +79,7 @@ TEST_F(BookmarkTest, WorksAcrossRecordsetsOfOneTable) {
   EXPECT_EQ(other.recordset->Fields("CONAME").Value().ToString(), "Dogwood");
 }
 
-TEST_F(BookmarkTest, DeletedRowRaises3167AndKeepsThePosition) {
+TEST_P(BookmarkTest, DeletedRowRaises3167AndKeepsThePosition) {
   Recordset& rs = *companies.recordset;
   std::string birch = BookmarkOf(2);
   std::string cedar = BookmarkOf(3);
@@ -92,7 +93,7 @@ TEST_F(BookmarkTest, DeletedRowRaises3167AndKeepsThePosition) {
   EXPECT_EQ(Name(), "Dogwood");
 }
 
-TEST_F(BookmarkTest, NewRowsNeverTakeTheBookmarkOfADeletedRow) {
+TEST_P(BookmarkTest, NewRowsNeverTakeTheBookmarkOfADeletedRow) {
   Recordset& rs = *companies.recordset;
   std::string dogwood = BookmarkOf(4);  // the row with the highest rowid
   rs.Delete();
@@ -103,12 +104,14 @@ TEST_F(BookmarkTest, NewRowsNeverTakeTheBookmarkOfADeletedRow) {
   EXPECT_EQ(ErrorOf([&] { rs.SetBookmark(dogwood); }), 3167);
 }
 
-TEST_F(BookmarkTest, TextsThatAreNoBookmarkRaise3159) {
+TEST_P(BookmarkTest, TextsThatAreNoBookmarkRaise3159) {
   Recordset& rs = *companies.recordset;
   EXPECT_EQ(ErrorOf([&] { rs.SetBookmark(" "); }), 3159);
   EXPECT_EQ(ErrorOf([&] { rs.SetBookmark(""); }), 3159);
   EXPECT_EQ(ErrorOf([&] { rs.SetBookmark("not a bookmark"); }), 3159);
 }
+
+RUN_ON_BOTH_ENGINES(BookmarkTest);
 
 }  // namespace
 }  // namespace recordstore::testing

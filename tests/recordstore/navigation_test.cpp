@@ -12,9 +12,11 @@
 namespace recordstore::testing {
 namespace {
 
-class NavigationTest : public ::testing::Test {
+class NavigationTest : public EngineTest {
  protected:
   void SetUp() override {
+    EngineTest::SetUp();
+    if (IsSkipped()) return;
     folder.CreateMain(
         "INSERT INTO JOBLIST (CONO, JOBNO, JOBNAME) VALUES (5, '     AB1', 'Pier 4'), (2, '     "
         "ZZ9', 'Quay'),"
@@ -25,11 +27,10 @@ class NavigationTest : public ::testing::Test {
     jobs = OpenTable(folder.File("MAIN.MDB"), "JOBLIST", "JOBLIST");
   }
   std::string Job() { return jobs.recordset->Fields("JOBNO").Value().ToString(); }
-  DataFolder folder;
   Opened jobs;
 };
 
-TEST_F(NavigationTest, MovesFollowTheCurrentIndex) {
+TEST_P(NavigationTest, MovesFollowTheCurrentIndex) {
   EXPECT_EQ(WalkForward(*jobs.recordset, "JOBNAME"),
             (std::vector<std::string>{"Quay", "Mole", "Dock", "Pier 4", "Slip"}));
   EXPECT_EQ(WalkBackward(*jobs.recordset, "JOBNAME"),
@@ -49,7 +50,7 @@ TEST_F(NavigationTest, MovesFollowTheCurrentIndex) {
   EXPECT_EQ(jobs.recordset->Fields("JOBNAME").Value().ToString(), "Slip");
 }
 
-TEST_F(NavigationTest, TiesAreOrderedByRowid) {
+TEST_P(NavigationTest, TiesAreOrderedByRowid) {
   // TJLTAG numbers the rows in insertion (rowid) order; rows 1, 3 and 5 share
   // the key (5, B) without regard to case.
   Opened list = OpenTable(folder.File("MAIN.MDB"), "TJLIST", "TJLIST");
@@ -59,7 +60,7 @@ TEST_F(NavigationTest, TiesAreOrderedByRowid) {
             (std::vector<std::string>{"5", "3", "1", "2", "4"}));
 }
 
-TEST_F(NavigationTest, EndsOfTheTableAndAnEmptyTable) {
+TEST_P(NavigationTest, EndsOfTheTableAndAnEmptyTable) {
   Recordset& rs = *jobs.recordset;
   rs.MoveFirst();
   rs.MovePrevious();
@@ -85,7 +86,7 @@ TEST_F(NavigationTest, EndsOfTheTableAndAnEmptyTable) {
   EXPECT_TRUE(groups.recordset->IsBOF() && groups.recordset->IsEOF());
 }
 
-TEST_F(NavigationTest, SeekEqualComparesLeadingKeysOnly) {
+TEST_P(NavigationTest, SeekEqualComparesLeadingKeysOnly) {
   Recordset& rs = *jobs.recordset;
   rs.Seek("=", {Variant::Integer(5)});
   ASSERT_FALSE(rs.NoMatch());
@@ -110,7 +111,7 @@ TEST_F(NavigationTest, SeekEqualComparesLeadingKeysOnly) {
             3001);
 }
 
-TEST_F(NavigationTest, SeekAtOrAfterFindsTheFirstRowNotBefore) {
+TEST_P(NavigationTest, SeekAtOrAfterFindsTheFirstRowNotBefore) {
   Recordset& rs = *jobs.recordset;
   rs.Seek(">=", {Variant::Integer(4)});
   ASSERT_FALSE(rs.NoMatch());
@@ -125,6 +126,15 @@ TEST_F(NavigationTest, SeekAtOrAfterFindsTheFirstRowNotBefore) {
   EXPECT_TRUE(rs.NoMatch());
   rs.Seek(">=", {Variant::String("3")});  // a numeric text finds the number
   EXPECT_EQ(Job(), "     CC1");
+  // A fraction on a whole-number key, as the dialog seeks past a range.
+  rs.Seek(">=", {Variant::Double(3.5), Variant::String("     ZZZ")});
+  EXPECT_EQ(Job(), "     ab0");
+  rs.Seek(">=", {Variant::Double(5.0), Variant::String("     AC")});
+  EXPECT_EQ(Job(), "     AC1");
+  rs.Seek("=", {Variant::Double(2.5)});
+  EXPECT_TRUE(rs.NoMatch());
+  rs.Seek("=", {Variant::String("two")});  // a text no number equals
+  EXPECT_TRUE(rs.NoMatch());
 }
 
 // Walks over keys holding NULL, with ties, must agree with SQLite's own order,
@@ -160,6 +170,8 @@ TEST(NavigationNulls, WalksMatchSqliteOrderWithNullsAndTies) {
     EXPECT_EQ(std::vector<std::string>(backward.rbegin(), backward.rend()), expected) << table;
   }
 }
+
+RUN_ON_BOTH_ENGINES(NavigationTest);
 
 }  // namespace
 }  // namespace recordstore::testing

@@ -22,23 +22,24 @@ extern char** environ;
 namespace recordstore::testing {
 namespace {
 
-// Child task "insert FOLDER": adds one TJLIST row (company 2, job "CHILD").
-void InsertRow(const std::string& folder) {
-  Opened opened = OpenTable(folder + "\\MAIN.MDB", "TJLIST");
+// Child task "insert OUT MAIN": adds one TJLIST row (company 2, job "CHILD")
+// to the database file MAIN.
+void InsertRow(const std::string& main) {
+  Opened opened = OpenTable(main, "TJLIST");
   opened.recordset->AddNew();
   opened.recordset->SetCollect("CONO", Variant::Integer(2));
   opened.recordset->SetCollect("JOBNO", Variant::String("CHILD"));
   opened.recordset->Update();
 }
 
-// Child task "increment FOLDER COUNT": takes COUNT values from the SYSTAGS
-// counter, each in its own workspace and transaction, and writes them to a
-// file named after the process.
-void TakeCounterValues(const std::string& folder, int count) {
+// Child task "increment OUT MAIN COUNT": takes COUNT values from the SYSTAGS
+// counter of the database file MAIN, each in its own workspace and
+// transaction, and writes them to a file of folder OUT named after the process.
+void TakeCounterValues(const std::string& folder, const std::string& main, int count) {
   std::ofstream out(folder + "/taken-" + std::to_string(getpid()) + ".txt");
   for (int i = 0; i < count; ++i) {
     auto workspace = DBEngine::Instance()->CreateWorkspace("wksMAIN", "admin", "", 2);
-    auto database = workspace->OpenDatabase(folder + "\\MAIN.MDB");
+    auto database = workspace->OpenDatabase(main);
     auto counter = database->OpenRecordset("SYSTAGS", 1, 512, 2);
     workspace->BeginTrans();
     counter->MoveFirst();
@@ -56,13 +57,13 @@ int RunChildTask() {
   const char* task = std::getenv("RECORDSTORE_CHILD");
   if (task == nullptr) return 0;
   std::istringstream words(task);
-  std::string kind, folder;
+  std::string kind, folder, main;
   int count = 0;
-  words >> kind >> folder >> count;
+  words >> kind >> folder >> main >> count;
   int status = 0;
   try {
-    if (kind == "insert") InsertRow(folder);
-    if (kind == "increment") TakeCounterValues(folder, count);
+    if (kind == "insert") InsertRow(main);
+    if (kind == "increment") TakeCounterValues(folder, main, count);
   } catch (const RuntimeError& e) {
     std::fprintf(stderr, "child failed: %d %s\n", e.Number(), e.Description().c_str());
     status = 1;
@@ -78,6 +79,7 @@ pid_t StartChild(const std::string& task) {
   std::vector<std::string> environment = {"RECORDSTORE_CHILD=" + task};
   for (char** entry = environ; *entry != nullptr; ++entry) environment.emplace_back(*entry);
   std::vector<char*> envp;
+  envp.reserve(environment.size() + 1);
   for (std::string& entry : environment) envp.push_back(entry.data());
   envp.push_back(nullptr);
   char name[] = "test_recordstore";
@@ -94,33 +96,39 @@ int WaitForChild(pid_t pid) {
   return WEXITSTATUS(status);
 }
 
-TEST(ProcessTest, RowAddedByAnotherProcessIsSeenAtTheNextMove) {
+class ProcessTest : public EngineTest {
+ protected:
+  // A folder for the children's reports.
+  testsupport::TempFolder out;
+};
+
+TEST_P(ProcessTest, RowAddedByAnotherProcessIsSeenAtTheNextMove) {
   ASSERT_EQ(kChildTask, 0);
-  DataFolder folder;
   folder.CreateMain("INSERT INTO TJLIST (TJLTAG, CONO, JOBNO) VALUES (0, 1, 'A'), (0, 3, 'C');");
   Opened opened = OpenTable(folder.File("MAIN.MDB"), "TJLIST", "TJLIST");
   opened.recordset->MoveFirst();
   EXPECT_EQ(opened.recordset->RecordCount(), 2);
-  ASSERT_EQ(WaitForChild(StartChild("insert " + folder.Path())), 0);
+  ASSERT_EQ(WaitForChild(StartChild("insert " + out.Path() + " " + folder.File("MAIN.MDB"))), 0);
   opened.recordset->MoveNext();
   EXPECT_EQ(opened.recordset->Fields("JOBNO").Value().ToString(), "CHILD");
   EXPECT_EQ(opened.recordset->RecordCount(), 3);
 }
 
-TEST(ProcessTest, FourProcessesRaisingACounterAllSucceed) {
+TEST_P(ProcessTest, FourProcessesRaisingACounterAllSucceed) {
   const int kProcesses = 4, kEach = 200;
-  DataFolder folder;
   folder.CreateMain("INSERT INTO SYSTAGS (TJLTAG) VALUES (1);");
   std::vector<pid_t> children;
+  children.reserve(kProcesses);
   for (int i = 0; i < kProcesses; ++i) {
-    children.push_back(StartChild("increment " + folder.Path() + " " + std::to_string(kEach)));
+    children.push_back(StartChild("increment " + out.Path() + " " + folder.File("MAIN.MDB") + " " +
+                                  std::to_string(kEach)));
   }
   for (pid_t child : children) EXPECT_EQ(WaitForChild(child), 0);
 
   std::set<int> taken;
   int lines = 0;
   for (pid_t child : children) {
-    std::ifstream in(folder.Path() + "/taken-" + std::to_string(child) + ".txt");
+    std::ifstream in(out.Path() + "/taken-" + std::to_string(child) + ".txt");
     for (int value; in >> value; ++lines) taken.insert(value);
   }
   EXPECT_EQ(lines, kProcesses * kEach);
@@ -128,6 +136,8 @@ TEST(ProcessTest, FourProcessesRaisingACounterAllSucceed) {
   EXPECT_EQ(folder.Query("MAIN.MDB", "SELECT TJLTAG FROM SYSTAGS"),
             (std::vector<std::string>{std::to_string(kProcesses * kEach + 1)}));
 }
+
+RUN_ON_BOTH_ENGINES(ProcessTest);
 
 }  // namespace
 }  // namespace recordstore::testing

@@ -3,18 +3,42 @@
 // and a field's values over a whole walk in either direction.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
 #include "services/recordstore/recordstore.h"
 #include "support/data_folder.h"
 #include "support/open_table.h"
+#include "support/store_source.h"
 
 namespace recordstore::testing {
 
 using testsupport::DataFolder;
 using testsupport::Opened;
 using testsupport::OpenTable;
+using testsupport::StoreEngine;
+using testsupport::StoreSource;
+
+// A fixture whose tests run on each engine of the store: SQLite files and the
+// test server (skipped, saying why, when no server was given).
+class EngineTest : public ::testing::TestWithParam<StoreEngine> {
+ protected:
+  void SetUp() override {
+    if (!StoreSource::Available(GetParam())) {
+      GTEST_SKIP() << "DORVANE_TEST_PG is not set: no PostgreSQL test server (make test and "
+                      "ctest start one)";
+    }
+  }
+  StoreSource folder{GetParam()};
+};
+
+// Runs the tests of `fixture` (an EngineTest) on both engines.
+#define RUN_ON_BOTH_ENGINES(fixture)                                                      \
+  INSTANTIATE_TEST_SUITE_P(Engines, fixture,                                              \
+                           ::testing::Values(StoreEngine::kSqlite, StoreEngine::kServer), \
+                           [](const auto& info) { return testsupport::EngineName(info.param); })
 
 // Runs `action` and returns the number of the RuntimeError it raised (0 if
 // none); `description` receives the error's description.

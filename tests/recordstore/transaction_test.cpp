@@ -24,9 +24,12 @@ class LockWait {
   int saved_;
 };
 
-class TransactionTest : public ::testing::Test {
+class TransactionTest : public EngineTest {
  protected:
-  void SetUp() override { folder.CreateMain("INSERT INTO SYSTAGS (TJLTAG) VALUES (1);"); }
+  void SetUp() override {
+    EngineTest::SetUp();
+    if (!IsSkipped()) folder.CreateMain("INSERT INTO SYSTAGS (TJLTAG) VALUES (1);");
+  }
   std::vector<std::string> Tags() {
     return folder.Query("MAIN.MDB", "SELECT TJLTAG FROM SYSTAGS ORDER BY rowid");
   }
@@ -36,10 +39,9 @@ class TransactionTest : public ::testing::Test {
     recordset.SetCollect("TJLTAG", Variant::Long(tag));
     recordset.Update();
   }
-  DataFolder folder;
 };
 
-TEST_F(TransactionTest, WritesBecomeVisibleAtCommit) {
+TEST_P(TransactionTest, WritesBecomeVisibleAtCommit) {
   Opened opened = OpenTable(folder.File("MAIN.MDB"), "SYSTAGS");
   opened.workspace->BeginTrans();
   AddTag(*opened.recordset, 2);
@@ -54,7 +56,7 @@ TEST_F(TransactionTest, WritesBecomeVisibleAtCommit) {
   EXPECT_EQ(ErrorOf([&] { opened.workspace->CommitTrans(); }), 3034);
 }
 
-TEST_F(TransactionTest, ReleasedWorkspaceRollsBack) {
+TEST_P(TransactionTest, ReleasedWorkspaceRollsBack) {
   {
     Opened opened = OpenTable(folder.File("MAIN.MDB"), "SYSTAGS");
     opened.workspace->BeginTrans();
@@ -83,10 +85,10 @@ TEST_F(TransactionTest, ReleasedWorkspaceRollsBack) {
   EXPECT_EQ(Tags(), (std::vector<std::string>{"1"}));
 }
 
-TEST_F(TransactionTest, OneFileOpenedTwiceInAWorkspaceSharesItsTransaction) {
+TEST_P(TransactionTest, OneFileOpenedTwiceInAWorkspaceSharesItsTransaction) {
   auto workspace = DBEngine::Instance()->CreateWorkspace("wksMAIN");
   auto first = workspace->OpenDatabase(folder.File("MAIN.MDB"))->OpenRecordset("SYSTAGS");
-  auto second = workspace->OpenDatabase(folder.Path() + "\\main.mdb")->OpenRecordset("SYSTAGS");
+  auto second = workspace->OpenDatabase(folder.File("main.mdb"))->OpenRecordset("SYSTAGS");
   workspace->BeginTrans();
   AddTag(*first, 2);
   AddTag(*second, 3);
@@ -95,7 +97,7 @@ TEST_F(TransactionTest, OneFileOpenedTwiceInAWorkspaceSharesItsTransaction) {
   EXPECT_EQ(Tags().size(), 3u);
 }
 
-TEST_F(TransactionTest, ChainedCallsKeepTheirParentsOpen) {
+TEST_P(TransactionTest, ChainedCallsKeepTheirParentsOpen) {
   auto recordset = DBEngine::Instance()
                        ->CreateWorkspace("wksMAIN")
                        ->OpenDatabase(folder.File("MAIN.MDB"))
@@ -105,7 +107,7 @@ TEST_F(TransactionTest, ChainedCallsKeepTheirParentsOpen) {
   EXPECT_EQ(Tags().size(), 2u);
 }
 
-TEST_F(TransactionTest, NestedTransactionsRollBackTheInnerOnly) {
+TEST_P(TransactionTest, NestedTransactionsRollBackTheInnerOnly) {
   Opened opened = OpenTable(folder.File("MAIN.MDB"), "SYSTAGS");
   opened.workspace->BeginTrans();
   AddTag(*opened.recordset, 2);
@@ -117,7 +119,9 @@ TEST_F(TransactionTest, NestedTransactionsRollBackTheInnerOnly) {
   EXPECT_EQ(Tags(), (std::vector<std::string>{"1", "2"}));
 }
 
-TEST_F(TransactionTest, SecondWriterGetsTheLockedErrorAfterABoundedWait) {
+TEST_P(TransactionTest, SecondWriterGetsTheLockedErrorAfterABoundedWait) {
+  // A SQLite transaction locks the whole file; a server locks rows (server_lock_test.cpp).
+  if (GetParam() == StoreEngine::kServer) GTEST_SKIP() << "file locks are SQLite's";
   LockWait wait(150);
   Opened first = OpenTable(folder.File("MAIN.MDB"), "SYSTAGS");
   Opened second = OpenTable(folder.File("MAIN.MDB"), "SYSTAGS");
@@ -143,7 +147,9 @@ TEST_F(TransactionTest, SecondWriterGetsTheLockedErrorAfterABoundedWait) {
   EXPECT_EQ(Tags(), (std::vector<std::string>{"1", "2", "3"}));
 }
 
-TEST_F(TransactionTest, PessimisticEditHoldsTheLockUntilUpdate) {
+TEST_P(TransactionTest, PessimisticEditHoldsTheLockUntilUpdate) {
+  // A SQLite transaction locks the whole file; a server locks rows (server_lock_test.cpp).
+  if (GetParam() == StoreEngine::kServer) GTEST_SKIP() << "file locks are SQLite's";
   LockWait wait(100);
   Opened counter = OpenTable(folder.File("MAIN.MDB"), "SYSTAGS", "", 2);
   Opened other = OpenTable(folder.File("MAIN.MDB"), "SYSTAGS");
@@ -160,6 +166,8 @@ TEST_F(TransactionTest, PessimisticEditHoldsTheLockUntilUpdate) {
   AddTag(*other.recordset, 10);
   EXPECT_EQ(Tags().size(), 3u);
 }
+
+RUN_ON_BOTH_ENGINES(TransactionTest);
 
 }  // namespace
 }  // namespace recordstore::testing

@@ -1,0 +1,114 @@
+// The PostgreSQL engine of the record store: a Connection over one schema of a
+// server database, through libpq. Statements are prepared on the server once
+// per session (parameters ?N become $N) and run with their values sent as text
+// (binary for Long Binary). Sessions are kept for reuse when a connection
+// closes, with their prepared statements, so that a workspace opened again on
+// the same data source costs no new connection. Every server failure becomes
+// a RuntimeError with the number SQLite's engine gives for the same cause; a
+// connection lost outside a transaction is made again once at the next
+// request, and one lost inside a transaction raises 3043 until rolled back.
+// Relies on libpq, ServerSource and the record store's errors.
+#pragma once
+
+#include <libpq-fe.h>
+
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "services/recordstore/connection.h"
+#include "services/recordstore/data_source.h"
+
+namespace recordstore {
+
+class PgConnection;
+struct PgSession;
+
+class PgStatement : public Statement {
+ public:
+  PgStatement(PgConnection& connection, const std::string& sql, std::string table);
+  ~PgStatement() override;
+
+  void Bind(int index, const SqlValue& value) override;
+  bool Step() override;
+  WriteOutcome Write() override;
+  void ReadColumn(int index, SqlValue& out) const override;
+  int64_t ColumnInt(int index) const override;
+  void Reset() override;
+
+  const std::string& Sql() const { return sql_; }
+  const std::vector<SqlValue>& Params() const { return params_; }
+
+ private:
+  PgConnection& connection_;
+  std::string sql_;  // with $N parameters
+  std::vector<SqlValue> params_;
+  PGresult* result_ = nullptr;
+  int row_ = -1;
+};
+
+class PgConnection : public Connection {
+ public:
+  // Connects to the server data source `path` (see data_source.h): 3024 when
+  // the server, the database or the schema is not there.
+  static std::shared_ptr<Connection> OpenSource(const std::string& path, int lockWaitMs);
+  ~PgConnection() override;
+
+  Engine Kind() const override { return Engine::kPostgres; }
+  bool IsOpen() const override { return open_; }
+  void Close() override;
+  Statement& Prepare(const std::string& sql, const std::string& table) override;
+  void Execute(const std::string& sql) override;
+  void ExecuteQuietly(const std::string& sql) override;
+  void BeginWrite() override;
+  void Commit(bool force) override;
+  bool InTransaction() const override { return inTransaction_; }
+  int64_t RowCount(const std::string& table) override;
+  void AdjustRowCount(const std::string& table, int64_t delta) override;
+  void ForgetRowCounts() override;
+  uint64_t WriteEpoch() const override { return writeEpoch_; }
+  uint64_t RoundTrips() const override { return roundTrips_; }
+  const std::string& Schema() const { return source_.schema; }
+
+  // Used by PgStatement: runs it (preparing it first in this session) and
+  // returns its result, or raises the mapped error. A write inside a
+  // transaction runs under a savepoint, so that a refused write leaves the
+  // transaction usable, as on SQLite.
+  PGresult* Run(const PgStatement& statement, bool write);
+  // Raises the run-time error of a failed result, naming `table`.
+  [[noreturn]] void Fail(PGresult* result, const std::string& table);
+
+ private:
+  PgConnection(ServerSource source, std::string path, int lockWaitMs);
+  // Connects (or takes a kept session) and readies it for this schema.
+  void Connect();
+  // Before a request: a lost session is made again, unless a transaction was
+  // lost with it (3043).
+  void EnsureSession();
+  // A simple query; its result, which the caller clears.
+  PGresult* Exec(const std::string& sql);
+  // Marks the session lost and raises 3043.
+  [[noreturn]] void Lost(const std::string& detail);
+  bool SessionBroken() const;
+
+  struct CountCache {
+    int64_t count = 0;
+    std::string snapshot;
+  };
+
+  ServerSource source_;
+  std::unique_ptr<PgSession> session_;
+  bool open_ = false;
+  bool inTransaction_ = false;
+  bool transactionLost_ = false;
+  uint64_t writeEpoch_ = 0;
+  uint64_t roundTrips_ = 0;
+  std::unordered_map<std::string, std::unique_ptr<PgStatement>> statements_;
+  std::unordered_map<std::string, CountCache> counts_;
+};
+
+// "?N" parameters outside quotes rewritten as "$N".
+std::string DollarParameters(const std::string& sql);
+
+}  // namespace recordstore

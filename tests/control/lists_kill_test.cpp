@@ -1,0 +1,271 @@
+// Save, New List and Retrieve List are all or nothing, on either engine. A
+// forked child acts and is killed (SIGKILL) at its N-th row write to MAIN.MDB
+// (on the server: its N-th INSERT, UPDATE or DELETE statement), for N = 1, 2,
+// ... until the action runs to its end; after each kill the data is read by
+// another connection and a fresh control is placed on it: the lists are either
+// as before or as after, never a mix. The child counts its writes through
+// SQLite's update hook, or by standing in front of libpq's prepare, send and
+// pipeline calls (this program's definitions take the place of the library's).
+#include <dlfcn.h>
+#include <libpq-fe.h>
+#include <signal.h>
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "control_fixture.h"
+#include "support/store_source.h"
+#include "support/test_server.h"
+
+namespace {
+
+// Row writes this process has made so far, and the one it dies at (0: never).
+int rowChanges = 0;
+int killAtRowChange = 0;
+// Set when the pipeline being sent holds the write the process dies at.
+bool killAtPipelineEnd = false;
+// The server's prepared statements of this process that write rows.
+std::set<std::pair<const PGconn*, std::string>> writingStatements;
+
+void CountRowChange() {
+  if (++rowChanges == killAtRowChange) raise(SIGKILL);
+}
+
+void CountSqliteRowChange(void*, int, const char*, const char*, sqlite3_int64) { CountRowChange(); }
+
+// Runs for every SQLite connection the process opens from now on.
+int WatchRowChanges(sqlite3* db, const char**, const sqlite3_api_routines*) {
+  sqlite3_update_hook(db, CountSqliteRowChange, nullptr);
+  return SQLITE_OK;
+}
+
+bool WritesRows(const char* sql) {
+  const std::string text = sql;
+  const size_t start = text.find_first_not_of(" \t\n");
+  if (start == std::string::npos) return false;
+  for (const char* verb : {"INSERT", "UPDATE", "DELETE", "insert", "update", "delete"}) {
+    if (text.compare(start, 6, verb) == 0) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+// libpq's calls as this program sees them: the library's own, noting which
+// prepared statements write rows and counting their runs. The store sends a
+// write in a pipeline; the process dies once the pipeline that holds its
+// N-th write has gone to the server.
+extern "C" int PQsendPrepare(PGconn* conn, const char* name, const char* query, int nParams,
+                             const Oid* paramTypes) {
+  using Prepare = int (*)(PGconn*, const char*, const char*, int, const Oid*);
+  static const auto real = reinterpret_cast<Prepare>(dlsym(RTLD_NEXT, "PQsendPrepare"));
+  if (killAtRowChange > 0 && WritesRows(query)) writingStatements.emplace(conn, name);
+  return real(conn, name, query, nParams, paramTypes);
+}
+
+extern "C" int PQsendQueryPrepared(PGconn* conn, const char* name, int nParams,
+                                   const char* const* values, const int* lengths,
+                                   const int* formats, int resultFormat) {
+  using Send = int (*)(PGconn*, const char*, int, const char* const*, const int*, const int*, int);
+  static const auto real = reinterpret_cast<Send>(dlsym(RTLD_NEXT, "PQsendQueryPrepared"));
+  if (killAtRowChange > 0 && writingStatements.contains({conn, name}) &&
+      ++rowChanges == killAtRowChange) {
+    killAtPipelineEnd = true;
+  }
+  return real(conn, name, nParams, values, lengths, formats, resultFormat);
+}
+
+extern "C" int PQpipelineSync(PGconn* conn) {
+  using Sync = int (*)(PGconn*);
+  static const auto real = reinterpret_cast<Sync>(dlsym(RTLD_NEXT, "PQpipelineSync"));
+  const int sent = real(conn);
+  if (killAtPipelineEnd) raise(SIGKILL);
+  return sent;
+}
+
+namespace {
+
+using testsupport::StoreEngine;
+
+class ListsKillTest : public ControlTest, public ::testing::WithParamInterface<StoreEngine> {
+ protected:
+  void SetUp() override {
+    if (!testsupport::StoreSource::Available(GetParam())) {
+      GTEST_SKIP() << "DORVANE_TEST_PG is not set: no PostgreSQL test server";
+    }
+    ControlTest::SetUp();
+  }
+
+  // A fresh copy of the data folder `original`, as the control's PathText.
+  std::string CopyOf(const std::string& original) {
+    if (GetParam() == StoreEngine::kSqlite) {
+      const std::string folder = root.File("run" + std::to_string(++copies));
+      std::filesystem::copy(original, folder, std::filesystem::copy_options::recursive);
+      return folder;
+    }
+    databases.push_back(std::make_unique<testsupport::TestDatabase>());
+    const testsupport::ProgramRun copy =
+        testsupport::RunDataTool({"copy", original, databases.back()->Uri()});
+    EXPECT_EQ(copy.status, 0) << copy.err;
+    return databases.back()->Uri();
+  }
+
+  // Every row of a query on MAIN.MDB of `source`, read by a connection of its own.
+  std::string Query(const std::string& source, const std::string& sql) const {
+    if (GetParam() == StoreEngine::kSqlite) {
+      return testsupport::SqlFile(source + "/MAIN.MDB").Dump(sql);
+    }
+    std::string text;
+    for (const std::string& row : testsupport::PgRows(source, "SET search_path TO main; " + sql)) {
+      text += row + "\n";
+    }
+    return text;
+  }
+
+  // What a save decides about list `tag`: its name, its items, the working
+  // list's tags.
+  std::string ListState(const std::string& source, int tag) const {
+    const std::string t = std::to_string(tag);
+    return Query(source, "SELECT TJLNAME FROM TJLGROUPS WHERE TJLTAG = " + t) +
+           Query(source,
+                 "SELECT CONO, JOBNO FROM TJLITEMS WHERE TJLTAG = " + t + " ORDER BY CONO, JOBNO") +
+           Query(source, "SELECT TJLTAG, CONO, JOBNO FROM TJLIST ORDER BY CONO, JOBNO");
+  }
+
+  // What the child does on the control placed on the data; true when it ran to its end.
+  using Action = std::function<bool(ListsKillTest&)>;
+
+  // Saves the working list as `name`.
+  static Action Save(const std::string& name) {
+    return [name](ListsKillTest& test) {
+      screen::ClickControl(test.Child<screen::CommandButton>("cmdSaveList"));
+      test.Child<screen::TextBox>("txtTJLNAME").SetText(name);
+      screen::ClickControl(test.Child<screen::CommandButton>("cmdUpdate"));
+      return !test.desktop.messageBoxes.empty() &&
+             test.desktop.messageBoxes.back().prompt == "This List has Been Saved.";
+    };
+  }
+
+  // Clicks a button whose action shows no message when it succeeds; Enter
+  // chooses the first row of a search it opens.
+  static Action Click(const std::string& button) {
+    return [button](ListsKillTest& test) {
+      test.desktop.QueueModalAction([] { screen::PressKey(screen::kKeyReturn, 0); });
+      screen::ClickControl(test.Child<screen::CommandButton>(button));
+      return test.desktop.messageBoxes.empty() && test.desktop.errors.empty();
+    };
+  }
+
+  // A child acts on a copy of `original` and dies at row write `killAt`.
+  // Returns the copy, and whether the child ran to the end instead.
+  std::string ActInChild(const std::string& original, int killAt, const Action& action,
+                         bool& finished) {
+    const std::string source = CopyOf(original);
+    const pid_t pid = fork();
+    if (pid == 0) {
+      killAtRowChange = killAt;
+      sqlite3_auto_extension(reinterpret_cast<void (*)()>(WatchRowChanges));
+      control->SetPathText(source);
+      desktop.messageBoxes.clear();
+      _exit(action(*this) ? 0 : 3);
+    }
+    int status = 0;
+    EXPECT_EQ(waitpid(pid, &status, 0), pid);
+    finished = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    EXPECT_TRUE(finished || (WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL))
+        << "the child failed at row write " << killAt;
+    return source;
+  }
+
+  // Kills the action on the data of `original` at every row write in turn;
+  // each time list `tag` and the working list must be as before or as after,
+  // and a fresh control names the working list `oldLabel` or `newLabel`
+  // accordingly. Returns the number of kills.
+  int KillAtEveryRowWrite(const std::string& original, const Action& action, int tag,
+                          const std::string& oldLabel, const std::string& newLabel) {
+    const std::string first = CopyOf(original);
+    const std::string before = ListState(first, tag);
+    std::string after;
+    std::vector<std::string> sources;
+    bool finished = false;
+    int killAt = 1;
+    for (; !finished && killAt < 500; ++killAt) {
+      const std::string source = ActInChild(original, killAt, action, finished);
+      sources.push_back(source);
+      const std::string state = ListState(source, tag);
+      if (finished) after = state;
+      NewControl();
+      control->SetPathText(source);
+      const std::string label = Caption("lblTJLNAME");
+      if (state == before) {
+        EXPECT_EQ(label, oldLabel) << "killed at row write " << killAt;
+      } else {
+        EXPECT_EQ(label, newLabel) << "killed at row write " << killAt;
+        after = state;
+      }
+      NewControl();
+    }
+    EXPECT_TRUE(finished);
+    EXPECT_NE(after, before);
+    // Every kill left the old list or the list of the finished save.
+    for (size_t n = 0; n < sources.size(); ++n) {
+      const std::string state = ListState(sources[n], tag);
+      EXPECT_TRUE(state == before || state == after)
+          << "mixed list after a kill at " << n + 1 << ":\n"
+          << state;
+    }
+    return killAt - 2;
+  }
+
+  int copies = 0;
+  std::vector<std::unique_ptr<testsupport::TestDatabase>> databases;
+};
+
+// The fewest kill points a save has: SQLite's hook sees every row; on the
+// server one statement may change many rows (all old items go in one DELETE).
+int FewestKills(StoreEngine engine, int sqliteRows, int serverStatements) {
+  return engine == StoreEngine::kSqlite ? sqliteRows : serverStatements;
+}
+
+TEST_P(ListsKillTest, ASavedListKilledMidSaveIsTheOldOrTheNewList) {
+  const std::string data = MakeFolder("data", {"--today", "2024-03-06"});
+  // The working list of saved list 2 loses two rows and gains one of its own.
+  Exec(data, "MAIN.MDB", "DELETE FROM TJLIST WHERE rowid IN (2, 4)");
+  Exec(data, "MAIN.MDB", "INSERT INTO TJLIST (TJLTAG, CONO, JOBNO) VALUES (0, 1, '   AA000')");
+  // Each kill point: a group row, six old items, five working rows and items.
+  EXPECT_GE(
+      KillAtEveryRowWrite(data, Save("Spring, revised"), 2, "Spring start-ups", "Spring, revised"),
+      FewestKills(GetParam(), 1 + 6 + 10, 1 + 1 + 5));
+}
+
+TEST_P(ListsKillTest, ANewListKilledMidSaveIsNotSavedOrSavedWhole) {
+  const std::string data = MakeFolder("data", {"--today", "2024-03-06"});
+  Exec(data, "MAIN.MDB", "UPDATE TJLIST SET TJLTAG = 0");
+  // The counter row's change, then the group row and six rows and items.
+  EXPECT_GE(KillAtEveryRowWrite(data, Save("Night shift"), 3, "New List.", "Night shift"),
+            FewestKills(GetParam(), 1 + 1 + 12, 1 + 1 + 6));
+}
+
+TEST_P(ListsKillTest, NewListAndRetrieveKilledMidWayKeepOrReplaceTheWholeWorkingList) {
+  const std::string data = MakeFolder("data", {"--today", "2024-03-06"});
+  // New List empties the six rows of the working list of saved list 2.
+  EXPECT_GE(KillAtEveryRowWrite(data, Click("cmdNewList"), 2, "Spring start-ups", "New List."), 1);
+  // Retrieve List puts the items of "Payroll check" (list 1) in their place.
+  EXPECT_GE(
+      KillAtEveryRowWrite(data, Click("cmdRetreiveList"), 1, "Spring start-ups", "Payroll check"),
+      1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, ListsKillTest,
+                         ::testing::Values(StoreEngine::kSqlite, StoreEngine::kServer),
+                         [](const auto& info) { return testsupport::EngineName(info.param); });
+
+}  // namespace
