@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary prefix, then builds the two example
 # hosts against it as outside projects would: examples/qt-host with
-# find_package(Dorvane), examples/headless-host with pkg-config. Runs the
+# find_package(Dorvane), examples/headless-host with pkg-config; and checks
+# that a host project can add the tree with add_subdirectory. Runs the
 # headless one on a data folder and the Qt one with --screenshot on Qt's
 # offscreen platform, and checks what they produced. Every step is bounded.
 #   example-hosts.sh BUILD_DIR SOURCE_DIR BIN_DIR
@@ -32,6 +33,23 @@ timeout 60 "$bin/dorvane-data" init "$work/right" --companies 5 --jobs 30 --list
 
 launcher=()
 if command -v ccache > /dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
+
+# The tree added to a host project with add_subdirectory: it configures, and
+# brings only its libraries (no tests, programs or -Werror).
+mkdir -p "$work/sub"
+cat > "$work/sub/CMakeLists.txt" << CMAKE
+cmake_minimum_required(VERSION 3.20)
+project(SubdirectoryHost LANGUAGES CXX)
+add_subdirectory("$source" dorvane)
+add_executable(sub-host main.cpp)
+target_link_libraries(sub-host PRIVATE Dorvane::dorvane_qt)
+CMAKE
+echo 'int main() { return 0; }' > "$work/sub/main.cpp"
+timeout 120 cmake -S "$work/sub" -B "$work/sub/build" -G Ninja > "$work/sub.log" 2>&1 ||
+  { cat "$work/sub.log"; echo "FAIL: add_subdirectory does not configure"; exit 1; }
+if grep -qE 'test_control|dorvane-script|-Werror' "$work/sub/build/build.ninja"; then
+  echo "FAIL: a host's add_subdirectory builds tests, programs or -Werror"; exit 1
+fi
 
 # The headless host through pkg-config.
 flags=$(PKG_CONFIG_PATH=$prefix/lib/pkgconfig pkg-config --cflags --libs dorvane)
