@@ -41,7 +41,7 @@ class Screen {
   static Screen& Current();
   // The screen on which container is placed or shown, or nullptr.
   static Screen* Of(const Container& container);
-  // Every screen alive, the default one first.
+  // Every screen alive, the default one among them, oldest first.
   static std::vector<Screen*> All();
 
   // Makes a screen current for a call from the host that is no event (a
