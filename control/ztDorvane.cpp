@@ -27,12 +27,22 @@ recordstore::Variant Bool(bool v) { return recordstore::Variant::Boolean(v); }
 recordstore::Variant Text(const std::string& v) { return recordstore::Variant::String(v); }
 recordstore::Variant Int(int16_t v) { return recordstore::Variant::Integer(v); }
 
+// The error of a control made before its host installed a desktop.
+constexpr int kNoDesktopError = 5;
+
 }  // namespace
 
 // Builds the screen, binds the control's own events and initializes the state.
 // Each group of the control's handlers is bound by its Wire routine, called
 // here once that group is written (WirePage, WireEntry, WireLists, WirePERange).
+// A host without a desktop would never see the control's message boxes, so
+// that is refused here rather than discovered later.
 ztDorvane::ztDorvane() : UserControl("ztDorvane") {
+  if (!screen::DesktopInstalled()) {
+    throw recordstore::RuntimeError(kNoDesktopError,
+                                    "ztDorvane needs a desktop: the host calls screen::SetDesktop "
+                                    "(or Screen::SetDesktop) before making the control");
+  }
   BuildScreen();
   SetTabOrder();
   GotFocus = [this] { UserControl_GotFocus(); };

@@ -17,6 +17,9 @@
 // Each group binds its own event handlers in its Wire routine, which the
 // constructor calls once the group exists.
 //
+// Threads: the control, its screen and its record store belong to the thread
+// that runs the host's event loop; no call may come from another thread.
+//
 // Relies on the toolkit (services/screen), the record store
 // (services/recordstore) and the shared modules ztBasicSet, ztLOOKUP and
 // ztMSAccess.
@@ -32,6 +35,8 @@
 
 class ztDorvane : public screen::UserControl {
  public:
+  // Throws a RuntimeError when no desktop is installed for the process or the
+  // current screen: its message boxes would go nowhere.
   ztDorvane();
   ~ztDorvane() override;
 

@@ -2,6 +2,8 @@
 // rest of the system: the null check through which every field is read, the
 // keyed row scans (seek and confirm, neighbour search), the tag allocator on
 // the SYSTAGS counter row, and the report of a form that failed to load.
+// Threads: the thread that runs the host's event loop, like the recordsets
+// these routines are given.
 // Relies on the record store (services/recordstore) and the toolkit's Desktop
 // (services/screen) for message boxes.
 #pragma once

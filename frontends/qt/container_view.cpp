@@ -61,7 +61,7 @@ class ControlWidget : public QWidget {
     if (control_ == nullptr) return;
     QPainter painter(this);
     PaintState state;
-    state.focused = screen::FocusedControl() == control_;
+    state.focused = view_.Screen().FocusedControl() == control_;
     state.pressed = pressed_ && rect().contains(mapFromGlobal(QCursor::pos()));
     PaintControl(painter, *control_, state);
   }
@@ -103,9 +103,19 @@ std::vector<ContainerView*>& Views() {
   return views;
 }
 
-// True when the toolkit sends keys and clicks to this container now.
+// True when the toolkit sends keys to this container now.
 bool IsActive(const screen::Container* container) {
-  return container != nullptr && screen::ActiveContainer() == container;
+  if (container == nullptr) return false;
+  const screen::Screen* s = screen::Screen::Of(*container);
+  return (s != nullptr ? s->ActiveContainer() : screen::ActiveContainer()) == container;
+}
+
+// True when a click on this container reaches it: it is the active one, or a
+// user control of a window no dialog covers (the click moves the focus there).
+bool TakesClicks(const screen::Container* container) {
+  if (IsActive(container)) return true;
+  const screen::Screen* s = container != nullptr ? screen::Screen::Of(*container) : nullptr;
+  return s != nullptr && !container->IsForm() && s->ActiveModalForm() == nullptr;
 }
 
 }  // namespace
@@ -169,12 +179,12 @@ void ContainerView::Sync() {
     w->Sync();
   }
   // The Qt focus goes where the toolkit's focus is.
+  screen::Screen& s = Screen();
   const bool holdsFocus =
-      IsActive(container_) && (container_->IsForm() || (screen::PlacedUserControl() == container_ &&
-                                                        screen::UserControlHasFocus()));
+      IsActive(container_) && (container_->IsForm() || s.FocusedUserControl() == container_);
   if (holdsFocus) {
     QWidget* target = this;
-    if (screen::Control* focused = screen::FocusedControl()) {
+    if (screen::Control* focused = s.FocusedControl()) {
       QWidget* w = WidgetOf(*focused);
       if (w != nullptr && w->isVisibleTo(this)) target = w;
     }
@@ -183,6 +193,11 @@ void ContainerView::Sync() {
   }
   update();
   syncing_ = false;
+}
+
+screen::Screen& ContainerView::Screen() const {
+  screen::Screen* s = container_ != nullptr ? screen::Screen::Of(*container_) : nullptr;
+  return s != nullptr ? *s : screen::Screen::Current();
 }
 
 QWidget* ContainerView::WidgetOf(const screen::Control& control) const {
@@ -197,14 +212,14 @@ bool ContainerView::ForwardKey(QKeyEvent* event) {
   if (!key) return false;
   event->accept();
   if (!UserInputEnabled() || !IsActive(container_)) return true;
-  screen::PressKey(key->keyCode, key->shift, key->keyAscii);
+  Screen().PressKey(key->keyCode, key->shift, key->keyAscii);
   SyncViews();
   return true;
 }
 
 void ContainerView::ClickFrom(screen::Control& control) {
-  if (!UserInputEnabled() || !IsActive(container_)) return;
-  screen::ClickControl(control);
+  if (!UserInputEnabled() || !TakesClicks(container_)) return;
+  Screen().Click(control);
   SyncViews();
 }
 
@@ -214,12 +229,11 @@ void ContainerView::ClickFrom(screen::Control& control) {
 void ContainerView::DoubleClickFrom(screen::Control& control) {
   if (!UserInputEnabled() || !IsActive(container_)) return;
   if (!control.Visible() || !control.Enabled() || !control.DblClick) return;
+  screen::Screen::Use use(Screen());
   try {
     control.DblClick();
-  } catch (const recordstore::RuntimeError& error) {
-    screen::GetDesktop().ReportError(error);
   } catch (const std::exception& error) {
-    screen::GetDesktop().ReportError(recordstore::RuntimeError(51, error.what()));
+    screen::ReportEscapedError(error);
   }
   SyncViews();
 }
@@ -257,8 +271,9 @@ void ContainerView::paintEvent(QPaintEvent*) {
 // click on any other windowed control of the host would.
 void ContainerView::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton || !UserInputEnabled() || container_ == nullptr) return;
-  if (!container_->IsForm() && screen::PlacedUserControl() == container_) {
-    screen::FocusUserControl();
+  screen::Screen* s = screen::Screen::Of(*container_);
+  if (!container_->IsForm() && s != nullptr) {
+    s->Focus(static_cast<screen::UserControl&>(*container_));
     SyncViews();
   }
 }
@@ -269,16 +284,19 @@ bool ContainerView::Contains(const QWidget* widget) const {
 
 void ContainerView::OnQtFocusChanged(QWidget* old, QWidget* now) {
   if (!followsHostFocus_ || syncing_ || container_ == nullptr || !UserInputEnabled()) return;
-  if (container_->IsForm() || screen::PlacedUserControl() != container_) return;
-  if (screen::ActiveModalForm() != nullptr) return;  // a dialog owns the focus
+  screen::Screen* s = screen::Screen::Of(*container_);
+  if (container_->IsForm() || s == nullptr) return;
+  if (s->ActiveModalForm() != nullptr) return;  // a dialog owns the focus
+  auto& uc = static_cast<screen::UserControl&>(*container_);
   if (Contains(now) && !Contains(old)) {
-    if (!screen::UserControlHasFocus()) {
-      screen::FocusUserControl();
+    if (s->FocusedUserControl() != &uc) {
+      s->Focus(uc);
       SyncViews();
     }
   } else if (Contains(old) && now != nullptr && !Contains(now) && now->window() == window()) {
-    if (screen::UserControlHasFocus()) {
-      screen::FocusHost();
+    // Another control of the same screen taking the focus moves it itself.
+    if (s->FocusedUserControl() == &uc) {
+      s->FocusHost();
       SyncViews();
     }
   }

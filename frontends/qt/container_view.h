@@ -5,7 +5,9 @@
 // the view become toolkit events (PressKey, ClickControl, the DblClick); the
 // Qt focus follows the toolkit's focus, never the other way round, except
 // that a view of the user control can report the host's focus moves
-// (FocusUserControl / FocusHost) when asked to.
+// (FocusUserControl / FocusHost) when asked to. Several views of user
+// controls may share one screen; each talks to the screen its container is on.
+// Threads: the GUI thread only.
 // Relies on QtWidgets, the toolkit and the front end's painting and keys.
 #pragma once
 
@@ -31,6 +33,9 @@ class ContainerView : public QWidget {
 
   // The container shown, or nullptr once Detach has run.
   screen::Container* Model() const { return container_; }
+  // The screen (host window) the container is on: where it is placed or
+  // shown, else the current one.
+  screen::Screen& Screen() const;
   // Brings size, colours, child positions, visibility, tooltips and the Qt
   // focus up to date from the model and schedules a repaint.
   void Sync();

@@ -10,25 +10,44 @@
 #include "control/ztDorvane.h"
 #include "frontends/qt/container_view.h"
 #include "frontends/qt/front_end.h"
+#include "frontends/qt/qt_desktop.h"
 
 namespace qtfront {
+namespace {
+
+// A host that installed no desktop gets the Qt one, for the whole process and
+// for good (it outlives every widget).
+void EnsureDesktop(screen::Screen& screen) {
+  screen::Screen::Use use(screen);
+  if (screen::DesktopInstalled()) return;
+  static QtDesktop* fallback = new QtDesktop;
+  screen::SetDesktop(fallback);
+}
+
+}  // namespace
 
 void DorvaneWidget::Guarded(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const recordstore::RuntimeError& error) {
-    screen::GetDesktop().ReportError(error);
-  } catch (const std::exception& error) {
-    screen::GetDesktop().ReportError(recordstore::RuntimeError(51, error.what()));
+  {
+    screen::Screen::Use use(*screen_);
+    try {
+      action();
+    } catch (const std::exception& error) {
+      screen::ReportEscapedError(error);
+    }
   }
   SyncViews();
 }
 
 // The control is created (its Initialize runs) and placed with no focus: the
 // focus comes when Qt gives the view the focus.
-DorvaneWidget::DorvaneWidget(QWidget* parent)
-    : QWidget(parent), control_(std::make_unique<ztDorvane>()) {
-  screen::PlaceUserControl(control_.get());
+DorvaneWidget::DorvaneWidget(QWidget* parent, screen::Screen* screen)
+    : QWidget(parent), screen_(screen != nullptr ? screen : &screen::Screen::Default()) {
+  EnsureDesktop(*screen_);
+  {
+    screen::Screen::Use use(*screen_);
+    control_ = std::make_unique<ztDorvane>();
+  }
+  screen_->Place(*control_);
   view_ = new ContainerView(*control_, this);
   view_->SetFollowsHostFocus(true);
   auto* layout = new QVBoxLayout(this);
@@ -42,7 +61,7 @@ DorvaneWidget::DorvaneWidget(QWidget* parent)
 DorvaneWidget::~DorvaneWidget() {
   view_->Detach();
   delete view_;
-  if (screen::PlacedUserControl() == control_.get()) screen::PlaceUserControl(nullptr);
+  screen_->Remove(*control_);
 }
 
 QSize DorvaneWidget::sizeHint() const { return view_->SurfaceSize(); }

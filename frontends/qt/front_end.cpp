@@ -95,7 +95,11 @@ State& S() {
 // the top form when it has none.
 void SyncFormWindows() {
   State& s = S();
+  // The current screen's dialog first, else another window's.
   screen::Form* top = screen::ActiveModalForm();
+  for (screen::Screen* sc : screen::Screen::All()) {
+    if (top == nullptr) top = sc->ActiveModalForm();
+  }
   auto topWindow = std::find_if(s.windows.begin(), s.windows.end(),
                                 [top](FormWindow* w) { return w->Form() == top; });
   // Forms above the top one (or all of them, with none open) have unloaded.
@@ -125,7 +129,7 @@ void SyncFormWindows() {
 }  // namespace
 
 void InstallRepaintHook() {
-  screen::SetRepaintHook([] { SyncViews(); });
+  for (screen::Screen* s : screen::Screen::All()) s->SetRepaintHook([] { SyncViews(); });
 }
 
 void SyncViews() {

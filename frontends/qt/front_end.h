@@ -2,6 +2,7 @@
 // event the toolkit handled (through the toolkit's repaint hook), opens a
 // dialog window (a QDialog) for each form the toolkit shows modally and closes
 // it when the form unloads, and runs a shown form in a nested QEventLoop.
+// Threads: the GUI thread only.
 // Relies on QtWidgets, the toolkit's dispatcher and ContainerView.
 #pragma once
 

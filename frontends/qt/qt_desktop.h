@@ -5,6 +5,7 @@
 // for long scans; a run-time error that reached the host is shown in a box
 // with style 16 titled "Run-time error". With automatic answers on (tests,
 // replayed scripts), message boxes are recorded and answered OK unseen.
+// Threads: the GUI thread only.
 // Relies on QtWidgets, the toolkit's Desktop and the front end.
 #pragma once
 

@@ -2,6 +2,8 @@
 // recordsets on its tables and, when closed, closes them and the file. It
 // keeps its workspace alive, and its recordsets keep it alive, as the classic
 // objects did, so a chain of calls needs no named intermediate objects.
+// Threads: a database and its recordsets belong to one thread at a time;
+// other programs may use the same files at once.
 // Relies on Connection, TableLayout and Recordset.
 #pragma once
 

@@ -5,6 +5,8 @@
 // row deleted by this program, and keeps the table layouts it has read, so that
 // a table opened again on a new connection costs one schema query instead of
 // several. Relies on Workspace and TableLayout.
+// Threads: the engine and its workspaces belong to the thread that runs the
+// host's event loop.
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,7 @@
 // Field: one field of a recordset's current row (or of the row being added or
 // edited): its value, type code, declared size and name. A Field keeps its
 // recordset alive. Relies on Recordset.
+// Threads: as its recordset (one thread at a time).
 #pragma once
 
 #include <memory>

@@ -5,6 +5,7 @@
 // every move and seek reads the table as it is now, with one or a few indexed
 // queries. A bookmark is the row's rowid as 8 bytes. Writes go through
 // AddNew/Edit then Update, which enforces the fields' declared types.
+// Threads: one thread at a time, as its database.
 // Relies on Connection, TableLayout, IndexWalk and the field codec.
 #pragma once
 

@@ -1,6 +1,7 @@
 // RuntimeError: the run-time error raised by the record store and the system's
 // modules. It carries the classic error number and a description that names the
 // file, table, field or index concerned. Relies only on the standard library.
+// Threads: an immutable value; any thread may copy or read it.
 #pragma once
 
 #include <stdexcept>

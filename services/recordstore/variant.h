@@ -1,6 +1,7 @@
 // Variant: the dynamically typed value of the record store and the scripted
 // host, with the classic conversion, comparison and Val rules, plus the date
 // serial helpers (days since 1899-12-30, fraction = time of day).
+// Threads: a plain value; distinct variants may be used on distinct threads.
 // Relies only on the standard library and RuntimeError.
 #pragma once
 

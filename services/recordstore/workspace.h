@@ -5,6 +5,7 @@
 // it back. Nested BeginTrans calls become savepoints. Its databases keep it
 // alive, so it is released when the last of them is. Relies on Database and
 // Connection.
+// Threads: one thread at a time, as the engine that made it.
 #pragma once
 
 #include <memory>

@@ -3,6 +3,7 @@
 // KeyDown handler, the control that holds (or will get back) the focus, and the
 // state fields the scripted host reads. Relies on Control and the record
 // store's Variant.
+// Threads: the thread that runs the host's event loop only.
 #pragma once
 
 #include <cstdint>

@@ -100,7 +100,18 @@ bool Desktop::FileExists(const std::string& path) {
 
 Desktop& GetDesktop() {
   static HeadlessDesktop fallback;
+  if (Desktop* own = CurrentScreenDesktop()) return *own;
   return current != nullptr ? *current : fallback;
+}
+
+bool DesktopInstalled() { return current != nullptr || CurrentScreenDesktop() != nullptr; }
+
+void ReportEscapedError(const std::exception& error) {
+  if (const auto* runtime = dynamic_cast<const recordstore::RuntimeError*>(&error)) {
+    GetDesktop().ReportError(*runtime);
+  } else {
+    GetDesktop().ReportError(recordstore::RuntimeError(51, error.what()));
+  }
 }
 
 void SetDesktop(Desktop* desktop) { current = desktop; }

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <deque>
+#include <exception>
 #include <functional>
 #include <optional>
 #include <string>
@@ -47,10 +48,17 @@ class Desktop {
   virtual void ReportError(const recordstore::RuntimeError& error) = 0;
 };
 
-// The process-wide desktop (a HeadlessDesktop until one is set).
+// The desktop of the current screen when it has one, else the process-wide
+// desktop (a built-in HeadlessDesktop until one is set).
 Desktop& GetDesktop();
 // Makes desktop current; nullptr returns to the built-in headless one.
 void SetDesktop(Desktop* desktop);
+// False when GetDesktop would answer with the built-in stand-in, which shows
+// nothing: no desktop set for the process nor for the current screen.
+bool DesktopInstalled();
+// Reports an exception that escaped a handler or a host call to the current
+// desktop: a run-time error as it is, any other as error 51 with its text.
+void ReportEscapedError(const std::exception& error);
 
 // A desktop without a window: records message boxes (answering OK), reported
 // errors and modal forms; runs a modal form by executing queued actions, and

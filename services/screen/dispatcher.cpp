@@ -1,376 +1,155 @@
-// The dispatcher: focus, Tab order, key routing, clicks, access keys, default
-// and cancel buttons, modal forms and the synthesised Tab. Every event handler
-// it calls runs under a trap: a run-time error that escapes a handler ends that
-// event only and goes to the Desktop's report. Relies on the containers,
-// controls, keys and the Desktop.
+// The free functions of the dispatcher, acting on the current screen, and the
+// Screen objects (host windows) themselves: the registry of live screens, the
+// current one, and their public face over the Dispatcher.
+// Relies on the Dispatcher (dispatcher_impl.h) and the Desktop.
 #include "services/screen/dispatcher.h"
 
-#include <algorithm>
-#include <cassert>
-#include <exception>
-#include <type_traits>
-#include <vector>
-
-#include "services/recordstore/runtime_error.h"
-#include "services/screen/desktop.h"
-#include "services/screen/keys.h"
+#include "services/screen/dispatcher_impl.h"
 
 namespace screen {
-
-class Dispatcher {
- public:
-  // One modal form on the stack, and whether the user control had the focus
-  // when it was shown (the focus goes back there when it unloads).
-  struct ModalEntry {
-    Form* form;
-    bool controlHadFocus;
-  };
-
-  // Marks the handling of one input event: Tabs synthesised meanwhile run at
-  // its end, then the front end repaints. Nothing runs while an exception that
-  // is not a run-time error (a script's own error) unwinds through it.
-  class Handling {
-   public:
-    explicit Handling(Dispatcher& d)
-        : d_(d), mark_(d.pendingTabs_), exceptions_(std::uncaught_exceptions()) {
-      ++d_.depth_;
-    }
-    ~Handling() {
-      if (std::uncaught_exceptions() == exceptions_) {
-        while (d_.pendingTabs_ > mark_) {
-          --d_.pendingTabs_;
-          d_.PressKey(kKeyTab, 0, 0);
-        }
-        d_.Repaint();
-      }
-      --d_.depth_;
-    }
-    Handling(const Handling&) = delete;
-    Handling& operator=(const Handling&) = delete;
-
-   private:
-    Dispatcher& d_;
-    int mark_;
-    int exceptions_;
-  };
-
-  // Tells whether the container a key started on is still there (a form that
-  // unloaded, or was loaded again, drops the rest of the key).
-  class Liveness {
-   public:
-    Liveness(Dispatcher& d, Container& c) : d_(d), c_(c) {
-      if (c.IsForm()) serial_ = static_cast<Form&>(c).LoadSerial();
-    }
-    bool Alive() const {
-      if (!c_.IsForm()) return d_.placed_ == &c_;
-      const auto& form = static_cast<const Form&>(c_);
-      return form.IsLoaded() && form.LoadSerial() == serial_;
-    }
-
-   private:
-    Dispatcher& d_;
-    Container& c_;
-    uint64_t serial_ = 0;
-  };
-
-  // Runs a handler; a run-time error (or any other standard exception) that
-  // escapes it is reported to the host and goes no further.
-  template <class Handler, class... Args>
-  static void Trap(const Handler& handler, Args&... args) {
-    if constexpr (std::is_constructible_v<bool, const Handler&>) {
-      if (!handler) return;
-    }
-    try {
-      handler(args...);
-    } catch (const recordstore::RuntimeError& error) {
-      GetDesktop().ReportError(error);
-    } catch (const std::exception& error) {
-      GetDesktop().ReportError(recordstore::RuntimeError(51, error.what()));
-    }
-  }
-
-  static bool CanTakeFocus(const Control& c) {
-    return c.CanHoldFocus() && c.Visible() && c.Enabled();
-  }
-
-  Container* Active() const {
-    if (!modal_.empty()) return modal_.back().form;
-    return placed_;
-  }
-
-  // True when the container holds the keyboard focus.
-  bool HasFocus(const Container& c) const {
-    if (!modal_.empty()) return &c == modal_.back().form;
-    return &c == placed_ && controlHasFocus_;
-  }
-
-  Control* Focused() const {
-    Container* c = Active();
-    if (c == nullptr || !HasFocus(*c)) return nullptr;
-    return c->focused_;
-  }
-
-  // Moves the focus within target's container: LostFocus of the control that
-  // had it, then GotFocus of target. A LostFocus handler that moves the focus
-  // itself wins. In a container without the focus the move is only remembered.
-  void MoveFocus(Control& target) {
-    Container* owner = target.Owner();
-    assert(owner != nullptr);
-    if (!HasFocus(*owner)) {
-      owner->focused_ = &target;
-      return;
-    }
-    Control* old = owner->focused_;
-    if (old == &target) return;
-    owner->focused_ = nullptr;
-    if (old != nullptr) Trap(old->LostFocus);
-    if (owner->focused_ != nullptr) return;
-    owner->focused_ = &target;
-    if (HasFocus(*owner)) Trap(target.GotFocus);
-  }
-
-  // Gives the container's focus to remembered when it can take it, else to
-  // the first tab stop, raising GotFocus.
-  void EnterContainer(Container& c, Control* remembered) {
-    Control* next =
-        remembered != nullptr && CanTakeFocus(*remembered) ? remembered : c.FirstTabStop();
-    c.focused_ = nullptr;
-    if (next != nullptr) MoveFocus(*next);
-  }
-
-  void FocusUserControl() {
-    if (placed_ == nullptr || controlHasFocus_ || !modal_.empty()) return;
-    Handling handling(*this);
-    UserControl& uc = *placed_;
-    Control* remembered = uc.focused_;
-    uc.focused_ = nullptr;
-    controlHasFocus_ = true;
-    Trap(uc.GotFocus);
-    if (placed_ == &uc && HasFocus(uc) && uc.focused_ == nullptr) EnterContainer(uc, remembered);
-  }
-
-  void FocusHost() {
-    if (placed_ == nullptr || !controlHasFocus_) return;
-    Handling handling(*this);
-    UserControl& uc = *placed_;
-    Control* old = uc.focused_;
-    uc.focused_ = nullptr;
-    if (old != nullptr) Trap(old->LostFocus);
-    if (uc.focused_ == nullptr) uc.focused_ = old;
-    controlHasFocus_ = false;
-    Trap(uc.LostFocus);
-  }
-
-  // Tab and Shift+Tab: the next (previous) visible, enabled tab stop in
-  // TabIndex order after the focused control, wrapping round.
-  void TabMove(Container& c, bool backwards) {
-    const auto& controls = c.Controls();
-    auto position = [&](const Control* x) {
-      return std::make_pair(x->TabIndex(),
-                            std::find(controls.begin(), controls.end(), x) - controls.begin());
-    };
-    Control* first = nullptr;
-    Control* best = nullptr;
-    for (Control* x : controls) {
-      if (!CanTakeFocus(*x) || !x->TabStop()) continue;
-      const bool before = first == nullptr || (backwards ? position(x) > position(first)
-                                                         : position(x) < position(first));
-      if (before) first = x;
-      if (c.focused_ == nullptr || x == c.focused_) continue;
-      const bool beyond =
-          backwards ? position(x) < position(c.focused_) : position(x) > position(c.focused_);
-      const bool nearer = best == nullptr ||
-                          (backwards ? position(x) > position(best) : position(x) < position(best));
-      if (beyond && nearer) best = x;
-    }
-    Control* next = best != nullptr ? best : first;
-    if (next != nullptr) MoveFocus(*next);
-  }
-
-  // The visible, enabled button whose caption marks letter, or nullptr.
-  static CommandButton* AccessButton(const Container& c, int16_t keyCode) {
-    const bool letterOrDigit =
-        (keyCode >= 'A' && keyCode <= 'Z') || (keyCode >= '0' && keyCode <= '9');
-    if (!letterOrDigit) return nullptr;
-    for (Control* x : c.Controls()) {
-      if (x->Kind() != ControlKind::CommandButton || !x->Visible() || !x->Enabled()) continue;
-      auto* button = static_cast<CommandButton*>(x);
-      if (AccessKeyOf(button->Caption()) == static_cast<char>(keyCode)) return button;
-    }
-    return nullptr;
-  }
-
-  static bool Clickable(const CommandButton* b) {
-    return b != nullptr && b->Visible() && b->Enabled();
-  }
-
-  // One key on the active container: the Tab move, the button keys, access
-  // keys, else KeyDown (preview first), KeyPress and the text box's editing,
-  // all to the control that had the focus when the key went down.
-  void PressKey(int16_t keyCode, int16_t shift, int16_t keyAscii) {
-    Container* c = Active();
-    if (c == nullptr || !HasFocus(*c)) return;  // the host has the keyboard
-    Handling handling(*this);
-    Control* target = c->focused_;
-    const bool plain = (shift & (kCtrlMask | kAltMask)) == 0;
-    if (keyCode == kKeyTab && plain) {
-      TabMove(*c, (shift & kShiftMask) != 0);
-      return;
-    }
-    const bool onButton = target != nullptr && target->Kind() == ControlKind::CommandButton;
-    if (plain && onButton && (keyCode == kKeyReturn || keyCode == kKeySpace) && target->Visible() &&
-        target->Enabled()) {
-      Trap(target->Click);
-      return;
-    }
-    if (plain && keyCode == kKeyReturn && !onButton && Clickable(c->DefaultButton())) {
-      Trap(c->DefaultButton()->Click);
-      return;
-    }
-    if (plain && keyCode == kKeyEscape && Clickable(c->CancelButton())) {
-      Trap(c->CancelButton()->Click);
-      return;
-    }
-    Liveness live(*this, *c);
-    if ((shift & kAltMask) != 0 && (shift & kCtrlMask) == 0) {
-      if (CommandButton* button = AccessButton(*c, keyCode)) {
-        MoveFocus(*button);
-        if (live.Alive()) Trap(button->Click);
-        return;
-      }
-    }
-    DeliverKey(*c, live, target, keyCode, shift, keyAscii);
-  }
-
-  // The ordinary key events, each only while the container is still there.
-  void DeliverKey(Container& c, const Liveness& live, Control* target, int16_t keyCode,
-                  int16_t shift, int16_t keyAscii) {
-    int16_t code = keyCode;
-    if (c.KeyPreview()) Trap(c.KeyDown, code, shift);
-    if (target == nullptr || !live.Alive()) return;
-    if (code != 0) Trap(target->KeyDown, code, shift);
-    if (!live.Alive()) return;
-    auto* box = target->Kind() == ControlKind::TextBox ? static_cast<TextBox*>(target) : nullptr;
-    if (box != nullptr && code != 0) Trap([&] { box->ApplyKey(code, shift); });
-    if (!live.Alive()) return;
-    if (keyAscii != 0) {
-      int16_t ascii = keyAscii;
-      Trap(target->KeyPress, ascii);
-      if (!live.Alive()) return;
-      if (box != nullptr && ascii != 0) Trap([&] { box->ApplyCharacter(ascii); });
-      if (!live.Alive()) return;
-    }
-    int16_t upCode = keyCode;
-    Trap(target->KeyUp, upCode, shift);
-  }
-
-  // A click: the user control takes the focus from the host first; a control
-  // that can hold the focus takes it; then Click.
-  bool Click(Control& control, bool twice) {
-    Container* owner = control.Owner();
-    if (owner == nullptr || owner != Active() || !control.Visible() || !control.Enabled()) {
-      return false;
-    }
-    Handling handling(*this);
-    if (!owner->IsForm() && !controlHasFocus_) FocusUserControl();
-    Liveness live(*this, *owner);
-    if (!live.Alive()) return true;
-    if (CanTakeFocus(control) && HasFocus(*owner)) MoveFocus(control);
-    if (!live.Alive()) return true;
-    Trap(control.Click);
-    if (twice && live.Alive()) Trap(control.DblClick);
-    return true;
-  }
-
-  void OpenModal(Form& form) {
-    for (const auto& entry : modal_) {
-      if (entry.form == &form) {
-        throw recordstore::RuntimeError(400, "The form " + form.Name() + " is shown already");
-      }
-    }
-    Handling handling(*this);
-    const bool controlHadFocus = controlHasFocus_;
-    Control* remembered = form.focused_;
-    modal_.push_back({&form, controlHadFocus});
-    if (controlHadFocus) {
-      controlHasFocus_ = false;
-      Trap(placed_->LostFocus);
-    }
-    if (HasFocus(form)) EnterContainer(form, remembered);
-  }
-
-  // The form leaves the stack; the focus returns, with no event, to where it
-  // was when the form was shown.
-  void CloseModal(Form& form) {
-    auto it = std::find_if(modal_.begin(), modal_.end(),
-                           [&](const ModalEntry& e) { return e.form == &form; });
-    if (it == modal_.end()) return;
-    const bool controlHadFocus = it->controlHadFocus;
-    it = modal_.erase(it);
-    if (it != modal_.end()) {
-      it->controlHadFocus = it->controlHadFocus || controlHadFocus;
-    } else if (modal_.empty() && controlHadFocus && placed_ != nullptr) {
-      controlHasFocus_ = true;
-    }
-    Repaint();
-  }
-
-  void Repaint() {
-    if (repaintHook_) repaintHook_();
-  }
-
-  // Forgets the placed control and the open forms (the repaint hook stays);
-  // forms still open are dropped unloaded, without events, so that a later
-  // show loads them afresh.
-  void Reset() {
-    placed_ = nullptr;
-    controlHasFocus_ = false;
-    for (const auto& entry : modal_) {
-      entry.form->loaded_ = false;
-      entry.form->unloading_ = false;
-    }
-    modal_.clear();
-    pendingTabs_ = 0;
-  }
-
-  UserControl* placed_ = nullptr;
-  bool controlHasFocus_ = false;
-  std::vector<ModalEntry> modal_;
-  std::function<void()> repaintHook_;
-  int depth_ = 0;
-  int pendingTabs_ = 0;
-};
-
 namespace {
 
-// Never destroyed, so that forms held in static storage can still leave the
-// screen while the program ends.
-Dispatcher& The() {
-  static Dispatcher* dispatcher = new Dispatcher;
-  return *dispatcher;
+Screen* current = nullptr;
+
+// The live screens, in the order they were made.
+std::vector<Screen*>& Registry() {
+  static std::vector<Screen*> screens;
+  return screens;
+}
+
+Dispatcher& The() { return Screen::Current().Impl(); }
+
+// The screen whose modal stack holds form, or nullptr.
+Screen* ShowingForm(const Form& form) {
+  for (Screen* s : Registry()) {
+    for (const Form* f : s->ModalForms()) {
+      if (f == &form) return s;
+    }
+  }
+  return nullptr;
 }
 
 }  // namespace
 
+Screen* CurrentScreenOrNull() { return current; }
+void SetCurrentScreen(Screen* screen) { current = screen; }
+
+Desktop* CurrentScreenDesktop() { return Screen::Current().OwnDesktop(); }
+
+// --- Screen ---
+
+Screen::Screen() : d_(std::make_unique<Dispatcher>(*this)) { Registry().push_back(this); }
+
+Screen::~Screen() {
+  auto& r = Registry();
+  r.erase(std::remove(r.begin(), r.end(), this), r.end());
+  if (current == this) current = nullptr;
+  Reset();
+}
+
+// Never destroyed, so that forms held in static storage can still leave the
+// screen while the program ends.
+Screen& Screen::Default() {
+  static Screen* screen = new Screen;
+  return *screen;
+}
+
+Screen& Screen::Current() { return current != nullptr ? *current : Default(); }
+
+Screen* Screen::Of(const Container& container) {
+  for (Screen* s : Registry()) {
+    if (s->IsPlaced(container)) return s;
+  }
+  return container.IsForm() ? ShowingForm(static_cast<const Form&>(container)) : nullptr;
+}
+
+std::vector<Screen*> Screen::All() {
+  Default();
+  return Registry();
+}
+
+Screen::Use::Use(Screen& screen) : previous_(current) { current = &screen; }
+Screen::Use::~Use() { current = previous_; }
+
+void Screen::Place(UserControl& control) {
+  if (IsPlaced(control)) return;
+  if (Screen* other = Of(control)) other->Remove(control);
+  d_->placed_.push_back(&control);
+}
+
+void Screen::Remove(UserControl& control) { d_->Remove(control); }
+const std::vector<UserControl*>& Screen::Placed() const { return d_->placed_; }
+bool Screen::IsPlaced(const Container& container) const { return d_->IsPlaced(&container); }
+void Screen::Focus(UserControl& control) { d_->FocusUserControl(control); }
+void Screen::FocusHost() { d_->FocusHost(); }
+UserControl* Screen::FocusedUserControl() const { return d_->focusedUc_; }
+Container* Screen::ActiveContainer() const { return d_->Active(); }
+
+Form* Screen::ActiveModalForm() const {
+  return d_->modal_.empty() ? nullptr : d_->modal_.back().form;
+}
+
+std::vector<Form*> Screen::ModalForms() const {
+  std::vector<Form*> forms;
+  for (const auto& entry : d_->modal_) forms.push_back(entry.form);
+  return forms;
+}
+
+Control* Screen::FocusedControl() const { return d_->Focused(); }
+
+void Screen::PressKey(int16_t keyCode, int16_t shift, int16_t keyAscii) {
+  d_->PressKey(keyCode, shift, keyAscii);
+}
+
+bool Screen::Click(Control& control) { return d_->Click(control, false); }
+bool Screen::DoubleClick(Control& control) { return d_->Click(control, true); }
+
+// The close box: the form's unload, with its errors reported like a handler's.
+void Screen::CloseForm(Form& form) {
+  if (!form.IsLoaded()) return;
+  Dispatcher::Handling handling(*d_);
+  Dispatcher::Trap([&] { form.Unload(); });
+}
+
+// While an event is being handled the Tab waits for its end.
+void Screen::SynthesizeTab() {
+  if (d_->depth_ > 0) {
+    ++d_->pendingTabs_;
+  } else {
+    d_->PressKey(kKeyTab, 0, 0);
+  }
+}
+
+void Screen::SetRepaintHook(std::function<void()> hook) { d_->repaintHook_ = std::move(hook); }
+void Screen::Repaint() { d_->Repaint(); }
+void Screen::SetDesktop(Desktop* desktop) { d_->desktop_ = desktop; }
+Desktop* Screen::OwnDesktop() const { return d_->desktop_; }
+void Screen::Reset() { d_->Reset(); }
+
+// --- The free functions: the current screen ---
+
+// The default screen holds one control at a time, as before screens existed.
 void PlaceUserControl(UserControl* control) {
-  Dispatcher& d = The();
-  if (d.placed_ == control) return;
-  d.placed_ = control;
-  d.controlHasFocus_ = false;
+  Screen& s = Screen::Current();
+  if (control != nullptr && s.Placed().size() == 1 && s.Placed().front() == control) return;
+  while (!s.Placed().empty()) s.Remove(*s.Placed().front());
+  if (control != nullptr) s.Place(*control);
 }
 
-UserControl* PlacedUserControl() { return The().placed_; }
-void FocusUserControl() { The().FocusUserControl(); }
-void FocusHost() { The().FocusHost(); }
-bool UserControlHasFocus() { return The().controlHasFocus_; }
-Container* ActiveContainer() { return The().Active(); }
-
-Form* ActiveModalForm() {
-  const Dispatcher& d = The();
-  return d.modal_.empty() ? nullptr : d.modal_.back().form;
+UserControl* PlacedUserControl() {
+  const auto& placed = Screen::Current().Placed();
+  return placed.empty() ? nullptr : placed.front();
 }
 
-Control* FocusedControl() { return The().Focused(); }
+void FocusUserControl() {
+  if (UserControl* uc = PlacedUserControl()) Screen::Current().Focus(*uc);
+}
+
+void FocusHost() { Screen::Current().FocusHost(); }
+bool UserControlHasFocus() { return Screen::Current().FocusedUserControl() != nullptr; }
+Container* ActiveContainer() { return Screen::Current().ActiveContainer(); }
+Form* ActiveModalForm() { return Screen::Current().ActiveModalForm(); }
+Control* FocusedControl() { return Screen::Current().FocusedControl(); }
 
 void PressKey(int16_t keyCode, int16_t shift) {
   The().PressKey(keyCode, shift, CharacterOfKey(keyCode, shift));
@@ -380,29 +159,27 @@ void PressKey(int16_t keyCode, int16_t shift, int16_t keyAscii) {
   The().PressKey(keyCode, shift, keyAscii);
 }
 
-bool ClickControl(Control& control) { return The().Click(control, false); }
-bool DoubleClickControl(Control& control) { return The().Click(control, true); }
+// A click goes to the screen the control's container is on.
+bool ClickControl(Control& control) {
+  Screen* s = control.Owner() != nullptr ? Screen::Of(*control.Owner()) : nullptr;
+  return (s != nullptr ? *s : Screen::Current()).Click(control);
+}
 
-// The close box: the form's unload, with its errors reported like a handler's.
+bool DoubleClickControl(Control& control) {
+  Screen* s = control.Owner() != nullptr ? Screen::Of(*control.Owner()) : nullptr;
+  return (s != nullptr ? *s : Screen::Current()).DoubleClick(control);
+}
+
 void CloseForm(Form& form) {
-  if (!form.IsLoaded()) return;
-  Dispatcher::Handling handling(The());
-  Dispatcher::Trap([&] { form.Unload(); });
+  Screen* s = ShowingForm(form);
+  (s != nullptr ? *s : Screen::Current()).CloseForm(form);
 }
 
-// While an event is being handled the Tab waits for its end.
-void SynthesizeTab() {
-  Dispatcher& d = The();
-  if (d.depth_ > 0) {
-    ++d.pendingTabs_;
-  } else {
-    d.PressKey(kKeyTab, 0, 0);
-  }
+void SynthesizeTab() { Screen::Current().SynthesizeTab(); }
+void SetRepaintHook(std::function<void()> hook) {
+  Screen::Current().SetRepaintHook(std::move(hook));
 }
-
-void SetRepaintHook(std::function<void()> hook) { The().repaintHook_ = std::move(hook); }
-
-void ResetScreen() { The().Reset(); }
+void ResetScreen() { Screen::Current().Reset(); }
 
 // SetFocus by code: a hidden or disabled control, or a label, is error 5.
 void MoveFocusByCode(Control& control) {
@@ -415,11 +192,22 @@ void MoveFocusByCode(Control& control) {
         5, "Cannot give the focus to " + control.QualifiedName() + ": " + reason);
   }
   if (control.Owner() == nullptr) return;
-  The().MoveFocus(control);
+  Screen* s = Screen::Of(*control.Owner());
+  (s != nullptr ? *s : Screen::Current()).Impl().MoveFocus(control);
 }
 
+// A form shown while a screen handles an event is modal on that screen.
 void OpenModal(Form& form) { The().OpenModal(form); }
-void CloseModal(Form& form) { The().CloseModal(form); }
+
+void CloseModal(Form& form) {
+  if (Screen* s = ShowingForm(form)) s->Impl().CloseModal(form);
+}
+
 void RequestRepaint() { The().Repaint(); }
+
+// A user control that goes leaves whichever screen holds it.
+void ForgetUserControl(UserControl& control) {
+  if (Screen* s = Screen::Of(control)) s->Remove(control);
+}
 
 }  // namespace screen

@@ -1,10 +1,12 @@
-// The dispatcher: the toolkit's one window manager. It knows the user control
+// The dispatcher: the toolkit's window manager. It knows the user control
 // placed on the host's window, whether the host or the control holds the
 // focus, and the stack of modal forms; it turns keys, clicks and the close box
 // into events in the order the toolkit promises (focus, Tab order, key preview,
 // KeyDown, KeyPress, the text box's own editing, default and access keys), and
 // reports a run-time error that escapes a handler to the Desktop.
-// Like the platform it stands for, it is process-wide.
+// These functions act on the current Screen (host_screen.h): the one whose
+// event is being handled, else the default screen of single-control hosts.
+// Threads: only the thread that runs the host's event loop may call them.
 // Relies on the containers and controls, and on the Desktop.
 #pragma once
 
@@ -12,13 +14,17 @@
 #include <functional>
 
 #include "services/screen/form.h"
+#include "services/screen/host_screen.h"
 
 namespace screen {
 
+class Desktop;
+
 // --- The host's window ---
 
-// Places a user control on the host's window (nullptr removes it), with no
-// event; the host keeps the focus until FocusUserControl.
+// Places a user control on the host's window in place of the one there
+// (nullptr removes it), with no event; the host keeps the focus until
+// FocusUserControl. Screen::Place puts several side by side.
 void PlaceUserControl(UserControl* control);
 UserControl* PlacedUserControl();
 // The host puts the focus into the control: the control's GotFocus runs; when
@@ -78,5 +84,9 @@ void OpenModal(Form& form);
 void CloseModal(Form& form);
 // Control::Refresh and Container::Refresh.
 void RequestRepaint();
+// The desktop of the current screen, or nullptr when it uses the process's.
+Desktop* CurrentScreenDesktop();
+// UserControl's destructor: the control leaves its screen.
+void ForgetUserControl(UserControl& control);
 
 }  // namespace screen

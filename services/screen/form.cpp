@@ -62,8 +62,6 @@ void Form::Unload() {
 UserControl::UserControl(std::string name) : Container(std::move(name)) {}
 
 // A destroyed control leaves the host's window.
-UserControl::~UserControl() {
-  if (PlacedUserControl() == this) PlaceUserControl(nullptr);
-}
+UserControl::~UserControl() { ForgetUserControl(*this); }
 
 }  // namespace screen

@@ -9,4 +9,5 @@
 #include "services/screen/desktop.h"
 #include "services/screen/dispatcher.h"
 #include "services/screen/form.h"
+#include "services/screen/host_screen.h"
 #include "services/screen/keys.h"

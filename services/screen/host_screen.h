@@ -1,0 +1,117 @@
+// Screen: one host window of the toolkit. It holds the user controls placed on
+// the window (any number, each with its own data), which of them (or the host)
+// has the focus, the stack of modal forms shown from them, the Tabs waiting
+// for the end of the event being handled, the repaint hook and, optionally,
+// a Desktop of its own. A form shown while one of its controls handles an
+// event is modal for the whole window; when it unloads the focus returns to
+// the control, and the child, that had it.
+// The free functions of dispatcher.h act on the current screen: the one whose
+// event is being handled, else the default screen that single-control hosts
+// use without naming it.
+// Threads: a screen and everything placed on it belong to the thread that
+// runs the host's event loop; no call may come from another thread.
+// Relies on the containers and controls, and on the Desktop.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace screen {
+
+class Container;
+class Control;
+class Desktop;
+class Dispatcher;
+class Form;
+class UserControl;
+
+class Screen {
+ public:
+  Screen();
+  ~Screen();
+  Screen(const Screen&) = delete;
+  Screen& operator=(const Screen&) = delete;
+
+  // The screen of hosts that never make one; never destroyed.
+  static Screen& Default();
+  // The screen whose event is being handled (or that a Use made current),
+  // else the default one.
+  static Screen& Current();
+  // The screen on which container is placed or shown, or nullptr.
+  static Screen* Of(const Container& container);
+  // Every screen alive, the default one among them, oldest first.
+  static std::vector<Screen*> All();
+
+  // Makes a screen current for a call from the host that is no event (a
+  // property Let, a refresh): boxes and forms of that call belong to it.
+  class Use {
+   public:
+    explicit Use(Screen& screen);
+    ~Use();
+    Use(const Use&) = delete;
+    Use& operator=(const Use&) = delete;
+
+   private:
+    Screen* previous_;
+  };
+
+  // --- The user controls on the window ---
+
+  // Places a control (no event; the host keeps the focus). A control placed
+  // on another screen leaves that one first.
+  void Place(UserControl& control);
+  // Takes a control off the window (no event); nothing when it is not there.
+  void Remove(UserControl& control);
+  const std::vector<UserControl*>& Placed() const;
+  bool IsPlaced(const Container& container) const;
+  // The host gives control the focus: the control that had it loses it first
+  // (its child's LostFocus, its own LostFocus), then the control's GotFocus
+  // and its remembered child's GotFocus. Nothing while a modal form is open.
+  void Focus(UserControl& control);
+  // The focus goes back to the host.
+  void FocusHost();
+  // The user control holding the focus (none while the host or a dialog has it).
+  UserControl* FocusedUserControl() const;
+
+  // --- What the user sees ---
+
+  // The modal form on top, else the user control with the focus, else the
+  // first placed one (or nullptr).
+  Container* ActiveContainer() const;
+  Form* ActiveModalForm() const;
+  // The modal forms open on this window, bottom first.
+  std::vector<Form*> ModalForms() const;
+  Control* FocusedControl() const;
+
+  // --- Input ---
+
+  // A key on the active container, with the character given (0 for none).
+  void PressKey(int16_t keyCode, int16_t shift, int16_t keyAscii);
+  // A click (and a double click) on a control of this window; a click on a
+  // user control without the focus moves the focus there first. False, with
+  // nothing done, for a hidden or disabled control or one a dialog covers.
+  bool Click(Control& control);
+  bool DoubleClick(Control& control);
+  void CloseForm(Form& form);
+  void SynthesizeTab();
+
+  // --- For front ends ---
+
+  void SetRepaintHook(std::function<void()> hook);
+  void Repaint();
+  // A Desktop for this window only (nullptr: the process-wide one).
+  void SetDesktop(Desktop* desktop);
+  Desktop* OwnDesktop() const;
+  // Forgets the placed controls and the open forms (left unloaded, no events).
+  void Reset();
+
+  // The implementation, for the toolkit's own files.
+  Dispatcher& Impl() const { return *d_; }
+
+ private:
+  std::unique_ptr<Dispatcher> d_;
+};
+
+}  // namespace screen

@@ -1,0 +1,210 @@
+// Two controls side by side on one host window, each on its own data folder:
+// typing, adds, saved lists and searches in one never change the other's
+// screen, state or files; a search is modal for the whole window and gives
+// the focus back to the control that opened it. Also the control made with no
+// desktop installed.
+#include <cctype>
+#include <sstream>
+
+#include "control_fixture.h"
+
+namespace {
+
+class TwoControlsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testsupport::StartScreen(processDesktop);
+    window.SetDesktop(&desktop);
+    screen::Screen::Use use(window);
+    left = std::make_unique<ztDorvane>();
+    right = std::make_unique<ztDorvane>();
+    window.Place(*left);
+    window.Place(*right);
+    leftData =
+        testsupport::MakeDataFolder(root.File("left"), {"--list", "5", "--today", "2024-03-06"});
+    rightData = testsupport::MakeDataFolder(
+        root.File("right"),
+        {"--list", "3", "--saved", "2", "--seed", "7", "--today", "2024-03-06"});
+    left->SetPathText(leftData);
+    right->SetPathText(rightData);
+  }
+
+  void TearDown() override {
+    left.reset();
+    right.reset();
+    testsupport::EndScreen();
+  }
+
+  // Types on the window as the keys of a US keyboard.
+  void Type(const std::string& text) {
+    for (char ch : text) {
+      const auto key = screen::KeyOfCharacter(ch);
+      ASSERT_TRUE(key.has_value());
+      window.PressKey(key->keyCode, key->shift, screen::CharacterOfKey(key->keyCode, key->shift));
+    }
+  }
+
+  // Everything a user sees of a control, and its remembered focus, as text.
+  static std::string Picture(const ztDorvane& control) {
+    std::ostringstream out;
+    for (const screen::Control* c : control.Controls()) {
+      out << c->QualifiedName() << (c->Visible() ? " v" : " h") << (c->Enabled() ? "e" : "d") << " "
+          << c->Top() << " " << c->BackColor();
+      if (c->Kind() == screen::ControlKind::TextBox) {
+        out << " [" << static_cast<const screen::TextBox*>(c)->Text() << "]";
+      } else if (c->Kind() == screen::ControlKind::Label) {
+        out << " [" << static_cast<const screen::Label*>(c)->Caption() << "]";
+      }
+      out << "\n";
+    }
+    const screen::Control* focus = control.ActiveControl();
+    out << "focus " << (focus != nullptr ? focus->QualifiedName() : "(none)") << "\n";
+    return out.str();
+  }
+
+  // Every row of the list tables of a folder's MAIN.MDB, as text.
+  static std::string Lists(const std::string& folder) {
+    testsupport::SqlFile main(folder + "/MAIN.MDB", SQLITE_OPEN_READONLY);
+    std::ostringstream out;
+    for (const char* sql :
+         {"SELECT * FROM TJLIST ORDER BY 1, 2, 3", "SELECT * FROM TJLGROUPS ORDER BY 1",
+          "SELECT * FROM TJLITEMS", "SELECT * FROM SYSTAGS"}) {
+      for (const auto& row : main.Rows(sql)) {
+        for (const auto& field : row) out << field << "|";
+        out << "\n";
+      }
+    }
+    return out.str();
+  }
+
+  static std::string State(ztDorvane& control, const std::string& name) {
+    auto value = control.StateField(name);
+    return value ? value->ToString() : "(none)";
+  }
+
+  // A company and job (typed short, in small letters) from the folder's JOBLIST.
+  static std::pair<std::string, std::string> SomeJob(const std::string& folder) {
+    testsupport::SqlFile main(folder + "/MAIN.MDB", SQLITE_OPEN_READONLY);
+    auto rows = main.Rows("SELECT CONO, JOBNO FROM JOBLIST WHERE rowid % 10 = 3 LIMIT 1");
+    std::string job = rows.at(0)[1].substr(rows.at(0)[1].find_first_not_of(' '));
+    for (char& c : job) c = static_cast<char>(std::tolower(c));
+    return {rows.at(0)[0], job};
+  }
+
+  template <class T = screen::Control>
+  static T& Child(ztDorvane& control, const std::string& name, int index = -1) {
+    screen::Control* c = control.Find(name, index);
+    EXPECT_NE(c, nullptr) << name;
+    return *static_cast<T*>(c);
+  }
+
+  testsupport::TempFolder root{"dorvane-two"};
+  screen::HeadlessDesktop processDesktop;
+  screen::HeadlessDesktop desktop;
+  screen::Screen window;
+  std::unique_ptr<ztDorvane> left;
+  std::unique_ptr<ztDorvane> right;
+  std::string leftData;
+  std::string rightData;
+};
+
+TEST_F(TwoControlsTest, EachControlShowsItsOwnFolder) {
+  EXPECT_EQ(left->IsListOK(), -1);
+  EXPECT_EQ(right->IsListOK(), -1);
+  EXPECT_NE(Child<screen::Label>(*left, "lblCONO", 0).Caption() +
+                Child<screen::Label>(*left, "lblJOBNO", 0).Caption(),
+            Child<screen::Label>(*right, "lblCONO", 0).Caption() +
+                Child<screen::Label>(*right, "lblJOBNO", 0).Caption());
+  EXPECT_TRUE(desktop.errors.empty());
+}
+
+TEST_F(TwoControlsTest, AnAddAndASaveInOneLeaveTheOtherAlone) {
+  window.Focus(*left);
+  const std::string rightPicture = Picture(*right);
+  const std::string rightLists = Lists(rightData);
+  const auto [cono, job] = SomeJob(leftData);
+  Type("A");
+  ASSERT_EQ(State(*left, "EntryMode"), "A");
+  Type(cono + "\r" + job + "\r\r");
+  EXPECT_EQ(testsupport::SqlFile(leftData + "/MAIN.MDB").Rows("SELECT count(*) FROM TJLIST")[0][0],
+            "6");
+  window.PressKey('S', screen::kAltMask, 0);
+  ASSERT_EQ(State(*left, "IsSavingList"), "True");
+  Type("Left side");
+  EXPECT_TRUE(window.Click(Child(*left, "cmdUpdate")));
+  EXPECT_EQ(testsupport::SqlFile(leftData + "/MAIN.MDB")
+                .Rows("SELECT count(*) FROM TJLGROUPS WHERE TJLNAME LIKE 'Left side%'")[0][0],
+            "1");
+  EXPECT_EQ(Picture(*right), rightPicture);
+  EXPECT_EQ(Lists(rightData), rightLists);
+  EXPECT_EQ(State(*right, "EntryMode"), " ");
+  EXPECT_EQ(State(*right, "IsSavingList"), "False");
+  EXPECT_TRUE(desktop.errors.empty());
+}
+
+TEST_F(TwoControlsTest, AClickMovesTheFocusAndTheKeysToTheOtherControl) {
+  window.Focus(*left);
+  const std::string leftPicture = Picture(*left);
+  const std::string leftLists = Lists(leftData);
+  EXPECT_TRUE(window.Click(Child(*right, "CmdAdd")));
+  EXPECT_EQ(window.FocusedUserControl(), right.get());
+  EXPECT_EQ(State(*right, "EntryMode"), "A");
+  const auto [cono, job] = SomeJob(rightData);
+  Type(cono + "\r" + job + "\r\r");
+  EXPECT_EQ(State(*right, "EntryMode"), " ");
+  EXPECT_EQ(State(*left, "EntryMode"), " ");
+  EXPECT_EQ(Picture(*left), leftPicture);
+  EXPECT_EQ(Lists(leftData), leftLists);
+  EXPECT_EQ(testsupport::SqlFile(rightData + "/MAIN.MDB").Rows("SELECT count(*) FROM TJLIST")[0][0],
+            "4");
+}
+
+TEST_F(TwoControlsTest, ASearchIsModalForTheWindowAndGivesTheFocusBackToItsControl) {
+  const std::string leftPicture = Picture(*left);
+  window.Focus(*right);
+  Type("A");
+  ASSERT_EQ(window.FocusedControl(), &Child(*right, "txtCONO"));
+  bool leftClicked = true;
+  std::string caption;
+  desktop.QueueModalAction([&] {
+    caption = window.ActiveModalForm() != nullptr ? window.ActiveModalForm()->Caption() : "";
+    leftClicked = window.Click(Child(*left, "CmdAdd"));
+    window.Focus(*left);
+    Type("5\r");
+  });
+  Type("?");
+  EXPECT_EQ(caption, "Search Company Numbers");
+  EXPECT_FALSE(leftClicked);
+  EXPECT_EQ(window.ActiveModalForm(), nullptr);
+  EXPECT_EQ(window.FocusedUserControl(), right.get());
+  EXPECT_EQ(window.FocusedControl(), &Child(*right, "txtCONO"));
+  EXPECT_EQ(Child<screen::TextBox>(*right, "txtCONO").Text(), " 5");
+  EXPECT_EQ(Picture(*left), leftPicture);
+  EXPECT_TRUE(processDesktop.modalForms.empty());
+}
+
+TEST_F(TwoControlsTest, BoxesOfAWindowGoToItsDesktop) {
+  screen::Screen::Use use(window);
+  left->SetPathText(root.File("nowhere"));
+  EXPECT_FALSE(desktop.messageBoxes.empty());
+  EXPECT_TRUE(processDesktop.messageBoxes.empty());
+  EXPECT_EQ(right->IsListOK(), -1);
+}
+
+TEST(ControlWithoutDesktopTest, IsRefusedAtConstructionWithAClearMessage) {
+  screen::SetDesktop(nullptr);
+  ASSERT_FALSE(screen::DesktopInstalled());
+  try {
+    ztDorvane control;
+    ADD_FAILURE() << "a control was made without a desktop";
+  } catch (const recordstore::RuntimeError& error) {
+    EXPECT_NE(error.Description().find("SetDesktop"), std::string::npos) << error.Description();
+  }
+  screen::HeadlessDesktop desktop;
+  screen::Screen window;
+  window.SetDesktop(&desktop);
+  screen::Screen::Use use(window);
+  EXPECT_NO_THROW(ztDorvane());
+}
+
+}  // namespace
