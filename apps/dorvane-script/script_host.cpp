@@ -4,6 +4,8 @@
 // words and output helpers, the `sql` command and the hosted control.
 #include "apps/dorvane-script/script_host.h"
 
+#include <algorithm>
+#include <cassert>
 #include <exception>
 
 #include "apps/dorvane-script/script_output.h"
@@ -114,56 +116,82 @@ void ScriptHost::HostAction(const Action& action) {
   }
 }
 
-void ScriptHost::Execute(const std::vector<Word>& words) {
-  const std::string& command = words[0].text;
-  if (command == "new") {
-    ExpectArguments(words, 0, 0, "new");
-    RefuseDuringDialog(command);
-    NewControl();
-  } else if (command == "let") {
-    Let(words);
-  } else if (command == "get") {
-    Get(words);
-  } else if (command == "state") {
-    State(words);
-  } else if (command == "press") {
-    Press(words);
-  } else if (command == "type") {
-    Type(words);
-  } else if (command == "click" || command == "dblclick") {
-    Click(words, command == "dblclick");
-  } else if (command == "close") {
-    ExpectArguments(words, 0, 0, "close");
-    screen::Form* form = screen::ActiveModalForm();
-    if (form == nullptr) throw ScriptError{"close: no dialog is open"};
-    screen::CloseForm(*form);
-  } else if (command == "focus-host" || command == "focus-control") {
-    ExpectArguments(words, 0, 0, command.c_str());
-    RefuseDuringDialog(command);
-    ActiveForm();
-    command == "focus-host" ? screen::FocusHost() : screen::FocusUserControl();
-  } else if (command == "show") {
-    Show(words);
-  } else if (command == "screen") {
-    ExpectArguments(words, 0, 0, "screen");
-    Screen();
-  } else if (command == "focused") {
-    ExpectArguments(words, 0, 0, "focused");
-    out_ << FocusLine() << "\n";
-  } else if (command == "opensearch") {
-    OpenSearch(words);
-  } else if (command == "today") {
-    Today(words);
-  } else if (command == "sql") {
-    ExpectArguments(words, 2, 2, "sql DB \"STATEMENT\"");
-    if (pathText_.empty()) throw ScriptError{"sql: no PathText has been set"};
-    RunSql(pathText_, words[1].text, words[2].text, out_);
-  } else if (command == "echo") {
-    out_ << RestOfLine(words) << "\n";
-  } else {
-    throw ScriptError{"unknown command " + command};
-  }
+// The commands of the language: each word and the routine that runs it.
+struct ScriptHost::Command {
+  const char* word;
+  void (ScriptHost::*run)(const std::vector<Word>& words);
+};
+
+const ScriptHost::Command ScriptHost::kCommands[] = {
+    {"new", &ScriptHost::New},
+    {"let", &ScriptHost::Let},
+    {"get", &ScriptHost::Get},
+    {"state", &ScriptHost::State},
+    {"press", &ScriptHost::Press},
+    {"type", &ScriptHost::Type},
+    {"click", &ScriptHost::Click},
+    {"dblclick", &ScriptHost::Click},
+    {"close", &ScriptHost::Close},
+    {"focus-host", &ScriptHost::MoveHostFocus},
+    {"focus-control", &ScriptHost::MoveHostFocus},
+    {"show", &ScriptHost::Show},
+    {"screen", &ScriptHost::Screen},
+    {"focused", &ScriptHost::Focused},
+    {"opensearch", &ScriptHost::OpenSearch},
+    {"today", &ScriptHost::Today},
+    {"sql", &ScriptHost::Sql},
+    {"echo", &ScriptHost::Echo},
+};
+
+std::vector<std::string> ScriptHost::CommandWords() {
+  std::vector<std::string> list;
+  for (const Command& command : kCommands) list.emplace_back(command.word);
+  return list;
 }
+
+void ScriptHost::Execute(const std::vector<Word>& words) {
+  assert(!words.empty());
+  const std::string& command = words[0].text;
+  for (const Command& known : kCommands) {
+    if (command == known.word) return (this->*known.run)(words);
+  }
+  throw ScriptError{"unknown command " + command};
+}
+
+void ScriptHost::New(const std::vector<Word>& words) {
+  ExpectArguments(words, 0, 0, "new");
+  RefuseDuringDialog("new");
+  NewControl();
+}
+
+void ScriptHost::Close(const std::vector<Word>& words) {
+  ExpectArguments(words, 0, 0, "close");
+  screen::Form* form = screen::ActiveModalForm();
+  if (form == nullptr) throw ScriptError{"close: no dialog is open"};
+  screen::CloseForm(*form);
+}
+
+// focus-host and focus-control: the host takes the focus or gives it back.
+void ScriptHost::MoveHostFocus(const std::vector<Word>& words) {
+  const std::string& command = words[0].text;
+  ExpectArguments(words, 0, 0, command.c_str());
+  RefuseDuringDialog(command);
+  ActiveForm();
+  command == "focus-host" ? screen::FocusHost() : screen::FocusUserControl();
+}
+
+void ScriptHost::Focused(const std::vector<Word>& words) {
+  ExpectArguments(words, 0, 0, "focused");
+  out_ << FocusLine() << "\n";
+}
+
+void ScriptHost::Sql(const std::vector<Word>& words) {
+  ExpectArguments(words, 2, 2, "sql DB \"STATEMENT\"");
+  if (pathText_.empty()) throw ScriptError{"sql: no PathText has been set"};
+  RunSql(pathText_, words[1].text, words[2].text, out_);
+}
+
+void ScriptHost::Echo(const std::vector<Word>& words) { out_ << RestOfLine(words) << "\n"; }
 
 void ScriptHost::RefuseDuringDialog(const std::string& command) {
   if (screen::ActiveModalForm() != nullptr) {
@@ -275,19 +303,43 @@ screen::Control& ScriptHost::FindControl(const std::string& word) {
   throw ScriptError{"no control " + word + " on " + form.Name()};
 }
 
-void ScriptHost::Click(const std::vector<Word>& words, bool twice) {
+void ScriptHost::Click(const std::vector<Word>& words) {
+  const bool twice = words[0].text == "dblclick";
   ExpectArguments(words, 1, 1, twice ? "dblclick NAME(I)" : "click NAME");
   screen::Control& control = FindControl(words[1].text);
   const bool clicked = twice ? screen::DoubleClickControl(control) : screen::ClickControl(control);
   if (!clicked) out_ << "NOCLICK " << control.QualifiedName() << "\n";
 }
 
+// Without property names the whole control line; with them only those
+// properties, in the order given.
 void ScriptHost::Show(const std::vector<Word>& words) {
-  ExpectArguments(words, 1, 1, "show NAME");
-  out_ << ControlLine(FindControl(words[1].text)) << "\n";
+  ExpectArguments(words, 1, SIZE_MAX, "show NAME [PROP...]");
+  const screen::Control& control = FindControl(words[1].text);
+  const PropertyList all = ControlProperties(control);
+  if (words.size() == 2) {
+    out_ << ControlLine(control, all) << "\n";
+    return;
+  }
+  PropertyList chosen;
+  for (size_t i = 2; i < words.size(); ++i) {
+    const std::string& name = words[i].text;
+    auto found =
+        std::find_if(all.begin(), all.end(), [&](const auto& p) { return p.first == name; });
+    if (found != all.end()) {
+      chosen.push_back(*found);
+    } else if (IsControlProperty(name)) {
+      throw ScriptError{"show: " + control.QualifiedName() + " (" +
+                        screen::KindName(control.Kind()) + ") has no property " + name};
+    } else {
+      throw ScriptError{"show: unknown property " + name};
+    }
+  }
+  out_ << ControlLine(control, chosen) << "\n";
 }
 
-void ScriptHost::Screen() {
+void ScriptHost::Screen(const std::vector<Word>& words) {
+  ExpectArguments(words, 0, 0, "screen");
   screen::Container& form = ActiveForm();
   out_ << FormLine(form) << "\n";
   for (const screen::Control* control : form.Controls()) out_ << ControlLine(*control) << "\n";

@@ -37,6 +37,9 @@ class ScriptHost {
   // Runs a whole script; returns the exit status (0, or 2 after a script error).
   int Run(std::istream& in);
 
+  // Every command word the language accepts, in the order of its table.
+  static std::vector<std::string> CommandWords();
+
  private:
   // Reads the next command line (skipping blank and "#" lines); false at the end.
   bool ReadCommand(std::vector<Word>& words);
@@ -47,15 +50,24 @@ class ScriptHost {
   template <class Action>
   void HostAction(const Action& action);
 
+  struct Command;
+  static const Command kCommands[];
+
   void NewControl();
+  void New(const std::vector<Word>& words);
+  void Close(const std::vector<Word>& words);
+  void MoveHostFocus(const std::vector<Word>& words);
+  void Focused(const std::vector<Word>& words);
+  void Sql(const std::vector<Word>& words);
+  void Echo(const std::vector<Word>& words);
   void Let(const std::vector<Word>& words);
   void Get(const std::vector<Word>& words);
   void State(const std::vector<Word>& words);
   void Press(const std::vector<Word>& words);
   void Type(const std::vector<Word>& words);
-  void Click(const std::vector<Word>& words, bool twice);
+  void Click(const std::vector<Word>& words);
   void Show(const std::vector<Word>& words);
-  void Screen();
+  void Screen(const std::vector<Word>& words);
   void OpenSearch(const std::vector<Word>& words);
   void Today(const std::vector<Word>& words);
 

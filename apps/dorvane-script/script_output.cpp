@@ -72,28 +72,44 @@ std::string FormLine(const screen::Container& form) {
          " width=" + std::to_string(form.Width()) + " keypreview=" + BoolText(form.KeyPreview());
 }
 
-std::string ControlLine(const screen::Control& c) {
-  std::string line = c.QualifiedName() + " " + screen::KindName(c.Kind()) +
-                     " visible=" + BoolText(c.Visible()) + " enabled=" + BoolText(c.Enabled()) +
-                     " left=" + std::to_string(c.Left()) + " top=" + std::to_string(c.Top()) +
-                     " width=" + std::to_string(c.Width()) + " back=" + FormatColour(c.BackColor());
+PropertyList ControlProperties(const screen::Control& c) {
+  PropertyList list = {{"visible", BoolText(c.Visible())},   {"enabled", BoolText(c.Enabled())},
+                       {"left", std::to_string(c.Left())},   {"top", std::to_string(c.Top())},
+                       {"width", std::to_string(c.Width())}, {"back", FormatColour(c.BackColor())}};
   switch (c.Kind()) {
     case screen::ControlKind::TextBox: {
       const auto& box = static_cast<const screen::TextBox&>(c);
-      line += " text=" + Quote(box.Text()) + " sel=" + std::to_string(box.SelStart()) + "," +
-              std::to_string(box.SelLength());
+      list.emplace_back("text", Quote(box.Text()));
+      list.emplace_back("sel",
+                        std::to_string(box.SelStart()) + "," + std::to_string(box.SelLength()));
       break;
     }
     case screen::ControlKind::Label:
-      line += " caption=" + Quote(static_cast<const screen::Label&>(c).Caption());
+      list.emplace_back("caption", Quote(static_cast<const screen::Label&>(c).Caption()));
       break;
     case screen::ControlKind::CommandButton:
-      line += " caption=" + Quote(static_cast<const screen::CommandButton&>(c).Caption());
+      list.emplace_back("caption", Quote(static_cast<const screen::CommandButton&>(c).Caption()));
       break;
     case screen::ControlKind::HScrollBar:
       break;
   }
+  return list;
+}
+
+std::string ControlLine(const screen::Control& c, const PropertyList& properties) {
+  std::string line = c.QualifiedName() + " " + screen::KindName(c.Kind());
+  for (const auto& [name, value] : properties) line += " " + name + "=" + value;
   return line;
+}
+
+std::string ControlLine(const screen::Control& c) { return ControlLine(c, ControlProperties(c)); }
+
+bool IsControlProperty(std::string_view name) {
+  for (const char* known :
+       {"visible", "enabled", "left", "top", "width", "back", "caption", "text", "sel"}) {
+    if (name == known) return true;
+  }
+  return false;
 }
 
 std::string FocusLine() {

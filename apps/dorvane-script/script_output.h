@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "services/recordstore/variant.h"
 #include "services/screen/screen.h"
@@ -22,9 +24,19 @@ std::string FormatValue(const recordstore::Variant& value);
 std::string FormatColour(uint32_t colour);
 // "form NAME caption="..." width=N keypreview=B".
 std::string FormLine(const screen::Container& form);
-// "NAME(I) KIND visible=B enabled=B left=N top=N width=N back=&H... caption=..."
-// (text boxes give text= and sel= instead of caption, scroll bars neither).
+// The properties of a control line after NAME and KIND, each as its name and
+// printed value, in the order the line gives them: visible enabled left top
+// width back, then caption (labels, buttons) or text and sel (text boxes).
+using PropertyList = std::vector<std::pair<std::string, std::string>>;
+PropertyList ControlProperties(const screen::Control& control);
+// "NAME(I) KIND" and then each of properties as " name=value".
+std::string ControlLine(const screen::Control& control, const PropertyList& properties);
+// The full line: "NAME(I) KIND visible=B enabled=B left=N top=N width=N
+// back=&H... caption=..." (text boxes give text= and sel= instead of caption,
+// scroll bars neither).
 std::string ControlLine(const screen::Control& control);
+// Whether name is a property that a control line of some kind gives.
+bool IsControlProperty(std::string_view name);
 // "focus = NAME", "focus = (host)" when the host holds the focus, or
 // "focus = (none)" when no control of the active form has it.
 std::string FocusLine();

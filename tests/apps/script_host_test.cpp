@@ -191,6 +191,38 @@ TEST(ScriptHost, FocusMovesOfTheHostAndNew) {
             "text=\"\" sel=0,0\n");
 }
 
+// Property names after the control keep only those, in the order given; the
+// whole line stays what it was without them.
+TEST(ScriptHost, ShowFiltersPropertiesInTheOrderGiven) {
+  auto r = RunScript(
+      "click txtCODE\ntype ab\nshow txtCODE sel text\nshow lblRow(1) caption visible\n"
+      "show hsbMAIN enabled\nshow cmdSave back caption back\nshow lblRow(0)\n");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "txtCODE TextBox sel=2,0 text=\"ab\"\n"
+            "lblRow(1) Label caption=\"End of List\" visible=True\n"
+            "hsbMAIN HScrollBar enabled=True\n"
+            "cmdSave CommandButton back=&H00C0C0C0 caption=\"&Save\" back=&H00C0C0C0\n"
+            "lblRow(0) Label visible=True enabled=True left=0 top=0 width=0 back=&H00FFFFFF "
+            "caption=\"\"\n");
+  struct Case {
+    const char* script;
+    const char* error;
+  } cases[] = {
+      {"show txtCODE text Colour\n", "ERROR line 1: show: unknown property Colour\n"},
+      {"show txtCODE caption\n", "ERROR line 1: show: txtCODE (TextBox) has no property caption\n"},
+      {"show lblRow(1) sel\n", "ERROR line 1: show: lblRow(1) (Label) has no property sel\n"},
+      {"show hsbMAIN text\n", "ERROR line 1: show: hsbMAIN (HScrollBar) has no property text\n"},
+      {"show txtCODE Text\n", "ERROR line 1: show: unknown property Text\n"},
+  };
+  for (const auto& c : cases) {
+    r = RunScript(std::string("echo before\n") + c.script);
+    EXPECT_EQ(r.status, 2) << c.script;
+    EXPECT_EQ(r.out, "before\n") << c.script;
+    EXPECT_EQ(r.err, std::string(c.error).replace(11, 1, "2")) << c.script;
+  }
+}
+
 TEST(ScriptHost, OpenSearchPassesEveryWordAndPrintsTheResult) {
   scripthost::OpenSearchRequest seen;
   auto hook = [&](const scripthost::OpenSearchRequest& request) {
