@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <set>
+#include <string>
+
 #include "apps/dorvane-script/script_output.h"
 
 namespace {
@@ -33,40 +37,74 @@ TEST(ScriptWords, BadQuotingIsAScriptError) {
   }
 }
 
+// The four rows of a US keyboard, each character under its shifted one: a key
+// gives both characters of its column, with Shift for the upper one.
+constexpr const char* kUsRows[][2] = {{"`1234567890-=", "~!@#$%^&*()_+"},
+                                      {"qwertyuiop[]\\", "QWERTYUIOP{}|"},
+                                      {"asdfghjkl;'", "ASDFGHJKL:\""},
+                                      {"zxcvbnm,./", "ZXCVBNM<>?"}};
+
 TEST(ScriptKeys, SingleCharactersAreTheKeysThatGiveThemOnAUsKeyboard) {
-  struct Case {
-    const char* word;
-    int code, shift, ascii;
-  } cases[] = {{"a", 65, 0, 'a'},   {"A", 65, 1, 'A'},    {"7", 55, 0, '7'},  {"?", 191, 1, '?'},
-               {";", 186, 0, ';'},  {"=", 187, 0, '='},   {"+", 187, 1, '+'}, {",", 188, 0, ','},
-               {"-", 189, 0, '-'},  {".", 190, 0, '.'},   {"/", 191, 0, '/'}, {"`", 192, 0, '`'},
-               {"[", 219, 0, '['},  {"\\", 220, 0, '\\'}, {"]", 221, 0, ']'}, {"'", 222, 0, '\''},
-               {"\"", 222, 1, '"'}, {"@", 50, 1, '@'}};
-  for (const auto& c : cases) {
-    auto key = ParseKey(c.word);
-    EXPECT_EQ(key.keyCode, c.code) << c.word;
-    EXPECT_EQ(key.shift, c.shift) << c.word;
-    EXPECT_EQ(key.keyAscii, c.ascii) << c.word;
+  std::set<int> codes;
+  for (const auto& row : kUsRows) {
+    const std::string lower = row[0];
+    const std::string upper = row[1];
+    ASSERT_EQ(lower.size(), upper.size());
+    for (size_t i = 0; i < lower.size(); ++i) {
+      const auto plain = ParseKey(std::string(1, lower[i]));
+      const auto shifted = ParseKey(std::string(1, upper[i]));
+      EXPECT_EQ(plain.shift, 0) << lower[i];
+      EXPECT_EQ(shifted.shift, 1) << upper[i];
+      EXPECT_EQ(plain.keyCode, shifted.keyCode) << lower[i] << upper[i];
+      EXPECT_EQ(plain.keyAscii, lower[i]);
+      EXPECT_EQ(shifted.keyAscii, upper[i]);
+      EXPECT_TRUE(codes.insert(plain.keyCode).second) << "two keys share code " << plain.keyCode;
+    }
   }
+  EXPECT_EQ(codes.size(), 47u);
+  // A few codes checked by hand: letters and digits are their capital and
+  // digit, the punctuation keys have codes of their own.
+  EXPECT_EQ(ParseKey("a").keyCode, 65);
+  EXPECT_EQ(ParseKey("z").keyCode, 90);
+  EXPECT_EQ(ParseKey("0").keyCode, 48);
+  EXPECT_EQ(ParseKey(";").keyCode, 186);
+  EXPECT_EQ(ParseKey("/").keyCode, 191);
+  EXPECT_EQ(ParseKey("'").keyCode, 222);
+  EXPECT_EQ(ParseKey(" ").keyCode, 32);
 }
 
 TEST(ScriptKeys, NamesAndModifiersCombine) {
   struct Case {
     const char* word;
     int code, shift, ascii;
-  } cases[] = {{"Enter", 13, 0, 13},       {"Tab", 9, 0, 9},        {"Esc", 27, 0, 27},
-               {"Backspace", 8, 0, 8},     {"Space", 32, 0, 32},    {"Delete", 46, 0, 0},
-               {"Insert", 45, 0, 0},       {"PageDown", 34, 0, 0},  {"F1", 112, 0, 0},
-               {"F12", 123, 0, 0},         {"Num0", 96, 0, '0'},    {"Num9", 105, 0, '9'},
-               {"NumAdd", 107, 0, '+'},    {"NumDot", 110, 0, '.'}, {"Shift+Tab", 9, 1, 9},
-               {"Ctrl+Shift+2", 50, 3, 0}, {"Shift+2", 50, 1, '@'}, {"Alt+a", 65, 4, 0},
-               {"Alt+A", 65, 4, 0},        {"Shift+a", 65, 1, 'A'}, {"Ctrl+Num5", 101, 2, 0},
-               {"Ctrl++", 187, 3, 0},      {"Ctrl+;", 186, 2, 0},   {"Shift+Alt+Home", 36, 5, 0}};
+  } cases[] = {{"Enter", 13, 0, 13},       {"Esc", 27, 0, 27},          {"Delete", 46, 0, 0},
+               {"F1", 112, 0, 0},          {"Num0", 96, 0, '0'},        {"Shift+Tab", 9, 1, 9},
+               {"Ctrl+Shift+2", 50, 3, 0}, {"Shift+2", 50, 1, '@'},     {"Alt+a", 65, 4, 0},
+               {"Alt+A", 65, 4, 0},        {"Shift+a", 65, 1, 'A'},     {"Ctrl+Num5", 101, 2, 0},
+               {"Ctrl++", 187, 3, 0},      {"Shift+Alt+Home", 36, 5, 0}};
   for (const auto& c : cases) {
     auto key = ParseKey(c.word);
     EXPECT_EQ(key.keyCode, c.code) << c.word;
     EXPECT_EQ(key.shift, c.shift) << c.word;
     EXPECT_EQ(key.keyAscii, c.ascii) << c.word;
+  }
+  // Numbered keys run in order, key pad digits give their digit, names are
+  // case-insensitive and a modifier adds its bit to whatever the key had.
+  for (int n = 1; n <= 12; ++n) {
+    EXPECT_EQ(ParseKey("F" + std::to_string(n)).keyCode, 111 + n) << n;
+  }
+  for (int n = 0; n <= 9; ++n) {
+    const auto key = ParseKey("Num" + std::to_string(n));
+    EXPECT_EQ(key.keyCode, 96 + n) << n;
+    EXPECT_EQ(key.keyAscii, '0' + n) << n;
+  }
+  for (const char* name : {"Enter", "Tab", "PageUp", "NumDot", "F7", "Backspace", "Right"}) {
+    std::string lower = name;
+    for (char& ch : lower) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    const auto key = ParseKey(name);
+    EXPECT_EQ(ParseKey(lower).keyCode, key.keyCode) << name;
+    EXPECT_EQ(ParseKey(std::string("Ctrl+") + name).shift, key.shift | 2) << name;
+    EXPECT_EQ(ParseKey(std::string("Alt+Shift+") + name).shift, key.shift | 5) << name;
   }
 }
 
