@@ -4,7 +4,6 @@
 #include "import_server.h"
 
 #include <cassert>
-#include <charconv>
 
 #include "file_target.h"
 #include "layout_model.h"
@@ -79,7 +78,7 @@ class ServerDestination : public ImportDestination {
   void InsertRow(const ImportRow& row) override {
     if (!rows_) throw ToolError("a table without fields cannot hold rows");
     assert(row.size() == row_.size());
-    for (size_t i = 0; i < row.size(); ++i) row_[i] = CopyText(row[i]);
+    for (size_t i = 0; i < row.size(); ++i) row_[i] = TextForm(row[i]);
     rows_->Add(row_);
   }
 
@@ -107,33 +106,6 @@ class ServerDestination : public ImportDestination {
 std::unique_ptr<ImportDestination> NewServerDestination(PgConnection& connection,
                                                         const std::string& schema) {
   return std::make_unique<ServerDestination>(connection, schema);
-}
-
-std::optional<std::string> CopyText(const ImportValue& value) {
-  switch (value.kind) {
-    case ImportValue::Kind::kNull:
-      return std::nullopt;
-    case ImportValue::Kind::kInteger:
-      return std::to_string(value.integer);
-    case ImportValue::Kind::kReal: {
-      char text[32];
-      const auto [end, error] = std::to_chars(text, text + sizeof text, value.real);
-      assert(error == std::errc());
-      return std::string(text, end);
-    }
-    case ImportValue::Kind::kText:
-      return value.bytes;
-    case ImportValue::Kind::kBlob: {
-      static constexpr char kDigits[] = "0123456789abcdef";
-      std::string hex = "\\x";
-      for (unsigned char byte : value.bytes) {
-        hex += kDigits[byte >> 4];
-        hex += kDigits[byte & 15];
-      }
-      return hex;
-    }
-  }
-  return std::nullopt;
 }
 
 }  // namespace dorvanedata

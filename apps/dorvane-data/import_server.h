@@ -5,7 +5,6 @@
 #pragma once
 
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "import_writer.h"
@@ -17,9 +16,5 @@ namespace dorvanedata {
 // transaction the caller opens and commits.
 std::unique_ptr<ImportDestination> NewServerDestination(PgConnection& connection,
                                                         const std::string& schema);
-
-// The value as COPY's text takes it: numbers in their shortest exact form,
-// text as it is, bytes as bytea's hex form; nullopt for Null.
-std::optional<std::string> CopyText(const ImportValue& value);
 
 }  // namespace dorvanedata

@@ -5,9 +5,11 @@
 // file leaves no schema behind, and a database that holds the tables is refused.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
+#include "import_layout.h"
 #include "import_support.h"
 #include "support/open_table.h"
 #include "support/sql_file.h"
@@ -197,6 +199,29 @@ TEST(ServerImportFailure, OneFileOrAFolderWithoutMainIsRefusedWithNothingMade) {
   EXPECT_EQ(noMain.status, 1);
   EXPECT_NE(noMain.err.find("holds no MAIN.MDB"), std::string::npos) << noMain.err;
   EXPECT_EQ(DataSchemas(db.Uri()), std::vector<std::string>{});
+}
+
+// The values the reader gives, in the text COPY sends: the server takes each
+// back as the same value of the column type it goes into.
+TEST(ServerValues, EveryKindOfValueReadsBackAsTheSameValue) {
+  using dorvanedata::ImportValue;
+  using dorvanedata::TextForm;
+  EXPECT_EQ(TextForm(ImportValue()), std::nullopt);
+  EXPECT_EQ(TextForm(ImportValue::Integer(-2147483648LL)), "-2147483648");
+  EXPECT_EQ(TextForm(ImportValue::Real(0.1)), "0.1");
+  EXPECT_EQ(TextForm(ImportValue::Real(-1.5e300)), "-1.5e+300");
+  EXPECT_EQ(TextForm(ImportValue::Text("a\tb\\c")), "a\tb\\c");  // COPY escapes, not this
+  const std::string bytes{'\0', '\xff', 'A'};
+  EXPECT_EQ(TextForm(ImportValue::Blob(bytes)), "\\x00ff41");
+  DORVANE_REQUIRE_TEST_SERVER();
+  TestDatabase db;
+  const auto text = [](const ImportValue& value) { return *TextForm(value); };
+  EXPECT_EQ(
+      PgRows(db.Uri(), "SELECT encode('" + text(ImportValue::Blob(bytes)) + "'::bytea, 'hex'), '" +
+                           text(ImportValue::Real(0.1)) + "'::double precision = 0.1, '" +
+                           text(ImportValue::Real(-INFINITY)) + "'::real, '" +
+                           text(ImportValue::Real(NAN)) + "'::double precision"),
+      std::vector<std::string>{"00ff41|t|-Infinity|NaN"});
 }
 
 }  // namespace
