@@ -49,16 +49,6 @@ void BuildFolder(const std::string& destination, bool force, const FillFile& fil
   }
 }
 
-// Returns the first of the data schemas that holds tables, or "".
-std::string SchemaWithTables(PgConnection& db) {
-  const std::vector<Row> rows = db.Query(
-      "SELECT n.nspname FROM pg_namespace n JOIN pg_class c ON c.relnamespace = n.oid "
-      "WHERE c.relkind IN ('r', 'p', 'v') AND n.nspname IN ('" +
-      SchemaOfFile(kMainFile) + "', '" + SchemaOfFile(kSettingsFile) +
-      "') GROUP BY n.nspname ORDER BY n.nspname");
-  return rows.empty() ? std::string() : rows.front()[0].value_or("");
-}
-
 void BuildServer(const std::string& destination, bool force, const FillFile& fillMain,
                  const FillFile& fillSettings) {
   PgConnection db(destination);
@@ -81,6 +71,15 @@ void BuildServer(const std::string& destination, bool force, const FillFile& fil
 }
 
 }  // namespace
+
+std::string SchemaWithTables(PgConnection& db) {
+  const std::vector<Row> rows = db.Query(
+      "SELECT n.nspname FROM pg_namespace n JOIN pg_class c ON c.relnamespace = n.oid "
+      "WHERE c.relkind IN ('r', 'p', 'v') AND n.nspname IN ('" +
+      SchemaOfFile(kMainFile) + "', '" + SchemaOfFile(kSettingsFile) +
+      "') GROUP BY n.nspname ORDER BY n.nspname");
+  return rows.empty() ? std::string() : rows.front()[0].value_or("");
+}
 
 void BuildDataSource(const std::string& destination, bool force, const FillFile& fillMain,
                      const FillFile& fillSettings) {

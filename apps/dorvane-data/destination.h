@@ -21,4 +21,7 @@ using FillFile = std::function<void(FileTarget&)>;
 void BuildDataSource(const std::string& destination, bool force, const FillFile& fillMain,
                      const FillFile& fillSettings);
 
+// The first of the data schemas (main, qrlsys) that holds tables, or "".
+std::string SchemaWithTables(PgConnection& db);
+
 }  // namespace dorvanedata

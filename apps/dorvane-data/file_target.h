@@ -37,6 +37,12 @@ class FileTarget {
   virtual void Finish() = 0;
 };
 
+// Rows for the server table `qualifiedTable` ("main.tjlist") sent with COPY,
+// inside the caller's transaction.
+std::unique_ptr<RowWriter> MakePgRowWriter(PgConnection& connection,
+                                           const std::string& qualifiedTable,
+                                           const std::vector<std::string>& columns);
+
 // A new SQLite file at `path` laid out as the schema text's `section`.
 std::unique_ptr<FileTarget> MakeSqliteTarget(const std::string& path, std::string_view section);
 

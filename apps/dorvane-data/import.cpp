@@ -18,9 +18,12 @@
 #include <memory>
 
 #include "data_folder.h"
+#include "destination.h"
 #include "import_jet.h"
 #include "import_report.h"
+#include "import_server.h"
 #include "import_writer.h"
+#include "pg_layout.h"
 #include "sqlite_file.h"
 
 namespace dorvanedata {
@@ -32,19 +35,17 @@ namespace fs = std::filesystem;
 struct FileJob {
   std::string section;  // the data file it stands for ("MAIN.MDB"), "" for another name
   fs::path source;      // empty: the classic folder has no such file
-  fs::path building;    // the temporary name it is written under
+  fs::path building;    // the temporary name it is written under (none on a server)
   fs::path target;      // its final name
+  std::string shown;    // where it goes, for messages
 };
 
 struct Plan {
-  std::string destination;  // as given, for messages
+  std::string destination;  // as given, for messages (a URI without its password)
+  std::string serverUri;    // the database written to, or "" for a folder or file
   std::vector<FileJob> files;
   std::vector<fs::path> foldersToMake;  // outermost first
 };
-
-bool IsServerUri(const std::string& text) {
-  return text.starts_with("postgresql://") || text.starts_with("postgres://");
-}
 
 // Which data file of the control a file name stands for, or "" for neither.
 std::string SectionOf(const fs::path& file) {
@@ -64,6 +65,15 @@ fs::path OneFileNamed(const fs::path& folder, std::string_view name) {
   return files.empty() ? fs::path() : files.front();
 }
 
+// The files of the classic folder that stand for MAIN.MDB and QRLSYS.mdb, in
+// that order (the second empty when missing); a folder without MAIN.MDB is
+// no source.
+std::vector<fs::path> ClassicFiles(const std::string& folder) {
+  const fs::path main = OneFileNamed(folder, kMainFile);
+  if (main.empty()) throw ToolError(folder + " holds no MAIN.MDB");
+  return {main, OneFileNamed(folder, kSettingsFile)};
+}
+
 // The folders that must be made for `folder` to exist, outermost first.
 std::vector<fs::path> MissingFolders(fs::path folder) {
   std::vector<fs::path> missing;
@@ -80,9 +90,28 @@ std::vector<fs::path> MissingFolders(fs::path folder) {
 // Works out every file's source and destination; writes nothing.
 Plan MakePlan(const ImportCommand& command) {
   const fs::path source(command.source), destination(command.destination);
-  Plan plan{command.destination, {}, {}};
+  Plan plan{command.destination, {}, {}, {}};
   std::error_code error;
-  if (fs::is_directory(source, error)) {
+  if (IsServerUri(command.destination)) {
+    // Each data file becomes a schema of the database; the refusal of a
+    // database that holds them comes once connected.
+    plan.destination = RedactedUri(command.destination);
+    plan.serverUri = command.destination;
+    if (!fs::is_directory(source, error)) {
+      throw ToolError(
+          "a PostgreSQL database takes a whole classic folder (MAIN.MDB and QRLSYS.mdb), not "
+          "one file; name the folder that holds " +
+          source.filename().string());
+    }
+    const std::vector<fs::path> classic = ClassicFiles(command.source);
+    for (std::string_view name : {kMainFile, kSettingsFile}) {
+      plan.files.push_back({std::string(name),
+                            classic[plan.files.size()],
+                            {},
+                            {},
+                            plan.destination + " schema " + SchemaOfFile(name)});
+    }
+  } else if (fs::is_directory(source, error)) {
     if (fs::exists(destination, error) && !fs::is_directory(destination, error)) {
       throw ToolError(command.destination + " exists and is not a folder");
     }
@@ -95,12 +124,11 @@ Plan MakePlan(const ImportCommand& command) {
         }
       }
     }
-    const fs::path main = OneFileNamed(source, kMainFile);
-    if (main.empty()) throw ToolError(command.source + " holds no MAIN.MDB");
+    const std::vector<fs::path> classic = ClassicFiles(command.source);
     for (std::string_view name : {kMainFile, kSettingsFile}) {
-      plan.files.push_back({std::string(name),
-                            name == kMainFile ? main : OneFileNamed(source, name),
-                            BuildingPath(destination, name), destination / name});
+      plan.files.push_back({std::string(name), classic[plan.files.size()],
+                            BuildingPath(destination, name), destination / name,
+                            (destination / name).string()});
     }
     plan.foldersToMake = MissingFolders(destination);
   } else if (fs::exists(source, error)) {
@@ -112,8 +140,8 @@ Plan MakePlan(const ImportCommand& command) {
       throw ToolError(folder.string() + " exists and is not a folder");
     }
     std::string section = SectionOf(destination);
-    plan.files.push_back(
-        {section, source, BuildingPath(folder, destination.filename().string()), destination});
+    plan.files.push_back({section, source, BuildingPath(folder, destination.filename().string()),
+                          destination, destination.string()});
     plan.foldersToMake = MissingFolders(folder);
   } else {
     throw ToolError("cannot find " + command.source);
@@ -136,6 +164,7 @@ uintmax_t SourceBytes(const Plan& plan) {
 // and the folders it made (when they are empty).
 void Discard(const Plan& plan) {
   for (const FileJob& job : plan.files) {
+    if (job.building.empty()) continue;  // a server's transaction needs no cleaning up
     for (const char* suffix : {"", "-journal", "-wal", "-shm"}) {
       std::error_code error;
       fs::remove(job.building.string() + suffix, error);
@@ -147,8 +176,9 @@ void Discard(const Plan& plan) {
   }
 }
 
-// Imports one classic file into its building file; returns what the report needs.
-ImportedFile ImportOne(const FileJob& job, std::string& summary) {
+// Imports one classic file into its building file, or into its schema when
+// `server` is given; returns what the report needs.
+ImportedFile ImportOne(const FileJob& job, PgConnection* server, std::string& summary) {
   ImportedFile file;
   file.name = job.section.empty() ? job.target.filename().string() : job.section;
   if (job.source.empty()) {
@@ -158,7 +188,9 @@ ImportedFile ImportOne(const FileJob& job, std::string& summary) {
   JetReader reader(job.source.string());
   file.tables = reader.Tables();
   file.rows.assign(file.tables.size(), 0);
-  std::unique_ptr<ImportDestination> destination = NewSqliteDestination(job.building.string());
+  std::unique_ptr<ImportDestination> destination =
+      server ? NewServerDestination(*server, SchemaOfFile(job.section))
+             : NewSqliteDestination(job.building.string());
   int64_t rows = 0;
   for (size_t t = 0; t < file.tables.size(); ++t) {
     destination->CreateTable(file.tables[t]);
@@ -170,7 +202,7 @@ ImportedFile ImportOne(const FileJob& job, std::string& summary) {
   }
   destination->Finish();
   const JetFileFacts& facts = reader.Facts();
-  summary += "Imported " + job.source.string() + " into " + job.target.string() + ": " +
+  summary += "Imported " + job.source.string() + " into " + job.shown + ": " +
              std::to_string(file.tables.size()) +
              (file.tables.size() == 1 ? " table, " : " tables, ") + std::to_string(rows) +
              (rows == 1 ? " row" : " rows") + " (Jet " + std::to_string(facts.version) +
@@ -182,7 +214,7 @@ ImportedFile ImportOne(const FileJob& job, std::string& summary) {
 void Install(const Plan& plan) {
   std::vector<fs::path> installed;
   for (const FileJob& job : plan.files) {
-    if (job.source.empty()) continue;
+    if (job.source.empty() || job.building.empty()) continue;
     std::error_code error;
     fs::rename(job.building, job.target, error);
     if (error) {
@@ -244,12 +276,24 @@ int Execute(const Plan& plan, int out, int errors) {
         throw ToolError("cannot create the folder " + folder.string() + ": " + error.message());
       }
     }
+    std::unique_ptr<PgConnection> server;
+    if (!plan.serverUri.empty()) {
+      server = std::make_unique<PgConnection>(plan.serverUri);
+      const std::string taken = SchemaWithTables(*server);
+      if (!taken.empty()) {
+        throw ToolError("the " + server->Where() + " already holds the tables of schema " + taken +
+                        "; import into a database without them");
+      }
+      server->Exec("SET maintenance_work_mem = '256MB'");  // index builds sort in memory
+      server->Exec("BEGIN");
+    }
     for (const FileJob& job : plan.files) {
-      if (!job.source.empty()) {
+      if (!job.source.empty() && !job.building.empty()) {
         RemoveDatabase(job.building.parent_path(), job.building.filename().string());
       }
-      imported.push_back(ImportOne(job, summary));
+      imported.push_back(ImportOne(job, server.get(), summary));
     }
+    if (server) server->Exec("COMMIT");  // until here a failure leaves the database as it was
     Install(plan);
     summary += Report(plan, imported, status);
   } catch (const std::exception& failure) {
@@ -310,11 +354,6 @@ std::optional<ImportCommand> ParseImportCommand(const std::vector<std::string>& 
 }
 
 int RunImport(const ImportCommand& command) {
-  if (IsServerUri(command.destination)) {
-    std::cerr << "dorvane-data: importing into a PostgreSQL database is not supported yet; "
-                 "import into a data folder, then copy that folder to the server\n";
-    return kImportFailed;
-  }
   Plan plan;
   try {
     plan = MakePlan(command);
@@ -356,7 +395,7 @@ int RunImport(const ImportCommand& command) {
     std::cerr << " failed hard (signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0)
               << "); the file is damaged";
   }
-  std::cerr << "; nothing was imported into " << command.destination << "\n";
+  std::cerr << "; nothing was imported into " << plan.destination << "\n";
   return kImportFailed;
 }
 

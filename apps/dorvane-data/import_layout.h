@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,11 @@ struct ImportValue {
 };
 
 using ImportRow = std::vector<ImportValue>;
+
+// The value as text, the form a server's COPY takes: numbers in their shortest
+// exact form (NaN and Infinity by name), text as it is, bytes in bytea's hex
+// form (\x01ff); nullopt for Null.
+std::optional<std::string> TextForm(const ImportValue& value);
 
 // True when two names are the same but for the case of ASCII letters, the
 // way the record store matches table, field and index names.

@@ -22,11 +22,6 @@ std::string Quoted(const std::string& name) {
   return quoted + "\"";
 }
 
-// True for the declared types whose index keys compare without regard to case.
-bool IsTextType(const std::string& declared) {
-  return declared.starts_with("TEXT") || declared == "MEMO";
-}
-
 class SqliteDestination : public ImportDestination {
  public:
   explicit SqliteDestination(const std::string& path) : file_(path) {
@@ -99,15 +94,25 @@ std::unique_ptr<ImportDestination> NewSqliteDestination(const std::string& path)
   return std::make_unique<SqliteDestination>(path);
 }
 
-std::string CreateTableSql(const TableDefinition& table) {
-  std::string sql =
-      "CREATE TABLE " + Quoted(table.name) + " (rowid INTEGER PRIMARY KEY AUTOINCREMENT";
+bool IsNoCaseType(const std::string& declared) {
+  return declared.starts_with("TEXT") || declared == "MEMO";
+}
+
+void CheckFieldNames(const TableDefinition& table) {
   for (const FieldDefinition& field : table.fields) {
     if (SameName(field.name, "rowid")) {
       throw ToolError("table " + table.name +
                       " has a field named rowid, the name our layout keeps for the row's "
                       "identity; rename the field in the classic program and import again");
     }
+  }
+}
+
+std::string CreateTableSql(const TableDefinition& table) {
+  CheckFieldNames(table);
+  std::string sql =
+      "CREATE TABLE " + Quoted(table.name) + " (rowid INTEGER PRIMARY KEY AUTOINCREMENT";
+  for (const FieldDefinition& field : table.fields) {
     sql += ", " + Quoted(field.name) + " " + field.declared;
   }
   return sql + ")";
@@ -121,7 +126,7 @@ std::string CreateIndexSql(const TableDefinition& table, const IndexDefinition& 
     const int field = table.FindField(key.field);
     assert(field >= 0);
     sql += (k ? ", " : "") + Quoted(key.field);
-    if (IsTextType(table.fields[static_cast<size_t>(field)].declared)) sql += " COLLATE NOCASE";
+    if (IsNoCaseType(table.fields[static_cast<size_t>(field)].declared)) sql += " COLLATE NOCASE";
     if (key.descending) sql += " DESC";
   }
   return sql + ")";

@@ -30,6 +30,13 @@ class ImportDestination {
 // A new SQLite data file at `path` (which must not exist).
 std::unique_ptr<ImportDestination> NewSqliteDestination(const std::string& path);
 
+// True for the declared types whose index keys compare without regard to case.
+bool IsNoCaseType(const std::string& declared);
+
+// Throws ToolError when `table` has a field our layout cannot hold (one named
+// rowid, the name kept for the row's identity).
+void CheckFieldNames(const TableDefinition& table);
+
 // The statement that creates `table` in our layout, and those of its indexes.
 std::string CreateTableSql(const TableDefinition& table);
 std::string CreateIndexSql(const TableDefinition& table, const IndexDefinition& index);

@@ -113,7 +113,7 @@ IndexModel ReadIndex(std::string_view statement) {
   index.table = std::string(statement.substr(nameStart + 1, dot - nameStart - 1));
   index.name = std::string(statement.substr(dot + 1, nameEnd - dot - 1));
   for (std::string_view item : SplitList(statement)) {
-    IndexKey key;
+    KeyModel key;
     key.column = Unquoted(NextToken(item));
     key.noCase = LowerAscii(item).find("nocase") != std::string::npos;
     index.keys.push_back(std::move(key));

@@ -28,9 +28,10 @@ struct TableModel {
   const ColumnModel* Column(std::string_view name) const;
 };
 
-struct IndexKey {
+struct KeyModel {
   std::string column;
-  bool noCase = false;  // text compared without regard to ASCII case
+  bool noCase = false;      // text compared without regard to ASCII case
+  bool descending = false;  // highest first
 };
 
 // Index `name` of table `table` (the SQLite index "TABLE.NAME").
@@ -38,7 +39,7 @@ struct IndexModel {
   std::string table;
   std::string name;
   bool unique = false;
-  std::vector<IndexKey> keys;
+  std::vector<KeyModel> keys;
 };
 
 struct FileModel {

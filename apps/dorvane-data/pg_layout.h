@@ -22,6 +22,19 @@ struct PgFileLayout {
   std::vector<std::string> indexes;
 };
 
+// The statement that makes `table` in `schema`, its `rowid` identity first.
+std::string PgTableStatement(const std::string& schema, const TableModel& table);
+
+// The statement that keeps `column`'s declared type as its comment.
+std::string PgCommentStatement(const std::string& schema, const TableModel& table,
+                               const ColumnModel& column);
+
+// The statement that builds `index` in `schema`. Keys sort in SQLite's order:
+// NULLs first (last when descending), NOCASE text as its ASCII lower case in
+// byte order, and the row identity last in a non-unique index so that equal
+// keys keep one order.
+std::string PgIndexStatement(const std::string& schema, const IndexModel& index);
+
 // The schema name of a data file: its name without extension, lower case.
 std::string SchemaOfFile(std::string_view fileName);
 

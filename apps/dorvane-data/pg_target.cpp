@@ -44,7 +44,7 @@ class PgTarget : public FileTarget {
                                   const std::vector<std::string>& columns) override {
     if (!model_.Table(table))
       throw ToolError("the built-in layout has no table " + std::string(table));
-    return std::make_unique<PgRowWriter>(connection_, QualifiedName(table), columns);
+    return MakePgRowWriter(connection_, QualifiedName(table), columns);
   }
 
   void KeepNextRowid(std::string_view table, int64_t next) override {
@@ -77,6 +77,12 @@ class PgTarget : public FileTarget {
 };
 
 }  // namespace
+
+std::unique_ptr<RowWriter> MakePgRowWriter(PgConnection& connection,
+                                           const std::string& qualifiedTable,
+                                           const std::vector<std::string>& columns) {
+  return std::make_unique<PgRowWriter>(connection, qualifiedTable, columns);
+}
 
 std::unique_ptr<FileTarget> MakePgTarget(PgConnection& connection, std::string_view section) {
   return std::make_unique<PgTarget>(connection, section);

@@ -8,7 +8,6 @@
 #include <string>
 
 #include "import_support.h"
-#include "support/open_table.h"
 #include "support/sql_file.h"
 #include "support/temp_folder.h"
 
@@ -85,19 +84,7 @@ TEST_F(SampleImport, PrimaryKeyBecomesAUniqueIndexNamedAfterItsTable) {
 }
 
 TEST_F(SampleImport, TheRecordStoreReadsTheFieldsWithTheirTypes) {
-  const testsupport::Opened users = testsupport::OpenTable(Out(), "Users", "PrimaryKey");
-  recordstore::Recordset& rs = *users.recordset;
-  rs.MoveLast();
-  EXPECT_EQ(rs.Fields("UserId").Type(), 4);
-  EXPECT_EQ(rs.Fields("UserName").Type(), 10);
-  EXPECT_EQ(rs.Fields("UserName").Size(), 255);
-  EXPECT_EQ(rs.Fields("UserName").Value().ToString(), "\u5f20\u4e09");
-  EXPECT_EQ(rs.Fields("UserBirthday").Type(), 8);
-  EXPECT_EQ(rs.Fields("UserBirthday").Value().DateSerial(), 31764);  // 1986-12-18
-  EXPECT_EQ(rs.Fields("UserMarried").Type(), 1);
-  EXPECT_TRUE(rs.Fields("UserMarried").Value().ToBoolean());
-  rs.MovePrevious();
-  EXPECT_FALSE(rs.Fields("UserMarried").Value().ToBoolean());
+  ExpectStoreReadsTheSample(Out());
 }
 
 // A classic folder made of copies of the sample under the control's names.

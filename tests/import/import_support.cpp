@@ -1,9 +1,12 @@
 // The import tests' support (see the header).
 #include "import_support.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <fstream>
 
+#include "support/open_table.h"
 #include "support/temp_folder.h"
 
 namespace importtest {
@@ -37,6 +40,22 @@ std::vector<std::string> Entries(const fs::path& folder) {
 
 testsupport::ProgramRun Import(const std::string& source, const std::string& destination) {
   return testsupport::RunDataTool({"import", source, destination});
+}
+
+void ExpectStoreReadsTheSample(const std::string& file) {
+  const testsupport::Opened users = testsupport::OpenTable(file, "Users", "PrimaryKey");
+  recordstore::Recordset& rs = *users.recordset;
+  rs.MoveLast();
+  EXPECT_EQ(rs.Fields("UserId").Type(), 4);
+  EXPECT_EQ(rs.Fields("UserName").Type(), 10);
+  EXPECT_EQ(rs.Fields("UserName").Size(), 255);
+  EXPECT_EQ(rs.Fields("UserName").Value().ToString(), "\u5f20\u4e09");
+  EXPECT_EQ(rs.Fields("UserBirthday").Type(), 8);
+  EXPECT_EQ(rs.Fields("UserBirthday").Value().DateSerial(), 31764);  // 1986-12-18
+  EXPECT_EQ(rs.Fields("UserMarried").Type(), 1);
+  EXPECT_TRUE(rs.Fields("UserMarried").Value().ToBoolean());
+  rs.MovePrevious();
+  EXPECT_FALSE(rs.Fields("UserMarried").Value().ToBoolean());
 }
 
 }  // namespace importtest

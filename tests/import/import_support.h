@@ -25,4 +25,8 @@ std::vector<std::string> Entries(const std::filesystem::path& folder);
 // Runs `dorvane-data import source destination`.
 testsupport::ProgramRun Import(const std::string& source, const std::string& destination);
 
+// Opens Users of the imported sample `file` (a data file, or URI\MAIN.MDB)
+// through the record store and checks its fields' types, widths and values.
+void ExpectStoreReadsTheSample(const std::string& file);
+
 }  // namespace importtest
