@@ -11,14 +11,15 @@
 #include <limits>
 #include <utility>
 
+#include "services/recordstore/error_numbers.h"
 #include "services/recordstore/number_text.h"
 
 namespace recordstore {
 namespace {
 
 // The classic conversion errors.
-[[noreturn]] void Overflow() { throw RuntimeError(6, "Overflow"); }
-[[noreturn]] void TypeMismatch() { throw RuntimeError(13, "Type mismatch"); }
+[[noreturn]] void Overflow() { throw RuntimeError(error::kOverflow, "Overflow"); }
+[[noreturn]] void TypeMismatch() { throw RuntimeError(error::kTypeMismatch, "Type mismatch"); }
 [[noreturn]] void InvalidNull() { throw RuntimeError(94, "Invalid use of Null"); }
 
 // Rounds half to even and checks the result lies within [low, high].

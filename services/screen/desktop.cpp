@@ -9,6 +9,7 @@
 
 #include "services/recordstore/data_source.h"
 #include "services/recordstore/database_path.h"
+#include "services/recordstore/error_numbers.h"
 #include "services/recordstore/variant.h"
 #include "services/screen/dispatcher.h"
 #include "services/screen/form.h"
@@ -110,7 +111,8 @@ void ReportEscapedError(const std::exception& error) {
   if (const auto* runtime = dynamic_cast<const recordstore::RuntimeError*>(&error)) {
     GetDesktop().ReportError(*runtime);
   } else {
-    GetDesktop().ReportError(recordstore::RuntimeError(51, error.what()));
+    GetDesktop().ReportError(
+        recordstore::RuntimeError(recordstore::error::kInternalError, error.what()));
   }
 }
 
