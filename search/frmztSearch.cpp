@@ -231,7 +231,7 @@ void frmztSearch::Form_KeyDown(int16_t& keyCode, int16_t shift) { HandleSearchKe
 // Opens the workspace "wksSEARCH", the database (in strPathText's folder when
 // one is given) and the table as a table-type recordset.
 void frmztSearch::OpenTable() {
-  if (!IsBlank(strPathText)) strDBNAME = ztBasicSet::TrimSpaces(strPathText) + "\\" + strDBNAME;
+  strDBNAME = ztBasicSet::FileInFolder(strPathText, strDBNAME);
   wks_ = recordstore::DBEngine::Instance()->CreateWorkspace("wksSEARCH", "admin", "", 2);
   db_ = wks_->OpenDatabase(strDBNAME);
   rs_ = db_->OpenRecordset(strTable, 1);
