@@ -19,10 +19,10 @@
 
 #include "bench/bench_support.h"
 #include "search/frmztSearch.h"
+#include "search/ztLOOKUP_search.h"
 #include "search/ztSearchMod.h"
 #include "services/screen/screen.h"
 #include "services/ztBasicSet.h"
-#include "services/ztLOOKUP.h"
 
 namespace {
 

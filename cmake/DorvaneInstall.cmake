@@ -11,6 +11,7 @@ set(DORVANE_PUBLIC_HEADERS
     services/ztMSAccess.h
     services/recordstore/database.h
     services/recordstore/db_engine.h
+    services/recordstore/error_numbers.h
     services/recordstore/field.h
     services/recordstore/recordset.h
     services/recordstore/recordstore.h
@@ -32,7 +33,7 @@ set(DORVANE_QT_PUBLIC_HEADERS
     frontends/qt/front_end.h
     frontends/qt/qt_desktop.h)
 
-set(DORVANE_EXPORTED_TARGETS recordstore screen dorvane_core)
+set(DORVANE_EXPORTED_TARGETS recordstore screen dorvane_services dorvane_search dorvane_core)
 set(headers ${DORVANE_PUBLIC_HEADERS})
 if(TARGET dorvane_qt)
   list(APPEND DORVANE_EXPORTED_TARGETS dorvane_qt)

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cassert>
 
+#include "services/recordstore/error_numbers.h"
+
 namespace {
 
 constexpr uint32_t kWhite = 0x00FFFFFF;
@@ -27,9 +29,6 @@ recordstore::Variant Bool(bool v) { return recordstore::Variant::Boolean(v); }
 recordstore::Variant Text(const std::string& v) { return recordstore::Variant::String(v); }
 recordstore::Variant Int(int16_t v) { return recordstore::Variant::Integer(v); }
 
-// The error of a control made before its host installed a desktop.
-constexpr int kNoDesktopError = 5;
-
 }  // namespace
 
 // Builds the screen, binds the control's own events and initializes the state.
@@ -39,7 +38,7 @@ constexpr int kNoDesktopError = 5;
 // that is refused here rather than discovered later.
 ztDorvane::ztDorvane() : UserControl("ztDorvane") {
   if (!screen::DesktopInstalled()) {
-    throw recordstore::RuntimeError(kNoDesktopError,
+    throw recordstore::RuntimeError(recordstore::error::kInvalidProcedureCall,
                                     "ztDorvane needs a desktop: the host calls screen::SetDesktop "
                                     "(or Screen::SetDesktop) before making the control");
   }

@@ -7,6 +7,7 @@
 #include <exception>
 
 #include "control/ztDorvane.h"
+#include "services/recordstore/error_numbers.h"
 #include "services/ztLOOKUP.h"
 
 namespace {
@@ -58,7 +59,7 @@ void ztDorvane::OpenConnection(bool loadSettings) {
   } catch (const recordstore::RuntimeError& error) {
     ReportConnectionError(error.Number(), error.Description());
   } catch (const std::exception& error) {
-    ReportConnectionError(51, error.what());
+    ReportConnectionError(recordstore::error::kInternalError, error.what());
   }
 }
 
@@ -95,7 +96,8 @@ recordstore::Recordset& ztDorvane::Opened(const std::shared_ptr<recordstore::Rec
                                           const char* table) {
   if (!rs) {
     throw recordstore::RuntimeError(
-        91, std::string("The table ") + table + " of MAIN.MDB is not open: the connection failed");
+        recordstore::error::kObjectNotSet,
+        std::string("The table ") + table + " of MAIN.MDB is not open: the connection failed");
   }
   return *rs;
 }

@@ -11,8 +11,9 @@
 #include <cassert>
 
 #include "control/ztDorvane.h"
+#include "search/ztLOOKUP_search.h"
+#include "services/recordstore/error_numbers.h"
 #include "services/ztBasicSet.h"
-#include "services/ztLOOKUP.h"
 #include "services/ztMSAccess.h"
 
 using ztBasicSet::IsBlank;
@@ -143,7 +144,6 @@ void ztDorvane::CmdEdit_Click() {
 // program has removed the record first there is nothing left to delete: the
 // rebuild then cannot find it and starts again from the list's first page.
 void ztDorvane::CmdDelete_Click() {
-  constexpr int kRecordDeleted = 3167;
   if (IsBlank(CurrentBookmark)) {
     hsbMAIN.SetFocus();
     return;
@@ -155,7 +155,7 @@ void ztDorvane::CmdDelete_Click() {
     tjlist.Delete();
     CurrentBookmark = ProbeBookmark;
   } catch (const recordstore::RuntimeError& error) {
-    if (error.Number() != kRecordDeleted) throw;
+    if (error.Number() != recordstore::error::kRecordDeleted) throw;
   }
   ReloadWorkingList();
   hsbMAIN.SetFocus();

@@ -11,6 +11,7 @@
 #include <cassert>
 
 #include "control/ztDorvane.h"
+#include "services/recordstore/error_numbers.h"
 #include "services/ztBasicSet.h"
 #include "services/ztMSAccess.h"
 
@@ -124,12 +125,11 @@ recordstore::Recordset& ztDorvane::ListRecordset() {
 // there was one. Stands for the test RecordCount > 0 followed by MoveFirst:
 // the same answer with one indexed step instead of a count of the table.
 bool ztDorvane::MoveToFirstRecord() {
-  constexpr int kNoCurrentRecord = 3021;
   if (!rsTJLIST) return false;  // the connection never opened the list: nothing to show
   try {
     ListRecordset().MoveFirst();
   } catch (const recordstore::RuntimeError& error) {
-    if (error.Number() != kNoCurrentRecord) throw;
+    if (error.Number() != recordstore::error::kNoCurrentRecord) throw;
     return false;
   }
   return true;

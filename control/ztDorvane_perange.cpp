@@ -16,8 +16,8 @@
 #include <optional>
 
 #include "control/ztDorvane.h"
+#include "search/ztLOOKUP_search.h"
 #include "services/ztBasicSet.h"
-#include "services/ztLOOKUP.h"
 #include "services/ztMSAccess.h"
 
 // One end of the range: its controls, its state fields and the caption its

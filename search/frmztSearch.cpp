@@ -8,6 +8,7 @@
 #include <exception>
 #include <string>
 
+#include "services/recordstore/error_numbers.h"
 #include "services/ztBasicSet.h"
 
 namespace {
@@ -48,7 +49,8 @@ std::vector<std::string> SplitColumnItems(const std::string& text) {
   }
   if (items.size() > static_cast<size_t>(frmztSearch::kColumns)) {
     throw RuntimeError(
-        9, "Subscript out of range: the column text \"" + text + "\" has more than six items");
+        recordstore::error::kSubscriptOutOfRange,
+        "Subscript out of range: the column text \"" + text + "\" has more than six items");
   }
   return items;
 }
@@ -229,7 +231,7 @@ void frmztSearch::Form_KeyDown(int16_t& keyCode, int16_t shift) { HandleSearchKe
 // Opens the workspace "wksSEARCH", the database (in strPathText's folder when
 // one is given) and the table as a table-type recordset.
 void frmztSearch::OpenTable() {
-  if (!IsBlank(strPathText)) strDBNAME = ztBasicSet::TrimSpaces(strPathText) + "\\" + strDBNAME;
+  strDBNAME = ztBasicSet::FileInFolder(strPathText, strDBNAME);
   wks_ = recordstore::DBEngine::Instance()->CreateWorkspace("wksSEARCH", "admin", "", 2);
   db_ = wks_->OpenDatabase(strDBNAME);
   rs_ = db_->OpenRecordset(strTable, 1);
@@ -301,7 +303,8 @@ void frmztSearch::ChooseSearchColumn() {
   SearchState& s = state_;
   int col = intSearchCol != 0 ? intSearchCol - 1 : 0;
   if (col < 0 || col >= kColumns) {
-    throw RuntimeError(9, "Subscript out of range: search column " + std::to_string(intSearchCol));
+    throw RuntimeError(recordstore::error::kSubscriptOutOfRange,
+                       "Subscript out of range: search column " + std::to_string(intSearchCol));
   }
   if (IsBlank(s.ColIndexName[col])) col = 0;
   s.SearchIndexName = s.ColIndexName[col];
@@ -423,7 +426,8 @@ void frmztSearch::FindPeriodEndingStart() {
 
 void frmztSearch::SetInstruction(int16_t col) {
   if (col < 0 || col >= kColumns) {
-    throw RuntimeError(9, "Subscript out of range: column " + std::to_string(col));
+    throw RuntimeError(recordstore::error::kSubscriptOutOfRange,
+                       "Subscript out of range: column " + std::to_string(col));
   }
   state_.SearchColumnType = state_.ColType[col];
   lblInstructA.SetCaption(state_.SearchColumnType == "N" ? kInstructNumber : kInstructText);
@@ -438,7 +442,8 @@ void frmztSearch::HeaderClick(int16_t col) {
 
 void frmztSearch::ChangeSearchColumn(int16_t col) {
   if (col < 0 || col >= kColumns) {
-    throw RuntimeError(9, "Subscript out of range: column " + std::to_string(col));
+    throw RuntimeError(recordstore::error::kSubscriptOutOfRange,
+                       "Subscript out of range: column " + std::to_string(col));
   }
   SearchState& s = state_;
   if (IsBlank(s.ColIndexName[col])) {

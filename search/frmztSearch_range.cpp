@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "search/frmztSearch.h"
+#include "services/recordstore/error_numbers.h"
 #include "services/ztBasicSet.h"
 
 namespace {
@@ -50,7 +51,8 @@ std::vector<ztMSAccess::KeyField> frmztSearch::RangePairs() const {
   for (int n = 1; n <= state_.KeyCount; ++n) {
     if (!keyField_[n]) {
       throw recordstore::RuntimeError(
-          91, "Object variable not set: leading key " + std::to_string(n) + " has no field name");
+          recordstore::error::kObjectNotSet,
+          "Object variable not set: leading key " + std::to_string(n) + " has no field name");
     }
     pairs.push_back({*keys[n], *keyField_[n]});
   }

@@ -7,6 +7,7 @@
 #include <cctype>
 
 #include "search/frmztSearch.h"
+#include "services/recordstore/error_numbers.h"
 #include "services/recordstore/runtime_error.h"
 #include "services/screen/desktop.h"
 #include "services/ztBasicSet.h"
@@ -49,8 +50,9 @@ std::string OpenSearchDialog(const std::string& pathText, const std::string& dbN
   try {
     if (keys.size() > 4) {
       throw recordstore::RuntimeError(
-          5, "Invalid procedure call: a search takes at most four leading keys, not " +
-                 std::to_string(keys.size()));
+          recordstore::error::kInvalidProcedureCall,
+          "Invalid procedure call: a search takes at most four leading keys, not " +
+              std::to_string(keys.size()));
     }
     std::array<IndexKey, 4> given = {IndexKey{Variant::Integer(0), ""},
                                      IndexKey{Variant::Integer(0), ""},

@@ -25,6 +25,9 @@ std::string TrimSpaces(std::string_view text);
 bool IsBlank(const std::string& text);
 // The opposite of IsBlank.
 bool IsNotBlank(const std::string& text);
+// The file in a data folder: folder (trimmed) + "\\" + file, or the file alone
+// when the folder is blank.
+std::string FileInFolder(const std::string& folder, const std::string& file);
 // True when searching is allowed, the text is not blank and it begins with "/" or "?".
 bool IsSearchRequest(const std::string& text, bool searchAllowed);
 // The decimal text of value preceded by spaces up to width; never cut.

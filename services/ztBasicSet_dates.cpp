@@ -73,15 +73,6 @@ bool AllDigits(const std::string& text) {
   return true;
 }
 
-// True for a Gregorian leap year.
-bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
-// Number of days of a month (1..12) in a Gregorian year.
-int DaysInMonth(int month, int year) {
-  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return kDays[month - 1] + (month == 2 && IsLeapYear(year) ? 1 : 0);
-}
-
 // Steps 1 to 7 of the date check, raising when a part's value does not fit 16 bits.
 std::string CheckDate(const std::string& dateText, int16_t outputForm, int16_t pivot) {
   // Steps 1 to 3: split the entry into its parts.
@@ -124,7 +115,7 @@ std::string CheckDate(const std::string& dateText, int16_t outputForm, int16_t p
   // calendar date, read with the full year. Month and day are 1..12 and 1..31 here.
   const std::string fullYear = century + year;
   if (!AllDigits(month) || !AllDigits(day) || !AllDigits(fullYear)) return " ";
-  if (dayValue > DaysInMonth(monthValue, std::stoi(fullYear))) return " ";
+  if (dayValue > recordstore::DaysInMonth(std::stoi(fullYear), monthValue)) return " ";
 
   // Step 6: join by the output form.
   if (outputForm == 6) return month + day + ShortYear(year);

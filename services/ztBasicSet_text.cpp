@@ -18,6 +18,10 @@ std::string TrimSpaces(std::string_view text) {
 // True when nothing but spaces is left after trimming.
 bool IsBlank(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }
 
+std::string FileInFolder(const std::string& folder, const std::string& file) {
+  return IsBlank(folder) ? file : TrimSpaces(folder) + "\\" + file;
+}
+
 // The opposite of IsBlank.
 bool IsNotBlank(const std::string& text) { return !IsBlank(text); }
 

@@ -56,8 +56,7 @@ int32_t wqGetNewTag(const std::string& dataPath, const std::string& fieldName,
                     const std::string& databaseFile, const std::string& tableName, int32_t prefix) {
   const std::string file = databaseFile.empty() ? "MAIN.MDB" : databaseFile;
   const std::string table = tableName.empty() ? "SYSTAGS" : tableName;
-  const std::string path =
-      ztBasicSet::IsBlank(dataPath) ? file : ztBasicSet::TrimSpaces(dataPath) + "\\" + file;
+  const std::string path = ztBasicSet::FileInFolder(dataPath, file);
   try {
     return AllocateTag(path, fieldName, table, prefix);
   } catch (const recordstore::RuntimeError& err) {

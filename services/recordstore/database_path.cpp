@@ -1,14 +1,13 @@
 // Database path resolution over the file system, one path component at a time.
 #include "services/recordstore/database_path.h"
 
-#include <strings.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
 #include <vector>
 
 #include "services/recordstore/store_errors.h"
+#include "services/recordstore/text_case.h"
 
 namespace recordstore {
 namespace {
@@ -27,7 +26,7 @@ fs::path FindEntry(const fs::path& folder, const std::string& name, bool wantFol
   std::vector<fs::path> matches;
   for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
     std::string entry = it->path().filename().string();
-    if (strcasecmp(entry.c_str(), name.c_str()) == 0 && kindMatches(it->path())) {
+    if (SameName(entry, name) && kindMatches(it->path())) {
       matches.push_back(it->path());
     }
   }

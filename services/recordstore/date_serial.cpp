@@ -1,6 +1,7 @@
 // Date serials: days since 1899-12-30 with the time of day as the fraction, on
 // the proleptic Gregorian calendar. Negative serials keep the classic encoding:
 // the whole part is the day and the fraction, taken as positive, the time.
+#include <cassert>
 #include <cmath>
 
 #include "services/recordstore/variant.h"
@@ -44,6 +45,14 @@ double DateSerialFromYMD(int year, int month, int day) {
 
 void YMDFromDateSerial(double serial, int& year, int& month, int& day) {
   CivilFromDays(static_cast<long>(std::trunc(serial)) + kSerialEpoch, year, month, day);
+}
+
+bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+int DaysInMonth(int year, int month) {
+  assert(month >= 1 && month <= 12);
+  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  return kDays[month - 1] + (month == 2 && IsLeapYear(year) ? 1 : 0);
 }
 
 }  // namespace recordstore

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "services/recordstore/error_numbers.h"
 #include "services/recordstore/number_text.h"
 #include "services/recordstore/store_errors.h"
 
@@ -95,7 +96,7 @@ SqlValue EncodeChecked(const Variant& value, const ColumnInfo& column, const std
       return SqlValue::Int(value.ToBoolean() ? -1 : 0);
     case kByteField: {
       double number = std::nearbyint(value.ToDouble());
-      if (!(number >= 0 && number <= 255)) throw RuntimeError(6, "Overflow");
+      if (!(number >= 0 && number <= 255)) throw RuntimeError(error::kOverflow, "Overflow");
       return SqlValue::Int(static_cast<int64_t>(number));
     }
     case kIntegerField:
@@ -106,14 +107,14 @@ SqlValue EncodeChecked(const Variant& value, const ColumnInfo& column, const std
       return SqlValue::Real(Variant::Currency(value.ToDouble()).ToDouble());
     case kSingleField: {
       double number = value.ToDouble();
-      if (std::fabs(number) > FLT_MAX) throw RuntimeError(6, "Overflow");
+      if (std::fabs(number) > FLT_MAX) throw RuntimeError(error::kOverflow, "Overflow");
       return SqlValue::Real(static_cast<float>(number));
     }
     case kDoubleField:
       return SqlValue::Real(value.ToDouble());
     case kDateField: {
       std::optional<double> serial = SerialOf(value);
-      if (!serial) throw RuntimeError(13, "Type mismatch");
+      if (!serial) throw RuntimeError(error::kTypeMismatch, "Type mismatch");
       return SqlValue::Text(DateTextFromSerial(*serial));
     }
     case kLongBinaryField:
@@ -236,11 +237,12 @@ Variant ReadField(const SqlValue& stored, const ColumnInfo& column, const std::s
     if (column.type == kByteField && whole >= 0 && whole <= 255) {
       return Variant::Byte(static_cast<uint8_t>(whole));
     }
-    throw RuntimeError(6, "Overflow: the value " + shown + where + " does not fit (" +
-                              TypeName(column.type) + ").");
+    throw RuntimeError(error::kOverflow, "Overflow: the value " + shown + where +
+                                             " does not fit (" + TypeName(column.type) + ").");
   }
-  throw RuntimeError(13, "Type mismatch: the value " + shown + where +
-                             " is not of the field's type (" + TypeName(column.type) + ").");
+  throw RuntimeError(error::kTypeMismatch, "Type mismatch: the value " + shown + where +
+                                               " is not of the field's type (" +
+                                               TypeName(column.type) + ").");
 }
 
 SqlValue EncodeField(const Variant& value, const ColumnInfo& column, const std::string& table) {

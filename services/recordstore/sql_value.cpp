@@ -3,9 +3,9 @@
 // trailing blanks), and values of different storage classes never match.
 #include "services/recordstore/sql_value.h"
 
-#include <strings.h>
-
 #include <utility>
+
+#include "services/recordstore/text_case.h"
 
 namespace recordstore {
 
@@ -38,8 +38,8 @@ SqlValue SqlValue::Blob(std::string v) {
 }
 
 Collation CollationFromName(std::string_view name) {
-  if (name.size() == 6 && strncasecmp(name.data(), "NOCASE", 6) == 0) return Collation::NoCase;
-  if (name.size() == 5 && strncasecmp(name.data(), "RTRIM", 5) == 0) return Collation::RTrim;
+  if (SameName(name, "NOCASE")) return Collation::NoCase;
+  if (SameName(name, "RTRIM")) return Collation::RTrim;
   return Collation::Binary;
 }
 

@@ -2,8 +2,6 @@
 // index names, so no identifier is ever pasted into SQL text unquoted).
 #include "services/recordstore/table_layout.h"
 
-#include <strings.h>
-
 #include <cctype>
 #include <cstdlib>
 #include <utility>
@@ -14,10 +12,6 @@
 #include "services/recordstore/store_errors.h"
 
 namespace recordstore {
-
-bool SameName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
-}
 
 namespace {
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "services/recordstore/connection.h"
+#include "services/recordstore/text_case.h"
 #include "services/recordstore/variant.h"
 
 namespace recordstore {
@@ -82,8 +83,5 @@ std::shared_ptr<const TableLayout> LoadServerTableLayout(Connection& connection,
 // text, NULL, TRUE or FALSE. Other expressions are evaluated by the engine, and
 // `literal` becomes false.
 SqlValue DefaultLiteral(Connection& connection, const std::string& text, bool& literal);
-
-// True when two names are equal without regard to (ASCII) case.
-bool SameName(std::string_view a, std::string_view b);
 
 }  // namespace recordstore

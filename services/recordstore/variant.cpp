@@ -4,21 +4,21 @@
 // is a number, and every failure is a RuntimeError with the classic number.
 #include "services/recordstore/variant.h"
 
-#include <strings.h>
-
 #include <cmath>
 #include <cstdio>
 #include <limits>
 #include <utility>
 
+#include "services/recordstore/error_numbers.h"
 #include "services/recordstore/number_text.h"
+#include "services/recordstore/text_case.h"
 
 namespace recordstore {
 namespace {
 
 // The classic conversion errors.
-[[noreturn]] void Overflow() { throw RuntimeError(6, "Overflow"); }
-[[noreturn]] void TypeMismatch() { throw RuntimeError(13, "Type mismatch"); }
+[[noreturn]] void Overflow() { throw RuntimeError(error::kOverflow, "Overflow"); }
+[[noreturn]] void TypeMismatch() { throw RuntimeError(error::kTypeMismatch, "Type mismatch"); }
 [[noreturn]] void InvalidNull() { throw RuntimeError(94, "Invalid use of Null"); }
 
 // Rounds half to even and checks the result lies within [low, high].
@@ -130,8 +130,8 @@ int32_t Variant::ToLong() const {
 
 bool Variant::ToBoolean() const {
   if (type_ == VarType::String) {
-    if (text_.size() == 4 && strncasecmp(text_.c_str(), "True", 4) == 0) return true;
-    if (text_.size() == 5 && strncasecmp(text_.c_str(), "False", 5) == 0) return false;
+    if (SameName(text_, "True")) return true;
+    if (SameName(text_, "False")) return false;
   }
   return ToDouble() != 0;
 }

@@ -88,5 +88,9 @@ double Val(std::string_view text);
 double DateSerialFromYMD(int year, int month, int day);
 // Calendar day of a date serial (the time of day is ignored).
 void YMDFromDateSerial(double serial, int& year, int& month, int& day);
+// True for a leap year of the Gregorian calendar.
+bool IsLeapYear(int year);
+// Days in a month (1..12) of a Gregorian year.
+int DaysInMonth(int year, int month);
 
 }  // namespace recordstore

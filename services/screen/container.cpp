@@ -6,22 +6,11 @@
 #include <cassert>
 #include <cctype>
 
+#include "services/recordstore/text_case.h"
 #include "services/screen/dispatcher.h"
 
 namespace screen {
 namespace {
-
-// Compares two names without regard to case.
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i]))) {
-      return false;
-    }
-  }
-  return true;
-}
 
 // The first button of the container for which flag holds, if it is one.
 CommandButton* FindButton(const std::vector<Control*>& controls,
@@ -50,7 +39,7 @@ void Container::Add(Control& control) {
 // Lookup by name without regard to case and by exact index.
 Control* Container::Find(std::string_view name, int index) const {
   for (Control* c : controls_) {
-    if (c->Index() == index && SameName(c->Name(), name)) return c;
+    if (c->Index() == index && recordstore::SameName(c->Name(), name)) return c;
   }
   return nullptr;
 }
@@ -58,7 +47,7 @@ Control* Container::Find(std::string_view name, int index) const {
 // An array name is one whose members carry an index.
 bool Container::IsArrayName(std::string_view name) const {
   for (Control* c : controls_) {
-    if (c->Index() >= 0 && SameName(c->Name(), name)) return true;
+    if (c->Index() >= 0 && recordstore::SameName(c->Name(), name)) return true;
   }
   return false;
 }

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cassert>
 
+#include "services/recordstore/error_numbers.h"
 #include "services/recordstore/runtime_error.h"
 #include "services/screen/container.h"
 #include "services/screen/keys.h"
@@ -64,9 +65,10 @@ void ClearOthers(const Control& self, void (CommandButton::*setter)(bool)) {
 // Raises the classic "control array element doesn't exist" error.
 void CheckIndex(const std::string& arrayName, int index, int count) {
   if (index < 0 || index >= count) {
-    throw recordstore::RuntimeError(340, "Control array element " + std::to_string(index) + " of " +
-                                             arrayName + " does not exist (members 0 to " +
-                                             std::to_string(count - 1) + ")");
+    throw recordstore::RuntimeError(recordstore::error::kNoSuchArrayElement,
+                                    "Control array element " + std::to_string(index) + " of " +
+                                        arrayName + " does not exist (members 0 to " +
+                                        std::to_string(count - 1) + ")");
   }
 }
 

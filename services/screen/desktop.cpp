@@ -9,6 +9,7 @@
 
 #include "services/recordstore/data_source.h"
 #include "services/recordstore/database_path.h"
+#include "services/recordstore/error_numbers.h"
 #include "services/recordstore/variant.h"
 #include "services/screen/dispatcher.h"
 #include "services/screen/form.h"
@@ -17,13 +18,6 @@ namespace screen {
 namespace {
 
 Desktop* current = nullptr;
-
-// Days in a month of the Gregorian calendar.
-int DaysInMonth(int year, int month) {
-  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-  return month == 2 && leap ? 29 : kDays[month - 1];
-}
 
 // Reads an unsigned decimal number of 1 to maxDigits digits at pos.
 bool ReadNumber(const std::string& text, size_t& pos, int maxDigits, int& value, int& digits) {
@@ -85,7 +79,8 @@ std::optional<double> Desktop::ReadShortDate(const std::string& text) {
   } else if (digits != 4) {
     return std::nullopt;
   }
-  if (month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month)) return std::nullopt;
+  if (month < 1 || month > 12 || day < 1 || day > recordstore::DaysInMonth(year, month))
+    return std::nullopt;
   return recordstore::DateSerialFromYMD(year, month, day);
 }
 
@@ -110,7 +105,8 @@ void ReportEscapedError(const std::exception& error) {
   if (const auto* runtime = dynamic_cast<const recordstore::RuntimeError*>(&error)) {
     GetDesktop().ReportError(*runtime);
   } else {
-    GetDesktop().ReportError(recordstore::RuntimeError(51, error.what()));
+    GetDesktop().ReportError(
+        recordstore::RuntimeError(recordstore::error::kInternalError, error.what()));
   }
 }
 

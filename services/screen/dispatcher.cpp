@@ -4,6 +4,7 @@
 // Relies on the Dispatcher (dispatcher_impl.h) and the Desktop.
 #include "services/screen/dispatcher.h"
 
+#include "services/recordstore/error_numbers.h"
 #include "services/screen/dispatcher_impl.h"
 
 namespace screen {
@@ -189,7 +190,8 @@ void MoveFocusByCode(Control& control) {
                                                : nullptr;
   if (reason != nullptr) {
     throw recordstore::RuntimeError(
-        5, "Cannot give the focus to " + control.QualifiedName() + ": " + reason);
+        recordstore::error::kInvalidProcedureCall,
+        "Cannot give the focus to " + control.QualifiedName() + ": " + reason);
   }
   if (control.Owner() == nullptr) return;
   Screen* s = Screen::Of(*control.Owner());

@@ -12,6 +12,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "services/recordstore/error_numbers.h"
 #include "services/recordstore/runtime_error.h"
 #include "services/screen/desktop.h"
 #include "services/screen/form.h"
@@ -311,7 +312,8 @@ class Dispatcher {
   void OpenModal(Form& form) {
     for (const auto& entry : modal_) {
       if (entry.form == &form) {
-        throw recordstore::RuntimeError(400, "The form " + form.Name() + " is shown already");
+        throw recordstore::RuntimeError(recordstore::error::kFormAlreadyShown,
+                                        "The form " + form.Name() + " is shown already");
       }
     }
     Handling handling(*this);

@@ -129,5 +129,28 @@ TEST(VariantDates, SerialsFollowTheCalendar) {
   EXPECT_EQ(Variant::String("1/5/2001").DateSerial(), 36896);
 }
 
+// Month lengths agree with the day count of the serials (an independent
+// algorithm) over whole 400-year cycles, and the century rule holds.
+TEST(VariantDates, MonthLengthsAndLeapYears) {
+  EXPECT_FALSE(IsLeapYear(1900));
+  EXPECT_TRUE(IsLeapYear(2000));
+  EXPECT_TRUE(IsLeapYear(2024));
+  EXPECT_FALSE(IsLeapYear(2023));
+  EXPECT_EQ(DaysInMonth(1900, 2), 28);
+  EXPECT_EQ(DaysInMonth(2000, 2), 29);
+  EXPECT_EQ(DaysInMonth(2023, 12), 31);
+  EXPECT_EQ(DaysInMonth(2023, 4), 30);
+  for (int year = 1600; year < 2400; ++year) {
+    for (int month = 1; month <= 12; ++month) {
+      const double length =
+          DateSerialFromYMD(year, month + 1, 1) - DateSerialFromYMD(year, month, 1);
+      ASSERT_EQ(DaysInMonth(year, month), static_cast<int>(length)) << year << "-" << month;
+    }
+    ASSERT_EQ(IsLeapYear(year),
+              DateSerialFromYMD(year + 1, 1, 1) - DateSerialFromYMD(year, 1, 1) == 366)
+        << year;
+  }
+}
+
 }  // namespace
 }  // namespace recordstore

@@ -5,8 +5,8 @@
 // highlight is on the "End of List" row.
 #include <string>
 
+#include "search/ztLOOKUP_search.h"
 #include "search_fixture.h"
-#include "services/ztLOOKUP.h"
 
 namespace {
 

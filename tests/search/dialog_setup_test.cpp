@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <string>
 
+#include "search/ztLOOKUP_search.h"
 #include "search_fixture.h"
 #include "services/recordstore/db_engine.h"
-#include "services/ztLOOKUP.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 // row.
 #include <string>
 
+#include "search/ztLOOKUP_search.h"
 #include "search_fixture.h"
-#include "services/ztLOOKUP.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "services/ztLOOKUP.h"
+#include "search/ztLOOKUP_search.h"
 #include "support/open_table.h"
 
 void SearchFolder::AddCompanies(int count) const {

@@ -26,6 +26,15 @@ TEST(BlankText, TrimSpacesKeepsInnerBlanks) {
   EXPECT_EQ(TrimSpaces("\ta "), "\ta");
 }
 
+// A blank folder leaves the file as it is; a folder is trimmed of its blanks
+// but keeps inner ones and a relative or odd file name as given.
+TEST(BlankText, FileInFolderJoinsTrimmedFolder) {
+  EXPECT_EQ(FileInFolder("", "MAIN"), "MAIN");
+  EXPECT_EQ(FileInFolder("   ", "MAIN.MDB"), "MAIN.MDB");
+  EXPECT_EQ(FileInFolder("  /data/My Co  ", "MAIN"), "/data/My Co\\MAIN");
+  EXPECT_EQ(FileInFolder("C:\\qrl", "QRLSYS.mdb"), "C:\\qrl\\QRLSYS.mdb");
+}
+
 TEST(SearchRequest, FirstCharacterDecides) {
   EXPECT_TRUE(IsSearchRequest("?", true));
   EXPECT_TRUE(IsSearchRequest("/abc", true));

@@ -1,11 +1,12 @@
 // The search launchers of ztLOOKUP: thin callers of ztSearchMod's opener with
 // the fixed requests of the company, job and period-ending date searches.
 // Relies on ztSearchMod and ztBasicSet (the job search title).
+#include "search/ztLOOKUP_search.h"
+
 #include <string>
 
 #include "search/ztSearchMod.h"
 #include "services/ztBasicSet.h"
-#include "services/ztLOOKUP.h"
 
 namespace ztLOOKUP {
 
