@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "services/recordstore/text_case.h"
+
 namespace dorvanedata {
 
 struct FieldDefinition {
@@ -58,8 +60,7 @@ using ImportRow = std::vector<ImportValue>;
 // form (\x01ff); nullopt for Null.
 std::optional<std::string> TextForm(const ImportValue& value);
 
-// True when two names are the same but for the case of ASCII letters, the
-// way the record store matches table, field and index names.
-bool SameName(const std::string& a, const std::string& b);
+// Names match as the record store matches table, field and index names.
+using recordstore::SameName;
 
 }  // namespace dorvanedata

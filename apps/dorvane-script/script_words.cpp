@@ -4,6 +4,7 @@
 
 #include <cctype>
 
+#include "services/recordstore/text_case.h"
 #include "services/screen/keys.h"
 
 namespace scripthost {
@@ -22,24 +23,15 @@ constexpr NamedKey kNamedKeys[] = {
     {"NumAdd", 107}, {"NumSub", 109}, {"NumMul", 106}, {"NumDiv", 111},  {"NumDot", 110},
 };
 
-bool SameText(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i]))) {
-      return false;
-    }
-  }
-  return true;
-}
-
 // The code of a key name ("F1".."F12", "Num0".."Num9" and the table), or 0.
 int16_t NamedKeyCode(std::string_view name) {
   for (const auto& key : kNamedKeys) {
-    if (SameText(name, key.name)) return key.code;
+    if (recordstore::SameName(name, key.name)) return key.code;
   }
   auto numbered = [&](std::string_view prefix, int first, int last, int16_t base) -> int16_t {
-    if (name.size() <= prefix.size() || !SameText(name.substr(0, prefix.size()), prefix)) return 0;
+    if (name.size() <= prefix.size() ||
+        !recordstore::SameName(name.substr(0, prefix.size()), prefix))
+      return 0;
     int n = 0;
     for (char ch : name.substr(prefix.size())) {
       if (!std::isdigit(static_cast<unsigned char>(ch)) || n > 100) return 0;
@@ -116,7 +108,8 @@ ScriptKey ParseKey(std::string_view word) {
     for (auto [prefix, bit] : {std::pair<std::string_view, int16_t>{"Shift+", screen::kShiftMask},
                                {"Ctrl+", screen::kCtrlMask},
                                {"Alt+", screen::kAltMask}}) {
-      if (word.size() > prefix.size() && SameText(word.substr(0, prefix.size()), prefix)) {
+      if (word.size() > prefix.size() &&
+          recordstore::SameName(word.substr(0, prefix.size()), prefix)) {
         modifiers |= bit;
         word.remove_prefix(prefix.size());
         found = true;
