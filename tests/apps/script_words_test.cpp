@@ -10,6 +10,7 @@
 #include <string>
 
 #include "apps/dorvane-script/script_output.h"
+#include "support/us_keyboard.h"
 
 namespace {
 
@@ -37,16 +38,9 @@ TEST(ScriptWords, BadQuotingIsAScriptError) {
   }
 }
 
-// The four rows of a US keyboard, each character under its shifted one: a key
-// gives both characters of its column, with Shift for the upper one.
-constexpr const char* kUsRows[][2] = {{"`1234567890-=", "~!@#$%^&*()_+"},
-                                      {"qwertyuiop[]\\", "QWERTYUIOP{}|"},
-                                      {"asdfghjkl;'", "ASDFGHJKL:\""},
-                                      {"zxcvbnm,./", "ZXCVBNM<>?"}};
-
 TEST(ScriptKeys, SingleCharactersAreTheKeysThatGiveThemOnAUsKeyboard) {
   std::set<int> codes;
-  for (const auto& row : kUsRows) {
+  for (const auto& row : testsupport::kUsRows) {
     const std::string lower = row[0];
     const std::string upper = row[1];
     ASSERT_EQ(lower.size(), upper.size());

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "services/screen/keys.h"
+#include "support/us_keyboard.h"
 
 namespace {
 
@@ -24,18 +25,12 @@ struct Case {
   int16_t keyAscii;
 };
 
-// The four rows of a US keyboard, each character under its shifted one.
-constexpr const char* kUsRows[][2] = {{"`1234567890-=", "~!@#$%^&*()_+"},
-                                      {"qwertyuiop[]\\", "QWERTYUIOP{}|"},
-                                      {"asdfghjkl;'", "ASDFGHJKL:\""},
-                                      {"zxcvbnm,./", "ZXCVBNM<>?"}};
-
 // Every character of the main keyboard, as Qt reports it with Shift held for
 // the upper ones: both characters of a column come from one key, each key has
 // its own code, and KeyPress receives the character itself.
 TEST(KeyTranslation, TheMainKeyboardGivesOneCodePerKeyAndItsCharacters) {
   std::set<int> codes;
-  for (const auto& row : kUsRows) {
+  for (const auto& row : testsupport::kUsRows) {
     const std::string lower = row[0];
     const std::string upper = row[1];
     ASSERT_EQ(lower.size(), upper.size());
