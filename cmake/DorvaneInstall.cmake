@@ -16,6 +16,7 @@ set(DORVANE_PUBLIC_HEADERS
     services/recordstore/recordset.h
     services/recordstore/recordstore.h
     services/recordstore/runtime_error.h
+    services/recordstore/user_action.h
     services/recordstore/variant.h
     services/recordstore/workspace.h
     services/screen/container.h

@@ -123,6 +123,11 @@ class ztDorvane : public screen::UserControl {
   void lblJOBNAME_Click(int16_t index);
   // Helpers of the page keys and the rebuild (ztDorvane_page.cpp, ztDorvane_nav.cpp).
   recordstore::Recordset& ListRecordset();
+  // The JOBLIST seek keys of a row's company and job captions, and the read
+  // ahead of the next rows' job names (ztDorvane_page.cpp).
+  std::vector<recordstore::Variant> JobListKey(const std::string& conoCaption,
+                                               const std::string& jobnoCaption) const;
+  void ExpectJobNames(int16_t rows);
   bool MoveToFirstRecord();
   void MoveDown();
   void MoveUp();

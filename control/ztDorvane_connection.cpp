@@ -21,6 +21,7 @@ int16_t HostBoolean(bool value) { return value ? -1 : 0; }
 // the settings and shows the working list. The folder is not checked: a wrong
 // one shows up as the connection's error report.
 void ztDorvane::SetPathText(const std::string& value) {
+  recordstore::UserAction action;  // the host's call is one action of its user
   PathText = value;
   screen::Control* const editControls[] = {&cmdUpdate,  &CmdCancel, &btnCOSearch, &btnJOBSearch,
                                            &txtTJLNAME, &txtCONO,   &txtJOBNO,    &lblDJOBNAME};

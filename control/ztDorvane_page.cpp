@@ -32,17 +32,47 @@ void ztDorvane::FillRow(int16_t row) {
   recordstore::Recordset& tjlist = Opened(rsTJLIST, "TJLIST");
   lblCONO(row).SetCaption(FieldValue(tjlist, "CONO").ToString());
   lblJOBNO(row).SetCaption(FieldValue(tjlist, "JOBNO").ToString());
-  CompanyNo = recordstore::Variant::Double(recordstore::Val(lblCONO(row).Caption())).ToInteger();
-  JobNoText = ztBasicSet::FormatJobNumber(lblJOBNO(row).Caption(), JobNoType, JobNoSize, false);
+  std::vector<recordstore::Variant> key =
+      JobListKey(lblCONO(row).Caption(), lblJOBNO(row).Caption());
+  CompanyNo = key[0].ToInteger();
+  JobNoText = key[1].ToString();
   recordstore::Recordset& joblist = Opened(rsJOBLIST, "JOBLIST");
   joblist.SetIndex("JOBLIST");
-  joblist.Seek("=",
-               {recordstore::Variant::Integer(CompanyNo), recordstore::Variant::String(JobNoText)});
+  joblist.Seek("=", key);
   if (joblist.NoMatch()) {
     lblJOBNAME(row).SetCaption(ztBasicSet::RepeatText("?", 30));
   } else {
     lblJOBNAME(row).SetCaption(FieldValue(joblist, "JOBNAME").ToString());
   }
+}
+
+// The JOBLIST key of a record shown with these company and job captions.
+std::vector<recordstore::Variant> ztDorvane::JobListKey(const std::string& conoCaption,
+                                                        const std::string& jobnoCaption) const {
+  int16_t cono = recordstore::Variant::Double(recordstore::Val(conoCaption)).ToInteger();
+  return {recordstore::Variant::Integer(cono),
+          recordstore::Variant::String(
+              ztBasicSet::FormatJobNumber(jobnoCaption, JobNoType, JobNoSize, false))};
+}
+
+// Where the store reads ahead (a server), names the JOBLIST seeks of the
+// records from the list recordset's position on, so that the rows drawn next
+// find their job names without a request each. The recordset is left where
+// it was.
+void ztDorvane::ExpectJobNames(int16_t rows) {
+  recordstore::Recordset& joblist = Opened(rsJOBLIST, "JOBLIST");
+  joblist.SetIndex("JOBLIST");
+  if (!joblist.ReadsAhead()) return;
+  recordstore::Recordset& tjlist = ListRecordset();
+  const std::string start = tjlist.Bookmark();
+  std::vector<std::vector<recordstore::Variant>> keys;
+  for (int16_t i = 0; i < rows && HasCurrentRecord(); ++i) {
+    keys.push_back(
+        JobListKey(FieldValue(tjlist, "CONO").ToString(), FieldValue(tjlist, "JOBNO").ToString()));
+    tjlist.MoveNext();
+  }
+  tjlist.SetBookmark(start);
+  joblist.ExpectSeeks(keys);
 }
 
 // Blanks the three captions of the row.
@@ -150,6 +180,7 @@ void ztDorvane::ShowPage() {
   }
   recordstore::Recordset& tjlist = ListRecordset();
   tjlist.SetBookmark(TopBookmark);
+  ExpectJobNames(LastRowIndex + 1);
   for (int16_t i = 0; i <= LastRowIndex; ++i) {
     if (HasCurrentRecord()) {
       FillRow(i);

@@ -47,6 +47,7 @@ std::string OpenSearchDialog(const std::string& pathText, const std::string& dbN
                              const std::string& colWidth, const std::string& colAlign,
                              int16_t searchCol, const std::vector<IndexKey>& keys,
                              const std::string& instructionText) {
+  recordstore::UserAction action;  // opening the dialog is one action of its user
   try {
     if (keys.size() > 4) {
       throw recordstore::RuntimeError(

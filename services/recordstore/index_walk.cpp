@@ -75,8 +75,8 @@ std::string IndexWalk::Column(size_t j) const {
 
 // Parameter j + 1 compared as key j: on SQLite with the key's collation, on
 // the side SQLite takes it from; on a server folded as the key expression is.
-std::string IndexWalk::Param(size_t j) const {
-  std::string param = "?" + std::to_string(j + 1);
+std::string IndexWalk::Param(size_t j, size_t number) const {
+  std::string param = "?" + std::to_string(number != 0 ? number : j + 1);
   if (server_) {
     // Folded under the "C" collation as the key is, so that only ASCII letters
     // change, whatever the database's locale.
@@ -172,27 +172,37 @@ void IndexWalk::PrepareMoves() {
 }
 
 bool IndexWalk::First(Row& out) {
+  if (Windowed()) return EndInWindow(false, out);
   if (first_ == nullptr) first_ = &Query("", 0, false);
   return Run(*first_, 0, NoKey, nullptr, out);
 }
 
 bool IndexWalk::Last(Row& out) {
+  if (Windowed()) return EndInWindow(true, out);
   if (last_ == nullptr) last_ = &Query("", 0, true);
   return Run(*last_, 0, NoKey, nullptr, out);
 }
 
 bool IndexWalk::ByRowid(int64_t rowid, Row& out) {
+  size_t at = 0;
+  if (const Window* window = Windowed() ? Find(rowid, at) : nullptr) {
+    out = window->rows[at];
+    return true;
+  }
   if (byRowid_ == nullptr) {
     byRowid_ =
         &connection_.Prepare(select_ + " WHERE " + layout_.rowid + " = ?1" + lock_, layout_.name);
   }
-  return Run(*byRowid_, 0, NoKey, &rowid, out);
+  bool found = Run(*byRowid_, 0, NoKey, &rowid, out);
+  if (found && Windowed()) AddWindow({out}, false, false);
+  return found;
 }
 
 bool IndexWalk::Next(const Row& from, Row& out) {
   if (next_ == nullptr) PrepareMoves();
   size_t k = KeyCount();
   auto keyAt = [&](size_t j) -> const SqlValue& { return KeyOf(from, j); };
+  if (Windowed()) return NextInWindow(from, out);
   if (k == 0) return Run(*next_, 0, keyAt, &from.rowid, out);
   if (HasNullKey(from)) return NextWithNulls(from, out);
   return Run(*next_, k, keyAt, index_->unique ? nullptr : &from.rowid, out);
@@ -202,6 +212,7 @@ bool IndexWalk::Previous(const Row& from, Row& out) {
   if (previous_ == nullptr) PrepareMoves();
   size_t k = KeyCount();
   auto keyAt = [&](size_t j) -> const SqlValue& { return KeyOf(from, j); };
+  if (Windowed()) return PreviousInWindow(from, out);
   if (k == 0) return Run(*previous_, 0, keyAt, &from.rowid, out);
   if (HasNullKey(from)) return PreviousWithNulls(from, out);
   return Run(*previous_, k, keyAt, index_->unique ? nullptr : &from.rowid, out);
@@ -270,10 +281,18 @@ bool IndexWalk::SeekEqual(const std::vector<SqlValue>& given, Row& out) {
   assert(n >= 1 && n <= KeyCount());
   bool nullKey = false;
   for (const SqlValue& key : keys) nullKey = nullKey || key.IsNull();
+  bool found = false;
+  if (Windowed() && SeekRemembered(true, keys, found, out)) return found;
   Statement*& statement = nullKey ? seekEqualNull_[n] : seekEqual_[n];
   if (statement == nullptr) statement = &Query(Prefix(n, nullKey), 0, false);
-  return Run(
+  found = Run(
       *statement, n, [&](size_t j) -> const SqlValue& { return keys[j]; }, nullptr, out);
+  if (Windowed()) {
+    size_t at = 0;
+    if (found && Find(out.rowid, at) == nullptr) AddWindow({out}, false, false);
+    Remember(true, keys, found, out);
+  }
+  return found;
 }
 
 bool IndexWalk::SeekAtOrAfter(const std::vector<SqlValue>& given, Row& out) {
@@ -285,6 +304,14 @@ bool IndexWalk::SeekAtOrAfter(const std::vector<SqlValue>& given, Row& out) {
   size_t n = 0;
   while (n < keys.size() && !keys[n].IsNull()) ++n;
   if (n == 0) return First(out);
+  if (Windowed()) {
+    keys.resize(n);
+    bool found = false;
+    if (SeekRemembered(false, keys, found, out)) return found;
+    found = SeekInWindow(keys, out);
+    Remember(false, keys, found, out);
+    return found;
+  }
   if (seekAtOrAfter_[n] == nullptr) {
     std::string columns, params;
     for (size_t j = 0; j < n; ++j) {

@@ -2,8 +2,12 @@
 // rowid), or in rowid order without an index. Every call is one statement of
 // index seeks (a move from a row whose keys hold NULL: a few), so each costs
 // O(log n), one round trip to a server, and sees the table as it is now. NULL
-// sorts first, as in SQLite, on both engines. Relies on Connection and
-// TableLayout.
+// sorts first, as in SQLite, on both engines.
+// On a server, inside a user action (user_action.h), a walk reads a window of
+// rows around each position in that one statement and answers the moves of
+// the same action that stay inside it without a request: a page of rows then
+// costs one round trip, and the action sees the table as it was when the
+// window was read. Relies on Connection, TableLayout and UserAction.
 #pragma once
 
 #include <cstdint>
@@ -42,18 +46,40 @@ class IndexWalk {
   // The first row whose leading key fields are at or after `keys`.
   bool SeekAtOrAfter(const std::vector<SqlValue>& keys, Row& out);
   bool ByRowid(int64_t rowid, Row& out);
+  // True when moves and seeks read windows now (a server, inside an action).
+  bool ReadsAhead() const { return Windowed(); }
+  // Reads the rows of several SeekEqual calls to come in one request (keys
+  // holding NULL are left to their seek); does nothing unless ReadsAhead.
+  void ExpectEqual(const std::vector<std::vector<SqlValue>>& seeks);
+  // True when a row of the table was read in the current action (so the
+  // table is not empty), without a request.
+  bool KnowsARow() const;
 
  private:
+  // Rows read in the current action, one after another in the walk's order.
+  struct Window {
+    std::vector<Row> rows;
+    bool headIsFirst = false;  // no row sorts before rows.front()
+    bool tailIsLast = false;   // no row sorts after rows.back()
+  };
+  // A seek of the current action and what it found.
+  struct SeekMemo {
+    bool equal = false;
+    std::vector<SqlValue> keys;
+    bool found = false;
+    Row row;  // what it found
+  };
+
   // Number of key fields of the index (0 in rowid order).
   size_t KeyCount() const { return index_ == nullptr ? 0 : index_->columns.size(); }
   // The stored value of key field j of a row.
   const SqlValue& KeyOf(const Row& row, size_t j) const;
   // SQL pieces: key field j (on a server: the index's key expression);
-  // parameter j + 1 compared as key j; equality on the first `count` keys
+  // parameter j + 1 (or `number`) compared as key j; equality on the first `count` keys
   // (`nullSafe`: NULL equals NULL; without it the keys must not be NULL, which
   // lets a server seek its index); ORDER BY from key `from` on, NULL first.
   std::string Column(size_t j) const;
-  std::string Param(size_t j) const;
+  std::string Param(size_t j, size_t number = 0) const;
   std::string Prefix(size_t count, bool nullSafe = true) const;
   std::string Order(size_t from, bool descending) const;
   // The prepared "SELECT ... WHERE where ORDER BY ... LIMIT 1".
@@ -73,6 +99,34 @@ class IndexWalk {
   // The last row equal to the bound keys before j and NULL at key j.
   Statement& PreviousNull(size_t j);
 
+  // --- Windows (a server inside a user action) ---
+  bool Windowed() const;
+  // Forgets the windows and seeks of an earlier action.
+  void DropStale();
+  // The window of the current action that holds rowid (the newest first), and
+  // the row's position in it; nullptr when none does.
+  Window* Find(int64_t rowid, size_t& at);
+  // A new window of the current action (the oldest goes beyond a few).
+  void AddWindow(std::vector<Row> rows, bool headIsFirst, bool tailIsLast);
+  // Adds rows after the tail (before the head, `rows` nearest first).
+  void Extend(Window& window, std::vector<Row>& rows, bool forward, bool reachedEnd);
+  // "SELECT rowid, fields..., <marker>": batches mark forward rows 0 and
+  // backward rows 1.
+  std::string BatchSelect(int marker) const;
+  // "(key0, key1 ..[, rowid])" and its parameters.
+  std::string KeyTuple(size_t count, bool withRowid) const;
+  std::string ParamTuple(size_t count, bool withRowid) const;
+  // The rows before a position, NULL keys included: those less by the tuple
+  // comparison, and for each key j those equal before j and NULL at j.
+  std::string BeforeBatch(size_t count, bool withRowid) const;
+  bool NextInWindow(const Row& from, Row& out);
+  bool PreviousInWindow(const Row& from, Row& out);
+  bool EndInWindow(bool last, Row& out);
+  bool SeekInWindow(std::vector<SqlValue>& keys, Row& out);
+  // Answers a seek asked before in the current action.
+  bool SeekRemembered(bool equal, const std::vector<SqlValue>& keys, bool& found, Row& out);
+  void Remember(bool equal, const std::vector<SqlValue>& keys, bool found, const Row& out);
+
   Connection& connection_;
   const TableLayout& layout_;
   const IndexInfo* index_;
@@ -89,6 +143,16 @@ class IndexWalk {
   std::vector<Statement*> seekEqualNull_;  // the same, for keys that hold NULL
   std::vector<Statement*> seekAtOrAfter_;  // by key count
   std::vector<Statement*> previousNull_;   // by key position
+  Statement* firstBatch_ = nullptr;
+  Statement* lastBatch_ = nullptr;
+  Statement* nextBatch_ = nullptr;
+  Statement* previousBatch_ = nullptr;
+  std::vector<Statement*> seekBatch_;  // by key count
+  // ExpectEqual's statements, by (key count, number of seeks).
+  std::vector<std::vector<Statement*>> expectBatch_;
+  std::vector<Window> windows_;  // of the action `stamp_`, the newest last
+  std::vector<SeekMemo> memos_;
+  uint64_t stamp_ = 0;
 };
 
 }  // namespace recordstore

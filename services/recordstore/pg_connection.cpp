@@ -10,6 +10,7 @@
 
 #include "services/recordstore/db_engine.h"
 #include "services/recordstore/store_errors.h"
+#include "services/recordstore/user_action.h"
 
 namespace recordstore {
 
@@ -276,7 +277,12 @@ void PgConnection::Connect() {
     session_ = std::move(session);
     char* schema =
         PQescapeIdentifier(session_->conn, source_.schema.c_str(), source_.schema.size());
-    setup = "SET client_encoding TO 'UTF8'; SET search_path TO " + std::string(schema) + "; ";
+    // No parallel plans: a window's statement relies on the parts of a UNION
+    // ALL coming back in order, and its index seeks gain nothing from workers.
+    setup =
+        "SET client_encoding TO 'UTF8'; SET max_parallel_workers_per_gather = 0; "
+        "SET search_path TO " +
+        std::string(schema) + "; ";
     PQfreemem(schema);
   }
   if (session_->lockWaitMs != LockWaitMs()) {
@@ -448,6 +454,7 @@ PGresult* PgConnection::Run(const PgStatement& statement, bool write) {
       firstError = nullptr;
     }
     PQclear(firstError);
+    if (write) ActionWrote();
     if (Succeeded(result)) {
       if (write) ++writeEpoch_;
       return result;
@@ -499,6 +506,7 @@ Statement& PgConnection::Prepare(const std::string& sql, const std::string& tabl
 }
 
 void PgConnection::Execute(const std::string& sql) {
+  ActionWrote();
   for (int attempt = 0;; ++attempt) {
     EnsureSession();
     PGresult* result = Exec(sql);
@@ -517,6 +525,7 @@ void PgConnection::Execute(const std::string& sql) {
 }
 
 void PgConnection::ExecuteQuietly(const std::string& sql) {
+  ActionWrote();
   if (sql == "ROLLBACK") {
     // Ends the transaction here whatever the server says: a lost session
     // rolled it back already.

@@ -127,6 +127,26 @@ void Recordset::Seek(const std::string& comparison, const std::vector<Variant>& 
   StandOn(found, Place::Nowhere);
 }
 
+bool Recordset::ReadsAhead() const {
+  CheckOpen();
+  return walk_->Index() != nullptr && walk_->ReadsAhead();
+}
+
+bool Recordset::ExpectSeeks(const std::vector<std::vector<Variant>>& seeks) {
+  if (!ReadsAhead()) return false;
+  const IndexInfo* index = walk_->Index();
+  std::vector<std::vector<SqlValue>> bound;
+  for (const std::vector<Variant>& keys : seeks) {
+    if (keys.empty() || keys.size() > index->columns.size()) continue;  // Seek will say why
+    std::vector<SqlValue>& these = bound.emplace_back();
+    for (size_t j = 0; j < keys.size(); ++j) {
+      these.push_back(KeyForField(keys[j], layout_->columns[index->columns[j]]));
+    }
+  }
+  walk_->ExpectEqual(bound);
+  return true;
+}
+
 bool Recordset::NoMatch() const {
   CheckOpen();
   return noMatch_;
@@ -234,6 +254,7 @@ bool Recordset::HasReadRow() const {
 
 bool Recordset::IsEmpty() {
   CheckOpen();
+  if (walk_->KnowsARow()) return false;
   Statement& statement = connection_->Prepare(
       "SELECT 1 FROM " + QuoteName(layout_->sqlName) + " LIMIT 1", layout_->name);
   StatementScope scope(statement);

@@ -49,6 +49,14 @@ class Recordset : public std::enable_shared_from_this<Recordset> {
   // compared. Text keys compare as the index's collation says.
   void Seek(const std::string& comparison, const std::vector<Variant>& keys);
   bool NoMatch() const;
+  // Names the "=" seeks on the current index that are about to follow in this
+  // user action (user_action.h), each with its key values as for Seek. On a
+  // server inside an action their rows are read in one request, so that each
+  // seek then costs none; elsewhere nothing happens. True when it read them:
+  // only then is it worth the caller's while to collect the keys first.
+  bool ExpectSeeks(const std::vector<std::vector<Variant>>& seeks);
+  // True when ExpectSeeks would read ahead now.
+  bool ReadsAhead() const;
 
   // The current row's bookmark: its rowid as 8 bytes.
   std::string Bookmark() const;

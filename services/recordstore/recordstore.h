@@ -10,5 +10,6 @@
 #include "services/recordstore/field.h"
 #include "services/recordstore/recordset.h"
 #include "services/recordstore/runtime_error.h"
+#include "services/recordstore/user_action.h"
 #include "services/recordstore/variant.h"
 #include "services/recordstore/workspace.h"

@@ -14,6 +14,7 @@
 
 #include "services/recordstore/error_numbers.h"
 #include "services/recordstore/runtime_error.h"
+#include "services/recordstore/user_action.h"
 #include "services/screen/desktop.h"
 #include "services/screen/form.h"
 #include "services/screen/host_screen.h"
@@ -65,6 +66,8 @@ class Dispatcher {
     Handling& operator=(const Handling&) = delete;
 
    private:
+    // The event is one user action for the record store.
+    recordstore::UserAction action_;
     Dispatcher& d_;
     int mark_;
     int exceptions_;

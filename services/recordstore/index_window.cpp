@@ -1,0 +1,351 @@
+// IndexWalk on a server inside a user action: each request reads a window of
+// rows around the position, and the moves of the same action that stay inside
+// it are answered from it.
+//
+// A window is read by tuple comparisons on the index's keys, which the
+// server's index answers as one range scan. From a row whose keys hold no
+// NULL, "(keys, rowid) > (V, r)" is exactly the set of rows after V in the
+// walk's order (NULL first): a row after V first differs from it at a key
+// where its value is greater, so not NULL. Rows before V may differ first at
+// a key where they are NULL, which the tuple comparison leaves out; those come
+// from one more index seek per key ("equal before j, NULL at j"), merged in
+// the same statement. A move from a row with NULL keys that leaves the windows
+// takes the one-row path.
+#include <algorithm>
+#include <cassert>
+#include <optional>
+#include <utility>
+
+#include "services/recordstore/index_walk.h"
+#include "services/recordstore/user_action.h"
+
+namespace recordstore {
+namespace {
+
+// Rows read each way by one request, and the most a window keeps.
+constexpr size_t kBatchRows = 16;
+constexpr size_t kWindowRows = 64;
+// Windows kept per walk in one action: a seek starts a new one, and an action
+// often seeks a few places (a range's two ends, then the typed text).
+constexpr size_t kWindows = 4;
+// Seeks remembered per walk in one action (a page's rows, each looked up).
+constexpr size_t kMemos = 32;
+
+// Runs a batch: binds `count` keys from `keyAt` and then `rowid` when given,
+// and reads every row, those marked 0 into `after` (in the walk's order) and
+// those marked 1 into `before` (nearest first).
+template <typename KeyAt>
+void RunBatch(Statement& statement, size_t count, KeyAt keyAt, const int64_t* rowid, size_t fields,
+              std::vector<Row>& after, std::vector<Row>& before) {
+  StatementScope scope(statement);
+  for (size_t j = 0; j < count; ++j) statement.Bind(static_cast<int>(j + 1), keyAt(j));
+  if (rowid != nullptr) statement.BindInt(static_cast<int>(count + 1), *rowid);
+  while (statement.Step()) {
+    Row row;
+    row.rowid = statement.ColumnInt(0);
+    row.values.resize(fields);
+    for (size_t i = 0; i < fields; ++i)
+      statement.ReadColumn(static_cast<int>(i + 1), row.values[i]);
+    (statement.ColumnInt(static_cast<int>(fields + 1)) == 0 ? after : before)
+        .push_back(std::move(row));
+  }
+}
+
+// The key source of batches that bind no keys.
+SqlValue NoKeyAt(size_t) { return SqlValue(); }
+
+// The same stored value: a seek asked again with these keys finds the same row.
+bool Identical(const SqlValue& a, const SqlValue& b) {
+  return a.kind == b.kind && a.integer == b.integer &&
+         (a.kind != SqlValue::Kind::Real || a.real == b.real) && a.bytes == b.bytes;
+}
+
+}  // namespace
+
+bool IndexWalk::Windowed() const { return server_ && lock_.empty() && ActionStamp() != 0; }
+
+void IndexWalk::DropStale() {
+  if (stamp_ == ActionStamp()) return;
+  windows_.clear();
+  memos_.clear();
+  stamp_ = ActionStamp();
+}
+
+bool IndexWalk::KnowsARow() const {
+  if (stamp_ != ActionStamp() || stamp_ == 0) return false;
+  for (const Window& window : windows_) {
+    if (!window.rows.empty()) return true;
+  }
+  return false;
+}
+
+IndexWalk::Window* IndexWalk::Find(int64_t rowid, size_t& at) {
+  DropStale();
+  for (size_t w = windows_.size(); w-- > 0;) {
+    const std::vector<Row>& rows = windows_[w].rows;
+    for (size_t i = 0; i < rows.size(); ++i) {
+      if (rows[i].rowid == rowid) {
+        at = i;
+        return &windows_[w];
+      }
+    }
+  }
+  return nullptr;
+}
+
+// An empty window says something only when it spans the whole table.
+void IndexWalk::AddWindow(std::vector<Row> rows, bool headIsFirst, bool tailIsLast) {
+  DropStale();
+  if (rows.empty() && !(headIsFirst && tailIsLast)) return;
+  if (windows_.size() == kWindows) windows_.erase(windows_.begin());
+  windows_.push_back(Window{std::move(rows), headIsFirst, tailIsLast});
+}
+
+void IndexWalk::Extend(Window& window, std::vector<Row>& rows, bool forward, bool reachedEnd) {
+  std::vector<Row>& kept = window.rows;
+  if (forward) {
+    kept.insert(kept.end(), std::make_move_iterator(rows.begin()),
+                std::make_move_iterator(rows.end()));
+    window.tailIsLast = reachedEnd;
+    if (kept.size() > kWindowRows) {
+      kept.erase(kept.begin(), kept.end() - kWindowRows);
+      window.headIsFirst = false;
+    }
+  } else {
+    std::reverse(rows.begin(), rows.end());
+    kept.insert(kept.begin(), std::make_move_iterator(rows.begin()),
+                std::make_move_iterator(rows.end()));
+    window.headIsFirst = reachedEnd;
+    if (kept.size() > kWindowRows) {
+      kept.resize(kWindowRows);
+      window.tailIsLast = false;
+    }
+  }
+}
+
+std::string IndexWalk::BatchSelect(int marker) const {
+  std::string select = "SELECT " + layout_.rowid;
+  for (const ColumnInfo& column : layout_.columns) select += ", " + QuoteName(column.sqlName);
+  return select + ", " + std::to_string(marker) + " FROM " + QuoteName(layout_.sqlName);
+}
+
+std::string IndexWalk::KeyTuple(size_t count, bool withRowid) const {
+  std::string text = "(";
+  for (size_t j = 0; j < count; ++j) text += (j ? ", " : "") + Column(j);
+  if (withRowid) text += (count ? ", " : "") + layout_.rowid;
+  return text + ")";
+}
+
+std::string IndexWalk::ParamTuple(size_t count, bool withRowid) const {
+  std::string text = "(";
+  for (size_t j = 0; j < count; ++j) text += (j ? ", " : "") + Param(j);
+  if (withRowid) text += (count ? ", ?" : "?") + std::to_string(count + 1);
+  return text + ")";
+}
+
+std::string IndexWalk::BeforeBatch(size_t count, bool withRowid) const {
+  const std::string limit = " LIMIT " + std::to_string(kBatchRows);
+  std::string parts = "(" + BatchSelect(1) + " WHERE " + KeyTuple(count, withRowid) + " < " +
+                      ParamTuple(count, withRowid) + Order(0, true) + limit + ")";
+  for (size_t j = 0; j < count; ++j) {
+    parts += " UNION ALL (" + BatchSelect(1) + " WHERE " + Prefix(j, false) + (j ? " AND " : "") +
+             Column(j) + " IS NULL" + Order(j + 1, true) + limit + ")";
+  }
+  return "SELECT * FROM (" + parts + ") w" + Order(0, true) + limit;
+}
+
+bool IndexWalk::NextInWindow(const Row& from, Row& out) {
+  size_t at = 0;
+  Window* window = Find(from.rowid, at);
+  if (window != nullptr && at + 1 < window->rows.size()) {
+    out = window->rows[at + 1];
+    return true;
+  }
+  if (window != nullptr && window->tailIsLast) return false;
+  if (HasNullKey(from)) return NextWithNulls(from, out);
+  size_t k = KeyCount();
+  const bool tie = k == 0 || !index_->unique;
+  if (nextBatch_ == nullptr) {
+    nextBatch_ = &connection_.Prepare(BatchSelect(0) + " WHERE " + KeyTuple(k, tie) + " > " +
+                                          ParamTuple(k, tie) + Order(0, false) + " LIMIT " +
+                                          std::to_string(kBatchRows),
+                                      layout_.name);
+  }
+  std::vector<Row> after, before;
+  RunBatch(
+      *nextBatch_, k, [&](size_t j) -> const SqlValue& { return KeyOf(from, j); },
+      tie ? &from.rowid : nullptr, layout_.columns.size(), after, before);
+  const bool reachedEnd = after.size() < kBatchRows;
+  const bool found = !after.empty();
+  if (found) out = after.front();
+  if (window != nullptr) {
+    Extend(*window, after, true, reachedEnd);
+  } else {
+    AddWindow(std::move(after), false, reachedEnd);
+  }
+  return found;
+}
+
+bool IndexWalk::PreviousInWindow(const Row& from, Row& out) {
+  size_t at = 0;
+  Window* window = Find(from.rowid, at);
+  if (window != nullptr && at > 0) {
+    out = window->rows[at - 1];
+    return true;
+  }
+  if (window != nullptr && window->headIsFirst) return false;
+  if (HasNullKey(from)) return PreviousWithNulls(from, out);
+  size_t k = KeyCount();
+  const bool tie = k == 0 || !index_->unique;
+  if (previousBatch_ == nullptr) {
+    previousBatch_ = &connection_.Prepare(BeforeBatch(k, tie), layout_.name);
+  }
+  std::vector<Row> after, before;
+  RunBatch(
+      *previousBatch_, k, [&](size_t j) -> const SqlValue& { return KeyOf(from, j); },
+      tie ? &from.rowid : nullptr, layout_.columns.size(), after, before);
+  const bool reachedEnd = before.size() < kBatchRows;
+  const bool found = !before.empty();
+  if (found) out = before.front();
+  if (window != nullptr) {
+    Extend(*window, before, false, reachedEnd);
+  } else {
+    std::reverse(before.begin(), before.end());
+    AddWindow(std::move(before), reachedEnd, false);
+  }
+  return found;
+}
+
+bool IndexWalk::EndInWindow(bool last, Row& out) {
+  DropStale();
+  for (const Window& window : windows_) {
+    if (!(last ? window.tailIsLast : window.headIsFirst)) continue;
+    if (window.rows.empty()) return false;
+    out = last ? window.rows.back() : window.rows.front();
+    return true;
+  }
+  Statement*& statement = last ? lastBatch_ : firstBatch_;
+  if (statement == nullptr) {
+    statement = &connection_.Prepare(
+        BatchSelect(last ? 1 : 0) + Order(0, last) + " LIMIT " + std::to_string(kBatchRows),
+        layout_.name);
+  }
+  std::vector<Row> after, before;
+  RunBatch(*statement, 0, NoKeyAt, nullptr, layout_.columns.size(), after, before);
+  std::vector<Row>& rows = last ? before : after;
+  const bool whole = rows.size() < kBatchRows;
+  const bool found = !rows.empty();
+  if (found) out = rows.front();
+  if (last) std::reverse(rows.begin(), rows.end());
+  AddWindow(std::move(rows), last ? whole : true, last ? true : whole);
+  return found;
+}
+
+// The first row at or after `keys` (no NULL among them), with the rows around
+// it: those at or after it, then those before it.
+bool IndexWalk::SeekInWindow(std::vector<SqlValue>& keys, Row& out) {
+  size_t n = keys.size();
+  if (seekBatch_.size() <= n) seekBatch_.resize(n + 1, nullptr);
+  if (seekBatch_[n] == nullptr) {
+    seekBatch_[n] = &connection_.Prepare("(" + BatchSelect(0) + " WHERE " + KeyTuple(n, false) +
+                                             " >= " + ParamTuple(n, false) + Order(0, false) +
+                                             " LIMIT " + std::to_string(kBatchRows) +
+                                             ") UNION ALL (" + BeforeBatch(n, false) + ")",
+                                         layout_.name);
+  }
+  std::vector<Row> after, before;
+  RunBatch(
+      *seekBatch_[n], n, [&](size_t j) -> const SqlValue& { return keys[j]; }, nullptr,
+      layout_.columns.size(), after, before);
+  const bool found = !after.empty();
+  if (found) out = after.front();
+  const bool headIsFirst = before.size() < kBatchRows;
+  const bool tailIsLast = after.size() < kBatchRows;
+  std::reverse(before.begin(), before.end());
+  before.insert(before.end(), std::make_move_iterator(after.begin()),
+                std::make_move_iterator(after.end()));
+  AddWindow(std::move(before), headIsFirst, tailIsLast);
+  return found;
+}
+
+bool IndexWalk::SeekRemembered(bool equal, const std::vector<SqlValue>& keys, bool& found,
+                               Row& out) {
+  DropStale();
+  for (const SeekMemo& memo : memos_) {
+    if (memo.equal != equal || memo.keys.size() != keys.size()) continue;
+    bool same = true;
+    for (size_t j = 0; j < keys.size() && same; ++j) same = Identical(memo.keys[j], keys[j]);
+    if (!same) continue;
+    found = memo.found;
+    if (found) out = memo.row;
+    return true;
+  }
+  return false;
+}
+
+void IndexWalk::Remember(bool equal, const std::vector<SqlValue>& keys, bool found,
+                         const Row& out) {
+  DropStale();
+  if (memos_.size() == kMemos) memos_.erase(memos_.begin());
+  memos_.push_back(SeekMemo{equal, keys, found, found ? out : Row()});
+}
+
+void IndexWalk::ExpectEqual(const std::vector<std::vector<SqlValue>>& seeks) {
+  if (!Windowed()) return;
+  // The seeks of one key count, converted as SeekEqual converts them; the
+  // others wait for their own seek.
+  size_t n = 0;
+  std::vector<std::vector<SqlValue>> asked;
+  for (const std::vector<SqlValue>& given : seeks) {
+    std::vector<SqlValue> keys = given;
+    bool usable = WholeNumberKeys(keys, false);
+    for (const SqlValue& key : keys) usable = usable && !key.IsNull();
+    if (!usable || (n != 0 && keys.size() != n)) continue;
+    n = keys.size();
+    bool found = false;
+    Row ignored;
+    ignored.values.resize(layout_.columns.size());
+    if (!SeekRemembered(true, keys, found, ignored)) asked.push_back(std::move(keys));
+    if (asked.size() == kBatchRows) break;
+  }
+  if (asked.size() < 2) return;  // one seek costs one request either way
+  if (expectBatch_.size() <= n) expectBatch_.resize(n + 1);
+  std::vector<Statement*>& byCount = expectBatch_[n];
+  if (byCount.size() <= asked.size()) byCount.resize(asked.size() + 1, nullptr);
+  Statement*& statement = byCount[asked.size()];
+  if (statement == nullptr) {
+    // Seek i binds parameters i*n+1 .. i*n+n and marks its row i.
+    std::string sql;
+    for (size_t i = 0; i < asked.size(); ++i) {
+      std::string where;
+      for (size_t j = 0; j < n; ++j) {
+        where += (j ? " AND " : "") + Column(j) + " = " + Param(j, i * n + j + 1);
+      }
+      sql += (i ? " UNION ALL (" : "(") + BatchSelect(static_cast<int>(i)) + " WHERE " + where +
+             Order(0, false) + " LIMIT 1)";
+    }
+    statement = &connection_.Prepare(sql, layout_.name);
+  }
+  std::vector<std::optional<Row>> rows(asked.size());
+  {
+    StatementScope scope(*statement);
+    for (size_t i = 0; i < asked.size(); ++i) {
+      for (size_t j = 0; j < n; ++j) statement->Bind(static_cast<int>(i * n + j + 1), asked[i][j]);
+    }
+    const size_t fields = layout_.columns.size();
+    while (statement->Step()) {
+      Row row;
+      row.rowid = statement->ColumnInt(0);
+      row.values.resize(fields);
+      for (size_t f = 0; f < fields; ++f)
+        statement->ReadColumn(static_cast<int>(f + 1), row.values[f]);
+      const int64_t seek = statement->ColumnInt(static_cast<int>(fields + 1));
+      if (seek >= 0 && static_cast<size_t>(seek) < rows.size()) rows[seek] = std::move(row);
+    }
+  }
+  for (size_t i = 0; i < asked.size(); ++i) {
+    Remember(true, asked[i], rows[i].has_value(), rows[i] ? *rows[i] : Row());
+  }
+}
+
+}  // namespace recordstore

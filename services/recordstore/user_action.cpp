@@ -1,0 +1,26 @@
+// The per-thread action depth and stamp.
+#include "services/recordstore/user_action.h"
+
+namespace recordstore {
+namespace {
+
+thread_local uint64_t stamp = 1;
+thread_local int depth = 0;
+
+}  // namespace
+
+UserAction::UserAction() {
+  ++depth;
+  ++stamp;
+}
+
+UserAction::~UserAction() {
+  --depth;
+  ++stamp;
+}
+
+uint64_t ActionStamp() { return depth > 0 ? stamp : 0; }
+
+void ActionWrote() { ++stamp; }
+
+}  // namespace recordstore
