@@ -185,52 +185,63 @@ void ztDorvane::SetTabOrder() {
 // opened: the connection exists once the host sets PathText.
 void ztDorvane::UserControl_Initialize() {
   SetKeyPreview(true);
-  IsListOKFlag = true;
-  IsBPEOK = false;
-  IsEPEOK = false;
-  ReopenNeeded = true;
-  EntryValid = false;
-  FocusColumn = 1;
-  EntryHomeTop = static_cast<float>(txtCONO.Top());
-  EntryMode = std::string(1, ' ');  // one blank (assigned so, as GCC 12 misreads a literal here)
-  LastRowIndex = 3;
-  CurrentRow = 0;
-  EntryRow = 0;
-  RowHighlightColor = ColourOf(256, 256, 0);
-  RowNormalColor = ColourOf(256, 256, 256);
-  EntryBoxColor = txtCONO.BackColor();
-  ErrorColor = kLightRed;
-  PEBoxColor = txtBPEDATE.BackColor();
-  CurrentTJLTAG = 0;
-  ConnectionReady = true;
-  CloseFlag = true;
+  entry.IsListOK = true;
+  peRange.IsBPEOK = false;
+  peRange.IsEPEOK = false;
+  conn.ReopenNeeded = true;
+  entry.EntryValid = false;
+  entry.FocusColumn = EntryBox::Company;
+  entry.EntryHomeTop = static_cast<float>(txtCONO.Top());
+  entry.EntryMode = RowEdit::None;
+  page.LastRowIndex = 3;
+  page.CurrentRow = 0;
+  entry.EntryRow = 0;
+  colors.RowHighlightColor = ColourOf(256, 256, 0);
+  colors.RowNormalColor = ColourOf(256, 256, 256);
+  colors.EntryBoxColor = txtCONO.BackColor();
+  colors.ErrorColor = kLightRed;
+  colors.PEBoxColor = txtBPEDATE.BackColor();
+  lists.CurrentTJLTAG = 0;
+  conn.ConnectionReady = true;
+  conn.CloseFlag = true;
 }
 
 // The fields the scripted host's `state` command can read.
 std::optional<recordstore::Variant> ztDorvane::StateField(const std::string& name) {
   using recordstore::Variant;
-  if (name == "PathText") return Text(PathText);
-  if (name == "ReopenNeeded") return Bool(ReopenNeeded);
-  if (name == "ConnectionReady") return Bool(ConnectionReady);
-  if (name == "JobNoSize") return Int(JobNoSize);
-  if (name == "JobNoType") return Text(JobNoType);
-  if (name == "IsListOK") return Bool(IsListOKFlag);
-  if (name == "IsBPEOK") return Bool(IsBPEOK);
-  if (name == "IsEPEOK") return Bool(IsEPEOK);
-  if (name == "IsPEEditing") return Bool(IsPEEditing);
-  if (name == "IsSavingList") return Bool(IsSavingList);
-  if (name == "EntryMode") return Text(EntryMode);
-  if (name == "EntryValid") return Bool(EntryValid);
-  if (name == "FocusColumn") return Int(FocusColumn);
-  if (name == "CurrentRow") return Int(CurrentRow);
-  if (name == "EntryRow") return Int(EntryRow);
-  if (name == "CurrentTJLTAG") return Variant::Long(CurrentTJLTAG);
-  if (name == "CompanyNo") return Int(CompanyNo);
-  if (name == "JobNoText") return Text(JobNoText);
-  if (name == "BPETAG") return Int(BPETAG);
-  if (name == "EPETAG") return Int(EPETAG);
-  if (name == "BPEDATE") return Text(BPEDATE);
-  if (name == "EPEDATE") return Text(EPEDATE);
+  if (name == "PathText") return Text(settings.PathText);
+  if (name == "ReopenNeeded") return Bool(conn.ReopenNeeded);
+  if (name == "ConnectionReady") return Bool(conn.ConnectionReady);
+  if (name == "JobNoSize") return Int(settings.JobNoSize);
+  if (name == "JobNoType") return Text(settings.JobNoType);
+  if (name == "IsListOK") return Bool(entry.IsListOK);
+  if (name == "IsBPEOK") return Bool(peRange.IsBPEOK);
+  if (name == "IsEPEOK") return Bool(peRange.IsEPEOK);
+  if (name == "IsPEEditing") return Bool(peRange.IsPEEditing);
+  if (name == "IsSavingList") return Bool(lists.IsSavingList);
+  if (name == "EntryMode") {
+    // The mode by its letter: " " none, "A" adding, "E" editing.
+    switch (entry.EntryMode) {
+      case RowEdit::Adding:
+        return Text("A");
+      case RowEdit::Editing:
+        return Text("E");
+      case RowEdit::None:
+        break;
+    }
+    return Text(" ");
+  }
+  if (name == "EntryValid") return Bool(entry.EntryValid);
+  if (name == "FocusColumn") return Int(static_cast<int16_t>(entry.FocusColumn));
+  if (name == "CurrentRow") return Int(page.CurrentRow);
+  if (name == "EntryRow") return Int(entry.EntryRow);
+  if (name == "CurrentTJLTAG") return Variant::Long(lists.CurrentTJLTAG);
+  if (name == "CompanyNo") return Int(entry.CompanyNo);
+  if (name == "JobNoText") return Text(entry.JobNoText);
+  if (name == "BPETAG") return Int(peRange.BPETAG);
+  if (name == "EPETAG") return Int(peRange.EPETAG);
+  if (name == "BPEDATE") return Text(peRange.BPEDATE);
+  if (name == "EPEDATE") return Text(peRange.EPEDATE);
   if (name == "KeyPreview") return Bool(KeyPreview());
   if (name == "Workspaces") {
     return Variant::Long(recordstore::DBEngine::Instance()->WorkspacesCreated());

@@ -208,6 +208,9 @@ class ztDorvane : public screen::UserControl {
   struct PEEnd;
   PEEnd BeginningEnd();
   PEEnd EndingEnd();
+  // Shows the PELIST row on which the recordset stands in the end's box and
+  // label, and takes its tag.
+  void ShowPERow(const PEEnd& end, recordstore::Recordset& pelist);
   void SearchPEDate(const PEEnd& end);
   bool FindTypedPEDate(const PEEnd& end);
   void StepPEDate(const PEEnd& end, int16_t& keyAscii);
@@ -254,68 +257,91 @@ class ztDorvane : public screen::UserControl {
   screen::Label lblBPETEXTDATE{"lblBPETEXTDATE"};
   screen::Label lblEPETEXTDATE{"lblEPETEXTDATE"};
 
-  // --- The connection (declared workspace first, so it is released last) ---
-  std::shared_ptr<recordstore::Workspace> wksMAIN;
-  std::shared_ptr<recordstore::Database> dbMAIN;
-  std::shared_ptr<recordstore::Recordset> rsCOLIST;
-  std::shared_ptr<recordstore::Recordset> rsJOBLIST;
-  std::shared_ptr<recordstore::Recordset> rsTJLIST;
-  std::shared_ptr<recordstore::Recordset> rsTJLGROUPS;
-  std::shared_ptr<recordstore::Recordset> rsTJLITEMS;
-  std::shared_ptr<recordstore::Recordset> rsPELIST;
+  // --- The control's state, one struct a group ---
 
-  // --- State: connection, settings and host properties ---
-  std::string PathText;          // data folder set by the host
-  bool ReopenNeeded = false;     // the connection must be opened again before the next read
-  bool CloseFlag = false;        // CloseConnection may run on focus loss (before the first open)
-  bool ConnectionReady = false;  // the last OpenConnection ended well
-  int16_t JobNoSize = 0;         // width of a job number
-  std::string JobNoType;         // "N" or "C"
-  bool IsListOKFlag = false;     // the `IsListOK` flag: no list row is being edited
-  uint32_t RowHighlightColor = 0;
-  uint32_t RowNormalColor = 0;
-  uint32_t EntryBoxColor = 0;  // good-state colour of the entry boxes
-  uint32_t PEBoxColor = 0;     // good-state colour of the date boxes
-  uint32_t ErrorColor = 0;     // bad-state colour of boxes and labels
+  // The data folder the host set and the job-number settings read from it
+  // when PathText is set; kept for the life of the control.
+  struct Settings {
+    std::string PathText;
+    int16_t JobNoSize = 0;  // width of a job number
+    std::string JobNoType;  // "N" or "C"
+  };
 
-  // --- State: the list page ---
-  std::string TopBookmark = " ";
-  std::string CurrentBookmark = " ";
-  std::string FirstBookmark = " ";
-  std::string LastBookmark = " ";
-  std::string ProbeBookmark = " ";
-  int16_t CurrentRow = 0;
-  int16_t LastRowIndex = 0;
-  int16_t RowCounter = 0;
-  bool EndOfListPending = false;
+  // The connection to MAIN.MDB (workspace declared first, so it is released
+  // last) and the flags of its lifecycle.
+  struct Connection {
+    std::shared_ptr<recordstore::Workspace> wksMAIN;
+    std::shared_ptr<recordstore::Database> dbMAIN;
+    std::shared_ptr<recordstore::Recordset> rsCOLIST;
+    std::shared_ptr<recordstore::Recordset> rsJOBLIST;
+    std::shared_ptr<recordstore::Recordset> rsTJLIST;
+    std::shared_ptr<recordstore::Recordset> rsTJLGROUPS;
+    std::shared_ptr<recordstore::Recordset> rsTJLITEMS;
+    std::shared_ptr<recordstore::Recordset> rsPELIST;
+    bool ReopenNeeded = false;     // the connection must be opened again before the next read
+    bool CloseFlag = false;        // CloseConnection may run on focus loss (before the first open)
+    bool ConnectionReady = false;  // the last OpenConnection ended well
+  };
 
-  // --- State: entry editing ---
-  std::string EntryMode;  // " " none, "A" adding, "E" editing
-  bool EntryValid = false;
-  int16_t CompanyNo = 0;
-  std::string JobNoText;
-  int16_t FocusColumn = 0;  // 1 company box, 2 job box
-  int16_t EntryRow = 0;
-  float EntryRowTop = 0;
-  float EntryHomeTop = 0;
-  std::string SearchBookmarkText;  // shared by the entry, list and period-ending searches
+  // The colours the control paints with, fixed by UserControl_Initialize.
+  struct Colors {
+    uint32_t RowHighlightColor = 0;
+    uint32_t RowNormalColor = 0;
+    uint32_t EntryBoxColor = 0;  // good-state colour of the entry boxes
+    uint32_t PEBoxColor = 0;     // good-state colour of the date boxes
+    uint32_t ErrorColor = 0;     // bad-state colour of boxes and labels
+  };
 
-  // --- State: saved lists ---
-  int32_t CurrentTJLTAG = 0;
-  bool IsSavingList = false;
-  std::string ListBookmarkText;
+  // The list page: the bookmarks it is drawn from and the highlighted row.
+  struct PageState {
+    std::string TopBookmark = " ";
+    std::string CurrentBookmark = " ";
+    std::string FirstBookmark = " ";
+    std::string LastBookmark = " ";
+    int16_t CurrentRow = 0;
+    int16_t LastRowIndex = 0;
+  };
 
-  // --- State: the period-ending range ---
-  int16_t BPETAG = 0;
-  int16_t EPETAG = 0;
-  std::string BPEDATE;
-  std::string EPEDATE;
-  std::string SavedBPEDATE;
-  std::string SavedEPEDATE;
-  bool IsBPEOK = false;
-  bool IsEPEOK = false;
-  bool IsPEEditing = false;
-  std::string PESeekKey;
-  std::string PEBoxBefore;
-  double PEStepDate = 0;
+  // The row edit that is on, if any.
+  enum class RowEdit { None, Adding, Editing };
+  // The entry box that a row edit starts in.
+  enum class EntryBox : int16_t { Company = 1, Job = 2 };
+
+  // The entry boxes and the row edit.
+  struct EntryState {
+    RowEdit EntryMode = RowEdit::None;
+    bool EntryValid = false;
+    bool IsListOK = false;  // no list row is being edited
+    int16_t CompanyNo = 0;
+    std::string JobNoText;
+    EntryBox FocusColumn = EntryBox::Company;
+    int16_t EntryRow = 0;
+    float EntryRowTop = 0;
+    float EntryHomeTop = 0;
+  };
+
+  // The saved list the working list belongs to and the save-list mode.
+  struct SavedListState {
+    int32_t CurrentTJLTAG = 0;
+    bool IsSavingList = false;
+  };
+
+  // The period-ending range: both ends and the date-edit mode.
+  struct PERangeState {
+    int16_t BPETAG = 0;
+    int16_t EPETAG = 0;
+    std::string BPEDATE;
+    std::string EPEDATE;
+    bool IsBPEOK = false;
+    bool IsEPEOK = false;
+    bool IsPEEditing = false;
+  };
+
+  Connection conn;
+  Settings settings;
+  Colors colors;
+  PageState page;
+  EntryState entry;
+  SavedListState lists;
+  PERangeState peRange;
 };

@@ -22,7 +22,7 @@ int16_t HostBoolean(bool value) { return value ? -1 : 0; }
 // one shows up as the connection's error report.
 void ztDorvane::SetPathText(const std::string& value) {
   recordstore::UserAction action;  // the host's call is one action of its user
-  PathText = value;
+  settings.PathText = value;
   screen::Control* const editControls[] = {&cmdUpdate,  &CmdCancel, &btnCOSearch, &btnJOBSearch,
                                            &txtTJLNAME, &txtCONO,   &txtJOBNO,    &lblDJOBNAME};
   for (screen::Control* c : editControls) c->SetVisible(false);
@@ -36,27 +36,27 @@ void ztDorvane::SetPathText(const std::string& value) {
 // report, leaving ConnectionReady False and whatever was opened in place.
 void ztDorvane::OpenConnection(bool loadSettings) {
   try {
-    ReopenNeeded = false;
-    CloseFlag = false;
-    ConnectionReady = false;
-    wksMAIN = recordstore::DBEngine::Instance()->CreateWorkspace("wksMAIN", "admin", "", 2);
-    dbMAIN = wksMAIN->OpenDatabase(PathText + "\\MAIN.MDB");
-    rsCOLIST = dbMAIN->OpenRecordset("COLIST", 1);
-    rsJOBLIST = dbMAIN->OpenRecordset("JOBLIST", 1);
-    rsTJLIST = dbMAIN->OpenRecordset("TJLIST", 1);
-    rsTJLGROUPS = dbMAIN->OpenRecordset("TJLGROUPS", 1);
-    rsTJLITEMS = dbMAIN->OpenRecordset("TJLITEMS", 1);
-    rsPELIST = dbMAIN->OpenRecordset("PELIST", 1);
+    conn.ReopenNeeded = false;
+    conn.CloseFlag = false;
+    conn.ConnectionReady = false;
+    conn.wksMAIN = recordstore::DBEngine::Instance()->CreateWorkspace("wksMAIN", "admin", "", 2);
+    conn.dbMAIN = conn.wksMAIN->OpenDatabase(settings.PathText + "\\MAIN.MDB");
+    conn.rsCOLIST = conn.dbMAIN->OpenRecordset("COLIST", 1);
+    conn.rsJOBLIST = conn.dbMAIN->OpenRecordset("JOBLIST", 1);
+    conn.rsTJLIST = conn.dbMAIN->OpenRecordset("TJLIST", 1);
+    conn.rsTJLGROUPS = conn.dbMAIN->OpenRecordset("TJLGROUPS", 1);
+    conn.rsTJLITEMS = conn.dbMAIN->OpenRecordset("TJLITEMS", 1);
+    conn.rsPELIST = conn.dbMAIN->OpenRecordset("PELIST", 1);
     if (loadSettings) {
-      JobNoSize = ztLOOKUP::GetJobNumberSize(PathText);
+      settings.JobNoSize = ztLOOKUP::GetJobNumberSize(settings.PathText);
       // The settings reader has already told the user why the width is missing.
-      if (JobNoSize < 1) {
+      if (settings.JobNoSize < 1) {
         ReportConnectionError(0, "");
         return;
       }
-      JobNoType = ztLOOKUP::GetJobNumberType(PathText);
+      settings.JobNoType = ztLOOKUP::GetJobNumberType(settings.PathText);
     }
-    ConnectionReady = true;
+    conn.ConnectionReady = true;
   } catch (const recordstore::RuntimeError& error) {
     ReportConnectionError(error.Number(), error.Description());
   } catch (const std::exception& error) {
@@ -67,23 +67,23 @@ void ztDorvane::OpenConnection(bool loadSettings) {
 // Closes the database, then the workspace, and releases all eight objects.
 // Only objects that were opened are touched.
 void ztDorvane::CloseConnection() {
-  if (dbMAIN) dbMAIN->Close();
-  if (wksMAIN) wksMAIN->Close();
-  rsCOLIST.reset();
-  rsJOBLIST.reset();
-  rsTJLIST.reset();
-  rsTJLGROUPS.reset();
-  rsTJLITEMS.reset();
-  rsPELIST.reset();
-  dbMAIN.reset();
-  wksMAIN.reset();
-  CloseFlag = false;
+  if (conn.dbMAIN) conn.dbMAIN->Close();
+  if (conn.wksMAIN) conn.wksMAIN->Close();
+  conn.rsCOLIST.reset();
+  conn.rsJOBLIST.reset();
+  conn.rsTJLIST.reset();
+  conn.rsTJLGROUPS.reset();
+  conn.rsTJLITEMS.reset();
+  conn.rsPELIST.reset();
+  conn.dbMAIN.reset();
+  conn.wksMAIN.reset();
+  conn.CloseFlag = false;
 }
 
 // The reopen step: after a focus loss the connection is opened afresh (without
 // reading the settings again) before the next database read.
 void ztDorvane::EnsureConnection() {
-  if (ReopenNeeded) OpenConnection(false);
+  if (conn.ReopenNeeded) OpenConnection(false);
 }
 
 // The report of a failed open: the error number, a blank and the description.
@@ -117,8 +117,8 @@ void ztDorvane::UserControl_GotFocus() {
 // runs only while the close flag is set, that is before the first open, when
 // there is nothing to close.
 void ztDorvane::UserControl_LostFocus() {
-  ReopenNeeded = true;
-  if (CloseFlag) CloseConnection();
+  conn.ReopenNeeded = true;
+  if (conn.CloseFlag) CloseConnection();
 }
 
 // With the key preview on, every key reaches the list's key dispatcher first;
@@ -137,14 +137,14 @@ void ztDorvane::SetControlsEnabled(bool value) {
 }
 
 // The Gets return the stored values, with no side effects.
-int16_t ztDorvane::SelectedBPETAG() const { return BPETAG; }
-int16_t ztDorvane::SelectedEPETAG() const { return EPETAG; }
-std::string ztDorvane::SelectedBPEDATE() const { return BPEDATE; }
-std::string ztDorvane::SelectedEPEDATE() const { return EPEDATE; }
-int16_t ztDorvane::IsListOK() const { return HostBoolean(IsListOKFlag); }
+int16_t ztDorvane::SelectedBPETAG() const { return peRange.BPETAG; }
+int16_t ztDorvane::SelectedEPETAG() const { return peRange.EPETAG; }
+std::string ztDorvane::SelectedBPEDATE() const { return peRange.BPEDATE; }
+std::string ztDorvane::SelectedEPEDATE() const { return peRange.EPEDATE; }
+int16_t ztDorvane::IsListOK() const { return HostBoolean(entry.IsListOK); }
 
 // The bitwise And of the two 16-bit Booleans, unless a date box is being edited.
 int16_t ztDorvane::ArePEDatesOK() const {
-  if (IsPEEditing) return HostBoolean(false);
-  return static_cast<int16_t>(HostBoolean(IsEPEOK) & HostBoolean(IsBPEOK));
+  if (peRange.IsPEEditing) return HostBoolean(false);
+  return static_cast<int16_t>(HostBoolean(peRange.IsEPEOK) & HostBoolean(peRange.IsBPEOK));
 }

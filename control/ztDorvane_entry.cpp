@@ -66,15 +66,15 @@ void ztDorvane::WireEntry() {
 // (scrolling a full page one record), the edit mode with the company box
 // focused.
 void ztDorvane::CmdAdd_Click() {
-  EntryValid = true;
+  entry.EntryValid = true;
   txtCONO.SetText(std::string(2, ' '));
   lblDJOBNAME.SetCaption(std::string(50, ' '));
-  txtJOBNO.SetText(ztBasicSet::RepeatText(" ", JobNoSize));
-  JobNoText = ztBasicSet::RepeatText(" ", JobNoSize);
-  EntryMode = "A";
-  FocusColumn = 1;
+  txtJOBNO.SetText(ztBasicSet::RepeatText(" ", settings.JobNoSize));
+  entry.JobNoText = ztBasicSet::RepeatText(" ", settings.JobNoSize);
+  entry.EntryMode = RowEdit::Adding;
+  entry.FocusColumn = EntryBox::Company;
   PrepareAddRow();
-  EntryRowTop = static_cast<float>(lblCONO(EntryRow).Top());
+  entry.EntryRowTop = static_cast<float>(lblCONO(entry.EntryRow).Top());
   BeginEditMode();
 }
 
@@ -82,30 +82,30 @@ void ztDorvane::CmdAdd_Click() {
 // row. When four records fill the page, the page scrolls one record and the
 // entry goes over row 3, marked "End of List" meanwhile.
 void ztDorvane::PrepareAddRow() {
-  if (IsBlank(CurrentBookmark)) {
-    EntryRow = CurrentRow;
+  if (IsBlank(page.CurrentBookmark)) {
+    entry.EntryRow = page.CurrentRow;
     return;
   }
   recordstore::Recordset& tjlist = ListRecordset();
-  EntryRow = 0;
-  if (IsNotBlank(TopBookmark)) {
-    tjlist.SetBookmark(TopBookmark);
-    while (EntryRow <= LastRowIndex && HasCurrentRecord()) {
+  entry.EntryRow = 0;
+  if (IsNotBlank(page.TopBookmark)) {
+    tjlist.SetBookmark(page.TopBookmark);
+    while (entry.EntryRow <= page.LastRowIndex && HasCurrentRecord()) {
       tjlist.MoveNext();
-      EntryRow = static_cast<int16_t>(EntryRow + 1);
+      entry.EntryRow = static_cast<int16_t>(entry.EntryRow + 1);
     }
   }
-  if (EntryRow > LastRowIndex) {
-    EntryRow = LastRowIndex;
+  if (entry.EntryRow > page.LastRowIndex) {
+    entry.EntryRow = page.LastRowIndex;
     ShiftRowsUp();
-    ShowEndOfList(LastRowIndex);
-    tjlist.SetBookmark(TopBookmark);
+    ShowEndOfList(page.LastRowIndex);
+    tjlist.SetBookmark(page.TopBookmark);
     tjlist.MoveNext();
-    TopBookmark = tjlist.Bookmark();
+    page.TopBookmark = tjlist.Bookmark();
     // The highlight's row index stays: it now names the record shifted into it.
-    tjlist.SetBookmark(CurrentBookmark);
+    tjlist.SetBookmark(page.CurrentBookmark);
     tjlist.MoveNext();
-    CurrentBookmark = HasCurrentRecord() ? tjlist.Bookmark() : " ";
+    page.CurrentBookmark = HasCurrentRecord() ? tjlist.Bookmark() : " ";
   }
 }
 
@@ -113,29 +113,29 @@ void ztDorvane::PrepareAddRow() {
 // its job name (or thirty "?" when the job is gone) in the label. The end
 // marker cannot be edited. FocusColumn says which box gets the focus.
 void ztDorvane::CmdEdit_Click() {
-  EntryValid = true;
-  if (IsBlank(CurrentBookmark)) {
+  entry.EntryValid = true;
+  if (IsBlank(page.CurrentBookmark)) {
     hsbMAIN.SetFocus();
     return;
   }
-  recordstore::Recordset& tjlist = Opened(rsTJLIST, "TJLIST");
-  tjlist.SetBookmark(CurrentBookmark);
+  recordstore::Recordset& tjlist = Opened(conn.rsTJLIST, "TJLIST");
+  tjlist.SetBookmark(page.CurrentBookmark);
   txtCONO.SetText(FieldValue(tjlist, "CONO").ToString());
-  JobNoText = ztBasicSet::FormatJobNumber(FieldValue(tjlist, "JOBNO").ToString(), JobNoType,
-                                          JobNoSize, false);
-  txtJOBNO.SetText(JobNoText);
-  CompanyNo = WholeNumberOf(txtCONO.Text());
-  recordstore::Recordset& joblist = Opened(rsJOBLIST, "JOBLIST");
+  entry.JobNoText = ztBasicSet::FormatJobNumber(FieldValue(tjlist, "JOBNO").ToString(),
+                                                settings.JobNoType, settings.JobNoSize, false);
+  txtJOBNO.SetText(entry.JobNoText);
+  entry.CompanyNo = WholeNumberOf(txtCONO.Text());
+  recordstore::Recordset& joblist = Opened(conn.rsJOBLIST, "JOBLIST");
   joblist.SetIndex("JOBLIST");
-  joblist.Seek("=",
-               {recordstore::Variant::Integer(CompanyNo), recordstore::Variant::String(JobNoText)});
+  joblist.Seek("=", {recordstore::Variant::Integer(entry.CompanyNo),
+                     recordstore::Variant::String(entry.JobNoText)});
   if (joblist.NoMatch()) {
     lblDJOBNAME.SetCaption(ztBasicSet::RepeatText("?", 30));
   } else {
     lblDJOBNAME.SetCaption(FieldValue(joblist, "JOBNAME").ToString());
   }
-  EntryRowTop = static_cast<float>(lblCONO(CurrentRow).Top());
-  EntryMode = "E";
+  entry.EntryRowTop = static_cast<float>(lblCONO(page.CurrentRow).Top());
+  entry.EntryMode = RowEdit::Editing;
   BeginEditMode();
 }
 
@@ -144,16 +144,16 @@ void ztDorvane::CmdEdit_Click() {
 // program has removed the record first there is nothing left to delete: the
 // rebuild then cannot find it and starts again from the list's first page.
 void ztDorvane::CmdDelete_Click() {
-  if (IsBlank(CurrentBookmark)) {
+  if (IsBlank(page.CurrentBookmark)) {
     hsbMAIN.SetFocus();
     return;
   }
   recordstore::Recordset& tjlist = ListRecordset();
   try {
-    ProbeBookmark = ztMSAccess::FindAdjacentMatch(tjlist, CurrentBookmark, {});
-    tjlist.SetBookmark(CurrentBookmark);
+    const std::string neighbour = ztMSAccess::FindAdjacentMatch(tjlist, page.CurrentBookmark, {});
+    tjlist.SetBookmark(page.CurrentBookmark);
     tjlist.Delete();
-    CurrentBookmark = ProbeBookmark;
+    page.CurrentBookmark = neighbour;
   } catch (const recordstore::RuntimeError& error) {
     if (error.Number() != recordstore::error::kRecordDeleted) throw;
   }
@@ -186,20 +186,20 @@ void ztDorvane::PlaceEntryControls(int32_t top, int32_t searchOffset) {
 // (not the date-edit mode) the period-ending controls make way and the entry
 // controls are laid over the row at EntryRowTop, one box focused.
 void ztDorvane::BeginEditMode() {
-  PaintRowNormal(CurrentRow);
+  PaintRowNormal(page.CurrentRow);
   SetKeyPreview(false);
   screen::Control* const navigation[] = {&hsbMAIN,       &cmdHKBPGUP,   &cmdHKBPGDN,
                                          &cmdHKBUPARROW, &cmdHKBACTION, &cmdHKBDNARROW};
   for (screen::Control* c : navigation) c->SetVisible(false);
   ShowListControls(false);
-  if (IsPEEditing) return;
+  if (peRange.IsPEEditing) return;
 
-  IsListOKFlag = false;
+  entry.IsListOK = false;
   screen::Control* const periodEnding[] = {&txtBPEDATE,   &txtEPEDATE,     &lblBPEDATE,
                                            &lblEPEDATE,   &lblBPETEXTDATE, &lblEPETEXTDATE,
                                            &btnBPESearch, &btnEPESearch,   &btnMakeLastFirst};
   for (screen::Control* c : periodEnding) c->SetVisible(false);
-  PlaceEntryControls(static_cast<int32_t>(EntryRowTop), 15);
+  PlaceEntryControls(static_cast<int32_t>(entry.EntryRowTop), 15);
   btnCOSearch.SetVisible(true);
   btnJOBSearch.SetVisible(true);
   txtCONO.SetEnabled(true);
@@ -207,7 +207,7 @@ void ztDorvane::BeginEditMode() {
   txtCONO.SetVisible(true);
   txtJOBNO.SetVisible(true);
   lblDJOBNAME.SetVisible(true);
-  if (FocusColumn == 2) {
+  if (entry.FocusColumn == EntryBox::Job) {
     txtJOBNO.SetFocus();
   } else {
     txtCONO.SetFocus();
@@ -220,24 +220,24 @@ void ztDorvane::BeginEditMode() {
 // period-ending controls return.
 void ztDorvane::EndEditMode() {
   ShowListControls(true);
-  if (!IsPEEditing) {
-    IsListOKFlag = true;
+  if (!peRange.IsPEEditing) {
+    entry.IsListOK = true;
     screen::Control* const periodEnding[] = {&txtBPEDATE,   &txtEPEDATE,     &lblBPEDATE,
                                              &lblEPEDATE,   &lblBPETEXTDATE, &lblEPETEXTDATE,
                                              &btnBPESearch, &btnEPESearch,   &btnMakeLastFirst};
     for (screen::Control* c : periodEnding) c->SetVisible(true);
-    screen::Control* const entry[] = {&btnCOSearch, &btnJOBSearch, &txtCONO, &txtJOBNO,
-                                      &lblDJOBNAME};
-    for (screen::Control* c : entry) c->SetVisible(false);
-    PlaceEntryControls(static_cast<int32_t>(EntryHomeTop), 0);
-    EntryMode = " ";
-    FocusColumn = 1;
+    screen::Control* const entryControls[] = {&btnCOSearch, &btnJOBSearch, &txtCONO, &txtJOBNO,
+                                              &lblDJOBNAME};
+    for (screen::Control* c : entryControls) c->SetVisible(false);
+    PlaceEntryControls(static_cast<int32_t>(entry.EntryHomeTop), 0);
+    entry.EntryMode = RowEdit::None;
+    entry.FocusColumn = EntryBox::Company;
   }
   SetKeyPreview(true);
   screen::Control* const navigation[] = {&cmdHKBPGUP, &cmdHKBPGDN, &cmdHKBUPARROW, &cmdHKBACTION,
                                          &cmdHKBDNARROW};
   for (screen::Control* c : navigation) c->SetVisible(true);
-  PaintRowHighlight(CurrentRow);
+  PaintRowHighlight(page.CurrentRow);
   hsbMAIN.SetVisible(true);
   hsbMAIN.SetFocus();
 }
@@ -249,29 +249,29 @@ void ztDorvane::EndEditMode() {
 void ztDorvane::cmdUpdate_Click() {
   // The save-list mode (SaveListUpdate) and the date-edit mode (PEDateUpdate)
   // are served here, in that order, before the list row.
-  if (IsSavingList) {
+  if (lists.IsSavingList) {
     SaveListUpdate();
     return;
   }
-  if (IsPEEditing) {
+  if (peRange.IsPEEditing) {
     PEDateUpdate();
     return;
   }
-  if (!EntryValid) return;
-  if (IsBlank(EntryMode)) return;  // no row edit in progress: nothing to write
-  recordstore::Recordset& tjlist = Opened(rsTJLIST, "TJLIST");
-  if (EntryMode == "A") {
+  if (!entry.EntryValid) return;
+  if (entry.EntryMode == RowEdit::None) return;  // no row edit in progress: nothing to write
+  recordstore::Recordset& tjlist = Opened(conn.rsTJLIST, "TJLIST");
+  if (entry.EntryMode == RowEdit::Adding) {
     tjlist.AddNew();
   } else {
-    tjlist.SetBookmark(CurrentBookmark);
+    tjlist.SetBookmark(page.CurrentBookmark);
     tjlist.Edit();
   }
-  tjlist.Fields("CONO").SetValue(recordstore::Variant::Integer(CompanyNo));
-  tjlist.Fields("JOBNO").SetValue(recordstore::Variant::String(JobNoText));
+  tjlist.Fields("CONO").SetValue(recordstore::Variant::Integer(entry.CompanyNo));
+  tjlist.Fields("JOBNO").SetValue(recordstore::Variant::String(entry.JobNoText));
   tjlist.Update();
-  CurrentBookmark = tjlist.LastModified();
+  page.CurrentBookmark = tjlist.LastModified();
   tjlist.SetIndex("TJLIST");
-  if (EntryMode == "A") CurrentRow = EntryRow;
+  if (entry.EntryMode == RowEdit::Adding) page.CurrentRow = entry.EntryRow;
   EndEditMode();
   ReloadWorkingList();
 }
@@ -281,17 +281,17 @@ void ztDorvane::cmdUpdate_Click() {
 void ztDorvane::CmdCancel_Click() {
   // The save-list mode (SaveListCancel) and the date-edit mode (PEDateCancel)
   // are served here, in that order, before the list row.
-  if (IsSavingList) {
+  if (lists.IsSavingList) {
     SaveListCancel();
     return;
   }
-  if (IsPEEditing) {
+  if (peRange.IsPEEditing) {
     PEDateCancel();
     return;
   }
-  if (IsBlank(EntryMode)) return;
+  if (entry.EntryMode == RowEdit::None) return;
   EndEditMode();
-  PaintRowHighlight(CurrentRow);
+  PaintRowHighlight(page.CurrentRow);
 }
 
 // --- The entry boxes ---
@@ -310,22 +310,22 @@ void ztDorvane::txtJOBNO_KeyPress(int16_t& keyAscii) {
 
 // A "/" or "?" typed as the first character opens the search at once.
 void ztDorvane::txtCONO_Change() {
-  if (ztBasicSet::IsSearchRequest(txtCONO.Text(), ConnectionReady)) SearchCompany();
+  if (ztBasicSet::IsSearchRequest(txtCONO.Text(), conn.ConnectionReady)) SearchCompany();
 }
 
 void ztDorvane::txtJOBNO_Change() {
-  if (ztBasicSet::IsSearchRequest(txtJOBNO.Text(), ConnectionReady)) SearchJob();
+  if (ztBasicSet::IsSearchRequest(txtJOBNO.Text(), conn.ConnectionReady)) SearchJob();
 }
 
 // Leaving a shown box checks it, unless it holds a search request.
 void ztDorvane::txtCONO_LostFocus() {
-  if (txtCONO.Visible() && !ztBasicSet::IsSearchRequest(txtCONO.Text(), ConnectionReady)) {
+  if (txtCONO.Visible() && !ztBasicSet::IsSearchRequest(txtCONO.Text(), conn.ConnectionReady)) {
     ValidateCompanyNumber();
   }
 }
 
 void ztDorvane::txtJOBNO_LostFocus() {
-  if (txtJOBNO.Visible() && !ztBasicSet::IsSearchRequest(txtJOBNO.Text(), ConnectionReady)) {
+  if (txtJOBNO.Visible() && !ztBasicSet::IsSearchRequest(txtJOBNO.Text(), conn.ConnectionReady)) {
     ValidateJobNumber();
   }
 }
@@ -339,12 +339,12 @@ void ztDorvane::btnJOBSearch_Click() { SearchJob(); }
 // in two characters. The box keeps the focus, its text selected; after a
 // cancelled search it keeps what it had.
 void ztDorvane::SearchCompany() {
-  SearchBookmarkText = ztLOOKUP::SearchCompanyNumbers(PathText);
-  if (IsNotBlank(SearchBookmarkText)) {
-    recordstore::Recordset& colist = Opened(rsCOLIST, "COLIST");
-    colist.SetBookmark(SearchBookmarkText);
-    CompanyNo = FieldValue(colist, "CONO").ToInteger();
-    txtCONO.SetText(ztBasicSet::RightAlignInteger(CompanyNo, 2));
+  const std::string searchBookmarkText = ztLOOKUP::SearchCompanyNumbers(settings.PathText);
+  if (IsNotBlank(searchBookmarkText)) {
+    recordstore::Recordset& colist = Opened(conn.rsCOLIST, "COLIST");
+    colist.SetBookmark(searchBookmarkText);
+    entry.CompanyNo = FieldValue(colist, "CONO").ToInteger();
+    txtCONO.SetText(ztBasicSet::RightAlignInteger(entry.CompanyNo, 2));
   }
   txtCONO.SetFocus();
   ztBasicSet::SelectAllText(txtCONO);
@@ -353,13 +353,14 @@ void ztDorvane::SearchCompany() {
 // Opens the search of CompanyNo's jobs; a chosen job goes into the box in its
 // stored form, with its name in the label.
 void ztDorvane::SearchJob() {
-  SearchBookmarkText = ztLOOKUP::SearchJobNumbers(PathText, CompanyNo);
-  if (IsNotBlank(SearchBookmarkText)) {
-    recordstore::Recordset& joblist = Opened(rsJOBLIST, "JOBLIST");
-    joblist.SetBookmark(SearchBookmarkText);
-    JobNoText = ztBasicSet::FormatJobNumber(FieldValue(joblist, "JOBNO").ToString(), JobNoType,
-                                            JobNoSize, false);
-    txtJOBNO.SetText(JobNoText);
+  const std::string searchBookmarkText =
+      ztLOOKUP::SearchJobNumbers(settings.PathText, entry.CompanyNo);
+  if (IsNotBlank(searchBookmarkText)) {
+    recordstore::Recordset& joblist = Opened(conn.rsJOBLIST, "JOBLIST");
+    joblist.SetBookmark(searchBookmarkText);
+    entry.JobNoText = ztBasicSet::FormatJobNumber(FieldValue(joblist, "JOBNO").ToString(),
+                                                  settings.JobNoType, settings.JobNoSize, false);
+    txtJOBNO.SetText(entry.JobNoText);
     lblDJOBNAME.SetCaption(FieldValue(joblist, "JOBNAME").ToString());
   }
   txtJOBNO.SetFocus();
@@ -379,25 +380,25 @@ void ztDorvane::PaintEntry(screen::Control& box, uint32_t colour) {
 // not refuse it (the job check that follows fails for it).
 void ztDorvane::ValidateCompanyNumber() {
   EnsureConnection();
-  EntryValid = true;
+  entry.EntryValid = true;
   if (HoldsSearchMark(txtCONO.Text())) return;
-  CompanyNo = WholeNumberOf(txtCONO.Text());
-  if (CompanyNo == 0) {
-    JobNoText = ztBasicSet::RepeatText(" ", JobNoSize);
-    txtJOBNO.SetText(JobNoText);
-    EntryValid = false;
+  entry.CompanyNo = WholeNumberOf(txtCONO.Text());
+  if (entry.CompanyNo == 0) {
+    entry.JobNoText = ztBasicSet::RepeatText(" ", settings.JobNoSize);
+    txtJOBNO.SetText(entry.JobNoText);
+    entry.EntryValid = false;
     lblDJOBNAME.SetCaption("Company Number has not been Selected.");
-    PaintEntry(txtCONO, ErrorColor);
+    PaintEntry(txtCONO, colors.ErrorColor);
     return;
   }
-  recordstore::Recordset& colist = Opened(rsCOLIST, "COLIST");
+  recordstore::Recordset& colist = Opened(conn.rsCOLIST, "COLIST");
   colist.SetIndex("CONO");
-  colist.Seek("=", {recordstore::Variant::Integer(CompanyNo)});
+  colist.Seek("=", {recordstore::Variant::Integer(entry.CompanyNo)});
   if (colist.NoMatch()) {
     lblDJOBNAME.SetCaption("Cannot Find Company Number.");
-    PaintEntry(txtCONO, ErrorColor);
+    PaintEntry(txtCONO, colors.ErrorColor);
   } else {
-    PaintEntry(txtCONO, EntryBoxColor);
+    PaintEntry(txtCONO, colors.EntryBoxColor);
   }
 }
 
@@ -406,30 +407,31 @@ void ztDorvane::ValidateCompanyNumber() {
 // for refusing it.
 void ztDorvane::ValidateJobNumber() {
   EnsureConnection();
-  EntryValid = true;
+  entry.EntryValid = true;
   if (HoldsSearchMark(txtJOBNO.Text())) return;
   if (IsBlank(txtJOBNO.Text())) {
-    EntryValid = false;
+    entry.EntryValid = false;
     lblDJOBNAME.SetCaption("Blank Job Number. Must Enter a Job #.");
     lblDJOBNAME.Refresh();
-    PaintEntry(txtJOBNO, ErrorColor);
+    PaintEntry(txtJOBNO, colors.ErrorColor);
     return;
   }
-  JobNoText = ztBasicSet::FormatJobNumber(txtJOBNO.Text(), JobNoType, JobNoSize, false);
-  txtJOBNO.SetText(JobNoText);
-  recordstore::Recordset& joblist = Opened(rsJOBLIST, "JOBLIST");
+  entry.JobNoText =
+      ztBasicSet::FormatJobNumber(txtJOBNO.Text(), settings.JobNoType, settings.JobNoSize, false);
+  txtJOBNO.SetText(entry.JobNoText);
+  recordstore::Recordset& joblist = Opened(conn.rsJOBLIST, "JOBLIST");
   joblist.SetIndex("JOBLIST");
-  joblist.Seek("=",
-               {recordstore::Variant::Integer(CompanyNo), recordstore::Variant::String(JobNoText)});
+  joblist.Seek("=", {recordstore::Variant::Integer(entry.CompanyNo),
+                     recordstore::Variant::String(entry.JobNoText)});
   if (!joblist.NoMatch()) {
-    JobNoText = FieldValue(joblist, "JOBNO").ToString();
+    entry.JobNoText = FieldValue(joblist, "JOBNO").ToString();
     lblDJOBNAME.SetCaption(FieldValue(joblist, "JOBNAME").ToString());
     lblDJOBNAME.Refresh();
-    PaintEntry(txtJOBNO, EntryBoxColor);
+    PaintEntry(txtJOBNO, colors.EntryBoxColor);
   } else {
-    EntryValid = false;
+    entry.EntryValid = false;
     lblDJOBNAME.SetCaption("Cannot Find Job Number.");
     lblDJOBNAME.Refresh();
-    PaintEntry(txtJOBNO, ErrorColor);
+    PaintEntry(txtJOBNO, colors.ErrorColor);
   }
 }

@@ -89,28 +89,28 @@ void ztDorvane::WireLists() {
 // Deletes every row of TJLIST, first row first, and opens the recordset
 // afresh. Runs inside the caller's transaction.
 void ztDorvane::EmptyWorkingList() {
-  recordstore::Recordset& tjlist = Opened(rsTJLIST, "TJLIST");
+  recordstore::Recordset& tjlist = Opened(conn.rsTJLIST, "TJLIST");
   while (!tjlist.IsEmpty()) {
     tjlist.MoveFirst();
     tjlist.Delete();
   }
   tjlist.Close();
-  rsTJLIST = dbMAIN->OpenRecordset("TJLIST", 1);
+  conn.rsTJLIST = conn.dbMAIN->OpenRecordset("TJLIST", 1);
 }
 
 // Empties the working list without a question and shows it as a new list.
 // Saved lists are not touched. When the database refuses the change (another
 // program holds it), the working list and its tag stay as they were.
 void ztDorvane::cmdNewList_Click() {
-  const int32_t formerTag = CurrentTJLTAG;
-  CurrentTJLTAG = 0;
+  const int32_t formerTag = lists.CurrentTJLTAG;
+  lists.CurrentTJLTAG = 0;
   try {
-    Opened(rsTJLIST, "TJLIST");
-    ListTransaction transaction(MainWorkspace(wksMAIN));
+    Opened(conn.rsTJLIST, "TJLIST");
+    ListTransaction transaction(MainWorkspace(conn.wksMAIN));
     EmptyWorkingList();
     transaction.Commit();
   } catch (const recordstore::RuntimeError&) {
-    CurrentTJLTAG = formerTag;
+    lists.CurrentTJLTAG = formerTag;
     hsbMAIN.SetFocus();
     throw;
   }
@@ -122,16 +122,16 @@ void ztDorvane::cmdNewList_Click() {
 // (empty) working list, each carrying the list's tag; then opens TJLIST
 // afresh. Runs inside the caller's transaction.
 void ztDorvane::CopySavedListItems() {
-  recordstore::Recordset& items = Opened(rsTJLITEMS, "TJLITEMS");
-  ListBookmarkText =
-      ztMSAccess::SeekMatchingRecord(items, "TJLITEMS", TagKey(items, CurrentTJLTAG));
-  recordstore::Recordset& tjlist = Opened(rsTJLIST, "TJLIST");
-  if (IsNotBlank(ListBookmarkText)) {
+  recordstore::Recordset& items = Opened(conn.rsTJLITEMS, "TJLITEMS");
+  const std::string listBookmarkText =
+      ztMSAccess::SeekMatchingRecord(items, "TJLITEMS", TagKey(items, lists.CurrentTJLTAG));
+  recordstore::Recordset& tjlist = Opened(conn.rsTJLIST, "TJLIST");
+  if (IsNotBlank(listBookmarkText)) {
     items.SetIndex("TJLITEMS");
-    items.SetBookmark(ListBookmarkText);
-    while (ztMSAccess::RecordMatchesKeys(items, TagKey(items, CurrentTJLTAG))) {
+    items.SetBookmark(listBookmarkText);
+    while (ztMSAccess::RecordMatchesKeys(items, TagKey(items, lists.CurrentTJLTAG))) {
       tjlist.AddNew();
-      tjlist.Fields("TJLTAG").SetValue(recordstore::Variant::Long(CurrentTJLTAG));
+      tjlist.Fields("TJLTAG").SetValue(recordstore::Variant::Long(lists.CurrentTJLTAG));
       tjlist.Fields("CONO").SetValue(FieldValue(items, "CONO"));
       tjlist.Fields("JOBNO").SetValue(FieldValue(items, "JOBNO"));
       tjlist.Update();
@@ -139,7 +139,7 @@ void ztDorvane::CopySavedListItems() {
     }
   }
   tjlist.Close();
-  rsTJLIST = dbMAIN->OpenRecordset("TJLIST", 1);
+  conn.rsTJLIST = conn.dbMAIN->OpenRecordset("TJLIST", 1);
 }
 
 // Lets the user choose a saved list by name and makes it the working list,
@@ -147,21 +147,21 @@ void ztDorvane::CopySavedListItems() {
 // changes nothing. When the database refuses the change, the working list and
 // its tag stay as they were.
 void ztDorvane::cmdRetreiveList_Click() {
-  SearchBookmarkText = ztSearchMod::OpenSearchDialog(
-      PathText, "MAIN", "TJLGROUPS", "TJLGROUPS", "Search Target Job Lists", "Description",
+  const std::string searchBookmarkText = ztSearchMod::OpenSearchDialog(
+      settings.PathText, "MAIN", "TJLGROUPS", "TJLGROUPS", "Search Target Job Lists", "Description",
       "TJLNAME", "C", "50", "Description", "5000", "0", 0);
-  if (IsNotBlank(SearchBookmarkText)) {
-    const int32_t formerTag = CurrentTJLTAG;
+  if (IsNotBlank(searchBookmarkText)) {
+    const int32_t formerTag = lists.CurrentTJLTAG;
     try {
-      recordstore::Recordset& groups = Opened(rsTJLGROUPS, "TJLGROUPS");
-      groups.SetBookmark(SearchBookmarkText);
-      CurrentTJLTAG = FieldValue(groups, "TJLTAG").ToLong();
-      ListTransaction transaction(MainWorkspace(wksMAIN));
+      recordstore::Recordset& groups = Opened(conn.rsTJLGROUPS, "TJLGROUPS");
+      groups.SetBookmark(searchBookmarkText);
+      lists.CurrentTJLTAG = FieldValue(groups, "TJLTAG").ToLong();
+      ListTransaction transaction(MainWorkspace(conn.wksMAIN));
       EmptyWorkingList();
       CopySavedListItems();
       transaction.Commit();
     } catch (const recordstore::RuntimeError&) {
-      CurrentTJLTAG = formerTag;
+      lists.CurrentTJLTAG = formerTag;
       hsbMAIN.SetFocus();
       throw;
     }
@@ -188,7 +188,7 @@ void ztDorvane::ShowListScreen(bool visible) {
 // was never saved or whose group row is gone), all of it selected. The page
 // rows and their highlight stay as they are.
 void ztDorvane::cmdSaveList_Click() {
-  IsSavingList = true;
+  lists.IsSavingList = true;
   SetKeyPreview(false);
   hsbMAIN.SetVisible(false);
   ShowListScreen(false);
@@ -196,12 +196,12 @@ void ztDorvane::cmdSaveList_Click() {
   CmdCancel.SetVisible(true);
 
   std::string name(static_cast<size_t>(txtTJLNAME.MaxLength()), ' ');
-  if (CurrentTJLTAG != 0) {
-    recordstore::Recordset& groups = Opened(rsTJLGROUPS, "TJLGROUPS");
-    ListBookmarkText =
-        ztMSAccess::SeekMatchingRecord(groups, "TJLGTJLTAG", TagKey(groups, CurrentTJLTAG));
-    if (IsNotBlank(ListBookmarkText)) {
-      groups.SetBookmark(ListBookmarkText);
+  if (lists.CurrentTJLTAG != 0) {
+    recordstore::Recordset& groups = Opened(conn.rsTJLGROUPS, "TJLGROUPS");
+    const std::string listBookmarkText =
+        ztMSAccess::SeekMatchingRecord(groups, "TJLGTJLTAG", TagKey(groups, lists.CurrentTJLTAG));
+    if (IsNotBlank(listBookmarkText)) {
+      groups.SetBookmark(listBookmarkText);
       name = FieldValue(groups, "TJLNAME").ToString();
     }
   }
@@ -239,42 +239,41 @@ void ztDorvane::ReturnToList() {
 // list (the counter lagging behind TJLGROUPS), the unique index refuses it
 // and that list stays untouched. Runs inside the caller's transaction.
 void ztDorvane::WriteSavedList(bool isNewList) {
-  assert(CurrentTJLTAG != 0);
-  recordstore::Recordset& tjlist = Opened(rsTJLIST, "TJLIST");
+  assert(lists.CurrentTJLTAG != 0);
+  recordstore::Recordset& tjlist = Opened(conn.rsTJLIST, "TJLIST");
   tjlist.MoveFirst();
 
-  recordstore::Recordset& groups = Opened(rsTJLGROUPS, "TJLGROUPS");
+  recordstore::Recordset& groups = Opened(conn.rsTJLGROUPS, "TJLGROUPS");
+  std::string listBookmarkText;
   if (!isNewList) {
-    ListBookmarkText =
-        ztMSAccess::SeekMatchingRecord(groups, "TJLGTJLTAG", TagKey(groups, CurrentTJLTAG));
+    listBookmarkText =
+        ztMSAccess::SeekMatchingRecord(groups, "TJLGTJLTAG", TagKey(groups, lists.CurrentTJLTAG));
   }
-  if (isNewList || IsBlank(ListBookmarkText)) {
+  if (isNewList || IsBlank(listBookmarkText)) {
     groups.AddNew();
-    groups.Fields("TJLTAG").SetValue(recordstore::Variant::Long(CurrentTJLTAG));
+    groups.Fields("TJLTAG").SetValue(recordstore::Variant::Long(lists.CurrentTJLTAG));
   } else {
-    groups.SetBookmark(ListBookmarkText);
+    groups.SetBookmark(listBookmarkText);
     groups.Edit();
   }
   groups.Fields("TJLNAME").SetValue(recordstore::Variant::String(txtTJLNAME.Text()));
   groups.Update();
 
-  recordstore::Recordset& oldItems = Opened(rsTJLITEMS, "TJLITEMS");
-  for (;;) {
-    ListBookmarkText =
-        ztMSAccess::SeekMatchingRecord(oldItems, "TJLITEMS", TagKey(oldItems, CurrentTJLTAG));
-    if (IsBlank(ListBookmarkText)) break;
+  recordstore::Recordset& oldItems = Opened(conn.rsTJLITEMS, "TJLITEMS");
+  while (IsNotBlank(ztMSAccess::SeekMatchingRecord(oldItems, "TJLITEMS",
+                                                   TagKey(oldItems, lists.CurrentTJLTAG)))) {
     oldItems.Delete();
   }
   oldItems.Close();
-  rsTJLITEMS = dbMAIN->OpenRecordset("TJLITEMS", 1);
+  conn.rsTJLITEMS = conn.dbMAIN->OpenRecordset("TJLITEMS", 1);
 
-  recordstore::Recordset& items = *rsTJLITEMS;
+  recordstore::Recordset& items = *conn.rsTJLITEMS;
   while (HasCurrentRecord()) {
     tjlist.Edit();
-    tjlist.Fields("TJLTAG").SetValue(recordstore::Variant::Long(CurrentTJLTAG));
+    tjlist.Fields("TJLTAG").SetValue(recordstore::Variant::Long(lists.CurrentTJLTAG));
     tjlist.Update();
     items.AddNew();
-    items.Fields("TJLTAG").SetValue(recordstore::Variant::Long(CurrentTJLTAG));
+    items.Fields("TJLTAG").SetValue(recordstore::Variant::Long(lists.CurrentTJLTAG));
     items.Fields("CONO").SetValue(FieldValue(tjlist, "CONO"));
     items.Fields("JOBNO").SetValue(FieldValue(tjlist, "JOBNO"));
     items.Update();
@@ -291,11 +290,11 @@ void ztDorvane::WriteSavedList(bool isNewList) {
 // mode ends, the label and the tag stay as they were, and the error reaches
 // the host's report.
 void ztDorvane::SaveListUpdate() {
-  assert(IsSavingList);
-  const bool listIsEmpty = Opened(rsTJLIST, "TJLIST").IsEmpty();
-  int32_t tag = CurrentTJLTAG;
+  assert(lists.IsSavingList);
+  const bool listIsEmpty = Opened(conn.rsTJLIST, "TJLIST").IsEmpty();
+  int32_t tag = lists.CurrentTJLTAG;
   if (!listIsEmpty && tag == 0) {
-    tag = ztMSAccess::wqGetNewTag(PathText, "TJLTAG", "", "", 0);
+    tag = ztMSAccess::wqGetNewTag(settings.PathText, "TJLTAG", "", "", 0);
     if (tag == 0) {
       txtTJLNAME.SetFocus();
       ztBasicSet::SelectAllText(txtTJLNAME);
@@ -304,18 +303,18 @@ void ztDorvane::SaveListUpdate() {
   }
 
   LeaveSaveListScreen();
-  IsSavingList = false;
+  lists.IsSavingList = false;
   if (listIsEmpty) {
     screen::GetDesktop().MsgBox("Cannot Save  List is Empty.", kOkOnly, "Update Notice");
   } else {
-    const int32_t formerTag = CurrentTJLTAG;
+    const int32_t formerTag = lists.CurrentTJLTAG;
     try {
-      CurrentTJLTAG = tag;
-      ListTransaction transaction(MainWorkspace(wksMAIN));
+      lists.CurrentTJLTAG = tag;
+      ListTransaction transaction(MainWorkspace(conn.wksMAIN));
       WriteSavedList(formerTag == 0);
       transaction.Commit();
     } catch (const recordstore::RuntimeError&) {
-      CurrentTJLTAG = formerTag;
+      lists.CurrentTJLTAG = formerTag;
       ReturnToList();
       throw;
     }
@@ -329,9 +328,9 @@ void ztDorvane::SaveListUpdate() {
 // CmdCancel in the save-list mode: the mode ends and nothing is written; the
 // label keeps its caption and the current row its highlight.
 void ztDorvane::SaveListCancel() {
-  assert(IsSavingList);
+  assert(lists.IsSavingList);
   LeaveSaveListScreen();
   ReturnToList();
-  IsSavingList = false;
-  PaintRowHighlight(CurrentRow);
+  lists.IsSavingList = false;
+  PaintRowHighlight(page.CurrentRow);
 }

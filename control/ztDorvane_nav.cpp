@@ -40,10 +40,10 @@ void ztDorvane::MoveInList(int16_t keyCode) {
       break;
     case screen::kKeyHome:
     case screen::kKeyEnd:
-      tjlist.SetBookmark(keyCode == screen::kKeyHome ? FirstBookmark : LastBookmark);
-      TopBookmark = tjlist.Bookmark();
-      CurrentBookmark = TopBookmark;
-      CurrentRow = 0;
+      tjlist.SetBookmark(keyCode == screen::kKeyHome ? page.FirstBookmark : page.LastBookmark);
+      page.TopBookmark = tjlist.Bookmark();
+      page.CurrentBookmark = page.TopBookmark;
+      page.CurrentRow = 0;
       ShowPage();
       break;
     case screen::kKeyPageDown:
@@ -60,28 +60,28 @@ void ztDorvane::MoveInList(int16_t keyCode) {
 // One row down: from the last record onto the end marker, never beyond it.
 // Past row 3 the page scrolls one record and only the new bottom row is drawn.
 void ztDorvane::MoveDown() {
-  if (IsBlank(CurrentBookmark)) return;  // already on the end marker
+  if (IsBlank(page.CurrentBookmark)) return;  // already on the end marker
   recordstore::Recordset& tjlist = ListRecordset();
-  PaintRowNormal(CurrentRow);
-  tjlist.SetBookmark(CurrentBookmark);
+  PaintRowNormal(page.CurrentRow);
+  tjlist.SetBookmark(page.CurrentBookmark);
   tjlist.MoveNext();
   const bool onRecord = HasCurrentRecord();
-  CurrentRow = static_cast<int16_t>(CurrentRow + 1);
-  CurrentBookmark = onRecord ? tjlist.Bookmark() : " ";
-  if (CurrentRow > LastRowIndex) {
-    CurrentRow = LastRowIndex;
-    tjlist.SetBookmark(TopBookmark);
+  page.CurrentRow = static_cast<int16_t>(page.CurrentRow + 1);
+  page.CurrentBookmark = onRecord ? tjlist.Bookmark() : " ";
+  if (page.CurrentRow > page.LastRowIndex) {
+    page.CurrentRow = page.LastRowIndex;
+    tjlist.SetBookmark(page.TopBookmark);
     tjlist.MoveNext();
-    TopBookmark = tjlist.Bookmark();
+    page.TopBookmark = tjlist.Bookmark();
     ShiftRowsUp();
-    if (onRecord) tjlist.SetBookmark(CurrentBookmark);
+    if (onRecord) tjlist.SetBookmark(page.CurrentBookmark);
   }
   if (onRecord) {
-    FillRow(CurrentRow);
+    FillRow(page.CurrentRow);
   } else {
-    ShowEndOfList(CurrentRow);
+    ShowEndOfList(page.CurrentRow);
   }
-  PaintRowHighlight(CurrentRow);
+  PaintRowHighlight(page.CurrentRow);
 }
 
 // One row up: from the end marker onto the last record, from a record onto the
@@ -89,39 +89,39 @@ void ztDorvane::MoveDown() {
 // first record highlights it again and changes nothing else.
 void ztDorvane::MoveUp() {
   recordstore::Recordset& tjlist = ListRecordset();
-  if (IsBlank(CurrentBookmark)) {
-    CurrentBookmark = LastBookmark;
-    PaintRowNormal(CurrentRow);
-    CurrentRow = static_cast<int16_t>(CurrentRow - 1);
-    if (CurrentRow < 0) {
+  if (IsBlank(page.CurrentBookmark)) {
+    page.CurrentBookmark = page.LastBookmark;
+    PaintRowNormal(page.CurrentRow);
+    page.CurrentRow = static_cast<int16_t>(page.CurrentRow - 1);
+    if (page.CurrentRow < 0) {
       // The end marker stood in row 0: the last record becomes the top row.
-      CurrentRow = 0;
-      TopBookmark = LastBookmark;
+      page.CurrentRow = 0;
+      page.TopBookmark = page.LastBookmark;
       ShowPage();
     } else {
-      PaintRowHighlight(CurrentRow);  // the end marker stays drawn below
+      PaintRowHighlight(page.CurrentRow);  // the end marker stays drawn below
     }
     return;
   }
-  PaintRowNormal(CurrentRow);
-  tjlist.SetBookmark(CurrentBookmark);
+  PaintRowNormal(page.CurrentRow);
+  tjlist.SetBookmark(page.CurrentBookmark);
   tjlist.MovePrevious();
   if (HasCurrentRecord()) {
-    CurrentRow = static_cast<int16_t>(CurrentRow - 1);
-    CurrentBookmark = tjlist.Bookmark();
-    if (CurrentRow < 0) {
-      CurrentRow = 0;
-      TopBookmark = CurrentBookmark;
+    page.CurrentRow = static_cast<int16_t>(page.CurrentRow - 1);
+    page.CurrentBookmark = tjlist.Bookmark();
+    if (page.CurrentRow < 0) {
+      page.CurrentRow = 0;
+      page.TopBookmark = page.CurrentBookmark;
       ShiftRowsDown();
       FillRow(0);
     } else {
-      FillRow(CurrentRow);
+      FillRow(page.CurrentRow);
     }
   } else {
-    TopBookmark = CurrentBookmark;
-    tjlist.SetBookmark(CurrentBookmark);
+    page.TopBookmark = page.CurrentBookmark;
+    tjlist.SetBookmark(page.CurrentBookmark);
   }
-  PaintRowHighlight(CurrentRow);
+  PaintRowHighlight(page.CurrentRow);
 }
 
 // Page Down (forward) or Page Up: the highlighted record and the top record
@@ -129,13 +129,13 @@ void ztDorvane::MoveUp() {
 // is drawn again. Page Down does nothing on the end marker; Page Up starts
 // from the last record there.
 void ztDorvane::MovePage(bool forward) {
-  if (IsBlank(CurrentBookmark)) {
+  if (IsBlank(page.CurrentBookmark)) {
     if (forward) return;
-    CurrentBookmark = LastBookmark;
+    page.CurrentBookmark = page.LastBookmark;
   }
-  PaintRowNormal(CurrentRow);
-  CurrentBookmark = WalkThreeRecords(CurrentBookmark, forward);
-  TopBookmark = WalkThreeRecords(TopBookmark, forward);
+  PaintRowNormal(page.CurrentRow);
+  page.CurrentBookmark = WalkThreeRecords(page.CurrentBookmark, forward);
+  page.TopBookmark = WalkThreeRecords(page.TopBookmark, forward);
   FindCurrentRow();
   ShowPage();
 }
@@ -146,15 +146,14 @@ std::string ztDorvane::WalkThreeRecords(const std::string& from, bool forward) {
   recordstore::Recordset& tjlist = ListRecordset();
   std::string reached = from;
   tjlist.SetBookmark(from);
-  RowCounter = 0;
-  while (HasCurrentRecord() && RowCounter <= LastRowIndex) {
+  for (int16_t rowCounter = 0; HasCurrentRecord() && rowCounter <= page.LastRowIndex;
+       ++rowCounter) {
     reached = tjlist.Bookmark();
     if (forward) {
       tjlist.MoveNext();
     } else {
       tjlist.MovePrevious();
     }
-    RowCounter = static_cast<int16_t>(RowCounter + 1);
   }
   return reached;
 }
@@ -165,25 +164,22 @@ std::string ztDorvane::WalkThreeRecords(const std::string& from, bool forward) {
 // two moves so that it is not, the page starts at the highlighted record.
 void ztDorvane::FindCurrentRow() {
   recordstore::Recordset& tjlist = ListRecordset();
-  tjlist.SetBookmark(TopBookmark);
-  RowCounter = 0;
-  CurrentRow = 0;
+  tjlist.SetBookmark(page.TopBookmark);
+  page.CurrentRow = 0;
   bool found = false;
-  while (HasCurrentRecord() && RowCounter <= LastRowIndex) {
-    ProbeBookmark = tjlist.Bookmark();
-    if (ProbeBookmark == CurrentBookmark) {
+  while (HasCurrentRecord() && page.CurrentRow <= page.LastRowIndex) {
+    if (tjlist.Bookmark() == page.CurrentBookmark) {
       found = true;
       break;
     }
     tjlist.MoveNext();
-    RowCounter = static_cast<int16_t>(RowCounter + 1);
-    CurrentRow = static_cast<int16_t>(CurrentRow + 1);
+    ++page.CurrentRow;
   }
   if (!found) {
-    TopBookmark = CurrentBookmark;
-    CurrentRow = 0;
+    page.TopBookmark = page.CurrentBookmark;
+    page.CurrentRow = 0;
   }
-  assert(CurrentRow >= 0 && CurrentRow <= LastRowIndex);
+  assert(page.CurrentRow >= 0 && page.CurrentRow <= page.LastRowIndex);
 }
 
 // The list's key dispatcher, reached through the key preview outside the edit
@@ -206,14 +202,14 @@ void ztDorvane::HandleListKey(int16_t keyCode, int16_t shift) {
       MoveInList(keyCode);
       break;
     case screen::kKeyReturn:
-      if (IsBlank(CurrentBookmark)) {
+      if (IsBlank(page.CurrentBookmark)) {
         CmdAdd_Click();
       } else {
         CmdEdit_Click();
       }
       break;
     case screen::kKeyDelete:
-      if (IsNotBlank(CurrentBookmark)) CmdDelete_Click();
+      if (IsNotBlank(page.CurrentBookmark)) CmdDelete_Click();
       break;
     case 'A':
       CmdAdd_Click();
@@ -235,33 +231,33 @@ void ztDorvane::HandleListKey(int16_t keyCode, int16_t shift) {
 // The picture buttons act only while no row is being edited; the four moves
 // give the keyboard back to the list.
 void ztDorvane::cmdHKBPGUP_Click() {
-  if (IsNotBlank(EntryMode)) return;
+  if (entry.EntryMode != RowEdit::None) return;
   HandleListKey(screen::kKeyPageUp, 0);
   hsbMAIN.SetFocus();
 }
 
 void ztDorvane::cmdHKBPGDN_Click() {
-  if (IsNotBlank(EntryMode)) return;
+  if (entry.EntryMode != RowEdit::None) return;
   HandleListKey(screen::kKeyPageDown, 0);
   hsbMAIN.SetFocus();
 }
 
 void ztDorvane::cmdHKBUPARROW_Click() {
-  if (IsNotBlank(EntryMode)) return;
+  if (entry.EntryMode != RowEdit::None) return;
   HandleListKey(screen::kKeyUp, 0);
   hsbMAIN.SetFocus();
 }
 
 void ztDorvane::cmdHKBDNARROW_Click() {
-  if (IsNotBlank(EntryMode)) return;
+  if (entry.EntryMode != RowEdit::None) return;
   HandleListKey(screen::kKeyDown, 0);
   hsbMAIN.SetFocus();
 }
 
 // The action button edits the highlighted record, or adds on the end marker.
 void ztDorvane::cmdHKBACTION_Click() {
-  if (IsNotBlank(EntryMode)) return;
-  if (IsNotBlank(CurrentBookmark)) {
+  if (entry.EntryMode != RowEdit::None) return;
+  if (IsNotBlank(page.CurrentBookmark)) {
     CmdEdit_Click();
   } else {
     CmdAdd_Click();
@@ -271,21 +267,21 @@ void ztDorvane::cmdHKBACTION_Click() {
 // A click on the company or job name column: an edit it starts focuses the
 // company box. Clicks do nothing while a row is being edited.
 void ztDorvane::lblCONO_Click(int16_t index) {
-  if (IsNotBlank(EntryMode)) return;
-  FocusColumn = 1;
+  if (entry.EntryMode != RowEdit::None) return;
+  entry.FocusColumn = EntryBox::Company;
   RowClick(index);
 }
 
 void ztDorvane::lblJOBNAME_Click(int16_t index) {
-  if (IsNotBlank(EntryMode)) return;
-  FocusColumn = 1;
+  if (entry.EntryMode != RowEdit::None) return;
+  entry.FocusColumn = EntryBox::Company;
   RowClick(index);
 }
 
 // A click on the job number column: an edit it starts focuses the job box.
 void ztDorvane::lblJOBNO_Click(int16_t index) {
-  if (IsNotBlank(EntryMode)) return;
-  FocusColumn = 2;
+  if (entry.EntryMode != RowEdit::None) return;
+  entry.FocusColumn = EntryBox::Job;
   RowClick(index);
 }
 
@@ -299,20 +295,18 @@ void ztDorvane::RowClick(int16_t row) {
     hsbMAIN.SetFocus();
     return;
   }
-  if (row != CurrentRow) {
+  if (row != page.CurrentRow) {
     recordstore::Recordset& tjlist = ListRecordset();
-    PaintRowNormal(CurrentRow);
-    CurrentRow = row;
+    PaintRowNormal(page.CurrentRow);
+    page.CurrentRow = row;
     PaintRowHighlight(row);
-    tjlist.SetBookmark(TopBookmark);
-    RowCounter = 0;
-    while (HasCurrentRecord()) {
-      CurrentBookmark = tjlist.Bookmark();
-      if (RowCounter == CurrentRow) break;
-      RowCounter = static_cast<int16_t>(RowCounter + 1);
+    tjlist.SetBookmark(page.TopBookmark);
+    for (int16_t rowCounter = 0; HasCurrentRecord(); ++rowCounter) {
+      page.CurrentBookmark = tjlist.Bookmark();
+      if (rowCounter == page.CurrentRow) break;
       tjlist.MoveNext();
     }
-  } else if (IsBlank(CurrentBookmark)) {
+  } else if (IsBlank(page.CurrentBookmark)) {
     CmdAdd_Click();
   } else {
     CmdEdit_Click();

@@ -28,15 +28,15 @@ recordstore::Variant FieldValue(recordstore::Recordset& rs, const std::string& n
 // Draws the TJLIST record on which the recordset stands into the row, without
 // moving it. Drawing sets CompanyNo and JobNoText, which the entry checks share.
 void ztDorvane::FillRow(int16_t row) {
-  assert(row >= 0 && row <= LastRowIndex);
-  recordstore::Recordset& tjlist = Opened(rsTJLIST, "TJLIST");
+  assert(row >= 0 && row <= page.LastRowIndex);
+  recordstore::Recordset& tjlist = Opened(conn.rsTJLIST, "TJLIST");
   lblCONO(row).SetCaption(FieldValue(tjlist, "CONO").ToString());
   lblJOBNO(row).SetCaption(FieldValue(tjlist, "JOBNO").ToString());
   std::vector<recordstore::Variant> key =
       JobListKey(lblCONO(row).Caption(), lblJOBNO(row).Caption());
-  CompanyNo = key[0].ToInteger();
-  JobNoText = key[1].ToString();
-  recordstore::Recordset& joblist = Opened(rsJOBLIST, "JOBLIST");
+  entry.CompanyNo = key[0].ToInteger();
+  entry.JobNoText = key[1].ToString();
+  recordstore::Recordset& joblist = Opened(conn.rsJOBLIST, "JOBLIST");
   joblist.SetIndex("JOBLIST");
   joblist.Seek("=", key);
   if (joblist.NoMatch()) {
@@ -51,8 +51,8 @@ std::vector<recordstore::Variant> ztDorvane::JobListKey(const std::string& conoC
                                                         const std::string& jobnoCaption) const {
   int16_t cono = recordstore::Variant::Double(recordstore::Val(conoCaption)).ToInteger();
   return {recordstore::Variant::Integer(cono),
-          recordstore::Variant::String(
-              ztBasicSet::FormatJobNumber(jobnoCaption, JobNoType, JobNoSize, false))};
+          recordstore::Variant::String(ztBasicSet::FormatJobNumber(jobnoCaption, settings.JobNoType,
+                                                                   settings.JobNoSize, false))};
 }
 
 // Where the store reads ahead (a server), names the JOBLIST seeks of the
@@ -60,7 +60,7 @@ std::vector<recordstore::Variant> ztDorvane::JobListKey(const std::string& conoC
 // find their job names without a request each. The recordset is left where
 // it was.
 void ztDorvane::ExpectJobNames(int16_t rows) {
-  recordstore::Recordset& joblist = Opened(rsJOBLIST, "JOBLIST");
+  recordstore::Recordset& joblist = Opened(conn.rsJOBLIST, "JOBLIST");
   joblist.SetIndex("JOBLIST");
   if (!joblist.ReadsAhead()) return;
   recordstore::Recordset& tjlist = ListRecordset();
@@ -96,22 +96,22 @@ void ztDorvane::ShowListEmpty(int16_t row) {
 
 // Paints the row in the normal colour.
 void ztDorvane::PaintRowNormal(int16_t row) {
-  lblCONO(row).SetBackColor(RowNormalColor);
-  lblJOBNO(row).SetBackColor(RowNormalColor);
-  lblJOBNAME(row).SetBackColor(RowNormalColor);
+  lblCONO(row).SetBackColor(colors.RowNormalColor);
+  lblJOBNO(row).SetBackColor(colors.RowNormalColor);
+  lblJOBNAME(row).SetBackColor(colors.RowNormalColor);
 }
 
 // Paints the row in the highlight colour.
 void ztDorvane::PaintRowHighlight(int16_t row) {
-  lblCONO(row).SetBackColor(RowHighlightColor);
-  lblJOBNO(row).SetBackColor(RowHighlightColor);
-  lblJOBNAME(row).SetBackColor(RowHighlightColor);
+  lblCONO(row).SetBackColor(colors.RowHighlightColor);
+  lblJOBNO(row).SetBackColor(colors.RowHighlightColor);
+  lblJOBNAME(row).SetBackColor(colors.RowHighlightColor);
 }
 
 // Copies the captions of rows 1 to 3 one row up (company, job number, job
 // name, in that order); the colours stay.
 void ztDorvane::ShiftRowsUp() {
-  for (int16_t i = 1; i <= LastRowIndex; ++i) {
+  for (int16_t i = 1; i <= page.LastRowIndex; ++i) {
     lblCONO(i - 1).SetCaption(lblCONO(i).Caption());
     lblJOBNO(i - 1).SetCaption(lblJOBNO(i).Caption());
     lblJOBNAME(i - 1).SetCaption(lblJOBNAME(i).Caption());
@@ -120,7 +120,7 @@ void ztDorvane::ShiftRowsUp() {
 
 // Copies the captions of rows 2 down to 0 one row down; the colours stay.
 void ztDorvane::ShiftRowsDown() {
-  for (int16_t i = LastRowIndex; i >= 1; --i) {
+  for (int16_t i = page.LastRowIndex; i >= 1; --i) {
     lblCONO(i).SetCaption(lblCONO(i - 1).Caption());
     lblJOBNO(i).SetCaption(lblJOBNO(i - 1).Caption());
     lblJOBNAME(i).SetCaption(lblJOBNAME(i - 1).Caption());
@@ -131,7 +131,7 @@ void ztDorvane::ShiftRowsDown() {
 // not after the last). This gives the answer of RecordMatchesKeys without
 // keys, from the recordset's own position alone.
 bool ztDorvane::HasCurrentRecord() {
-  recordstore::Recordset& tjlist = Opened(rsTJLIST, "TJLIST");
+  recordstore::Recordset& tjlist = Opened(conn.rsTJLIST, "TJLIST");
   try {
     if (tjlist.IsBOF() || tjlist.IsEOF()) return false;
     const std::string bookmark = tjlist.Bookmark();  // raises when on no record
@@ -146,7 +146,7 @@ bool ztDorvane::HasCurrentRecord() {
 // the connection (after a focus loss) replaces the recordset with one in no
 // index, so every routine that steps through the list asks for it here.
 recordstore::Recordset& ztDorvane::ListRecordset() {
-  recordstore::Recordset& tjlist = Opened(rsTJLIST, "TJLIST");
+  recordstore::Recordset& tjlist = Opened(conn.rsTJLIST, "TJLIST");
   tjlist.SetIndex("TJLIST");
   return tjlist;
 }
@@ -155,7 +155,7 @@ recordstore::Recordset& ztDorvane::ListRecordset() {
 // there was one. Stands for the test RecordCount > 0 followed by MoveFirst:
 // the same answer with one indexed step instead of a count of the table.
 bool ztDorvane::MoveToFirstRecord() {
-  if (!rsTJLIST) return false;  // the connection never opened the list: nothing to show
+  if (!conn.rsTJLIST) return false;  // the connection never opened the list: nothing to show
   try {
     ListRecordset().MoveFirst();
   } catch (const recordstore::RuntimeError& error) {
@@ -168,32 +168,32 @@ bool ztDorvane::MoveToFirstRecord() {
 // Redraws the four rows from TopBookmark on (the row after the last record
 // reads "End of List", the rows below it are empty) and highlights CurrentRow.
 void ztDorvane::ShowPage() {
-  EndOfListPending = true;
-  if (!ztBasicSet::IsNotBlank(TopBookmark)) {
-    for (int16_t i = 0; i <= LastRowIndex; ++i) {
+  if (!ztBasicSet::IsNotBlank(page.TopBookmark)) {
+    for (int16_t i = 0; i <= page.LastRowIndex; ++i) {
       ClearRow(i);
       if (i == 0) ShowEndOfList(0);
       PaintRowNormal(i);
     }
-    PaintRowHighlight(CurrentRow);
+    PaintRowHighlight(page.CurrentRow);
     return;
   }
   recordstore::Recordset& tjlist = ListRecordset();
-  tjlist.SetBookmark(TopBookmark);
-  ExpectJobNames(LastRowIndex + 1);
-  for (int16_t i = 0; i <= LastRowIndex; ++i) {
+  tjlist.SetBookmark(page.TopBookmark);
+  ExpectJobNames(page.LastRowIndex + 1);
+  bool endOfListPending = true;
+  for (int16_t i = 0; i <= page.LastRowIndex; ++i) {
     if (HasCurrentRecord()) {
       FillRow(i);
       tjlist.MoveNext();
-    } else if (EndOfListPending) {
+    } else if (endOfListPending) {
       ShowEndOfList(i);
-      EndOfListPending = false;
+      endOfListPending = false;
     } else {
       ClearRow(i);
     }
     PaintRowNormal(i);
   }
-  PaintRowHighlight(CurrentRow);
+  PaintRowHighlight(page.CurrentRow);
 }
 
 // Shows the working list from its first record and names it in lblTJLNAME.
@@ -203,40 +203,40 @@ void ztDorvane::ShowPage() {
 // the tables (its report has been shown), the page is left as it is.
 void ztDorvane::LoadTargetJobList() {
   EnsureConnection();
-  if (!rsTJLIST || !rsJOBLIST || !rsTJLGROUPS) return;
-  for (int16_t i = 0; i <= LastRowIndex; ++i) {
+  if (!conn.rsTJLIST || !conn.rsJOBLIST || !conn.rsTJLGROUPS) return;
+  for (int16_t i = 0; i <= page.LastRowIndex; ++i) {
     ClearRow(i);
     PaintRowNormal(i);
   }
-  CurrentRow = 0;
-  FirstBookmark = TopBookmark = CurrentBookmark = LastBookmark = " ";
-  recordstore::Recordset& tjlist = *rsTJLIST;
+  page.CurrentRow = 0;
+  page.FirstBookmark = page.TopBookmark = page.CurrentBookmark = page.LastBookmark = " ";
+  recordstore::Recordset& tjlist = *conn.rsTJLIST;
   tjlist.SetIndex("TJLIST");
   if (!MoveToFirstRecord()) {
-    ShowListEmpty(CurrentRow);
-    PaintRowHighlight(CurrentRow);
+    ShowListEmpty(page.CurrentRow);
+    PaintRowHighlight(page.CurrentRow);
   } else {
     try {
-      FirstBookmark = TopBookmark = CurrentBookmark = tjlist.Bookmark();
+      page.FirstBookmark = page.TopBookmark = page.CurrentBookmark = tjlist.Bookmark();
       tjlist.MoveLast();
-      LastBookmark = tjlist.Bookmark();
-      CurrentTJLTAG = FieldValue(tjlist, "TJLTAG").ToLong();
+      page.LastBookmark = tjlist.Bookmark();
+      lists.CurrentTJLTAG = FieldValue(tjlist, "TJLTAG").ToLong();
       screen::GetDesktop().DoEvents();
       ShowPage();
     } catch (const recordstore::RuntimeError&) {
       // The page was not drawn (a failing disk): no record stays current that
       // the user has not been shown, so D, E and Enter cannot act on one.
-      FirstBookmark = TopBookmark = CurrentBookmark = LastBookmark = " ";
+      page.FirstBookmark = page.TopBookmark = page.CurrentBookmark = page.LastBookmark = " ";
       throw;
     }
   }
-  if (CurrentTJLTAG == 0) {
+  if (lists.CurrentTJLTAG == 0) {
     lblTJLNAME.SetCaption("New List.");
     return;
   }
-  recordstore::Recordset& groups = *rsTJLGROUPS;
+  recordstore::Recordset& groups = *conn.rsTJLGROUPS;
   groups.SetIndex("TJLGTJLTAG");
-  groups.Seek("=", {recordstore::Variant::Long(CurrentTJLTAG)});
+  groups.Seek("=", {recordstore::Variant::Long(lists.CurrentTJLTAG)});
   if (groups.NoMatch()) {
     lblTJLNAME.SetCaption("Cannot Find List Identifier in List Table");
   } else {
@@ -250,39 +250,39 @@ void ztDorvane::LoadTargetJobList() {
 // error falls back to the list's first page.
 void ztDorvane::ReloadWorkingList() {
   try {
-    TopBookmark = FirstBookmark = LastBookmark = " ";
+    page.TopBookmark = page.FirstBookmark = page.LastBookmark = " ";
     // The new recordset is opened before the old one is closed, so that when
     // the open fails (a failing disk) the fallback still has a recordset.
-    std::shared_ptr<recordstore::Recordset> reopened = dbMAIN->OpenRecordset("TJLIST", 1);
-    Opened(rsTJLIST, "TJLIST").Close();
-    rsTJLIST = reopened;
-    recordstore::Recordset& tjlist = *rsTJLIST;
+    std::shared_ptr<recordstore::Recordset> reopened = conn.dbMAIN->OpenRecordset("TJLIST", 1);
+    Opened(conn.rsTJLIST, "TJLIST").Close();
+    conn.rsTJLIST = reopened;
+    recordstore::Recordset& tjlist = *conn.rsTJLIST;
     tjlist.SetIndex("TJLIST");
     if (MoveToFirstRecord()) {
-      FirstBookmark = tjlist.Bookmark();
+      page.FirstBookmark = tjlist.Bookmark();
       tjlist.MoveLast();
-      LastBookmark = tjlist.Bookmark();
-      TopBookmark = CurrentBookmark;
+      page.LastBookmark = tjlist.Bookmark();
+      page.TopBookmark = page.CurrentBookmark;
       int16_t countdown = 0;
-      if (ztBasicSet::IsNotBlank(CurrentBookmark)) {
-        countdown = CurrentRow;
-        tjlist.SetBookmark(CurrentBookmark);
+      if (ztBasicSet::IsNotBlank(page.CurrentBookmark)) {
+        countdown = page.CurrentRow;
+        tjlist.SetBookmark(page.CurrentBookmark);
       } else {
-        countdown = static_cast<int16_t>(CurrentRow - 1);
-        tjlist.SetBookmark(LastBookmark);
+        countdown = static_cast<int16_t>(page.CurrentRow - 1);
+        tjlist.SetBookmark(page.LastBookmark);
       }
       // Walk back over the rows above the highlighted one.
       while (HasCurrentRecord() && countdown >= 0) {
-        TopBookmark = tjlist.Bookmark();
+        page.TopBookmark = tjlist.Bookmark();
         --countdown;
         tjlist.MovePrevious();
       }
-      if (countdown >= 0) CurrentRow = static_cast<int16_t>(CurrentRow - (countdown + 1));
+      if (countdown >= 0) page.CurrentRow = static_cast<int16_t>(page.CurrentRow - (countdown + 1));
     }
-    if (ztBasicSet::IsBlank(FirstBookmark)) {
-      CurrentRow = 0;
-      CurrentBookmark = " ";
-      for (int16_t i = 0; i <= LastRowIndex; ++i) ClearRow(i);
+    if (ztBasicSet::IsBlank(page.FirstBookmark)) {
+      page.CurrentRow = 0;
+      page.CurrentBookmark = " ";
+      for (int16_t i = 0; i <= page.LastRowIndex; ++i) ClearRow(i);
       ShowListEmpty(0);
       PaintRowHighlight(0);
     } else {
@@ -300,11 +300,11 @@ void ztDorvane::ReloadFallback() {
   if (!lblCONO(0).Visible()) return;
   recordstore::Recordset& tjlist = ListRecordset();
   if (MoveToFirstRecord()) {
-    TopBookmark = CurrentBookmark = tjlist.Bookmark();
+    page.TopBookmark = page.CurrentBookmark = tjlist.Bookmark();
   } else {
-    TopBookmark = CurrentBookmark = " ";
+    page.TopBookmark = page.CurrentBookmark = " ";
   }
-  CurrentRow = 0;
+  page.CurrentRow = 0;
   ShowPage();
   hsbMAIN.SetFocus();
 }

@@ -27,7 +27,6 @@ struct ztDorvane::PEEnd {
   screen::Label& dayText;
   int16_t& tag;
   std::string& date;
-  std::string& savedDate;
   bool& isOK;
   const char* stepNotFound;
 };
@@ -61,28 +60,35 @@ std::string DateKey(const std::string& normalised) {
   return ztBasicSet::DateTextToYMD(normalised, centuryPivot);
 }
 
+// Puts PELIST on the row of a "yyyymmdd" key through its "PELIST" index;
+// true when there is one.
+bool SeekPEDate(recordstore::Recordset& pelist, const std::string& key) {
+  pelist.SetIndex("PELIST");
+  pelist.Seek("=", {recordstore::Variant::String(key)});
+  return !pelist.NoMatch();
+}
+
 }  // namespace
 
 // The beginning end: txtBPEDATE, lblBPETEXTDATE and the B fields.
 ztDorvane::PEEnd ztDorvane::BeginningEnd() {
-  return {txtBPEDATE,
-          lblBPETEXTDATE,
-          BPETAG,
-          BPEDATE,
-          SavedBPEDATE,
-          IsBPEOK,
-          "Cannot Find Beginning PE Date."};
+  return {txtBPEDATE,      lblBPETEXTDATE,  peRange.BPETAG,
+          peRange.BPEDATE, peRange.IsBPEOK, "Cannot Find Beginning PE Date."};
 }
 
 // The ending end: txtEPEDATE, lblEPETEXTDATE and the E fields.
 ztDorvane::PEEnd ztDorvane::EndingEnd() {
-  return {txtEPEDATE,
-          lblEPETEXTDATE,
-          EPETAG,
-          EPEDATE,
-          SavedEPEDATE,
-          IsEPEOK,
-          "Cannot Find Ending PE Date."};
+  return {txtEPEDATE,      lblEPETEXTDATE,  peRange.EPETAG,
+          peRange.EPEDATE, peRange.IsEPEOK, "Cannot Find Ending PE Date."};
+}
+
+// Puts the PELIST row on which the recordset stands into the end: its tag,
+// its FEDATE in the box and its TDATE in the label. The date text and the
+// colours are left to the caller.
+void ztDorvane::ShowPERow(const PEEnd& end, recordstore::Recordset& pelist) {
+  end.tag = PEField(pelist, "PETAG").ToInteger();
+  end.box.SetText(PEField(pelist, "FEDATE").ToString());
+  end.dayText.SetCaption(PEField(pelist, "TDATE").ToString());
 }
 
 // Binds the handlers of the date boxes and the three period-ending buttons.
@@ -108,10 +114,10 @@ void ztDorvane::btnEPESearch_Click() { SearchEndingPEDate(); }
 
 // "/" or "?" typed as the first character of a box opens the search.
 void ztDorvane::txtBPEDATE_Change() {
-  if (ztBasicSet::IsSearchRequest(txtBPEDATE.Text(), ConnectionReady)) SearchBeginningPEDate();
+  if (ztBasicSet::IsSearchRequest(txtBPEDATE.Text(), conn.ConnectionReady)) SearchBeginningPEDate();
 }
 void ztDorvane::txtEPEDATE_Change() {
-  if (ztBasicSet::IsSearchRequest(txtEPEDATE.Text(), ConnectionReady)) SearchEndingPEDate();
+  if (ztBasicSet::IsSearchRequest(txtEPEDATE.Text(), conn.ConnectionReady)) SearchEndingPEDate();
 }
 
 // A box getting the focus turns the date-edit mode on. Like the checks below,
@@ -157,20 +163,18 @@ void ztDorvane::SearchEndingPEDate() { SearchPEDate(EndingEnd()); }
 // without a choice the box gets its last date text back. The OK flag is left
 // to the check that runs when the box loses the focus.
 void ztDorvane::SearchPEDate(const PEEnd& end) {
-  end.savedDate = end.date;
-  SearchBookmarkText = ztLOOKUP::SearchPeriodEndingDates(PathText);
+  const std::string savedDate = end.date;
+  const std::string searchBookmarkText = ztLOOKUP::SearchPeriodEndingDates(settings.PathText);
   // The dialog took the focus from the control, which marks the reopen.
   EnsureConnection();
-  if (ztBasicSet::IsNotBlank(SearchBookmarkText)) {
-    recordstore::Recordset& pelist = Opened(rsPELIST, "PELIST");
-    pelist.SetBookmark(SearchBookmarkText);
-    end.box.SetText(PEField(pelist, "FEDATE").ToString());
+  if (ztBasicSet::IsNotBlank(searchBookmarkText)) {
+    recordstore::Recordset& pelist = Opened(conn.rsPELIST, "PELIST");
+    pelist.SetBookmark(searchBookmarkText);
+    ShowPERow(end, pelist);
     end.date = end.box.Text();
-    end.dayText.SetCaption(PEField(pelist, "TDATE").ToString());
-    end.tag = PEField(pelist, "PETAG").ToInteger();
-    PaintPEEnd(end, PEBoxColor);
+    PaintPEEnd(end, colors.PEBoxColor);
   } else {
-    end.box.SetText(end.savedDate);
+    end.box.SetText(savedDate);
   }
   end.box.SetFocus();
   ztBasicSet::SelectAllText(end.box);
@@ -179,7 +183,7 @@ void ztDorvane::SearchPEDate(const PEEnd& end) {
 // Checks the typed beginning date against PELIST.
 void ztDorvane::ValidateBeginningPEDate() {
   const PEEnd end = BeginningEnd();
-  if (FindTypedPEDate(end)) PaintPEEnd(end, PEBoxColor);
+  if (FindTypedPEDate(end)) PaintPEEnd(end, colors.PEBoxColor);
 }
 
 // Checks the typed ending date against PELIST, then its tag against the
@@ -187,12 +191,12 @@ void ztDorvane::ValidateBeginningPEDate() {
 void ztDorvane::ValidateEndingPEDate() {
   const PEEnd end = EndingEnd();
   if (!FindTypedPEDate(end)) return;
-  if (EPETAG < BPETAG) {
-    IsEPEOK = false;
+  if (peRange.EPETAG < peRange.BPETAG) {
+    peRange.IsEPEOK = false;
     lblEPETEXTDATE.SetCaption("Ending PE Date is Less Than Beginning PE Date.");
-    PaintPEEnd(end, ErrorColor);
+    PaintPEEnd(end, colors.ErrorColor);
   } else {
-    PaintPEEnd(end, PEBoxColor);
+    PaintPEEnd(end, colors.PEBoxColor);
   }
 }
 
@@ -211,23 +215,19 @@ bool ztDorvane::FindTypedPEDate(const PEEnd& end) {
   if (ztBasicSet::IsBlank(end.date)) {
     refusal = "Invalid Date.";
   } else {
-    PESeekKey = DateKey(end.date);
-    pelist = &Opened(rsPELIST, "PELIST");
-    pelist->SetIndex("PELIST");
-    pelist->Seek("=", {recordstore::Variant::String(PESeekKey)});
-    if (pelist->NoMatch()) refusal = "Cannot Find Date in Period Ending List.";
+    const std::string seekKey = DateKey(end.date);
+    pelist = &Opened(conn.rsPELIST, "PELIST");
+    if (!SeekPEDate(*pelist, seekKey)) refusal = "Cannot Find Date in Period Ending List.";
   }
   if (refusal != nullptr) {
     end.isOK = false;
     end.tag = 0;
     end.dayText.SetCaption(refusal);
-    PaintPEEnd(end, ErrorColor);
+    PaintPEEnd(end, colors.ErrorColor);
     return false;
   }
   end.isOK = true;
-  end.tag = PEField(*pelist, "PETAG").ToInteger();
-  end.box.SetText(PEField(*pelist, "FEDATE").ToString());
-  end.dayText.SetCaption(PEField(*pelist, "TDATE").ToString());
+  ShowPERow(end, *pelist);
   return true;
 }
 
@@ -244,38 +244,34 @@ bool ztDorvane::FindTypedPEDate(const PEEnd& end) {
 // text that is no date (or a date the Desktop cannot read, such as a
 // three-digit year) becomes the cleared box, which has no row.
 void ztDorvane::StepPEDate(const PEEnd& end, int16_t& keyAscii) {
-  PEBoxBefore = end.box.Text();
+  const std::string boxBefore = end.box.Text();
   if (keyAscii == kPlus || keyAscii == kMinus) {
-    const std::string normalised = NormalisedDate(PEBoxBefore);
+    const std::string normalised = NormalisedDate(boxBefore);
     std::optional<double> serial;
     if (ztBasicSet::IsNotBlank(normalised)) serial = screen::GetDesktop().ReadShortDate(normalised);
     if (!serial) {
       end.box.SetText(BlankBoxText(end.box));
     } else {
-      PEStepDate = *serial + (keyAscii == kPlus ? 7 : -7);
-      end.box.SetText(screen::GetDesktop().ShortDateText(PEStepDate));
+      const double stepDate = *serial + (keyAscii == kPlus ? 7 : -7);
+      end.box.SetText(screen::GetDesktop().ShortDateText(stepDate));
     }
   }
-  if (end.box.Text() == PEBoxBefore) {
+  if (end.box.Text() == boxBefore) {
     keyAscii = ztBasicSet::TranslateKeyPress(keyAscii, false);
     return;
   }
   keyAscii = 0;  // the "+" or "-" never reaches the box, even after an error below
   end.date = NormalisedDate(end.box.Text());
-  PESeekKey = DateKey(end.date);
+  const std::string seekKey = DateKey(end.date);
   EnsureConnection();
   // Without PELIST no lookup can be made: the box is put back before the error.
-  if (!rsPELIST) end.box.SetText(PEBoxBefore);
-  recordstore::Recordset& pelist = Opened(rsPELIST, "PELIST");
-  pelist.SetIndex("PELIST");
-  pelist.Seek("=", {recordstore::Variant::String(PESeekKey)});
-  if (!pelist.NoMatch()) {
-    end.tag = PEField(pelist, "PETAG").ToInteger();
-    end.box.SetText(PEField(pelist, "FEDATE").ToString());
-    end.dayText.SetCaption(PEField(pelist, "TDATE").ToString());
+  if (!conn.rsPELIST) end.box.SetText(boxBefore);
+  recordstore::Recordset& pelist = Opened(conn.rsPELIST, "PELIST");
+  if (SeekPEDate(pelist, seekKey)) {
+    ShowPERow(end, pelist);
   } else {
     end.dayText.SetCaption(end.stepNotFound);
-    end.box.SetText(PEBoxBefore);
+    end.box.SetText(boxBefore);
   }
   ztBasicSet::SelectAllText(end.box);
 }
@@ -301,30 +297,28 @@ void ztDorvane::PresetPETag(const PEEnd& end, int16_t myTAG) {
     return;
   }
   bool found = false;
-  if (rsPELIST) {
-    rsPELIST->SetIndex("PETAG");
-    rsPELIST->Seek("=", {recordstore::Variant::Integer(myTAG)});
-    found = !rsPELIST->NoMatch();
+  if (conn.rsPELIST) {
+    conn.rsPELIST->SetIndex("PETAG");
+    conn.rsPELIST->Seek("=", {recordstore::Variant::Integer(myTAG)});
+    found = !conn.rsPELIST->NoMatch();
   }
   if (!found) {
     end.isOK = false;
     end.box.SetText(BlankBoxText(end.box));
     end.date = end.box.Text();
     end.dayText.SetCaption("Cannot Find Period Ending Tag in PE List.");
-    PaintPEEnd(end, ErrorColor);
+    PaintPEEnd(end, colors.ErrorColor);
     return;
   }
-  end.tag = PEField(*rsPELIST, "PETAG").ToInteger();
-  end.box.SetText(PEField(*rsPELIST, "FEDATE").ToString());
+  ShowPERow(end, *conn.rsPELIST);
   end.date = end.box.Text();
-  end.dayText.SetCaption(PEField(*rsPELIST, "TDATE").ToString());
 }
 
 // A box that gets the focus is being edited: its end is not OK until checked,
 // and the date-edit mode hides the list's navigation and buttons.
 void ztDorvane::PEDateGotFocus(const PEEnd& end) {
   end.isOK = false;
-  IsPEEditing = true;
+  peRange.IsPEEditing = true;
   BeginEditMode();
   ztBasicSet::SelectAllText(end.box);
 }
@@ -332,18 +326,18 @@ void ztDorvane::PEDateGotFocus(const PEEnd& end) {
 // cmdUpdate in the date-edit mode: the box that had the focus was checked
 // when the button took it, so the verdict stands.
 void ztDorvane::PEDateUpdate() {
-  assert(IsPEEditing);
-  IsPEEditing = false;
+  assert(peRange.IsPEEditing);
+  peRange.IsPEEditing = false;
   EndEditMode();
 }
 
 // CmdCancel in the date-edit mode: both ends count as OK again; boxes,
 // labels, tags and date texts stay as they are.
 void ztDorvane::PEDateCancel() {
-  assert(IsPEEditing);
-  IsPEEditing = false;
-  IsBPEOK = true;
-  IsEPEOK = true;
+  assert(peRange.IsPEEditing);
+  peRange.IsPEEditing = false;
+  peRange.IsBPEOK = true;
+  peRange.IsEPEOK = true;
   EndEditMode();
 }
 
