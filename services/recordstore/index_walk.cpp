@@ -189,13 +189,12 @@ bool IndexWalk::ByRowid(int64_t rowid, Row& out) {
     out = window->rows[at];
     return true;
   }
+  if (Windowed()) return ByRowidInWindow(rowid, out);
   if (byRowid_ == nullptr) {
     byRowid_ =
         &connection_.Prepare(select_ + " WHERE " + layout_.rowid + " = ?1" + lock_, layout_.name);
   }
-  bool found = Run(*byRowid_, 0, NoKey, &rowid, out);
-  if (found && Windowed()) AddWindow({out}, false, false);
-  return found;
+  return Run(*byRowid_, 0, NoKey, &rowid, out);
 }
 
 bool IndexWalk::Next(const Row& from, Row& out) {

@@ -113,12 +113,16 @@ class IndexWalk {
   // "SELECT rowid, fields..., <marker>": batches mark forward rows 0 and
   // backward rows 1.
   std::string BatchSelect(int marker) const;
-  // "(key0, key1 ..[, rowid])" and its parameters.
+  // "(key0, key1 ..[, rowid])", and the values it is compared with: key j of
+  // `count` (the rowid at j = count) as a parameter, or `anchored` as the
+  // column kj (r) of the anchor row b.
   std::string KeyTuple(size_t count, bool withRowid) const;
-  std::string ParamTuple(size_t count, bool withRowid) const;
-  // The rows before a position, NULL keys included: those less by the tuple
-  // comparison, and for each key j those equal before j and NULL at j.
-  std::string BeforeBatch(size_t count, bool withRowid) const;
+  std::string Value(size_t j, size_t count, bool anchored) const;
+  std::string ValueTuple(size_t count, bool withRowid, bool anchored) const;
+  // The `rows` rows before a position, NULL keys included: those less by the
+  // tuple comparison, and for each key j those equal before j and NULL at j.
+  std::string BeforeBatch(size_t count, bool withRowid, bool anchored, size_t rows) const;
+  bool ByRowidInWindow(int64_t rowid, Row& out);
   bool NextInWindow(const Row& from, Row& out);
   bool PreviousInWindow(const Row& from, Row& out);
   bool EndInWindow(bool last, Row& out);
@@ -147,6 +151,7 @@ class IndexWalk {
   Statement* lastBatch_ = nullptr;
   Statement* nextBatch_ = nullptr;
   Statement* previousBatch_ = nullptr;
+  Statement* aroundRowid_ = nullptr;
   std::vector<Statement*> seekBatch_;  // by key count
   // ExpectEqual's statements, by (key count, number of seeks).
   std::vector<std::vector<Statement*>> expectBatch_;

@@ -136,22 +136,64 @@ std::string IndexWalk::KeyTuple(size_t count, bool withRowid) const {
   return text + ")";
 }
 
-std::string IndexWalk::ParamTuple(size_t count, bool withRowid) const {
+std::string IndexWalk::Value(size_t j, size_t count, bool anchored) const {
+  if (anchored) return j < count ? "b.k" + std::to_string(j) : "b.r";
+  return j < count ? Param(j) : "?" + std::to_string(count + 1);
+}
+
+std::string IndexWalk::ValueTuple(size_t count, bool withRowid, bool anchored) const {
   std::string text = "(";
-  for (size_t j = 0; j < count; ++j) text += (j ? ", " : "") + Param(j);
-  if (withRowid) text += (count ? ", ?" : "?") + std::to_string(count + 1);
+  for (size_t j = 0; j < count; ++j) text += (j ? ", " : "") + Value(j, count, anchored);
+  if (withRowid) text += (count ? ", " : "") + Value(count, count, anchored);
   return text + ")";
 }
 
-std::string IndexWalk::BeforeBatch(size_t count, bool withRowid) const {
-  const std::string limit = " LIMIT " + std::to_string(kBatchRows);
+std::string IndexWalk::BeforeBatch(size_t count, bool withRowid, bool anchored, size_t rows) const {
+  const std::string limit = " LIMIT " + std::to_string(rows);
   std::string parts = "(" + BatchSelect(1) + " WHERE " + KeyTuple(count, withRowid) + " < " +
-                      ParamTuple(count, withRowid) + Order(0, true) + limit + ")";
+                      ValueTuple(count, withRowid, anchored) + Order(0, true) + limit + ")";
   for (size_t j = 0; j < count; ++j) {
-    parts += " UNION ALL (" + BatchSelect(1) + " WHERE " + Prefix(j, false) + (j ? " AND " : "") +
-             Column(j) + " IS NULL" + Order(j + 1, true) + limit + ")";
+    std::string where;
+    for (size_t i = 0; i < j; ++i) where += Column(i) + " = " + Value(i, count, anchored) + " AND ";
+    parts += " UNION ALL (" + BatchSelect(1) + " WHERE " + where + Column(j) + " IS NULL" +
+             Order(j + 1, true) + limit + ")";
   }
   return "SELECT * FROM (" + parts + ") w" + Order(0, true) + limit;
+}
+
+// The row of a rowid with the rows around it, in one statement: the keys of
+// the row (b) bound the reads after and before it. Around a row whose keys
+// hold NULL those reads are not exact, and only the row is kept.
+bool IndexWalk::ByRowidInWindow(int64_t rowid, Row& out) {
+  size_t k = KeyCount();
+  const bool tie = k == 0 || !index_->unique;
+  if (aroundRowid_ == nullptr) {
+    std::string anchor = "SELECT " + layout_.rowid + " AS r";
+    for (size_t j = 0; j < k; ++j) anchor += ", " + Column(j) + " AS k" + std::to_string(j);
+    anchor += " FROM " + QuoteName(layout_.sqlName) + " WHERE " + layout_.rowid + " = ?1";
+    aroundRowid_ = &connection_.Prepare(
+        "WITH b AS (" + anchor + ") (" + BatchSelect(0) + " WHERE " + layout_.rowid +
+            " = ?1) UNION ALL (SELECT f.* FROM b, LATERAL (" + BatchSelect(0) + " WHERE " +
+            KeyTuple(k, tie) + " > " + ValueTuple(k, tie, true) + Order(0, false) + " LIMIT " +
+            std::to_string(kBatchRows - 1) + ") f) UNION ALL (SELECT w.* FROM b, LATERAL (" +
+            BeforeBatch(k, tie, true, kBatchRows) + ") w)",
+        layout_.name);
+  }
+  std::vector<Row> after, before;
+  RunBatch(*aroundRowid_, 0, NoKeyAt, &rowid, layout_.columns.size(), after, before);
+  if (after.empty()) return false;
+  out = after.front();
+  if (HasNullKey(out)) {
+    AddWindow({out}, false, false);
+    return true;
+  }
+  const bool headIsFirst = before.size() < kBatchRows;
+  const bool tailIsLast = after.size() < kBatchRows;
+  std::reverse(before.begin(), before.end());
+  before.insert(before.end(), std::make_move_iterator(after.begin()),
+                std::make_move_iterator(after.end()));
+  AddWindow(std::move(before), headIsFirst, tailIsLast);
+  return true;
 }
 
 bool IndexWalk::NextInWindow(const Row& from, Row& out) {
@@ -167,7 +209,7 @@ bool IndexWalk::NextInWindow(const Row& from, Row& out) {
   const bool tie = k == 0 || !index_->unique;
   if (nextBatch_ == nullptr) {
     nextBatch_ = &connection_.Prepare(BatchSelect(0) + " WHERE " + KeyTuple(k, tie) + " > " +
-                                          ParamTuple(k, tie) + Order(0, false) + " LIMIT " +
+                                          ValueTuple(k, tie, false) + Order(0, false) + " LIMIT " +
                                           std::to_string(kBatchRows),
                                       layout_.name);
   }
@@ -198,7 +240,7 @@ bool IndexWalk::PreviousInWindow(const Row& from, Row& out) {
   size_t k = KeyCount();
   const bool tie = k == 0 || !index_->unique;
   if (previousBatch_ == nullptr) {
-    previousBatch_ = &connection_.Prepare(BeforeBatch(k, tie), layout_.name);
+    previousBatch_ = &connection_.Prepare(BeforeBatch(k, tie, false, kBatchRows), layout_.name);
   }
   std::vector<Row> after, before;
   RunBatch(
@@ -247,11 +289,12 @@ bool IndexWalk::SeekInWindow(std::vector<SqlValue>& keys, Row& out) {
   size_t n = keys.size();
   if (seekBatch_.size() <= n) seekBatch_.resize(n + 1, nullptr);
   if (seekBatch_[n] == nullptr) {
-    seekBatch_[n] = &connection_.Prepare("(" + BatchSelect(0) + " WHERE " + KeyTuple(n, false) +
-                                             " >= " + ParamTuple(n, false) + Order(0, false) +
-                                             " LIMIT " + std::to_string(kBatchRows) +
-                                             ") UNION ALL (" + BeforeBatch(n, false) + ")",
-                                         layout_.name);
+    seekBatch_[n] =
+        &connection_.Prepare("(" + BatchSelect(0) + " WHERE " + KeyTuple(n, false) +
+                                 " >= " + ValueTuple(n, false, false) + Order(0, false) +
+                                 " LIMIT " + std::to_string(kBatchRows) + ") UNION ALL (" +
+                                 BeforeBatch(n, false, false, kBatchRows) + ")",
+                             layout_.name);
   }
   std::vector<Row> after, before;
   RunBatch(
