@@ -38,6 +38,15 @@ std::vector<std::string> Entries(const fs::path& folder) {
   return names;
 }
 
+std::map<std::string, std::string> Tree(const fs::path& folder) {
+  std::map<std::string, std::string> tree;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    tree[fs::relative(entry.path(), folder).string()] =
+        entry.is_directory() ? "" : testsupport::ReadText(entry.path().string());
+  }
+  return tree;
+}
+
 testsupport::ProgramRun Import(const std::string& source, const std::string& destination) {
   return testsupport::RunDataTool({"import", source, destination});
 }

@@ -1,7 +1,8 @@
 // Tests of bookmarks: a bookmark returns to its row after other rows were
 // added or deleted (through this recordset or another connection), readings
-// of one row are equal, a deleted row's bookmark raises 3167 and a text that
-// is no bookmark raises 3159.
+// of one row are equal, a deleted row's bookmark raises 3167 and is never
+// given to a new row (added here or by another program), and a text that is no
+// bookmark raises 3159.
 #include <gtest/gtest.h>
 
 #include "services/recordstore/recordstore.h"
@@ -100,8 +101,19 @@ TEST_P(BookmarkTest, NewRowsNeverTakeTheBookmarkOfADeletedRow) {
   rs.AddNew();
   rs.SetCollect("CONO", Variant::Integer(9));
   rs.Update();
-  EXPECT_NE(rs.LastModified(), dogwood);
+  const std::string added = rs.LastModified();
+  EXPECT_NE(added, dogwood);
   EXPECT_EQ(ErrorOf([&] { rs.SetBookmark(dogwood); }), 3167);
+  rs.SetBookmark(added);
+  EXPECT_EQ(companies.recordset->Fields("CONO").Value().ToLong(), 9);
+  // Nor when another program deletes the highest row and adds one.
+  folder.Exec("MAIN.MDB",
+              "DELETE FROM COLIST WHERE CONO = 9; INSERT INTO COLIST (CONO, CONAME) VALUES (8, "
+              "'Elm');");
+  EXPECT_EQ(ErrorOf([&] { rs.SetBookmark(added); }), 3167);
+  rs.MoveLast();
+  EXPECT_EQ(Name(), "Elm");
+  EXPECT_NE(rs.Bookmark(), added);
 }
 
 TEST_P(BookmarkTest, TextsThatAreNoBookmarkRaise3159) {

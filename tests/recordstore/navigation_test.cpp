@@ -1,7 +1,7 @@
 // Tests of moves and seeks: index order with ties by rowid, the ends (BOF and
-// EOF), Seek "=" and ">=" on leading keys, text keys without regard to case,
-// NoMatch, and walks over keys that hold NULL checked against SQLite's own
-// ORDER BY.
+// EOF), Seek "=" and ">=" on leading keys, text keys without regard to case
+// (ASCII letters only), NoMatch, and walks over keys that hold NULL checked
+// against the engine's own ORDER BY.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -11,6 +11,13 @@
 
 namespace recordstore::testing {
 namespace {
+
+// The row identity a bookmark carries (8 bytes, most significant first).
+std::string RowidOf(const std::string& bookmark) {
+  uint64_t bits = 0;
+  for (unsigned char c : bookmark) bits = bits << 8 | c;
+  return std::to_string(static_cast<int64_t>(bits));
+}
 
 class NavigationTest : public EngineTest {
  protected:
@@ -137,37 +144,62 @@ TEST_P(NavigationTest, SeekAtOrAfterFindsTheFirstRowNotBefore) {
   EXPECT_TRUE(rs.NoMatch());
 }
 
-// Walks over keys holding NULL, with ties, must agree with SQLite's own order,
-// for a non-unique and a unique index (which admits repeated NULL keys).
-TEST(NavigationNulls, WalksMatchSqliteOrderWithNullsAndTies) {
-  DataFolder folder;
+// Text keys fold ASCII letters only, as SQLite's NOCASE does: other letters
+// compare by code point, so "Été" and "été" are two keys.
+TEST_P(NavigationTest, TextKeysFoldAsciiLettersOnly) {
+  folder.Exec("MAIN.MDB",
+              "INSERT INTO JOBLIST (CONO, JOBNO, JOBNAME) VALUES (1, 'Été', 'upper'), "
+              "(1, 'été', 'lower'), (1, ' ZZ', 'blank first'), (1, 'abc', 'ascii');");
+  Recordset& rs = *jobs.recordset;
+  auto seekName = [&](const std::string& key) {
+    rs.Seek("=", {Variant::Integer(1), Variant::String(key)});
+    return rs.NoMatch() ? std::string("(none)") : rs.Fields("JOBNAME").Value().ToString();
+  };
+  EXPECT_EQ(seekName("ÉTé"), "upper");  // only T folds
+  EXPECT_EQ(seekName("éTé"), "lower");
+  EXPECT_EQ(seekName("ÉTÉ"), "(none)");
+  EXPECT_EQ(seekName("ABC"), "ascii");
+  std::vector<std::string> walk = WalkForward(rs, "JOBNAME");
+  walk.resize(4);  // company 1 comes first
+  EXPECT_EQ(walk, (std::vector<std::string>{"blank first", "ascii", "upper", "lower"}));
+}
+
+// Walks over keys holding NULL, with ties and text in mixed case, must agree
+// with the engine's own ORDER BY on the layout's index expressions, for a
+// non-unique and a unique index (which admits repeated NULL keys).
+TEST_P(NavigationTest, WalksMatchTheEnginesOrderWithNullsAndTies) {
   std::mt19937 random(7);
-  const char* texts[] = {"NULL", "'a'", "'A'", "'b'", "'c '", "'C'"};
-  auto someText = [&] { return std::string(texts[random() % 6]); };
+  const char* texts[] = {"NULL", "'a'", "'A'", "'b'", "'c '", "'C'", "' b'", "'é'", "'É'"};
+  auto someText = [&] { return std::string(texts[random() % 9]); };
   auto someNumber = [&] {
     return random() % 5 == 0 ? std::string("NULL") : std::to_string(random() % 3);
   };
-  std::string rows =
-      "CREATE TABLE N (ID LONG, TAG LONG, CONO SHORT, JOBNO TEXT(8));"
-      "CREATE INDEX \"N.K\" ON N (TAG, CONO, JOBNO COLLATE NOCASE);"
-      "CREATE TABLE U (ID LONG, CONO SHORT, JOBNO TEXT(8));"
-      "CREATE UNIQUE INDEX \"U.K\" ON U (CONO, JOBNO COLLATE NOCASE);";
+  std::string rows;
   for (int id = 1; id <= 160; ++id) {
-    rows += "INSERT INTO N VALUES (" + std::to_string(id) + ", " + someNumber() + ", " +
+    rows += "INSERT INTO TJLITEMS (TJLTAG, CONO, JOBNO) VALUES (" + someNumber() + ", " +
             someNumber() + ", " + someText() + ");";
-    rows += "INSERT OR IGNORE INTO U VALUES (" + std::to_string(id) + ", " + someNumber() + ", " +
-            someText() + ");";
+    rows += "INSERT INTO JOBLIST (CONO, JOBNO) VALUES (" + someNumber() + ", " + someText() +
+            ") ON CONFLICT DO NOTHING;";
   }
-  folder.CreateMain(rows);
-  for (const std::string table : {"N", "U"}) {
-    std::string order = table == "N" ? "TAG, CONO, JOBNO COLLATE NOCASE, rowid"
-                                     : "CONO, JOBNO COLLATE NOCASE, rowid";
+  folder.Exec("MAIN.MDB", rows);
+  const bool server = GetParam() == StoreEngine::kServer;
+  const std::string number = server ? " NULLS FIRST, " : ", ";
+  const std::string text =
+      server ? "(lower(JOBNO) COLLATE \"C\") NULLS FIRST" : "JOBNO COLLATE NOCASE";
+  for (const auto& [table, order] :
+       {std::pair<std::string, std::string>{"TJLITEMS", "TJLTAG" + number + "CONO" + number + text},
+        {"JOBLIST", "CONO" + number + text}}) {
     std::vector<std::string> expected =
-        folder.Query("MAIN.MDB", "SELECT ID FROM " + table + " ORDER BY " + order);
-    Opened opened = OpenTable(folder.File("MAIN.MDB"), table, "K");
-    EXPECT_EQ(WalkForward(*opened.recordset, "ID"), expected) << table;
-    std::vector<std::string> backward = WalkBackward(*opened.recordset, "ID");
-    EXPECT_EQ(std::vector<std::string>(backward.rbegin(), backward.rend()), expected) << table;
+        folder.Query("MAIN.MDB", "SELECT rowid FROM " + table + " ORDER BY " + order + ", rowid");
+    Opened opened = OpenTable(folder.File("MAIN.MDB"), table, table);
+    Recordset& rs = *opened.recordset;
+    std::vector<std::string> forward, backward;
+    for (rs.MoveFirst(); !rs.IsEOF(); rs.MoveNext()) forward.push_back(RowidOf(rs.Bookmark()));
+    for (rs.MoveLast(); !rs.IsBOF(); rs.MovePrevious()) {
+      backward.insert(backward.begin(), RowidOf(rs.Bookmark()));
+    }
+    EXPECT_EQ(forward, expected) << table;
+    EXPECT_EQ(backward, expected) << table;
   }
 }
 

@@ -1,6 +1,7 @@
 // Helpers of the record store's tests: the shared data folder and table opener
-// brought into this namespace, the number of the RuntimeError an action raises,
-// and a field's values over a whole walk in either direction.
+// brought into this namespace, a lock wait set for one test, the number of the
+// RuntimeError an action raises, and a field's values over a whole walk in
+// either direction.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -39,6 +40,18 @@ class EngineTest : public ::testing::TestWithParam<StoreEngine> {
   INSTANTIATE_TEST_SUITE_P(Engines, fixture,                                              \
                            ::testing::Values(StoreEngine::kSqlite, StoreEngine::kServer), \
                            [](const auto& info) { return testsupport::EngineName(info.param); })
+
+// Sets the engine's lock wait for one test and restores it afterwards.
+class LockWait {
+ public:
+  explicit LockWait(int milliseconds) : saved_(DBEngine::Instance()->LockWaitMilliseconds()) {
+    DBEngine::Instance()->SetLockWaitMilliseconds(milliseconds);
+  }
+  ~LockWait() { DBEngine::Instance()->SetLockWaitMilliseconds(saved_); }
+
+ private:
+  int saved_;
+};
 
 // Runs `action` and returns the number of the RuntimeError it raised (0 if
 // none); `description` receives the error's description.

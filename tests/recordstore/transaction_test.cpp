@@ -12,18 +12,6 @@
 namespace recordstore::testing {
 namespace {
 
-// Sets the engine's lock wait for one test and restores it afterwards.
-class LockWait {
- public:
-  explicit LockWait(int milliseconds) : saved_(DBEngine::Instance()->LockWaitMilliseconds()) {
-    DBEngine::Instance()->SetLockWaitMilliseconds(milliseconds);
-  }
-  ~LockWait() { DBEngine::Instance()->SetLockWaitMilliseconds(saved_); }
-
- private:
-  int saved_;
-};
-
 class TransactionTest : public EngineTest {
  protected:
   void SetUp() override {
@@ -120,7 +108,7 @@ TEST_P(TransactionTest, NestedTransactionsRollBackTheInnerOnly) {
 }
 
 TEST_P(TransactionTest, SecondWriterGetsTheLockedErrorAfterABoundedWait) {
-  // A SQLite transaction locks the whole file; a server locks rows (server_lock_test.cpp).
+  // A SQLite transaction locks the whole file; a server locks rows (server_test.cpp).
   if (GetParam() == StoreEngine::kServer) GTEST_SKIP() << "file locks are SQLite's";
   LockWait wait(150);
   Opened first = OpenTable(folder.File("MAIN.MDB"), "SYSTAGS");
@@ -148,7 +136,7 @@ TEST_P(TransactionTest, SecondWriterGetsTheLockedErrorAfterABoundedWait) {
 }
 
 TEST_P(TransactionTest, PessimisticEditHoldsTheLockUntilUpdate) {
-  // A SQLite transaction locks the whole file; a server locks rows (server_lock_test.cpp).
+  // A SQLite transaction locks the whole file; a server locks rows (server_test.cpp).
   if (GetParam() == StoreEngine::kServer) GTEST_SKIP() << "file locks are SQLite's";
   LockWait wait(100);
   Opened counter = OpenTable(folder.File("MAIN.MDB"), "SYSTAGS", "", 2);

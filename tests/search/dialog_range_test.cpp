@@ -15,18 +15,14 @@ using recordstore::Variant;
 TEST_F(SearchTest, RangeAtTheEndOfTheTableAndAtTheLargestKey) {
   folder.AddJobs(32767, 4);
   folder.AddJobs(5, 2);
-  Run([&] { return ztLOOKUP::SearchJobNumbers(folder.Path(), 32767); },
-      [&] {
-        Press(screen::kKeyEnd);
-        EXPECT_EQ(Row(0), "    J0004");
-        EXPECT_EQ(Row(1), "End of List");
-      });
-  Run([&] { return ztLOOKUP::SearchJobNumbers(folder.Path(), 5); },
-      [&] {
-        Press(screen::kKeyEnd);
-        EXPECT_EQ(Row(0), "    J0002");
-        EXPECT_EQ(Row(1), "End of List");
-      });
+  for (const auto& end : {std::pair{32767, "    J0004"}, {5, "    J0002"}}) {
+    Run([&] { return ztLOOKUP::SearchJobNumbers(folder.Path(), end.first); },
+        [&] {
+          Press(screen::kKeyEnd);
+          EXPECT_EQ(Row(0), end.second) << end.first;
+          EXPECT_EQ(Row(1), "End of List");
+        });
+  }
 }
 
 TEST_F(SearchTest, TextKeysThatDifferOnlyInCaseEndTheRange) {
