@@ -201,7 +201,7 @@ bool IndexWalk::Next(const Row& from, Row& out) {
   if (next_ == nullptr) PrepareMoves();
   size_t k = KeyCount();
   auto keyAt = [&](size_t j) -> const SqlValue& { return KeyOf(from, j); };
-  if (Windowed()) return NextInWindow(from, out);
+  if (Windowed()) return StepInWindow(from, true, out);
   if (k == 0) return Run(*next_, 0, keyAt, &from.rowid, out);
   if (HasNullKey(from)) return NextWithNulls(from, out);
   return Run(*next_, k, keyAt, index_->unique ? nullptr : &from.rowid, out);
@@ -211,7 +211,7 @@ bool IndexWalk::Previous(const Row& from, Row& out) {
   if (previous_ == nullptr) PrepareMoves();
   size_t k = KeyCount();
   auto keyAt = [&](size_t j) -> const SqlValue& { return KeyOf(from, j); };
-  if (Windowed()) return PreviousInWindow(from, out);
+  if (Windowed()) return StepInWindow(from, false, out);
   if (k == 0) return Run(*previous_, 0, keyAt, &from.rowid, out);
   if (HasNullKey(from)) return PreviousWithNulls(from, out);
   return Run(*previous_, k, keyAt, index_->unique ? nullptr : &from.rowid, out);

@@ -123,8 +123,7 @@ class IndexWalk {
   // tuple comparison, and for each key j those equal before j and NULL at j.
   std::string BeforeBatch(size_t count, bool withRowid, bool anchored, size_t rows) const;
   bool ByRowidInWindow(int64_t rowid, Row& out);
-  bool NextInWindow(const Row& from, Row& out);
-  bool PreviousInWindow(const Row& from, Row& out);
+  bool StepInWindow(const Row& from, bool forward, Row& out);
   bool EndInWindow(bool last, Row& out);
   bool SeekInWindow(std::vector<SqlValue>& keys, Row& out);
   // Answers a seek asked before in the current action.

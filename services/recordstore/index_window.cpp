@@ -196,64 +196,43 @@ bool IndexWalk::ByRowidInWindow(int64_t rowid, Row& out) {
   return true;
 }
 
-bool IndexWalk::NextInWindow(const Row& from, Row& out) {
+// The row after (before, when !forward) `from`: from a window of the action
+// when it holds both, else one request that reads the rows that way on.
+bool IndexWalk::StepInWindow(const Row& from, bool forward, Row& out) {
   size_t at = 0;
   Window* window = Find(from.rowid, at);
-  if (window != nullptr && at + 1 < window->rows.size()) {
-    out = window->rows[at + 1];
-    return true;
+  if (window != nullptr) {
+    if (forward ? at + 1 < window->rows.size() : at > 0) {
+      out = window->rows[forward ? at + 1 : at - 1];
+      return true;
+    }
+    if (forward ? window->tailIsLast : window->headIsFirst) return false;
   }
-  if (window != nullptr && window->tailIsLast) return false;
-  if (HasNullKey(from)) return NextWithNulls(from, out);
+  if (HasNullKey(from)) return forward ? NextWithNulls(from, out) : PreviousWithNulls(from, out);
   size_t k = KeyCount();
   const bool tie = k == 0 || !index_->unique;
-  if (nextBatch_ == nullptr) {
-    nextBatch_ = &connection_.Prepare(BatchSelect(0) + " WHERE " + KeyTuple(k, tie) + " > " +
-                                          ValueTuple(k, tie, false) + Order(0, false) + " LIMIT " +
-                                          std::to_string(kBatchRows),
-                                      layout_.name);
+  Statement*& statement = forward ? nextBatch_ : previousBatch_;
+  if (statement == nullptr) {
+    statement =
+        &connection_.Prepare(forward ? BatchSelect(0) + " WHERE " + KeyTuple(k, tie) + " > " +
+                                           ValueTuple(k, tie, false) + Order(0, false) + " LIMIT " +
+                                           std::to_string(kBatchRows)
+                                     : BeforeBatch(k, tie, false, kBatchRows),
+                             layout_.name);
   }
   std::vector<Row> after, before;
   RunBatch(
-      *nextBatch_, k, [&](size_t j) -> const SqlValue& { return KeyOf(from, j); },
+      *statement, k, [&](size_t j) -> const SqlValue& { return KeyOf(from, j); },
       tie ? &from.rowid : nullptr, layout_.columns.size(), after, before);
-  const bool reachedEnd = after.size() < kBatchRows;
-  const bool found = !after.empty();
-  if (found) out = after.front();
+  std::vector<Row>& rows = forward ? after : before;  // nearest first
+  const bool reachedEnd = rows.size() < kBatchRows;
+  const bool found = !rows.empty();
+  if (found) out = rows.front();
   if (window != nullptr) {
-    Extend(*window, after, true, reachedEnd);
+    Extend(*window, rows, forward, reachedEnd);
   } else {
-    AddWindow(std::move(after), false, reachedEnd);
-  }
-  return found;
-}
-
-bool IndexWalk::PreviousInWindow(const Row& from, Row& out) {
-  size_t at = 0;
-  Window* window = Find(from.rowid, at);
-  if (window != nullptr && at > 0) {
-    out = window->rows[at - 1];
-    return true;
-  }
-  if (window != nullptr && window->headIsFirst) return false;
-  if (HasNullKey(from)) return PreviousWithNulls(from, out);
-  size_t k = KeyCount();
-  const bool tie = k == 0 || !index_->unique;
-  if (previousBatch_ == nullptr) {
-    previousBatch_ = &connection_.Prepare(BeforeBatch(k, tie, false, kBatchRows), layout_.name);
-  }
-  std::vector<Row> after, before;
-  RunBatch(
-      *previousBatch_, k, [&](size_t j) -> const SqlValue& { return KeyOf(from, j); },
-      tie ? &from.rowid : nullptr, layout_.columns.size(), after, before);
-  const bool reachedEnd = before.size() < kBatchRows;
-  const bool found = !before.empty();
-  if (found) out = before.front();
-  if (window != nullptr) {
-    Extend(*window, before, false, reachedEnd);
-  } else {
-    std::reverse(before.begin(), before.end());
-    AddWindow(std::move(before), reachedEnd, false);
+    if (!forward) std::reverse(rows.begin(), rows.end());
+    AddWindow(std::move(rows), !forward && reachedEnd, forward && reachedEnd);
   }
   return found;
 }
