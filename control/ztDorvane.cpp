@@ -231,9 +231,5 @@ std::optional<recordstore::Variant> ztDorvane::StateField(const std::string& nam
   if (name == "EPETAG") return Int(EPETAG);
   if (name == "BPEDATE") return Text(BPEDATE);
   if (name == "EPEDATE") return Text(EPEDATE);
-  if (name == "KeyPreview") return Bool(KeyPreview());
-  if (name == "Workspaces") {
-    return Variant::Long(recordstore::DBEngine::Instance()->WorkspacesCreated());
-  }
   return std::nullopt;
 }

@@ -468,7 +468,7 @@ void frmztSearch::ChangeSearchColumn(int16_t col) {
 }
 
 // SelectedRow SearchText SearchIndexName SearchTextLimit SearchColumnType
-// KeyCount MessageColumn KeyPreview Workspaces.
+// KeyCount MessageColumn.
 std::optional<Variant> frmztSearch::StateField(const std::string& name) {
   const SearchState& s = state_;
   if (name == "SelectedRow") return Variant::Integer(s.SelectedRow);
@@ -478,9 +478,5 @@ std::optional<Variant> frmztSearch::StateField(const std::string& name) {
   if (name == "SearchColumnType") return Variant::String(s.SearchColumnType);
   if (name == "KeyCount") return Variant::Integer(s.KeyCount);
   if (name == "MessageColumn") return Variant::Integer(s.MessageColumn);
-  if (name == "KeyPreview") return Variant::Boolean(KeyPreview());
-  if (name == "Workspaces") {
-    return Variant::Long(recordstore::DBEngine::Instance()->WorkspacesCreated());
-  }
   return std::nullopt;
 }

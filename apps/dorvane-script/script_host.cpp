@@ -258,7 +258,7 @@ void ScriptHost::State(const std::vector<Word>& words) {
     value = recordstore::Variant::Long(recordstore::DBEngine::Instance()->WorkspacesCreated());
   } else {
     HostAction([&] {
-      value = form.StateField(field);
+      value = control_->StateField(form, field);
       if (!value) throw ScriptError{"state: unknown field " + field + " of " + form.Name()};
     });
   }

@@ -72,12 +72,6 @@ CommandButton* Container::CancelButton() const {
 
 void Container::Refresh() { RequestRepaint(); }
 
-// No state fields unless the owner names some.
-std::optional<recordstore::Variant> Container::StateField(const std::string& name) {
-  (void)name;
-  return std::nullopt;
-}
-
 // The first load records the design; every load starts from it.
 void Container::ResetToDesign() {
   for (Control* c : controls_) {

@@ -41,10 +41,6 @@ class PickForm : public screen::Form {
     CmdCancel.Click = [this] { Unload(); };
     OnLoad = [this] { picked = false; };
   }
-  std::optional<Variant> StateField(const std::string& name) override {
-    if (name == "Picked") return Variant::Boolean(picked);
-    return std::nullopt;
-  }
 };
 
 // The control: a focus holder, a two-character box, buttons that open the
@@ -95,6 +91,10 @@ class Pad : public screen::UserControl, public scripthost::HostedControl {
     if (property == "SelectedBPETAG") return Variant::Integer(tag);
     if (property == "IsListOK") return Variant::Boolean(true);
     return Variant::String(path);
+  }
+  std::optional<Variant> StateField(screen::Container& form, const std::string& name) override {
+    if (&form == &dialog && name == "Picked") return Variant::Boolean(dialog.picked);
+    return std::nullopt;
   }
 };
 

@@ -102,7 +102,7 @@ TEST_F(SearchTest, InstructionTextPaddedPathAndOneWorkspacePerLoad) {
       [&] {
         EXPECT_EQ(Form().lblInstructA.Caption(), "Pick one.");
         EXPECT_EQ(Row(0), " 1");
-        EXPECT_EQ(Form().StateField("Workspaces")->ToLong(), before + 1);
+        EXPECT_EQ(recordstore::DBEngine::Instance()->WorkspacesCreated(), before + 1);
       });
   OpenCompanies([] {});
   EXPECT_EQ(recordstore::DBEngine::Instance()->WorkspacesCreated(), before + 2);
