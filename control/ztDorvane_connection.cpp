@@ -7,7 +7,7 @@
 #include <exception>
 
 #include "control/ztDorvane.h"
-#include "services/recordstore/error_numbers.h"
+#include "services/base/error_numbers.h"
 #include "services/ztLOOKUP.h"
 
 namespace {
@@ -56,10 +56,10 @@ void ztDorvane::OpenConnection(bool loadSettings) {
       JobNoType = ztLOOKUP::GetJobNumberType(PathText);
     }
     ConnectionReady = true;
-  } catch (const recordstore::RuntimeError& error) {
+  } catch (const base::RuntimeError& error) {
     ReportConnectionError(error.Number(), error.Description());
   } catch (const std::exception& error) {
-    ReportConnectionError(recordstore::error::kInternalError, error.what());
+    ReportConnectionError(base::error::kInternalError, error.what());
   }
 }
 
@@ -95,8 +95,8 @@ void ztDorvane::ReportConnectionError(int32_t number, const std::string& descrip
 recordstore::Recordset& ztDorvane::Opened(const std::shared_ptr<recordstore::Recordset>& rs,
                                           const char* table) {
   if (!rs) {
-    throw recordstore::RuntimeError(
-        recordstore::error::kObjectNotSet,
+    throw base::RuntimeError(
+        base::error::kObjectNotSet,
         std::string("The table ") + table + " of MAIN.MDB is not open: the connection failed");
   }
   return *rs;

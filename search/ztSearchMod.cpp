@@ -7,8 +7,8 @@
 #include <cctype>
 
 #include "search/frmztSearch.h"
-#include "services/recordstore/error_numbers.h"
-#include "services/recordstore/runtime_error.h"
+#include "services/base/error_numbers.h"
+#include "services/base/runtime_error.h"
 #include "services/screen/desktop.h"
 #include "services/ztBasicSet.h"
 
@@ -49,8 +49,8 @@ std::string OpenSearchDialog(const std::string& pathText, const std::string& dbN
                              const std::string& instructionText) {
   try {
     if (keys.size() > 4) {
-      throw recordstore::RuntimeError(
-          recordstore::error::kInvalidProcedureCall,
+      throw base::RuntimeError(
+          base::error::kInvalidProcedureCall,
           "Invalid procedure call: a search takes at most four leading keys, not " +
               std::to_string(keys.size()));
     }
@@ -91,7 +91,7 @@ std::string OpenSearchDialog(const std::string& pathText, const std::string& dbN
     frm.lblSearchTitle.SetCaption(searchTitle);
     frm.ShowModal();
     return frm.strSelBookmark;
-  } catch (const recordstore::RuntimeError&) {
+  } catch (const base::RuntimeError&) {
     screen::GetDesktop().MsgBox("Error Opening Window ztSearch", 16, "Error: ztSearch");
     return " ";
   }

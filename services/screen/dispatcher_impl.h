@@ -12,8 +12,8 @@
 #include <type_traits>
 #include <vector>
 
-#include "services/recordstore/error_numbers.h"
-#include "services/recordstore/runtime_error.h"
+#include "services/base/error_numbers.h"
+#include "services/base/runtime_error.h"
 #include "services/screen/desktop.h"
 #include "services/screen/form.h"
 #include "services/screen/host_screen.h"
@@ -99,7 +99,7 @@ class Dispatcher {
     }
     try {
       handler(args...);
-    } catch (const recordstore::RuntimeError& error) {
+    } catch (const base::RuntimeError& error) {
       ReportEscapedError(error);
     } catch (const std::exception& error) {
       ReportEscapedError(error);
@@ -312,8 +312,8 @@ class Dispatcher {
   void OpenModal(Form& form) {
     for (const auto& entry : modal_) {
       if (entry.form == &form) {
-        throw recordstore::RuntimeError(recordstore::error::kFormAlreadyShown,
-                                        "The form " + form.Name() + " is shown already");
+        throw base::RuntimeError(base::error::kFormAlreadyShown,
+                                 "The form " + form.Name() + " is shown already");
       }
     }
     Handling handling(*this);

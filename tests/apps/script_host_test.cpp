@@ -80,7 +80,7 @@ class Pad : public screen::UserControl, public scripthost::HostedControl {
       screen::GetDesktop().MsgBox(dialog.picked ? "picked" : "none", 0, "After");
     };
     cmdSave.Click = [] { screen::GetDesktop().MsgBox("List\r\nSaved.", 64, "Saved"); };
-    cmdFail.Click = [] { throw recordstore::RuntimeError(3021, "No current record in TJLIST"); };
+    cmdFail.Click = [] { throw base::RuntimeError(3021, "No current record in TJLIST"); };
   }
   screen::UserControl& Surface() override { return *this; }
   void Let(const std::string& property, const Variant& value) override {

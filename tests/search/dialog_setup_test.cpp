@@ -133,7 +133,7 @@ class PeriodEndingStartTest : public SearchTest {
   }
   // The LDATE shown at the top, selected, when today is the date.
   std::string TopWhenToday(int year, int month, int day) {
-    desktop.SetToday(recordstore::DateSerialFromYMD(year, month, day));
+    desktop.SetToday(base::DateSerialFromYMD(year, month, day));
     std::string top;
     Run([&] { return ztLOOKUP::SearchPeriodEndingDates(folder.Path()); },
         [&] {
