@@ -9,14 +9,15 @@ set(DORVANE_PUBLIC_HEADERS
     control/ztDorvane.h
     search/frmztSearch.h
     services/ztMSAccess.h
+    services/base/date_serial.h
+    services/base/error_numbers.h
+    services/base/runtime_error.h
+    services/base/user_action.h
     services/recordstore/database.h
     services/recordstore/db_engine.h
-    services/recordstore/error_numbers.h
     services/recordstore/field.h
     services/recordstore/recordset.h
     services/recordstore/recordstore.h
-    services/recordstore/runtime_error.h
-    services/recordstore/user_action.h
     services/recordstore/variant.h
     services/recordstore/workspace.h
     services/screen/container.h
@@ -34,7 +35,7 @@ set(DORVANE_QT_PUBLIC_HEADERS
     frontends/qt/front_end.h
     frontends/qt/qt_desktop.h)
 
-set(DORVANE_EXPORTED_TARGETS recordstore screen dorvane_services dorvane_search dorvane_core)
+set(DORVANE_EXPORTED_TARGETS base recordstore screen dorvane_services dorvane_search dorvane_core)
 set(headers ${DORVANE_PUBLIC_HEADERS})
 if(TARGET dorvane_qt)
   list(APPEND DORVANE_EXPORTED_TARGETS dorvane_qt)

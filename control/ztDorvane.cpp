@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cassert>
 
-#include "services/recordstore/error_numbers.h"
+#include "services/base/error_numbers.h"
 
 namespace {
 
@@ -38,9 +38,9 @@ recordstore::Variant Int(int16_t v) { return recordstore::Variant::Integer(v); }
 // that is refused here rather than discovered later.
 ztDorvane::ztDorvane() : UserControl("ztDorvane") {
   if (!screen::DesktopInstalled()) {
-    throw recordstore::RuntimeError(recordstore::error::kInvalidProcedureCall,
-                                    "ztDorvane needs a desktop: the host calls screen::SetDesktop "
-                                    "(or Screen::SetDesktop) before making the control");
+    throw base::RuntimeError(base::error::kInvalidProcedureCall,
+                             "ztDorvane needs a desktop: the host calls screen::SetDesktop "
+                             "(or Screen::SetDesktop) before making the control");
   }
   BuildScreen();
   SetTabOrder();
@@ -242,9 +242,5 @@ std::optional<recordstore::Variant> ztDorvane::StateField(const std::string& nam
   if (name == "EPETAG") return Int(peRange.EPETAG);
   if (name == "BPEDATE") return Text(peRange.BPEDATE);
   if (name == "EPEDATE") return Text(peRange.EPEDATE);
-  if (name == "KeyPreview") return Bool(KeyPreview());
-  if (name == "Workspaces") {
-    return Variant::Long(recordstore::DBEngine::Instance()->WorkspacesCreated());
-  }
   return std::nullopt;
 }

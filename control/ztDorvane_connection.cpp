@@ -7,7 +7,8 @@
 #include <exception>
 
 #include "control/ztDorvane.h"
-#include "services/recordstore/error_numbers.h"
+#include "services/base/error_numbers.h"
+#include "services/base/user_action.h"
 #include "services/ztLOOKUP.h"
 
 namespace {
@@ -21,7 +22,7 @@ int16_t HostBoolean(bool value) { return value ? -1 : 0; }
 // the settings and shows the working list. The folder is not checked: a wrong
 // one shows up as the connection's error report.
 void ztDorvane::SetPathText(const std::string& value) {
-  recordstore::UserAction action;  // the host's call is one action of its user
+  base::UserAction action;  // the host's call is one action of its user
   settings.PathText = value;
   screen::Control* const editControls[] = {&cmdUpdate,  &CmdCancel, &btnCOSearch, &btnJOBSearch,
                                            &txtTJLNAME, &txtCONO,   &txtJOBNO,    &lblDJOBNAME};
@@ -57,10 +58,10 @@ void ztDorvane::OpenConnection(bool loadSettings) {
       settings.JobNoType = ztLOOKUP::GetJobNumberType(settings.PathText);
     }
     conn.ConnectionReady = true;
-  } catch (const recordstore::RuntimeError& error) {
+  } catch (const base::RuntimeError& error) {
     ReportConnectionError(error.Number(), error.Description());
   } catch (const std::exception& error) {
-    ReportConnectionError(recordstore::error::kInternalError, error.what());
+    ReportConnectionError(base::error::kInternalError, error.what());
   }
 }
 
@@ -96,8 +97,8 @@ void ztDorvane::ReportConnectionError(int32_t number, const std::string& descrip
 recordstore::Recordset& ztDorvane::Opened(const std::shared_ptr<recordstore::Recordset>& rs,
                                           const char* table) {
   if (!rs) {
-    throw recordstore::RuntimeError(
-        recordstore::error::kObjectNotSet,
+    throw base::RuntimeError(
+        base::error::kObjectNotSet,
         std::string("The table ") + table + " of MAIN.MDB is not open: the connection failed");
   }
   return *rs;

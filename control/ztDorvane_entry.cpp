@@ -12,7 +12,7 @@
 
 #include "control/ztDorvane.h"
 #include "search/ztLOOKUP_search.h"
-#include "services/recordstore/error_numbers.h"
+#include "services/base/error_numbers.h"
 #include "services/ztBasicSet.h"
 #include "services/ztMSAccess.h"
 
@@ -154,8 +154,8 @@ void ztDorvane::CmdDelete_Click() {
     tjlist.SetBookmark(page.CurrentBookmark);
     tjlist.Delete();
     page.CurrentBookmark = neighbour;
-  } catch (const recordstore::RuntimeError& error) {
-    if (error.Number() != recordstore::error::kRecordDeleted) throw;
+  } catch (const base::RuntimeError& error) {
+    if (error.Number() != base::error::kRecordDeleted) throw;
   }
   ReloadWorkingList();
   hsbMAIN.SetFocus();

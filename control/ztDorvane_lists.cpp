@@ -47,7 +47,7 @@ class ListTransaction {
     if (!open_) return;
     try {
       wks_.Rollback();
-    } catch (const recordstore::RuntimeError&) {
+    } catch (const base::RuntimeError&) {
       // The workspace is already closed, which rolled the writes back.
     }
   }
@@ -109,7 +109,7 @@ void ztDorvane::cmdNewList_Click() {
     ListTransaction transaction(MainWorkspace(conn.wksMAIN));
     EmptyWorkingList();
     transaction.Commit();
-  } catch (const recordstore::RuntimeError&) {
+  } catch (const base::RuntimeError&) {
     lists.CurrentTJLTAG = formerTag;
     hsbMAIN.SetFocus();
     throw;
@@ -160,7 +160,7 @@ void ztDorvane::cmdRetreiveList_Click() {
       EmptyWorkingList();
       CopySavedListItems();
       transaction.Commit();
-    } catch (const recordstore::RuntimeError&) {
+    } catch (const base::RuntimeError&) {
       lists.CurrentTJLTAG = formerTag;
       hsbMAIN.SetFocus();
       throw;
@@ -313,7 +313,7 @@ void ztDorvane::SaveListUpdate() {
       ListTransaction transaction(MainWorkspace(conn.wksMAIN));
       WriteSavedList(formerTag == 0);
       transaction.Commit();
-    } catch (const recordstore::RuntimeError&) {
+    } catch (const base::RuntimeError&) {
       lists.CurrentTJLTAG = formerTag;
       ReturnToList();
       throw;

@@ -11,7 +11,7 @@
 #include <cassert>
 
 #include "control/ztDorvane.h"
-#include "services/recordstore/error_numbers.h"
+#include "services/base/error_numbers.h"
 #include "services/ztBasicSet.h"
 #include "services/ztMSAccess.h"
 
@@ -137,7 +137,7 @@ bool ztDorvane::HasCurrentRecord() {
     const std::string bookmark = tjlist.Bookmark();  // raises when on no record
     assert(bookmark != " ");
     return true;
-  } catch (const recordstore::RuntimeError&) {
+  } catch (const base::RuntimeError&) {
     return false;  // no current record, or one deleted meanwhile
   }
 }
@@ -158,8 +158,8 @@ bool ztDorvane::MoveToFirstRecord() {
   if (!conn.rsTJLIST) return false;  // the connection never opened the list: nothing to show
   try {
     ListRecordset().MoveFirst();
-  } catch (const recordstore::RuntimeError& error) {
-    if (error.Number() != recordstore::error::kNoCurrentRecord) throw;
+  } catch (const base::RuntimeError& error) {
+    if (error.Number() != base::error::kNoCurrentRecord) throw;
     return false;
   }
   return true;
@@ -223,7 +223,7 @@ void ztDorvane::LoadTargetJobList() {
       lists.CurrentTJLTAG = FieldValue(tjlist, "TJLTAG").ToLong();
       screen::GetDesktop().DoEvents();
       ShowPage();
-    } catch (const recordstore::RuntimeError&) {
+    } catch (const base::RuntimeError&) {
       // The page was not drawn (a failing disk): no record stays current that
       // the user has not been shown, so D, E and Enter cannot act on one.
       page.FirstBookmark = page.TopBookmark = page.CurrentBookmark = page.LastBookmark = " ";
@@ -288,7 +288,7 @@ void ztDorvane::ReloadWorkingList() {
     } else {
       ShowPage();
     }
-  } catch (const recordstore::RuntimeError&) {
+  } catch (const base::RuntimeError&) {
     ReloadFallback();
   }
 }

@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <string>
 
+#include "services/base/runtime_error.h"
 #include "services/recordstore/database_path.h"
-#include "services/recordstore/runtime_error.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string given(reinterpret_cast<const char*>(data), size);
@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string path = recordstore::ResolveDatabasePath(given);
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) __builtin_trap();
-  } catch (const recordstore::RuntimeError& e) {
+  } catch (const base::RuntimeError& e) {
     if (e.Number() != 3024) throw;
   }
   return 0;

@@ -10,8 +10,8 @@
 #include <sstream>
 #include <string>
 
+#include "services/base/runtime_error.h"
 #include "services/format_text.h"
-#include "services/recordstore/runtime_error.h"
 #include "services/recordstore/variant.h"
 #include "services/ztBasicSet.h"
 
@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       int16_t keyPivot = pivot;
       ztBasicSet::DateTextToYMD(text, keyPivot);
       if (keyPivot < 1 || keyPivot > 99) __builtin_trap();  // the pivot comes back normalised
-    } catch (const recordstore::RuntimeError& e) {
+    } catch (const base::RuntimeError& e) {
       if (e.Number() != 6) throw;
     }
   }

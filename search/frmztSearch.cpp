@@ -8,12 +8,12 @@
 #include <exception>
 #include <string>
 
-#include "services/recordstore/error_numbers.h"
+#include "services/base/error_numbers.h"
 #include "services/ztBasicSet.h"
 
 namespace {
 
-using recordstore::RuntimeError;
+using base::RuntimeError;
 using recordstore::Variant;
 using ztBasicSet::IsBlank;
 using ztBasicSet::IsNotBlank;
@@ -49,7 +49,7 @@ std::vector<std::string> SplitColumnItems(const std::string& text) {
   }
   if (items.size() > static_cast<size_t>(frmztSearch::kColumns)) {
     throw RuntimeError(
-        recordstore::error::kSubscriptOutOfRange,
+        base::error::kSubscriptOutOfRange,
         "Subscript out of range: the column text \"" + text + "\" has more than six items");
   }
   return items;
@@ -303,7 +303,7 @@ void frmztSearch::ChooseSearchColumn() {
   SearchState& s = state_;
   int col = intSearchCol != 0 ? intSearchCol - 1 : 0;
   if (col < 0 || col >= kColumns) {
-    throw RuntimeError(recordstore::error::kSubscriptOutOfRange,
+    throw RuntimeError(base::error::kSubscriptOutOfRange,
                        "Subscript out of range: search column " + std::to_string(intSearchCol));
   }
   if (IsBlank(s.ColIndexName[col])) col = 0;
@@ -426,7 +426,7 @@ void frmztSearch::FindPeriodEndingStart() {
 
 void frmztSearch::SetInstruction(int16_t col) {
   if (col < 0 || col >= kColumns) {
-    throw RuntimeError(recordstore::error::kSubscriptOutOfRange,
+    throw RuntimeError(base::error::kSubscriptOutOfRange,
                        "Subscript out of range: column " + std::to_string(col));
   }
   state_.SearchColumnType = state_.ColType[col];
@@ -442,7 +442,7 @@ void frmztSearch::HeaderClick(int16_t col) {
 
 void frmztSearch::ChangeSearchColumn(int16_t col) {
   if (col < 0 || col >= kColumns) {
-    throw RuntimeError(recordstore::error::kSubscriptOutOfRange,
+    throw RuntimeError(base::error::kSubscriptOutOfRange,
                        "Subscript out of range: column " + std::to_string(col));
   }
   SearchState& s = state_;
@@ -468,7 +468,7 @@ void frmztSearch::ChangeSearchColumn(int16_t col) {
 }
 
 // SelectedRow SearchText SearchIndexName SearchTextLimit SearchColumnType
-// KeyCount MessageColumn KeyPreview Workspaces.
+// KeyCount MessageColumn.
 std::optional<Variant> frmztSearch::StateField(const std::string& name) {
   const SearchState& s = state_;
   if (name == "SelectedRow") return Variant::Integer(s.SelectedRow);
@@ -478,9 +478,5 @@ std::optional<Variant> frmztSearch::StateField(const std::string& name) {
   if (name == "SearchColumnType") return Variant::String(s.SearchColumnType);
   if (name == "KeyCount") return Variant::Integer(s.KeyCount);
   if (name == "MessageColumn") return Variant::Integer(s.MessageColumn);
-  if (name == "KeyPreview") return Variant::Boolean(KeyPreview());
-  if (name == "Workspaces") {
-    return Variant::Long(recordstore::DBEngine::Instance()->WorkspacesCreated());
-  }
   return std::nullopt;
 }

@@ -129,8 +129,9 @@ class frmztSearch : public screen::Form {
 
   // The state as the last load and the user's actions left it.
   const SearchState& State() const { return state_; }
-  // Fields of the state for the scripted host's `state` command.
-  std::optional<recordstore::Variant> StateField(const std::string& name) override;
+  // Fields of the state by name for the scripted host's `state` command;
+  // std::nullopt for a name the dialog does not know.
+  std::optional<recordstore::Variant> StateField(const std::string& name);
 
   // Takes the search column's type and shows the matching first instruction.
   // A column outside 0..5 raises run-time error 9.

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "search/frmztSearch.h"
-#include "services/recordstore/error_numbers.h"
+#include "services/base/error_numbers.h"
 #include "services/ztBasicSet.h"
 
 namespace {
@@ -33,7 +33,7 @@ std::optional<Variant> KeySuccessor(const Variant& key, int fieldType) {
     }
     if (fieldType == 8) return Variant::Date(key.DateSerial() + 1.0 / 86400.0);
     return Variant::String(key.ToString() + '\x01');
-  } catch (const recordstore::RuntimeError&) {
+  } catch (const base::RuntimeError&) {
     return std::nullopt;  // a key that does not convert: the caller walks instead
   }
 }
@@ -50,8 +50,8 @@ std::vector<ztMSAccess::KeyField> frmztSearch::RangePairs() const {
   std::vector<ztMSAccess::KeyField> pairs;
   for (int n = 1; n <= state_.KeyCount; ++n) {
     if (!keyField_[n]) {
-      throw recordstore::RuntimeError(
-          recordstore::error::kObjectNotSet,
+      throw base::RuntimeError(
+          base::error::kObjectNotSet,
           "Object variable not set: leading key " + std::to_string(n) + " has no field name");
     }
     pairs.push_back({*keys[n], *keyField_[n]});

@@ -7,8 +7,9 @@
 #include <cctype>
 
 #include "search/frmztSearch.h"
-#include "services/recordstore/error_numbers.h"
-#include "services/recordstore/runtime_error.h"
+#include "services/base/error_numbers.h"
+#include "services/base/runtime_error.h"
+#include "services/base/user_action.h"
 #include "services/screen/desktop.h"
 #include "services/ztBasicSet.h"
 
@@ -47,11 +48,11 @@ std::string OpenSearchDialog(const std::string& pathText, const std::string& dbN
                              const std::string& colWidth, const std::string& colAlign,
                              int16_t searchCol, const std::vector<IndexKey>& keys,
                              const std::string& instructionText) {
-  recordstore::UserAction action;  // opening the dialog is one action of its user
+  base::UserAction action;  // opening the dialog is one action of its user
   try {
     if (keys.size() > 4) {
-      throw recordstore::RuntimeError(
-          recordstore::error::kInvalidProcedureCall,
+      throw base::RuntimeError(
+          base::error::kInvalidProcedureCall,
           "Invalid procedure call: a search takes at most four leading keys, not " +
               std::to_string(keys.size()));
     }
@@ -92,7 +93,7 @@ std::string OpenSearchDialog(const std::string& pathText, const std::string& dbN
     frm.lblSearchTitle.SetCaption(searchTitle);
     frm.ShowModal();
     return frm.strSelBookmark;
-  } catch (const recordstore::RuntimeError&) {
+  } catch (const base::RuntimeError&) {
     screen::GetDesktop().MsgBox("Error Opening Window ztSearch", 16, "Error: ztSearch");
     return " ";
   }

@@ -155,12 +155,12 @@ std::string RenderDateTokens(const std::vector<DateToken>& tokens, double serial
     day += serial < 0 ? -1 : 1;
   }
   int year = 0, month = 0, dayOfMonth = 0;
-  recordstore::YMDFromDateSerial(day, year, month, dayOfMonth);
+  base::YMDFromDateSerial(day, year, month, dayOfMonth);
   auto weekdayOf = [](double d) {  // 1 = Sunday; serial 0 was a Saturday
     return static_cast<int>(((static_cast<long long>(d) % 7) + 13) % 7) + 1;
   };
   const int weekday = weekdayOf(day);
-  const double firstOfYear = recordstore::DateSerialFromYMD(year, 1, 1);
+  const double firstOfYear = base::DateSerialFromYMD(year, 1, 1);
   const int dayOfYear = static_cast<int>(day - firstOfYear) + 1;
   const int hour = static_cast<int>(seconds / 3600);
   const int minute = static_cast<int>(seconds / 60 % 60);

@@ -57,7 +57,7 @@ std::string ValidateDateText(const std::string& dateText, int16_t& outputForm,
 // when the text does not have exactly two "/" or "-" separators. A two-digit
 // year above the pivot is placed in the 1900s, any other in the 2000s; the pivot
 // is first made positive, and 0 or a value above 99 becomes 70. Raises
-// recordstore::RuntimeError 6 when the year's value does not fit 16 bits.
+// base::RuntimeError 6 when the year's value does not fit 16 bits.
 std::string DateTextToYMD(const std::string& dateText, int16_t& centuryPivot);
 // The value written with formatText (see format_text.h), or "-" / " " (by
 // dashWhenEmpty) when the value is Null or equal to 0.

@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
+#include "services/base/runtime_error.h"
 #include "services/format_text.h"
 #include "services/recordstore/number_text.h"
-#include "services/recordstore/runtime_error.h"
 #include "services/recordstore/variant.h"
 #include "services/ztBasicSet.h"
 
@@ -115,7 +115,7 @@ std::string CheckDate(const std::string& dateText, int16_t outputForm, int16_t p
   // calendar date, read with the full year. Month and day are 1..12 and 1..31 here.
   const std::string fullYear = century + year;
   if (!AllDigits(month) || !AllDigits(day) || !AllDigits(fullYear)) return " ";
-  if (dayValue > recordstore::DaysInMonth(std::stoi(fullYear), monthValue)) return " ";
+  if (dayValue > base::DaysInMonth(std::stoi(fullYear), monthValue)) return " ";
 
   // Step 6: join by the output form.
   if (outputForm == 6) return month + day + ShortYear(year);
@@ -131,7 +131,7 @@ std::string ValidateDateText(const std::string& dateText, int16_t& outputForm,
   centuryPivot = NormalisePivot(centuryPivot);
   try {
     return CheckDate(dateText, outputForm, centuryPivot);
-  } catch (const recordstore::RuntimeError&) {
+  } catch (const base::RuntimeError&) {
     return " ";
   }
 }

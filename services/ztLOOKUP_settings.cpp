@@ -4,6 +4,7 @@
 // Relies on the record store, the null check and the Desktop.
 #include <string>
 
+#include "services/recordstore/data_source.h"
 #include "services/recordstore/recordstore.h"
 #include "services/screen/screen.h"
 #include "services/ztLOOKUP.h"
@@ -13,6 +14,13 @@ namespace ztLOOKUP {
 
 namespace {
 
+// A database file on a server exists when its schema does; a file of a data
+// folder when the desktop's file-existence test finds it.
+bool DatabaseFileExists(const std::string& path) {
+  if (recordstore::IsServerPath(path)) return recordstore::ServerDatabaseExists(path);
+  return screen::GetDesktop().FileExists(path);
+}
+
 // Reads fieldName from the first SYSSETTINGS row of dataPath\QRLSYS.mdb.
 // Gives missingValue when the file does not exist and defaultValue when the
 // table has no row, each after its message box. Errors opening the file or
@@ -21,7 +29,7 @@ recordstore::Variant ReadSetting(const std::string& dataPath, const std::string&
                                  const recordstore::Variant& missingValue,
                                  const recordstore::Variant& defaultValue) {
   const std::string path = dataPath + "\\QRLSYS.mdb";
-  if (!screen::GetDesktop().FileExists(path)) {
+  if (!DatabaseFileExists(path)) {
     screen::GetDesktop().MsgBox("Cannot Find Database File: " + path, 16, "Database Missing.");
     return missingValue;
   }

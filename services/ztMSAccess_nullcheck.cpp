@@ -45,7 +45,7 @@ recordstore::Variant EmptyValue(int typeCode, int16_t size, bool afterReadError)
       return Variant::Double(0);
     case kDate:
       if (afterReadError) return Variant::String("  /  /  ");
-      return Variant::Date(recordstore::DateSerialFromYMD(1900, 1, 1));
+      return Variant::Date(base::DateSerialFromYMD(1900, 1, 1));
     case kText:
       return Variant::String(std::string(size > 0 ? size : 0, ' '));
     case kLongBinary:
@@ -68,7 +68,7 @@ recordstore::Variant wqNullCheck(const recordstore::Field& fld) {
     recordstore::Variant value = fld.Value();
     if (!value.IsNull()) return value;
     return EmptyValue(typeCode, size, false);
-  } catch (const recordstore::RuntimeError& err) {
+  } catch (const base::RuntimeError& err) {
     const std::string text = "Error Encountered In Function: wqNullCheck() Field: " + name +
                              "\r\nError Number: " + std::to_string(err.Number()) +
                              "\r\nError: " + err.Description();

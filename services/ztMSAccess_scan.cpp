@@ -37,14 +37,14 @@ bool RecordMatchesKeys(recordstore::Recordset& rs, const std::vector<KeyField>& 
   try {
     if (rs.IsBOF() || rs.IsEOF()) return false;
     if (!rs.HasReadRow() && rs.IsEmpty()) return false;
-  } catch (const recordstore::RuntimeError&) {
+  } catch (const base::RuntimeError&) {
     return false;
   }
   for (const KeyField& pair : pairs) {
     // An error while reading or comparing counts as a mismatch.
     try {
       if (!(wqNullCheck(pair.field) == pair.key)) return false;
-    } catch (const recordstore::RuntimeError&) {
+    } catch (const base::RuntimeError&) {
       return false;
     }
   }

@@ -59,7 +59,7 @@ int32_t wqGetNewTag(const std::string& dataPath, const std::string& fieldName,
   const std::string path = ztBasicSet::FileInFolder(dataPath, file);
   try {
     return AllocateTag(path, fieldName, table, prefix);
-  } catch (const recordstore::RuntimeError& err) {
+  } catch (const base::RuntimeError& err) {
     screen::GetDesktop().MsgBox("Attempt to Assign New Tag Number Failed.\r\n" + err.Description(),
                                 16, "Error: wqGetNewTag");
     return 0;

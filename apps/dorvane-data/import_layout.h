@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "services/recordstore/text_case.h"
+#include "services/base/text_case.h"
 
 namespace dorvanedata {
 
@@ -61,6 +61,6 @@ using ImportRow = std::vector<ImportValue>;
 std::optional<std::string> TextForm(const ImportValue& value);
 
 // Names match as the record store matches table, field and index names.
-using recordstore::SameName;
+using base::SameName;
 
 }  // namespace dorvanedata

@@ -17,8 +17,8 @@
 
 #include "frontends/qt/dorvane_widget.h"
 #include "frontends/qt/front_end.h"
+#include "services/base/runtime_error.h"
 #include "services/recordstore/data_source.h"
-#include "services/recordstore/runtime_error.h"
 
 namespace desktophost {
 namespace {
@@ -39,7 +39,7 @@ QString ShownSource(const QString& source) {
     std::string shown = recordstore::ParseServerPath(text + "\\MAIN.MDB").display;
     shown.resize(shown.size() - std::string("\\MAIN.MDB").size());
     return QString::fromStdString(shown);
-  } catch (const recordstore::RuntimeError&) {
+  } catch (const base::RuntimeError&) {
     return QStringLiteral("(a server address that cannot be read)");
   }
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -28,6 +29,10 @@ class HostedControl {
   // The host reads a property: SelectedBPETAG, SelectedEPETAG, SelectedBPEDATE,
   // SelectedEPEDATE, IsListOK, ArePEDatesOK.
   virtual recordstore::Variant Get(const std::string& property) = 0;
+  // A field of the state of `form` (the surface or a dialog the control
+  // opened) by name, for `state`; std::nullopt for a name it does not know.
+  virtual std::optional<recordstore::Variant> StateField(screen::Container& form,
+                                                         const std::string& name) = 0;
 };
 
 // Makes a fresh control (its Initialize has run).

@@ -1,10 +1,12 @@
 // ztDorvane behind the HostedControl interface: `let` and `get` by property
-// name, mapped to the control's property methods. Relies on the control and
-// the script words (ScriptError).
+// name, mapped to the control's property methods, and `state` of the control
+// or its search dialog. Relies on the control, the dialog and the script words
+// (ScriptError).
 #include "apps/dorvane-script/hosted_ztdorvane.h"
 
 #include "apps/dorvane-script/script_words.h"
 #include "control/ztDorvane.h"
+#include "search/frmztSearch.h"
 
 namespace scripthost {
 namespace {
@@ -40,6 +42,14 @@ class HostedDorvane : public HostedControl {
     if (property == "IsListOK") return Variant::Boolean(control_.IsListOK() != 0);
     if (property == "ArePEDatesOK") return Variant::Boolean(control_.ArePEDatesOK() != 0);
     throw ScriptError{"get: unknown property " + property};
+  }
+
+  // The control's own state, or the search dialog's while it is the active form.
+  std::optional<recordstore::Variant> StateField(screen::Container& form,
+                                                 const std::string& name) override {
+    if (auto* dialog = dynamic_cast<frmztSearch*>(&form)) return dialog->StateField(name);
+    if (&form == &control_) return control_.StateField(name);
+    return std::nullopt;
   }
 
  private:

@@ -27,7 +27,7 @@ void ScriptDesktop::RunModal(screen::Form& form) {
 
 double ScriptDesktop::Today() { return today_ ? *today_ : Desktop::Today(); }
 
-void ScriptDesktop::ReportError(const recordstore::RuntimeError& error) {
+void ScriptDesktop::ReportError(const base::RuntimeError& error) {
   out_ << "HOST ERROR number=" << error.Number() << " text=" << Quote(error.Description()) << "\n";
 }
 

@@ -21,7 +21,7 @@ class ScriptDesktop : public screen::Desktop {
   int MsgBox(const std::string& prompt, int style, const std::string& title) override;
   void RunModal(screen::Form& form) override;
   double Today() override;
-  void ReportError(const recordstore::RuntimeError& error) override;
+  void ReportError(const base::RuntimeError& error) override;
 
   void SetToday(double dateSerial) { today_ = dateSerial; }
 

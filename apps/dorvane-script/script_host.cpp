@@ -10,8 +10,8 @@
 
 #include "apps/dorvane-script/script_output.h"
 #include "apps/dorvane-script/script_sql.h"
+#include "services/base/runtime_error.h"
 #include "services/recordstore/db_engine.h"
-#include "services/recordstore/runtime_error.h"
 #include "services/screen/screen.h"
 
 namespace scripthost {
@@ -109,10 +109,10 @@ template <class Action>
 void ScriptHost::HostAction(const Action& action) {
   try {
     action();
-  } catch (const recordstore::RuntimeError& error) {
+  } catch (const base::RuntimeError& error) {
     desktop_.ReportError(error);
   } catch (const std::exception& error) {
-    desktop_.ReportError(recordstore::RuntimeError(51, error.what()));
+    desktop_.ReportError(base::RuntimeError(51, error.what()));
   }
 }
 
@@ -258,7 +258,7 @@ void ScriptHost::State(const std::vector<Word>& words) {
     value = recordstore::Variant::Long(recordstore::DBEngine::Instance()->WorkspacesCreated());
   } else {
     HostAction([&] {
-      value = form.StateField(field);
+      value = control_->StateField(form, field);
       if (!value) throw ScriptError{"state: unknown field " + field + " of " + form.Name()};
     });
   }
@@ -397,11 +397,11 @@ void ScriptHost::Today(const std::vector<Word>& words) {
   } catch (const ScriptError&) {
     throw bad();
   }
-  const double serial = recordstore::DateSerialFromYMD(year, month, day);
+  const double serial = base::DateSerialFromYMD(year, month, day);
   int y = 0;
   int m = 0;
   int d = 0;
-  recordstore::YMDFromDateSerial(serial, y, m, d);
+  base::YMDFromDateSerial(serial, y, m, d);
   if (y != year || m != month || d != day) throw bad();
   desktop_.SetToday(serial);
 }

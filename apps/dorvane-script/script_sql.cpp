@@ -10,9 +10,9 @@
 #include <memory>
 
 #include "apps/dorvane-script/script_words.h"
+#include "services/base/runtime_error.h"
 #include "services/recordstore/data_source.h"
 #include "services/recordstore/database_path.h"
-#include "services/recordstore/runtime_error.h"
 
 namespace scripthost {
 namespace {
@@ -69,7 +69,7 @@ void RunServerSql(const std::string& path, const std::string& statement, std::os
   recordstore::ServerSource source;
   try {
     source = recordstore::ParseServerPath(path);
-  } catch (const recordstore::RuntimeError& e) {
+  } catch (const base::RuntimeError& e) {
     throw ScriptError{"sql: " + e.Description()};
   }
   std::unique_ptr<PGconn, FinishConnection> conn(PQconnectdb(source.uri.c_str()));
@@ -136,7 +136,7 @@ void RunSql(const std::string& pathText, const std::string& db, const std::strin
   std::string path;
   try {
     path = recordstore::ResolveDatabasePath(pathText + "\\" + fileName);
-  } catch (const recordstore::RuntimeError& e) {
+  } catch (const base::RuntimeError& e) {
     throw ScriptError{"sql: " + e.Description()};
   }
   sqlite3* raw = nullptr;

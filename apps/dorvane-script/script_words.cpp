@@ -4,7 +4,7 @@
 
 #include <cctype>
 
-#include "services/recordstore/text_case.h"
+#include "services/base/text_case.h"
 #include "services/screen/keys.h"
 
 namespace scripthost {
@@ -26,11 +26,10 @@ constexpr NamedKey kNamedKeys[] = {
 // The code of a key name ("F1".."F12", "Num0".."Num9" and the table), or 0.
 int16_t NamedKeyCode(std::string_view name) {
   for (const auto& key : kNamedKeys) {
-    if (recordstore::SameName(name, key.name)) return key.code;
+    if (base::SameName(name, key.name)) return key.code;
   }
   auto numbered = [&](std::string_view prefix, int first, int last, int16_t base) -> int16_t {
-    if (name.size() <= prefix.size() ||
-        !recordstore::SameName(name.substr(0, prefix.size()), prefix))
+    if (name.size() <= prefix.size() || !base::SameName(name.substr(0, prefix.size()), prefix))
       return 0;
     int n = 0;
     for (char ch : name.substr(prefix.size())) {
@@ -108,8 +107,7 @@ ScriptKey ParseKey(std::string_view word) {
     for (auto [prefix, bit] : {std::pair<std::string_view, int16_t>{"Shift+", screen::kShiftMask},
                                {"Ctrl+", screen::kCtrlMask},
                                {"Alt+", screen::kAltMask}}) {
-      if (word.size() > prefix.size() &&
-          recordstore::SameName(word.substr(0, prefix.size()), prefix)) {
+      if (word.size() > prefix.size() && base::SameName(word.substr(0, prefix.size()), prefix)) {
         modifiers |= bit;
         word.remove_prefix(prefix.size());
         found = true;

@@ -17,7 +17,7 @@ class PrintingDesktop : public screen::HeadlessDesktop {
     std::cout << "box: " << title << ": " << prompt << "\n";
     return HeadlessDesktop::MsgBox(prompt, style, title);
   }
-  void ReportError(const recordstore::RuntimeError& error) override {
+  void ReportError(const base::RuntimeError& error) override {
     std::cout << "error " << error.Number() << ": " << error.Description() << "\n";
     HeadlessDesktop::ReportError(error);
   }

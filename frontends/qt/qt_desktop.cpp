@@ -57,7 +57,7 @@ void QtDesktop::DoEvents() {
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-void QtDesktop::ReportError(const recordstore::RuntimeError& error) {
+void QtDesktop::ReportError(const base::RuntimeError& error) {
   MsgBox(std::to_string(error.Number()) + " " + error.Description(), 16, "Run-time error");
 }
 

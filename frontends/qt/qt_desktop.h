@@ -32,7 +32,7 @@ class QtDesktop : public screen::Desktop {
   int MsgBox(const std::string& prompt, int style, const std::string& title) override;
   void RunModal(screen::Form& form) override;
   void DoEvents() override;
-  void ReportError(const recordstore::RuntimeError& error) override;
+  void ReportError(const base::RuntimeError& error) override;
 
   // When on, message boxes are not shown: they are recorded and answered OK.
   void SetAutoAnswer(bool on) { autoAnswer_ = on; }

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "services/recordstore/error_numbers.h"
+#include "services/base/error_numbers.h"
 #include "services/recordstore/number_text.h"
 #include "services/recordstore/store_errors.h"
 
@@ -84,7 +84,7 @@ std::optional<double> SerialOf(const Variant& value) {
   }
   try {
     return value.DateSerial();
-  } catch (const RuntimeError&) {
+  } catch (const base::RuntimeError&) {
     return std::nullopt;
   }
 }
@@ -96,7 +96,8 @@ SqlValue EncodeChecked(const Variant& value, const ColumnInfo& column, const std
       return SqlValue::Int(value.ToBoolean() ? -1 : 0);
     case kByteField: {
       double number = std::nearbyint(value.ToDouble());
-      if (!(number >= 0 && number <= 255)) throw RuntimeError(error::kOverflow, "Overflow");
+      if (!(number >= 0 && number <= 255))
+        throw base::RuntimeError(base::error::kOverflow, "Overflow");
       return SqlValue::Int(static_cast<int64_t>(number));
     }
     case kIntegerField:
@@ -107,14 +108,14 @@ SqlValue EncodeChecked(const Variant& value, const ColumnInfo& column, const std
       return SqlValue::Real(Variant::Currency(value.ToDouble()).ToDouble());
     case kSingleField: {
       double number = value.ToDouble();
-      if (std::fabs(number) > FLT_MAX) throw RuntimeError(error::kOverflow, "Overflow");
+      if (std::fabs(number) > FLT_MAX) throw base::RuntimeError(base::error::kOverflow, "Overflow");
       return SqlValue::Real(static_cast<float>(number));
     }
     case kDoubleField:
       return SqlValue::Real(value.ToDouble());
     case kDateField: {
       std::optional<double> serial = SerialOf(value);
-      if (!serial) throw RuntimeError(error::kTypeMismatch, "Type mismatch");
+      if (!serial) throw base::RuntimeError(base::error::kTypeMismatch, "Type mismatch");
       return SqlValue::Text(DateTextFromSerial(*serial));
     }
     case kLongBinaryField:
@@ -122,10 +123,11 @@ SqlValue EncodeChecked(const Variant& value, const ColumnInfo& column, const std
     default: {
       std::string text = value.ToString();
       if (column.checkWidth && CharacterCount(text) > static_cast<size_t>(column.size)) {
-        throw RuntimeError(error::kFieldTooSmall,
-                           "Field '" + column.name + "' of table '" + table + "' holds at most " +
-                               std::to_string(column.size) + " characters; the value '" + text +
-                               "' has " + std::to_string(CharacterCount(text)) + ".");
+        throw base::RuntimeError(base::error::kFieldTooSmall,
+                                 "Field '" + column.name + "' of table '" + table +
+                                     "' holds at most " + std::to_string(column.size) +
+                                     " characters; the value '" + text + "' has " +
+                                     std::to_string(CharacterCount(text)) + ".");
       }
       return SqlValue::Text(std::move(text));
     }
@@ -237,26 +239,27 @@ Variant ReadField(const SqlValue& stored, const ColumnInfo& column, const std::s
     if (column.type == kByteField && whole >= 0 && whole <= 255) {
       return Variant::Byte(static_cast<uint8_t>(whole));
     }
-    throw RuntimeError(error::kOverflow, "Overflow: the value " + shown + where +
-                                             " does not fit (" + TypeName(column.type) + ").");
+    throw base::RuntimeError(
+        base::error::kOverflow,
+        "Overflow: the value " + shown + where + " does not fit (" + TypeName(column.type) + ").");
   }
-  throw RuntimeError(error::kTypeMismatch, "Type mismatch: the value " + shown + where +
-                                               " is not of the field's type (" +
-                                               TypeName(column.type) + ").");
+  throw base::RuntimeError(base::error::kTypeMismatch, "Type mismatch: the value " + shown + where +
+                                                           " is not of the field's type (" +
+                                                           TypeName(column.type) + ").");
 }
 
 SqlValue EncodeField(const Variant& value, const ColumnInfo& column, const std::string& table) {
   if (value.IsNull() || value.IsEmpty()) return SqlValue();
   try {
     return EncodeChecked(value, column, table);
-  } catch (const RuntimeError& e) {
+  } catch (const base::RuntimeError& e) {
     if (e.Number() != 6 && e.Number() != 13) throw;
     std::string shown =
         value.Type() == VarType::String ? "'" + value.ToString() + "'" : value.ToString();
     std::string what = e.Number() == 6 ? "Overflow: " + shown + " does not fit"
                                        : "Type mismatch: " + shown + " is not a value for";
-    throw RuntimeError(e.Number(), what + " field '" + column.name + "' of table '" + table +
-                                       "' (" + TypeName(column.type) + ").");
+    throw base::RuntimeError(e.Number(), what + " field '" + column.name + "' of table '" + table +
+                                             "' (" + TypeName(column.type) + ").");
   }
 }
 
@@ -297,7 +300,7 @@ std::string DateTextFromSerial(double serial) {
     day += serial < 0 ? -1 : 1;
   }
   int y = 0, m = 0, d = 0;
-  YMDFromDateSerial(day, y, m, d);
+  base::YMDFromDateSerial(day, y, m, d);
   char buffer[48];
   std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02lld:%02lld:%02lld", y, m, d,
                 seconds / 3600, seconds / 60 % 60, seconds % 60);
@@ -317,7 +320,7 @@ std::optional<double> SerialFromDateText(std::string_view text) {
       return std::nullopt;
     }
   }
-  double day = DateSerialFromYMD(y, m, d);
+  double day = base::DateSerialFromYMD(y, m, d);
   double fraction = (hh * 3600 + mm * 60 + ss) / 86400.0;
   return day < 0 ? day - fraction : day + fraction;
 }

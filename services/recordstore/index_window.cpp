@@ -17,7 +17,7 @@
 #include <utility>
 
 #include "services/recordstore/index_walk.h"
-#include "services/recordstore/user_action.h"
+#include "services/base/user_action.h"
 
 namespace recordstore {
 namespace {
@@ -62,17 +62,17 @@ bool Identical(const SqlValue& a, const SqlValue& b) {
 
 }  // namespace
 
-bool IndexWalk::Windowed() const { return server_ && lock_.empty() && ActionStamp() != 0; }
+bool IndexWalk::Windowed() const { return server_ && lock_.empty() && base::ActionStamp() != 0; }
 
 void IndexWalk::DropStale() {
-  if (stamp_ == ActionStamp()) return;
+  if (stamp_ == base::ActionStamp()) return;
   windows_.clear();
   memos_.clear();
-  stamp_ = ActionStamp();
+  stamp_ = base::ActionStamp();
 }
 
 bool IndexWalk::KnowsARow() const {
-  if (stamp_ != ActionStamp() || stamp_ == 0) return false;
+  if (stamp_ != base::ActionStamp() || stamp_ == 0) return false;
   for (const Window& window : windows_) {
     if (!window.rows.empty()) return true;
   }

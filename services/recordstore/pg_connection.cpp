@@ -10,7 +10,7 @@
 
 #include "services/recordstore/db_engine.h"
 #include "services/recordstore/store_errors.h"
-#include "services/recordstore/user_action.h"
+#include "services/base/user_action.h"
 
 namespace recordstore {
 
@@ -89,7 +89,7 @@ bool ServerDatabaseExists(const std::string& path) {
   try {
     PgConnection::OpenSource(path, DBEngine::Instance()->LockWaitMilliseconds())->Close();
     return true;
-  } catch (const RuntimeError&) {
+  } catch (const base::RuntimeError&) {
     return false;
   }
 }
@@ -341,26 +341,26 @@ void PgConnection::Lost(const std::string& detail) {
   std::string what = "The connection to server " + source_.host + " (database '" +
                      source_.database + "') was lost";
   if (inTransaction_) what += " during a transaction, whose changes were not made";
-  throw RuntimeError(error::kDiskError, what + " (" + detail + ").");
+  throw base::RuntimeError(base::error::kDiskError, what + " (" + detail + ").");
 }
 
 void PgConnection::EnsureSession() {
   if (!open_) throw ObjectClosed("database '" + Path() + "'");
   if (transactionLost_) {
-    throw RuntimeError(error::kDiskError,
-                       "The connection to server " + source_.host + " (database '" +
-                           source_.database +
-                           "') was lost during a transaction, whose changes were not made; "
-                           "roll the transaction back to go on.");
+    throw base::RuntimeError(base::error::kDiskError,
+                             "The connection to server " + source_.host + " (database '" +
+                                 source_.database +
+                                 "') was lost during a transaction, whose changes were not made; "
+                                 "roll the transaction back to go on.");
   }
   if (!SessionBroken()) return;
   try {
     Connect();
-  } catch (const RuntimeError& e) {
-    throw RuntimeError(error::kDiskError,
-                       "The connection to server " + source_.host + " (database '" +
-                           source_.database +
-                           "') was lost and could not be made again: " + e.Description());
+  } catch (const base::RuntimeError& e) {
+    throw base::RuntimeError(base::error::kDiskError,
+                             "The connection to server " + source_.host + " (database '" +
+                                 source_.database +
+                                 "') was lost and could not be made again: " + e.Description());
   }
 }
 
@@ -454,7 +454,7 @@ PGresult* PgConnection::Run(const PgStatement& statement, bool write) {
       firstError = nullptr;
     }
     PQclear(firstError);
-    if (write) ActionWrote();
+    if (write) base::ActionWrote();
     if (Succeeded(result)) {
       if (write) ++writeEpoch_;
       return result;
@@ -489,11 +489,12 @@ void PgConnection::Fail(PGresult* result, const std::string& table) {
     throw Locked(subject, Path(), LockWaitMs());
   }
   if (state == "42501" || state == "25006") {
-    throw RuntimeError(error::kReadOnly,
-                       "Cannot write: '" + Path() + "' is read-only (" + message + ").");
+    throw base::RuntimeError(base::error::kReadOnly,
+                             "Cannot write: '" + Path() + "' is read-only (" + message + ").");
   }
   if (state == "42P01" && !table.empty()) throw TableNotFound(table, Path());
-  throw RuntimeError(error::kEngineFailure, subject + " in '" + Path() + "': " + message + ".");
+  throw base::RuntimeError(base::error::kEngineFailure,
+                           subject + " in '" + Path() + "': " + message + ".");
 }
 
 Statement& PgConnection::Prepare(const std::string& sql, const std::string& table) {
@@ -506,7 +507,7 @@ Statement& PgConnection::Prepare(const std::string& sql, const std::string& tabl
 }
 
 void PgConnection::Execute(const std::string& sql) {
-  ActionWrote();
+  base::ActionWrote();
   for (int attempt = 0;; ++attempt) {
     EnsureSession();
     PGresult* result = Exec(sql);
@@ -525,7 +526,7 @@ void PgConnection::Execute(const std::string& sql) {
 }
 
 void PgConnection::ExecuteQuietly(const std::string& sql) {
-  ActionWrote();
+  base::ActionWrote();
   if (sql == "ROLLBACK") {
     // Ends the transaction here whatever the server says: a lost session
     // rolled it back already.

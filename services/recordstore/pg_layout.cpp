@@ -105,7 +105,7 @@ bool LoadServerColumns(Connection& connection, const std::string& oid, TableLayo
     ColumnInfo column;
     column.sqlName = TextAt(columns, 0);
     column.name = ShownName(column.sqlName);
-    if (SameName(column.sqlName, "rowid")) {
+    if (base::SameName(column.sqlName, "rowid")) {
       layout.rowid = QuoteName(column.sqlName);
       continue;
     }
@@ -157,7 +157,7 @@ void LoadServerIndexes(Connection& connection, const std::string& oid, TableLayo
     if (index.sqlName.empty()) {
       index.sqlName = sqlName;
       bool prefixed = sqlName.size() > prefix.size() &&
-                      SameName(std::string_view(sqlName).substr(0, prefix.size()), prefix);
+                      base::SameName(std::string_view(sqlName).substr(0, prefix.size()), prefix);
       index.name = ShownName(prefixed ? sqlName.substr(prefix.size()) : sqlName);
       index.unique = TextAt(keys, 1) == "t" || TextAt(keys, 1) == "1";
     }
@@ -167,7 +167,7 @@ void LoadServerIndexes(Connection& connection, const std::string& oid, TableLayo
     std::string column = noCase ? ColumnOfExpression(expression) : expression;
     if (column.size() >= 2 && column.front() == '"') column = column.substr(1, column.size() - 2);
     int position = layout.FindColumn(column);
-    if (position < 0 && !SameName(column, "rowid")) usable = false;
+    if (position < 0 && !base::SameName(column, "rowid")) usable = false;
     index.columns.push_back(position);
     index.collations.push_back(noCase ? Collation::NoCase : Collation::Binary);
     index.keySql.push_back(collation.empty() ? expression
@@ -208,10 +208,10 @@ std::shared_ptr<const TableLayout> LoadServerTableLayout(Connection& connection,
   layout->hasRowidField = true;  // identities are never given again
   const bool keep = LoadServerColumns(connection, oid, *layout);
   if (layout->rowid.empty()) {
-    throw RuntimeError(error::kEngineFailure,
-                       "Table '" + table + "' in '" + connection.Path() +
-                           "' has no rowid identity column, so it cannot be opened as a "
-                           "table-type recordset.");
+    throw base::RuntimeError(base::error::kEngineFailure,
+                             "Table '" + table + "' in '" + connection.Path() +
+                                 "' has no rowid identity column, so it cannot be opened as a "
+                                 "table-type recordset.");
   }
   LoadServerIndexes(connection, oid, *layout);
   if (keep) engine->KeepLayout(key, layout);

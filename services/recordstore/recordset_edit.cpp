@@ -23,7 +23,7 @@ void Recordset::FailWrite(const WriteOutcome& outcome) {
     std::string indexName;
     for (const IndexInfo& index : layout_->indexes) {
       if (!index.unique) continue;
-      bool same = SameName(index.sqlName, outcome.index);
+      bool same = base::SameName(index.sqlName, outcome.index);
       if (index.columns.size() == outcome.fields.size()) {
         bool fieldsMatch = true;
         for (size_t j = 0; j < outcome.fields.size(); ++j) {
@@ -34,25 +34,27 @@ void Recordset::FailWrite(const WriteOutcome& outcome) {
       if (same) indexName = index.name;
     }
     std::string which = indexName.empty() ? "a unique index" : "unique index '" + indexName + "'";
-    throw RuntimeError(error::kDuplicateKey, "The change to table '" + table +
-                                                 "' would duplicate a key of " + which +
-                                                 "; the change was not made.");
+    throw base::RuntimeError(base::error::kDuplicateKey, "The change to table '" + table +
+                                                             "' would duplicate a key of " + which +
+                                                             "; the change was not made.");
   }
   if (outcome.kind == WriteOutcome::Kind::NotNull) {
-    throw RuntimeError(3314, "A field of table '" + table + "' that must hold a value is Null (" +
-                                 outcome.message + ").");
+    throw base::RuntimeError(3314, "A field of table '" + table +
+                                       "' that must hold a value is Null (" + outcome.message +
+                                       ").");
   }
   assert(outcome.kind == WriteOutcome::Kind::Rule);
   // The layout names each CHECK after its field: say which field broke it.
   if (outcome.fields.size() == 1 && layout_->FindColumn(outcome.fields[0]) >= 0) {
-    throw RuntimeError(3317, "The value for field '" +
-                                 layout_->columns[layout_->FindColumn(outcome.fields[0])].name +
-                                 "' of table '" + table +
-                                 "' breaks the rule the table sets for that field; the "
-                                 "change was not made.");
+    throw base::RuntimeError(
+        3317, "The value for field '" +
+                  layout_->columns[layout_->FindColumn(outcome.fields[0])].name + "' of table '" +
+                  table +
+                  "' breaks the rule the table sets for that field; the "
+                  "change was not made.");
   }
-  throw RuntimeError(3317, "The change to table '" + table + "' breaks a rule of the table (" +
-                               outcome.message + ").");
+  throw base::RuntimeError(3317, "The change to table '" + table +
+                                     "' breaks a rule of the table (" + outcome.message + ").");
 }
 
 void Recordset::EndOwnLock(bool commit) {
@@ -98,7 +100,7 @@ void Recordset::Edit() {
   bool found = false;
   try {
     found = walk_->ByRowid(row_->rowid, *row_);
-  } catch (const RuntimeError&) {
+  } catch (const base::RuntimeError&) {
     EndOwnLock(false);
     throw;
   }

@@ -5,11 +5,10 @@
 // Values are Variants; failures are RuntimeErrors with classic numbers.
 #pragma once
 
+#include "services/base/runtime_error.h"
 #include "services/recordstore/database.h"
 #include "services/recordstore/db_engine.h"
 #include "services/recordstore/field.h"
 #include "services/recordstore/recordset.h"
-#include "services/recordstore/runtime_error.h"
-#include "services/recordstore/user_action.h"
 #include "services/recordstore/variant.h"
 #include "services/recordstore/workspace.h"

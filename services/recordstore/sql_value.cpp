@@ -5,7 +5,7 @@
 
 #include <utility>
 
-#include "services/recordstore/text_case.h"
+#include "services/base/text_case.h"
 
 namespace recordstore {
 
@@ -38,8 +38,8 @@ SqlValue SqlValue::Blob(std::string v) {
 }
 
 Collation CollationFromName(std::string_view name) {
-  if (SameName(name, "NOCASE")) return Collation::NoCase;
-  if (SameName(name, "RTRIM")) return Collation::RTrim;
+  if (base::SameName(name, "NOCASE")) return Collation::NoCase;
+  if (base::SameName(name, "RTRIM")) return Collation::RTrim;
   return Collation::Binary;
 }
 

@@ -151,10 +151,10 @@ void RefuseEmptyFile(const std::string& path) {
   if (stat(path.c_str(), &file) != 0 || file.st_size != 0) return;
   struct stat log = {};
   if (stat((path + "-wal").c_str(), &log) == 0 && log.st_size > 0) return;
-  throw RuntimeError(error::kBadFormat,
-                     "'" + path +
-                         "' is not a database file the record store can read (the file is "
-                         "empty); it was left as it is.");
+  throw base::RuntimeError(base::error::kBadFormat,
+                           "'" + path +
+                               "' is not a database file the record store can read (the file is "
+                               "empty); it was left as it is.");
 }
 
 // Why this user cannot write `path`, in words; empty when no cause is found.
@@ -235,11 +235,11 @@ std::shared_ptr<Connection> SqliteConnection::OpenFile(const std::string& path, 
   if (path.size() >= limit) {
     openPath = ShortFormOf(path, folderFd);
     if (openPath.empty()) {
-      throw RuntimeError(error::kFileNotFound, "Could not open the database file '" + path +
-                                                   "': its path has " +
-                                                   std::to_string(path.size()) +
-                                                   " characters, and SQLite opens at most " +
-                                                   std::to_string(limit - 1) + ".");
+      throw base::RuntimeError(base::error::kFileNotFound,
+                               "Could not open the database file '" + path + "': its path has " +
+                                   std::to_string(path.size()) +
+                                   " characters, and SQLite opens at most " +
+                                   std::to_string(limit - 1) + ".");
     }
   }
   sqlite3* db = nullptr;
@@ -250,11 +250,11 @@ std::shared_ptr<Connection> SqliteConnection::OpenFile(const std::string& path, 
     std::string message = db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
     sqlite3_close(db);
     if ((rc & 0xff) == SQLITE_IOERR) {
-      throw RuntimeError(error::kDiskError,
-                         "Disk or network error on '" + path + "' (" + message + ").");
+      throw base::RuntimeError(base::error::kDiskError,
+                               "Disk or network error on '" + path + "' (" + message + ").");
     }
-    throw RuntimeError(error::kFileNotFound,
-                       "Could not open the database file '" + path + "': " + message + ".");
+    throw base::RuntimeError(base::error::kFileNotFound,
+                             "Could not open the database file '" + path + "': " + message + ".");
   }
   std::shared_ptr<SqliteConnection> connection(new SqliteConnection(db, path, lockWaitMs));
   connection->folderFd_ = folderFd;
@@ -270,7 +270,8 @@ std::shared_ptr<Connection> SqliteConnection::OpenFile(const std::string& path, 
     connection->Close();
     std::string copy = CopyForReading(path);
     if (copy.empty()) {
-      throw RuntimeError(error::kReadOnly, "Cannot open '" + path + "': " + cause + ".");
+      throw base::RuntimeError(base::error::kReadOnly,
+                               "Cannot open '" + path + "': " + cause + ".");
     }
     return OpenCopy(path, copy, cause, lockWaitMs);
   }
@@ -405,28 +406,31 @@ void SqliteConnection::Fail(int rc, const std::string& table) const {
     case SQLITE_READONLY:
     case SQLITE_PERM: {
       if (!readOnlyCause_.empty()) {
-        throw RuntimeError(error::kReadOnly, "Cannot write: '" + Path() +
-                                                 "' was opened for reading only, because " +
-                                                 readOnlyCause_ + ".");
+        throw base::RuntimeError(base::error::kReadOnly,
+                                 "Cannot write: '" + Path() +
+                                     "' was opened for reading only, because " + readOnlyCause_ +
+                                     ".");
       }
       std::string cause = ReadOnlyCause(Path());
-      throw RuntimeError(error::kReadOnly, "Cannot write: '" + Path() + "' is read-only (" +
-                                               (cause.empty() ? message : cause) + ").");
+      throw base::RuntimeError(base::error::kReadOnly,
+                               "Cannot write: '" + Path() + "' is read-only (" +
+                                   (cause.empty() ? message : cause) + ").");
     }
     case SQLITE_NOTADB:
     case SQLITE_CORRUPT:
-      throw RuntimeError(
-          error::kBadFormat,
+      throw base::RuntimeError(
+          base::error::kBadFormat,
           "'" + Path() + "' is not a database file the record store can read (" + message + ").");
     case SQLITE_FULL:
-      throw RuntimeError(error::kDiskFull, "Not enough space on the disk to write '" + Path() +
-                                               "' (" + message + ").");
+      throw base::RuntimeError(base::error::kDiskFull, "Not enough space on the disk to write '" +
+                                                           Path() + "' (" + message + ").");
     case SQLITE_IOERR:
     case SQLITE_CANTOPEN:
-      throw RuntimeError(error::kDiskError,
-                         "Disk or network error on '" + Path() + "' (" + message + ").");
+      throw base::RuntimeError(base::error::kDiskError,
+                               "Disk or network error on '" + Path() + "' (" + message + ").");
     default:
-      throw RuntimeError(error::kEngineFailure, subject + " in '" + Path() + "': " + message + ".");
+      throw base::RuntimeError(base::error::kEngineFailure,
+                               subject + " in '" + Path() + "': " + message + ".");
   }
 }
 

@@ -5,23 +5,23 @@
 
 #include <string>
 
-#include "services/recordstore/error_numbers.h"
-#include "services/recordstore/runtime_error.h"
+#include "services/base/error_numbers.h"
+#include "services/base/runtime_error.h"
 
 namespace recordstore {
 
-RuntimeError FileNotFound(const std::string& path, const std::string& detail);
-RuntimeError TableNotFound(const std::string& table, const std::string& file);
-RuntimeError IndexNotFound(const std::string& index, const std::string& table);
-RuntimeError FieldNotFound(const std::string& field, const std::string& table);
-RuntimeError NoCurrentRecord(const std::string& table);
-RuntimeError RecordDeleted(const std::string& table);
-RuntimeError NotABookmark(const std::string& table);
-RuntimeError UpdateWithoutEdit(const std::string& table);
-RuntimeError NoCurrentIndex(const std::string& table);
-RuntimeError InvalidArgument(const std::string& what);
-RuntimeError ObjectClosed(const std::string& what);
-RuntimeError CommitWithoutBegin(const std::string& workspace);
-RuntimeError Locked(const std::string& what, const std::string& file, int waitedMs);
+base::RuntimeError FileNotFound(const std::string& path, const std::string& detail);
+base::RuntimeError TableNotFound(const std::string& table, const std::string& file);
+base::RuntimeError IndexNotFound(const std::string& index, const std::string& table);
+base::RuntimeError FieldNotFound(const std::string& field, const std::string& table);
+base::RuntimeError NoCurrentRecord(const std::string& table);
+base::RuntimeError RecordDeleted(const std::string& table);
+base::RuntimeError NotABookmark(const std::string& table);
+base::RuntimeError UpdateWithoutEdit(const std::string& table);
+base::RuntimeError NoCurrentIndex(const std::string& table);
+base::RuntimeError InvalidArgument(const std::string& what);
+base::RuntimeError ObjectClosed(const std::string& what);
+base::RuntimeError CommitWithoutBegin(const std::string& workspace);
+base::RuntimeError Locked(const std::string& what, const std::string& file, int waitedMs);
 
 }  // namespace recordstore

@@ -42,7 +42,8 @@ bool LoadColumns(Connection& connection, TableLayout& layout, std::vector<int>& 
     std::string declared = TextColumn(info, 1);
     // A column named rowid that is the table's INTEGER PRIMARY KEY is the
     // row's identity, the bookmark: it is not a field.
-    if (info.ColumnInt(3) > 0 && SameName(column.name, "rowid") && SameName(declared, "INTEGER")) {
+    if (info.ColumnInt(3) > 0 && base::SameName(column.name, "rowid") &&
+        base::SameName(declared, "INTEGER")) {
       ++keyFields;
       identity = static_cast<int>(positions.size());
       positions.push_back(-1);
@@ -58,16 +59,17 @@ bool LoadColumns(Connection& connection, TableLayout& layout, std::vector<int>& 
     }
     if (info.ColumnInt(3) > 0) {
       ++keyFields;
-      if (SameName(declared, "INTEGER")) integerKey = static_cast<int>(layout.columns.size());
+      if (base::SameName(declared, "INTEGER")) integerKey = static_cast<int>(layout.columns.size());
     }
     layout.columns.push_back(std::move(column));
   }
   layout.hasRowidField = keyFields == 1 && integerKey >= 0;
   if (keyFields > 1 && identity >= 0) {
     // A composite key: the column called rowid is an ordinary field after all.
-    throw RuntimeError(error::kEngineFailure, "Table '" + layout.name +
-                                                  "' has a field named rowid inside a key of "
-                                                  "several fields; it cannot be opened.");
+    throw base::RuntimeError(base::error::kEngineFailure,
+                             "Table '" + layout.name +
+                                 "' has a field named rowid inside a key of "
+                                 "several fields; it cannot be opened.");
   }
   return literalDefaults;
 }
@@ -91,7 +93,7 @@ void LoadIndexes(Connection& connection, TableLayout& layout, const std::vector<
     IndexInfo index;
     index.sqlName = sqlName;
     bool prefixed = sqlName.size() > prefix.size() &&
-                    SameName(std::string_view(sqlName).substr(0, prefix.size()), prefix);
+                    base::SameName(std::string_view(sqlName).substr(0, prefix.size()), prefix);
     index.name = prefixed ? sqlName.substr(prefix.size()) : sqlName;
     index.unique = unique;
     bool usable = true;
@@ -114,9 +116,9 @@ void LoadIndexes(Connection& connection, TableLayout& layout, const std::vector<
 // text, NULL, TRUE or FALSE. Other expressions are evaluated by SQLite, and
 // `literal` becomes false.
 SqlValue DefaultLiteral(Connection& connection, const std::string& text, bool& literal) {
-  if (text.empty() || SameName(text, "NULL")) return SqlValue();
-  if (SameName(text, "TRUE")) return SqlValue::Int(1);
-  if (SameName(text, "FALSE")) return SqlValue::Int(0);
+  if (text.empty() || base::SameName(text, "NULL")) return SqlValue();
+  if (base::SameName(text, "TRUE")) return SqlValue::Int(1);
+  if (base::SameName(text, "FALSE")) return SqlValue::Int(0);
   if (text.size() >= 2 && text.front() == '\'' && text.back() == '\'') {
     std::string inner;
     for (size_t i = 1; i + 1 < text.size(); ++i) {
@@ -138,7 +140,7 @@ SqlValue DefaultLiteral(Connection& connection, const std::string& text, bool& l
     Statement& statement = connection.Prepare("SELECT " + text, "");
     StatementScope scope(statement);
     if (statement.Step()) statement.ReadColumn(0, value);
-  } catch (const RuntimeError&) {
+  } catch (const base::RuntimeError&) {
     // A default the engine cannot evaluate alone reads as Null.
   }
   return value;
@@ -146,14 +148,14 @@ SqlValue DefaultLiteral(Connection& connection, const std::string& text, bool& l
 
 int TableLayout::FindColumn(std::string_view field) const {
   for (size_t i = 0; i < columns.size(); ++i) {
-    if (SameName(columns[i].name, field)) return static_cast<int>(i);
+    if (base::SameName(columns[i].name, field)) return static_cast<int>(i);
   }
   return -1;
 }
 
 const IndexInfo* TableLayout::FindIndex(std::string_view index) const {
   for (const IndexInfo& info : indexes) {
-    if (SameName(info.name, index) || SameName(info.sqlName, index)) return &info;
+    if (base::SameName(info.name, index) || base::SameName(info.sqlName, index)) return &info;
   }
   return nullptr;
 }
@@ -221,17 +223,18 @@ std::shared_ptr<const TableLayout> LoadTableLayout(Connection& connection,
       const std::string type = TextColumn(find, 1);
       const std::string sql = TextColumn(find, 2);
       for (const std::string* part : {&type, &name, &sql}) schemaText.append(*part).append("\n");
-      if (type == "index" || !SameName(name, table)) continue;
+      if (type == "index" || !base::SameName(name, table)) continue;
       found = true;
       layout->name = name;
       layout->sqlName = name;
       std::string upper = sql;
       for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
       if (type != "table" || upper.find("WITHOUT ROWID") != std::string::npos) {
-        throw RuntimeError(error::kEngineFailure,
-                           "'" + layout->name + "' in '" + connection.Path() +
-                               "' is not an ordinary table with row identifiers, so it cannot "
-                               "be opened as a table-type recordset.");
+        throw base::RuntimeError(
+            base::error::kEngineFailure,
+            "'" + layout->name + "' in '" + connection.Path() +
+                "' is not an ordinary table with row identifiers, so it cannot "
+                "be opened as a table-type recordset.");
       }
     }
   }
@@ -248,9 +251,10 @@ std::shared_ptr<const TableLayout> LoadTableLayout(Connection& connection,
     }
   }
   if (layout->rowid.empty()) {
-    throw RuntimeError(error::kEngineFailure, "Table '" + layout->name +
-                                                  "' hides its row identifier behind fields "
-                                                  "named rowid, _rowid_ and oid.");
+    throw base::RuntimeError(base::error::kEngineFailure,
+                             "Table '" + layout->name +
+                                 "' hides its row identifier behind fields "
+                                 "named rowid, _rowid_ and oid.");
   }
   if (keep) engine->KeepLayout(schemaText, layout);
   return layout;

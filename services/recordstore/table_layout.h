@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "services/base/text_case.h"
 #include "services/recordstore/connection.h"
-#include "services/recordstore/text_case.h"
 #include "services/recordstore/variant.h"
 
 namespace recordstore {

@@ -9,17 +9,19 @@
 #include <limits>
 #include <utility>
 
-#include "services/recordstore/error_numbers.h"
+#include "services/base/error_numbers.h"
+#include "services/base/text_case.h"
 #include "services/recordstore/number_text.h"
-#include "services/recordstore/text_case.h"
 
 namespace recordstore {
 namespace {
 
 // The classic conversion errors.
-[[noreturn]] void Overflow() { throw RuntimeError(error::kOverflow, "Overflow"); }
-[[noreturn]] void TypeMismatch() { throw RuntimeError(error::kTypeMismatch, "Type mismatch"); }
-[[noreturn]] void InvalidNull() { throw RuntimeError(94, "Invalid use of Null"); }
+[[noreturn]] void Overflow() { throw base::RuntimeError(base::error::kOverflow, "Overflow"); }
+[[noreturn]] void TypeMismatch() {
+  throw base::RuntimeError(base::error::kTypeMismatch, "Type mismatch");
+}
+[[noreturn]] void InvalidNull() { throw base::RuntimeError(94, "Invalid use of Null"); }
 
 // Rounds half to even and checks the result lies within [low, high].
 double RoundWithin(double value, double low, double high) {
@@ -130,8 +132,8 @@ int32_t Variant::ToLong() const {
 
 bool Variant::ToBoolean() const {
   if (type_ == VarType::String) {
-    if (SameName(text_, "True")) return true;
-    if (SameName(text_, "False")) return false;
+    if (base::SameName(text_, "True")) return true;
+    if (base::SameName(text_, "False")) return false;
   }
   return ToDouble() != 0;
 }
@@ -165,7 +167,7 @@ std::string Variant::ToString() const {
       bool hasTime = std::lround(std::fabs(number_ - day) * 86400.0) % 86400 != 0;
       if (day == 0 && hasTime) return TimeText(number_ - day);
       int y, m, d;
-      YMDFromDateSerial(number_, y, m, d);
+      base::YMDFromDateSerial(number_, y, m, d);
       std::string text = std::to_string(m) + "/" + std::to_string(d) + "/" + std::to_string(y);
       return hasTime ? text + " " + TimeText(number_ - day) : text;
     }
@@ -180,7 +182,7 @@ double Variant::DateSerial() const {
     char extra = 0;
     if (std::sscanf(text_.c_str(), "%d/%d/%d%c", &m, &d, &y, &extra) == 3 ||
         std::sscanf(text_.c_str(), "%d-%d-%d%c", &y, &m, &d, &extra) == 3) {
-      return DateSerialFromYMD(y, m, d);
+      return base::DateSerialFromYMD(y, m, d);
     }
   }
   return ToDouble();

@@ -1,15 +1,16 @@
 // Variant: the dynamically typed value of the record store and the scripted
-// host, with the classic conversion, comparison and Val rules, plus the date
-// serial helpers (days since 1899-12-30, fraction = time of day).
+// host, with the classic conversion, comparison and Val rules. A Date is a date
+// serial (services/base/date_serial.h).
 // Threads: a plain value; distinct variants may be used on distinct threads.
-// Relies only on the standard library and RuntimeError.
+// Relies only on the standard library and the base library.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-#include "services/recordstore/runtime_error.h"
+#include "services/base/date_serial.h"
+#include "services/base/runtime_error.h"
 
 namespace recordstore {
 
@@ -82,15 +83,5 @@ bool operator!=(const Variant& a, const Variant& b);
 // digits, one decimal point, an exponent, &H/&O prefixes); 0 when it begins
 // with no number.
 double Val(std::string_view text);
-
-// Date serial of a calendar day; no validation beyond the calendar (months and
-// days out of range roll over).
-double DateSerialFromYMD(int year, int month, int day);
-// Calendar day of a date serial (the time of day is ignored).
-void YMDFromDateSerial(double serial, int& year, int& month, int& day);
-// True for a leap year of the Gregorian calendar.
-bool IsLeapYear(int year);
-// Days in a month (1..12) of a Gregorian year.
-int DaysInMonth(int year, int month);
 
 }  // namespace recordstore

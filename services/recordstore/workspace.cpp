@@ -57,7 +57,7 @@ std::shared_ptr<Database> Workspace::OpenDatabase(const std::string& path) {
   // transaction.
   for (const auto& live : LiveConnections()) {
     // Names on a server are matched without regard to case.
-    bool same = IsServerPath(path) ? SameName(live->Path(), file) : live->Path() == file;
+    bool same = IsServerPath(path) ? base::SameName(live->Path(), file) : live->Path() == file;
     if (same) {
       auto database = std::make_shared<Database>(live, path, shared_from_this());
       files_.push_back({database, live});

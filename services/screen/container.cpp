@@ -6,7 +6,7 @@
 #include <cassert>
 #include <cctype>
 
-#include "services/recordstore/text_case.h"
+#include "services/base/text_case.h"
 #include "services/screen/dispatcher.h"
 
 namespace screen {
@@ -39,7 +39,7 @@ void Container::Add(Control& control) {
 // Lookup by name without regard to case and by exact index.
 Control* Container::Find(std::string_view name, int index) const {
   for (Control* c : controls_) {
-    if (c->Index() == index && recordstore::SameName(c->Name(), name)) return c;
+    if (c->Index() == index && base::SameName(c->Name(), name)) return c;
   }
   return nullptr;
 }
@@ -47,7 +47,7 @@ Control* Container::Find(std::string_view name, int index) const {
 // An array name is one whose members carry an index.
 bool Container::IsArrayName(std::string_view name) const {
   for (Control* c : controls_) {
-    if (c->Index() >= 0 && recordstore::SameName(c->Name(), name)) return true;
+    if (c->Index() >= 0 && base::SameName(c->Name(), name)) return true;
   }
   return false;
 }
@@ -71,12 +71,6 @@ CommandButton* Container::CancelButton() const {
 }
 
 void Container::Refresh() { RequestRepaint(); }
-
-// No state fields unless the owner names some.
-std::optional<recordstore::Variant> Container::StateField(const std::string& name) {
-  (void)name;
-  return std::nullopt;
-}
 
 // The first load records the design; every load starts from it.
 void Container::ResetToDesign() {

@@ -1,19 +1,16 @@
 // Container: what a form and the user control have in common: a name and
 // caption, size and colour, the controls in design order, key preview with its
-// KeyDown handler, the control that holds (or will get back) the focus, and the
-// state fields the scripted host reads. Relies on Control and the record
-// store's Variant.
+// KeyDown handler and the control that holds (or will get back) the focus.
+// Relies on Control.
 // Threads: the thread that runs the host's event loop only.
 #pragma once
 
 #include <cstdint>
 #include <functional>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "services/recordstore/variant.h"
 #include "services/screen/controls.h"
 
 namespace screen {
@@ -65,10 +62,6 @@ class Container {
 
   // Asks the front end to repaint now.
   void Refresh();
-
-  // A field of the owner's state by name, for the scripted host's `state`
-  // command; std::nullopt for a name the owner does not know.
-  virtual std::optional<recordstore::Variant> StateField(const std::string& name);
 
   std::function<void(int16_t& keyCode, int16_t shift)> KeyDown;
 

@@ -68,7 +68,7 @@ class Control {
 
   // Gives the control the focus: LostFocus of the control that had it, then
   // GotFocus of this one. Nothing happens when it has the focus already. A hidden
-  // or disabled control (or a label) raises recordstore::RuntimeError 5.
+  // or disabled control (or a label) raises base::RuntimeError 5.
   void SetFocus();
   // True when the control holds the keyboard focus.
   bool HasFocus() const;

@@ -1,13 +1,13 @@
 // The control kinds: the text box's caret, selection and editing rules, the
 // default and cancel flags of command buttons, and design snapshots.
-// Relies on Control, Container and recordstore::RuntimeError.
+// Relies on Control, Container and base::RuntimeError.
 #include "services/screen/controls.h"
 
 #include <algorithm>
 #include <cassert>
 
-#include "services/recordstore/error_numbers.h"
-#include "services/recordstore/runtime_error.h"
+#include "services/base/error_numbers.h"
+#include "services/base/runtime_error.h"
 #include "services/screen/container.h"
 #include "services/screen/keys.h"
 
@@ -65,10 +65,10 @@ void ClearOthers(const Control& self, void (CommandButton::*setter)(bool)) {
 // Raises the classic "control array element doesn't exist" error.
 void CheckIndex(const std::string& arrayName, int index, int count) {
   if (index < 0 || index >= count) {
-    throw recordstore::RuntimeError(recordstore::error::kNoSuchArrayElement,
-                                    "Control array element " + std::to_string(index) + " of " +
-                                        arrayName + " does not exist (members 0 to " +
-                                        std::to_string(count - 1) + ")");
+    throw base::RuntimeError(base::error::kNoSuchArrayElement,
+                             "Control array element " + std::to_string(index) + " of " + arrayName +
+                                 " does not exist (members 0 to " + std::to_string(count - 1) +
+                                 ")");
   }
 }
 

@@ -1,7 +1,7 @@
 // The four kinds of toolkit control (text box, label, command button,
 // horizontal scroll bar) and control arrays addressed by index. A text box
 // keeps its text, caret and selection and does its own editing when the
-// dispatcher hands it a key. Relies on Control and recordstore::RuntimeError.
+// dispatcher hands it a key. Relies on Control and base::RuntimeError.
 // Threads: the thread that runs the host's event loop only.
 #pragma once
 
@@ -130,7 +130,7 @@ class HScrollBar : public Control {
 void CheckIndex(const std::string& arrayName, int index, int count);
 
 // A control array: members 0..count-1 sharing one name, addressed by index
-// (lblCONO(2)). A missing member raises recordstore::RuntimeError 340.
+// (lblCONO(2)). A missing member raises base::RuntimeError 340.
 template <class T>
 class ControlArray {
  public:

@@ -1,16 +1,15 @@
 // Desktop: the process-wide current desktop, the default date and file
 // services every desktop shares, and the headless desktop used by tests and
-// when no other is set. Relies on the record store's date helpers and path
-// resolver, and the dispatcher (close box).
+// when no other is set. Relies on the base library (date serials, the path
+// rule, RuntimeError) and the dispatcher (close box).
 #include "services/screen/desktop.h"
 
 #include <cctype>
 #include <ctime>
 
-#include "services/recordstore/data_source.h"
-#include "services/recordstore/database_path.h"
-#include "services/recordstore/error_numbers.h"
-#include "services/recordstore/variant.h"
+#include "services/base/date_serial.h"
+#include "services/base/error_numbers.h"
+#include "services/base/file_path.h"
 #include "services/screen/dispatcher.h"
 #include "services/screen/form.h"
 
@@ -43,7 +42,7 @@ double Desktop::Today() {
   std::time_t now = std::time(nullptr);
   std::tm local{};
   localtime_r(&now, &local);
-  return recordstore::DateSerialFromYMD(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
+  return base::DateSerialFromYMD(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
 }
 
 // M/D/YYYY without leading zeros.
@@ -51,7 +50,7 @@ std::string Desktop::ShortDateText(double dateSerial) {
   int year = 0;
   int month = 0;
   int day = 0;
-  recordstore::YMDFromDateSerial(dateSerial, year, month, day);
+  base::YMDFromDateSerial(dateSerial, year, month, day);
   return std::to_string(month) + "/" + std::to_string(day) + "/" + std::to_string(year);
 }
 
@@ -79,19 +78,15 @@ std::optional<double> Desktop::ReadShortDate(const std::string& text) {
   } else if (digits != 4) {
     return std::nullopt;
   }
-  if (month < 1 || month > 12 || day < 1 || day > recordstore::DaysInMonth(year, month))
+  if (month < 1 || month > 12 || day < 1 || day > base::DaysInMonth(year, month))
     return std::nullopt;
-  return recordstore::DateSerialFromYMD(year, month, day);
+  return base::DateSerialFromYMD(year, month, day);
 }
 
-// The record store's path rule: backslashes separate folders, and every
-// folder and the file name are matched without regard to case, so a file the
-// store can open is a file that exists.
-bool Desktop::FileExists(const std::string& path) {
-  // A database file on a server exists when its schema does.
-  if (recordstore::IsServerPath(path)) return recordstore::ServerDatabaseExists(path);
-  return recordstore::FindFile(path).has_value();
-}
+// The path rule the record store opens files by: backslashes separate
+// folders, and every folder and the file name are matched without regard to
+// case, so a file the store can open is a file that exists.
+bool Desktop::FileExists(const std::string& path) { return base::FindFile(path).has_value(); }
 
 Desktop& GetDesktop() {
   static HeadlessDesktop fallback;
@@ -102,11 +97,10 @@ Desktop& GetDesktop() {
 bool DesktopInstalled() { return current != nullptr || CurrentScreenDesktop() != nullptr; }
 
 void ReportEscapedError(const std::exception& error) {
-  if (const auto* runtime = dynamic_cast<const recordstore::RuntimeError*>(&error)) {
+  if (const auto* runtime = dynamic_cast<const base::RuntimeError*>(&error)) {
     GetDesktop().ReportError(*runtime);
   } else {
-    GetDesktop().ReportError(
-        recordstore::RuntimeError(recordstore::error::kInternalError, error.what()));
+    GetDesktop().ReportError(base::RuntimeError(base::error::kInternalError, error.what()));
   }
 }
 
@@ -132,9 +126,7 @@ void HeadlessDesktop::RunModal(Form& form) {
 
 double HeadlessDesktop::Today() { return today_ ? *today_ : Desktop::Today(); }
 
-void HeadlessDesktop::ReportError(const recordstore::RuntimeError& error) {
-  errors.push_back(error);
-}
+void HeadlessDesktop::ReportError(const base::RuntimeError& error) { errors.push_back(error); }
 
 void HeadlessDesktop::QueueModalAction(std::function<void()> action) {
   modalActions_.push_back(std::move(action));

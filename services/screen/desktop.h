@@ -5,7 +5,7 @@
 // reached the host. The scripted host, the Qt front end and the tests each
 // implement it; one is current for the whole process, as the platform is.
 // HeadlessDesktop is the stand-in used when no other is set and by tests.
-// Relies on the record store's RuntimeError and date helpers.
+// Relies on the base library's RuntimeError.
 #pragma once
 
 #include <deque>
@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "services/recordstore/runtime_error.h"
+#include "services/base/runtime_error.h"
 
 namespace screen {
 
@@ -41,11 +41,11 @@ class Desktop {
   // 30-99 in the 1900s) back to a date serial; nothing when it is not a date.
   virtual std::optional<double> ReadShortDate(const std::string& text);
   // True when the file exists; backslashes separate folders and every folder
-  // and the file name are matched without regard to case (the record store's
-  // path rule, so the test agrees with what the store opens).
+  // and the file name are matched without regard to case (the base library's
+  // path rule, by which the record store opens files too).
   virtual bool FileExists(const std::string& path);
   // A run-time error that no handler trapped reached the host.
-  virtual void ReportError(const recordstore::RuntimeError& error) = 0;
+  virtual void ReportError(const base::RuntimeError& error) = 0;
 };
 
 // The desktop of the current screen when it has one, else the process-wide
@@ -75,7 +75,7 @@ class HeadlessDesktop : public Desktop {
   void RunModal(Form& form) override;
   void DoEvents() override { ++doEventsCalls; }
   double Today() override;
-  void ReportError(const recordstore::RuntimeError& error) override;
+  void ReportError(const base::RuntimeError& error) override;
 
   // Fixes today's date (a date serial); without it, the machine's date.
   void SetToday(double dateSerial) { today_ = dateSerial; }
@@ -83,7 +83,7 @@ class HeadlessDesktop : public Desktop {
   void QueueModalAction(std::function<void()> action);
 
   std::vector<MessageBox> messageBoxes;
-  std::vector<recordstore::RuntimeError> errors;
+  std::vector<base::RuntimeError> errors;
   std::vector<std::string> modalForms;  // names of the forms run, in order
   int doEventsCalls = 0;
 

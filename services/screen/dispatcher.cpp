@@ -4,7 +4,7 @@
 // Relies on the Dispatcher (dispatcher_impl.h) and the Desktop.
 #include "services/screen/dispatcher.h"
 
-#include "services/recordstore/error_numbers.h"
+#include "services/base/error_numbers.h"
 #include "services/screen/dispatcher_impl.h"
 
 namespace screen {
@@ -189,9 +189,8 @@ void MoveFocusByCode(Control& control) {
                        : !control.Enabled()    ? "the control is disabled"
                                                : nullptr;
   if (reason != nullptr) {
-    throw recordstore::RuntimeError(
-        recordstore::error::kInvalidProcedureCall,
-        "Cannot give the focus to " + control.QualifiedName() + ": " + reason);
+    throw base::RuntimeError(base::error::kInvalidProcedureCall,
+                             "Cannot give the focus to " + control.QualifiedName() + ": " + reason);
   }
   if (control.Owner() == nullptr) return;
   Screen* s = Screen::Of(*control.Owner());

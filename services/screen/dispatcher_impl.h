@@ -12,9 +12,9 @@
 #include <type_traits>
 #include <vector>
 
-#include "services/recordstore/error_numbers.h"
-#include "services/recordstore/runtime_error.h"
-#include "services/recordstore/user_action.h"
+#include "services/base/error_numbers.h"
+#include "services/base/runtime_error.h"
+#include "services/base/user_action.h"
 #include "services/screen/desktop.h"
 #include "services/screen/form.h"
 #include "services/screen/host_screen.h"
@@ -67,7 +67,7 @@ class Dispatcher {
 
    private:
     // The event is one user action for the record store.
-    recordstore::UserAction action_;
+    base::UserAction action_;
     Dispatcher& d_;
     int mark_;
     int exceptions_;
@@ -102,7 +102,7 @@ class Dispatcher {
     }
     try {
       handler(args...);
-    } catch (const recordstore::RuntimeError& error) {
+    } catch (const base::RuntimeError& error) {
       ReportEscapedError(error);
     } catch (const std::exception& error) {
       ReportEscapedError(error);
@@ -315,8 +315,8 @@ class Dispatcher {
   void OpenModal(Form& form) {
     for (const auto& entry : modal_) {
       if (entry.form == &form) {
-        throw recordstore::RuntimeError(recordstore::error::kFormAlreadyShown,
-                                        "The form " + form.Name() + " is shown already");
+        throw base::RuntimeError(base::error::kFormAlreadyShown,
+                                 "The form " + form.Name() + " is shown already");
       }
     }
     Handling handling(*this);

@@ -3,8 +3,8 @@
 // Relies on the dispatcher (modal stack, focus) and the Desktop (modal run).
 #include "services/screen/form.h"
 
-#include "services/recordstore/error_numbers.h"
-#include "services/recordstore/runtime_error.h"
+#include "services/base/error_numbers.h"
+#include "services/base/runtime_error.h"
 #include "services/screen/desktop.h"
 #include "services/screen/dispatcher.h"
 
@@ -36,8 +36,8 @@ void Form::Load() {
 // already is run-time error 400.
 void Form::ShowModal() {
   if (loaded_ && ActiveModalForm() == this) {
-    throw recordstore::RuntimeError(recordstore::error::kFormAlreadyShown,
-                                    "The form " + Name() + " is shown already");
+    throw base::RuntimeError(base::error::kFormAlreadyShown,
+                             "The form " + Name() + " is shown already");
   }
   Load();
   if (!loaded_) return;  // OnLoad unloaded it

@@ -41,10 +41,6 @@ class PickForm : public screen::Form {
     CmdCancel.Click = [this] { Unload(); };
     OnLoad = [this] { picked = false; };
   }
-  std::optional<Variant> StateField(const std::string& name) override {
-    if (name == "Picked") return Variant::Boolean(picked);
-    return std::nullopt;
-  }
 };
 
 // The control: a focus holder, a two-character box, buttons that open the
@@ -84,7 +80,7 @@ class Pad : public screen::UserControl, public scripthost::HostedControl {
       screen::GetDesktop().MsgBox(dialog.picked ? "picked" : "none", 0, "After");
     };
     cmdSave.Click = [] { screen::GetDesktop().MsgBox("List\r\nSaved.", 64, "Saved"); };
-    cmdFail.Click = [] { throw recordstore::RuntimeError(3021, "No current record in TJLIST"); };
+    cmdFail.Click = [] { throw base::RuntimeError(3021, "No current record in TJLIST"); };
   }
   screen::UserControl& Surface() override { return *this; }
   void Let(const std::string& property, const Variant& value) override {
@@ -95,6 +91,10 @@ class Pad : public screen::UserControl, public scripthost::HostedControl {
     if (property == "SelectedBPETAG") return Variant::Integer(tag);
     if (property == "IsListOK") return Variant::Boolean(true);
     return Variant::String(path);
+  }
+  std::optional<Variant> StateField(screen::Container& form, const std::string& name) override {
+    if (&form == &dialog && name == "Picked") return Variant::Boolean(dialog.picked);
+    return std::nullopt;
   }
 };
 

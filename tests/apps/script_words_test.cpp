@@ -144,7 +144,7 @@ TEST(ScriptOutput, ValuesPrintByTheirType) {
   EXPECT_EQ(scripthost::FormatValue(Variant::Null()), "Null");
   EXPECT_EQ(scripthost::FormatValue(Variant()), "Empty");
   EXPECT_EQ(scripthost::FormatValue(Variant::Double(1.5)), "1.5");
-  EXPECT_EQ(scripthost::FormatValue(Variant::Date(recordstore::DateSerialFromYMD(2001, 1, 5))),
+  EXPECT_EQ(scripthost::FormatValue(Variant::Date(base::DateSerialFromYMD(2001, 1, 5))),
             "#1/5/2001#");
 }
 

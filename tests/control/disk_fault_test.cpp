@@ -209,7 +209,7 @@ TEST_F(DiskFaultTest, AListThatFailedToLoadDeletesNoUnseenRecord) {
       FaultVfs::Arm(kCalls[kind], n, SQLITE_IOERR);
       try {
         control->SetPathText(folder);
-      } catch (const recordstore::RuntimeError& error) {
+      } catch (const base::RuntimeError& error) {
         EXPECT_EQ(error.Number(), 3043) << at;  // the host reports it and goes on
       }
       FaultVfs::Disarm();

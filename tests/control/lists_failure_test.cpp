@@ -53,7 +53,7 @@ class ListsLockTest : public ControlTest {
     ASSERT_EQ(desktop.errors.size(), 1u);
     EXPECT_EQ(desktop.errors[0].Number(), 3260);
     EXPECT_EQ(FocusName(), "hsbMAIN");
-    EXPECT_EQ(State("KeyPreview"), "True");
+    EXPECT_TRUE(control->KeyPreview());
     EXPECT_EQ(State("IsSavingList"), "False");
   }
 

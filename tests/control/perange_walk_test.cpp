@@ -20,8 +20,8 @@ class PEWalkTest : public ControlTest {
   // FEDATE of a tag: MM/DD/YYYY of the Friday (tag - 1) weeks after 12/29/2000.
   static std::string FedateOf(int tag) {
     int year = 0, month = 0, day = 0;
-    recordstore::YMDFromDateSerial(recordstore::DateSerialFromYMD(2000, 12, 29) + 7 * (tag - 1),
-                                   year, month, day);
+    base::YMDFromDateSerial(base::DateSerialFromYMD(2000, 12, 29) + 7 * (tag - 1), year, month,
+                            day);
     char text[11];
     std::snprintf(text, sizeof text, "%02d/%02d/%04d", month, day, year);
     return text;

@@ -197,7 +197,7 @@ TEST(ControlWithoutDesktopTest, IsRefusedAtConstructionWithAClearMessage) {
   try {
     ztDorvane control;
     ADD_FAILURE() << "a control was made without a desktop";
-  } catch (const recordstore::RuntimeError& error) {
+  } catch (const base::RuntimeError& error) {
     EXPECT_NE(error.Description().find("SetDesktop"), std::string::npos) << error.Description();
   }
   screen::HeadlessDesktop desktop;

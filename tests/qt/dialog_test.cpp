@@ -137,9 +137,7 @@ TEST(QtDesktop, MessageBoxesShowTheIconOfTheirStyle) {
 
 TEST_F(ViewTest, ARunTimeErrorFromAHandlerIsShownInABox) {
   desktop.SetAutoAnswer(false);
-  surface.cmdOK.Click = [] {
-    throw recordstore::RuntimeError(3021, "No current record in TJLIST");
-  };
+  surface.cmdOK.Click = [] { throw base::RuntimeError(3021, "No current record in TJLIST"); };
   BoxSeen seen;
   AnswerNextBox(seen);
   QTest::mouseClick(W(surface.cmdOK), Qt::LeftButton);

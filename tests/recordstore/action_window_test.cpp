@@ -8,12 +8,15 @@
 #include <random>
 #include <thread>
 
+#include "services/base/user_action.h"
 #include "services/recordstore/connection.h"
 #include "services/recordstore/recordstore.h"
 #include "store_helpers.h"
 
 namespace recordstore::testing {
 namespace {
+
+using base::UserAction;
 
 // Where a recordset stands: its bookmark, or the end it is at.
 std::string Position(Recordset& rs) {

@@ -80,7 +80,7 @@ TEST_P(EditTest, TypedValuesRoundTrip) {
   rs.SetCollect("L", Variant::String("70000"));
   rs.SetCollect("C", Variant::Double(1.23456));
   rs.SetCollect("D", Variant::Double(0.1));
-  rs.SetCollect("W", Variant::Date(DateSerialFromYMD(2001, 1, 5) + 0.5));
+  rs.SetCollect("W", Variant::Date(base::DateSerialFromYMD(2001, 1, 5) + 0.5));
   rs.Update();
   EXPECT_EQ(Rows("TYPES"),
             (std::vector<std::string>{"-1|254|70000|1.2346|0.1|2001-01-05 12:00:00|new|12"}));

@@ -64,7 +64,7 @@ int RunChildTask() {
   try {
     if (kind == "insert") InsertRow(main);
     if (kind == "increment") TakeCounterValues(folder, main, count);
-  } catch (const RuntimeError& e) {
+  } catch (const base::RuntimeError& e) {
     std::fprintf(stderr, "child failed: %d %s\n", e.Number(), e.Description().c_str());
     status = 1;
   }

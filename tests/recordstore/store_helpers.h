@@ -59,7 +59,7 @@ template <typename F>
 int ErrorOf(F action, std::string* description = nullptr) {
   try {
     action();
-  } catch (const RuntimeError& e) {
+  } catch (const base::RuntimeError& e) {
     if (description != nullptr) *description = e.Description();
     return e.Number();
   }

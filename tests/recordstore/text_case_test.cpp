@@ -1,6 +1,6 @@
 // Case-insensitive name comparison: ASCII letters fold, and nothing else does
 // (punctuation a bit apart from its neighbour, non-ASCII bytes).
-#include "services/recordstore/text_case.h"
+#include "services/base/text_case.h"
 
 #include <gtest/gtest.h>
 
@@ -8,16 +8,16 @@ namespace recordstore {
 namespace {
 
 TEST(SameName, FoldsAsciiLettersOnly) {
-  EXPECT_TRUE(SameName("MAIN.MDB", "main.mdb"));
-  EXPECT_TRUE(SameName("TjList", "TJLIST"));
-  EXPECT_TRUE(SameName("", ""));
-  EXPECT_FALSE(SameName("COLIST", "COLISTS"));
-  EXPECT_FALSE(SameName("COLIST", "JOLIST"));
-  EXPECT_FALSE(SameName("[", "{"));
-  EXPECT_FALSE(SameName("@", "`"));
-  EXPECT_FALSE(SameName("\xc3\x89", "\xc3\xa9"));
-  EXPECT_TRUE(SameName(std::string_view("AB\0c", 4), std::string_view("ab\0C", 4)));
-  EXPECT_FALSE(SameName(std::string_view("AB\0c", 4), std::string_view("ab\0D", 4)));
+  EXPECT_TRUE(base::SameName("MAIN.MDB", "main.mdb"));
+  EXPECT_TRUE(base::SameName("TjList", "TJLIST"));
+  EXPECT_TRUE(base::SameName("", ""));
+  EXPECT_FALSE(base::SameName("COLIST", "COLISTS"));
+  EXPECT_FALSE(base::SameName("COLIST", "JOLIST"));
+  EXPECT_FALSE(base::SameName("[", "{"));
+  EXPECT_FALSE(base::SameName("@", "`"));
+  EXPECT_FALSE(base::SameName("\xc3\x89", "\xc3\xa9"));
+  EXPECT_TRUE(base::SameName(std::string_view("AB\0c", 4), std::string_view("ab\0C", 4)));
+  EXPECT_FALSE(base::SameName(std::string_view("AB\0c", 4), std::string_view("ab\0D", 4)));
 }
 
 }  // namespace

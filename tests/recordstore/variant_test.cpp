@@ -12,7 +12,7 @@ template <typename F>
 int ErrorNumberOf(F action) {
   try {
     action();
-  } catch (const RuntimeError& e) {
+  } catch (const base::RuntimeError& e) {
     return e.Number();
   }
   return 0;
@@ -67,8 +67,9 @@ TEST(VariantConversion, Texts) {
   EXPECT_EQ(Variant::Double(1.0 / 3).ToString(), "0.333333333333333");
   EXPECT_EQ(Variant::Single(0.1f).ToString(), "0.1");
   EXPECT_EQ(Variant::Currency(-1234.5).ToString(), "-1234.5");
-  EXPECT_EQ(Variant::Date(DateSerialFromYMD(2001, 1, 5)).ToString(), "1/5/2001");
-  EXPECT_EQ(Variant::Date(DateSerialFromYMD(2001, 1, 5) + 0.75).ToString(), "1/5/2001 6:00:00 PM");
+  EXPECT_EQ(Variant::Date(base::DateSerialFromYMD(2001, 1, 5)).ToString(), "1/5/2001");
+  EXPECT_EQ(Variant::Date(base::DateSerialFromYMD(2001, 1, 5) + 0.75).ToString(),
+            "1/5/2001 6:00:00 PM");
   EXPECT_TRUE(Variant::String("true").ToBoolean());
   EXPECT_FALSE(Variant::String("0").ToBoolean());
 }
@@ -115,16 +116,16 @@ TEST(VariantCompare, NumbersByValueTextsExactly) {
 }
 
 TEST(VariantDates, SerialsFollowTheCalendar) {
-  EXPECT_EQ(DateSerialFromYMD(1899, 12, 30), 0);
-  EXPECT_EQ(DateSerialFromYMD(1900, 1, 1), 2);
-  EXPECT_EQ(DateSerialFromYMD(2001, 1, 5), 36896);
-  EXPECT_EQ(DateSerialFromYMD(2000, 13, 1), DateSerialFromYMD(2001, 1, 1));
-  EXPECT_EQ(DateSerialFromYMD(2001, 0, 1), DateSerialFromYMD(2000, 12, 1));
-  EXPECT_EQ(DateSerialFromYMD(2001, 3, 0), DateSerialFromYMD(2001, 2, 28));
+  EXPECT_EQ(base::DateSerialFromYMD(1899, 12, 30), 0);
+  EXPECT_EQ(base::DateSerialFromYMD(1900, 1, 1), 2);
+  EXPECT_EQ(base::DateSerialFromYMD(2001, 1, 5), 36896);
+  EXPECT_EQ(base::DateSerialFromYMD(2000, 13, 1), base::DateSerialFromYMD(2001, 1, 1));
+  EXPECT_EQ(base::DateSerialFromYMD(2001, 0, 1), base::DateSerialFromYMD(2000, 12, 1));
+  EXPECT_EQ(base::DateSerialFromYMD(2001, 3, 0), base::DateSerialFromYMD(2001, 2, 28));
   int y = 0, m = 0, d = 0;
-  YMDFromDateSerial(DateSerialFromYMD(2000, 2, 29) + 0.5, y, m, d);
+  base::YMDFromDateSerial(base::DateSerialFromYMD(2000, 2, 29) + 0.5, y, m, d);
   EXPECT_EQ(y * 10000 + m * 100 + d, 20000229);
-  YMDFromDateSerial(-1.25, y, m, d);
+  base::YMDFromDateSerial(-1.25, y, m, d);
   EXPECT_EQ(y * 10000 + m * 100 + d, 18991229);
   EXPECT_EQ(Variant::String("1/5/2001").DateSerial(), 36896);
 }
@@ -132,22 +133,22 @@ TEST(VariantDates, SerialsFollowTheCalendar) {
 // Month lengths agree with the day count of the serials (an independent
 // algorithm) over whole 400-year cycles, and the century rule holds.
 TEST(VariantDates, MonthLengthsAndLeapYears) {
-  EXPECT_FALSE(IsLeapYear(1900));
-  EXPECT_TRUE(IsLeapYear(2000));
-  EXPECT_TRUE(IsLeapYear(2024));
-  EXPECT_FALSE(IsLeapYear(2023));
-  EXPECT_EQ(DaysInMonth(1900, 2), 28);
-  EXPECT_EQ(DaysInMonth(2000, 2), 29);
-  EXPECT_EQ(DaysInMonth(2023, 12), 31);
-  EXPECT_EQ(DaysInMonth(2023, 4), 30);
+  EXPECT_FALSE(base::IsLeapYear(1900));
+  EXPECT_TRUE(base::IsLeapYear(2000));
+  EXPECT_TRUE(base::IsLeapYear(2024));
+  EXPECT_FALSE(base::IsLeapYear(2023));
+  EXPECT_EQ(base::DaysInMonth(1900, 2), 28);
+  EXPECT_EQ(base::DaysInMonth(2000, 2), 29);
+  EXPECT_EQ(base::DaysInMonth(2023, 12), 31);
+  EXPECT_EQ(base::DaysInMonth(2023, 4), 30);
   for (int year = 1600; year < 2400; ++year) {
     for (int month = 1; month <= 12; ++month) {
       const double length =
-          DateSerialFromYMD(year, month + 1, 1) - DateSerialFromYMD(year, month, 1);
-      ASSERT_EQ(DaysInMonth(year, month), static_cast<int>(length)) << year << "-" << month;
+          base::DateSerialFromYMD(year, month + 1, 1) - base::DateSerialFromYMD(year, month, 1);
+      ASSERT_EQ(base::DaysInMonth(year, month), static_cast<int>(length)) << year << "-" << month;
     }
-    ASSERT_EQ(IsLeapYear(year),
-              DateSerialFromYMD(year + 1, 1, 1) - DateSerialFromYMD(year, 1, 1) == 366)
+    ASSERT_EQ(base::IsLeapYear(year),
+              base::DateSerialFromYMD(year + 1, 1, 1) - base::DateSerialFromYMD(year, 1, 1) == 366)
         << year;
   }
 }

@@ -47,14 +47,14 @@ TEST(KeyMap, AccessKeysAreTheLetterAfterASingleAmpersand) {
 
 TEST(DesktopDates, ShortDateTextIsMonthDayYearAndReadsBackButBadDatesDoNot) {
   screen::HeadlessDesktop desktop;
-  EXPECT_EQ(desktop.ShortDateText(recordstore::DateSerialFromYMD(2001, 1, 5)), "1/5/2001");
-  EXPECT_EQ(desktop.ShortDateText(recordstore::DateSerialFromYMD(1999, 12, 31)), "12/31/1999");
-  const double jan5 = recordstore::DateSerialFromYMD(2001, 1, 5);
+  EXPECT_EQ(desktop.ShortDateText(base::DateSerialFromYMD(2001, 1, 5)), "1/5/2001");
+  EXPECT_EQ(desktop.ShortDateText(base::DateSerialFromYMD(1999, 12, 31)), "12/31/1999");
+  const double jan5 = base::DateSerialFromYMD(2001, 1, 5);
   EXPECT_EQ(desktop.ReadShortDate("1/5/2001"), jan5);
   EXPECT_EQ(desktop.ReadShortDate(" 01/05/2001 "), jan5);
   EXPECT_EQ(desktop.ReadShortDate("1-5-01"), jan5);
-  EXPECT_EQ(desktop.ReadShortDate("2/29/2000"), recordstore::DateSerialFromYMD(2000, 2, 29));
-  EXPECT_EQ(desktop.ReadShortDate("1/1/45"), recordstore::DateSerialFromYMD(1945, 1, 1));
+  EXPECT_EQ(desktop.ReadShortDate("2/29/2000"), base::DateSerialFromYMD(2000, 2, 29));
+  EXPECT_EQ(desktop.ReadShortDate("1/1/45"), base::DateSerialFromYMD(1945, 1, 1));
   for (const char* bad :
        {"2/29/2001", "13/1/2001", "0/1/2001", "1/5", "1/5/2001x", "", "1/5-2001", "1/5/200"}) {
     EXPECT_FALSE(desktop.ReadShortDate(bad).has_value()) << bad;

@@ -39,7 +39,7 @@ TEST_F(ScreenTest, LabelsNeverTakeTheFocus) {
   screen::ClickControl(surface.lblRow(1));
   EXPECT_THAT(log, ElementsAre("lblRow(1).Click"));
   EXPECT_EQ(FocusName(), "hsbMAIN");
-  EXPECT_THROW(surface.lblRow(0).SetFocus(), recordstore::RuntimeError);
+  EXPECT_THROW(surface.lblRow(0).SetFocus(), base::RuntimeError);
 }
 
 TEST_F(ScreenTest, SetFocusOnAHiddenOrDisabledControlIsError5) {
@@ -50,7 +50,7 @@ TEST_F(ScreenTest, SetFocusOnAHiddenOrDisabledControlIsError5) {
     try {
       c->SetFocus();
       ADD_FAILURE() << "no error for " << c->Name();
-    } catch (const recordstore::RuntimeError& e) {
+    } catch (const base::RuntimeError& e) {
       EXPECT_EQ(e.Number(), 5);
       EXPECT_NE(e.Description().find(c->Name()), std::string::npos);
     }
@@ -139,7 +139,7 @@ TEST_F(ScreenTest, AMissingArrayMemberIsError340) {
   try {
     surface.lblRow(3);
     FAIL() << "no error";
-  } catch (const recordstore::RuntimeError& e) {
+  } catch (const base::RuntimeError& e) {
     EXPECT_EQ(e.Number(), 340);
   }
   EXPECT_EQ(surface.Find("LBLROW", 1), &surface.lblRow(1));

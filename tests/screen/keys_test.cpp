@@ -176,7 +176,7 @@ TEST_F(KeyTest, AltLetterClicksTheMarkedButtonAfterMovingTheFocusToIt) {
 
 TEST_F(KeyTest, ARunTimeErrorEndsItsEventOnlyAndIsReportedToTheHost) {
   surface.SetKeyPreview(true);
-  surface.KeyDown = [](int16_t&, int16_t) { throw recordstore::RuntimeError(3021, "no row"); };
+  surface.KeyDown = [](int16_t&, int16_t) { throw base::RuntimeError(3021, "no row"); };
   screen::PressKey('B', 0);
   ASSERT_EQ(desktop.errors.size(), 1u);
   EXPECT_EQ(desktop.errors[0].Number(), 3021);

@@ -91,14 +91,14 @@ TEST_F(ModalTest, TheFirstTabStopGetsTheFocusWhenTheFormShows) {
 }
 
 TEST_F(ModalTest, AnErrorInLoadReachesTheCallerAndLeavesTheFormUnloaded) {
-  dialog.OnLoad = [] { throw recordstore::RuntimeError(3024, "file missing"); };
-  EXPECT_THROW(dialog.ShowModal(), recordstore::RuntimeError);
+  dialog.OnLoad = [] { throw base::RuntimeError(3024, "file missing"); };
+  EXPECT_THROW(dialog.ShowModal(), base::RuntimeError);
   EXPECT_FALSE(dialog.IsLoaded());
   EXPECT_TRUE(desktop.modalForms.empty());
 }
 
 TEST_F(ModalTest, TheCloseBoxUnloadsAndReportsAnErrorOfUnload) {
-  dialog.OnUnload = [] { throw recordstore::RuntimeError(91, "object not set"); };
+  dialog.OnUnload = [] { throw base::RuntimeError(91, "object not set"); };
   desktop.QueueModalAction([this] { screen::CloseForm(dialog); });
   dialog.ShowModal();
   EXPECT_FALSE(dialog.IsLoaded());

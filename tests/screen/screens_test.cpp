@@ -125,7 +125,7 @@ TEST_F(ScreensTest, ADialogIsModalForTheWholeWindowAndGivesTheFocusBackToItsCont
 TEST_F(ScreensTest, BoxesAndErrorsGoToTheDesktopOfTheWindowTheEventCameFrom) {
   right.cmdOK.Click = [] {
     screen::GetDesktop().MsgBox("from the right", 64, "Note");
-    throw recordstore::RuntimeError(13, "Type mismatch");
+    throw base::RuntimeError(13, "Type mismatch");
   };
   EXPECT_TRUE(window.Click(right.cmdOK));
   ASSERT_EQ(windowDesktop.messageBoxes.size(), 1u);

@@ -102,7 +102,7 @@ TEST_F(SearchTest, InstructionTextPaddedPathAndOneWorkspacePerLoad) {
       [&] {
         EXPECT_EQ(Form().lblInstructA.Caption(), "Pick one.");
         EXPECT_EQ(Row(0), " 1");
-        EXPECT_EQ(Form().StateField("Workspaces")->ToLong(), before + 1);
+        EXPECT_EQ(recordstore::DBEngine::Instance()->WorkspacesCreated(), before + 1);
       });
   OpenCompanies([] {});
   EXPECT_EQ(recordstore::DBEngine::Instance()->WorkspacesCreated(), before + 2);
@@ -133,7 +133,7 @@ class PeriodEndingStartTest : public SearchTest {
   }
   // The LDATE shown at the top, selected, when today is the date.
   std::string TopWhenToday(int year, int month, int day) {
-    desktop.SetToday(recordstore::DateSerialFromYMD(year, month, day));
+    desktop.SetToday(base::DateSerialFromYMD(year, month, day));
     std::string top;
     Run([&] { return ztLOOKUP::SearchPeriodEndingDates(folder.Path()); },
         [&] {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "services/recordstore/runtime_error.h"
+#include "services/base/runtime_error.h"
 #include "services/ztBasicSet.h"
 
 namespace {
@@ -103,7 +103,7 @@ TEST(DateTextToYMD, YearBeyondSixteenBitsRaisesOverflow) {
   try {
     DateTextToYMD("01/05/99999", pivot);
     FAIL() << "no error raised";
-  } catch (const recordstore::RuntimeError& error) {
+  } catch (const base::RuntimeError& error) {
     EXPECT_EQ(error.Number(), 6);
   }
   EXPECT_EQ(Key("01/05/32767"),

@@ -21,7 +21,7 @@ std::string Num(double v, const std::string& format) {
 
 // The date serial of a day and a time of day.
 Variant When(int y, int m, int d, int hour = 0, int minute = 0, int second = 0) {
-  return Variant::Date(recordstore::DateSerialFromYMD(y, m, d) +
+  return Variant::Date(base::DateSerialFromYMD(y, m, d) +
                        (hour * 3600 + minute * 60 + second) / 86400.0);
 }
 

@@ -60,7 +60,7 @@ TEST(JobNumberSettings, OpeningErrorsReachTheCaller) {
   BoxRecorder boxes;
   DataFolder folder{"MAIN.MDB", "QRLSYS.mdb"};
   folder.Exec("QRLSYS.mdb", "DROP TABLE SYSSETTINGS;");
-  EXPECT_THROW(ztLOOKUP::GetJobNumberSize(folder.Path()), recordstore::RuntimeError);
+  EXPECT_THROW(ztLOOKUP::GetJobNumberSize(folder.Path()), base::RuntimeError);
   EXPECT_TRUE(boxes.Boxes().empty());
 }
 

@@ -56,7 +56,7 @@ TEST(wqNullCheck, NullFieldsGiveTheTypedEmptyValue) {
   recordstore::Field date = table.recordset->Fields("T");
   const Variant dateValue = ztMSAccess::wqNullCheck(date);
   EXPECT_EQ(dateValue.Type(), VarType::Date);
-  EXPECT_EQ(dateValue.DateSerial(), recordstore::DateSerialFromYMD(1900, 1, 1));
+  EXPECT_EQ(dateValue.DateSerial(), base::DateSerialFromYMD(1900, 1, 1));
   EXPECT_TRUE(boxes.Boxes().empty());
 }
 
@@ -78,7 +78,7 @@ TEST(wqNullCheck, PresentValuesAreReturnedUnchanged) {
   EXPECT_EQ(empty.Type(), VarType::String);
   EXPECT_EQ(empty.ToString(), "");  // an empty string stays empty, not padded
   EXPECT_EQ(read("M").ToString(), "memo");
-  EXPECT_EQ(read("T").DateSerial(), recordstore::DateSerialFromYMD(2001, 1, 5));
+  EXPECT_EQ(read("T").DateSerial(), base::DateSerialFromYMD(2001, 1, 5));
   EXPECT_TRUE(boxes.Boxes().empty());
 }
 

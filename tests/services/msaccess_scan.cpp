@@ -64,7 +64,7 @@ TEST_F(KeyedScan, SeekMatchingRecordRefusesTheNextGroupAndTheEnd) {
             "");
   EXPECT_THROW(
       ztMSAccess::SeekMatchingRecord(*items.recordset, "NOSUCH", {{Variant::Long(6), tag}}),
-      recordstore::RuntimeError);
+      base::RuntimeError);
 }
 
 TEST_F(KeyedScan, SeekMatchingRecordConfirmsTextExactly) {

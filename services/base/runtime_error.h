@@ -1,5 +1,5 @@
-// RuntimeError: the run-time error raised by the record store and the system's
-// modules. It carries the classic error number and a description that names the
+// RuntimeError: the run-time error raised by the record store, the toolkit and
+// the system's modules. It carries the classic error number and a description that names the
 // file, table, field or index concerned. Relies only on the standard library.
 // Threads: an immutable value; any thread may copy or read it.
 #pragma once
@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace recordstore {
+namespace base {
 
 class RuntimeError : public std::runtime_error {
  public:
@@ -23,4 +23,4 @@ class RuntimeError : public std::runtime_error {
   std::string description_;
 };
 
-}  // namespace recordstore
+}  // namespace base

@@ -5,9 +5,9 @@
 
 #include <string_view>
 
-namespace recordstore {
+namespace base {
 
 // True when a and b are the same text once ASCII letters are folded.
 bool SameName(std::string_view a, std::string_view b);
 
-}  // namespace recordstore
+}  // namespace base

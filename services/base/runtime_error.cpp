@@ -1,9 +1,9 @@
 // RuntimeError: a std::runtime_error that also carries the classic error number.
-#include "services/recordstore/runtime_error.h"
+#include "services/base/runtime_error.h"
 
 #include <utility>
 
-namespace recordstore {
+namespace base {
 
 // Keeps the number and the description; what() gives the description.
 RuntimeError::RuntimeError(int number, std::string description)
@@ -13,4 +13,4 @@ int RuntimeError::Number() const { return number_; }
 
 const std::string& RuntimeError::Description() const { return description_; }
 
-}  // namespace recordstore
+}  // namespace base

@@ -1,7 +1,7 @@
 // The per-thread action depth and stamp.
-#include "services/recordstore/user_action.h"
+#include "services/base/user_action.h"
 
-namespace recordstore {
+namespace base {
 namespace {
 
 thread_local uint64_t stamp = 1;
@@ -23,4 +23,4 @@ uint64_t ActionStamp() { return depth > 0 ? stamp : 0; }
 
 void ActionWrote() { ++stamp; }
 
-}  // namespace recordstore
+}  // namespace base

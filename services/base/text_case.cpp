@@ -1,7 +1,7 @@
 // Case-insensitive comparison of names. Relies only on the standard library.
-#include "services/recordstore/text_case.h"
+#include "services/base/text_case.h"
 
-namespace recordstore {
+namespace base {
 namespace {
 
 // The ASCII lower-case form of c; other bytes stay as they are.
@@ -17,4 +17,4 @@ bool SameName(std::string_view a, std::string_view b) {
   return true;
 }
 
-}  // namespace recordstore
+}  // namespace base

@@ -13,7 +13,7 @@
 
 #include <cstdint>
 
-namespace recordstore {
+namespace base {
 
 class UserAction {
  public:
@@ -29,4 +29,4 @@ uint64_t ActionStamp();
 // read before no longer stand for the table.
 void ActionWrote();
 
-}  // namespace recordstore
+}  // namespace base

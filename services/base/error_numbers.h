@@ -3,7 +3,7 @@
 // Relies on nothing.
 #pragma once
 
-namespace recordstore::error {
+namespace base::error {
 
 // Errors of the language and the forms.
 constexpr int kInvalidProcedureCall = 5;  // a bad argument or a control that cannot take the focus
@@ -37,4 +37,4 @@ constexpr int kObjectClosed = 3420;
 constexpr int kNotAnIndex = 3800;
 constexpr int kEngineFailure = 3000;
 
-}  // namespace recordstore::error
+}  // namespace base::error

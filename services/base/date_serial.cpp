@@ -1,12 +1,12 @@
 // Date serials: days since 1899-12-30 with the time of day as the fraction, on
 // the proleptic Gregorian calendar. Negative serials keep the classic encoding:
 // the whole part is the day and the fraction, taken as positive, the time.
+#include "services/base/date_serial.h"
+
 #include <cassert>
 #include <cmath>
 
-#include "services/recordstore/variant.h"
-
-namespace recordstore {
+namespace base {
 namespace {
 
 // Days from 1970-01-01 to the given civil date (H. Hinnant's algorithm).
@@ -55,4 +55,4 @@ int DaysInMonth(int year, int month) {
   return kDays[month - 1] + (month == 2 && IsLeapYear(year) ? 1 : 0);
 }
 
-}  // namespace recordstore
+}  // namespace base
