@@ -16,6 +16,7 @@
 namespace recordstore::testing {
 namespace {
 
+using base::RuntimeError;
 using base::UserAction;
 
 // Where a recordset stands: its bookmark, or the end it is at.
