@@ -5,7 +5,6 @@
 // search request.
 #pragma once
 
-#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>

@@ -6,7 +6,6 @@
 #include "apps/dorvane-script/hosted_search.h"
 
 #include <string>
-#include <vector>
 
 #include "search/ztSearchMod.h"
 #include "services/recordstore/recordstore.h"
