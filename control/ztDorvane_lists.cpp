@@ -147,9 +147,20 @@ void ztDorvane::CopySavedListItems() {
 // changes nothing. When the database refuses the change, the working list and
 // its tag stay as they were.
 void ztDorvane::cmdRetreiveList_Click() {
-  const std::string searchBookmarkText = ztSearchMod::OpenSearchDialog(
-      settings.PathText, "MAIN", "TJLGROUPS", "TJLGROUPS", "Search Target Job Lists", "Description",
-      "TJLNAME", "C", "50", "Description", "5000", "0", 0);
+  ztSearchMod::SearchRequest request{.pathText = settings.PathText,
+                                     .dbName = "MAIN",
+                                     .tableName = "TJLGROUPS",
+                                     .caption = "Search Target Job Lists",
+                                     .searchTitle = "Description",
+                                     .searchCol = 0};
+  request.columns = {{.indexName = "TJLGROUPS",
+                      .fieldName = "TJLNAME",
+                      .type = "C",
+                      .size = "50",
+                      .header = "Description",
+                      .width = "5000",
+                      .align = "0"}};
+  const std::string searchBookmarkText = ztSearchMod::OpenSearch(request);
   if (IsNotBlank(searchBookmarkText)) {
     const int32_t formerTag = lists.CurrentTJLTAG;
     try {

@@ -39,14 +39,7 @@ double ItemNumber(const std::string& item) { return recordstore::Val(item); }
 // Splits a column text at "|": one item per column, the last item always
 // stored. More than six items raise the subscript error.
 std::vector<std::string> SplitColumnItems(const std::string& text) {
-  std::vector<std::string> items(1);
-  for (char ch : text) {
-    if (ch == '|') {
-      items.emplace_back();
-    } else {
-      items.back() += ch;
-    }
-  }
+  std::vector<std::string> items = ztBasicSet::SplitAtBars(text);
   if (items.size() > static_cast<size_t>(frmztSearch::kColumns)) {
     throw RuntimeError(
         base::error::kSubscriptOutOfRange,

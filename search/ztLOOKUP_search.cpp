@@ -1,6 +1,6 @@
 // The search launchers of ztLOOKUP: thin callers of ztSearchMod's opener with
-// the fixed requests of the company, job and period-ending date searches.
-// Relies on ztSearchMod and ztBasicSet (the job search title).
+// the fixed requests of the company, job and period-ending date searches, two
+// columns each. Relies on ztSearchMod and ztBasicSet (the job search title).
 #include "search/ztLOOKUP_search.h"
 
 #include <string>
@@ -19,24 +19,84 @@ std::string strSearchTitle;
 
 std::string SearchCompanyNumbers(const std::string& pathText) {
   strSearchTitle = "Company Numbers";
-  return ztSearchMod::OpenSearchDialog(pathText, "MAIN", "COLIST", "CONO|CONAME",
-                                       "Search Company Numbers", strSearchTitle, "CONO|CONAME",
-                                       "N|C", "2|30", "Co. #|Company Name", "600|4000", "0|0", 1);
+  ztSearchMod::SearchRequest request{.pathText = pathText,
+                                     .dbName = "MAIN",
+                                     .tableName = "COLIST",
+                                     .caption = "Search Company Numbers",
+                                     .searchTitle = strSearchTitle,
+                                     .searchCol = 1};
+  request.columns = {
+      {.indexName = "CONO",
+       .fieldName = "CONO",
+       .type = "N",
+       .size = "2",
+       .header = "Co. #",
+       .width = "600",
+       .align = "0"},
+      {.indexName = "CONAME",
+       .fieldName = "CONAME",
+       .type = "C",
+       .size = "30",
+       .header = "Company Name",
+       .width = "4000",
+       .align = "0"},
+  };
+  return ztSearchMod::OpenSearch(request);
 }
 
 std::string SearchJobNumbers(const std::string& pathText, int16_t companyNumber) {
   strSearchTitle = "Job Numbers for Company: " + ztBasicSet::RightAlignInteger(companyNumber, 2);
-  return ztSearchMod::OpenSearchDialog(pathText, "MAIN", "JOBLIST", "JOBLIST|JOBNAME",
-                                       "Search Job Numbers", strSearchTitle, "JOBNO|JOBNAME", "C|C",
-                                       "8|50", "Job #|Description", "1000|6000", "0|0", 1,
-                                       {{recordstore::Variant::Integer(companyNumber), "CONO"}});
+  ztSearchMod::SearchRequest request{.pathText = pathText,
+                                     .dbName = "MAIN",
+                                     .tableName = "JOBLIST",
+                                     .caption = "Search Job Numbers",
+                                     .searchTitle = strSearchTitle,
+                                     .searchCol = 1};
+  request.columns = {
+      {.indexName = "JOBLIST",
+       .fieldName = "JOBNO",
+       .type = "C",
+       .size = "8",
+       .header = "Job #",
+       .width = "1000",
+       .align = "0"},
+      {.indexName = "JOBNAME",
+       .fieldName = "JOBNAME",
+       .type = "C",
+       .size = "50",
+       .header = "Description",
+       .width = "6000",
+       .align = "0"},
+  };
+  request.keys = {{recordstore::Variant::Integer(companyNumber), "CONO"}};
+  return ztSearchMod::OpenSearch(request);
 }
 
+// The dates are searched by their key only: the day's name offers no search.
 std::string SearchPeriodEndingDates(const std::string& pathText) {
   strSearchTitle = "Period Ending Dates";
-  return ztSearchMod::OpenSearchDialog(
-      pathText, "MAIN", "PELIST", "PELIST", "Search Period Ending Dates", strSearchTitle,
-      "LDATE|TDATE", "C|C", "10|30", "yyyymmdd|Period Ending Day", "900|4000", "0|0", 1);
+  ztSearchMod::SearchRequest request{.pathText = pathText,
+                                     .dbName = "MAIN",
+                                     .tableName = "PELIST",
+                                     .caption = "Search Period Ending Dates",
+                                     .searchTitle = strSearchTitle,
+                                     .searchCol = 1};
+  request.columns = {
+      {.indexName = "PELIST",
+       .fieldName = "LDATE",
+       .type = "C",
+       .size = "10",
+       .header = "yyyymmdd",
+       .width = "900",
+       .align = "0"},
+      {.fieldName = "TDATE",
+       .type = "C",
+       .size = "30",
+       .header = "Period Ending Day",
+       .width = "4000",
+       .align = "0"},
+  };
+  return ztSearchMod::OpenSearch(request);
 }
 
 }  // namespace ztLOOKUP

@@ -48,8 +48,15 @@ std::string OpenSearchDialog(const std::string& pathText, const std::string& dbN
                              const std::string& colWidth, const std::string& colAlign,
                              int16_t searchCol, const std::vector<IndexKey>& keys,
                              const std::string& instructionText) {
+  return OpenSearch(RequestFromTexts(pathText, dbName, tableName, colIName, caption, searchTitle,
+                                     colFName, colFType, colFSize, colHText, colWidth, colAlign,
+                                     searchCol, keys, instructionText));
+}
+
+std::string OpenSearch(const SearchRequest& request) {
   base::UserAction action;  // opening the dialog is one action of its user
   try {
+    const std::vector<IndexKey>& keys = request.keys;
     if (keys.size() > 4) {
       throw base::RuntimeError(
           base::error::kInvalidProcedureCall,
@@ -63,19 +70,20 @@ std::string OpenSearchDialog(const std::string& pathText, const std::string& dbN
 
     frmztSearch& frm = SearchDialog();
     frm.strSelBookmark = " ";
-    frm.strPathText = pathText;
-    frm.strDBNAME = dbName;
-    frm.strTable = tableName;
-    frm.strCaption = caption;
-    frm.strSearchTitle = searchTitle;
-    frm.strColIName = colIName;
-    frm.strColFName = colFName;
-    frm.strColFType = colFType;
-    frm.strColFSize = colFSize;
-    frm.strColHText = colHText;
-    frm.strColWidth = colWidth;
-    frm.strColAlign = colAlign;
-    frm.intSearchCol = searchCol;
+    frm.strPathText = request.pathText;
+    frm.strDBNAME = request.dbName;
+    frm.strTable = request.tableName;
+    frm.strCaption = request.caption;
+    frm.strSearchTitle = request.searchTitle;
+    const std::vector<SearchColumn>& columns = request.columns;
+    frm.strColIName = JoinColumnItems(columns, &SearchColumn::indexName);
+    frm.strColFName = JoinColumnItems(columns, &SearchColumn::fieldName);
+    frm.strColFType = JoinColumnItems(columns, &SearchColumn::type);
+    frm.strColFSize = JoinColumnItems(columns, &SearchColumn::size);
+    frm.strColHText = JoinColumnItems(columns, &SearchColumn::header);
+    frm.strColWidth = JoinColumnItems(columns, &SearchColumn::width);
+    frm.strColAlign = JoinColumnItems(columns, &SearchColumn::align);
+    frm.intSearchCol = request.searchCol;
     frm.varIndexKey1 = given[0].key;
     frm.strIndexField1 = given[0].field;
     frm.varIndexKey2 = given[1].key;
@@ -88,9 +96,11 @@ std::string OpenSearchDialog(const std::string& pathText, const std::string& dbN
     // The first touch of the form's window loads it, so the caption, title and
     // instruction given here override what the load shows.
     frm.Load();
-    if (ztBasicSet::IsNotBlank(instructionText)) frm.lblInstructA.SetCaption(instructionText);
-    frm.SetCaption(caption);
-    frm.lblSearchTitle.SetCaption(searchTitle);
+    if (ztBasicSet::IsNotBlank(request.instructionText)) {
+      frm.lblInstructA.SetCaption(request.instructionText);
+    }
+    frm.SetCaption(request.caption);
+    frm.lblSearchTitle.SetCaption(request.searchTitle);
     frm.ShowModal();
     return frm.strSelBookmark;
   } catch (const base::RuntimeError&) {

@@ -1,35 +1,32 @@
 // ztSearchMod: the opener of the search dialog and the key-to-character table
-// of its type-ahead. OpenSearchDialog fills the search request of the one
-// shared frmztSearch instance, shows it modally and returns the chosen row's
+// of its type-ahead. OpenSearch fills the search request of the one shared
+// frmztSearch instance, shows it modally and returns the chosen row's
 // bookmark text (" " when nothing was chosen). Relies on frmztSearch, the
-// record store's Variant and the toolkit's Desktop.
+// search request and the toolkit's Desktop.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "services/recordstore/variant.h"
+#include "search/search_request.h"
 
 class frmztSearch;
 
 namespace ztSearchMod {
 
-// One leading key of a search request: the value and the name of the field of
-// the browsed table that must hold it.
-struct IndexKey {
-  recordstore::Variant key;
-  std::string field;
-};
-
 // The shared dialog instance, created on first use and reused by every search.
 frmztSearch& SearchDialog();
 
-// Fills the search request (up to four leading keys, in order) and shows the
+// Fills the dialog's request variables from the request (the column texts
+// joined from its columns, up to four leading keys in order) and shows the
 // dialog modally; returns strSelBookmark when the dialog has closed. Keys 1 to
 // 3 not given are the 16-bit integer 0 with a blank field. A non-blank
 // instructionText replaces the first instruction line. Any run-time error
 // while filling or showing shows "Error Opening Window ztSearch" and gives " ".
+std::string OpenSearch(const SearchRequest& request);
+
+// OpenSearch with the request in the classic argument order (RequestFromTexts).
 std::string OpenSearchDialog(const std::string& pathText, const std::string& dbName,
                              const std::string& tableName, const std::string& colIName,
                              const std::string& caption, const std::string& searchTitle,

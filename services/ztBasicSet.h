@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "services/recordstore/variant.h"
 
@@ -36,6 +37,9 @@ std::string RightAlignInteger(int16_t value, int16_t width);
 std::string RightAlignLong(int32_t value, int16_t width);
 // text repeated count times; "" when count is below 1.
 std::string RepeatText(const std::string& text, int16_t count);
+// The items of a text separated by "|", in order and untrimmed; always at
+// least one ("" is one empty item, "a|" two).
+std::vector<std::string> SplitAtBars(std::string_view text);
 
 // --- Keystrokes (ztBasicSet_keys.cpp) ---
 

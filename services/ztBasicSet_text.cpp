@@ -1,7 +1,9 @@
 // ztBasicSet text-entry routines: blank tests, the search-request test, right
-// alignment of numbers and repetition of text. Pure functions over std::string.
+// alignment of numbers, repetition of text and the split at "|". Pure
+// functions over std::string.
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "services/ztBasicSet.h"
 
@@ -58,6 +60,17 @@ std::string RepeatText(const std::string& text, int16_t count) {
   result.reserve(text.size() * count);
   for (int i = 0; i < count; ++i) result += text;
   return result;
+}
+
+std::vector<std::string> SplitAtBars(std::string_view text) {
+  std::vector<std::string> items;
+  size_t start = 0;
+  for (size_t bar = text.find('|'); bar != std::string_view::npos; bar = text.find('|', start)) {
+    items.emplace_back(text.substr(start, bar - start));
+    start = bar + 1;
+  }
+  items.emplace_back(text.substr(start));
+  return items;
 }
 
 }  // namespace ztBasicSet

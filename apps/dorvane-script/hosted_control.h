@@ -1,10 +1,10 @@
 // What the scripted host drives: a control placed on its window (its toolkit
 // surface and its host properties) made by a factory, and the search dialog
 // opened by the host itself through a hook. The control and the dialog
-// register these in hosted_parts.cpp. Relies on the toolkit and Variant.
+// register these in hosted_parts.cpp. Relies on the toolkit, Variant and the
+// search request.
 #pragma once
 
-#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "search/search_request.h"
 #include "services/recordstore/variant.h"
 #include "services/screen/form.h"
 
@@ -38,26 +39,6 @@ class HostedControl {
 // Makes a fresh control (its Initialize has run).
 using HostedControlFactory = std::function<std::unique_ptr<HostedControl>()>;
 
-// The arguments of OpenSearchDialog in its own order, as `opensearch` gives them.
-struct OpenSearchRequest {
-  std::string pathText;
-  std::string dbName;
-  std::string tableName;
-  std::string colIName;
-  std::string caption;
-  std::string searchTitle;
-  std::string colFName;
-  std::string colFType;
-  std::string colFSize;
-  std::string colHText;
-  std::string colWidth;
-  std::string colAlign;
-  int16_t searchCol = 0;
-  // Up to four leading keys with their fields: a quoted key is a String, a
-  // bare one a 16-bit Integer.
-  std::vector<std::pair<recordstore::Variant, std::string>> keys;
-};
-
 // What the search gave: nothing chosen, or the chosen row's fields named in
 // the field spec, in its order.
 struct SearchOutcome {
@@ -65,8 +46,9 @@ struct SearchOutcome {
   std::vector<std::pair<std::string, recordstore::Variant>> fields;
 };
 
-// Opens the dialog modally and reads the chosen row; run-time errors reach the
-// host (HOST ERROR).
-using OpenSearchHook = std::function<SearchOutcome(const OpenSearchRequest&)>;
+// Opens the dialog modally with the request `opensearch` gave (its keys: a
+// quoted key is a String, a bare one a 16-bit Integer) and reads the chosen
+// row; run-time errors reach the host (HOST ERROR).
+using OpenSearchHook = std::function<SearchOutcome(const ztSearchMod::SearchRequest&)>;
 
 }  // namespace scripthost

@@ -9,6 +9,6 @@ namespace scripthost {
 
 // Opens the dialog modally with the request and returns the chosen row's
 // fields named in the request's field list, or "nothing chosen".
-SearchOutcome OpenHostedSearch(const OpenSearchRequest& request);
+SearchOutcome OpenHostedSearch(const ztSearchMod::SearchRequest& request);
 
 }  // namespace scripthost

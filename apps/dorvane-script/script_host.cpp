@@ -353,23 +353,21 @@ void ScriptHost::OpenSearch(const std::vector<Word>& words) {
   ExpectArguments(words, 13, 21, usage);
   if ((words.size() - 14) % 2 != 0) throw ScriptError{"opensearch: a key without its field"};
   RefuseDuringDialog("opensearch");
-  OpenSearchRequest request;
-  std::string* texts[] = {&request.pathText, &request.dbName,   &request.tableName,
-                          &request.colIName, &request.caption,  &request.searchTitle,
-                          &request.colFName, &request.colFType, &request.colFSize,
-                          &request.colHText, &request.colWidth, &request.colAlign};
-  for (size_t i = 0; i < 12; ++i) *texts[i] = words[i + 1].text;
-  request.pathText = sources_.In(request.pathText);
-  request.searchCol = static_cast<int16_t>(
+  const auto searchCol = static_cast<int16_t>(
       ParseWholeNumber(words[13].text, -32768, 32767, "opensearch: SEARCHCOL"));
+  std::vector<ztSearchMod::IndexKey> keys;
   for (size_t i = 14; i + 1 < words.size(); i += 2) {
     const Word& key = words[i];
     recordstore::Variant value =
         key.quoted ? recordstore::Variant::String(key.text)
                    : recordstore::Variant::Integer(static_cast<int16_t>(
                          ParseWholeNumber(key.text, -32768, 32767, "opensearch: a bare KEY")));
-    request.keys.emplace_back(value, words[i + 1].text);
+    keys.push_back({value, words[i + 1].text});
   }
+  auto text = [&](size_t i) -> const std::string& { return words[i].text; };
+  const ztSearchMod::SearchRequest request = ztSearchMod::RequestFromTexts(
+      sources_.In(text(1)), text(2), text(3), text(4), text(5), text(6), text(7), text(8), text(9),
+      text(10), text(11), text(12), searchCol, keys, "");
   if (!openSearch_) throw ScriptError{"opensearch: search dialog not available"};
   ActiveForm();
   HostAction([&] {

@@ -224,8 +224,8 @@ TEST(ScriptHost, ShowFiltersPropertiesInTheOrderGiven) {
 }
 
 TEST(ScriptHost, OpenSearchPassesEveryWordAndPrintsTheResult) {
-  scripthost::OpenSearchRequest seen;
-  auto hook = [&](const scripthost::OpenSearchRequest& request) {
+  ztSearchMod::SearchRequest seen;
+  auto hook = [&](const ztSearchMod::SearchRequest& request) {
     seen = request;
     scripthost::SearchOutcome outcome;
     outcome.chosen = request.keys.size() == 2;
@@ -245,10 +245,10 @@ TEST(ScriptHost, OpenSearchPassesEveryWordAndPrintsTheResult) {
   // Quoted keys are texts, bare ones integers.
   RunScript("opensearch p MAIN T I C T F Y S H W A 1 12 CONO \"AB\" JOBNO\n", hook);
   ASSERT_EQ(seen.keys.size(), 2u);
-  EXPECT_EQ(seen.keys[0].first.Type(), recordstore::VarType::Integer);
-  EXPECT_EQ(seen.keys[0].second, "CONO");
-  EXPECT_EQ(seen.keys[1].first.Type(), recordstore::VarType::String);
-  EXPECT_EQ(seen.keys[1].first.ToString(), "AB");
+  EXPECT_EQ(seen.keys[0].key.Type(), recordstore::VarType::Integer);
+  EXPECT_EQ(seen.keys[0].field, "CONO");
+  EXPECT_EQ(seen.keys[1].key.Type(), recordstore::VarType::String);
+  EXPECT_EQ(seen.keys[1].key.ToString(), "AB");
   r = RunScript("opensearch p MAIN T I C T F Y S H W A 1 x CONO\n", hook);
   EXPECT_EQ(r.err, "ERROR line 1: opensearch: a bare KEY must be a whole number, not \"x\"\n");
 }

@@ -25,7 +25,7 @@ std::string Position(Recordset& rs) {
   if (rs.IsBOF()) return "BOF";
   try {
     return rs.Bookmark();
-  } catch (const RuntimeError& e) {
+  } catch (const base::RuntimeError& e) {
     return "error " + std::to_string(e.Number());
   }
 }

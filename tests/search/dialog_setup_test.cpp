@@ -1,5 +1,6 @@
 // The search dialog's set-up beyond what the scenario scripts show: a missing
-// table, the opener's own failure, one shown column with formats and Null
+// table, the opener's own failure, the classic texts through the typed
+// request, one shown column with formats and Null
 // values, the instruction text and a padded path, the key count rule, the
 // workspace of each load and the period-ending start at the table's edges.
 #include <cstdio>
@@ -59,6 +60,41 @@ TEST_F(SearchTest, OpenerFailureShowsItsBoxOnceAndGivesBlank) {
   EXPECT_EQ(desktop.messageBoxes[0].title, "Error: ztSearch");
   EXPECT_EQ(desktop.messageBoxes[0].style, 16);
   EXPECT_TRUE(desktop.modalForms.empty());
+}
+
+// The classic texts reach the dialog unchanged through the typed request:
+// items missing from a text stay missing (the load shows them as " ", an
+// empty item as ""), and seven items still fail the load, naming the text.
+TEST_F(SearchTest, ClassicTextsReachTheDialogUnchanged) {
+  folder.AddCompanies(1);
+  const std::vector<std::vector<std::string>> cases = {
+      {"CONO", "CONO|CONAME", "N", "2|30|", "Co. #", "600|4000", "0"},
+      {"CONO|", "CONO||CONAME", "N||C", "2", "|B|", "600|0|900", ""},
+      {"CONO", "CONO", "N", "2", "A|B|C|D|E|F|G", "600", "0"},
+  };
+  for (const std::vector<std::string>& t : cases) {
+    desktop.messageBoxes.clear();
+    std::vector<std::string> given;
+    Run(
+        [&] {
+          return OpenSearchDialog(folder.Path(), "MAIN", "COLIST", t[0], "c", "ti", t[1], t[2],
+                                  t[3], t[4], t[5], t[6], 1);
+        },
+        [&] { given = ColumnTexts(); });
+    EXPECT_EQ(given, t) << t[4];
+    const bool sevenItems = t[4].size() == 13;
+    ASSERT_EQ(desktop.messageBoxes.size(), sevenItems ? 1u : 0u) << t[4];
+    if (sevenItems) {
+      const std::string& text = desktop.messageBoxes[0].prompt;
+      EXPECT_NE(text.find("Error Number: 9\r\n"), std::string::npos) << text;
+      EXPECT_NE(text.find("\"A|B|C|D|E|F|G\" has more than six items"), std::string::npos) << text;
+    }
+  }
+  // A request built in code may leave out an item between two given ones.
+  using ztSearchMod::SearchColumn;
+  const std::vector<SearchColumn> columns = {{.header = "A"}, {}, {.header = "C"}, {}};
+  EXPECT_EQ(ztSearchMod::JoinColumnItems(columns, &SearchColumn::header), "A||C");
+  EXPECT_EQ(ztSearchMod::JoinColumnItems(columns, &SearchColumn::width), "");
 }
 
 TEST_F(SearchTest, HiddenColumnFormatsAndNullValues) {

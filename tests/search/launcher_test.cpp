@@ -1,8 +1,8 @@
 // The three ztLOOKUP launchers as the dialog shows them (caption, title with
 // the company number right-aligned in two and never cut, headers, search
-// column), a request with one shown column, and two page moves that must
-// change nothing: Up on the range's first row and a click on the highlighted
-// row.
+// column, the column texts their requests give), a request with one shown
+// column, and two page moves that must change nothing: Up on the range's
+// first row and a click on the highlighted row.
 #include <string>
 
 #include "search/ztLOOKUP_search.h"
@@ -14,6 +14,7 @@ namespace {
 struct Shown {
   std::string caption, title, header0, header1, index, type;
   int16_t limit = 0, keyCount = 0;
+  std::vector<std::string> texts;  // the column texts the request gave
 };
 
 class LauncherTest : public SearchTest {
@@ -29,7 +30,8 @@ class LauncherTest : public SearchTest {
                f.State().SearchIndexName,
                f.State().SearchColumnType,
                f.State().SearchTextLimit,
-               f.State().KeyCount};
+               f.State().KeyCount,
+               ColumnTexts()};
     });
     return shown;
   }
@@ -51,6 +53,8 @@ TEST_F(LauncherTest, JobTitleRightAlignsTheCompanyNumberInTwoAndNeverCuts) {
   EXPECT_EQ(five.type, "C");
   EXPECT_EQ(five.limit, 8);
   EXPECT_EQ(five.keyCount, 1);
+  EXPECT_EQ(five.texts, (std::vector<std::string>{"JOBLIST|JOBNAME", "JOBNO|JOBNAME", "C|C", "8|50",
+                                                  "Job #|Description", "1000|6000", "0|0"}));
 }
 
 TEST_F(LauncherTest, CompanyAndPeriodEndingRequests) {
@@ -66,6 +70,8 @@ TEST_F(LauncherTest, CompanyAndPeriodEndingRequests) {
   EXPECT_EQ(companies.type, "N");
   EXPECT_EQ(companies.limit, 2);
   EXPECT_EQ(companies.keyCount, 0);
+  EXPECT_EQ(companies.texts, (std::vector<std::string>{"CONO|CONAME", "CONO|CONAME", "N|C", "2|30",
+                                                       "Co. #|Company Name", "600|4000", "0|0"}));
 
   const Shown dates = ShownBy([&] { return ztLOOKUP::SearchPeriodEndingDates(folder.Path()); });
   EXPECT_EQ(dates.caption, "Search Period Ending Dates");
@@ -74,6 +80,10 @@ TEST_F(LauncherTest, CompanyAndPeriodEndingRequests) {
   EXPECT_EQ(dates.header1, " Period Ending Day");
   EXPECT_EQ(dates.index, "PELIST");
   EXPECT_EQ(dates.limit, 10);
+  // The day's column has no index item at all, not an empty one.
+  EXPECT_EQ(dates.texts,
+            (std::vector<std::string>{"PELIST", "LDATE|TDATE", "C|C", "10|30",
+                                      "yyyymmdd|Period Ending Day", "900|4000", "0|0"}));
 }
 
 TEST_F(SearchTest, OneShownColumnSetsTheGridEdge) {

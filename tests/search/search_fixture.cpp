@@ -55,6 +55,12 @@ std::vector<int> SearchTest::HighlightedRows() {
   return rows;
 }
 
+std::vector<std::string> SearchTest::ColumnTexts() {
+  const frmztSearch& f = Form();
+  return {f.strColIName, f.strColFName, f.strColFType, f.strColFSize,
+          f.strColHText, f.strColWidth, f.strColAlign};
+}
+
 recordstore::Variant SearchTest::ChosenField(const std::string& table, const std::string& bookmark,
                                              const std::string& field) {
   const testsupport::Opened opened = testsupport::OpenTable(folder.Path() + "\\MAIN", table);

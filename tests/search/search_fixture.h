@@ -41,6 +41,9 @@ class SearchTest : public testsupport::ToolkitTest {
   // Caption of grid row r of column 0 and the rows highlighted.
   std::string Row(int r);
   std::vector<int> HighlightedRows();
+  // The dialog's seven column texts, in the classic argument order (index
+  // names, fields, types, sizes, headers, widths, alignments).
+  std::vector<std::string> ColumnTexts();
   // A field of the row a bookmark text names, read as a caller reads it:
   // through a recordset of its own on the same table.
   recordstore::Variant ChosenField(const std::string& table, const std::string& bookmark,

@@ -1,9 +1,10 @@
 // Tests of the ztBasicSet text-entry routines: blank tests, search requests,
-// right alignment and repetition.
+// right alignment, repetition and the split at "|".
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "services/ztBasicSet.h"
 
@@ -63,6 +64,14 @@ TEST(RepeatText, CountsBelowOneGiveEmptyText) {
   EXPECT_EQ(RepeatText("ab", -3), "");
   EXPECT_EQ(RepeatText("ab", 3), "ababab");
   EXPECT_EQ(RepeatText("", 5), "");
+}
+
+TEST(SplitAtBars, EveryBarEndsAnItemAndTheLastIsAlwaysKept) {
+  using Items = std::vector<std::string>;
+  EXPECT_EQ(SplitAtBars(""), Items{""});
+  EXPECT_EQ(SplitAtBars("a"), Items{"a"});
+  EXPECT_EQ(SplitAtBars("a|"), (Items{"a", ""}));
+  EXPECT_EQ(SplitAtBars("|| b |c"), (Items{"", "", " b ", "c"}));
 }
 
 }  // namespace
