@@ -9,6 +9,8 @@
 #include <string>
 
 #include "search/frmztSearch.h"
+#include "services/base/error_numbers.h"
+#include "services/base/runtime_error.h"
 #include "services/ztBasicSet.h"
 
 namespace {
@@ -89,10 +91,15 @@ void frmztSearch::FillRow(int row) {
 }
 
 // A shown column's cell: the value (Null read as its type's empty value) with
-// one leading space, or through the column's display format.
+// one leading space, or through the column's display format. A shown column
+// whose field name was left blank has no field: run-time error 91.
 void frmztSearch::ShowCell(screen::Label& cell, int col) {
   if (state_.ColWidth[col] <= 0) return;
-  assert(colField_[col].has_value());
+  if (!colField_[col]) {
+    throw base::RuntimeError(base::error::kObjectNotSet, "Object variable not set: column " +
+                                                             std::to_string(col + 1) +
+                                                             " is shown but has no field name");
+  }
   const recordstore::Variant value = ztMSAccess::wqNullCheck(*colField_[col]);
   if (IsBlank(state_.ColFormat[col])) {
     cell.SetCaption(" " + value.ToString());
