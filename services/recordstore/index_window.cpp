@@ -16,8 +16,8 @@
 #include <optional>
 #include <utility>
 
-#include "services/recordstore/index_walk.h"
 #include "services/base/user_action.h"
+#include "services/recordstore/index_walk.h"
 
 namespace recordstore {
 namespace {

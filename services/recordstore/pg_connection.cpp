@@ -8,9 +8,9 @@
 #include <map>
 #include <utility>
 
+#include "services/base/user_action.h"
 #include "services/recordstore/db_engine.h"
 #include "services/recordstore/store_errors.h"
-#include "services/base/user_action.h"
 
 namespace recordstore {
 
