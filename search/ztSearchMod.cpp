@@ -1,6 +1,7 @@
-// ztSearchMod: the opener of the shared search dialog and the table that turns
+// ztSearchMod: the opener of the shared search dialog and the rule that turns
 // a key-down into the character the type-ahead appends. Relies on frmztSearch,
-// the toolkit's Desktop (message box) and ztBasicSet (blank test).
+// the toolkit's Desktop (message box) and US key table, and ztBasicSet (blank
+// test).
 #include "search/ztSearchMod.h"
 
 #include <array>
@@ -11,6 +12,7 @@
 #include "services/base/runtime_error.h"
 #include "services/base/user_action.h"
 #include "services/screen/desktop.h"
+#include "services/screen/keys.h"
 #include "services/ztBasicSet.h"
 
 namespace ztSearchMod {
@@ -18,20 +20,6 @@ namespace ztSearchMod {
 namespace {
 
 using recordstore::Variant;
-
-// Unshifted and shifted characters of the US keyboard's digit and punctuation
-// keys, by virtual-key code.
-struct ShiftPair {
-  int16_t keyCode;
-  const char* plain;
-  const char* shifted;
-};
-constexpr ShiftPair kShiftPairs[] = {
-    {48, "0", ")"},  {49, "1", "!"},  {50, "2", "@"},   {51, "3", "#"},  {52, "4", "$"},
-    {53, "5", "%"},  {54, "6", "^"},  {55, "7", "&"},   {56, "8", "*"},  {57, "9", "("},
-    {188, ",", "<"}, {190, ".", ">"}, {191, "/", "?"},  {187, "=", "+"}, {189, "-", "_"},
-    {219, "[", "{"}, {221, "]", "}"}, {220, "\\", "|"}, {186, ";", ":"}, {222, "'", "\""},
-};
 
 }  // namespace
 
@@ -119,9 +107,10 @@ std::string KeyCodeToText(int16_t keyCode, int16_t shift) {
   } else if (keyCode >= 32 && keyCode <= 111) {
     text = std::string(1, static_cast<char>(keyCode));
   }
-  if (shift == 0 || shift == 1) {
-    for (const ShiftPair& pair : kShiftPairs) {
-      if (pair.keyCode == keyCode) text = shift == 0 ? pair.plain : pair.shifted;
+  // The back-quote key (192) has never typed anything into a search.
+  if ((shift == 0 || shift == 1) && keyCode != 192) {
+    if (const auto key = screen::UsDigitOrPunctuation(keyCode)) {
+      text = std::string(1, shift == 0 ? key->plain : key->shifted);
     }
   }
   if (keyCode >= 32 && keyCode <= 111) {

@@ -38,8 +38,9 @@ std::string OpenSearchDialog(const std::string& pathText, const std::string& dbN
 
 // The character a key-down stands for in the type-ahead ("" for none): keypad
 // digits and operators, the key code's own character for codes 32 to 111, the
-// US keyboard's unshifted and shifted digits and punctuation when Shift is 0
-// or 1, then lower case when Shift is 0 and upper case otherwise.
+// US keyboard's unshifted and shifted digits and punctuation (not the
+// back-quote key) when Shift is 0 or 1, then lower case when Shift is 0 and
+// upper case otherwise.
 std::string KeyCodeToText(int16_t keyCode, int16_t shift);
 
 }  // namespace ztSearchMod

@@ -224,17 +224,10 @@ void ContainerView::ClickFrom(screen::Control& control) {
 }
 
 // Only the DblClick event: the first click of the pair went through
-// ClickFrom. It follows the toolkit's rules for clicks: nothing on a hidden or
-// disabled control, and a run-time error goes to the host's report.
+// ClickFrom.
 void ContainerView::DoubleClickFrom(screen::Control& control) {
   if (!UserInputEnabled() || !IsActive(container_)) return;
-  if (!control.Visible() || !control.Enabled() || !control.DblClick) return;
-  screen::Screen::Use use(Screen());
-  try {
-    control.DblClick();
-  } catch (const std::exception& error) {
-    screen::ReportEscapedError(error);
-  }
+  Screen().SecondClick(control);
   SyncViews();
 }
 

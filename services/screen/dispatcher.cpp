@@ -104,6 +104,7 @@ void Screen::PressKey(int16_t keyCode, int16_t shift, int16_t keyAscii) {
 
 bool Screen::Click(Control& control) { return d_->Click(control, false); }
 bool Screen::DoubleClick(Control& control) { return d_->Click(control, true); }
+bool Screen::SecondClick(Control& control) { return d_->SecondClick(control); }
 
 // The close box: the form's unload, with its errors reported like a handler's.
 void Screen::CloseForm(Form& form) {

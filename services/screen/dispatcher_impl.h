@@ -292,13 +292,20 @@ class Dispatcher {
     Trap(target->KeyUp, upCode, shift);
   }
 
+  // True when a click reaches the control: it is visible and enabled, on the
+  // active container or on a user control of a window no dialog covers.
+  bool TakesClick(const Control& control) const {
+    const Container* owner = control.Owner();
+    const bool onWindow =
+        owner != nullptr && (owner == Active() || (modal_.empty() && IsPlaced(owner)));
+    return onWindow && control.Visible() && control.Enabled();
+  }
+
   // A click: the user control takes the focus from the host first; a control
   // that can hold the focus takes it; then Click.
   bool Click(Control& control, bool twice) {
+    if (!TakesClick(control)) return false;
     Container* owner = control.Owner();
-    const bool onWindow =
-        owner != nullptr && (owner == Active() || (modal_.empty() && IsPlaced(owner)));
-    if (!onWindow || !control.Visible() || !control.Enabled()) return false;
     Handling handling(*this);
     if (!owner->IsForm() && focusedUc_ != owner) {
       FocusUserControl(static_cast<UserControl&>(*owner));
@@ -309,6 +316,15 @@ class Dispatcher {
     if (!live.Alive()) return true;
     Trap(control.Click);
     if (twice && live.Alive()) Trap(control.DblClick);
+    return true;
+  }
+
+  // The second click of a pair whose first went through Click: DblClick only,
+  // with no focus move.
+  bool SecondClick(Control& control) {
+    if (!TakesClick(control)) return false;
+    Handling handling(*this);
+    Trap(control.DblClick);
     return true;
   }
 

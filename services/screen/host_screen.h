@@ -94,6 +94,9 @@ class Screen {
   // nothing done, for a hidden or disabled control or one a dialog covers.
   bool Click(Control& control);
   bool DoubleClick(Control& control);
+  // The DblClick of a double click whose first click went through Click, as
+  // a front end receives the pair: the same rules, no focus move, no Click.
+  bool SecondClick(Control& control);
   void CloseForm(Form& form);
   void SynthesizeTab();
 

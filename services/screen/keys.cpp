@@ -7,22 +7,28 @@
 namespace screen {
 namespace {
 
-// A punctuation key of the US layout with its unshifted and shifted character.
-struct PunctuationKey {
+// The digit and punctuation keys of the US layout, with their characters.
+struct UsKey {
   int16_t code;
-  char plain;
-  char shifted;
+  KeyCharacters characters;
 };
 
-constexpr PunctuationKey kPunctuation[] = {
-    {186, ';', ':'},  {187, '=', '+'}, {188, ',', '<'},  {189, '-', '_'},
-    {190, '.', '>'},  {191, '/', '?'}, {192, '`', '~'},  {219, '[', '{'},
-    {220, '\\', '|'}, {221, ']', '}'}, {222, '\'', '"'},
+constexpr UsKey kUsKeys[] = {
+    {'0', {'0', ')'}},  {'1', {'1', '!'}}, {'2', {'2', '@'}}, {'3', {'3', '#'}},  {'4', {'4', '$'}},
+    {'5', {'5', '%'}},  {'6', {'6', '^'}}, {'7', {'7', '&'}}, {'8', {'8', '*'}},  {'9', {'9', '('}},
+    {186, {';', ':'}},  {187, {'=', '+'}}, {188, {',', '<'}}, {189, {'-', '_'}},  {190, {'.', '>'}},
+    {191, {'/', '?'}},  {192, {'`', '~'}}, {219, {'[', '{'}}, {220, {'\\', '|'}}, {221, {']', '}'}},
+    {222, {'\'', '"'}},
 };
-
-constexpr char kShiftedDigits[] = ")!@#$%^&*(";
 
 }  // namespace
+
+std::optional<KeyCharacters> UsDigitOrPunctuation(int16_t keyCode) {
+  for (const UsKey& key : kUsKeys) {
+    if (key.code == keyCode) return key.characters;
+  }
+  return std::nullopt;
+}
 
 // Letters, digits, punctuation, Space, Enter, Backspace, Esc and the keypad
 // give characters; Ctrl or Alt held gives none.
@@ -30,12 +36,7 @@ int16_t CharacterOfKey(int16_t keyCode, int16_t shift) {
   if (shift & (kCtrlMask | kAltMask)) return 0;
   const bool shifted = (shift & kShiftMask) != 0;
   if (keyCode >= 'A' && keyCode <= 'Z') return shifted ? keyCode : keyCode + 32;
-  if (keyCode >= '0' && keyCode <= '9') {
-    return shifted ? kShiftedDigits[keyCode - '0'] : keyCode;
-  }
-  for (const auto& key : kPunctuation) {
-    if (key.code == keyCode) return shifted ? key.shifted : key.plain;
-  }
+  if (const auto key = UsDigitOrPunctuation(keyCode)) return shifted ? key->shifted : key->plain;
   if (keyCode >= kKeyNumpad0 && keyCode <= kKeyNumpad0 + 9) return '0' + (keyCode - kKeyNumpad0);
   switch (keyCode) {
     case kKeyMultiply:
@@ -63,14 +64,9 @@ int16_t CharacterOfKey(int16_t keyCode, int16_t shift) {
 std::optional<KeyStroke> KeyOfCharacter(char ch) {
   if (ch >= 'a' && ch <= 'z') return KeyStroke{static_cast<int16_t>(ch - 32), 0};
   if (ch >= 'A' && ch <= 'Z') return KeyStroke{static_cast<int16_t>(ch), kShiftMask};
-  if (ch >= '0' && ch <= '9') return KeyStroke{static_cast<int16_t>(ch), 0};
-  for (int digit = 0; digit < 10; ++digit) {
-    if (kShiftedDigits[digit] == ch)
-      return KeyStroke{static_cast<int16_t>('0' + digit), kShiftMask};
-  }
-  for (const auto& key : kPunctuation) {
-    if (key.plain == ch) return KeyStroke{key.code, 0};
-    if (key.shifted == ch) return KeyStroke{key.code, kShiftMask};
+  for (const UsKey& key : kUsKeys) {
+    if (key.characters.plain == ch) return KeyStroke{key.code, 0};
+    if (key.characters.shifted == ch) return KeyStroke{key.code, kShiftMask};
   }
   switch (ch) {
     case ' ':

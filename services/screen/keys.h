@@ -45,6 +45,15 @@ struct KeyStroke {
   int16_t shift = 0;
 };
 
+// The two characters of a digit or punctuation key of the US layout: without
+// and with Shift ('2' gives '2' and '@', 186 gives ';' and ':').
+struct KeyCharacters {
+  char plain = 0;
+  char shifted = 0;
+};
+// Nothing for any other key (letters, the keypad, Space, the editing keys).
+std::optional<KeyCharacters> UsDigitOrPunctuation(int16_t keyCode);
+
 // The character a key gives on a US keyboard (what KeyPress receives), or 0 for
 // a key that gives none (arrows, Delete, function keys, anything with Ctrl or Alt).
 int16_t CharacterOfKey(int16_t keyCode, int16_t shift);

@@ -1,7 +1,7 @@
 // The control in DorvaneWidget on a dorvane-data folder: the host's property
 // reads, the highlighted row drawn at its place, and real Qt keys reaching the
 // control's own handlers (list keys; with entry editing, Enter moving on and
-// "?" opening the search dialog that Esc closes).
+// "?" opening the search dialog that Esc or a double-clicked row closes).
 #include "frontends/qt/dorvane_widget.h"
 
 #include <gtest/gtest.h>
@@ -102,7 +102,8 @@ TEST_F(DorvaneWidgetTest, TagPresetsReachTheControl) {
   EXPECT_EQ(widget->SelectedBPETAG(), 3);
 }
 
-TEST_F(DorvaneWidgetTest, EnterMovesOnAndQuestionMarkOpensTheSearchThatEscCloses) {
+TEST_F(DorvaneWidgetTest,
+       QuestionMarkOpensTheSearchThatEscOrADoubleClickedRowClosesAndEnterMovesOn) {
   Open();
   QTest::keyClick(KeyTarget(), Qt::Key_A);
   ASSERT_EQ(State("EntryMode"), "A") << "A on the list starts an add";
@@ -120,6 +121,30 @@ TEST_F(DorvaneWidgetTest, EnterMovesOnAndQuestionMarkOpensTheSearchThatEscCloses
   EXPECT_FALSE(caption.isEmpty()) << "a dialog window was open";
   EXPECT_EQ(screen::ActiveModalForm(), nullptr);
   EXPECT_EQ(qtfront::TopFormWindow(), nullptr);
+  // "?" again; a double click on the third row of the grid picks its company.
+  std::string picked;
+  qttest::WhenDialogOpen([&picked](QWidget* window) {
+    screen::Control* row = screen::ActiveModalForm()->Find("lblCOL0", 2);
+    auto* view = window->findChild<qtfront::ContainerView*>();
+    ASSERT_TRUE(row != nullptr && view != nullptr);
+    picked = static_cast<screen::Label*>(row)->Caption();
+    QTest::mouseClick(view->WidgetOf(*row), Qt::LeftButton);
+    QTest::mouseDClick(view->WidgetOf(*row), Qt::LeftButton);
+    if (screen::ActiveModalForm() != nullptr) {
+      ADD_FAILURE() << "the double click left the dialog open";
+      QTest::keyClick(window, Qt::Key_Escape);
+    }
+  });
+  QTest::keyClick(KeyTarget(), Qt::Key_Question);
+  QTest::mouseRelease(widget, Qt::LeftButton);  // the end of the double click
+  ASSERT_FALSE(picked.empty()) << "a dialog window was open";
+  EXPECT_EQ(screen::ActiveModalForm(), nullptr);
+  auto trimmed = [](const std::string& text) {
+    const size_t start = text.find_first_not_of(' ');
+    return start == std::string::npos ? std::string() : text.substr(start);
+  };
+  EXPECT_EQ(trimmed(static_cast<screen::TextBox*>(txtCONO)->Text()), trimmed(picked));
+  EXPECT_EQ(screen::FocusedControl(), txtCONO);
   // A company number and Enter: the focus moves on to the job box.
   QTest::keyClicks(KeyTarget(), "1");
   QTest::keyClick(KeyTarget(), Qt::Key_Return);

@@ -2,12 +2,14 @@
 // services shared by every desktop.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 
 #include "services/recordstore/variant.h"
 #include "services/screen/screen.h"
 #include "support/temp_folder.h"
+#include "support/us_keyboard.h"
 
 namespace {
 
@@ -22,6 +24,26 @@ TEST(KeyMap, KeysGiveTheCharactersOfAUsKeyboard) {
   EXPECT_EQ(screen::CharacterOfKey('2', screen::kCtrlMask), 0);
   EXPECT_EQ(screen::CharacterOfKey(screen::kKeyDelete, 0), 0);
   EXPECT_EQ(screen::CharacterOfKey(screen::kKeyF1, 0), 0);
+  // Each digit or punctuation key has both characters of its column on the
+  // keyboard; letters and the keypad are no such keys.
+  int keys = 0;
+  for (const auto& row : testsupport::kUsRows) {
+    for (size_t i = 0; row[0][i] != 0; ++i) {
+      const auto key = screen::KeyOfCharacter(row[0][i]);
+      ASSERT_TRUE(key.has_value()) << row[0][i];
+      const auto characters = screen::UsDigitOrPunctuation(key->keyCode);
+      if (std::isalpha(static_cast<unsigned char>(row[0][i]))) {
+        EXPECT_FALSE(characters.has_value()) << row[0][i];
+        continue;
+      }
+      ASSERT_TRUE(characters.has_value()) << row[0][i];
+      EXPECT_EQ(characters->plain, row[0][i]);
+      EXPECT_EQ(characters->shifted, row[1][i]);
+      ++keys;
+    }
+  }
+  EXPECT_EQ(keys, 21);
+  EXPECT_FALSE(screen::UsDigitOrPunctuation(screen::kKeyNumpad0 + 1).has_value());
 }
 
 TEST(KeyMap, EveryPrintableCharacterHasAKeyThatGivesItBack) {

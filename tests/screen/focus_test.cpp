@@ -1,5 +1,6 @@
 // Focus rules of the toolkit: the order of LostFocus and GotFocus, clicks,
 // labels, SetFocus, hidden controls, Tab order and the host's focus moves.
+#include "services/base/user_action.h"
 #include "tests/screen/test_forms.h"
 
 namespace screentest {
@@ -124,8 +125,13 @@ TEST_F(ScreenTest, AClickWhileTheHostHasTheFocusGivesTheControlTheFocusFirst) {
 TEST_F(ScreenTest, ClickOnAHiddenOrDisabledControlDoesNothing) {
   surface.cmdAdd.SetVisible(false);
   surface.lblRow(2).SetEnabled(false);
-  EXPECT_FALSE(screen::ClickControl(surface.cmdAdd));
-  EXPECT_FALSE(screen::ClickControl(surface.lblRow(2)));
+  screen::Screen& window = screen::Screen::Current();
+  screen::Control* const unclickable[] = {&surface.cmdAdd, &surface.lblRow(2)};
+  for (screen::Control* c : unclickable) {
+    EXPECT_FALSE(screen::ClickControl(*c)) << c->QualifiedName();
+    EXPECT_FALSE(screen::DoubleClickControl(*c)) << c->QualifiedName();
+    EXPECT_FALSE(window.SecondClick(*c)) << c->QualifiedName();
+  }
   EXPECT_TRUE(log.empty());
 }
 
@@ -133,6 +139,18 @@ TEST_F(ScreenTest, DoubleClickIsTheClickThenDblClick) {
   surface.lblRow.SetDblClick([this](int i) { log.push_back("row dbl " + std::to_string(i)); });
   screen::DoubleClickControl(surface.lblRow(2));
   EXPECT_THAT(log, ElementsAre("lblRow(2).Click", "row dbl 2"));
+  log.clear();
+  // The second click of a pair a front end delivers: DblClick alone, within
+  // one user action, and the focus stays where it was.
+  uint64_t stamp = 0;
+  surface.cmdOK.DblClick = [&] {
+    log.push_back("cmdOK.DblClick");
+    stamp = base::ActionStamp();
+  };
+  EXPECT_TRUE(screen::Screen::Current().SecondClick(surface.cmdOK));
+  EXPECT_THAT(log, ElementsAre("cmdOK.DblClick"));
+  EXPECT_NE(stamp, 0u);
+  EXPECT_EQ(FocusName(), "hsbMAIN");
 }
 
 TEST_F(ScreenTest, AMissingArrayMemberIsError340) {

@@ -125,11 +125,13 @@ TEST_F(KeyTest, TheSynthesisedTabRunsAfterTheKeyIsFullyHandled) {
     if (a == screen::kKeyReturn) {
       screen::SynthesizeTab();
       a = 0;
+      // A double click handled meanwhile (a dialog's loop) leaves the Tab waiting.
+      screen::Screen::Current().SecondClick(surface.lblRow(0));
     }
   };
   screen::PressKey(screen::kKeyReturn, 0);
-  EXPECT_THAT(log, ElementsAre("txtA.KeyDown 13/0", "txtA.KeyPress 13", "txtA.KeyUp 13",
-                               "txtA.LostFocus", "txtB.GotFocus"));
+  EXPECT_THAT(log, ElementsAre("txtA.KeyDown 13/0", "txtA.KeyPress 13", "lblRow(0).DblClick",
+                               "txtA.KeyUp 13", "txtA.LostFocus", "txtB.GotFocus"));
   EXPECT_EQ(surface.txtA.Text(), "");
 }
 
@@ -181,6 +183,11 @@ TEST_F(KeyTest, ARunTimeErrorEndsItsEventOnlyAndIsReportedToTheHost) {
   ASSERT_EQ(desktop.errors.size(), 1u);
   EXPECT_EQ(desktop.errors[0].Number(), 3021);
   EXPECT_THAT(log, ElementsAre("hsbMAIN.KeyDown 66/0", "hsbMAIN.KeyPress 98", "hsbMAIN.KeyUp 66"));
+  // The same for the DblClick of a double click's second click.
+  surface.lblRow(1).DblClick = [] { throw base::RuntimeError(94, "Invalid use of Null"); };
+  EXPECT_TRUE(screen::Screen::Current().SecondClick(surface.lblRow(1)));
+  ASSERT_EQ(desktop.errors.size(), 2u);
+  EXPECT_EQ(desktop.errors[1].Number(), 94);
 }
 
 TEST_F(KeyTest, TheRepaintHookRunsAfterEveryHandledEvent) {
