@@ -8,6 +8,8 @@ include(CMakePackageConfigHelpers)
 set(DORVANE_PUBLIC_HEADERS
     control/ztDorvane.h
     search/frmztSearch.h
+    search/search_request.h
+    search/ztSearchMod.h
     services/ztMSAccess.h
     services/base/date_serial.h
     services/base/error_numbers.h

@@ -5,6 +5,7 @@
 // texts, and the conversion below turns them into a request and back without
 // changing a character. Relies on the record store's Variant and ztBasicSet
 // (the split at "|").
+// Threads: plain values, used on the thread that opens the dialog.
 #pragma once
 
 #include <cstdint>

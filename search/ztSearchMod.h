@@ -3,6 +3,7 @@
 // frmztSearch instance, shows it modally and returns the chosen row's
 // bookmark text (" " when nothing was chosen). Relies on frmztSearch, the
 // search request and the toolkit's Desktop.
+// Threads: the GUI thread of the host, like the dialog it shows.
 #pragma once
 
 #include <cstdint>

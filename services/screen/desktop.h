@@ -3,8 +3,10 @@
 // pending events, today's date, the short date text (M/D/YYYY) and reading it
 // back, the file-existence test, and the report of a run-time error that
 // reached the host. The scripted host, the Qt front end and the tests each
-// implement it; one is current for the whole process, as the platform is.
-// HeadlessDesktop is the stand-in used when no other is set and by tests.
+// implement it; one is set for the process and a host window (screen::Screen)
+// may have one of its own. HeadlessDesktop is the stand-in answered when none
+// is set (DesktopInstalled tells) and the one tests use.
+// Threads: the GUI thread of the host; a desktop is called only from there.
 // Relies on the base library's RuntimeError.
 #pragma once
 
