@@ -10,8 +10,11 @@
 // shape, so a table opened again costs one catalog query.
 #include <cctype>
 #include <cstdlib>
+#include <optional>
+#include <unordered_map>
 #include <utility>
 
+#include "services/base/user_action.h"
 #include "services/recordstore/db_engine.h"
 #include "services/recordstore/field_codec.h"
 #include "services/recordstore/store_errors.h"
@@ -176,29 +179,85 @@ void LoadServerIndexes(Connection& connection, const std::string& oid, TableLayo
   if (!index.sqlName.empty()) finish();
 }
 
+// What identifies a table and its shape in the connection's schema.
+struct FoundTable {
+  std::string oid;
+  std::string sqlName;
+  std::string shape;
+};
+
+// The columns FoundTable is read from; the caller adds the WHERE condition.
+constexpr const char* kFindTables =
+    "SELECT c.oid::text, c.relname, c.relnatts::text, (SELECT string_agg("
+    "x.indexrelid::text, ',' ORDER BY x.indexrelid) FROM pg_index x WHERE x.indrelid = "
+    "c.oid), obj_description(c.oid, 'pg_class'), lower(c.relname) FROM pg_class c WHERE "
+    "c.relnamespace = (SELECT n.oid FROM pg_namespace n WHERE n.nspname = current_schema()) AND "
+    "c.relkind IN ('r', 'p') ";
+
+FoundTable FoundAt(Statement& find) {
+  return {
+      TextAt(find, 0), TextAt(find, 1),
+      TextAt(find, 0) + "\n" + TextAt(find, 2) + "\n" + TextAt(find, 3) + "\n" + TextAt(find, 4)};
+}
+
+bool IsAscii(const std::string& text) {
+  for (char ch : text) {
+    if (static_cast<unsigned char>(ch) > 127) return false;
+  }
+  return true;
+}
+
+std::string AsciiLower(std::string text) {
+  for (char& ch : text) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+  return text;
+}
+
+// The tables of one schema as one user action found them: opening several
+// tables in one action (a connection opened again opens six) asks the catalog
+// once. A write of the thread or the end of the action forgets them.
+struct ActionCatalog {
+  uint64_t stamp = 0;
+  std::string path;
+  std::unordered_map<std::string, FoundTable> tables;  // by lower-case name
+};
+thread_local ActionCatalog actionCatalog;
+
+// The table named `table` in any case, or nothing. Inside a user action the
+// whole schema is read at the first call and the rest are answered from it;
+// a name with other than ASCII letters is asked of the server alone, which
+// folds it by its own rules.
+std::optional<FoundTable> FindServerTable(Connection& connection, const std::string& table) {
+  const uint64_t stamp = base::ActionStamp();
+  if (stamp == 0 || !IsAscii(table)) {
+    Statement& find = connection.Prepare(
+        std::string(kFindTables) + "AND lower(c.relname) = lower(?1) ORDER BY c.relname LIMIT 1",
+        table);
+    StatementScope scope(find);
+    find.Bind(1, SqlValue::Text(table));
+    if (!find.Step()) return std::nullopt;
+    return FoundAt(find);
+  }
+  if (actionCatalog.stamp != stamp || actionCatalog.path != connection.Path()) {
+    ActionCatalog read{stamp, connection.Path(), {}};
+    Statement& all = connection.Prepare(std::string(kFindTables) + "ORDER BY c.relname", "");
+    StatementScope scope(all);
+    while (all.Step()) read.tables.try_emplace(TextAt(all, 5), FoundAt(all));
+    actionCatalog = std::move(read);
+  }
+  auto found = actionCatalog.tables.find(AsciiLower(table));
+  if (found == actionCatalog.tables.end()) return std::nullopt;
+  return found->second;
+}
+
 }  // namespace
 
 std::shared_ptr<const TableLayout> LoadServerTableLayout(Connection& connection,
                                                          const std::string& table) {
-  // One query finds the table in the connection's schema, in any case, with
-  // what identifies its shape: the key of the layouts the engine keeps.
-  std::string oid, sqlName, shape;
-  {
-    Statement& find = connection.Prepare(
-        "SELECT c.oid::text, c.relname, c.relnatts::text, (SELECT string_agg("
-        "x.indexrelid::text, ',' ORDER BY x.indexrelid) FROM pg_index x WHERE x.indrelid = "
-        "c.oid), obj_description(c.oid, 'pg_class') FROM pg_class c WHERE c.relnamespace = "
-        "(SELECT n.oid FROM pg_namespace n WHERE n.nspname = current_schema()) AND "
-        "lower(c.relname) = lower(?1) AND c.relkind IN "
-        "('r', 'p') ORDER BY c.relname LIMIT 1",
-        table);
-    StatementScope scope(find);
-    find.Bind(1, SqlValue::Text(table));
-    if (!find.Step()) throw TableNotFound(table, connection.Path());
-    oid = TextAt(find, 0);
-    sqlName = TextAt(find, 1);
-    shape = oid + "\n" + TextAt(find, 2) + "\n" + TextAt(find, 3) + "\n" + TextAt(find, 4);
-  }
+  std::optional<FoundTable> found = FindServerTable(connection, table);
+  if (!found) throw TableNotFound(table, connection.Path());
+  const std::string& oid = found->oid;
+  const std::string& sqlName = found->sqlName;
+  const std::string& shape = found->shape;
   const std::string key = "server\n" + connection.Path() + "\n" + table + "\n" + shape;
   std::shared_ptr<DBEngine> engine = DBEngine::Instance();
   if (std::shared_ptr<const TableLayout> known = engine->KnownLayout(key)) return known;

@@ -10,6 +10,7 @@
 
 #include <chrono>
 
+#include "services/base/user_action.h"
 #include "services/recordstore/connection.h"
 #include "services/recordstore/recordstore.h"
 #include "store_helpers.h"
@@ -205,6 +206,27 @@ TEST_F(ServerTest, ReopeningASourceReusesItsSessionAndLayouts) {
   rs->MoveNext();
   EXPECT_EQ(rs->Fields("TJLTAG").Value().ToLong(), 3);
   EXPECT_EQ(ServerRoundTrips() - before, 1u);  // a move is one statement
+}
+
+// Inside one user action the schema's tables are found by one catalog query
+// for all of them (a connection opened again opens six); a name in another
+// case finds its table and a missing one is still error 3078.
+TEST_F(ServerTest, OneActionFindsItsTablesWithOneCatalogQuery) {
+  auto workspace = DBEngine::Instance()->CreateWorkspace("wksTEST");
+  auto database = workspace->OpenDatabase(source->File("MAIN.MDB"));
+  const char* tables[] = {"TJLIST", "JOBLIST", "COLIST"};
+  for (const char* table : tables) database->OpenRecordset(table);  // layouts kept
+  base::UserAction action;
+  uint64_t before = ServerRoundTrips();
+  auto first = database->OpenRecordset("TJLIST");
+  const uint64_t withFind = ServerRoundTrips() - before;
+  EXPECT_EQ(first->Fields("TJLTAG").Value().ToLong(), 1);
+  before = ServerRoundTrips();
+  auto jobs = database->OpenRecordset("JOBLIST");
+  auto companies = database->OpenRecordset("COLIST");
+  EXPECT_EQ(ServerRoundTrips() - before, 2 * (withFind - 1));  // each only its first rows
+  EXPECT_EQ(database->OpenRecordset("tjlist")->Fields("TJLTAG").Value().ToLong(), 1);
+  EXPECT_EQ(ErrorOf([&] { database->OpenRecordset("NOSUCH"); }), 3078);
 }
 
 }  // namespace
