@@ -36,14 +36,7 @@ class TwoControlsTest : public ::testing::Test {
     testsupport::EndScreen();
   }
 
-  // Types on the window as the keys of a US keyboard.
-  void Type(const std::string& text) {
-    for (char ch : text) {
-      const auto key = screen::KeyOfCharacter(ch);
-      ASSERT_TRUE(key.has_value());
-      window.PressKey(key->keyCode, key->shift, screen::CharacterOfKey(key->keyCode, key->shift));
-    }
-  }
+  void Type(const std::string& text) { testsupport::TypeText(text, &window); }
 
   // Everything a user sees of a control, and its remembered focus, as text.
   static std::string Picture(const ztDorvane& control) {
