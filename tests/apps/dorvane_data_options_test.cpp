@@ -118,14 +118,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Returns every table of a folder's files as text.
 std::string DumpFolder(const fs::path& folder) {
-  SqlFile main(folder / "MAIN.MDB");
-  SqlFile settings(folder / "QRLSYS.mdb");
-  std::string text = settings.Dump("SELECT * FROM SYSSETTINGS");
-  for (const char* table :
-       {"COLIST", "JOBLIST", "PELIST", "TJLIST", "TJLGROUPS", "TJLITEMS", "SYSTAGS"}) {
-    text += main.Dump(std::string("SELECT * FROM ") + table + " ORDER BY rowid");
-  }
-  return text;
+  return SqlFile(folder / "QRLSYS.mdb").DumpTables({"SYSSETTINGS"}) +
+         SqlFile(folder / "MAIN.MDB")
+             .DumpTables(
+                 {"COLIST", "JOBLIST", "PELIST", "TJLIST", "TJLGROUPS", "TJLITEMS", "SYSTAGS"});
 }
 
 // --today takes every real date whose period-ending dates fit the range a

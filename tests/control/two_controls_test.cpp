@@ -58,17 +58,8 @@ class TwoControlsTest : public ::testing::Test {
 
   // Every row of the list tables of a folder's MAIN.MDB, as text.
   static std::string Lists(const std::string& folder) {
-    testsupport::SqlFile main(folder + "/MAIN.MDB", SQLITE_OPEN_READONLY);
-    std::ostringstream out;
-    for (const char* sql :
-         {"SELECT * FROM TJLIST ORDER BY 1, 2, 3", "SELECT * FROM TJLGROUPS ORDER BY 1",
-          "SELECT * FROM TJLITEMS", "SELECT * FROM SYSTAGS"}) {
-      for (const auto& row : main.Rows(sql)) {
-        for (const auto& field : row) out << field << "|";
-        out << "\n";
-      }
-    }
-    return out.str();
+    return testsupport::SqlFile(folder + "/MAIN.MDB", SQLITE_OPEN_READONLY)
+        .DumpTables({"TJLIST", "TJLGROUPS", "TJLITEMS", "SYSTAGS"});
   }
 
   static std::string State(ztDorvane& control, const std::string& name) {
