@@ -1,5 +1,5 @@
-// Tests the command line of dorvane-data: the settings options, refusing to
-// overwrite a folder's files, --force, bad options and repeatable output.
+// Tests the command line of dorvane-data: refusing to overwrite a folder's
+// files, --force, bad options and repeatable output.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -23,13 +23,6 @@ using testsupport::TempFolder;
 ProgramRun Init(const fs::path& folder, std::vector<std::string> options = {}) {
   options.insert(options.begin(), {"init", folder.string()});
   return testsupport::RunDataTool(options);
-}
-
-TEST(Settings, OneRowWithTheChosenSizeAndType) {
-  TempFolder scratch;
-  ASSERT_EQ(Init(scratch.File("d"), {"--jobno-size", "4", "--jobno-type", "N"}).status, 0);
-  SqlFile db(scratch.File("d/QRLSYS.mdb"));
-  EXPECT_EQ(db.Dump("SELECT JOBNOSIZE, JOBNOTYPE FROM SYSSETTINGS"), "4|N|\n");
 }
 
 // A folder made once, with a marker row to tell the old files from new ones.
@@ -125,14 +118,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Returns every table of a folder's files as text.
 std::string DumpFolder(const fs::path& folder) {
-  SqlFile main(folder / "MAIN.MDB");
-  SqlFile settings(folder / "QRLSYS.mdb");
-  std::string text = settings.Dump("SELECT * FROM SYSSETTINGS");
-  for (const char* table :
-       {"COLIST", "JOBLIST", "PELIST", "TJLIST", "TJLGROUPS", "TJLITEMS", "SYSTAGS"}) {
-    text += main.Dump(std::string("SELECT * FROM ") + table + " ORDER BY rowid");
-  }
-  return text;
+  return SqlFile(folder / "QRLSYS.mdb").DumpTables({"SYSSETTINGS"}) +
+         SqlFile(folder / "MAIN.MDB")
+             .DumpTables(
+                 {"COLIST", "JOBLIST", "PELIST", "TJLIST", "TJLGROUPS", "TJLITEMS", "SYSTAGS"});
 }
 
 // --today takes every real date whose period-ending dates fit the range a

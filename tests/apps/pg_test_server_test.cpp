@@ -1,7 +1,6 @@
 // The PostgreSQL test server the tests run against: fresh databases per test,
-// the text rules the layout relies on (lower() folds ASCII letters only, "C"
-// order is byte order), password checks for the roles that ask for them, and
-// the start/stop script itself on a private server.
+// and the start/stop script itself on a private server. Its text rules and
+// password checks show in the store's and the data tool's server tests.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -33,31 +32,6 @@ TEST(PgTestServer, EachTestDatabaseIsFreshAndGoesAway) {
   EXPECT_EQ(PgRows(base + "postgres",
                    "SELECT count(*) FROM pg_database WHERE datname = '" + firstName + "'"),
             std::vector<std::string>{"0"});
-}
-
-TEST(PgTestServer, TextFoldsAsciiOnlyAndSortsByBytes) {
-  DORVANE_REQUIRE_TEST_SERVER();
-  TestDatabase db;
-  EXPECT_EQ(PgRows(db.Uri(), "SELECT lower('AbÉz'), 'B' < 'a', 'é' > 'z'"),
-            std::vector<std::string>{"abÉz|t|t"});
-  EXPECT_EQ(PgRows(db.Uri(),
-                   "SELECT string_agg(x, ',' ORDER BY lower(x) COLLATE \"C\" NULLS FIRST) "
-                   "FROM (VALUES ('b'), ('A'), ('  7'), ('É'), ('a'), (NULL)) v(x)"),
-            std::vector<std::string>{"  7,A,a,b,É"});
-}
-
-TEST(PgTestServer, PasswordRolesMustGiveTheirPassword) {
-  DORVANE_REQUIRE_TEST_SERVER();
-  TestDatabase db;
-  const std::string role = db.Name() + "_clerk";
-  PgRows(db.Uri(), "CREATE ROLE " + role + " LOGIN PASSWORD 'right' IN ROLE dorvane_password");
-  const std::string base = *testsupport::TestServerUri();
-  const std::string hostPart = base.substr(base.find('@') + 1);
-  const std::string asRole = "postgresql://" + role + ":";
-  EXPECT_EQ(PgRows(asRole + "right@" + hostPart + db.Name(), "SELECT current_user"),
-            std::vector<std::string>{role});
-  EXPECT_THROW(PgRows(asRole + "wrong@" + hostPart + db.Name(), "SELECT 1"), std::runtime_error);
-  PgRows(db.Uri(), "DROP ROLE " + role);
 }
 
 // Starts a private server (the shared one must not stop under other tests),

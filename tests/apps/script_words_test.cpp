@@ -1,6 +1,7 @@
 // The script language's parser and printer: words with quotes and escapes,
 // key names with modifiers and US-keyboard codes, control names, and the
-// output escapes, values and colours.
+// output escapes and values (colours are on every control line of the
+// scenario scripts).
 #include "apps/dorvane-script/script_words.h"
 
 #include <gtest/gtest.h>
@@ -146,12 +147,6 @@ TEST(ScriptOutput, ValuesPrintByTheirType) {
   EXPECT_EQ(scripthost::FormatValue(Variant::Double(1.5)), "1.5");
   EXPECT_EQ(scripthost::FormatValue(Variant::Date(base::DateSerialFromYMD(2001, 1, 5))),
             "#1/5/2001#");
-}
-
-TEST(ScriptOutput, ColoursAreEightUpperCaseHexDigits) {
-  EXPECT_EQ(scripthost::FormatColour(0x008080FF), "&H008080FF");
-  EXPECT_EQ(scripthost::FormatColour(0x00FFFFC0), "&H00FFFFC0");
-  EXPECT_EQ(scripthost::FormatColour(0), "&H00000000");
 }
 
 }  // namespace

@@ -70,12 +70,8 @@ class DiskFaultTest : public ControlTest {
   // out: a tag issued for a save that then fails stays issued (the counter is
   // ahead), which is no mix.
   static std::string Tables(const std::string& folder) {
-    testsupport::SqlFile db(folder + "/MAIN.MDB", SQLITE_OPEN_READONLY);
-    std::string all;
-    for (const char* table : {"TJLIST", "TJLGROUPS", "TJLITEMS"}) {
-      all += db.Dump(std::string("SELECT * FROM ") + table + " ORDER BY rowid");
-    }
-    return all;
+    return testsupport::SqlFile(folder + "/MAIN.MDB", SQLITE_OPEN_READONLY)
+        .DumpTables({"TJLIST", "TJLGROUPS", "TJLITEMS"});
   }
 
   // The tag counter of SYSTAGS.

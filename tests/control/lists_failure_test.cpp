@@ -40,13 +40,7 @@ class ListsLockTest : public ControlTest {
   }
 
   // The four tables that the list buttons write.
-  std::string Tables() {
-    std::string all;
-    for (const char* table : {"TJLIST", "TJLGROUPS", "TJLITEMS", "SYSTAGS"}) {
-      all += other->Dump(std::string("SELECT * FROM ") + table + " ORDER BY rowid");
-    }
-    return all;
-  }
+  std::string Tables() { return other->DumpTables({"TJLIST", "TJLGROUPS", "TJLITEMS", "SYSTAGS"}); }
 
   // The one run-time error the host was told of, which must be the lock.
   void ExpectLockReported() {

@@ -1,8 +1,9 @@
 // Two controls side by side on one host window, each on its own data folder:
-// typing, adds, saved lists and searches in one never change the other's
-// screen, state or files; a search is modal for the whole window and gives
-// the focus back to the control that opened it. Also the control made with no
-// desktop installed.
+// typing, an add and a saved list in one never change the other's screen,
+// state or files. Also the control made with no desktop installed. Clicks
+// across, a search modal for the window and each window's boxes are tested on
+// the toolkit (tests/screen/screens_test.cpp) and with two widgets in one Qt
+// window (tests/qt/two_widgets_test.cpp).
 #include <cctype>
 #include <sstream>
 
@@ -35,14 +36,7 @@ class TwoControlsTest : public ::testing::Test {
     testsupport::EndScreen();
   }
 
-  // Types on the window as the keys of a US keyboard.
-  void Type(const std::string& text) {
-    for (char ch : text) {
-      const auto key = screen::KeyOfCharacter(ch);
-      ASSERT_TRUE(key.has_value());
-      window.PressKey(key->keyCode, key->shift, screen::CharacterOfKey(key->keyCode, key->shift));
-    }
-  }
+  void Type(const std::string& text) { testsupport::TypeText(text, &window); }
 
   // Everything a user sees of a control, and its remembered focus, as text.
   static std::string Picture(const ztDorvane& control) {
@@ -64,17 +58,8 @@ class TwoControlsTest : public ::testing::Test {
 
   // Every row of the list tables of a folder's MAIN.MDB, as text.
   static std::string Lists(const std::string& folder) {
-    testsupport::SqlFile main(folder + "/MAIN.MDB", SQLITE_OPEN_READONLY);
-    std::ostringstream out;
-    for (const char* sql :
-         {"SELECT * FROM TJLIST ORDER BY 1, 2, 3", "SELECT * FROM TJLGROUPS ORDER BY 1",
-          "SELECT * FROM TJLITEMS", "SELECT * FROM SYSTAGS"}) {
-      for (const auto& row : main.Rows(sql)) {
-        for (const auto& field : row) out << field << "|";
-        out << "\n";
-      }
-    }
-    return out.str();
+    return testsupport::SqlFile(folder + "/MAIN.MDB", SQLITE_OPEN_READONLY)
+        .DumpTables({"TJLIST", "TJLGROUPS", "TJLITEMS", "SYSTAGS"});
   }
 
   static std::string State(ztDorvane& control, const std::string& name) {
@@ -91,13 +76,6 @@ class TwoControlsTest : public ::testing::Test {
     return {rows.at(0)[0], job};
   }
 
-  template <class T = screen::Control>
-  static T& Child(ztDorvane& control, const std::string& name, int index = -1) {
-    screen::Control* c = control.Find(name, index);
-    EXPECT_NE(c, nullptr) << name;
-    return *static_cast<T*>(c);
-  }
-
   testsupport::TempFolder root{"dorvane-two"};
   screen::HeadlessDesktop processDesktop;
   screen::HeadlessDesktop desktop;
@@ -107,16 +85,6 @@ class TwoControlsTest : public ::testing::Test {
   std::string leftData;
   std::string rightData;
 };
-
-TEST_F(TwoControlsTest, EachControlShowsItsOwnFolder) {
-  EXPECT_EQ(left->IsListOK(), -1);
-  EXPECT_EQ(right->IsListOK(), -1);
-  EXPECT_NE(Child<screen::Label>(*left, "lblCONO", 0).Caption() +
-                Child<screen::Label>(*left, "lblJOBNO", 0).Caption(),
-            Child<screen::Label>(*right, "lblCONO", 0).Caption() +
-                Child<screen::Label>(*right, "lblJOBNO", 0).Caption());
-  EXPECT_TRUE(desktop.errors.empty());
-}
 
 TEST_F(TwoControlsTest, AnAddAndASaveInOneLeaveTheOtherAlone) {
   window.Focus(*left);
@@ -131,7 +99,7 @@ TEST_F(TwoControlsTest, AnAddAndASaveInOneLeaveTheOtherAlone) {
   window.PressKey('S', screen::kAltMask, 0);
   ASSERT_EQ(State(*left, "IsSavingList"), "True");
   Type("Left side");
-  EXPECT_TRUE(window.Click(Child(*left, "cmdUpdate")));
+  EXPECT_TRUE(window.Click(*left->Find("cmdUpdate", -1)));
   EXPECT_EQ(testsupport::SqlFile(leftData + "/MAIN.MDB")
                 .Rows("SELECT count(*) FROM TJLGROUPS WHERE TJLNAME LIKE 'Left side%'")[0][0],
             "1");
@@ -140,55 +108,6 @@ TEST_F(TwoControlsTest, AnAddAndASaveInOneLeaveTheOtherAlone) {
   EXPECT_EQ(State(*right, "EntryMode"), " ");
   EXPECT_EQ(State(*right, "IsSavingList"), "False");
   EXPECT_TRUE(desktop.errors.empty());
-}
-
-TEST_F(TwoControlsTest, AClickMovesTheFocusAndTheKeysToTheOtherControl) {
-  window.Focus(*left);
-  const std::string leftPicture = Picture(*left);
-  const std::string leftLists = Lists(leftData);
-  EXPECT_TRUE(window.Click(Child(*right, "CmdAdd")));
-  EXPECT_EQ(window.FocusedUserControl(), right.get());
-  EXPECT_EQ(State(*right, "EntryMode"), "A");
-  const auto [cono, job] = SomeJob(rightData);
-  Type(cono + "\r" + job + "\r\r");
-  EXPECT_EQ(State(*right, "EntryMode"), " ");
-  EXPECT_EQ(State(*left, "EntryMode"), " ");
-  EXPECT_EQ(Picture(*left), leftPicture);
-  EXPECT_EQ(Lists(leftData), leftLists);
-  EXPECT_EQ(testsupport::SqlFile(rightData + "/MAIN.MDB").Rows("SELECT count(*) FROM TJLIST")[0][0],
-            "4");
-}
-
-TEST_F(TwoControlsTest, ASearchIsModalForTheWindowAndGivesTheFocusBackToItsControl) {
-  const std::string leftPicture = Picture(*left);
-  window.Focus(*right);
-  Type("A");
-  ASSERT_EQ(window.FocusedControl(), &Child(*right, "txtCONO"));
-  bool leftClicked = true;
-  std::string caption;
-  desktop.QueueModalAction([&] {
-    caption = window.ActiveModalForm() != nullptr ? window.ActiveModalForm()->Caption() : "";
-    leftClicked = window.Click(Child(*left, "CmdAdd"));
-    window.Focus(*left);
-    Type("5\r");
-  });
-  Type("?");
-  EXPECT_EQ(caption, "Search Company Numbers");
-  EXPECT_FALSE(leftClicked);
-  EXPECT_EQ(window.ActiveModalForm(), nullptr);
-  EXPECT_EQ(window.FocusedUserControl(), right.get());
-  EXPECT_EQ(window.FocusedControl(), &Child(*right, "txtCONO"));
-  EXPECT_EQ(Child<screen::TextBox>(*right, "txtCONO").Text(), " 5");
-  EXPECT_EQ(Picture(*left), leftPicture);
-  EXPECT_TRUE(processDesktop.modalForms.empty());
-}
-
-TEST_F(TwoControlsTest, BoxesOfAWindowGoToItsDesktop) {
-  screen::Screen::Use use(window);
-  left->SetPathText(root.File("nowhere"));
-  EXPECT_FALSE(desktop.messageBoxes.empty());
-  EXPECT_TRUE(processDesktop.messageBoxes.empty());
-  EXPECT_EQ(right->IsListOK(), -1);
 }
 
 TEST(ControlWithoutDesktopTest, IsRefusedAtConstructionWithAClearMessage) {

@@ -1,6 +1,5 @@
 // The control's focus handling beyond the scenario scripts: the tab order of
-// its screen before and after PathText, a modal dialog marking the connection
-// stale, and a focus loss before PathText.
+// its screen before and after PathText, and a focus loss before PathText.
 #include "control_fixture.h"
 
 namespace {
@@ -33,18 +32,6 @@ TEST_F(FocusTest, TabFollowsTheDesignOrderAndSkipsWhatPathTextHides) {
     screen::PressKey(screen::kKeyTab, 0);
     EXPECT_EQ(FocusName(), name);
   }
-}
-
-// A modal dialog over the control takes the focus, so it marks the
-// connection stale too.
-TEST_F(FocusTest, AModalDialogMarksTheConnectionForReopening) {
-  control->SetPathText(MakeFolder("data"));
-  screen::Form dialog("frmTest");
-  screen::HScrollBar holder("hsbTest");
-  dialog.Add(holder);
-  dialog.ShowModal();  // the headless desktop closes it at once
-  EXPECT_EQ(State("ReopenNeeded"), "True");
-  EXPECT_EQ(FocusName(), "hsbMAIN");  // back where it was, with no event
 }
 
 // Before PathText there is no connection: losing the focus closes nothing and

@@ -63,22 +63,6 @@ TableDefinition& Table(ImportedFile& file, const std::string& name) {
   throw std::runtime_error("no table " + name);
 }
 
-TEST(ControlLayout, ComesFromTheSchemaTextWithoutTheRowIdentity) {
-  const std::vector<TableDefinition> main = ControlLayout("MAIN.MDB");
-  ASSERT_EQ(main.size(), 7u);
-  EXPECT_EQ(main[1].name, "JOBLIST");
-  ASSERT_EQ(main[1].fields.size(), 3u);
-  EXPECT_EQ(main[1].fields[1].name + " " + main[1].fields[1].declared, "JOBNO TEXT(8)");
-  const auto* index = &main[1].indexes[0];
-  EXPECT_EQ(index->name, "JOBLIST");
-  EXPECT_TRUE(index->unique);
-  ASSERT_EQ(index->keys.size(), 2u);
-  EXPECT_EQ(index->keys[1].field, "JOBNO");
-  const std::vector<TableDefinition> settings = ControlLayout("QRLSYS.mdb");
-  ASSERT_EQ(settings.size(), 1u);
-  EXPECT_EQ(settings[0].name, "SYSSETTINGS");
-}
-
 TEST(Report, IsCleanForTheControlsOwnLayout) {
   for (const char* name : {"MAIN.MDB", "QRLSYS.mdb"}) {
     EXPECT_EQ(CompareWithControl(AsImported(name), ControlLayout(name)), std::vector<std::string>{})

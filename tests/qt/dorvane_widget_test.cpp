@@ -6,10 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "control/ztDorvane.h"
 #include "qt_test_support.h"
-#include "support/programs.h"
-#include "support/temp_folder.h"
 
 namespace {
 
@@ -19,47 +16,24 @@ using qttest::StoredColourAt;
 constexpr uint32_t kYellow = 0x0000FFFF;
 constexpr uint32_t kWhite = 0x00FFFFFF;
 
-class DorvaneWidgetTest : public ::testing::Test {
+class DorvaneWidgetTest : public qttest::WidgetWindowTest {
  protected:
   void SetUp() override {
-    testsupport::MakeDataFolder(
-        scratch.File("data"), {"--companies", "12", "--jobs", "60", "--list", "6", "--weeks", "20",
-                               "--today", "2024-03-06"});
-    desktop.SetAutoAnswer(true);
-    testsupport::StartScreen(desktop);
-    qtfront::SetUserInputEnabled(true);
-    window = std::make_unique<QWidget>();
-    auto* layout = new QHBoxLayout(window.get());
-    widget = new qtfront::DorvaneWidget(window.get());
-    layout->addWidget(widget);
+    WidgetWindowTest::SetUp();
+    Folder("data", "6");
+    widget = AddWidget();
     ASSERT_NO_FATAL_FAILURE(qttest::ShowActive(*window, *widget));
   }
 
-  void TearDown() override {
-    window.reset();
-    testsupport::EndScreen();
-  }
-
   void Open() { widget->SetPathText(scratch.File("data")); }
-  QWidget* KeyTarget() const {
-    QWidget* focus = QApplication::focusWidget();
-    return focus != nullptr ? focus : widget;
-  }
-  std::string State(const std::string& field) {
-    auto value = widget->Control().StateField(field);
-    return value ? value->ToString() : "(none)";
-  }
+  QWidget* KeyTarget() const { return WidgetWindowTest::KeyTarget(widget); }
+  std::string State(const std::string& field) { return WidgetWindowTest::State(*widget, field); }
   // The colour of row r of the page, in the job name column.
   uint32_t RowColour(int r) {
-    qtfront::SyncViews();
-    const QImage image = widget->grab().toImage();
     const QPoint p = CentreOf(2145, 660 + 270 * r, 6030, 285);
-    return StoredColourAt(image, p.x() + 150, p.y());
+    return StoredColourAt(Picture(*widget), p.x() + 150, p.y());
   }
 
-  testsupport::TempFolder scratch;
-  qtfront::QtDesktop desktop;
-  std::unique_ptr<QWidget> window;
   qtfront::DorvaneWidget* widget = nullptr;
 };
 

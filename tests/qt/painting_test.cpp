@@ -1,5 +1,5 @@
 // How controls are drawn: colours from &H00BBGGRR, twips to pixels, fonts,
-// the choice of arrow pictures, and the pixels of labels and text boxes.
+// and the pixels of labels and text boxes.
 #include <gtest/gtest.h>
 
 #include <QPainter>
@@ -9,7 +9,6 @@
 
 namespace {
 
-using qtfront::ArrowPicture;
 using qttest::StoredColourAt;
 
 TEST(Painting, StoredColoursHoldBlueInTheHighByte) {
@@ -29,20 +28,6 @@ TEST(Painting, FifteenTwipsMakeOnePixel) {
   EXPECT_EQ(qtfront::FontOf(label).pixelSize(), 11);
   label.SetFont("MS Sans Serif", 9.75);
   EXPECT_EQ(qtfront::FontOf(label).pixelSize(), 13);
-}
-
-TEST(Painting, PictureNamesChooseTheArrow) {
-  EXPECT_EQ(qtfront::PictureOf("pageup", "x"), ArrowPicture::PageUp);
-  EXPECT_EQ(qtfront::PictureOf("pagedown", "x"), ArrowPicture::PageDown);
-  EXPECT_EQ(qtfront::PictureOf("up", "x"), ArrowPicture::Up);
-  EXPECT_EQ(qtfront::PictureOf("down", "x"), ArrowPicture::Down);
-  EXPECT_EQ(qtfront::PictureOf("home", "x"), ArrowPicture::First);
-  EXPECT_EQ(qtfront::PictureOf("end", "x"), ArrowPicture::Last);
-  EXPECT_EQ(qtfront::PictureOf("action", "x"), ArrowPicture::Action);
-  // A picture name that names no arrow leaves it to the button's name.
-  EXPECT_EQ(qtfront::PictureOf("arrow.bmp", "cmdHKBDNARROW"), ArrowPicture::Down);
-  EXPECT_EQ(qtfront::PictureOf("", "cmdHKBPGUP"), ArrowPicture::PageUp);
-  EXPECT_EQ(qtfront::PictureOf("", "cmdOK"), ArrowPicture::None);
 }
 
 // Paints one control into an image of its size on a magenta ground.

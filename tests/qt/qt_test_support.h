@@ -1,6 +1,7 @@
 // Support for the Qt front end's tests: a small user control and dialog of the
 // toolkit whose handlers log where keys and the focus go, a fixture that shows
-// the user control in a window beside a host widget, and pixel helpers.
+// the user control in a window beside a host widget, one that shows
+// DorvaneWidgets on data folders in a window, and pixel helpers.
 // Relies on GoogleTest, QtTest, the toolkit, the front end and the shared test
 // support (event log, screen set-up).
 #pragma once
@@ -19,12 +20,16 @@
 #include <memory>
 #include <string>
 
+#include "control/ztDorvane.h"
 #include "frontends/qt/container_view.h"
+#include "frontends/qt/dorvane_widget.h"
 #include "frontends/qt/front_end.h"
 #include "frontends/qt/qt_desktop.h"
 #include "services/screen/screen.h"
 #include "support/event_log.h"
 #include "support/headless_screen.h"
+#include "support/programs.h"
+#include "support/temp_folder.h"
 
 namespace qttest {
 
@@ -210,6 +215,56 @@ class ViewTest : public ::testing::Test {
   QLineEdit* hostEdit = nullptr;
   Log& log = surface.log;
   QTimer watchdog;
+};
+
+// DorvaneWidgets side by side in one window, on folders made by the data
+// tool, with a QtDesktop that answers message boxes unseen.
+class WidgetWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    desktop.SetAutoAnswer(true);
+    testsupport::StartScreen(desktop);
+    qtfront::SetUserInputEnabled(true);
+    window = std::make_unique<QWidget>();
+    layout = new QHBoxLayout(window.get());
+  }
+  void TearDown() override {
+    window.reset();
+    testsupport::EndScreen();
+  }
+
+  // Makes the folder `name` of twelve companies, sixty jobs and a working
+  // list of `list` records; returns its path.
+  std::string Folder(const std::string& name, const std::string& list) {
+    return testsupport::MakeDataFolder(
+        scratch.File(name), {"--companies", "12", "--jobs", "60", "--list", list, "--weeks", "20",
+                             "--today", "2024-03-06"});
+  }
+  // A widget added to the window's row.
+  qtfront::DorvaneWidget* AddWidget() {
+    auto* widget = new qtfront::DorvaneWidget(window.get());
+    layout->addWidget(widget);
+    return widget;
+  }
+  // The widget with the Qt focus, or `fallback` when none has it.
+  static QWidget* KeyTarget(QWidget* fallback = nullptr) {
+    QWidget* focus = QApplication::focusWidget();
+    return focus != nullptr ? focus : fallback;
+  }
+  static std::string State(qtfront::DorvaneWidget& widget, const std::string& field) {
+    auto value = widget.Control().StateField(field);
+    return value ? value->ToString() : "(none)";
+  }
+  // What the widget shows, as pixels.
+  static QImage Picture(QWidget& widget) {
+    qtfront::SyncViews();
+    return widget.grab().toImage();
+  }
+
+  testsupport::TempFolder scratch;
+  qtfront::QtDesktop desktop;
+  std::unique_ptr<QWidget> window;
+  QHBoxLayout* layout = nullptr;
 };
 
 // The colour of a pixel as the stored &H00BBGGRR value.

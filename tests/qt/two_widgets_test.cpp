@@ -5,47 +5,22 @@
 // installed installs the Qt one.
 #include <gtest/gtest.h>
 
-#include "control/ztDorvane.h"
-#include "frontends/qt/dorvane_widget.h"
 #include "qt_test_support.h"
-#include "support/programs.h"
 #include "support/sql_file.h"
-#include "support/temp_folder.h"
 
 namespace {
 
-class TwoWidgetsTest : public ::testing::Test {
+class TwoWidgetsTest : public qttest::WidgetWindowTest {
  protected:
   void SetUp() override {
-    for (const char* name : {"left", "right"}) {
-      testsupport::MakeDataFolder(scratch.File(name),
-                                  {"--companies", "12", "--jobs", "60", "--list",
-                                   name[0] == 'l' ? "6" : "2", "--today", "2024-03-06"});
-    }
-    desktop.SetAutoAnswer(true);
-    testsupport::StartScreen(desktop);
-    qtfront::SetUserInputEnabled(true);
-    window = std::make_unique<QWidget>();
-    auto* layout = new QHBoxLayout(window.get());
-    left = new qtfront::DorvaneWidget(window.get());
-    right = new qtfront::DorvaneWidget(window.get());
-    layout->addWidget(left);
-    layout->addWidget(right);
-    left->SetPathText(scratch.File("left"));
-    right->SetPathText(scratch.File("right"));
+    WidgetWindowTest::SetUp();
+    left = AddWidget();
+    right = AddWidget();
+    left->SetPathText(Folder("left", "6"));
+    right->SetPathText(Folder("right", "2"));
     ASSERT_NO_FATAL_FAILURE(qttest::ShowActive(*window, *left));
   }
 
-  void TearDown() override {
-    window.reset();
-    testsupport::EndScreen();
-  }
-
-  static QWidget* KeyTarget() { return QApplication::focusWidget(); }
-  static std::string State(qtfront::DorvaneWidget& w, const std::string& field) {
-    auto value = w.Control().StateField(field);
-    return value ? value->ToString() : "(none)";
-  }
   QWidget* WidgetOf(qtfront::DorvaneWidget& w, const std::string& name) {
     screen::Control* c = w.Control().Find(name);
     EXPECT_NE(c, nullptr) << name;
@@ -53,17 +28,9 @@ class TwoWidgetsTest : public ::testing::Test {
   }
   std::string Rows(const std::string& folder) {
     return testsupport::SqlFile(scratch.File(folder) + "/MAIN.MDB")
-        .Rows("SELECT count(*) FROM TJLIST")[0][0];
-  }
-  // What the widget shows, as pixels.
-  static QImage Picture(qtfront::DorvaneWidget& w) {
-    qtfront::SyncViews();
-    return w.grab().toImage();
+        .Value("SELECT count(*) FROM TJLIST");
   }
 
-  testsupport::TempFolder scratch;
-  qtfront::QtDesktop desktop;
-  std::unique_ptr<QWidget> window;
   qtfront::DorvaneWidget* left = nullptr;
   qtfront::DorvaneWidget* right = nullptr;
 };

@@ -240,6 +240,8 @@ TEST_P(EditTest, HasReadRowEndsWithOwnWrites) {
   EXPECT_FALSE(rs.HasReadRow());
 }
 
+// Another program's writes, made through a connection the store knows nothing
+// of, are seen at the next move.
 TEST_P(EditTest, RowsAddedElsewhereAreSeenAtTheNextMove) {
   Recordset& rs = *list.recordset;
   rs.MoveFirst();

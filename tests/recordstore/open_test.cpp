@@ -1,6 +1,7 @@
 // Tests of opening: how database paths are read, the errors for a missing
 // file, table, index or field, what a table's layout tells about its fields,
-// and the workspace counter.
+// and the workspace counter. An empty file (3343, left empty) is tested
+// through the control in tests/control/data_files_test.cpp.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -68,17 +69,6 @@ TEST_F(OpenTest, FileThatIsNotADatabaseIsRefused) {
   std::fclose(file);
   auto workspace = DBEngine::Instance()->CreateWorkspace("wksMAIN");
   EXPECT_EQ(ErrorOf([&] { workspace->OpenDatabase(text.string()); }), 3343);
-}
-
-TEST_F(OpenTest, EmptyFileIs3343AndStaysEmpty) {
-  std::filesystem::path empty = folder.File("EMPTY.MDB");
-  std::fclose(std::fopen(empty.c_str(), "w"));
-  auto workspace = DBEngine::Instance()->CreateWorkspace("wksMAIN");
-  std::string description;
-  EXPECT_EQ(ErrorOf([&] { workspace->OpenDatabase(empty.string()); }, &description), 3343);
-  EXPECT_NE(description.find("empty"), std::string::npos) << description;
-  EXPECT_EQ(std::filesystem::file_size(empty), 0u);
-  EXPECT_FALSE(std::filesystem::exists(empty.string() + "-wal"));
 }
 
 TEST_F(OpenTest, MissingTableIndexAndFieldNameWhatIsMissing) {

@@ -4,19 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include "store_helpers.h"
+
 namespace recordstore {
 namespace {
-
-// Runs `action` and returns the number of the RuntimeError it raises (0 if none).
-template <typename F>
-int ErrorNumberOf(F action) {
-  try {
-    action();
-  } catch (const base::RuntimeError& e) {
-    return e.Number();
-  }
-  return 0;
-}
 
 TEST(VariantConversion, WholeNumbersRoundHalfToEven) {
   EXPECT_EQ(Variant::Double(2.5).ToInteger(), 2);
@@ -31,25 +22,25 @@ TEST(VariantConversion, WholeNumbersRoundHalfToEven) {
 }
 
 TEST(VariantConversion, OutOfRangeIsOverflow) {
-  EXPECT_EQ(ErrorNumberOf([] { Variant::Long(32768).ToInteger(); }), 6);
-  EXPECT_EQ(ErrorNumberOf([] { Variant::Double(-32768.6).ToInteger(); }), 6);
+  EXPECT_EQ(testing::ErrorOf([] { Variant::Long(32768).ToInteger(); }), 6);
+  EXPECT_EQ(testing::ErrorOf([] { Variant::Double(-32768.6).ToInteger(); }), 6);
   EXPECT_EQ(Variant::Double(-32768.4).ToInteger(), -32768);
-  EXPECT_EQ(ErrorNumberOf([] { Variant::Double(2147483647.5).ToLong(); }), 6);
-  EXPECT_EQ(ErrorNumberOf([] { Variant::String("1e10").ToLong(); }), 6);
+  EXPECT_EQ(testing::ErrorOf([] { Variant::Double(2147483647.5).ToLong(); }), 6);
+  EXPECT_EQ(testing::ErrorOf([] { Variant::String("1e10").ToLong(); }), 6);
   EXPECT_EQ(Variant::String("&HFFFF").ToInteger(), -1);
 }
 
 TEST(VariantConversion, TextThatIsNotANumberIsTypeMismatch) {
-  EXPECT_EQ(ErrorNumberOf([] { Variant::String("abc").ToInteger(); }), 13);
-  EXPECT_EQ(ErrorNumberOf([] { Variant::String("").ToLong(); }), 13);
-  EXPECT_EQ(ErrorNumberOf([] { Variant::String("12abc").ToDouble(); }), 13);
-  EXPECT_EQ(ErrorNumberOf([] { Variant::String("1.2.3").ToDouble(); }), 13);
+  EXPECT_EQ(testing::ErrorOf([] { Variant::String("abc").ToInteger(); }), 13);
+  EXPECT_EQ(testing::ErrorOf([] { Variant::String("").ToLong(); }), 13);
+  EXPECT_EQ(testing::ErrorOf([] { Variant::String("12abc").ToDouble(); }), 13);
+  EXPECT_EQ(testing::ErrorOf([] { Variant::String("1.2.3").ToDouble(); }), 13);
   EXPECT_DOUBLE_EQ(Variant::String("-1.5E2").ToDouble(), -150);
 }
 
 TEST(VariantConversion, NullAndEmpty) {
-  EXPECT_EQ(ErrorNumberOf([] { Variant::Null().ToInteger(); }), 94);
-  EXPECT_EQ(ErrorNumberOf([] { Variant::Null().ToString(); }), 94);
+  EXPECT_EQ(testing::ErrorOf([] { Variant::Null().ToInteger(); }), 94);
+  EXPECT_EQ(testing::ErrorOf([] { Variant::Null().ToString(); }), 94);
   EXPECT_EQ(Variant().ToInteger(), 0);
   EXPECT_EQ(Variant().ToString(), "");
   EXPECT_FALSE(Variant().ToBoolean());

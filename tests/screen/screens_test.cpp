@@ -21,14 +21,7 @@ class ScreensTest : public ::testing::Test {
   }
   void TearDown() override { testsupport::EndScreen(); }
 
-  // Types the characters on the window's active container.
-  void Type(const std::string& text) {
-    for (char ch : text) {
-      const auto key = screen::KeyOfCharacter(ch);
-      ASSERT_TRUE(key.has_value());
-      window.PressKey(key->keyCode, key->shift, screen::CharacterOfKey(key->keyCode, key->shift));
-    }
-  }
+  void Type(const std::string& text) { testsupport::TypeText(text, &window); }
 
   std::string FocusName() const {
     const screen::Control* c = window.FocusedControl();

@@ -18,7 +18,7 @@ using testsupport::OpenTable;
 using recordstore::Variant;
 using recordstore::VarType;
 
-const char* const kAllTypes =
+const std::string kAllTypes =
     "CREATE TABLE ALLTYPES (B BIT, Y BYTE, S SHORT, L LONG, C CURRENCY, F SINGLE, D DOUBLE,"
     " T DATETIME, X TEXT(30), LB LONGBINARY, M MEMO, G GUID);";
 
@@ -28,12 +28,26 @@ struct Expected {
   Variant value;
 };
 
-TEST(wqNullCheck, NullFieldsGiveTheTypedEmptyValue) {
+// ALLTYPES holding the rows of `insert`, opened on its first row if any.
+class NullCheck : public ::testing::Test {
+ protected:
+  void Open(const std::string& insert) {
+    folder.Exec("MAIN.MDB", kAllTypes + insert);
+    table = OpenTable(folder.File("MAIN.MDB"), "ALLTYPES");
+    if (!insert.empty()) table.recordset->MoveFirst();
+  }
+  Variant Read(const char* name) {
+    recordstore::Field field = table.recordset->Fields(name);
+    return ztMSAccess::wqNullCheck(field);
+  }
+
   BoxRecorder boxes;
   DataFolder folder{"MAIN.MDB", "QRLSYS.mdb"};
-  folder.Exec("MAIN.MDB", std::string(kAllTypes) + "INSERT INTO ALLTYPES DEFAULT VALUES;");
-  Opened table = OpenTable(folder.File("MAIN.MDB"), "ALLTYPES");
-  table.recordset->MoveFirst();
+  Opened table;
+};
+
+TEST_F(NullCheck, NullFieldsGiveTheTypedEmptyValue) {
+  Open("INSERT INTO ALLTYPES DEFAULT VALUES;");
   const Expected cases[] = {
       {"B", VarType::Boolean, Variant::Boolean(false)},
       {"Y", VarType::Integer, Variant::Integer(0)},
@@ -48,47 +62,33 @@ TEST(wqNullCheck, NullFieldsGiveTheTypedEmptyValue) {
       {"G", VarType::String, Variant::String(" ")},
   };
   for (const Expected& c : cases) {
-    recordstore::Field field = table.recordset->Fields(c.field);
-    const Variant value = ztMSAccess::wqNullCheck(field);
+    const Variant value = Read(c.field);
     EXPECT_EQ(value.Type(), c.type) << c.field;
     EXPECT_TRUE(value == c.value) << c.field << " read as '" << value.ToString() << "'";
   }
-  recordstore::Field date = table.recordset->Fields("T");
-  const Variant dateValue = ztMSAccess::wqNullCheck(date);
+  const Variant dateValue = Read("T");
   EXPECT_EQ(dateValue.Type(), VarType::Date);
   EXPECT_EQ(dateValue.DateSerial(), base::DateSerialFromYMD(1900, 1, 1));
   EXPECT_TRUE(boxes.Boxes().empty());
 }
 
-TEST(wqNullCheck, PresentValuesAreReturnedUnchanged) {
-  BoxRecorder boxes;
-  DataFolder folder{"MAIN.MDB", "QRLSYS.mdb"};
-  folder.Exec("MAIN.MDB", std::string(kAllTypes) +
-                              "INSERT INTO ALLTYPES (S, L, X, M, T) VALUES "
-                              "(-7, 123456, '', 'memo', '2001-01-05 00:00:00');");
-  Opened table = OpenTable(folder.File("MAIN.MDB"), "ALLTYPES");
-  table.recordset->MoveFirst();
-  auto read = [&](const char* name) {
-    recordstore::Field field = table.recordset->Fields(name);
-    return ztMSAccess::wqNullCheck(field);
-  };
-  EXPECT_EQ(read("S").ToInteger(), -7);
-  EXPECT_EQ(read("L").ToLong(), 123456);
-  const Variant empty = read("X");
+TEST_F(NullCheck, PresentValuesAreReturnedUnchanged) {
+  Open(
+      "INSERT INTO ALLTYPES (S, L, X, M, T) VALUES (-7, 123456, '', 'memo', "
+      "'2001-01-05 00:00:00');");
+  EXPECT_EQ(Read("S").ToInteger(), -7);
+  EXPECT_EQ(Read("L").ToLong(), 123456);
+  const Variant empty = Read("X");
   EXPECT_EQ(empty.Type(), VarType::String);
   EXPECT_EQ(empty.ToString(), "");  // an empty string stays empty, not padded
-  EXPECT_EQ(read("M").ToString(), "memo");
-  EXPECT_EQ(read("T").DateSerial(), base::DateSerialFromYMD(2001, 1, 5));
+  EXPECT_EQ(Read("M").ToString(), "memo");
+  EXPECT_EQ(Read("T").DateSerial(), base::DateSerialFromYMD(2001, 1, 5));
   EXPECT_TRUE(boxes.Boxes().empty());
 }
 
-TEST(wqNullCheck, ReadWithoutCurrentRowReportsAndGivesTheReadErrorValue) {
-  BoxRecorder boxes;
-  DataFolder folder{"MAIN.MDB", "QRLSYS.mdb"};
-  folder.Exec("MAIN.MDB", kAllTypes);
-  Opened table = OpenTable(folder.File("MAIN.MDB"), "ALLTYPES");  // empty: no current row
-  recordstore::Field date = table.recordset->Fields("T");
-  const Variant value = ztMSAccess::wqNullCheck(date);
+TEST_F(NullCheck, ReadWithoutCurrentRowReportsAndGivesTheReadErrorValue) {
+  Open("");  // an empty table: no current row
+  const Variant value = Read("T");
   EXPECT_EQ(value.Type(), VarType::String);
   EXPECT_EQ(value.ToString(), "  /  /  ");
   ASSERT_EQ(boxes.Boxes().size(), 1u);
@@ -100,8 +100,7 @@ TEST(wqNullCheck, ReadWithoutCurrentRowReportsAndGivesTheReadErrorValue) {
                          0),
             0u)
       << prompt;
-  recordstore::Field text = table.recordset->Fields("X");
-  EXPECT_EQ(ztMSAccess::wqNullCheck(text).ToString(), std::string(30, ' '));
+  EXPECT_EQ(Read("X").ToString(), std::string(30, ' '));
   EXPECT_EQ(boxes.Boxes().size(), 2u);
 }
 

@@ -1,6 +1,6 @@
 // Tests of the keyed scans of ztMSAccess: SeekMatchingRecord's seek and
-// confirm, RecordMatchesKeys's current-row and value tests, and
-// FindAdjacentMatch's neighbour search.
+// confirm, and RecordMatchesKeys's current-row and value tests.
+// FindAdjacentMatch's neighbour search is pinned by the page scenarios.
 #include <gtest/gtest.h>
 
 #include "services/recordstore/recordstore.h"
@@ -105,30 +105,6 @@ TEST_F(KeyedScan, RecordMatchesKeysNeedsACurrentRowAndEqualValues) {
   Opened empty = OpenTable(folder_.File("MAIN.MDB"), "TJLIST");
   EXPECT_FALSE(ztMSAccess::RecordMatchesKeys(*empty.recordset, {}));
   EXPECT_TRUE(boxes_.Boxes().empty());
-}
-
-TEST_F(KeyedScan, FindAdjacentMatchPrefersTheNextRow) {
-  Opened items = OpenTable(folder_.File("MAIN.MDB"), "TJLITEMS");
-  recordstore::Field tag = items.recordset->Fields("TJLTAG");
-  items.recordset->SetIndex("TJLITEMS");
-  items.recordset->MoveFirst();
-  const std::string bb2 = items.recordset->Bookmark();
-  items.recordset->MoveNext();
-  const std::string ab1 = items.recordset->Bookmark();
-  items.recordset->MoveNext();
-  const std::string cc3 = items.recordset->Bookmark();
-  items.recordset->MoveNext();
-  const std::string aa1 = items.recordset->Bookmark();  // list 6, the last row
-
-  EXPECT_EQ(ztMSAccess::FindAdjacentMatch(*items.recordset, ab1, {}), cc3);
-  EXPECT_EQ(ztMSAccess::FindAdjacentMatch(*items.recordset, aa1, {}), cc3);
-  // The next row belongs to list 6: the previous one of list 5 is taken.
-  EXPECT_EQ(ztMSAccess::FindAdjacentMatch(*items.recordset, cc3, {{Variant::Long(5), tag}}), ab1);
-  EXPECT_EQ(ztMSAccess::FindAdjacentMatch(*items.recordset, aa1, {{Variant::Long(6), tag}}), " ");
-  EXPECT_EQ(ztMSAccess::FindAdjacentMatch(*items.recordset, bb2, {{Variant::Long(6), tag}}), " ");
-
-  folder_.Exec("MAIN.MDB", "DELETE FROM TJLITEMS WHERE TJLTAG = 5;");
-  EXPECT_EQ(ztMSAccess::FindAdjacentMatch(*items.recordset, aa1, {}), " ");
 }
 
 }  // namespace

@@ -18,11 +18,15 @@ void PlaceWithFocus(screen::UserControl& surface) {
   screen::FocusUserControl();
 }
 
-void TypeText(const std::string& text) {
+void TypeText(const std::string& text, screen::Screen* window) {
   for (char ch : text) {
     const auto key = screen::KeyOfCharacter(ch);
     ASSERT_TRUE(key.has_value()) << "no key gives " << ch;
-    screen::PressKey(key->keyCode, key->shift);
+    if (window == nullptr) {
+      screen::PressKey(key->keyCode, key->shift);
+    } else {
+      window->PressKey(key->keyCode, key->shift, screen::CharacterOfKey(key->keyCode, key->shift));
+    }
   }
 }
 

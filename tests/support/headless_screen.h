@@ -20,8 +20,9 @@ void EndScreen();
 
 // Places `surface` on the screen and gives it the focus.
 void PlaceWithFocus(screen::UserControl& surface);
-// Types each character as the key of a US keyboard that gives it.
-void TypeText(const std::string& text);
+// Types each character as the key of a US keyboard that gives it, on `window`
+// (the current screen when none is named).
+void TypeText(const std::string& text, screen::Screen* window = nullptr);
 // The qualified name of the focused control, "(none)" when nothing has it.
 std::string FocusName();
 

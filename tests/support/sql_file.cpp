@@ -47,6 +47,14 @@ std::string SqlFile::Value(const std::string& sql) {
   return rows.empty() || rows.front().empty() ? "(none)" : rows.front().front();
 }
 
+std::string SqlFile::DumpTables(std::initializer_list<const char*> tables) {
+  std::string text;
+  for (const char* table : tables) {
+    text += Dump(std::string("SELECT * FROM ") + table + " ORDER BY rowid");
+  }
+  return text;
+}
+
 std::string SqlFile::Dump(const std::string& sql) {
   std::string text;
   for (const auto& row : Rows(sql)) {

@@ -6,6 +6,7 @@
 
 #include <sqlite3.h>
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,8 @@ class SqlFile {
   std::string Value(const std::string& sql);
   // Every row with each field followed by "|" and each row by a line break.
   std::string Dump(const std::string& sql);
+  // Every row of each table in rowid order, as Dump gives them.
+  std::string DumpTables(std::initializer_list<const char*> tables);
   // Every row with its fields joined by "|".
   std::vector<std::string> Lines(const std::string& sql);
 
