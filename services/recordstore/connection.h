@@ -88,6 +88,10 @@ class Connection {
   // of the database and the name messages give it.
   const std::string& Path() const { return path_; }
   int LockWaitMs() const { return lockWaitMs_; }
+  // A number no other connection of this process has had: two sources may
+  // show the same path (a server reached through a service name), and a
+  // connection may take a closed one's place in memory.
+  uint64_t Serial() const { return serial_; }
   // Finalizes the statements and closes the database (an open transaction is
   // rolled back).
   virtual void Close() = 0;
@@ -121,11 +125,12 @@ class Connection {
   virtual uint64_t RoundTrips() const { return 0; }
 
  protected:
-  Connection(std::string path, int lockWaitMs) : path_(std::move(path)), lockWaitMs_(lockWaitMs) {}
+  Connection(std::string path, int lockWaitMs);
 
  private:
   std::string path_;
   int lockWaitMs_;
+  uint64_t serial_;
 };
 
 // An identifier in double quotes, inner quotes doubled.
