@@ -10,6 +10,7 @@
 #include "search/frmztSearch.h"
 #include "services/base/error_numbers.h"
 #include "services/base/runtime_error.h"
+#include "services/base/text_case.h"
 #include "services/base/user_action.h"
 #include "services/screen/desktop.h"
 #include "services/screen/keys.h"
@@ -115,8 +116,7 @@ std::string KeyCodeToText(int16_t keyCode, int16_t shift) {
   }
   if (keyCode >= 32 && keyCode <= 111) {
     for (char& ch : text) {
-      const auto c = static_cast<unsigned char>(ch);
-      ch = static_cast<char>(shift != 0 ? std::toupper(c) : std::tolower(c));
+      ch = shift != 0 ? base::UpperAscii(ch) : base::LowerAscii(ch);
     }
   }
   return text;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "services/base/text_case.h"
 #include "services/format_section.h"
 #include "services/recordstore/variant.h"
 
@@ -57,7 +58,7 @@ struct DateToken {
 bool Spells(const std::vector<FormatUnit>& units, size_t i, std::string_view word) {
   for (size_t k = 0; k < word.size(); ++k) {
     if (i + k >= units.size() || units[i + k].literal ||
-        std::tolower(static_cast<unsigned char>(units[i + k].c)) != word[k]) {
+        base::LowerAscii(units[i + k].c) != word[k]) {
       return false;
     }
   }
@@ -78,10 +79,10 @@ std::vector<DateToken> ReadDateTokens(const std::vector<FormatUnit>& units) {
     tokens.back().text += c;
   };
   for (size_t i = 0; i < units.size();) {
-    const char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(units[i].c)));
+    const char lower = base::LowerAscii(units[i].c);
     size_t run = 1;
     while (!units[i].literal && i + run < units.size() && !units[i + run].literal &&
-           std::tolower(static_cast<unsigned char>(units[i + run].c)) == lower) {
+           base::LowerAscii(units[i + run].c) == lower) {
       ++run;
     }
     size_t used = 1;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "services/base/text_case.h"
 #include "services/format_section.h"
 #include "services/recordstore/number_text.h"
 
@@ -164,7 +165,7 @@ std::string FormatValue(const Variant& value, std::string_view formatText) {
   if (!op.isNumber) return op.text;
 
   std::string lowerName(formatText);
-  for (char& c : lowerName) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (char& c : lowerName) c = base::LowerAscii(c);
   if (lowerName.empty()) {
     return op.isDate && InCalendar(op.number) ? RenderSections({"c"}, op)
                                               : recordstore::FormatNumber(op.number, op.digits);

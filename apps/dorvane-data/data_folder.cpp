@@ -9,19 +9,12 @@
 #include <array>
 #include <cctype>
 
+#include "services/base/text_case.h"
 #include "sqlite_file.h"
 
 namespace dorvanedata {
 namespace fs = std::filesystem;
 namespace {
-
-// Returns the text in lower case (ASCII), for comparing file names.
-std::string Lower(std::string_view text) {
-  std::string lower(text);
-  std::transform(lower.begin(), lower.end(), lower.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return lower;
-}
 
 // Removes the files named name & suffix (any case), except `keep`.
 void RemoveVariants(const fs::path& folder, std::string_view name, const fs::path& keep) {
@@ -51,9 +44,9 @@ void MakeFolder(const fs::path& folder) {
 std::vector<fs::path> FilesNamed(const fs::path& folder, std::string_view name) {
   std::vector<fs::path> files;
   std::error_code error;
-  const std::string wanted = Lower(name);
+  const std::string wanted = base::LowerAscii(name);
   for (const auto& entry : fs::directory_iterator(folder, error)) {
-    if (Lower(entry.path().filename().string()) == wanted) files.push_back(entry.path());
+    if (base::LowerAscii(entry.path().filename().string()) == wanted) files.push_back(entry.path());
   }
   if (error) throw ToolError("cannot read the folder " + folder.string() + ": " + error.message());
   std::sort(files.begin(), files.end());

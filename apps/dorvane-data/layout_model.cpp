@@ -133,13 +133,6 @@ const T* Named(const std::vector<T>& items, std::string_view name) {
 
 }  // namespace
 
-std::string LowerAscii(std::string_view text) {
-  std::string lower(text);
-  std::transform(lower.begin(), lower.end(), lower.begin(),
-                 [](unsigned char c) { return static_cast<char>(c < 128 ? std::tolower(c) : c); });
-  return lower;
-}
-
 const ColumnModel* TableModel::Column(std::string_view name) const { return Named(columns, name); }
 
 const TableModel* FileModel::Table(std::string_view name) const { return Named(tables, name); }

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "services/base/text_case.h"
+
 namespace dorvanedata {
 
 // One column: its name as written, its declared type text ("SHORT",
@@ -54,7 +56,6 @@ struct FileModel {
 // ("MAIN.MDB", "QRLSYS.mdb"). Throws ToolError on a statement it cannot read.
 FileModel ReadFileModel(std::string_view schemaText, std::string_view section);
 
-// Returns the text in ASCII lower case.
-std::string LowerAscii(std::string_view text);
+using base::LowerAscii;  // names compare in ASCII lower case
 
 }  // namespace dorvanedata

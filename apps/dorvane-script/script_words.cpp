@@ -118,7 +118,7 @@ ScriptKey ParseKey(std::string_view word) {
   if (word.size() == 1 && std::isprint(static_cast<unsigned char>(word[0]))) {
     const char ch = word[0];
     if (std::isalpha(static_cast<unsigned char>(ch)) && modifiers != 0) {
-      key.keyCode = static_cast<int16_t>(std::toupper(static_cast<unsigned char>(ch)));
+      key.keyCode = static_cast<int16_t>(base::UpperAscii(ch));
       key.shift = modifiers;
     } else {
       auto stroke = screen::KeyOfCharacter(ch);

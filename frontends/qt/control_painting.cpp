@@ -13,6 +13,8 @@
 #include <cctype>
 #include <cmath>
 
+#include "services/base/text_case.h"
+
 namespace qtfront {
 namespace {
 
@@ -180,7 +182,7 @@ bool Names(const std::string& upper, const char* word) {
 // The arrow one name stands for.
 ArrowPicture PictureOfName(const std::string& name) {
   std::string upper(name);
-  for (char& ch : upper) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+  for (char& ch : upper) ch = base::UpperAscii(ch);
   if (Names(upper, "PGUP") || Names(upper, "PAGEUP")) return ArrowPicture::PageUp;
   if (Names(upper, "PGDN") || Names(upper, "PAGEDOWN") || Names(upper, "PGDOWN")) {
     return ArrowPicture::PageDown;

@@ -8,6 +8,7 @@
 #include <cctype>
 #include <memory>
 
+#include "services/base/text_case.h"
 #include "services/recordstore/store_errors.h"
 
 namespace recordstore {
@@ -63,7 +64,7 @@ ServerSource ParseServerPath(const std::string& path) {
   while (!source.uri.empty() && source.uri.back() == '\\') source.uri.pop_back();
   size_t dot = file.rfind('.');
   for (char c : dot == std::string::npos ? file : file.substr(0, dot)) {
-    source.schema += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    source.schema += base::LowerAscii(c);
   }
   char* message = nullptr;
   PQconninfoOption* options = PQconninfoParse(source.uri.c_str(), &message);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "services/base/text_case.h"
 #include "services/recordstore/store_errors.h"
 #include "services/recordstore/table_layout.h"
 #include "services/recordstore/workspace.h"
@@ -14,7 +15,7 @@ namespace {
 // The key of a table of a file in the deleted-row map.
 std::string TableKey(const std::string& path, const std::string& table) {
   std::string key = path + '\n';
-  for (char c : table) key += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (char c : table) key += base::LowerAscii(c);
   return key;
 }
 

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "services/base/text_case.h"
 #include "services/recordstore/variant.h"
 
 namespace recordstore {
@@ -22,7 +23,7 @@ bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 // read as signed, as the classic forms do. Returns false when no digit follows.
 bool ReadRadixNumber(std::string_view text, size_t& pos, bool skipBlanks, double& out) {
   if (pos >= text.size()) return false;
-  char kind = static_cast<char>(std::toupper(static_cast<unsigned char>(text[pos])));
+  char kind = base::UpperAscii(text[pos]);
   int radix = kind == 'H' ? 16 : kind == 'O' ? 8 : 0;
   if (radix == 0) return false;
   ++pos;
@@ -34,10 +35,9 @@ bool ReadRadixNumber(std::string_view text, size_t& pos, bool skipBlanks, double
       ++pos;
       continue;
     }
-    int d = std::isdigit(static_cast<unsigned char>(c)) ? c - '0'
-            : std::isxdigit(static_cast<unsigned char>(c))
-                ? std::toupper(static_cast<unsigned char>(c)) - 'A' + 10
-                : 99;
+    int d = std::isdigit(static_cast<unsigned char>(c))    ? c - '0'
+            : std::isxdigit(static_cast<unsigned char>(c)) ? base::UpperAscii(c) - 'A' + 10
+                                                           : 99;
     if (d >= radix) break;
     value = value * radix + d;
     ++digits;

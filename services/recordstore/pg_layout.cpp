@@ -14,6 +14,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "services/base/text_case.h"
 #include "services/base/user_action.h"
 #include "services/recordstore/db_engine.h"
 #include "services/recordstore/field_codec.h"
@@ -29,8 +30,8 @@ namespace {
 std::string ShownName(const std::string& name) {
   std::string shown;
   for (char c : name) {
-    if (std::isupper(static_cast<unsigned char>(c))) return name;
-    shown += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (c >= 'A' && c <= 'Z') return name;
+    shown += base::UpperAscii(c);
   }
   return shown;
 }
@@ -207,17 +208,12 @@ bool IsAscii(const std::string& text) {
   return true;
 }
 
-std::string AsciiLower(std::string text) {
-  for (char& ch : text) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-  return text;
-}
-
 // The tables of one schema as one user action found them: opening several
 // tables in one action (a connection opened again opens six) asks the catalog
 // once. A write of the thread or the end of the action forgets them.
 struct ActionCatalog {
   uint64_t stamp = 0;
-  std::string path;
+  uint64_t connection = 0;                             // its Serial()
   std::unordered_map<std::string, FoundTable> tables;  // by lower-case name
 };
 thread_local ActionCatalog actionCatalog;
@@ -237,14 +233,14 @@ std::optional<FoundTable> FindServerTable(Connection& connection, const std::str
     if (!find.Step()) return std::nullopt;
     return FoundAt(find);
   }
-  if (actionCatalog.stamp != stamp || actionCatalog.path != connection.Path()) {
-    ActionCatalog read{stamp, connection.Path(), {}};
+  if (actionCatalog.stamp != stamp || actionCatalog.connection != connection.Serial()) {
+    ActionCatalog read{stamp, connection.Serial(), {}};
     Statement& all = connection.Prepare(std::string(kFindTables) + "ORDER BY c.relname", "");
     StatementScope scope(all);
     while (all.Step()) read.tables.try_emplace(TextAt(all, 5), FoundAt(all));
     actionCatalog = std::move(read);
   }
-  auto found = actionCatalog.tables.find(AsciiLower(table));
+  auto found = actionCatalog.tables.find(base::LowerAscii(table));
   if (found == actionCatalog.tables.end()) return std::nullopt;
   return found->second;
 }

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <utility>
 
+#include "services/base/text_case.h"
 #include "services/recordstore/db_engine.h"
 #include "services/recordstore/field_codec.h"
 #include "services/recordstore/number_text.h"
@@ -165,7 +166,7 @@ void FieldTypeFromDeclared(std::string_view declared, ColumnInfo& column) {
   std::string width;
   for (char c : declared) {
     if (std::isalpha(static_cast<unsigned char>(c))) {
-      if (width.empty()) word += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      if (width.empty()) word += base::UpperAscii(c);
     } else if (std::isdigit(static_cast<unsigned char>(c))) {
       width += c;
     }
@@ -228,7 +229,7 @@ std::shared_ptr<const TableLayout> LoadTableLayout(Connection& connection,
       layout->name = name;
       layout->sqlName = name;
       std::string upper = sql;
-      for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      for (char& c : upper) c = base::UpperAscii(c);
       if (type != "table" || upper.find("WITHOUT ROWID") != std::string::npos) {
         throw base::RuntimeError(
             base::error::kEngineFailure,

@@ -4,6 +4,8 @@
 
 #include <cctype>
 
+#include "services/base/text_case.h"
+
 namespace screen {
 namespace {
 
@@ -93,7 +95,7 @@ char AccessKeyOf(std::string_view caption) {
       ++i;
       continue;
     }
-    return static_cast<char>(std::toupper(static_cast<unsigned char>(caption[i + 1])));
+    return base::UpperAscii(caption[i + 1]);
   }
   return 0;
 }

@@ -6,8 +6,10 @@
 
 #include <random>
 
+#include "services/base/user_action.h"
 #include "services/recordstore/recordstore.h"
 #include "store_helpers.h"
+#include "support/turkish_locale.h"
 
 namespace recordstore::testing {
 namespace {
@@ -193,4 +195,21 @@ TEST_P(NavigationTest, WalksMatchTheEnginesOrderWithNullsAndTies) {
 RUN_ON_BOTH_ENGINES(NavigationTest);
 
 }  // namespace
+// Names and text keys fold in ASCII whatever the host's locale: under a
+// Turkish one "MAIN" must not become a schema "maIn" nor "PELIST" a table
+// "pelIst", inside a user action (the tables found at once) and outside.
+TEST_P(NavigationTest, NamesFoldInAsciiUnderATurkishLocale) {
+  testsupport::TurkishLocale turkish;
+  for (bool inAction : {false, true}) {
+    std::unique_ptr<base::UserAction> action;
+    if (inAction) action = std::make_unique<base::UserAction>();
+    Opened dates = OpenTable(folder.File("MAIN.MDB"), "PELIST", "PELIST");
+    EXPECT_TRUE(dates.recordset->IsEOF());
+    Opened jobs = OpenTable(folder.File("MAIN.MDB"), "JOBLIST", "JOBLIST");
+    jobs.recordset->Seek("=", {Variant::Integer(5), Variant::String("     Ab1")});
+    ASSERT_FALSE(jobs.recordset->NoMatch()) << inAction;
+    EXPECT_EQ(jobs.recordset->Fields("JOBNAME").Value().ToString(), "Pier 4");
+  }
+}
+
 }  // namespace recordstore::testing

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "search/ztSearchMod.h"
+#include "support/turkish_locale.h"
 
 namespace {
 
@@ -75,6 +76,15 @@ TEST(KeyCodeToText, PunctuationKeysPlainAndShifted) {
     EXPECT_EQ(KeyCodeToText(c.code, kCtrl), "") << c.code;
     EXPECT_EQ(KeyCodeToText(c.code, kAlt), "") << c.code;
   }
+}
+
+// The case rule is ASCII's whatever the host's locale: under a Turkish one the
+// C library would keep "I" as it is when lowering and "i" when raising.
+TEST(KeyCodeToText, LettersFollowAsciiUnderATurkishLocale) {
+  testsupport::TurkishLocale turkish;
+  EXPECT_EQ(KeyCodeToText(73, kNoShift), "i");
+  EXPECT_EQ(KeyCodeToText(73, kShift), "I");
+  EXPECT_EQ(KeyCodeToText(65, kNoShift), "a");
 }
 
 }  // namespace
