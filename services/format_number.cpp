@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "services/base/c_numbers.h"
 #include "services/format_section.h"
 
 namespace ztBasicSet {
@@ -87,6 +88,7 @@ NumberLayout ReadNumberLayout(const std::vector<FormatUnit>& units) {
 void DecimalDigits(double x, std::string& digits, int& pointPos) {
   assert(x > 0);
   char buffer[40];
+  base::NumbersInC c;
   std::snprintf(buffer, sizeof buffer, "%.14e", x);
   const std::string text = buffer;
   const size_t e = text.find('e');

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "services/base/c_numbers.h"
 #include "services/base/text_case.h"
 #include "services/recordstore/variant.h"
 
@@ -95,6 +96,7 @@ int ReadDecimal(std::string_view text, size_t& pos, bool skipBlanks, double& out
       pos = save;  // "1E" alone: the exponent is not part of the number
     }
   }
+  base::NumbersInC c;
   out = digits > 0 ? std::strtod(clean.c_str(), nullptr) : 0;
   return digits;
 }
@@ -132,6 +134,7 @@ double Val(std::string_view text) {
 std::string FormatNumber(double value, int digits) {
   if (value == 0) return "0";
   char buffer[64];
+  base::NumbersInC c;
   std::snprintf(buffer, sizeof buffer, "%.*G", digits, value);
   std::string text = buffer;
   size_t e = text.find('E');

@@ -8,6 +8,7 @@
 #include <map>
 #include <utility>
 
+#include "services/base/c_numbers.h"
 #include "services/base/user_action.h"
 #include "services/recordstore/db_engine.h"
 #include "services/recordstore/store_errors.h"
@@ -199,10 +200,12 @@ void PgStatement::ReadColumn(int index, SqlValue& out) const {
       break;
     case kFloat4Oid:
     case kFloat8Oid:
-    case kNumericOid:
+    case kNumericOid: {
       out.kind = SqlValue::Kind::Real;
+      base::NumbersInC c;
       out.real = std::strtod(text, nullptr);
       break;
+    }
     case kByteaOid: {
       size_t length = 0;
       unsigned char* bytes = PQunescapeBytea(reinterpret_cast<const unsigned char*>(text), &length);
@@ -381,6 +384,7 @@ PGresult* PgConnection::Run(const PgStatement& statement, bool write) {
         break;
       case SqlValue::Kind::Real: {
         char buffer[32];
+        base::NumbersInC c;
         std::snprintf(buffer, sizeof buffer, "%.17g", value.real);
         texts[i] = buffer;
         break;

@@ -6,6 +6,7 @@
 
 #include "services/recordstore/recordstore.h"
 #include "store_helpers.h"
+#include "support/foreign_locale.h"
 
 namespace recordstore::testing {
 namespace {
@@ -91,6 +92,24 @@ TEST_P(EditTest, TypedValuesRoundTrip) {
   EXPECT_EQ(rs.Collect("C").Type(), VarType::Currency);
   EXPECT_EQ(rs.Collect("W").Type(), VarType::Date);
   EXPECT_EQ(rs.Collect("W").ToString(), "1/5/2001 12:00:00 PM");
+}
+
+// Numbers keep their decimal point when the host's locale writes a comma (a
+// Qt host takes the user's): texts of values, Val, and a server's numbers both
+// ways.
+TEST_P(EditTest, NumbersKeepTheirPointUnderAGermanLocale) {
+  testsupport::ForeignLocale german("de_DE");
+  EXPECT_EQ(Variant::Double(2.5).ToString(), "2.5");
+  EXPECT_EQ(Val("2.25"), 2.25);
+  Opened types = OpenTable(folder.File("MAIN.MDB"), "TYPES");
+  Recordset& rs = *types.recordset;
+  rs.AddNew();
+  rs.SetCollect("C", Variant::Double(1.23456));
+  rs.SetCollect("D", Variant::Double(0.1));
+  rs.Update();
+  rs.MoveFirst();
+  EXPECT_EQ(rs.Collect("C").ToString(), "1.2346");
+  EXPECT_EQ(rs.Collect("D").ToDouble(), 0.1);
 }
 
 TEST_P(EditTest, UpdateRefusesValuesThatDoNotFitAndLeavesTheTable) {

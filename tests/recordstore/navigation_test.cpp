@@ -9,7 +9,7 @@
 #include "services/base/user_action.h"
 #include "services/recordstore/recordstore.h"
 #include "store_helpers.h"
-#include "support/turkish_locale.h"
+#include "support/foreign_locale.h"
 
 namespace recordstore::testing {
 namespace {
@@ -199,7 +199,7 @@ RUN_ON_BOTH_ENGINES(NavigationTest);
 // Turkish one "MAIN" must not become a schema "maIn" nor "PELIST" a table
 // "pelIst", inside a user action (the tables found at once) and outside.
 TEST_P(NavigationTest, NamesFoldInAsciiUnderATurkishLocale) {
-  testsupport::TurkishLocale turkish;
+  testsupport::ForeignLocale turkish("tr_TR");
   for (bool inAction : {false, true}) {
     std::unique_ptr<base::UserAction> action;
     if (inAction) action = std::make_unique<base::UserAction>();

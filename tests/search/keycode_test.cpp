@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "search/ztSearchMod.h"
-#include "support/turkish_locale.h"
+#include "support/foreign_locale.h"
 
 namespace {
 
@@ -81,7 +81,7 @@ TEST(KeyCodeToText, PunctuationKeysPlainAndShifted) {
 // The case rule is ASCII's whatever the host's locale: under a Turkish one the
 // C library would keep "I" as it is when lowering and "i" when raising.
 TEST(KeyCodeToText, LettersFollowAsciiUnderATurkishLocale) {
-  testsupport::TurkishLocale turkish;
+  testsupport::ForeignLocale turkish("tr_TR");
   EXPECT_EQ(KeyCodeToText(73, kNoShift), "i");
   EXPECT_EQ(KeyCodeToText(73, kShift), "I");
   EXPECT_EQ(KeyCodeToText(65, kNoShift), "a");
