@@ -82,7 +82,7 @@ ServerSource ParseServerPath(const std::string& path) {
     throw FileNotFound(shown,
                        ": the server address is not a valid connection URI (" + reason + ")");
   }
-  std::string user, host, port, database;
+  std::string user, host, port, database, service;
   for (PQconninfoOption* option = options; option->keyword != nullptr; ++option) {
     std::string value = option->val != nullptr ? option->val : "";
     std::string keyword = option->keyword;
@@ -90,12 +90,15 @@ ServerSource ParseServerPath(const std::string& path) {
     if (keyword == "host" || (keyword == "hostaddr" && host.empty())) host = value;
     if (keyword == "port") port = value;
     if (keyword == "dbname") database = value;
+    if (keyword == "service") service = value;
   }
   PQconninfoFree(options);
   source.host = (host.empty() ? "localhost" : host) + (port.empty() ? "" : ":" + port);
   source.database = database.empty() ? (user.empty() ? "(default)" : user) : database;
+  // A service names its server and database in a file the display cannot
+  // read, so it shows: two services are two databases, never one connection.
   source.display = "postgresql://" + (user.empty() ? "" : user + "@") + source.host + "/" +
-                   source.database + "\\" + file;
+                   source.database + (service.empty() ? "" : "?service=" + service) + "\\" + file;
   return source;
 }
 

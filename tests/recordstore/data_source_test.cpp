@@ -29,6 +29,9 @@ TEST(ServerPath, SplitsTheUriAndTheSchemaOfTheFile) {
   EXPECT_EQ(source.uri, "postgres://db/acme");
   EXPECT_EQ(source.schema, "qrlsys");
   EXPECT_EQ(source.host, "db");
+  // A service's server and database live in its file: the name tells two apart.
+  EXPECT_EQ(ParseServerPath("postgresql:///?service=one\\MAIN.MDB").display,
+            "postgresql://localhost/(default)?service=one\\MAIN.MDB");
 }
 
 TEST(ServerPath, BadPathsAreMissingFilesThatNeverShowThePassword) {
