@@ -43,9 +43,27 @@ Recordset::Recordset(std::shared_ptr<Connection> connection,
       pessimistic_(pessimistic) {
   row_->values.resize(layout_->columns.size());
   walk_ = std::make_unique<IndexWalk>(*connection_, *layout_, nullptr, LocksRows());
-  bool found = walk_->First(*row_);
-  StandOn(found, Place::Nowhere);
-  bof_ = eof_ = !found;
+  firstPending_ = true;
+  // A server read is a round trip: leave it to the first method that needs it.
+  if (connection_->Kind() != Engine::kPostgres) Settle();
+}
+
+// Reads the row the recordset stood on when opened: the first in rowid order,
+// whatever index has been set since. A failed read leaves it pending, so the
+// next method that needs it raises the error again. A recordset is never a
+// const object (Database::OpenRecordset makes it shared), so the const methods
+// that report the position may read it here.
+void Recordset::Settle() const {
+  if (!firstPending_) return;
+  auto* self = const_cast<Recordset*>(this);
+  bool found = false;
+  if (walk_->Index() == nullptr) {
+    found = walk_->First(*row_);
+  } else {
+    found = IndexWalk(*connection_, *layout_, nullptr, LocksRows()).First(*row_);
+  }
+  self->StandOn(found, Place::Nowhere);
+  self->bof_ = self->eof_ = !found;
 }
 
 Recordset::~Recordset() { Close(); }
@@ -74,10 +92,13 @@ void Recordset::Close() {
   connection_.reset();
   owner_.reset();
   place_ = Place::Nowhere;
+  firstPending_ = false;
 }
 
-// Stands on the row just read into row_, or at `otherwise` when none was found.
+// Stands on the row just read into row_, or at `otherwise` when none was found;
+// either replaces a first row still to be read.
 void Recordset::StandOn(bool found, Place otherwise) {
+  firstPending_ = false;
   place_ = found ? Place::OnRow : otherwise;
   if (found) rowEpoch_ = connection_->WriteEpoch();
   bof_ = !found && otherwise == Place::BeforeFirst;
@@ -154,6 +175,7 @@ bool Recordset::NoMatch() const {
 
 std::string Recordset::Bookmark() const {
   CheckOpen();
+  Settle();
   if (place_ == Place::OnDeleted) throw RecordDeleted(layout_->name);
   if (place_ != Place::OnRow) throw NoCurrentRecord(layout_->name);
   return BookmarkOf(row_->rowid);
@@ -197,6 +219,7 @@ void Recordset::MoveLast() {
 
 void Recordset::MoveNext() {
   CheckOpen();
+  Settle();
   LeaveEdit();
   bool wasBOF = bof_;
   switch (place_) {
@@ -215,6 +238,7 @@ void Recordset::MoveNext() {
 
 void Recordset::MovePrevious() {
   CheckOpen();
+  Settle();
   LeaveEdit();
   bool wasEOF = eof_;
   switch (place_) {
@@ -233,11 +257,13 @@ void Recordset::MovePrevious() {
 
 bool Recordset::IsBOF() const {
   CheckOpen();
+  Settle();
   return bof_;
 }
 
 bool Recordset::IsEOF() const {
   CheckOpen();
+  Settle();
   return eof_;
 }
 
@@ -249,6 +275,7 @@ int32_t Recordset::RecordCount() {
 
 bool Recordset::HasReadRow() const {
   CheckOpen();
+  Settle();
   return place_ == Place::OnRow && rowEpoch_ == connection_->WriteEpoch();
 }
 
@@ -297,6 +324,7 @@ const ColumnInfo& Recordset::Column(int column) const { return layout_->columns.
 Variant Recordset::FieldValue(int column) const {
   CheckOpen();
   if (editMode_ != 0) return buffer_[column];
+  Settle();
   if (place_ == Place::OnDeleted) throw RecordDeleted(layout_->name);
   if (place_ != Place::OnRow) throw NoCurrentRecord(layout_->name);
   return ReadField(row_->values[column], layout_->columns[column], layout_->name);

@@ -30,6 +30,9 @@ struct ColumnInfo;
 class Recordset : public std::enable_shared_from_this<Recordset> {
  public:
   // Made by Database::OpenRecordset; stands on the first row in rowid order.
+  // On a server that row is read when something first needs it (the table as
+  // it is then), so a recordset that is then seeked, moved to an end or left
+  // alone costs no read for it.
   // `pessimistic`: Edit takes the file's write lock until Update. `owner` (the
   // database) is kept alive until the recordset is closed.
   Recordset(std::shared_ptr<Connection> connection, std::shared_ptr<const TableLayout> layout,
@@ -119,6 +122,9 @@ class Recordset : public std::enable_shared_from_this<Recordset> {
   bool LocksRows() const;
   // Raises 3420 once the recordset (or its database) has been closed.
   void CheckOpen() const;
+  // Reads the first row in rowid order if the open left it to be read when
+  // needed; every method that needs the current position calls it first.
+  void Settle() const;
   // Position of the named field; 3265 when the table has none.
   int ColumnOf(const std::string& name) const;
   // Stands on the row just read, or at `otherwise` when none was found.
@@ -139,6 +145,7 @@ class Recordset : public std::enable_shared_from_this<Recordset> {
   std::unique_ptr<IndexWalk> walk_;
   std::unique_ptr<Row> row_;  // the current row, or the row just deleted
   Place place_ = Place::Nowhere;
+  bool firstPending_ = false;  // the first row is still to be read (Settle)
   bool bof_ = false;
   bool eof_ = false;
   bool noMatch_ = false;

@@ -88,6 +88,7 @@ void Recordset::AddNew() {
 
 void Recordset::Edit() {
   CheckOpen();
+  Settle();
   LeaveEdit();
   if (place_ == Place::OnDeleted) throw RecordDeleted(layout_->name);
   if (place_ != Place::OnRow) throw NoCurrentRecord(layout_->name);
@@ -133,6 +134,7 @@ void Recordset::Update() {
                          : SqlValue());
   }
   if (editMode_ == 2) {
+    Settle();  // the new row must not become the first row the open stood on
     InsertRow(values);
   } else {
     UpdateRow(values);
@@ -207,6 +209,7 @@ void Recordset::UpdateRow(const std::vector<SqlValue>& values) {
 
 void Recordset::Delete() {
   CheckOpen();
+  Settle();
   LeaveEdit();
   if (place_ == Place::OnDeleted) throw RecordDeleted(layout_->name);
   if (place_ != Place::OnRow) throw NoCurrentRecord(layout_->name);
