@@ -108,6 +108,7 @@ class IndexWalk {
   Window* Find(int64_t rowid, size_t& at);
   // A new window of the current action (the oldest goes beyond a few).
   void AddWindow(std::vector<Row> rows, bool headIsFirst, bool tailIsLast);
+  void AddWindowAround(std::vector<Row> before, std::vector<Row> after);
   // Adds rows after the tail (before the head, `rows` nearest first).
   void Extend(Window& window, std::vector<Row>& rows, bool forward, bool reachedEnd);
   // "SELECT rowid, fields..., <marker>": batches mark forward rows 0 and

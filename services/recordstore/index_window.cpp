@@ -94,6 +94,18 @@ IndexWalk::Window* IndexWalk::Find(int64_t rowid, size_t& at) {
 }
 
 // An empty window says something only when it spans the whole table.
+// One window from the rows read both ways around a position: `before` nearest
+// first, `after` from the position on. A batch that came back short reached
+// that end of the walk.
+void IndexWalk::AddWindowAround(std::vector<Row> before, std::vector<Row> after) {
+  const bool headIsFirst = before.size() < kBatchRows;
+  const bool tailIsLast = after.size() < kBatchRows;
+  std::reverse(before.begin(), before.end());
+  before.insert(before.end(), std::make_move_iterator(after.begin()),
+                std::make_move_iterator(after.end()));
+  AddWindow(std::move(before), headIsFirst, tailIsLast);
+}
+
 void IndexWalk::AddWindow(std::vector<Row> rows, bool headIsFirst, bool tailIsLast) {
   DropStale();
   if (rows.empty() && !(headIsFirst && tailIsLast)) return;
@@ -187,12 +199,7 @@ bool IndexWalk::ByRowidInWindow(int64_t rowid, Row& out) {
     AddWindow({out}, false, false);
     return true;
   }
-  const bool headIsFirst = before.size() < kBatchRows;
-  const bool tailIsLast = after.size() < kBatchRows;
-  std::reverse(before.begin(), before.end());
-  before.insert(before.end(), std::make_move_iterator(after.begin()),
-                std::make_move_iterator(after.end()));
-  AddWindow(std::move(before), headIsFirst, tailIsLast);
+  AddWindowAround(std::move(before), std::move(after));
   return true;
 }
 
@@ -281,12 +288,7 @@ bool IndexWalk::SeekInWindow(std::vector<SqlValue>& keys, Row& out) {
       layout_.columns.size(), after, before);
   const bool found = !after.empty();
   if (found) out = after.front();
-  const bool headIsFirst = before.size() < kBatchRows;
-  const bool tailIsLast = after.size() < kBatchRows;
-  std::reverse(before.begin(), before.end());
-  before.insert(before.end(), std::make_move_iterator(after.begin()),
-                std::make_move_iterator(after.end()));
-  AddWindow(std::move(before), headIsFirst, tailIsLast);
+  AddWindowAround(std::move(before), std::move(after));
   return found;
 }
 
