@@ -90,9 +90,14 @@ class ztDorvane : public screen::UserControl {
   // The "wqHalvine.ocx Error" box.
   void ReportConnectionError(int32_t number, const std::string& description);
   // The recordset when the connection opened it; run-time error 91 naming the
-  // table otherwise (OpenConnection failed and has reported it).
-  static recordstore::Recordset& Opened(const std::shared_ptr<recordstore::Recordset>& rs,
-                                        const char* table);
+  // table and why the open failed otherwise (OpenConnection has reported it).
+  // A server that could not be reached is tried again first, once an action.
+  recordstore::Recordset& Opened(const std::shared_ptr<recordstore::Recordset>& rs,
+                                 const char* table);
+  // Opens the connection again after an open that failed for want of the
+  // server, and draws the list when it succeeds; once per user action.
+  void RetryFailedOpen();
+  void NoteOpenFailure(int32_t number, const std::string& description);
   void UserControl_GotFocus();
   void UserControl_LostFocus();
   void UserControl_KeyDown(int16_t& keyCode, int16_t shift);
@@ -282,6 +287,9 @@ class ztDorvane : public screen::UserControl {
     bool ReopenNeeded = false;     // the connection must be opened again before the next read
     bool CloseFlag = false;        // CloseConnection may run on focus loss (before the first open)
     bool ConnectionReady = false;  // the last OpenConnection ended well
+    std::string OpenFailure;       // why the last OpenConnection failed ("" when it did not)
+    bool RetryOpen = false;        // that failure was the server's: try again at the next action
+    uint64_t RetryStamp = 0;       // the user action that tried last
   };
 
   // The colours the control paints with, fixed by UserControl_Initialize.

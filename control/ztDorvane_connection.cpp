@@ -9,6 +9,7 @@
 #include "control/ztDorvane.h"
 #include "services/base/error_numbers.h"
 #include "services/base/user_action.h"
+#include "services/recordstore/data_source.h"
 #include "services/ztLOOKUP.h"
 
 namespace {
@@ -58,11 +59,34 @@ void ztDorvane::OpenConnection(bool loadSettings) {
       settings.JobNoType = ztLOOKUP::GetJobNumberType(settings.PathText);
     }
     conn.ConnectionReady = true;
+    conn.OpenFailure.clear();
+    conn.RetryOpen = false;
   } catch (const base::RuntimeError& error) {
+    NoteOpenFailure(error.Number(), error.Description());
     ReportConnectionError(error.Number(), error.Description());
   } catch (const std::exception& error) {
+    NoteOpenFailure(base::error::kInternalError, error.what());
     ReportConnectionError(base::error::kInternalError, error.what());
   }
+}
+
+// Remembers why the open failed, for the tables' error 91; a server that was
+// out of reach (or lost on the way) is tried again at the next user action.
+void ztDorvane::NoteOpenFailure(int32_t number, const std::string& description) {
+  conn.OpenFailure = number == base::error::kFileNotFound
+                         ? "the connection failed"
+                         : "opening MAIN.MDB failed with error " + std::to_string(number) + " (" +
+                               description + ")";
+  conn.RetryOpen = recordstore::IsServerPath(settings.PathText) &&
+                   (number == base::error::kFileNotFound || number == base::error::kDiskError);
+}
+
+void ztDorvane::RetryFailedOpen() {
+  const uint64_t stamp = base::ActionStamp();
+  if (!conn.RetryOpen || (stamp != 0 && stamp == conn.RetryStamp)) return;
+  conn.RetryStamp = stamp;
+  OpenConnection(settings.JobNoSize < 1);
+  if (conn.ConnectionReady) LoadTargetJobList();
 }
 
 // Closes the database, then the workspace, and releases all eight objects.
@@ -96,10 +120,11 @@ void ztDorvane::ReportConnectionError(int32_t number, const std::string& descrip
 // The recordset, or run-time error 91 when the connection never opened it.
 recordstore::Recordset& ztDorvane::Opened(const std::shared_ptr<recordstore::Recordset>& rs,
                                           const char* table) {
+  if (!rs) RetryFailedOpen();
   if (!rs) {
-    throw base::RuntimeError(
-        base::error::kObjectNotSet,
-        std::string("The table ") + table + " of MAIN.MDB is not open: the connection failed");
+    const std::string why = conn.OpenFailure.empty() ? "the connection failed" : conn.OpenFailure;
+    throw base::RuntimeError(base::error::kObjectNotSet, std::string("The table ") + table +
+                                                             " of MAIN.MDB is not open: " + why);
   }
   return *rs;
 }
@@ -111,6 +136,7 @@ recordstore::Recordset& ztDorvane::Opened(const std::shared_ptr<recordstore::Rec
 void ztDorvane::UserControl_GotFocus() {
   screen::Control* const focusable[] = {&txtCONO, &txtJOBNO, &txtBPEDATE, &txtEPEDATE, &hsbMAIN};
   for (screen::Control* c : focusable) c->SetEnabled(true);
+  RetryFailedOpen();
   if (hsbMAIN.Visible()) hsbMAIN.SetFocus();
 }
 

@@ -155,7 +155,8 @@ recordstore::Recordset& ztDorvane::ListRecordset() {
 // there was one. Stands for the test RecordCount > 0 followed by MoveFirst:
 // the same answer with one indexed step instead of a count of the table.
 bool ztDorvane::MoveToFirstRecord() {
-  if (!conn.rsTJLIST) return false;  // the connection never opened the list: nothing to show
+  if (!conn.rsTJLIST) RetryFailedOpen();  // a server that was down may be back
+  if (!conn.rsTJLIST) return false;       // the connection never opened the list: nothing to show
   try {
     ListRecordset().MoveFirst();
   } catch (const base::RuntimeError& error) {

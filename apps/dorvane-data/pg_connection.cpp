@@ -132,7 +132,8 @@ PgConnection::PgConnection(const std::string& uri) {
     throw ToolError("not a valid server address: " + message);
   }
   PQconninfoFree(parsed);
-  conn_ = PQconnectdb(uri.c_str());
+  link_ = std::make_unique<recordstore::ServerLink>(uri);
+  conn_ = link_->Conn();
   if (conn_ == nullptr)
     throw ToolError("cannot connect to " + RedactedUri(uri) + ": out of memory");
   const char* host = PQhost(conn_);
@@ -142,14 +143,14 @@ PgConnection::PgConnection(const std::string& uri) {
            (port && *port ? ":" + std::string(port) : "");
   if (PQstatus(conn_) != CONNECTION_OK) {
     const std::string message = Scrubbed(Message(conn_), uri);
-    PQfinish(conn_);
+    link_.reset();
     conn_ = nullptr;
     throw ToolError("cannot connect to " + where_ + ": " + message);
   }
   Exec("SET client_min_messages = warning");
 }
 
-PgConnection::~PgConnection() { PQfinish(conn_); }
+PgConnection::~PgConnection() = default;
 
 void PgConnection::Fail(std::string_view doing) {
   throw ToolError("cannot " + std::string(doing) + " in " + where_ + ": " + Message(conn_));

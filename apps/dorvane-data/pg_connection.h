@@ -6,10 +6,13 @@
 #include <libpq-fe.h>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "services/recordstore/pg_session.h"
 
 namespace dorvanedata {
 
@@ -48,6 +51,7 @@ class PgConnection {
   [[noreturn]] void Fail(std::string_view doing);
   void FlushCopy();
 
+  std::unique_ptr<recordstore::ServerLink> link_;  // with the store's timeouts
   PGconn* conn_ = nullptr;
   std::string where_;
   std::string copyBuffer_;

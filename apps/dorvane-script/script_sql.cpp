@@ -13,6 +13,7 @@
 #include "services/base/runtime_error.h"
 #include "services/recordstore/data_source.h"
 #include "services/recordstore/database_path.h"
+#include "services/recordstore/pg_session.h"
 
 namespace scripthost {
 namespace {
@@ -47,9 +48,6 @@ struct FinalizeStatement {
   void operator()(sqlite3_stmt* st) const { sqlite3_finalize(st); }
 };
 
-struct FinishConnection {
-  void operator()(PGconn* conn) const { PQfinish(conn); }
-};
 struct ClearResult {
   void operator()(PGresult* result) const { PQclear(result); }
 };
@@ -72,28 +70,28 @@ void RunServerSql(const std::string& path, const std::string& statement, std::os
   } catch (const base::RuntimeError& e) {
     throw ScriptError{"sql: " + e.Description()};
   }
-  std::unique_ptr<PGconn, FinishConnection> conn(PQconnectdb(source.uri.c_str()));
-  if (PQstatus(conn.get()) != CONNECTION_OK) {
-    throw ScriptError{"sql: cannot open " + source.display + ": " +
-                      ServerMessage(PQerrorMessage(conn.get()))};
+  recordstore::ServerLink link(source.uri);
+  if (!link.Ok()) {
+    throw ScriptError{"sql: cannot open " + source.display + ": " + link.ErrorText()};
   }
+  PGconn* const conn = link.Conn();
   const char* schema[] = {source.schema.c_str()};
   std::unique_ptr<PGresult, ClearResult> found(
-      PQexecParams(conn.get(),
+      PQexecParams(conn,
                    "SELECT set_config('search_path', quote_ident($1), false) "
                    "FROM pg_namespace WHERE nspname = $1",
                    1, nullptr, schema, nullptr, nullptr, 0));
   if (PQresultStatus(found.get()) != PGRES_TUPLES_OK || PQntuples(found.get()) != 1) {
     throw ScriptError{"sql: cannot open " + source.display + ": no schema " + source.schema};
   }
-  found.reset(PQexec(conn.get(), "SET lock_timeout = '5s'; SET client_min_messages = warning"));
+  found.reset(PQexec(conn, "SET lock_timeout = '5s'; SET client_min_messages = warning"));
   // The extended protocol runs exactly one statement: the server refuses a
   // second one before anything runs, as the language asks.
-  if (!PQsendQueryParams(conn.get(), statement.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0)) {
-    throw ScriptError{"sql: " + ServerMessage(PQerrorMessage(conn.get()))};
+  if (!PQsendQueryParams(conn, statement.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0)) {
+    throw ScriptError{"sql: " + ServerMessage(PQerrorMessage(conn))};
   }
   std::string failure;
-  while (PGresult* raw = PQgetResult(conn.get())) {
+  while (PGresult* raw = PQgetResult(conn)) {
     std::unique_ptr<PGresult, ClearResult> result(raw);
     const ExecStatusType status = PQresultStatus(raw);
     if (status == PGRES_TUPLES_OK) {

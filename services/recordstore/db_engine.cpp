@@ -41,6 +41,10 @@ void DBEngine::SetLockWaitMilliseconds(int milliseconds) {
   lockWaitMs_ = std::max(0, milliseconds);
 }
 
+void DBEngine::SetServerTimeoutSeconds(int seconds) {
+  serverTimeoutSeconds_ = std::max(1, seconds);
+}
+
 void DBEngine::NoteDeletedRow(const std::string& path, const std::string& table, int64_t rowid) {
   int64_t& highest = deletedRows_[TableKey(path, table)];
   highest = std::max(highest, rowid);

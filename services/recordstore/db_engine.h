@@ -37,6 +37,11 @@ class DBEngine {
   // raises the locked error (applies to databases opened afterwards).
   int LockWaitMilliseconds() const { return lockWaitMs_; }
   void SetLockWaitMilliseconds(int milliseconds);
+  // How long a database server may stay silent before its connection counts
+  // as lost (3043): the connect timeout, the TCP timeouts and the wait for an
+  // answer beyond the lock wait. A URI may set libpq's own timeouts instead.
+  int ServerTimeoutSeconds() const { return serverTimeoutSeconds_; }
+  void SetServerTimeoutSeconds(int seconds);
 
   // Used by recordsets: note a deleted rowid of `table` in file `path`, and
   // the highest one noted (0 when none).
@@ -53,6 +58,7 @@ class DBEngine {
   DBEngine() = default;
   int workspacesCreated_ = 0;
   int lockWaitMs_ = 5000;
+  int serverTimeoutSeconds_ = 10;
   std::map<std::string, int64_t> deletedRows_;
   std::map<std::string, std::shared_ptr<const TableLayout>> layouts_;
 };

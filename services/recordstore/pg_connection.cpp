@@ -15,17 +15,6 @@
 
 namespace recordstore {
 
-// A server connection with the statements prepared on it (by $N SQL text).
-struct PgSession {
-  PGconn* conn = nullptr;
-  std::unordered_map<std::string, std::string> prepared;
-  int nextName = 0;
-  int lockWaitMs = -1;
-  ~PgSession() {
-    if (conn != nullptr) PQfinish(conn);
-  }
-};
-
 namespace {
 
 // Requests answered by servers in this process, over all connections.
@@ -40,43 +29,6 @@ std::map<std::string, std::vector<std::unique_ptr<PgSession>>>& SessionPool() {
 constexpr size_t kKeptSessionsPerSource = 4;
 
 std::string PoolKey(const ServerSource& source) { return source.uri + '\n' + source.schema; }
-
-// A libpq message on one line, without its trailing line break.
-std::string OneLine(const char* text) {
-  std::string line;
-  for (const char* c = text != nullptr ? text : ""; *c != '\0'; ++c) {
-    if (*c == '\n' || *c == '\t') {
-      if (!line.empty() && line.back() != ' ') line += ' ';
-    } else {
-      line += *c;
-    }
-  }
-  while (!line.empty() && line.back() == ' ') line.pop_back();
-  return line;
-}
-
-// The SQLSTATE of a failed result ("" when the server sent none).
-std::string StateOf(const PGresult* result) {
-  const char* state = result != nullptr ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
-  return state != nullptr ? state : "";
-}
-
-// The server's own words for a failed result.
-std::string MessageOf(const PGresult* result, PGconn* conn) {
-  const char* primary =
-      result != nullptr ? PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
-  return OneLine(primary != nullptr ? primary : PQerrorMessage(conn));
-}
-
-bool Succeeded(const PGresult* result) {
-  ExecStatusType status = PQresultStatus(result);
-  return status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK;
-}
-
-// Classes of SQLSTATE that mean the connection itself is gone.
-bool ConnectionState(const std::string& state) {
-  return state.rfind("08", 0) == 0 || state == "57P01" || state == "57P02" || state == "57P03";
-}
 
 // Type OIDs of the server's built-in types that the store reads as numbers.
 constexpr Oid kBoolOid = 16, kByteaOid = 17, kInt8Oid = 20, kInt2Oid = 21, kInt4Oid = 23,
@@ -250,8 +202,34 @@ std::shared_ptr<Connection> PgConnection::OpenSource(const std::string& path, in
   return connection;
 }
 
-bool PgConnection::SessionBroken() const {
-  return session_ == nullptr || PQstatus(session_->conn) != CONNECTION_OK;
+bool PgConnection::SessionBroken() const { return session_ == nullptr || !session_->link.Ok(); }
+
+void PgConnection::CountRoundTrip() {
+  ++roundTrips_;
+  ++totalRoundTrips;
+}
+
+void PgConnection::DropSession() {
+  // The kept sessions of this source went with the server, most likely.
+  SessionPool().erase(PoolKey(source_));
+  session_.reset();
+}
+
+// A server that could not be reached or refused us: the open's 3024, in
+// words that say which.
+base::RuntimeError PgConnection::Unreachable(const std::string& reason) const {
+  if (reason.find("too many clients") != std::string::npos ||
+      reason.find("connection slots") != std::string::npos) {
+    return base::RuntimeError(base::error::kFileNotFound,
+                              "The database server " + source_.host +
+                                  " is busy: it takes no "
+                                  "more connections now, so '" +
+                                  Path() + "' cannot be opened; try again in a moment (" + reason +
+                                  ").");
+  }
+  return base::RuntimeError(base::error::kFileNotFound,
+                            "Could not connect to the database server " + source_.host + " for '" +
+                                Path() + "' (" + reason + ").");
 }
 
 void PgConnection::Connect() {
@@ -260,26 +238,18 @@ void PgConnection::Connect() {
   while (!kept.empty() && session_ == nullptr) {
     std::unique_ptr<PgSession> candidate = std::move(kept.back());
     kept.pop_back();
-    if (PQstatus(candidate->conn) == CONNECTION_OK &&
-        PQtransactionStatus(candidate->conn) == PQTRANS_IDLE) {
+    if (candidate->link.Ok() && PQtransactionStatus(candidate->Conn()) == PQTRANS_IDLE) {
       session_ = std::move(candidate);
     }
   }
   std::string setup;
   if (session_ == nullptr) {
-    auto session = std::make_unique<PgSession>();
-    session->conn = PQconnectdb(source_.uri.c_str());
-    ++roundTrips_;
-    ++totalRoundTrips;
-    if (session->conn == nullptr || PQstatus(session->conn) != CONNECTION_OK) {
-      std::string reason =
-          session->conn != nullptr ? OneLine(PQerrorMessage(session->conn)) : "out of memory";
-      throw FileNotFound(Path(), ": cannot connect to database '" + source_.database +
-                                     "' on server " + source_.host + " (" + reason + ")");
-    }
+    auto session = std::make_unique<PgSession>(source_.uri);
+    CountRoundTrip();
+    if (!session->link.Ok()) throw Unreachable(session->link.ErrorText());
     session_ = std::move(session);
     char* schema =
-        PQescapeIdentifier(session_->conn, source_.schema.c_str(), source_.schema.size());
+        PQescapeIdentifier(session_->Conn(), source_.schema.c_str(), source_.schema.size());
     // No parallel plans: a window's statement relies on the parts of a UNION
     // ALL coming back in order, and its index seeks gain nothing from workers.
     setup =
@@ -294,23 +264,38 @@ void PgConnection::Connect() {
     session_->lockWaitMs = LockWaitMs();
   }
   if (setup.empty()) return;
-  char* literal = PQescapeLiteral(session_->conn, source_.schema.c_str(), source_.schema.size());
-  setup += "SELECT 1 FROM pg_namespace WHERE nspname = " + std::string(literal);
+  char* literal = PQescapeLiteral(session_->Conn(), source_.schema.c_str(), source_.schema.size());
+  setup +=
+      "SELECT has_schema_privilege(oid, 'USAGE'), current_user FROM pg_namespace "
+      "WHERE nspname = " +
+      std::string(literal);
   PQfreemem(literal);
   PGresult* result = Exec(setup);
-  bool ok = Succeeded(result);
-  bool schemaFound = ok && PQntuples(result) > 0;
-  std::string message = ok ? "" : MessageOf(result, session_->conn);
+  const bool ok = Succeeded(result);
+  const bool schemaFound = ok && PQntuples(result) > 0;
+  const bool usable = schemaFound && PQgetvalue(result, 0, 0)[0] == 't';
+  const std::string role = schemaFound ? PQgetvalue(result, 0, 1) : "";
+  const std::string message = ok ? "" : Detail(result);
   PQclear(result);
   if (!ok) {
     session_.reset();
-    throw FileNotFound(Path(), ": database '" + source_.database + "' on server " + source_.host +
-                                   " refused the connection (" + message + ")");
+    throw Unreachable(message);
   }
   if (!schemaFound) {
     session_.reset();
     throw FileNotFound(Path(), ": database '" + source_.database + "' on server " + source_.host +
                                    " has no schema '" + source_.schema + "'");
+  }
+  if (!usable) {
+    // Without USAGE the schema's tables look absent; say that a grant is missing.
+    session_.reset();
+    throw base::RuntimeError(base::error::kTableNotFound,
+                             "The role '" + role + "' may not use schema '" + source_.schema +
+                                 "' of database '" + source_.database + "' on server " +
+                                 source_.host +
+                                 ", so none of its tables can be read (GRANT "
+                                 "USAGE ON SCHEMA " +
+                                 source_.schema + " TO " + role + ").");
   }
 }
 
@@ -319,11 +304,11 @@ void PgConnection::Close() {
   open_ = false;
   statements_.clear();
   if (session_ != nullptr && !SessionBroken()) {
-    if (PQtransactionStatus(session_->conn) != PQTRANS_IDLE) {
+    if (PQtransactionStatus(session_->Conn()) != PQTRANS_IDLE) {
       PQclear(Exec("ROLLBACK"));
     }
     auto& kept = SessionPool()[PoolKey(source_)];
-    if (PQtransactionStatus(session_->conn) == PQTRANS_IDLE &&
+    if (session_->link.Ok() && PQtransactionStatus(session_->Conn()) == PQTRANS_IDLE &&
         kept.size() < kKeptSessionsPerSource) {
       kept.push_back(std::move(session_));
     }
@@ -333,174 +318,6 @@ void PgConnection::Close() {
   transactionLost_ = false;
 }
 
-PGresult* PgConnection::Exec(const std::string& sql) {
-  ++roundTrips_;
-  ++totalRoundTrips;
-  return PQexec(session_->conn, sql.c_str());
-}
-
-void PgConnection::Lost(const std::string& detail) {
-  if (inTransaction_) transactionLost_ = true;
-  std::string what = "The connection to server " + source_.host + " (database '" +
-                     source_.database + "') was lost";
-  if (inTransaction_) what += " during a transaction, whose changes were not made";
-  throw base::RuntimeError(base::error::kDiskError, what + " (" + detail + ").");
-}
-
-void PgConnection::EnsureSession() {
-  if (!open_) throw ObjectClosed("database '" + Path() + "'");
-  if (transactionLost_) {
-    throw base::RuntimeError(base::error::kDiskError,
-                             "The connection to server " + source_.host + " (database '" +
-                                 source_.database +
-                                 "') was lost during a transaction, whose changes were not made; "
-                                 "roll the transaction back to go on.");
-  }
-  if (!SessionBroken()) return;
-  try {
-    Connect();
-  } catch (const base::RuntimeError& e) {
-    throw base::RuntimeError(base::error::kDiskError,
-                             "The connection to server " + source_.host + " (database '" +
-                                 source_.database +
-                                 "') was lost and could not be made again: " + e.Description());
-  }
-}
-
-PGresult* PgConnection::Run(const PgStatement& statement, bool write) {
-  // The parameter values as text (Long Binary as bytes), kept alive here.
-  const std::vector<SqlValue>& params = statement.Params();
-  std::vector<std::string> texts(params.size());
-  std::vector<const char*> values(params.size());
-  std::vector<int> lengths(params.size()), formats(params.size());
-  for (size_t i = 0; i < params.size(); ++i) {
-    const SqlValue& value = params[i];
-    switch (value.kind) {
-      case SqlValue::Kind::Null:
-        values[i] = nullptr;
-        continue;
-      case SqlValue::Kind::Integer:
-        texts[i] = std::to_string(value.integer);
-        break;
-      case SqlValue::Kind::Real: {
-        char buffer[32];
-        base::NumbersInC c;
-        std::snprintf(buffer, sizeof buffer, "%.17g", value.real);
-        texts[i] = buffer;
-        break;
-      }
-      case SqlValue::Kind::Blob:
-        formats[i] = 1;
-        [[fallthrough]];
-      case SqlValue::Kind::Text:
-        texts[i] = value.bytes;
-        break;
-    }
-    values[i] = texts[i].data();
-    lengths[i] = static_cast<int>(texts[i].size());
-  }
-  for (int attempt = 0;; ++attempt) {
-    EnsureSession();
-    PGconn* conn = session_->conn;
-    auto found = session_->prepared.find(statement.Sql());
-    const bool prepare = found == session_->prepared.end();
-    const std::string name = prepare ? "s" + std::to_string(session_->nextName++) : found->second;
-    const bool savepoint = write && inTransaction_;
-    // One request: the savepoint, the prepare, the statement and the release
-    // go out together in a pipeline and cost one round trip.
-    PGresult* result = nullptr;
-    PGresult* firstError = nullptr;
-    bool prepared = !prepare;
-    if (PQenterPipelineMode(conn) == 1) {
-      std::vector<int> kinds;  // 0 savepoint or release, 1 prepare, 2 the statement
-      if (savepoint) {
-        PQsendQueryParams(conn, "SAVEPOINT dorvane_write", 0, nullptr, nullptr, nullptr, nullptr,
-                          0);
-        kinds.push_back(0);
-      }
-      if (prepare) {
-        PQsendPrepare(conn, name.c_str(), statement.Sql().c_str(), 0, nullptr);
-        kinds.push_back(1);
-      }
-      PQsendQueryPrepared(conn, name.c_str(), static_cast<int>(params.size()), values.data(),
-                          lengths.data(), formats.data(), 0);
-      kinds.push_back(2);
-      if (savepoint) {
-        PQsendQueryParams(conn, "RELEASE SAVEPOINT dorvane_write", 0, nullptr, nullptr, nullptr,
-                          nullptr, 0);
-        kinds.push_back(0);
-      }
-      PQpipelineSync(conn);
-      ++roundTrips_;
-      ++totalRoundTrips;
-      for (int kind : kinds) {
-        PGresult* answer = PQgetResult(conn);
-        if (answer == nullptr) break;  // the connection went
-        while (PGresult* extra = PQgetResult(conn)) PQclear(extra);
-        if (kind == 1) prepared = Succeeded(answer);
-        if (kind == 2) {
-          result = answer;
-        } else if (!Succeeded(answer) && PQresultStatus(answer) != PGRES_PIPELINE_ABORTED &&
-                   firstError == nullptr) {
-          firstError = answer;
-        } else {
-          PQclear(answer);
-        }
-      }
-      if (PGresult* sync = PQgetResult(conn)) PQclear(sync);
-      PQexitPipelineMode(conn);
-    }
-    if (prepare && prepared) session_->prepared.emplace(statement.Sql(), name);
-    // A failed savepoint or prepare is the request's error.
-    if (firstError != nullptr && !Succeeded(result)) {
-      PQclear(result);
-      result = firstError;
-      firstError = nullptr;
-    }
-    PQclear(firstError);
-    if (write) base::ActionWrote();
-    if (Succeeded(result)) {
-      if (write) ++writeEpoch_;
-      return result;
-    }
-    if (SessionBroken() || ConnectionState(StateOf(result))) {
-      std::string detail = MessageOf(result, conn);
-      PQclear(result);
-      // The kept sessions of this source went with the server, most likely.
-      SessionPool().erase(PoolKey(source_));
-      session_.reset();
-      // A read outside a transaction is asked again once on a new session.
-      if (!write && !inTransaction_ && attempt == 0) continue;
-      Lost(detail);
-    }
-    if (savepoint) {
-      PQclear(Exec("ROLLBACK TO SAVEPOINT dorvane_write; RELEASE SAVEPOINT dorvane_write"));
-    }
-    return result;
-  }
-}
-
-void PgConnection::Fail(PGresult* result, const std::string& table) {
-  const std::string state = StateOf(result);
-  const std::string message = MessageOf(result, session_ ? session_->conn : nullptr);
-  PQclear(result);
-  if (SessionBroken() || ConnectionState(state)) {
-    session_.reset();
-    Lost(message);
-  }
-  const std::string subject = table.empty() ? "The database" : "Table '" + table + "'";
-  if (state == "55P03" || state == "40P01" || state == "40001") {
-    throw Locked(subject, Path(), LockWaitMs());
-  }
-  if (state == "42501" || state == "25006") {
-    throw base::RuntimeError(base::error::kReadOnly,
-                             "Cannot write: '" + Path() + "' is read-only (" + message + ").");
-  }
-  if (state == "42P01" && !table.empty()) throw TableNotFound(table, Path());
-  throw base::RuntimeError(base::error::kEngineFailure,
-                           subject + " in '" + Path() + "': " + message + ".");
-}
-
 Statement& PgConnection::Prepare(const std::string& sql, const std::string& table) {
   auto found = statements_.find(sql);
   if (found != statements_.end()) return *found->second;
@@ -508,52 +325,6 @@ Statement& PgConnection::Prepare(const std::string& sql, const std::string& tabl
   Statement& result = *statement;
   statements_.emplace(sql, std::move(statement));
   return result;
-}
-
-void PgConnection::Execute(const std::string& sql) {
-  base::ActionWrote();
-  for (int attempt = 0;; ++attempt) {
-    EnsureSession();
-    PGresult* result = Exec(sql);
-    if (Succeeded(result)) {
-      PQclear(result);
-      return;
-    }
-    if (!SessionBroken() && !ConnectionState(StateOf(result))) Fail(result, "");
-    std::string detail = MessageOf(result, session_->conn);
-    PQclear(result);
-    session_.reset();
-    SessionPool().erase(PoolKey(source_));
-    // Outside a transaction nothing was under way: ask again on a new session.
-    if (inTransaction_ || attempt > 0) Lost(detail);
-  }
-}
-
-void PgConnection::ExecuteQuietly(const std::string& sql) {
-  base::ActionWrote();
-  if (sql == "ROLLBACK") {
-    // Ends the transaction here whatever the server says: a lost session
-    // rolled it back already.
-    if (session_ != nullptr && !SessionBroken()) PQclear(Exec(sql));
-    inTransaction_ = false;
-    transactionLost_ = false;
-    ++writeEpoch_;
-    return;
-  }
-  if (session_ != nullptr && !SessionBroken() && !transactionLost_) PQclear(Exec(sql));
-}
-
-void PgConnection::BeginWrite() {
-  Execute("BEGIN");
-  inTransaction_ = true;
-}
-
-void PgConnection::Commit(bool /*force*/) {
-  // A commit on the server is durable once answered (synchronous_commit), so
-  // a forced commit needs nothing more.
-  if (transactionLost_) EnsureSession();
-  Execute("COMMIT");
-  inTransaction_ = false;
 }
 
 int64_t PgConnection::RowCount(const std::string& table) {

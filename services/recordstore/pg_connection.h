@@ -4,10 +4,14 @@
 // (binary for Long Binary). Sessions are kept for reuse when a connection
 // closes, with their prepared statements, so that a workspace opened again on
 // the same data source costs no new connection. Every server failure becomes
-// a RuntimeError with the number SQLite's engine gives for the same cause; a
-// connection lost outside a transaction is made again once at the next
-// request, and one lost inside a transaction raises 3043 until rolled back.
-// Relies on libpq, ServerSource and the record store's errors.
+// a RuntimeError with the number SQLite's engine gives for the same cause.
+// A connection lost outside a transaction is made again at the next request
+// (a read is asked again once); one lost inside a transaction is never made
+// again behind the caller's back: every statement of that transaction raises
+// 3043 until it is rolled back. A request whose answer did not come whole is
+// a failure, and a commit whose answer was lost is settled by asking the
+// server what became of the transaction (pg_requests.cpp).
+// Relies on libpq, ServerLink, ServerSource and the record store's errors.
 #pragma once
 
 #include <libpq-fe.h>
@@ -17,13 +21,14 @@
 #include <unordered_map>
 #include <vector>
 
+#include "services/base/runtime_error.h"
 #include "services/recordstore/connection.h"
 #include "services/recordstore/data_source.h"
+#include "services/recordstore/pg_session.h"
 
 namespace recordstore {
 
 class PgConnection;
-struct PgSession;
 
 class PgStatement : public Statement {
  public:
@@ -81,15 +86,38 @@ class PgConnection : public Connection {
 
  private:
   PgConnection(ServerSource source, std::string path, int lockWaitMs);
+  // What was under way when a connection was lost, for the message.
+  enum class LostDuring { kRequest, kUnconfirmedWrite, kCommit };
+  // The answers of one pipelined request.
+  struct PipelineAnswer {
+    PGresult* result = nullptr;  // the statement's
+    bool complete = false;       // every answer and the closing sync came
+  };
+
   // Connects (or takes a kept session) and readies it for this schema.
   void Connect();
+  // The open's 3024 for a server that could not be reached or refused us.
+  base::RuntimeError Unreachable(const std::string& reason) const;
   // Before a request: a lost session is made again, unless a transaction was
-  // lost with it (3043).
+  // under way on it (3043, and the transaction counts as lost).
   void EnsureSession();
-  // A simple query; its result, which the caller clears.
+  // Forgets the session and the kept ones of this source.
+  void DropSession();
+  void CountRoundTrip();
+  // A simple query with the wait bounded; its result, which the caller clears,
+  // or nullptr when no answer came.
   PGresult* Exec(const std::string& sql);
-  // Marks the session lost and raises 3043.
-  [[noreturn]] void Lost(const std::string& detail);
+  // Sends the statement (with its savepoint and prepare when needed) as one
+  // pipelined request and reads every answer.
+  PipelineAnswer SendPipeline(const PgStatement& statement, bool savepoint);
+  // The best words for why a request failed: the server's notice of a lost
+  // session (FATAL: terminating connection ...), else the result's or libpq's.
+  std::string Detail(const PGresult* result) const;
+  // Marks the session lost (and a transaction under way with it) and raises 3043.
+  [[noreturn]] void Lost(const std::string& detail, LostDuring during = LostDuring::kRequest);
+  // After a COMMIT whose answer was lost: asks a new session whether the
+  // transaction `txid_` committed; returns when it did, raises 3043 otherwise.
+  void SettleCommit(const std::string& detail, int formerPid);
   bool SessionBroken() const;
 
   struct CountCache {
@@ -102,6 +130,7 @@ class PgConnection : public Connection {
   bool open_ = false;
   bool inTransaction_ = false;
   bool transactionLost_ = false;
+  std::string txid_;  // the server's id of the transaction under way
   uint64_t writeEpoch_ = 0;
   uint64_t roundTrips_ = 0;
   std::unordered_map<std::string, std::unique_ptr<PgStatement>> statements_;

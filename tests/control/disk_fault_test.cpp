@@ -14,46 +14,15 @@
 
 #include "control_fixture.h"
 #include "services/recordstore/fault_vfs.h"
+#include "writing_actions.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using recordstore::FaultVfs;
 
-struct Action {
-  const char* name;
-  std::function<void(ztDorvane&)> run;
-};
-
-// Types into the focused box as a user would.
-void Keys(const std::string& text) { testsupport::TypeText(text); }
-
-void Click(ztDorvane& control, const char* button) {
-  screen::ClickControl(*static_cast<screen::CommandButton*>(control.Find(button, -1)));
-}
-
-void SaveAs(ztDorvane& control, const char* name) {
-  Click(control, "cmdSaveList");
-  static_cast<screen::TextBox*>(control.Find("txtTJLNAME", -1))->SetText(name);
-  Click(control, "cmdUpdate");
-}
-
-// Company 12 and job EJ916 exist in the data the fixture makes (seed 1).
-const Action kActions[] = {
-    {"add", [](ztDorvane&) { screen::PressKey('A', 0), Keys("12\rej916\r\r"); }},
-    {"edit", [](ztDorvane&) { screen::PressKey('E', 0), Keys("12\rej916\r\r"); }},
-    {"delete", [](ztDorvane&) { screen::PressKey(screen::kKeyDelete, 0); }},
-    {"save", [](ztDorvane& c) { SaveAs(c, "Spring, revised"); }},
-    {"new list", [](ztDorvane& c) { Click(c, "cmdNewList"); }},
-    {"retrieve",
-     [](ztDorvane& c) {
-       static_cast<screen::HeadlessDesktop&>(screen::GetDesktop()).QueueModalAction([] {
-         screen::PressKey(screen::kKeyReturn, 0);  // the first saved list
-       });
-       Click(c, "cmdRetreiveList");
-     }},
-    {"save issuing a tag", [](ztDorvane& c) { SaveAs(c, "Night shift"); }},
-};
+using writingactions::Action;
+using writingactions::kActions;
 
 const FaultVfs::Call kCalls[] = {FaultVfs::Call::kRead, FaultVfs::Call::kWrite,
                                  FaultVfs::Call::kSync, FaultVfs::Call::kLock};
@@ -178,7 +147,7 @@ TEST_F(DiskFaultTest, EveryWritingActionSurvivesEachFailingCall) {
   const std::string fresh = MakeFolder("fresh", {"--today", "2024-03-06"});
   Exec(fresh, "MAIN.MDB", "UPDATE TJLIST SET TJLTAG = 0");  // saving it issues a tag
   for (const Action& action : kActions) {
-    original = std::string(action.name) == "save issuing a tag" ? fresh : plain;
+    original = writingactions::IssuesATag(action) ? fresh : plain;
     for (int kind = 0; kind < 4; ++kind) {
       const int runs = Sweep(action, kind);
       std::cout << action.name << ", " << kCallNames[kind] << ": " << runs << " runs\n";

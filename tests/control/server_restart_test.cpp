@@ -7,6 +7,7 @@
 
 #include "control_fixture.h"
 #include "support/test_server.h"
+#include "tools/link-proxy/link_proxy.h"
 
 namespace {
 
@@ -76,6 +77,33 @@ TEST_F(ServerRestartTest, TheNextActionsReconnectAndNothingWrittenIsLost) {
       base + "site", "SELECT trim(jobno) FROM main.joblist WHERE cono = 2 ORDER BY jobno")[0];
   AddRecord("2", other);
   EXPECT_EQ(Rows(base), (std::vector<std::string>{"1 " + job, "2 " + other}));
+}
+
+// A server that was down when the control opened is found again at the next
+// action once it is back, without PathText being given again; meanwhile the
+// open's report says the server could not be reached, not that a file is
+// missing, and each action tries once more.
+TEST_F(ControlTest, AServerDownAtTheOpenIsFoundAgainWhenItComesBack) {
+  DORVANE_REQUIRE_TEST_SERVER();
+  testsupport::TestDatabase db;
+  testsupport::MakeDataFolder(db.Uri(), {"--list", "3", "--today", "2024-03-06"});
+  linkproxy::LinkProxy proxy(testsupport::PortOf(db.Uri()));
+  proxy.SetDown(true);
+  control->SetPathText(testsupport::WithPort(db.Uri(), proxy.Port()));
+  ASSERT_EQ(desktop.messageBoxes.size(), 1u);
+  EXPECT_NE(desktop.messageBoxes[0].prompt.find("3024 Could not connect to the database server"),
+            std::string::npos)
+      << desktop.messageBoxes[0].prompt;
+  screen::PressKey(screen::kKeyDown, 0);
+  EXPECT_EQ(desktop.messageBoxes.size(), 2u);
+  EXPECT_EQ(Caption("lblJOBNO", 0), "");
+
+  proxy.SetDown(false);
+  desktop.messageBoxes.clear();
+  screen::PressKey(screen::kKeyDown, 0);
+  EXPECT_TRUE(desktop.messageBoxes.empty() && desktop.errors.empty());
+  EXPECT_EQ(State("ConnectionReady"), "True");
+  EXPECT_NE(Caption("lblJOBNO", 0), "");
 }
 
 }  // namespace

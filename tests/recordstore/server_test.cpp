@@ -14,6 +14,7 @@
 #include "services/recordstore/connection.h"
 #include "services/recordstore/recordstore.h"
 #include "store_helpers.h"
+#include "tools/link-proxy/link_proxy.h"
 
 namespace recordstore::testing {
 namespace {
@@ -131,6 +132,14 @@ TEST_F(ServerTest, RoleThatMayOnlyReadGets3027AndLosesNothing) {
     EXPECT_NE(description.find("read-only"), std::string::npos) << description;
     EXPECT_EQ(list.recordset->EditMode(), 2);  // the refused AddNew stays open
   }
+  // Without USAGE on a schema its tables only look absent: the error says
+  // which grant is missing.
+  std::string description;
+  EXPECT_EQ(ErrorOf([&] { OpenTable(UriAs("dorvane_reader") + "\\QRLSYS.mdb", "SYSSETTINGS"); },
+                    &description),
+            3078);
+  EXPECT_NE(description.find("GRANT USAGE ON SCHEMA qrlsys TO dorvane_reader"), std::string::npos)
+      << description;
   EXPECT_EQ(source->Query("MAIN.MDB", "SELECT count(*) FROM TJLIST"),
             (std::vector<std::string>{"3"}));
 }
@@ -198,8 +207,35 @@ TEST_F(ServerTest, UnreachableOrRefusingServersAreMissingFilesWithoutThePassword
       EXPECT_EQ(description.find(secret), std::string::npos) << description;
     }
   }
+  EXPECT_EQ(ErrorOf([&] { OpenTable(paths[0].first + "\\MAIN.MDB", "TJLIST"); }, &description),
+            3024);
+  EXPECT_NE(description.find("Could not connect to the database server 127.0.0.1:1"),
+            std::string::npos)
+      << description;
   EXPECT_EQ(ErrorOf([&] { OpenTable(uri + "\\NOSUCH.MDB", "TJLIST"); }, &description), 3024);
   EXPECT_NE(description.find("no schema 'nosuch'"), std::string::npos) << description;
+}
+
+// A server that stops answering (a link gone quiet, a stopped backend) is a
+// lost connection within the store's server timeout, never a hang: in the
+// middle of work 3043 (once the one new try of a read found no server either),
+// at an open 3024.
+TEST_F(ServerTest, ASilentServerIsLostWithinTheTimeout) {
+  LockWait wait(100);
+  const int saved = DBEngine::Instance()->ServerTimeoutSeconds();
+  DBEngine::Instance()->SetServerTimeoutSeconds(2);
+  linkproxy::LinkProxy proxy(testsupport::PortOf(source->Uri()));
+  const std::string path = testsupport::WithPort(source->Uri(), proxy.Port()) + "\\MAIN.MDB";
+  Opened list = OpenTable(path, "TJLIST", "TJLIST");
+  list.recordset->MoveFirst();
+  const auto start = std::chrono::steady_clock::now();
+  proxy.CutAt(1, linkproxy::LinkProxy::Cut::kSilence);
+  std::string description;
+  EXPECT_EQ(ErrorOf([&] { list.recordset->MoveLast(); }, &description), 3043);
+  EXPECT_NE(description.find("timeout"), std::string::npos) << description;
+  EXPECT_EQ(ErrorOf([&] { OpenTable(path, "TJLIST"); }), 3024);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(12));
+  DBEngine::Instance()->SetServerTimeoutSeconds(saved);
 }
 
 TEST_F(ServerTest, ReopeningASourceReusesItsSessionAndLayouts) {

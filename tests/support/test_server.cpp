@@ -87,4 +87,14 @@ std::vector<std::string> PgRows(const std::string& uri, const std::string& sql) 
   return rows;
 }
 
+int PortOf(const std::string& uri) {
+  const size_t colon = uri.rfind(':'), slash = uri.find('/', colon);
+  return std::stoi(uri.substr(colon + 1, slash - colon - 1));
+}
+
+std::string WithPort(const std::string& uri, int port) {
+  const size_t colon = uri.rfind(':'), slash = uri.find('/', colon);
+  return uri.substr(0, colon + 1) + std::to_string(port) + uri.substr(slash);
+}
+
 }  // namespace testsupport

@@ -42,6 +42,11 @@ class TestDatabase {
   std::string uri_;
 };
 
+// The port of a URI such as postgresql://user@127.0.0.1:5432/name.
+int PortOf(const std::string& uri);
+// The same URI with another port (a proxy's).
+std::string WithPort(const std::string& uri, int port);
+
 // Runs `sql` (one or more statements) on the database at `uri` through a
 // connection of its own and returns the rows of the last statement, each as its
 // values joined by '|' (NULL as "NULL"). Throws std::runtime_error with the

@@ -1,0 +1,375 @@
+// The requests of a server connection and what a lost connection means for
+// them. A statement goes out as one pipelined request (savepoint, prepare,
+// statement, release, sync) and counts as done only when every answer came
+// back, sync included. A session lost inside a transaction is never replaced
+// before the caller rolls back, since the server has already thrown the
+// transaction away; a session lost outside one is replaced at the next
+// request, and a read is asked again once. A COMMIT whose answer was lost is
+// settled by asking a new session for the status of the transaction's id,
+// read when it began, so that "done" is said exactly when the server holds
+// the changes.
+#include <cassert>
+#include <cstdio>
+#include <cstring>
+#include <thread>
+#include <vector>
+
+#include "services/base/c_numbers.h"
+#include "services/base/user_action.h"
+#include "services/recordstore/pg_connection.h"
+#include "services/recordstore/store_errors.h"
+
+namespace recordstore {
+namespace {
+
+// The parameter values of a statement as libpq takes them: text, except Long
+// Binary as bytes, kept alive as long as this object.
+struct ParamTexts {
+  explicit ParamTexts(const std::vector<SqlValue>& params)
+      : texts(params.size()),
+        values(params.size()),
+        lengths(params.size()),
+        formats(params.size()) {
+    for (size_t i = 0; i < params.size(); ++i) {
+      const SqlValue& value = params[i];
+      switch (value.kind) {
+        case SqlValue::Kind::Null:
+          values[i] = nullptr;
+          continue;
+        case SqlValue::Kind::Integer:
+          texts[i] = std::to_string(value.integer);
+          break;
+        case SqlValue::Kind::Real: {
+          char buffer[32];
+          base::NumbersInC c;
+          std::snprintf(buffer, sizeof buffer, "%.17g", value.real);
+          texts[i] = buffer;
+          break;
+        }
+        case SqlValue::Kind::Blob:
+          formats[i] = 1;
+          [[fallthrough]];
+        case SqlValue::Kind::Text:
+          texts[i] = value.bytes;
+          break;
+      }
+      values[i] = texts[i].data();
+      lengths[i] = static_cast<int>(texts[i].size());
+    }
+  }
+  int Count() const { return static_cast<int>(values.size()); }
+  std::vector<std::string> texts;
+  std::vector<const char*> values;
+  std::vector<int> lengths, formats;
+};
+
+// How long a commit's outcome is asked for before it counts as unknown.
+constexpr auto kSettleWait = std::chrono::seconds(5);
+
+}  // namespace
+
+PGresult* PgConnection::Exec(const std::string& sql) {
+  CountRoundTrip();
+  return session_->link.Exec(sql, AnswerDeadline(LockWaitMs()));
+}
+
+std::string PgConnection::Detail(const PGresult* result) const {
+  if (session_ == nullptr) return MessageOf(result, nullptr);
+  // A session the server ended says why in a notice before it goes.
+  const std::string& notice = session_->link.LastNotice();
+  if (!session_->link.Ok() && notice.rfind("FATAL", 0) == 0) return notice;
+  if (result == nullptr || session_->link.Silent()) return session_->link.ErrorText();
+  return MessageOf(result, session_->Conn());
+}
+
+void PgConnection::Lost(const std::string& detail, LostDuring during) {
+  if (inTransaction_) transactionLost_ = true;
+  std::string what = "The connection to server " + source_.host + " (database '" +
+                     source_.database + "') was lost";
+  if (inTransaction_ || during == LostDuring::kCommit) {
+    what += " during a transaction, whose changes were not made";
+  } else if (during == LostDuring::kUnconfirmedWrite) {
+    what += " before the server confirmed the change, which may not have been made";
+  }
+  throw base::RuntimeError(base::error::kDiskError, what + " (" + detail + ").");
+}
+
+void PgConnection::EnsureSession() {
+  if (!open_) throw ObjectClosed("database '" + Path() + "'");
+  if (transactionLost_) {
+    throw base::RuntimeError(base::error::kDiskError,
+                             "The connection to server " + source_.host + " (database '" +
+                                 source_.database +
+                                 "') was lost during a transaction, whose changes were not made; "
+                                 "roll the transaction back to go on.");
+  }
+  if (!SessionBroken()) return;
+  if (inTransaction_) {
+    // The server threw the transaction away with its session: a new session
+    // would run the rest of it on its own, outside any transaction.
+    const std::string detail = Detail(nullptr);
+    DropSession();
+    Lost(detail);
+  }
+  try {
+    Connect();
+  } catch (const base::RuntimeError& e) {
+    throw base::RuntimeError(base::error::kDiskError,
+                             "The connection to server " + source_.host + " (database '" +
+                                 source_.database +
+                                 "') was lost and could not be made again: " + e.Description());
+  }
+}
+
+PgConnection::PipelineAnswer PgConnection::SendPipeline(const PgStatement& statement,
+                                                        bool savepoint) {
+  const ParamTexts params(statement.Params());
+  PGconn* conn = session_->Conn();
+  auto found = session_->prepared.find(statement.Sql());
+  const bool prepare = found == session_->prepared.end();
+  const std::string name = prepare ? "s" + std::to_string(session_->nextName++) : found->second;
+  PipelineAnswer answer;
+  if (PQenterPipelineMode(conn) != 1) return answer;
+  enum Kind { kControl, kPrepare, kStatement };
+  std::vector<Kind> kinds;
+  if (savepoint) {
+    PQsendQueryParams(conn, "SAVEPOINT dorvane_write", 0, nullptr, nullptr, nullptr, nullptr, 0);
+    kinds.push_back(kControl);
+  }
+  if (prepare) {
+    PQsendPrepare(conn, name.c_str(), statement.Sql().c_str(), 0, nullptr);
+    kinds.push_back(kPrepare);
+  }
+  PQsendQueryPrepared(conn, name.c_str(), params.Count(), params.values.data(),
+                      params.lengths.data(), params.formats.data(), 0);
+  kinds.push_back(kStatement);
+  if (savepoint) {
+    PQsendQueryParams(conn, "RELEASE SAVEPOINT dorvane_write", 0, nullptr, nullptr, nullptr,
+                      nullptr, 0);
+    kinds.push_back(kControl);
+  }
+  PQpipelineSync(conn);
+  CountRoundTrip();
+  // Every answer must come, the sync's last: a statement answered without
+  // its release or its sync may not have been kept by the server.
+  const Deadline deadline = AnswerDeadline(LockWaitMs());
+  ServerLink& link = session_->link;
+  PGresult* firstError = nullptr;
+  bool prepared = !prepare;
+  size_t answered = 0;
+  for (Kind kind : kinds) {
+    if (!link.Await(deadline)) break;
+    PGresult* result = PQgetResult(conn);
+    if (result == nullptr) break;
+    while (link.Await(deadline)) {  // the null that closes each answer
+      PGresult* extra = PQgetResult(conn);
+      if (extra == nullptr) break;
+      PQclear(extra);
+    }
+    ++answered;
+    if (kind == kPrepare) prepared = Succeeded(result);
+    if (kind == kStatement) {
+      answer.result = result;
+    } else if (!Succeeded(result) && PQresultStatus(result) != PGRES_PIPELINE_ABORTED &&
+               firstError == nullptr) {
+      firstError = result;
+    } else {
+      PQclear(result);
+    }
+  }
+  if (answered == kinds.size() && link.Await(deadline)) {
+    PGresult* sync = PQgetResult(conn);
+    answer.complete = PQresultStatus(sync) == PGRES_PIPELINE_SYNC;
+    PQclear(sync);
+  }
+  if (answer.complete) PQexitPipelineMode(conn);
+  if (prepare && prepared && answer.complete) session_->prepared.emplace(statement.Sql(), name);
+  // A failed savepoint or prepare is the request's error.
+  if (firstError != nullptr && !Succeeded(answer.result)) {
+    PQclear(answer.result);
+    answer.result = firstError;
+    firstError = nullptr;
+  }
+  PQclear(firstError);
+  return answer;
+}
+
+PGresult* PgConnection::Run(const PgStatement& statement, bool write) {
+  for (int attempt = 0;; ++attempt) {
+    EnsureSession();
+    const bool savepoint = write && inTransaction_;
+    PipelineAnswer answer = SendPipeline(statement, savepoint);
+    if (write) base::ActionWrote();
+    if (answer.complete && Succeeded(answer.result)) {
+      if (write) ++writeEpoch_;
+      return answer.result;
+    }
+    if (!answer.complete || SessionBroken() || ConnectionState(StateOf(answer.result))) {
+      const std::string detail = Detail(answer.result);
+      PQclear(answer.result);
+      DropSession();
+      // A read outside a transaction is asked again once on a new session.
+      if (!write && !inTransaction_ && attempt == 0) continue;
+      Lost(detail, write ? LostDuring::kUnconfirmedWrite : LostDuring::kRequest);
+    }
+    if (savepoint) {
+      PGresult* undo = Exec("ROLLBACK TO SAVEPOINT dorvane_write; RELEASE SAVEPOINT dorvane_write");
+      const bool undone = Succeeded(undo);
+      PQclear(undo);
+      if (!undone) {
+        const std::string detail = Detail(nullptr);
+        PQclear(answer.result);
+        DropSession();
+        Lost(detail);
+      }
+    }
+    return answer.result;
+  }
+}
+
+void PgConnection::Fail(PGresult* result, const std::string& table) {
+  const std::string state = StateOf(result);
+  const std::string message = Detail(result);
+  PQclear(result);
+  if (SessionBroken() || ConnectionState(state)) {
+    DropSession();
+    Lost(message);
+  }
+  const std::string subject = table.empty() ? "The database" : "Table '" + table + "'";
+  if (state == "55P03" || state == "40P01" || state == "40001") {
+    throw Locked(subject, Path(), LockWaitMs());
+  }
+  if (state == "42501" || state == "25006") {
+    throw base::RuntimeError(base::error::kReadOnly,
+                             "Cannot write: '" + Path() + "' is read-only (" + message + ").");
+  }
+  if (state == "42P01" && !table.empty()) throw TableNotFound(table, Path());
+  throw base::RuntimeError(base::error::kEngineFailure,
+                           subject + " in '" + Path() + "': " + message + ".");
+}
+
+void PgConnection::Execute(const std::string& sql) {
+  base::ActionWrote();
+  for (int attempt = 0;; ++attempt) {
+    EnsureSession();
+    PGresult* result = Exec(sql);
+    if (Succeeded(result)) {
+      PQclear(result);
+      return;
+    }
+    if (!SessionBroken() && !ConnectionState(StateOf(result))) Fail(result, "");
+    const std::string detail = Detail(result);
+    PQclear(result);
+    DropSession();
+    // Outside a transaction nothing was under way: ask again on a new session.
+    if (inTransaction_ || attempt > 0) Lost(detail);
+  }
+}
+
+void PgConnection::ExecuteQuietly(const std::string& sql) {
+  base::ActionWrote();
+  if (sql == "ROLLBACK") {
+    // Ends the transaction here whatever the server says: a lost session
+    // rolled it back already.
+    if (!SessionBroken()) PQclear(Exec(sql));
+    inTransaction_ = false;
+    transactionLost_ = false;
+    txid_.clear();
+    ++writeEpoch_;
+    return;
+  }
+  if (!SessionBroken() && !transactionLost_) PQclear(Exec(sql));
+}
+
+void PgConnection::BeginWrite() {
+  base::ActionWrote();
+  // The transaction's id comes with its start, in the same request, so that
+  // a commit whose answer is lost can be asked after.
+  for (int attempt = 0;; ++attempt) {
+    EnsureSession();
+    PGresult* result = Exec("BEGIN; SELECT txid_current()::text");
+    if (Succeeded(result) && PQntuples(result) == 1) {
+      txid_ = PQgetvalue(result, 0, 0);
+      PQclear(result);
+      inTransaction_ = true;
+      return;
+    }
+    if (!SessionBroken() && !ConnectionState(StateOf(result))) Fail(result, "");
+    const std::string detail = Detail(result);
+    PQclear(result);
+    DropSession();
+    if (attempt > 0) Lost(detail);
+  }
+}
+
+void PgConnection::Commit(bool /*force*/) {
+  // A commit on the server is durable once answered (synchronous_commit), so
+  // a forced commit needs nothing more.
+  base::ActionWrote();
+  EnsureSession();  // a transaction whose session was lost raises 3043 here
+  PGresult* result = Exec("COMMIT");
+  ++writeEpoch_;
+  if (Succeeded(result)) {
+    // The server answers a COMMIT of a failed transaction with ROLLBACK.
+    const bool rolledBack = std::strcmp(PQcmdStatus(result), "ROLLBACK") == 0;
+    PQclear(result);
+    inTransaction_ = false;
+    txid_.clear();
+    if (rolledBack) {
+      throw base::RuntimeError(base::error::kEngineFailure,
+                               "The server rolled back the transaction on '" + Path() +
+                                   "', one of whose statements had failed: its changes were not "
+                                   "made.");
+    }
+    return;
+  }
+  if (!SessionBroken() && !ConnectionState(StateOf(result))) {
+    inTransaction_ = false;  // a refused COMMIT ends the transaction too
+    txid_.clear();
+    Fail(result, "");
+  }
+  const std::string detail = Detail(result);
+  const int formerPid = PQbackendPID(session_->Conn());
+  PQclear(result);
+  DropSession();
+  inTransaction_ = false;
+  SettleCommit(detail, formerPid);
+}
+
+void PgConnection::SettleCommit(const std::string& detail, int formerPid) {
+  const std::string txid = std::move(txid_);
+  txid_.clear();
+  assert(!txid.empty() && txid.find_first_not_of("0123456789") == std::string::npos);
+  const auto giveUp = std::chrono::steady_clock::now() + kSettleWait;
+  bool terminated = false;
+  std::string status;
+  for (;;) {
+    try {
+      if (SessionBroken()) Connect();
+      PGresult* result = Exec("SELECT txid_status(" + txid + ")");
+      status = Succeeded(result) && PQntuples(result) == 1 ? PQgetvalue(result, 0, 0) : "?";
+      PQclear(result);
+    } catch (const base::RuntimeError&) {
+      status = "?";
+      session_.reset();
+    }
+    if (status == "committed") return;
+    if (status == "aborted" || std::chrono::steady_clock::now() >= giveUp) break;
+    if (status == "in progress" && !terminated && formerPid != 0) {
+      // The former session has not yet seen that its client went: end it, so
+      // that its transaction is either committed or rolled back.
+      PQclear(Exec("SELECT pg_terminate_backend(" + std::to_string(formerPid) + ")"));
+      terminated = true;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  if (status == "aborted" || status.empty()) Lost(detail, LostDuring::kCommit);
+  throw base::RuntimeError(
+      base::error::kDiskError,
+      "The connection to server " + source_.host + " (database '" + source_.database +
+          "') was lost while a transaction was being committed, and the server could not be "
+          "asked whether it was: its changes may or may not have been made (" +
+          detail + ").");
+}
+
+}  // namespace recordstore

@@ -1,0 +1,85 @@
+// Sessions with a database server through libpq, with every wait bounded: a
+// connection is made with a connect timeout, TCP keepalives and a TCP user
+// timeout (each unless the URI sets it itself), and an answer is awaited only
+// until a deadline, so that a server that accepts and never answers, or a
+// link that went silent, is found lost within seconds instead of hanging the
+// program. The server's notices are kept on the session for the error that
+// follows them, never printed. The record store's connections, the data tool
+// and the scripted host's `sql` all connect through here.
+// Relies on libpq and the engine's settings (DBEngine::ServerTimeoutSeconds).
+#pragma once
+
+#include <libpq-fe.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+namespace recordstore {
+
+using Deadline = std::chrono::steady_clock::time_point;
+
+// A server connection and the last notice or warning its server sent.
+class ServerLink {
+ public:
+  // Connects to `uri` (a libpq URI or connection string) with the engine's
+  // timeouts. Never null; check Ok().
+  explicit ServerLink(const std::string& uri);
+  ~ServerLink();
+  ServerLink(const ServerLink&) = delete;
+  ServerLink& operator=(const ServerLink&) = delete;
+
+  PGconn* Conn() const { return conn_; }
+  bool Ok() const { return conn_ != nullptr && PQstatus(conn_) == CONNECTION_OK && !silent_; }
+  // libpq's last error on one line ("" when none).
+  std::string ErrorText() const;
+  // The server's last notice ("FATAL: terminating connection ..."), if any.
+  const std::string& LastNotice() const { return notice_; }
+  // Marks the link as silent: its server did not answer in time, so nothing
+  // more is sent on it.
+  void MarkSilent() { silent_ = true; }
+  bool Silent() const { return silent_; }
+
+  // Sends a simple query (several statements allowed) and waits for all its
+  // answers until `deadline`: the first failed result, else the last one; or
+  // nullptr when no answer came (the link is then marked silent or broken).
+  PGresult* Exec(const std::string& sql, Deadline deadline);
+  // Waits until libpq holds a whole result (or knows the connection failed);
+  // false, marking the link silent, when the deadline passed first.
+  bool Await(Deadline deadline);
+
+ private:
+  static void ReceiveNotice(void* link, const PGresult* notice);
+  PGconn* conn_ = nullptr;
+  std::string notice_;
+  bool silent_ = false;
+};
+
+// A session of the record store: a link with the statements prepared on it
+// (names by $N SQL text) and the lock wait it was set up with.
+struct PgSession {
+  explicit PgSession(const std::string& uri) : link(uri) {}
+  PGconn* Conn() const { return link.Conn(); }
+  ServerLink link;
+  std::unordered_map<std::string, std::string> prepared;
+  int nextName = 0;
+  int lockWaitMs = -1;
+};
+
+// The deadline of a request sent now: the engine's server timeout plus the
+// lock wait, since a statement may wait that long for a lock of another user.
+Deadline AnswerDeadline(int lockWaitMs);
+
+// A libpq message on one line, without its trailing line break.
+std::string OneLine(const char* text);
+// The SQLSTATE of a failed result ("" when the server sent none).
+std::string StateOf(const PGresult* result);
+// The server's own words for a failed result, else libpq's for `conn`.
+std::string MessageOf(const PGresult* result, PGconn* conn);
+// True for a result that did what was asked (a command or rows).
+bool Succeeded(const PGresult* result);
+// True for the SQLSTATE classes that mean the connection itself is gone.
+bool ConnectionState(const std::string& state);
+
+}  // namespace recordstore
