@@ -9,7 +9,8 @@
 //   ztDorvane.cpp             construction of the screen, UserControl_Initialize, state fields
 //   ztDorvane_connection.cpp  PathText, OpenConnection/CloseConnection, focus, keys,
 //                             ControlsEnabled, the property Gets
-//   ztDorvane_page.cpp        the target job list page: drawing, loading, rebuilding
+//   ztDorvane_page.cpp        the target job list page: drawing, loading, rebuilding,
+//                             redrawing after another workstation's deletions
 //   ztDorvane_nav.cpp         the list keys, the picture buttons and the row clicks
 //   ztDorvane_entry.cpp       adding, editing and deleting rows; company and job entry
 //   ztDorvane_lists.cpp       saved lists: new, retrieve, save
@@ -26,9 +27,12 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "services/recordstore/recordstore.h"
 #include "services/screen/screen.h"
@@ -118,7 +122,9 @@ class ztDorvane : public screen::UserControl {
   void HandleListKey(int16_t keyCode, int16_t shift);
   void RowClick(int16_t row);
   void ReloadWorkingList();
-  void LoadTargetJobList();
+  // `pickedTag`: the saved list the user just chose (0 for New List), which
+  // the working rows' tags then do not override.
+  void LoadTargetJobList(std::optional<int32_t> pickedTag = std::nullopt);
   void cmdHKBPGUP_Click();
   void cmdHKBPGDN_Click();
   void cmdHKBUPARROW_Click();
@@ -141,6 +147,15 @@ class ztDorvane : public screen::UserControl {
   std::string WalkThreeRecords(const std::string& from, bool forward);
   void FindCurrentRow();
   void ReloadFallback();
+  // Another workstation's deletions (ztDorvane_page.cpp): the bookmark of the
+  // record the list recordset stands on, its keys noted; the nearest record
+  // left of a bookmark's; the page drawn again around those; and a page step
+  // run so that a deleted record it meets redraws the page instead of failing.
+  std::string PageMark();
+  std::string Survivor(const std::string& bookmark);
+  void RedrawFromSurvivors();
+  void KeepPageInStep(const std::function<void()>& step, bool again);
+  void MoveOnPage(int16_t keyCode);
 
   // --- ztDorvane_entry.cpp: entry editing ---
   void WireEntry();
@@ -183,7 +198,7 @@ class ztDorvane : public screen::UserControl {
   // Helpers of the saved lists (ztDorvane_lists.cpp).
   void EmptyWorkingList();
   void CopySavedListItems();
-  void WriteSavedList(bool isNewList);
+  int WriteSavedList(bool isNewList);
   void ShowListScreen(bool visible);
   void LeaveSaveListScreen();
   void ReturnToList();
@@ -309,6 +324,10 @@ class ztDorvane : public screen::UserControl {
     std::string LastBookmark = " ";
     int16_t CurrentRow = 0;
     int16_t LastRowIndex = 0;
+    // The "TJLIST" keys (company, job number) of the records that the
+    // bookmarks above name, and of a few others the page took lately: where
+    // another workstation deletes one, the page finds its neighbours by them.
+    std::map<std::string, std::vector<recordstore::Variant>> RowKeys;
   };
 
   // The row edit that is on, if any.

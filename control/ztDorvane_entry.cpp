@@ -64,8 +64,11 @@ void ztDorvane::WireEntry() {
 
 // Starts adding a row: blank boxes, the row after the records on the page
 // (scrolling a full page one record), the edit mode with the company box
-// focused.
+// focused. The row is chosen first, so that when it cannot be (the list
+// cannot be read) no edit mode is left on with its boxes hidden; a page that
+// another workstation has changed is drawn again before the row is chosen.
 void ztDorvane::CmdAdd_Click() {
+  KeepPageInStep([this] { PrepareAddRow(); }, true);
   entry.EntryValid = true;
   txtCONO.SetText(std::string(2, ' '));
   lblDJOBNAME.SetCaption(std::string(50, ' '));
@@ -73,7 +76,6 @@ void ztDorvane::CmdAdd_Click() {
   entry.JobNoText = ztBasicSet::RepeatText(" ", settings.JobNoSize);
   entry.EntryMode = RowEdit::Adding;
   entry.FocusColumn = EntryBox::Company;
-  PrepareAddRow();
   entry.EntryRowTop = static_cast<float>(lblCONO(entry.EntryRow).Top());
   BeginEditMode();
 }
@@ -101,17 +103,19 @@ void ztDorvane::PrepareAddRow() {
     ShowEndOfList(page.LastRowIndex);
     tjlist.SetBookmark(page.TopBookmark);
     tjlist.MoveNext();
-    page.TopBookmark = tjlist.Bookmark();
+    page.TopBookmark = PageMark();
     // The highlight's row index stays: it now names the record shifted into it.
     tjlist.SetBookmark(page.CurrentBookmark);
     tjlist.MoveNext();
-    page.CurrentBookmark = HasCurrentRecord() ? tjlist.Bookmark() : " ";
+    page.CurrentBookmark = HasCurrentRecord() ? PageMark() : " ";
   }
 }
 
 // Starts editing the highlighted record: its company and job in the boxes,
 // its job name (or thirty "?" when the job is gone) in the label. The end
-// marker cannot be edited. FocusColumn says which box gets the focus.
+// marker cannot be edited. FocusColumn says which box gets the focus. When
+// another workstation has deleted the record, the edit cannot start: the page
+// is drawn again from the records left and the deletion is reported.
 void ztDorvane::CmdEdit_Click() {
   entry.EntryValid = true;
   if (IsBlank(page.CurrentBookmark)) {
@@ -119,7 +123,12 @@ void ztDorvane::CmdEdit_Click() {
     return;
   }
   recordstore::Recordset& tjlist = Opened(conn.rsTJLIST, "TJLIST");
-  tjlist.SetBookmark(page.CurrentBookmark);
+  try {
+    tjlist.SetBookmark(page.CurrentBookmark);
+  } catch (const base::RuntimeError& error) {
+    if (error.Number() == base::error::kRecordDeleted) RedrawFromSurvivors();
+    throw;
+  }
   txtCONO.SetText(FieldValue(tjlist, "CONO").ToString());
   entry.JobNoText = ztBasicSet::FormatJobNumber(FieldValue(tjlist, "JOBNO").ToString(),
                                                 settings.JobNoType, settings.JobNoSize, false);
@@ -142,7 +151,7 @@ void ztDorvane::CmdEdit_Click() {
 // Deletes the highlighted record without a question; the record after it (or
 // before it, at the end of the list) takes the highlight. When another
 // program has removed the record first there is nothing left to delete: the
-// rebuild then cannot find it and starts again from the list's first page.
+// nearest record left takes the highlight all the same.
 void ztDorvane::CmdDelete_Click() {
   if (IsBlank(page.CurrentBookmark)) {
     hsbMAIN.SetFocus();
@@ -156,6 +165,7 @@ void ztDorvane::CmdDelete_Click() {
     page.CurrentBookmark = neighbour;
   } catch (const base::RuntimeError& error) {
     if (error.Number() != base::error::kRecordDeleted) throw;
+    page.CurrentBookmark = Survivor(page.CurrentBookmark);
   }
   ReloadWorkingList();
   hsbMAIN.SetFocus();

@@ -20,6 +20,7 @@
 
 #include "control/ztDorvane.h"
 #include "search/ztSearchMod.h"
+#include "services/base/error_numbers.h"
 #include "services/ztBasicSet.h"
 #include "services/ztMSAccess.h"
 
@@ -87,12 +88,26 @@ void ztDorvane::WireLists() {
 // --- New and retrieved lists ---
 
 // Deletes every row of TJLIST, first row first, and opens the recordset
-// afresh. Runs inside the caller's transaction.
+// afresh. A row that another workstation deleted first (emptying the list at
+// the same time) is gone all the same; should it still be found afterwards,
+// the deletion fails. Runs inside the caller's transaction.
 void ztDorvane::EmptyWorkingList() {
   recordstore::Recordset& tjlist = Opened(conn.rsTJLIST, "TJLIST");
+  std::string goneBefore;
   while (!tjlist.IsEmpty()) {
-    tjlist.MoveFirst();
-    tjlist.Delete();
+    try {
+      tjlist.MoveFirst();
+    } catch (const base::RuntimeError& error) {
+      if (error.Number() != base::error::kNoCurrentRecord) throw;
+      break;  // emptied by another workstation meanwhile
+    }
+    const std::string first = tjlist.Bookmark();
+    try {
+      tjlist.Delete();
+    } catch (const base::RuntimeError& error) {
+      if (error.Number() != base::error::kRecordDeleted || first == goneBefore) throw;
+      goneBefore = first;
+    }
   }
   tjlist.Close();
   conn.rsTJLIST = conn.dbMAIN->OpenRecordset("TJLIST", 1);
@@ -114,7 +129,7 @@ void ztDorvane::cmdNewList_Click() {
     hsbMAIN.SetFocus();
     throw;
   }
-  LoadTargetJobList();
+  LoadTargetJobList(0);
   hsbMAIN.SetFocus();
 }
 
@@ -176,7 +191,7 @@ void ztDorvane::cmdRetreiveList_Click() {
       hsbMAIN.SetFocus();
       throw;
     }
-    LoadTargetJobList();
+    LoadTargetJobList(lists.CurrentTJLTAG);
   }
   hsbMAIN.SetFocus();
 }
@@ -248,11 +263,19 @@ void ztDorvane::ReturnToList() {
 // the tag written into each working row and an item added for it. A new
 // list's group row is always added: should its fresh tag already name a saved
 // list (the counter lagging behind TJLGROUPS), the unique index refuses it
-// and that list stays untouched. Runs inside the caller's transaction.
-void ztDorvane::WriteSavedList(bool isNewList) {
+// and that list stays untouched. A working row that another workstation
+// deletes while the save runs is left out, as if deleted before it. Returns
+// the number of items written, 0 when the working list was emptied meanwhile.
+// Runs inside the caller's transaction.
+int ztDorvane::WriteSavedList(bool isNewList) {
   assert(lists.CurrentTJLTAG != 0);
   recordstore::Recordset& tjlist = Opened(conn.rsTJLIST, "TJLIST");
-  tjlist.MoveFirst();
+  try {
+    tjlist.MoveFirst();
+  } catch (const base::RuntimeError& error) {
+    if (error.Number() != base::error::kNoCurrentRecord) throw;
+    return 0;
+  }
 
   recordstore::Recordset& groups = Opened(conn.rsTJLGROUPS, "TJLGROUPS");
   std::string listBookmarkText;
@@ -279,17 +302,24 @@ void ztDorvane::WriteSavedList(bool isNewList) {
   conn.rsTJLITEMS = conn.dbMAIN->OpenRecordset("TJLITEMS", 1);
 
   recordstore::Recordset& items = *conn.rsTJLITEMS;
-  while (HasCurrentRecord()) {
-    tjlist.Edit();
-    tjlist.Fields("TJLTAG").SetValue(recordstore::Variant::Long(lists.CurrentTJLTAG));
-    tjlist.Update();
+  int written = 0;
+  for (; HasCurrentRecord(); tjlist.MoveNext()) {
+    try {
+      tjlist.Edit();
+      tjlist.Fields("TJLTAG").SetValue(recordstore::Variant::Long(lists.CurrentTJLTAG));
+      tjlist.Update();
+    } catch (const base::RuntimeError& error) {
+      if (error.Number() != base::error::kRecordDeleted) throw;
+      continue;  // deleted by another workstation since it was read
+    }
     items.AddNew();
     items.Fields("TJLTAG").SetValue(recordstore::Variant::Long(lists.CurrentTJLTAG));
     items.Fields("CONO").SetValue(FieldValue(tjlist, "CONO"));
     items.Fields("JOBNO").SetValue(FieldValue(tjlist, "JOBNO"));
     items.Update();
-    tjlist.MoveNext();
+    ++written;
   }
+  return written;
 }
 
 // cmdUpdate in the save-list mode: saves the working list under the typed
@@ -299,7 +329,8 @@ void ztDorvane::WriteSavedList(bool isNewList) {
 // mode stays on with the typed name, to try again or cancel; nothing is
 // written. When the database refuses the save, nothing of it is written, the
 // mode ends, the label and the tag stay as they were, and the error reaches
-// the host's report.
+// the host's report. A working list that another workstation empties while
+// the save runs is refused as empty, and nothing is written.
 void ztDorvane::SaveListUpdate() {
   assert(lists.IsSavingList);
   const bool listIsEmpty = Opened(conn.rsTJLIST, "TJLIST").IsEmpty();
@@ -315,22 +346,26 @@ void ztDorvane::SaveListUpdate() {
 
   LeaveSaveListScreen();
   lists.IsSavingList = false;
-  if (listIsEmpty) {
-    screen::GetDesktop().MsgBox("Cannot Save  List is Empty.", kOkOnly, "Update Notice");
-  } else {
+  bool saved = false;
+  if (!listIsEmpty) {
     const int32_t formerTag = lists.CurrentTJLTAG;
     try {
       lists.CurrentTJLTAG = tag;
       ListTransaction transaction(MainWorkspace(conn.wksMAIN));
-      WriteSavedList(formerTag == 0);
-      transaction.Commit();
+      saved = WriteSavedList(formerTag == 0) > 0;
+      if (saved) transaction.Commit();
     } catch (const base::RuntimeError&) {
       lists.CurrentTJLTAG = formerTag;
       ReturnToList();
       throw;
     }
+    if (!saved) lists.CurrentTJLTAG = formerTag;
+  }
+  if (saved) {
     lblTJLNAME.SetCaption(txtTJLNAME.Text());
     screen::GetDesktop().MsgBox("This List has Been Saved.", kOkOnly, "Update Notice");
+  } else {
+    screen::GetDesktop().MsgBox("Cannot Save  List is Empty.", kOkOnly, "Update Notice");
   }
   lblTJLNAME.SetCaption(txtTJLNAME.Text());
   ReturnToList();

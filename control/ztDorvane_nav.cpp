@@ -27,9 +27,17 @@ void ztDorvane::WirePage() {
 }
 
 // Moves the highlight for a navigation key: Down, Up, Home, End, Page Down or
-// Page Up (other codes do nothing). On an empty list nothing moves.
+// Page Up (other codes do nothing). On an empty list nothing moves. A page
+// that another workstation has changed under the highlight is drawn again
+// from the records left, and the key then moves from there.
 void ztDorvane::MoveInList(int16_t keyCode) {
   if (!MoveToFirstRecord()) return;
+  KeepPageInStep([this, keyCode] { MoveOnPage(keyCode); }, true);
+}
+
+// The move of one navigation key on a list that has records. Home and End go
+// to the list's ends as the table has them now.
+void ztDorvane::MoveOnPage(int16_t keyCode) {
   recordstore::Recordset& tjlist = ListRecordset();
   switch (keyCode) {
     case screen::kKeyDown:
@@ -40,8 +48,13 @@ void ztDorvane::MoveInList(int16_t keyCode) {
       break;
     case screen::kKeyHome:
     case screen::kKeyEnd:
-      tjlist.SetBookmark(keyCode == screen::kKeyHome ? page.FirstBookmark : page.LastBookmark);
-      page.TopBookmark = tjlist.Bookmark();
+      if (keyCode == screen::kKeyHome) {
+        tjlist.MoveFirst();
+      } else {
+        tjlist.MoveLast();
+      }
+      page.TopBookmark = PageMark();
+      (keyCode == screen::kKeyHome ? page.FirstBookmark : page.LastBookmark) = page.TopBookmark;
       page.CurrentBookmark = page.TopBookmark;
       page.CurrentRow = 0;
       ShowPage();
@@ -67,12 +80,12 @@ void ztDorvane::MoveDown() {
   tjlist.MoveNext();
   const bool onRecord = HasCurrentRecord();
   page.CurrentRow = static_cast<int16_t>(page.CurrentRow + 1);
-  page.CurrentBookmark = onRecord ? tjlist.Bookmark() : " ";
+  page.CurrentBookmark = onRecord ? PageMark() : " ";
   if (page.CurrentRow > page.LastRowIndex) {
     page.CurrentRow = page.LastRowIndex;
     tjlist.SetBookmark(page.TopBookmark);
     tjlist.MoveNext();
-    page.TopBookmark = tjlist.Bookmark();
+    page.TopBookmark = PageMark();
     ShiftRowsUp();
     if (onRecord) tjlist.SetBookmark(page.CurrentBookmark);
   }
@@ -108,7 +121,7 @@ void ztDorvane::MoveUp() {
   tjlist.MovePrevious();
   if (HasCurrentRecord()) {
     page.CurrentRow = static_cast<int16_t>(page.CurrentRow - 1);
-    page.CurrentBookmark = tjlist.Bookmark();
+    page.CurrentBookmark = PageMark();
     if (page.CurrentRow < 0) {
       page.CurrentRow = 0;
       page.TopBookmark = page.CurrentBookmark;
@@ -148,7 +161,7 @@ std::string ztDorvane::WalkThreeRecords(const std::string& from, bool forward) {
   tjlist.SetBookmark(from);
   for (int16_t rowCounter = 0; HasCurrentRecord() && rowCounter <= page.LastRowIndex;
        ++rowCounter) {
-    reached = tjlist.Bookmark();
+    reached = PageMark();
     if (forward) {
       tjlist.MoveNext();
     } else {
@@ -289,23 +302,29 @@ void ztDorvane::lblJOBNO_Click(int16_t index) {
 // highlight moves there; on the highlighted record an edit starts. A marker
 // or empty row only gives the keyboard back to the list. In every case the
 // scroll bar ends up with the focus, so an edit started here has its box
-// checked at once as the focus leaves it.
+// checked at once as the focus leaves it. A click on a page that another
+// workstation has changed draws the page again and moves no highlight: the
+// row clicked may show another record now.
 void ztDorvane::RowClick(int16_t row) {
   if (IsBlank(lblCONO(row).Caption())) {
     hsbMAIN.SetFocus();
     return;
   }
   if (row != page.CurrentRow) {
-    recordstore::Recordset& tjlist = ListRecordset();
-    PaintRowNormal(page.CurrentRow);
-    page.CurrentRow = row;
-    PaintRowHighlight(row);
-    tjlist.SetBookmark(page.TopBookmark);
-    for (int16_t rowCounter = 0; HasCurrentRecord(); ++rowCounter) {
-      page.CurrentBookmark = tjlist.Bookmark();
-      if (rowCounter == page.CurrentRow) break;
-      tjlist.MoveNext();
-    }
+    KeepPageInStep(
+        [this, row] {
+          recordstore::Recordset& tjlist = ListRecordset();
+          PaintRowNormal(page.CurrentRow);
+          page.CurrentRow = row;
+          PaintRowHighlight(row);
+          tjlist.SetBookmark(page.TopBookmark);
+          for (int16_t rowCounter = 0; HasCurrentRecord(); ++rowCounter) {
+            page.CurrentBookmark = PageMark();
+            if (rowCounter == page.CurrentRow) break;
+            tjlist.MoveNext();
+          }
+        },
+        false);
   } else if (IsBlank(page.CurrentBookmark)) {
     CmdAdd_Click();
   } else {

@@ -2,9 +2,12 @@
 // recordset (with the job names from JOBLIST), the end and empty markers, the
 // row colours, LoadTargetJobList, which shows the working list from its first
 // record and names the list it belongs to, and ReloadWorkingList, which
-// rebuilds the page around the highlighted record after a change. The page
-// keeps bookmarks, never rows; every routine here moves at most a few records
-// from a stored bookmark, so its cost does not grow with the list.
+// rebuilds the page around the highlighted record after a change, and the
+// redraw from the nearest records left when another workstation has deleted
+// a record the page names (the page notes the keys of the records it names,
+// so as to find their neighbours). The page keeps bookmarks, never rows;
+// every routine here moves at most a few records from a stored bookmark, so
+// its cost does not grow with the list.
 // The keys, the picture buttons and the row clicks are in ztDorvane_nav.cpp.
 // Relies on the record store, ztMSAccess (null check), ztBasicSet (job
 // numbers, text) and the Desktop.
@@ -200,9 +203,13 @@ void ztDorvane::ShowPage() {
 // Shows the working list from its first record and names it in lblTJLNAME.
 // CurrentTJLTAG comes from the last record in "TJLIST" order, reached by one
 // move instead of a walk through the list, and whether there is a record at
-// all by one move instead of a count. When the connection never opened
-// the tables (its report has been shown), the page is left as it is.
-void ztDorvane::LoadTargetJobList() {
+// all by one move instead of a count; a list the user has just picked
+// (pickedTag) keeps its tag, whatever rows another workstation has put in the
+// working table meanwhile, so that a later save never writes over a list the
+// user did not choose. When the connection never opened the tables (its
+// report has been shown), the page is left as it is.
+void ztDorvane::LoadTargetJobList(std::optional<int32_t> pickedTag) {
+  if (pickedTag) lists.CurrentTJLTAG = *pickedTag;
   EnsureConnection();
   if (!conn.rsTJLIST || !conn.rsJOBLIST || !conn.rsTJLGROUPS) return;
   for (int16_t i = 0; i <= page.LastRowIndex; ++i) {
@@ -211,6 +218,7 @@ void ztDorvane::LoadTargetJobList() {
   }
   page.CurrentRow = 0;
   page.FirstBookmark = page.TopBookmark = page.CurrentBookmark = page.LastBookmark = " ";
+  page.RowKeys.clear();
   recordstore::Recordset& tjlist = *conn.rsTJLIST;
   tjlist.SetIndex("TJLIST");
   if (!MoveToFirstRecord()) {
@@ -218,12 +226,12 @@ void ztDorvane::LoadTargetJobList() {
     PaintRowHighlight(page.CurrentRow);
   } else {
     try {
-      page.FirstBookmark = page.TopBookmark = page.CurrentBookmark = tjlist.Bookmark();
+      page.FirstBookmark = page.TopBookmark = page.CurrentBookmark = PageMark();
       tjlist.MoveLast();
-      page.LastBookmark = tjlist.Bookmark();
-      lists.CurrentTJLTAG = FieldValue(tjlist, "TJLTAG").ToLong();
+      page.LastBookmark = PageMark();
+      if (!pickedTag) lists.CurrentTJLTAG = FieldValue(tjlist, "TJLTAG").ToLong();
       screen::GetDesktop().DoEvents();
-      ShowPage();
+      KeepPageInStep([this] { ShowPage(); }, false);
     } catch (const base::RuntimeError&) {
       // The page was not drawn (a failing disk): no record stays current that
       // the user has not been shown, so D, E and Enter cannot act on one.
@@ -260,21 +268,22 @@ void ztDorvane::ReloadWorkingList() {
     recordstore::Recordset& tjlist = *conn.rsTJLIST;
     tjlist.SetIndex("TJLIST");
     if (MoveToFirstRecord()) {
-      page.FirstBookmark = tjlist.Bookmark();
+      page.FirstBookmark = PageMark();
       tjlist.MoveLast();
-      page.LastBookmark = tjlist.Bookmark();
+      page.LastBookmark = PageMark();
       page.TopBookmark = page.CurrentBookmark;
       int16_t countdown = 0;
       if (ztBasicSet::IsNotBlank(page.CurrentBookmark)) {
         countdown = page.CurrentRow;
         tjlist.SetBookmark(page.CurrentBookmark);
+        PageMark();  // notes the keys of the record to keep highlighted
       } else {
         countdown = static_cast<int16_t>(page.CurrentRow - 1);
         tjlist.SetBookmark(page.LastBookmark);
       }
       // Walk back over the rows above the highlighted one.
       while (HasCurrentRecord() && countdown >= 0) {
-        page.TopBookmark = tjlist.Bookmark();
+        page.TopBookmark = PageMark();
         --countdown;
         tjlist.MovePrevious();
       }
@@ -299,13 +308,88 @@ void ztDorvane::ReloadWorkingList() {
 // list.
 void ztDorvane::ReloadFallback() {
   if (!lblCONO(0).Visible()) return;
-  recordstore::Recordset& tjlist = ListRecordset();
   if (MoveToFirstRecord()) {
-    page.TopBookmark = page.CurrentBookmark = tjlist.Bookmark();
+    page.TopBookmark = page.CurrentBookmark = PageMark();
   } else {
     page.TopBookmark = page.CurrentBookmark = " ";
   }
   page.CurrentRow = 0;
   ShowPage();
   hsbMAIN.SetFocus();
+}
+
+// --- Another workstation's deletions ---
+
+// The bookmark of the TJLIST record on which the recordset stands, taken for
+// the page's position. The record's keys are noted with it (the row is in
+// memory, so this costs no read); the notes of bookmarks the page no longer
+// names are dropped once there are a few.
+std::string ztDorvane::PageMark() {
+  constexpr size_t kNotesKept = 16;
+  recordstore::Recordset& tjlist = Opened(conn.rsTJLIST, "TJLIST");
+  std::string bookmark = tjlist.Bookmark();
+  if (page.RowKeys.size() >= kNotesKept) {
+    std::erase_if(page.RowKeys, [this](const auto& note) {
+      const std::string& named = note.first;
+      return named != page.TopBookmark && named != page.CurrentBookmark &&
+             named != page.FirstBookmark && named != page.LastBookmark;
+    });
+  }
+  page.RowKeys[bookmark] = {FieldValue(tjlist, "CONO"), FieldValue(tjlist, "JOBNO")};
+  return bookmark;
+}
+
+// The record nearest to the bookmark's that TJLIST still holds: that record
+// itself, else the first one at or after its keys in "TJLIST" order (the one
+// after it, or one equal to it), else the last record (the one before it);
+// " " for a blank bookmark or an empty list. A deleted record whose keys were
+// never noted gives the first record.
+std::string ztDorvane::Survivor(const std::string& bookmark) {
+  if (ztBasicSet::IsBlank(bookmark)) return " ";
+  recordstore::Recordset& tjlist = ListRecordset();
+  try {
+    tjlist.SetBookmark(bookmark);
+    return bookmark;
+  } catch (const base::RuntimeError& error) {
+    if (error.Number() != base::error::kRecordDeleted) throw;
+  }
+  const auto noted = page.RowKeys.find(bookmark);
+  if (noted == page.RowKeys.end()) return MoveToFirstRecord() ? PageMark() : " ";
+  tjlist.Seek(">=", noted->second);
+  if (!tjlist.NoMatch()) return PageMark();
+  try {
+    tjlist.MoveLast();
+  } catch (const base::RuntimeError& error) {
+    if (error.Number() != base::error::kNoCurrentRecord) throw;
+    return " ";  // the list is empty now
+  }
+  return PageMark();
+}
+
+// Draws the page again after another workstation deleted a record it names:
+// the highlight goes to the nearest record left, on the same row where the
+// list allows it, as after a Delete made here; on the end marker it stays
+// there. An empty list shows "List is Empty".
+void ztDorvane::RedrawFromSurvivors() {
+  page.CurrentBookmark = Survivor(page.CurrentBookmark);
+  for (int16_t i = 0; i <= page.LastRowIndex; ++i) PaintRowNormal(i);
+  ReloadWorkingList();
+}
+
+// Runs one step of the page (a key, a click, an add's choice of row). When it
+// meets a record that another workstation has deleted, the step's own changes
+// of the position are dropped, the page is drawn again from the nearest
+// records left and, when `again`, the step runs once more from there; so a
+// stale page never makes a key fail twice.
+void ztDorvane::KeepPageInStep(const std::function<void()>& step, bool again) {
+  const PageState before = page;
+  try {
+    step();
+    return;
+  } catch (const base::RuntimeError& error) {
+    if (error.Number() != base::error::kRecordDeleted) throw;
+  }
+  page = before;
+  RedrawFromSurvivors();
+  if (again) step();
 }

@@ -1,0 +1,232 @@
+// Another workstation changing the shared working list under this control, on
+// either engine. After it deletes the record in the page's top row or in the
+// highlighted row, the next key works from the nearest record left: Home,
+// Down and Page Down move, Add opens its boxes, and Edit of the deleted record
+// is refused once with the classic message while the page is drawn again, so
+// that the next Edit works. A New List made while the other workstation is
+// emptying the list too ends on a new list, whose save writes no other list.
+#include <libpq-fe.h>
+
+#include <chrono>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "control_fixture.h"
+#include "support/store_source.h"
+#include "support/test_server.h"
+
+namespace {
+
+using testsupport::StoreEngine;
+constexpr uint32_t kYellow = 0x0000FFFF;
+
+// A connection of another workstation held open, so that a transaction of its
+// own stays open while the control acts.
+class OtherConnection {
+ public:
+  OtherConnection(StoreEngine engine, const std::string& source) {
+    if (engine == StoreEngine::kSqlite) {
+      file_ = std::make_unique<testsupport::SqlFile>(source + "/MAIN.MDB");
+    } else {
+      pg_ = PQconnectdb(source.c_str());
+      Exec("SET search_path TO main");
+    }
+  }
+  ~OtherConnection() {
+    if (pg_ != nullptr) PQfinish(pg_);
+  }
+  OtherConnection(const OtherConnection&) = delete;
+  OtherConnection& operator=(const OtherConnection&) = delete;
+
+  void Exec(const std::string& sql) {
+    if (file_) {
+      file_->Exec(sql);
+      return;
+    }
+    PGresult* result = PQexec(pg_, sql.c_str());
+    const ExecStatusType status = PQresultStatus(result);
+    EXPECT_TRUE(status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK)
+        << sql << ": " << PQerrorMessage(pg_);
+    PQclear(result);
+  }
+
+ private:
+  std::unique_ptr<testsupport::SqlFile> file_;
+  PGconn* pg_ = nullptr;
+};
+
+class OtherWorkstationTest : public ControlTest, public ::testing::WithParamInterface<StoreEngine> {
+ protected:
+  void SetUp() override {
+    if (!testsupport::StoreSource::Available(GetParam())) {
+      GTEST_SKIP() << "DORVANE_TEST_PG is not set: no PostgreSQL test server";
+    }
+    ControlTest::SetUp();
+  }
+
+  bool OnServer() const { return GetParam() == StoreEngine::kServer; }
+
+  // A fresh data source made by the data tool (a folder, or a database of the
+  // test server) with the control placed anew on it.
+  void PlaceOnNewSource(const std::vector<std::string>& options) {
+    if (OnServer()) {
+      databases.push_back(std::make_unique<testsupport::TestDatabase>());
+      source = databases.back()->Uri();
+      std::vector<std::string> args = {"init", source};
+      args.insert(args.end(), options.begin(), options.end());
+      const testsupport::ProgramRun run = testsupport::RunDataTool(args);
+      ASSERT_EQ(run.status, 0) << run.err;
+    } else {
+      source = MakeFolder("data" + std::to_string(databases.size() + ++folders), options);
+    }
+    NewControl();
+    desktop.errors.clear();
+    control->SetPathText(source);
+  }
+
+  // Rows of a query on MAIN.MDB run by another workstation, fields joined by "|".
+  std::vector<std::string> Other(const std::string& sql) const {
+    if (OnServer()) return testsupport::PgRows(source, "SET search_path TO main; " + sql);
+    return testsupport::SqlFile(source + "/MAIN.MDB").Lines(sql);
+  }
+
+  // The working list in the page's order, each record as "company|job".
+  std::vector<std::string> List() const {
+    return Other("SELECT CONO, JOBNO FROM TJLIST ORDER BY CONO, upper(JOBNO), rowid");
+  }
+
+  std::string RowItem(int row) { return Caption("lblCONO", row) + "|" + Caption("lblJOBNO", row); }
+
+  // The position in the list of the highlighted record, checking that the
+  // page shows consecutive records of the list from its top row on; -1 when
+  // it does not or nothing is highlighted.
+  int Highlighted() {
+    const std::vector<std::string> list = List();
+    size_t top = 0;
+    while (top < list.size() && list[top] != RowItem(0)) ++top;
+    int highlighted = -1;
+    for (int row = 0; row < 4; ++row) {
+      if (top + static_cast<size_t>(row) < list.size()) {
+        EXPECT_EQ(RowItem(row), list[top + static_cast<size_t>(row)]) << "row " << row;
+      }
+      if (Child("lblJOBNAME", row).BackColor() == kYellow) highlighted = row;
+    }
+    if (top == list.size() || highlighted < 0) return -1;
+    return static_cast<int>(top) + highlighted;
+  }
+
+  std::string source;
+  std::vector<std::unique_ptr<testsupport::TestDatabase>> databases;
+  int folders = 0;
+};
+
+// What the user had highlighted when the other workstation deleted a record
+// of the page, which record that was, the key pressed next and where the
+// highlight is expected then (a position in the list that is left).
+struct AfterDeletion {
+  const char* name;
+  int downs;     // Down presses before the deletion: the highlighted row
+  bool topRow;   // the top row's record was deleted, else the highlighted one
+  int16_t key;   // a navigation key, 'A' or 'E'
+  int expected;  // the highlighted record's position after the key
+};
+
+const AfterDeletion kAfterDeletions[] = {
+    {"top and highlighted row, Home", 0, true, screen::kKeyHome, 0},
+    {"top and highlighted row, Page Down", 0, true, screen::kKeyPageDown, 3},
+    {"top and highlighted row, Add", 0, true, 'A', -1},
+    {"top and highlighted row, Edit", 0, true, 'E', 0},
+    {"highlighted row, Down", 2, false, screen::kKeyDown, 3},
+    {"highlighted row, Page Down", 2, false, screen::kKeyPageDown, 5},
+    {"highlighted row, Add", 2, false, 'A', -1},
+    {"highlighted row, Edit", 2, false, 'E', 2},
+    {"top row, Home", 2, true, screen::kKeyHome, 0},
+    {"top row, Page Down", 2, true, screen::kKeyPageDown, 4},
+    {"top row, Add", 2, true, 'A', -1},
+};
+
+TEST_P(OtherWorkstationTest, TheNextKeyAfterAPageRecordWasDeletedWorksFromTheRecordsLeft) {
+  for (const AfterDeletion& c : kAfterDeletions) {
+    SCOPED_TRACE(c.name);
+    PlaceOnNewSource({"--list", "10", "--today", "2024-03-06"});
+    for (int i = 0; i < c.downs; ++i) screen::PressKey(screen::kKeyDown, 0);
+    const int row = c.topRow ? 0 : c.downs;
+    Other("DELETE FROM TJLIST WHERE CONO = " + Caption("lblCONO", row) + " AND JOBNO = '" +
+          Caption("lblJOBNO", row) + "'");
+    screen::PressKey(c.key, 0);
+    if (c.key == 'A') {
+      EXPECT_EQ(State("EntryMode"), "A");
+      EXPECT_TRUE(Child("txtCONO").Visible());
+      EXPECT_EQ(FocusName(), "txtCONO");
+      EXPECT_TRUE(desktop.errors.empty());
+      continue;
+    }
+    if (c.key == 'E') {
+      // The record to edit is gone: the edit is refused once, with the page
+      // drawn again around the record that took its place.
+      ASSERT_EQ(desktop.errors.size(), 1u);
+      EXPECT_EQ(desktop.errors[0].Number(), 3167);
+      EXPECT_EQ(State("EntryMode"), " ");
+      EXPECT_EQ(Highlighted(), c.expected);
+      screen::PressKey('E', 0);
+      EXPECT_EQ(State("EntryMode"), "E");
+      EXPECT_TRUE(Child("txtJOBNO").Visible());
+      const std::string item = List().at(static_cast<size_t>(c.expected));
+      EXPECT_EQ(Child<screen::TextBox>("txtJOBNO").Text(), item.substr(item.find('|') + 1));
+      EXPECT_EQ(desktop.errors.size(), 1u);
+      continue;
+    }
+    EXPECT_TRUE(desktop.errors.empty());
+    EXPECT_EQ(Highlighted(), c.expected);
+    EXPECT_EQ(FocusName(), "hsbMAIN");
+  }
+}
+
+TEST_P(OtherWorkstationTest, ANewListWhileAnotherWorkstationEmptiesTheListEndsOnANewList) {
+  PlaceOnNewSource({"--today", "2024-03-06"});
+  ASSERT_EQ(State("CurrentTJLTAG"), "2");
+  // The other workstation's New List is under way: its first row is deleted,
+  // not yet committed. It commits once the control waits for it.
+  OtherConnection other(GetParam(), source);
+  other.Exec(OnServer() ? "BEGIN" : "BEGIN IMMEDIATE");
+  other.Exec(
+      "DELETE FROM TJLIST WHERE rowid = (SELECT rowid FROM TJLIST ORDER BY CONO, JOBNO "
+      "LIMIT 1)");
+  std::thread commit([&] {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(4);
+    while (OnServer() && std::chrono::steady_clock::now() < until &&
+           testsupport::PgRows(source,
+                               "SELECT count(*) FROM pg_stat_activity WHERE datname = "
+                               "current_database() AND wait_event_type = 'Lock'")[0] == "0") {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    if (!OnServer()) std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    other.Exec("COMMIT");
+  });
+  screen::ClickControl(Child<screen::CommandButton>("cmdNewList"));
+  commit.join();
+  EXPECT_TRUE(desktop.errors.empty()) << desktop.errors[0].Description();
+  EXPECT_EQ(State("CurrentTJLTAG"), "0");
+  EXPECT_EQ(Caption("lblTJLNAME"), "New List.");
+  EXPECT_EQ(Other("SELECT count(*) FROM TJLIST"), std::vector<std::string>{"0"});
+
+  // Its first save makes a new list; "Spring start-ups" keeps its name.
+  const std::string job = Other("SELECT CONO, trim(JOBNO) FROM JOBLIST ORDER BY rowid LIMIT 1")[0];
+  screen::PressKey('A', 0);
+  Type(job.substr(0, job.find('|')) + "\r" + job.substr(job.find('|') + 1) + "\r\r");
+  screen::ClickControl(Child<screen::CommandButton>("cmdSaveList"));
+  Child<screen::TextBox>("txtTJLNAME").SetText("Night shift");
+  screen::ClickControl(Child<screen::CommandButton>("cmdUpdate"));
+  EXPECT_EQ(Other("SELECT TJLNAME FROM TJLGROUPS ORDER BY TJLTAG"),
+            (std::vector<std::string>{"Payroll check", "Spring start-ups", "Night shift"}));
+  EXPECT_TRUE(desktop.errors.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, OtherWorkstationTest,
+                         ::testing::Values(StoreEngine::kSqlite, StoreEngine::kServer),
+                         [](const auto& info) { return testsupport::EngineName(info.param); });
+
+}  // namespace
