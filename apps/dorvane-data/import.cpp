@@ -24,6 +24,7 @@
 #include "import_server.h"
 #include "import_writer.h"
 #include "pg_layout.h"
+#include "services/recordstore/data_source.h"
 #include "sqlite_file.h"
 
 namespace dorvanedata {
@@ -74,19 +75,6 @@ std::vector<fs::path> ClassicFiles(const std::string& folder) {
   return {main, OneFileNamed(folder, kSettingsFile)};
 }
 
-// The folders that must be made for `folder` to exist, outermost first.
-std::vector<fs::path> MissingFolders(fs::path folder) {
-  std::vector<fs::path> missing;
-  std::error_code error;
-  if (folder.empty()) return missing;
-  folder = fs::absolute(folder, error);
-  while (!folder.empty() && !fs::exists(folder, error) && folder != folder.parent_path()) {
-    missing.insert(missing.begin(), folder);
-    folder = folder.parent_path();
-  }
-  return missing;
-}
-
 // Works out every file's source and destination; writes nothing.
 Plan MakePlan(const ImportCommand& command) {
   const fs::path source(command.source), destination(command.destination);
@@ -95,7 +83,7 @@ Plan MakePlan(const ImportCommand& command) {
   if (IsServerUri(command.destination)) {
     // Each data file becomes a schema of the database; the refusal of a
     // database that holds them comes once connected.
-    plan.destination = RedactedUri(command.destination);
+    plan.destination = recordstore::HidePasswords(command.destination);
     plan.serverUri = command.destination;
     if (!fs::is_directory(source, error)) {
       throw ToolError(
@@ -170,10 +158,7 @@ void Discard(const Plan& plan) {
       fs::remove(job.building.string() + suffix, error);
     }
   }
-  for (auto folder = plan.foldersToMake.rbegin(); folder != plan.foldersToMake.rend(); ++folder) {
-    std::error_code error;
-    fs::remove(*folder, error);  // only an empty folder goes
-  }
+  RemoveEmptyFolders(plan.foldersToMake);
 }
 
 // Imports one classic file into its building file, or into its schema when
