@@ -22,15 +22,17 @@ bool DatabaseFileExists(const std::string& path) {
 }
 
 // Reads fieldName from the first SYSSETTINGS row of dataPath\QRLSYS.mdb.
-// Gives missingValue when the file does not exist and defaultValue when the
-// table has no row, each after its message box. Errors opening the file or
+// Gives missingValue when the file does not exist (named without a server's
+// password) and defaultValue when the table has no row, each after its
+// message box. Errors opening the file or
 // the table are not trapped.
 recordstore::Variant ReadSetting(const std::string& dataPath, const std::string& fieldName,
                                  const recordstore::Variant& missingValue,
                                  const recordstore::Variant& defaultValue) {
   const std::string path = dataPath + "\\QRLSYS.mdb";
   if (!DatabaseFileExists(path)) {
-    screen::GetDesktop().MsgBox("Cannot Find Database File: " + path, 16, "Database Missing.");
+    screen::GetDesktop().MsgBox("Cannot Find Database File: " + recordstore::HidePasswords(path),
+                                16, "Database Missing.");
     return missingValue;
   }
   auto wks = recordstore::DBEngine::Instance()->CreateWorkspace("wksQRLSYS", "admin", "", 2);

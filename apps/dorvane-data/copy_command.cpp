@@ -15,6 +15,7 @@
 #include "options.h"
 #include "pg_layout.h"
 #include "schema.h"
+#include "services/recordstore/data_source.h"
 #include "sqlite_file.h"
 
 namespace dorvanedata {
@@ -77,10 +78,21 @@ class PgSource : public FileSource {
         "COPY (SELECT " + names + " FROM " + Qualified(table) + " ORDER BY rowid) TO STDOUT", take);
   }
 
+  // Reading the counter of the rowid identity takes SELECT on its sequence,
+  // which a role with only the table grants lacks: it is asked for by name.
   int64_t NextRowid(const TableModel& table) override {
     const std::vector<Row> names =
-        db_.Query("SELECT pg_get_serial_sequence('" + Qualified(table) + "', 'rowid')");
+        db_.Query("SELECT s, has_sequence_privilege(s, 'SELECT') FROM pg_get_serial_sequence('" +
+                  Qualified(table) + "', 'rowid') AS s");
     if (names.empty() || !names[0][0]) return 0;
+    if (names[0][1] != "t") {
+      throw ToolError("the " + db_.Where() + " does not let this role read " + *names[0][0] +
+                      ", the counter of the rowids of " + Qualified(table) +
+                      "; a copy needs it so that no rowid is given twice (GRANT SELECT ON ALL "
+                      "SEQUENCES IN SCHEMA " +
+                      SchemaOfFile(kMainFile) + ", " + SchemaOfFile(kSettingsFile) +
+                      " TO the role)");
+    }
     // A sequence set but not yet used gives last_value itself next.
     const std::vector<Row> rows = db_.Query(
         "SELECT CASE WHEN is_called THEN last_value + 1 ELSE last_value END FROM " + *names[0][0]);
@@ -184,8 +196,8 @@ int RunCopy(const std::vector<std::string>& args) {
   }
   const std::string& from = places[0];
   const std::string& to = places[1];
-  const std::string shownFrom = IsServerUri(from) ? RedactedUri(from) : from;
-  const std::string shownTo = IsServerUri(to) ? RedactedUri(to) : to;
+  const std::string shownFrom = recordstore::HidePasswords(from);
+  const std::string shownTo = recordstore::HidePasswords(to);
   if (SameSource(from, to)) {
     std::cerr << "dorvane-data: the source and the destination are the same (" << shownTo
               << "); nothing was changed\n";

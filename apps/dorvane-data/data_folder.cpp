@@ -31,14 +31,37 @@ void RemoveVariants(const fs::path& folder, std::string_view name, const fs::pat
 
 }  // namespace
 
-void MakeFolder(const fs::path& folder) {
+std::vector<fs::path> MissingFolders(fs::path folder) {
+  std::vector<fs::path> missing;
+  std::error_code error;
+  if (folder.empty()) return missing;
+  folder = fs::absolute(folder, error);
+  while (!folder.empty() && !fs::exists(folder, error) && folder != folder.parent_path()) {
+    missing.insert(missing.begin(), folder);
+    folder = folder.parent_path();
+  }
+  return missing;
+}
+
+std::vector<fs::path> MakeFolder(const fs::path& folder) {
   std::error_code error;
   if (fs::exists(folder, error) && !fs::is_directory(folder, error)) {
     throw ToolError(folder.string() + " exists and is not a folder");
   }
+  std::vector<fs::path> made = MissingFolders(folder);
   fs::create_directories(folder, error);
-  if (error)
+  if (error) {
+    RemoveEmptyFolders(made);
     throw ToolError("cannot create the folder " + folder.string() + ": " + error.message());
+  }
+  return made;
+}
+
+void RemoveEmptyFolders(const std::vector<fs::path>& folders) {
+  for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder) {
+    std::error_code error;
+    fs::remove(*folder, error);  // only an empty folder goes
+  }
 }
 
 std::vector<fs::path> FilesNamed(const fs::path& folder, std::string_view name) {

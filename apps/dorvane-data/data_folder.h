@@ -1,4 +1,5 @@
-// The data folder on disk: creating it, finding the database files it already
+// The data folder on disk: creating it (and removing what was made after a
+// failure), finding the database files it already
 // holds (names compared without regard to case, as the record store opens
 // them), checking that no program has one open, and putting newly built files
 // in their place. Relies on std::filesystem and sqlite_file.h.
@@ -13,9 +14,18 @@ namespace dorvanedata {
 inline constexpr std::string_view kMainFile = "MAIN.MDB";
 inline constexpr std::string_view kSettingsFile = "QRLSYS.mdb";
 
-// Creates the folder and its parents when missing; throws ToolError when the
-// path names something other than a folder or cannot be created.
-void MakeFolder(const std::filesystem::path& folder);
+// The folders that must be made for `folder` to exist, outermost first.
+std::vector<std::filesystem::path> MissingFolders(std::filesystem::path folder);
+
+// Creates the folder and its parents when missing and returns the folders it
+// made (as MissingFolders); throws ToolError when the path names something
+// other than a folder or cannot be created.
+std::vector<std::filesystem::path> MakeFolder(const std::filesystem::path& folder);
+
+// Removes the folders made for a destination (as MissingFolders gives them),
+// innermost first and each only when empty, after a failure; a folder that
+// cannot go stays.
+void RemoveEmptyFolders(const std::vector<std::filesystem::path>& folders);
 
 // Returns the files of the folder named `name` in any mix of case.
 std::vector<std::filesystem::path> FilesNamed(const std::filesystem::path& folder,

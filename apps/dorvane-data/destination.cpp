@@ -23,7 +23,7 @@ void DiscardBuildingFiles(const fs::path& folder) {
 void BuildFolder(const std::string& destination, bool force, const FillFile& fillMain,
                  const FillFile& fillSettings) {
   const fs::path folder(destination);
-  MakeFolder(folder);
+  const std::vector<fs::path> made = MakeFolder(folder);
   std::vector<fs::path> existing = FilesNamed(folder, kMainFile);
   for (const fs::path& file : FilesNamed(folder, kSettingsFile)) existing.push_back(file);
   if (!existing.empty() && !force) {
@@ -45,6 +45,7 @@ void BuildFolder(const std::string& destination, bool force, const FillFile& fil
     }
   } catch (...) {
     DiscardBuildingFiles(folder);
+    RemoveEmptyFolders(made);
     throw;
   }
 }

@@ -1,7 +1,8 @@
 // Making a whole data source, a folder or a database on a server, so that it
 // either ends complete or stays as it was: a folder's files are built beside
-// the old ones and renamed into place; a server's schemas are made in one
-// transaction. Relies on file_target.h and data_folder.h.
+// the old ones and renamed into place (a folder made for them goes again after
+// a failure); a server's schemas are made in one transaction. Relies on
+// file_target.h and data_folder.h.
 #pragma once
 
 #include <functional>

@@ -22,6 +22,7 @@
 #include "pg_layout.h"
 #include "plan.h"
 #include "schema.h"
+#include "services/recordstore/data_source.h"
 #include "table_writers.h"
 
 namespace dorvanedata {
@@ -41,8 +42,7 @@ std::string Count(int64_t count, const std::string& one, const std::string& many
 // Returns the one-line account of what init made.
 std::string Summary(const InitOptions& options, const DataPlan& plan,
                     std::chrono::year_month_day today, double seconds) {
-  const std::string where =
-      IsServerUri(options.folder) ? RedactedUri(options.folder) : options.folder;
+  const std::string where = recordstore::HidePasswords(options.folder);
   std::string text = "Created " + where + ": " + Count(options.companies, "company", "companies") +
                      ", " + Count(options.jobs, "job", "jobs") + ", " +
                      Count(options.weeks, "period-ending date", "period-ending dates");

@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "services/recordstore/data_source.h"
 #include "sqlite_file.h"
 
 namespace dorvanedata {
@@ -82,12 +83,14 @@ Row ParseCopyLine(std::string_view line) {
   return row;
 }
 
-// The server's message without its trailing newline.
-std::string Message(PGconn* conn) {
-  std::string text = PQerrorMessage(conn);
+// A libpq message without its trailing newline.
+std::string Trimmed(std::string text) {
   while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
   return text;
 }
+
+// The server's message without its trailing newline.
+std::string Message(PGconn* conn) { return Trimmed(PQerrorMessage(conn)); }
 
 }  // namespace
 
@@ -95,39 +98,12 @@ bool IsServerUri(std::string_view text) {
   return text.starts_with("postgresql://") || text.starts_with("postgres://");
 }
 
-std::string RedactedUri(std::string_view uri) {
-  std::string text(uri);
-  const auto scheme = text.find("://");
-  if (scheme != std::string::npos) {
-    const auto authorityEnd = text.find_first_of("/?", scheme + 3);
-    const auto at = text.rfind('@', authorityEnd);
-    if (at != std::string::npos && at > scheme) {
-      const auto colon = text.find(':', scheme + 3);
-      if (colon != std::string::npos && colon < at) text.replace(colon + 1, at - colon - 1, "***");
-    }
-  }
-  for (size_t at = text.find("password="); at != std::string::npos;
-       at = text.find("password=", at + 1)) {
-    const auto end = text.find('&', at);
-    text.replace(at + 9, (end == std::string::npos ? text.size() : end) - at - 9, "***");
-  }
-  return text;
-}
-
-// The libpq message with the URI and its password, where they are quoted, hidden.
-std::string Scrubbed(std::string message, const std::string& uri) {
-  for (auto at = message.find(uri); at != std::string::npos; at = message.find(uri, at + 1)) {
-    message.replace(at, uri.size(), RedactedUri(uri));
-  }
-  while (!message.empty() && (message.back() == '\n' || message.back() == ' ')) message.pop_back();
-  return message;
-}
-
 PgConnection::PgConnection(const std::string& uri) {
   char* parseError = nullptr;
   PQconninfoOption* parsed = PQconninfoParse(uri.c_str(), &parseError);
   if (parsed == nullptr) {
-    const std::string message = parseError ? Scrubbed(parseError, uri) : "out of memory";
+    const std::string message =
+        parseError ? Trimmed(recordstore::HidePasswords(parseError, uri)) : "out of memory";
     PQfreemem(parseError);
     throw ToolError("not a valid server address: " + message);
   }
@@ -135,14 +111,14 @@ PgConnection::PgConnection(const std::string& uri) {
   link_ = std::make_unique<recordstore::ServerLink>(uri);
   conn_ = link_->Conn();
   if (conn_ == nullptr)
-    throw ToolError("cannot connect to " + RedactedUri(uri) + ": out of memory");
+    throw ToolError("cannot connect to " + recordstore::HidePasswords(uri) + ": out of memory");
   const char* host = PQhost(conn_);
   const char* port = PQport(conn_);
   const char* db = PQdb(conn_);
   where_ = std::string("database ") + (db && *db ? db : "?") + " on " + (host ? host : "?") +
            (port && *port ? ":" + std::string(port) : "");
   if (PQstatus(conn_) != CONNECTION_OK) {
-    const std::string message = Scrubbed(Message(conn_), uri);
+    const std::string message = recordstore::HidePasswords(Message(conn_), uri);
     link_.reset();
     conn_ = nullptr;
     throw ToolError("cannot connect to " + where_ + ": " + message);

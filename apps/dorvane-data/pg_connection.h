@@ -1,6 +1,7 @@
 // A libpq connection for the data tool: URIs told apart from folders, failures
 // as ToolError messages that name host and database but never a password,
-// statements, and COPY in both directions for rows in bulk. Relies on libpq.
+// statements, and COPY in both directions for rows in bulk. Messages show a URI
+// through recordstore::HidePasswords. Relies on libpq.
 #pragma once
 
 #include <libpq-fe.h>
@@ -18,9 +19,6 @@ namespace dorvanedata {
 
 // True when the data source text is a server URI (postgresql:// or postgres://).
 bool IsServerUri(std::string_view text);
-
-// The URI with any password in it replaced by "***", fit for messages.
-std::string RedactedUri(std::string_view uri);
 
 // Values of one row as text; nullopt is NULL.
 using Row = std::vector<std::optional<std::string>>;

@@ -1,6 +1,8 @@
 // Mapping script data source names to places and back (see the header).
 #include "apps/dorvane-script/source_map.h"
 
+#include "services/recordstore/data_source.h"
+
 namespace scripthost {
 
 bool SourceMap::Add(const std::string& assignment) {
@@ -28,7 +30,7 @@ std::string SourceMap::Out(std::string line) const {
       line.replace(at, place.size(), name);
     }
   }
-  return line;
+  return recordstore::HidePasswords(line);
 }
 
 void MappedLines::Flush() {

@@ -2,7 +2,9 @@
 // --source data=postgresql://...` runs a script written for the folder `data`
 // on a server database instead. Paths the script gives (PathText, the path of
 // opensearch) are mapped in; every line printed is mapped back, so the output
-// is the same on either place. Relies only on the standard library.
+// is the same on either place, and shows no password of a server URI left in
+// it (`let PathText postgresql://clerk:pw@...` then `state PathText`). Relies
+// on the record store's HidePasswords.
 #pragma once
 
 #include <ostream>
@@ -21,7 +23,8 @@ class SourceMap {
   // The place of a path the script gives: NAME, or NAME\FILE, becomes PLACE
   // (PLACE\FILE); any other path is kept.
   std::string In(const std::string& path) const;
-  // The line with every place written back as its name.
+  // The line with every place written back as its name and the password of
+  // any other server URI in it shown as "***".
   std::string Out(std::string line) const;
 
  private:

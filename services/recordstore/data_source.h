@@ -22,8 +22,19 @@ struct ServerSource {
 bool IsServerPath(const std::string& path);
 
 // Splits a server path into its parts. Raises 3024 for a path without a file
-// name and for a URI that libpq cannot read (naming neither its password).
+// name and for a URI that libpq cannot read (showing no password).
 ServerSource ParseServerPath(const std::string& path);
+
+// `text` with the password of every server URI written in it shown as "***":
+// the one after "user:" and the value of every query parameter named password
+// (in any case or percent-encoding, as a user may mistype it). A URI ends at a
+// blank or a quote, its query also at a backslash. For messages and printed
+// values; the rest of the text is kept.
+std::string HidePasswords(const std::string& text);
+
+// libpq's `message` about `uri` with its passwords hidden, also where libpq
+// quotes one on its own (a percent-encoding it could not read).
+std::string HidePasswords(std::string message, const std::string& uri);
 
 // True when the server path names a schema that a connection can open now
 // (a session opened for the test is kept for the open that follows).

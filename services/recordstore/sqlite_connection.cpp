@@ -76,6 +76,9 @@ bool SqliteStatement::Step() {
 }
 
 WriteOutcome SqliteStatement::Write() {
+  // A write outside a transaction is checked here; one inside it was checked
+  // when the transaction began and is checked again at its commit.
+  if (!connection_.InTransaction()) connection_.CheckFileInPlace();
   WriteOutcome outcome;
   int rc = sqlite3_step(stmt_);
   if (rc == SQLITE_DONE) {
@@ -339,7 +342,21 @@ void SqliteConnection::ExecuteQuietly(const std::string& sql) {
   if (db_ != nullptr) sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr);
 }
 
+void SqliteConnection::BeginWrite() {
+  CheckFileInPlace();
+  Execute("BEGIN IMMEDIATE");
+}
+
 void SqliteConnection::Commit(bool force) {
+  // Writes made into a file that has since gone from its path are dropped,
+  // not committed where no one will find them.
+  try {
+    CheckFileInPlace();
+  } catch (const base::RuntimeError&) {
+    ExecuteQuietly("ROLLBACK");
+    ForgetRowCounts();
+    throw;
+  }
   Execute("COMMIT");
   if (force) SyncToDisk();
 }
@@ -392,6 +409,21 @@ void SqliteConnection::ForgetRowCounts() {
 uint64_t SqliteConnection::WriteEpoch() const {
   assert(db_ != nullptr);
   return static_cast<uint64_t>(sqlite3_total_changes64(db_)) + rollbacks_;
+}
+
+void SqliteConnection::CheckFileInPlace() const {
+  // SQLite compares the inode of the file it holds open with the one its
+  // path names now; a path that names nothing counts as moved.
+  int moved = 0;
+  if (db_ == nullptr || !readOnlyCause_.empty() ||
+      sqlite3_file_control(db_, "main", SQLITE_FCNTL_HAS_MOVED, &moved) != SQLITE_OK ||
+      moved == 0) {
+    return;
+  }
+  throw base::RuntimeError(base::error::kDiskError,
+                           "Disk or network error on '" + Path() +
+                               "': the file was deleted, renamed or replaced since it was "
+                               "opened, so nothing was written to it. Open the data folder again.");
 }
 
 void SqliteConnection::Fail(int rc, const std::string& table) const {

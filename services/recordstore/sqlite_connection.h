@@ -49,7 +49,7 @@ class SqliteConnection : public Connection {
   Statement& Prepare(const std::string& sql, const std::string& table) override;
   void Execute(const std::string& sql) override;
   void ExecuteQuietly(const std::string& sql) override;
-  void BeginWrite() override { Execute("BEGIN IMMEDIATE"); }
+  void BeginWrite() override;
   void Commit(bool force) override;
   bool InTransaction() const override;
   int64_t RowCount(const std::string& table) override;
@@ -60,6 +60,10 @@ class SqliteConnection : public Connection {
   // Raises the run-time error for SQLite result `rc`, naming `table` (may be
   // empty) and this connection's file.
   [[noreturn]] void Fail(int rc, const std::string& table) const;
+  // Raises 3043 when the file this connection has open is no longer the one
+  // its path names (deleted, renamed away or replaced since it was opened):
+  // a write would go where no program opening the path will find it.
+  void CheckFileInPlace() const;
 
  private:
   SqliteConnection(sqlite3* db, std::string path, int lockWaitMs);

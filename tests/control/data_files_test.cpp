@@ -1,7 +1,8 @@
 // The data files as the file system hands them to the control: an empty file
 // (another program still copying it) is refused and left empty, a data folder
-// named in another case reaches both files by one rule, and a folder the user
-// may not write or a read-only shared-memory file left behind still show the
+// named in another case reaches both files by one rule, a folder deleted,
+// renamed or replaced while open takes no writes, and a folder the user may
+// not write or a read-only shared-memory file left behind still show the
 // list, while a write names the real cause. Tests run as root, so the
 // read-only cases drop to the user nobody in a forked child.
 #include <sys/wait.h>
@@ -65,6 +66,68 @@ TEST_F(DataFilesTest, AFolderPathBeyondSQLitesLimitOpensAndWrites) {
   auto workspace = recordstore::DBEngine::Instance()->CreateWorkspace("wksCHECK");
   auto list = workspace->OpenDatabase(data + "\\MAIN.MDB")->OpenRecordset("TJLIST");
   EXPECT_EQ(list->RecordCount(), 2);
+}
+
+// The data folder goes while the control has it open: a save and an add each
+// report the disk error naming MAIN.MDB, no "saved" notice shows, and the files
+// the folder's path now names (a copy put in its place) or the old ones moved
+// elsewhere are unchanged. Opened again, a replaced folder takes the save.
+TEST_F(DataFilesTest, AWriteIntoAFolderDeletedRenamedOrReplacedSinceItOpenedIsRefused) {
+  struct Change {
+    const char* what;
+    std::function<void(const std::string&)> make;
+    const char* filesNow;  // files that must stay unchanged: in the path plus this (none: deleted)
+  };
+  const Change changes[] = {
+      {"deleted", [](const std::string& data) { fs::remove_all(data); }, nullptr},
+      {"renamed", [](const std::string& data) { fs::rename(data, data + "-moved"); }, "-moved"},
+      {"replaced by a copy",
+       [](const std::string& data) {
+         fs::copy(data, data + "-copy", fs::copy_options::recursive);
+         fs::remove_all(data);
+         fs::rename(data + "-copy", data);
+       },
+       ""},
+  };
+  auto tables = [](const std::string& folder) {
+    return testsupport::SqlFile(folder + "/MAIN.MDB")
+        .DumpTables({"TJLIST", "TJLGROUPS", "TJLITEMS"});
+  };
+  auto save = [&] {
+    screen::ClickControl(Child<screen::CommandButton>("cmdSaveList"));
+    Child<screen::TextBox>("txtTJLNAME").SetText("Spring, revised");
+    screen::ClickControl(Child<screen::CommandButton>("cmdUpdate"));
+  };
+  for (const Change& change : changes) {
+    SCOPED_TRACE(change.what);
+    const std::string data = MakeFolder(change.what, {"--today", "2024-03-06"});
+    const std::string before = tables(data);
+    NewControl();
+    control->SetPathText(data);
+    desktop.messageBoxes.clear();
+    change.make(data);
+    save();
+    screen::PressKey('A', 0);
+    Type("12\rej916\r\r");  // company 12 and job EJ916 exist in the data made
+    ASSERT_EQ(desktop.errors.size(), 2u);
+    for (const auto& error : desktop.errors) {
+      EXPECT_EQ(error.Number(), 3043);
+      EXPECT_NE(error.Description().find("MAIN.MDB': the file was deleted, renamed or replaced"),
+                std::string::npos)
+          << error.Description();
+    }
+    EXPECT_TRUE(desktop.messageBoxes.empty()) << desktop.messageBoxes[0].prompt;
+    if (change.filesNow != nullptr) {
+      EXPECT_EQ(tables(data + change.filesNow), before);
+    }
+    desktop.errors.clear();
+  }
+  NewControl();
+  control->SetPathText(root.File("replaced by a copy"));
+  save();
+  EXPECT_TRUE(desktop.errors.empty());
+  ASSERT_EQ(desktop.messageBoxes.size(), 1u);
+  EXPECT_EQ(desktop.messageBoxes[0].prompt, "This List has Been Saved.");
 }
 
 // Runs `body` as the user nobody in a child process and returns what it

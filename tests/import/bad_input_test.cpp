@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <string_view>
 
 #include "import_support.h"
 #include "support/programs.h"
@@ -106,14 +107,9 @@ std::string Changed(const std::vector<std::pair<size_t, uint8_t>>& changes) {
 // Files found by overwriting bytes at random on which the reading library
 // crashes (bytes of the catalog's definition) or runs on for a very long time
 // (bytes of a page of properties). Whatever the library does with them, the
-// tool must answer with a message and status 1 and leave nothing behind.
+// tool must answer with a message and status 1 and leave nothing behind. In a
+// sanitizer build the reading child's report of the crash comes first.
 TEST(BadFile, ThatStopsTheReaderHardOrForLongIsReportedAsDamaged) {
-#if defined(__SANITIZE_ADDRESS__)
-  // What the library makes of these bytes depends on the allocator's leftovers:
-  // under the sanitizer's allocator it reads them without crashing or looping.
-  GTEST_SKIP() << "the reader's crash and endless loop on these bytes happen with the "
-                  "system allocator only";
-#endif
   const std::vector<std::pair<const char*, std::string>> files = {
       {"crash", Changed({{0x2037, 54},
                          {0x2172, 184},
@@ -134,6 +130,10 @@ TEST(BadFile, ThatStopsTheReaderHardOrForLongIsReportedAsDamaged) {
       {"endless", Changed({{0x30099, 155}, {0x30577, 88}, {0x309c4, 224}, {0x30f2c, 245}})},
   };
   for (const auto& [what, bytes] : files) {
+#if defined(__SANITIZE_ADDRESS__)
+    // Under the sanitizer's allocator the library reads these bytes through.
+    if (std::string_view(what) == "endless") continue;
+#endif
     SCOPED_TRACE(what);
     TempFolder scratch("dorvane-import");
     WriteBytes(scratch.File("in/bad.mdb"), bytes);
@@ -142,14 +142,34 @@ TEST(BadFile, ThatStopsTheReaderHardOrForLongIsReportedAsDamaged) {
         {"import", scratch.File("in/bad.mdb"), scratch.File("out/users.db"), "--time-limit", "2"});
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
     EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(run.err.starts_with("dorvane-data: reading " + scratch.File("in/bad.mdb")) ||
-                run.err.find(" is damaged: ") != std::string::npos)
+    const size_t told = run.err.find("dorvane-data: ");
+#if defined(__SANITIZE_ADDRESS__)
+    EXPECT_NE(run.err.find("ERROR: AddressSanitizer: "), std::string::npos) << run.err;
+#else
+    EXPECT_EQ(told, 0u) << run.err;
+#endif
+    const std::string message = told == std::string::npos ? "" : run.err.substr(told);
+    EXPECT_TRUE(message.starts_with("dorvane-data: reading " + scratch.File("in/bad.mdb")) ||
+                message.find(" is damaged: ") != std::string::npos)
         << run.err;
     EXPECT_TRUE(
-        run.err.ends_with("; nothing was imported into " + scratch.File("out/users.db") + "\n"))
+        message.ends_with("; nothing was imported into " + scratch.File("out/users.db") + "\n"))
         << run.err;
     EXPECT_EQ(Entries(scratch.Path()), std::vector<std::string>{"in"});
   }
+}
+
+// One byte of a catalog row's properties raised makes the library's text
+// converter read past its buffer (a fault of the system's mdbtools). The
+// import reads no property, so the file imports whole, in a sanitizer build
+// as in the normal one.
+TEST(BadFile, WithAnOverlongPropertyInTheCatalogStillImportsWhole) {
+  TempFolder scratch("dorvane-import");
+  WriteBytes(scratch.File("in/odd.mdb"), Changed({{0x1186b, 127}}));
+  const ProgramRun run = Import(scratch.File("in/odd.mdb"), scratch.File("out/users.db"));
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  ExpectStoreReadsTheSample(scratch.File("out/users.db"));
 }
 
 // A source or destination the import refuses: the files written first, and

@@ -1,6 +1,7 @@
 // Tests of reading a server path: the URI and the schema of the database file,
 // the names messages give the server (never its password, also when libpq
-// cannot read the URI), and the parameters a statement sends to the server.
+// cannot read the URI or the password parameter is mistyped), passwords hidden
+// in any text, and the parameters a statement sends to the server.
 #include "services/recordstore/data_source.h"
 
 #include <gtest/gtest.h>
@@ -34,19 +35,42 @@ TEST(ServerPath, SplitsTheUriAndTheSchemaOfTheFile) {
             "postgresql://localhost/(default)?service=one\\MAIN.MDB");
 }
 
+// Every password is one of pw1..pw6; libpq quotes a percent-encoding it
+// cannot read on its own, and keywords are its own lower-case ones.
 TEST(ServerPath, BadPathsAreMissingFilesThatNeverShowThePassword) {
-  std::string description;
-  EXPECT_EQ(ErrorOf([] { ParseServerPath("postgresql://clerk:pw1@db/acme"); }, &description), 3024);
-  EXPECT_EQ(description.find("pw1"), std::string::npos) << description;
-  EXPECT_NE(description.find("no database file name"), std::string::npos) << description;
-  EXPECT_EQ(
-      ErrorOf([] { ParseServerPath("postgresql://clerk:pw1@[::1/acme\\MAIN.MDB"); }, &description),
-      3024);
-  EXPECT_EQ(description.find("pw1"), std::string::npos) << description;
-  EXPECT_EQ(ErrorOf([] { ParseServerPath("postgresql://db/acme?password=pw2&x=\\MAIN.MDB"); },
-                    &description),
-            3024);
-  EXPECT_EQ(description.find("pw2"), std::string::npos) << description;
+  const struct {
+    const char* path;
+    const char* says;
+  } cases[] = {
+      {"postgresql://clerk:pw1@db/acme", "no database file name"},
+      {"postgresql://clerk:pw1@[::1/acme\\MAIN.MDB", "postgresql://clerk:***@[::1/acme"},
+      {"postgresql://db/acme?password=pw2&x=\\MAIN.MDB", "?password=***&x=\\MAIN.MDB"},
+      {"postgresql://db/acme?PASSWORD=pw3\\MAIN.MDB", "invalid URI query parameter"},
+      {"postgresql://clerk:pw4%zz@db/acme\\MAIN.MDB", "invalid percent-encoded token: \"***\""},
+      {"postgres://db/acme?pass%77ord=pw5%zz\\MAIN.MDB", "?pass%77ord=***\\MAIN.MDB"},
+      {"POSTGRESQL://clerk:pw6@db/acme?x=1&Password=pw6\\", "Password=***\\"},
+  };
+  for (const auto& c : cases) {
+    std::string description;
+    EXPECT_EQ(ErrorOf([&] { ParseServerPath(c.path); }, &description), 3024) << c.path;
+    EXPECT_EQ(description.find("pw"), std::string::npos) << description;
+    EXPECT_NE(description.find(c.says), std::string::npos) << description;
+  }
+}
+
+// Passwords hidden in any text that holds URIs: a message, a printed value.
+TEST(ServerPath, HidePasswordsLeavesTheRestOfTheText) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"on 'postgresql://u:p@ss@h:1/d' (refused)", "on 'postgresql://u:***@h:1/d' (refused)"},
+      {"PathText = \"Postgres://u:pw@h/d?sslmode=require&password=pw\\MAIN.MDB\" and "
+       "postgresql://v:x@h",
+       "PathText = \"Postgres://u:***@h/d?sslmode=require&password=***\\MAIN.MDB\" and "
+       "postgresql://v:***@h"},
+      {"postgresql://u@[::1]:5432/d?application_name=a:b@c",
+       "postgresql://u@[::1]:5432/d?application_name=a:b@c"},
+      {"C:\\data\\MAIN.MDB, user:name@host", "C:\\data\\MAIN.MDB, user:name@host"},
+  };
+  for (const auto& [text, shown] : cases) EXPECT_EQ(HidePasswords(text), shown);
 }
 
 TEST(ServerPath, ParametersOutsideQuotesBecomeDollarParameters) {
