@@ -19,6 +19,7 @@
 # `dorvane_password` must give their password (scram-sha-256), so tests of a
 # wrong password create a role with a password and grant it dorvane_password.
 # Durability is traded for speed (fsync off): the data is thrown away anyway.
+# PG_TEST_MAX_CONNECTIONS sets the server's max_connections (200 unless set).
 set -euo pipefail
 
 usage() {
@@ -119,9 +120,9 @@ local all all                         trust
 host  all +dorvane_password 127.0.0.1/32 scram-sha-256
 host  all all               127.0.0.1/32 trust
 EOF
-  cat >>"$cluster/data/postgresql.conf" <<'EOF'
+  cat >>"$cluster/data/postgresql.conf" <<EOF
 listen_addresses = '127.0.0.1'
-max_connections = 200
+max_connections = ${PG_TEST_MAX_CONNECTIONS:-200}
 fsync = off
 synchronous_commit = off
 full_page_writes = off

@@ -1,11 +1,14 @@
 // The per-thread action depth and stamp.
 #include "services/base/user_action.h"
 
+#include <atomic>
+
 namespace base {
 namespace {
 
 thread_local uint64_t stamp = 1;
 thread_local int depth = 0;
+std::atomic<void (*)()> endHook{nullptr};
 
 }  // namespace
 
@@ -17,10 +20,17 @@ UserAction::UserAction() {
 UserAction::~UserAction() {
   --depth;
   ++stamp;
+  if (depth == 0) {
+    if (void (*hook)() = endHook.load()) hook();
+  }
 }
 
 uint64_t ActionStamp() { return depth > 0 ? stamp : 0; }
 
 void ActionWrote() { ++stamp; }
+
+bool InUserAction() { return depth > 0; }
+
+void SetActionEndHook(void (*hook)()) { endHook = hook; }
 
 }  // namespace base

@@ -28,5 +28,10 @@ uint64_t ActionStamp();
 // This thread wrote to a server, or began or ended a transaction there: rows
 // read before no longer stand for the table.
 void ActionWrote();
+// True while an action is under way on this thread.
+bool InUserAction();
+// Sets the one routine run on a thread whenever its outermost action ends
+// (the record store gives back the server sessions the action borrowed).
+void SetActionEndHook(void (*hook)());
 
 }  // namespace base

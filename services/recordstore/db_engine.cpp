@@ -3,8 +3,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 
 #include "services/base/text_case.h"
+#include "services/recordstore/pg_hub.h"
 #include "services/recordstore/store_errors.h"
 #include "services/recordstore/table_layout.h"
 #include "services/recordstore/workspace.h"
@@ -24,6 +26,28 @@ std::string TableKey(const std::string& path, const std::string& table) {
 std::shared_ptr<DBEngine> DBEngine::Instance() {
   static std::shared_ptr<DBEngine> engine(new DBEngine());
   return engine;
+}
+
+// The server settings start from the environment, so that an administrator
+// can tune a program without rebuilding it.
+DBEngine::DBEngine() {
+  auto number = [](const char* name, int fallback) {
+    const char* text = std::getenv(name);
+    if (text == nullptr || *text == '\0') return fallback;
+    char* end = nullptr;
+    const long value = std::strtol(text, &end, 10);
+    return *end == '\0' && value >= 0 && value <= 86400 ? static_cast<int>(value) : fallback;
+  };
+  serverTimeoutSeconds_ = std::max(1, number("DORVANE_SERVER_TIMEOUT", serverTimeoutSeconds_));
+  serverIdleSeconds_ = number("DORVANE_SERVER_IDLE", serverIdleSeconds_);
+  serverSessions_ = std::max(1, number("DORVANE_SERVER_SESSIONS", serverSessions_));
+  SessionHub::Instance().SetLimits(serverSessions_, serverIdleSeconds_);
+}
+
+void DBEngine::SetServerSessions(int sessions, int idleSeconds) {
+  serverSessions_ = std::max(1, sessions);
+  serverIdleSeconds_ = std::max(0, idleSeconds);
+  SessionHub::Instance().SetLimits(serverSessions_, serverIdleSeconds_);
 }
 
 std::shared_ptr<Workspace> DBEngine::CreateWorkspace(const std::string& name,

@@ -42,6 +42,14 @@ class DBEngine {
   // answer beyond the lock wait. A URI may set libpq's own timeouts instead.
   int ServerTimeoutSeconds() const { return serverTimeoutSeconds_; }
   void SetServerTimeoutSeconds(int seconds);
+  // The server sessions the program may hold on one data source at once (a
+  // workstation needs one; more serve threads working at once), and how long
+  // one left idle stays open. The environment may set each of the three
+  // server settings: DORVANE_SERVER_TIMEOUT, DORVANE_SERVER_SESSIONS and
+  // DORVANE_SERVER_IDLE (seconds; 0 closes a session as soon as it is idle).
+  int ServerSessions() const { return serverSessions_; }
+  int ServerIdleSeconds() const { return serverIdleSeconds_; }
+  void SetServerSessions(int sessions, int idleSeconds);
 
   // Used by recordsets: note a deleted rowid of `table` in file `path`, and
   // the highest one noted (0 when none).
@@ -55,10 +63,12 @@ class DBEngine {
   void KeepLayout(const std::string& schemaText, std::shared_ptr<const TableLayout> layout);
 
  private:
-  DBEngine() = default;
+  DBEngine();
   int workspacesCreated_ = 0;
   int lockWaitMs_ = 5000;
   int serverTimeoutSeconds_ = 10;
+  int serverSessions_ = 16;
+  int serverIdleSeconds_ = 30;
   std::map<std::string, int64_t> deletedRows_;
   std::map<std::string, std::shared_ptr<const TableLayout>> layouts_;
 };

@@ -11,6 +11,7 @@
 #include "services/base/c_numbers.h"
 #include "services/base/user_action.h"
 #include "services/recordstore/db_engine.h"
+#include "services/recordstore/pg_hub.h"
 #include "services/recordstore/store_errors.h"
 
 namespace recordstore {
@@ -19,16 +20,6 @@ namespace {
 
 // Requests answered by servers in this process, over all connections.
 uint64_t totalRoundTrips = 0;
-
-// Sessions kept for reuse, by URI and schema. A few per data source are
-// enough: a program holds a handful of workspaces at once.
-std::map<std::string, std::vector<std::unique_ptr<PgSession>>>& SessionPool() {
-  static std::map<std::string, std::vector<std::unique_ptr<PgSession>>> pool;
-  return pool;
-}
-constexpr size_t kKeptSessionsPerSource = 4;
-
-std::string PoolKey(const ServerSource& source) { return source.uri + '\n' + source.schema; }
 
 // Type OIDs of the server's built-in types that the store reads as numbers.
 constexpr Oid kBoolOid = 16, kByteaOid = 17, kInt8Oid = 20, kInt2Oid = 21, kInt4Oid = 23,
@@ -197,12 +188,30 @@ std::shared_ptr<Connection> PgConnection::OpenSource(const std::string& path, in
   std::string shown = source.display;
   std::shared_ptr<PgConnection> connection(
       new PgConnection(std::move(source), std::move(shown), lockWaitMs));
-  connection->Connect();
   connection->open_ = true;
+  try {
+    connection->Open();
+  } catch (...) {
+    connection->open_ = false;
+    throw;
+  }
   return connection;
 }
 
-bool PgConnection::SessionBroken() const { return session_ == nullptr || !session_->link.Ok(); }
+PgSession* PgConnection::Current() { return Holder().get(); }
+
+std::unique_ptr<PgSession>& PgConnection::Holder() {
+  return inTransaction_ || own_ ? own_ : Shared();
+}
+
+std::unique_ptr<PgSession>& PgConnection::Shared() {
+  return base::InUserAction() ? ActionSession(source_.uri) : request_;
+}
+
+bool PgConnection::SessionBroken() {
+  PgSession* session = Current();
+  return session == nullptr || !session->link.Ok();
+}
 
 void PgConnection::CountRoundTrip() {
   ++roundTrips_;
@@ -210,67 +219,65 @@ void PgConnection::CountRoundTrip() {
 }
 
 void PgConnection::DropSession() {
-  // The kept sessions of this source went with the server, most likely.
-  SessionPool().erase(PoolKey(source_));
-  session_.reset();
+  // The idle sessions of this source went with the server, most likely.
+  SessionHub::Instance().Forget(source_.uri, std::move(Holder()));
+}
+
+void PgConnection::EndRequest() {
+  if (request_ && !inTransaction_) SessionHub::Instance().Return(source_.uri, std::move(request_));
+}
+
+void PgConnection::Borrow() {
+  std::unique_ptr<PgSession>& holder = Holder();
+  if (holder) return;
+  holder = SessionHub::Instance().Borrow(
+      source_.uri, LockWaitMs(), [this](const std::string& reason) { return Unreachable(reason); },
+      [this](const std::string& reason) {
+        return base::RuntimeError(base::error::kLocked,
+                                  "The database server " + source_.host +
+                                      " is busy: no connection to it came free in time for '" +
+                                      Path() + "'; try again in a moment (" + reason + ").");
+      });
+  if (holder->lockWaitMs < 0) CountRoundTrip();  // a new session: its connection was made
+}
+
+std::vector<std::string> PgConnection::SetupStatements(PgSession& session) const {
+  std::vector<std::string> setup;
+  if (session.schema != source_.schema) {
+    char* schema =
+        PQescapeIdentifier(session.Conn(), source_.schema.c_str(), source_.schema.size());
+    setup.push_back("SET search_path TO " + std::string(schema));
+    PQfreemem(schema);
+    session.schema = source_.schema;
+  }
+  if (session.lockWaitMs != LockWaitMs()) {
+    // A lock wait that ends after the store's wait raises 3260, as on SQLite.
+    setup.push_back("SET lock_timeout = " + std::to_string(LockWaitMs() > 0 ? LockWaitMs() : 1));
+    session.lockWaitMs = LockWaitMs();
+  }
+  return setup;
 }
 
 // A server that could not be reached or refused us: the open's 3024, in
 // words that say which.
 base::RuntimeError PgConnection::Unreachable(const std::string& reason) const {
-  if (reason.find("too many clients") != std::string::npos ||
-      reason.find("connection slots") != std::string::npos) {
-    return base::RuntimeError(base::error::kFileNotFound,
-                              "The database server " + source_.host +
-                                  " is busy: it takes no "
-                                  "more connections now, so '" +
-                                  Path() + "' cannot be opened; try again in a moment (" + reason +
-                                  ").");
-  }
   return base::RuntimeError(base::error::kFileNotFound,
                             "Could not connect to the database server " + source_.host + " for '" +
                                 Path() + "' (" + reason + ").");
 }
 
-void PgConnection::Connect() {
-  session_.reset();
-  auto& kept = SessionPool()[PoolKey(source_)];
-  while (!kept.empty() && session_ == nullptr) {
-    std::unique_ptr<PgSession> candidate = std::move(kept.back());
-    kept.pop_back();
-    if (candidate->link.Ok() && PQtransactionStatus(candidate->Conn()) == PQTRANS_IDLE) {
-      session_ = std::move(candidate);
-    }
-  }
-  std::string setup;
-  if (session_ == nullptr) {
-    auto session = std::make_unique<PgSession>(source_.uri);
-    CountRoundTrip();
-    if (!session->link.Ok()) throw Unreachable(session->link.ErrorText());
-    session_ = std::move(session);
-    char* schema =
-        PQescapeIdentifier(session_->Conn(), source_.schema.c_str(), source_.schema.size());
-    // No parallel plans: a window's statement relies on the parts of a UNION
-    // ALL coming back in order, and its index seeks gain nothing from workers.
-    setup =
-        "SET client_encoding TO 'UTF8'; SET max_parallel_workers_per_gather = 0; "
-        "SET search_path TO " +
-        std::string(schema) + "; ";
-    PQfreemem(schema);
-  }
-  if (session_->lockWaitMs != LockWaitMs()) {
-    // A lock wait that ends after the store's wait raises 3260, as on SQLite.
-    setup += "SET lock_timeout = " + std::to_string(LockWaitMs() > 0 ? LockWaitMs() : 1) + "; ";
-    session_->lockWaitMs = LockWaitMs();
-  }
-  if (setup.empty()) return;
-  char* literal = PQescapeLiteral(session_->Conn(), source_.schema.c_str(), source_.schema.size());
-  setup +=
+void PgConnection::Open() {
+  RequestEnd end(*this);
+  Borrow();
+  PgSession& session = *Current();
+  if (session.usableSchemas.contains(source_.schema)) return;
+  char* literal = PQescapeLiteral(session.Conn(), source_.schema.c_str(), source_.schema.size());
+  const std::string check =
       "SELECT has_schema_privilege(oid, 'USAGE'), current_user FROM pg_namespace "
       "WHERE nspname = " +
       std::string(literal);
   PQfreemem(literal);
-  PGresult* result = Exec(setup);
+  PGresult* result = Exec(check);
   const bool ok = Succeeded(result);
   const bool schemaFound = ok && PQntuples(result) > 0;
   const bool usable = schemaFound && PQgetvalue(result, 0, 0)[0] == 't';
@@ -278,17 +285,15 @@ void PgConnection::Connect() {
   const std::string message = ok ? "" : Detail(result);
   PQclear(result);
   if (!ok) {
-    session_.reset();
+    DropSession();
     throw Unreachable(message);
   }
   if (!schemaFound) {
-    session_.reset();
     throw FileNotFound(Path(), ": database '" + source_.database + "' on server " + source_.host +
                                    " has no schema '" + source_.schema + "'");
   }
   if (!usable) {
     // Without USAGE the schema's tables look absent; say that a grant is missing.
-    session_.reset();
     throw base::RuntimeError(base::error::kTableNotFound,
                              "The role '" + role + "' may not use schema '" + source_.schema +
                                  "' of database '" + source_.database + "' on server " +
@@ -297,23 +302,18 @@ void PgConnection::Connect() {
                                  "USAGE ON SCHEMA " +
                                  source_.schema + " TO " + role + ").");
   }
+  session.usableSchemas.insert(source_.schema);
 }
 
 void PgConnection::Close() {
   if (!open_) return;
   open_ = false;
   statements_.clear();
-  if (session_ != nullptr && !SessionBroken()) {
-    if (PQtransactionStatus(session_->Conn()) != PQTRANS_IDLE) {
-      PQclear(Exec("ROLLBACK"));
-    }
-    auto& kept = SessionPool()[PoolKey(source_)];
-    if (session_->link.Ok() && PQtransactionStatus(session_->Conn()) == PQTRANS_IDLE &&
-        kept.size() < kKeptSessionsPerSource) {
-      kept.push_back(std::move(session_));
-    }
+  if (own_ && own_->link.Ok() && PQtransactionStatus(own_->Conn()) != PQTRANS_IDLE) {
+    PQclear(Exec("ROLLBACK"));
   }
-  session_.reset();
+  SessionHub::Instance().Return(source_.uri, std::move(own_));
+  SessionHub::Instance().Return(source_.uri, std::move(request_));
   inTransaction_ = false;
   transactionLost_ = false;
 }

@@ -1,9 +1,13 @@
 // The PostgreSQL engine of the record store: a Connection over one schema of a
 // server database, through libpq. Statements are prepared on the server once
 // per session (parameters ?N become $N) and run with their values sent as text
-// (binary for Long Binary). Sessions are kept for reuse when a connection
-// closes, with their prepared statements, so that a workspace opened again on
-// the same data source costs no new connection. Every server failure becomes
+// (binary for Long Binary). A connection holds no session of its own: it
+// borrows one from the process's SessionHub for a user action (shared by every
+// connection of the thread on the same URI, whatever the schema: each request
+// sets the search path when the session last served another), for a
+// transaction (its own until the end), or for one request, so a workstation
+// needs one session however many workspaces and tables it has open, and the
+// prepared statements stay with the session. Every server failure becomes
 // a RuntimeError with the number SQLite's engine gives for the same cause.
 // A connection lost outside a transaction is made again at the next request
 // (a read is asked again once); one lost inside a transaction is never made
@@ -11,7 +15,7 @@
 // 3043 until it is rolled back. A request whose answer did not come whole is
 // a failure, and a commit whose answer was lost is settled by asking the
 // server what became of the transaction (pg_requests.cpp).
-// Relies on libpq, ServerLink, ServerSource and the record store's errors.
+// Relies on libpq, ServerLink, SessionHub, ServerSource and the record store's errors.
 #pragma once
 
 #include <libpq-fe.h>
@@ -94,31 +98,57 @@ class PgConnection : public Connection {
     bool complete = false;       // every answer and the closing sync came
   };
 
-  // Connects (or takes a kept session) and readies it for this schema.
-  void Connect();
+  // Ends a request made outside any transaction and user action: the
+  // session lent for it goes back to the hub, whatever happened.
+  struct RequestEnd {
+    explicit RequestEnd(PgConnection& connection) : connection(connection) {}
+    ~RequestEnd() { connection.EndRequest(); }
+    PgConnection& connection;
+  };
+
+  // Borrows a session and checks that the schema is there and usable.
+  void Open();
   // The open's 3024 for a server that could not be reached or refused us.
   base::RuntimeError Unreachable(const std::string& reason) const;
-  // Before a request: a lost session is made again, unless a transaction was
-  // under way on it (3043, and the transaction counts as lost).
+  // The session this connection works on now: its transaction's, else the one
+  // its thread holds for the user action under way, else the one lent for
+  // this request (null when it has none); and where that one is kept.
+  PgSession* Current();
+  std::unique_ptr<PgSession>& Holder();
+  // Where a session outside a transaction is kept: the thread's for the user
+  // action under way, else this request's.
+  std::unique_ptr<PgSession>& Shared();
+  // Borrows a session from the hub into Holder() unless it holds one.
+  void Borrow();
+  // The SET statements that fit `session` to this connection (its schema on
+  // the search path, its lock wait), noted as done.
+  std::vector<std::string> SetupStatements(PgSession& session) const;
+  // Before a request: a session, a lost one replaced, unless a transaction
+  // was under way on it (3043, and the transaction counts as lost).
   void EnsureSession();
-  // Forgets the session and the kept ones of this source.
+  // Forgets the session (lost), with the idle ones of this source.
   void DropSession();
+  // Gives back the session of a request outside transactions and actions.
+  void EndRequest();
+  // Gives back the session of a transaction that ended.
+  void EndTransaction();
   void CountRoundTrip();
-  // A simple query with the wait bounded; its result, which the caller clears,
-  // or nullptr when no answer came.
+  // A simple query on the current session, fitted to this connection first,
+  // with the wait bounded; its result, which the caller clears, or nullptr
+  // when no answer came.
   PGresult* Exec(const std::string& sql);
   // Sends the statement (with its savepoint and prepare when needed) as one
   // pipelined request and reads every answer.
   PipelineAnswer SendPipeline(const PgStatement& statement, bool savepoint);
   // The best words for why a request failed: the server's notice of a lost
   // session (FATAL: terminating connection ...), else the result's or libpq's.
-  std::string Detail(const PGresult* result) const;
+  std::string Detail(const PGresult* result);
   // Marks the session lost (and a transaction under way with it) and raises 3043.
   [[noreturn]] void Lost(const std::string& detail, LostDuring during = LostDuring::kRequest);
   // After a COMMIT whose answer was lost: asks a new session whether the
   // transaction `txid_` committed; returns when it did, raises 3043 otherwise.
   void SettleCommit(const std::string& detail, int formerPid);
-  bool SessionBroken() const;
+  bool SessionBroken();
 
   struct CountCache {
     int64_t count = 0;
@@ -126,7 +156,8 @@ class PgConnection : public Connection {
   };
 
   ServerSource source_;
-  std::unique_ptr<PgSession> session_;
+  std::unique_ptr<PgSession> own_;      // a transaction's session, its own until it ends
+  std::unique_ptr<PgSession> request_;  // lent for one request outside actions
   bool open_ = false;
   bool inTransaction_ = false;
   bool transactionLost_ = false;

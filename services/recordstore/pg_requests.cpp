@@ -17,6 +17,7 @@
 #include "services/base/c_numbers.h"
 #include "services/base/user_action.h"
 #include "services/recordstore/pg_connection.h"
+#include "services/recordstore/pg_hub.h"
 #include "services/recordstore/store_errors.h"
 
 namespace recordstore {
@@ -69,17 +70,21 @@ constexpr auto kSettleWait = std::chrono::seconds(5);
 }  // namespace
 
 PGresult* PgConnection::Exec(const std::string& sql) {
+  PgSession& session = *Current();
+  std::string fitted;
+  for (const std::string& statement : SetupStatements(session)) fitted += statement + "; ";
   CountRoundTrip();
-  return session_->link.Exec(sql, AnswerDeadline(LockWaitMs()));
+  return session.link.Exec(fitted + sql, AnswerDeadline(LockWaitMs()));
 }
 
-std::string PgConnection::Detail(const PGresult* result) const {
-  if (session_ == nullptr) return MessageOf(result, nullptr);
+std::string PgConnection::Detail(const PGresult* result) {
+  PgSession* session = Current();
+  if (session == nullptr) return MessageOf(result, nullptr);
   // A session the server ended says why in a notice before it goes.
-  const std::string& notice = session_->link.LastNotice();
-  if (!session_->link.Ok() && notice.rfind("FATAL", 0) == 0) return notice;
-  if (result == nullptr || session_->link.Silent()) return session_->link.ErrorText();
-  return MessageOf(result, session_->Conn());
+  const std::string& notice = session->link.LastNotice();
+  if (!session->link.Ok() && notice.rfind("FATAL", 0) == 0) return notice;
+  if (result == nullptr || session->link.Silent()) return session->link.ErrorText();
+  return MessageOf(result, session->Conn());
 }
 
 void PgConnection::Lost(const std::string& detail, LostDuring during) {
@@ -111,9 +116,11 @@ void PgConnection::EnsureSession() {
     DropSession();
     Lost(detail);
   }
+  if (Current() != nullptr) DropSession();  // gone since its last request
   try {
-    Connect();
+    Borrow();
   } catch (const base::RuntimeError& e) {
+    if (e.Number() == base::error::kLocked) throw;  // the server is busy
     throw base::RuntimeError(base::error::kDiskError,
                              "The connection to server " + source_.host + " (database '" +
                                  source_.database +
@@ -124,14 +131,20 @@ void PgConnection::EnsureSession() {
 PgConnection::PipelineAnswer PgConnection::SendPipeline(const PgStatement& statement,
                                                         bool savepoint) {
   const ParamTexts params(statement.Params());
-  PGconn* conn = session_->Conn();
-  auto found = session_->prepared.find(statement.Sql());
-  const bool prepare = found == session_->prepared.end();
-  const std::string name = prepare ? "s" + std::to_string(session_->nextName++) : found->second;
+  PgSession& session = *Current();
+  PGconn* conn = session.Conn();
+  auto found = session.prepared.find(statement.Sql());
+  const bool prepare = found == session.prepared.end();
+  const std::string name = prepare ? "s" + std::to_string(session.nextName++) : found->second;
   PipelineAnswer answer;
+  const std::vector<std::string> setup = SetupStatements(session);
   if (PQenterPipelineMode(conn) != 1) return answer;
   enum Kind { kControl, kPrepare, kStatement };
   std::vector<Kind> kinds;
+  for (const std::string& statement : setup) {
+    PQsendQueryParams(conn, statement.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0);
+    kinds.push_back(kControl);
+  }
   if (savepoint) {
     PQsendQueryParams(conn, "SAVEPOINT dorvane_write", 0, nullptr, nullptr, nullptr, nullptr, 0);
     kinds.push_back(kControl);
@@ -153,7 +166,7 @@ PgConnection::PipelineAnswer PgConnection::SendPipeline(const PgStatement& state
   // Every answer must come, the sync's last: a statement answered without
   // its release or its sync may not have been kept by the server.
   const Deadline deadline = AnswerDeadline(LockWaitMs());
-  ServerLink& link = session_->link;
+  ServerLink& link = session.link;
   PGresult* firstError = nullptr;
   bool prepared = !prepare;
   size_t answered = 0;
@@ -183,8 +196,13 @@ PgConnection::PipelineAnswer PgConnection::SendPipeline(const PgStatement& state
     PQclear(sync);
   }
   if (answer.complete) PQexitPipelineMode(conn);
-  if (prepare && prepared && answer.complete) session_->prepared.emplace(statement.Sql(), name);
-  // A failed savepoint or prepare is the request's error.
+  if (prepare && prepared && answer.complete) session.prepared.emplace(statement.Sql(), name);
+  // A failed setting leaves the session to be set again.
+  if (firstError != nullptr) {
+    session.schema.clear();
+    session.lockWaitMs = -1;
+  }
+  // A failed setting, savepoint or prepare is the request's error.
   if (firstError != nullptr && !Succeeded(answer.result)) {
     PQclear(answer.result);
     answer.result = firstError;
@@ -195,6 +213,7 @@ PgConnection::PipelineAnswer PgConnection::SendPipeline(const PgStatement& state
 }
 
 PGresult* PgConnection::Run(const PgStatement& statement, bool write) {
+  RequestEnd end(*this);
   for (int attempt = 0;; ++attempt) {
     EnsureSession();
     const bool savepoint = write && inTransaction_;
@@ -231,8 +250,11 @@ void PgConnection::Fail(PGresult* result, const std::string& table) {
   const std::string state = StateOf(result);
   const std::string message = Detail(result);
   PQclear(result);
-  if (SessionBroken() || ConnectionState(state)) {
-    DropSession();
+  // The request has given its session back, unless it was a transaction's
+  // or an action's.
+  PgSession* session = Current();
+  if (ConnectionState(state) || (session != nullptr && !session->link.Ok())) {
+    if (session != nullptr) DropSession();
     Lost(message);
   }
   const std::string subject = table.empty() ? "The database" : "Table '" + table + "'";
@@ -250,6 +272,7 @@ void PgConnection::Fail(PGresult* result, const std::string& table) {
 
 void PgConnection::Execute(const std::string& sql) {
   base::ActionWrote();
+  RequestEnd end(*this);
   for (int attempt = 0;; ++attempt) {
     EnsureSession();
     PGresult* result = Exec(sql);
@@ -270,27 +293,46 @@ void PgConnection::ExecuteQuietly(const std::string& sql) {
   base::ActionWrote();
   if (sql == "ROLLBACK") {
     // Ends the transaction here whatever the server says: a lost session
-    // rolled it back already.
-    if (!SessionBroken()) PQclear(Exec(sql));
+    // rolled it back already. A rollback undoes the SETs made in the
+    // transaction, so the session is set again at its next request.
+    if (own_ && own_->link.Ok()) {
+      PQclear(Exec(sql));
+      own_->schema.clear();
+      own_->lockWaitMs = -1;
+    }
     inTransaction_ = false;
     transactionLost_ = false;
     txid_.clear();
     ++writeEpoch_;
+    EndTransaction();
     return;
   }
   if (!SessionBroken() && !transactionLost_) PQclear(Exec(sql));
+}
+
+void PgConnection::EndTransaction() {
+  if (!own_) return;
+  std::unique_ptr<PgSession>& shared = Shared();
+  if (base::InUserAction() && !shared) {
+    shared = std::move(own_);  // the rest of the action goes on with it
+  } else {
+    SessionHub::Instance().Return(source_.uri, std::move(own_));
+  }
 }
 
 void PgConnection::BeginWrite() {
   base::ActionWrote();
   // The transaction's id comes with its start, in the same request, so that
   // a commit whose answer is lost can be asked after.
+  RequestEnd end(*this);
   for (int attempt = 0;; ++attempt) {
     EnsureSession();
     PGresult* result = Exec("BEGIN; SELECT txid_current()::text");
     if (Succeeded(result) && PQntuples(result) == 1) {
       txid_ = PQgetvalue(result, 0, 0);
       PQclear(result);
+      // The session is the transaction's alone until it ends.
+      own_ = std::move(Holder());
       inTransaction_ = true;
       return;
     }
@@ -315,6 +357,7 @@ void PgConnection::Commit(bool /*force*/) {
     PQclear(result);
     inTransaction_ = false;
     txid_.clear();
+    EndTransaction();
     if (rolledBack) {
       throw base::RuntimeError(base::error::kEngineFailure,
                                "The server rolled back the transaction on '" + Path() +
@@ -326,13 +369,17 @@ void PgConnection::Commit(bool /*force*/) {
   if (!SessionBroken() && !ConnectionState(StateOf(result))) {
     inTransaction_ = false;  // a refused COMMIT ends the transaction too
     txid_.clear();
+    own_->schema.clear();
+    own_->lockWaitMs = -1;
+    EndTransaction();
     Fail(result, "");
   }
   const std::string detail = Detail(result);
-  const int formerPid = PQbackendPID(session_->Conn());
+  const int formerPid = PQbackendPID(own_->Conn());
   PQclear(result);
   DropSession();
   inTransaction_ = false;
+  RequestEnd end(*this);
   SettleCommit(detail, formerPid);
 }
 
@@ -345,13 +392,15 @@ void PgConnection::SettleCommit(const std::string& detail, int formerPid) {
   std::string status;
   for (;;) {
     try {
-      if (SessionBroken()) Connect();
+      if (SessionBroken()) {
+        if (Current() != nullptr) DropSession();
+        Borrow();
+      }
       PGresult* result = Exec("SELECT txid_status(" + txid + ")");
       status = Succeeded(result) && PQntuples(result) == 1 ? PQgetvalue(result, 0, 0) : "?";
       PQclear(result);
     } catch (const base::RuntimeError&) {
       status = "?";
-      session_.reset();
     }
     if (status == "committed") return;
     if (status == "aborted" || std::chrono::steady_clock::now() >= giveUp) break;
@@ -363,7 +412,7 @@ void PgConnection::SettleCommit(const std::string& detail, int formerPid) {
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
-  if (status == "aborted" || status.empty()) Lost(detail, LostDuring::kCommit);
+  if (status == "aborted") Lost(detail, LostDuring::kCommit);
   throw base::RuntimeError(
       base::error::kDiskError,
       "The connection to server " + source_.host + " (database '" + source_.database +

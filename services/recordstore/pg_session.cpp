@@ -51,7 +51,7 @@ Deadline AnswerDeadline(int lockWaitMs) {
          std::chrono::milliseconds(std::max(0, lockWaitMs));
 }
 
-ServerLink::ServerLink(const std::string& uri) {
+ServerLink::ServerLink(const std::string& uri, const std::string& options) {
   // The engine's timeouts come first, so that the same settings in the URI,
   // expanded from "dbname" last, take their place.
   const int seconds = DBEngine::Instance()->ServerTimeoutSeconds();
@@ -62,6 +62,7 @@ ServerLink::ServerLink(const std::string& uri) {
       {"keepalives_interval", std::to_string(std::max(1, seconds / 4))},
       {"keepalives_count", "2"},
       {"tcp_user_timeout", std::to_string(seconds * 1000)},
+      {"options", options},
       {"dbname", uri}};
   std::vector<const char*> keywords, values;
   for (const auto& [keyword, value] : settings) {

@@ -15,6 +15,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace recordstore {
 
@@ -24,8 +25,9 @@ using Deadline = std::chrono::steady_clock::time_point;
 class ServerLink {
  public:
   // Connects to `uri` (a libpq URI or connection string) with the engine's
-  // timeouts. Never null; check Ok().
-  explicit ServerLink(const std::string& uri);
+  // timeouts and the given session settings (libpq's "options", "-c name=value
+  // ..."), each unless the URI sets it. Check Ok().
+  explicit ServerLink(const std::string& uri, const std::string& options = "");
   ~ServerLink();
   ServerLink(const ServerLink&) = delete;
   ServerLink& operator=(const ServerLink&) = delete;
@@ -57,14 +59,21 @@ class ServerLink {
 };
 
 // A session of the record store: a link with the statements prepared on it
-// (names by $N SQL text) and the lock wait it was set up with.
+// (names by $N SQL text), the schema its search path names now and the lock
+// wait it was set to, and the schemas it has found usable. The session is
+// made with UTF-8 text and without parallel plans (a window's statement relies
+// on the parts of a UNION ALL coming back in order, and its index seeks gain
+// nothing from workers).
 struct PgSession {
-  explicit PgSession(const std::string& uri) : link(uri) {}
+  explicit PgSession(const std::string& uri)
+      : link(uri, "-c client_encoding=UTF8 -c max_parallel_workers_per_gather=0") {}
   PGconn* Conn() const { return link.Conn(); }
   ServerLink link;
   std::unordered_map<std::string, std::string> prepared;
   int nextName = 0;
+  std::string schema;  // "" until a search path is set
   int lockWaitMs = -1;
+  std::unordered_set<std::string> usableSchemas;
 };
 
 // The deadline of a request sent now: the engine's server timeout plus the
