@@ -282,8 +282,11 @@ void PgConnection::Connect() {
         PQescapeIdentifier(session_->conn, source_.schema.c_str(), source_.schema.size());
     // No parallel plans: a window's statement relies on the parts of a UNION
     // ALL coming back in order, and its index seeks gain nothing from workers.
+    // Generic plans from the first run: a plan made for the values bound judges
+    // a row comparison by its first key alone and may sort a whole company.
     setup =
         "SET client_encoding TO 'UTF8'; SET max_parallel_workers_per_gather = 0; "
+        "SET plan_cache_mode = force_generic_plan; "
         "SET search_path TO " +
         std::string(schema) + "; ";
     PQfreemem(schema);
