@@ -61,12 +61,16 @@ class ServerLink {
 // A session of the record store: a link with the statements prepared on it
 // (names by $N SQL text), the schema its search path names now and the lock
 // wait it was set to, and the schemas it has found usable. The session is
-// made with UTF-8 text and without parallel plans (a window's statement relies
-// on the parts of a UNION ALL coming back in order, and its index seeks gain
-// nothing from workers).
+// made with UTF-8 text; without parallel plans (a window's statement relies on
+// the parts of a UNION ALL coming back in order, and its index seeks gain
+// nothing from workers); and with generic plans from a statement's first run
+// (a plan made for the values bound judges a row comparison by its first key
+// alone, and may sort a whole company to find one row).
 struct PgSession {
   explicit PgSession(const std::string& uri)
-      : link(uri, "-c client_encoding=UTF8 -c max_parallel_workers_per_gather=0") {}
+      : link(uri,
+             "-c client_encoding=UTF8 -c max_parallel_workers_per_gather=0 "
+             "-c plan_cache_mode=force_generic_plan") {}
   PGconn* Conn() const { return link.Conn(); }
   ServerLink link;
   std::unordered_map<std::string, std::string> prepared;

@@ -4,14 +4,20 @@
 // between actions and raises 3043 inside a transaction (which loses nothing);
 // an unreachable server, a wrong password, a missing database or schema give
 // 3024 naming host and database but never the password; reopening a source
-// reuses its session and layout within a few round trips. What holds on both
-// engines is in the EngineTest suites.
+// reuses its session and layout within a few round trips; the first requests
+// of a fresh session read a window of rows at either end of the table. What
+// holds on both engines is in the EngineTest suites.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <functional>
+#include <regex>
+#include <set>
 
 #include "services/base/user_action.h"
 #include "services/recordstore/connection.h"
+#include "services/recordstore/index_walk.h"
 #include "services/recordstore/recordstore.h"
 #include "store_helpers.h"
 #include "tools/link-proxy/link_proxy.h"
@@ -20,6 +26,36 @@ namespace recordstore::testing {
 namespace {
 
 using testsupport::PgRows;
+
+// The most rows one node of a plan read, from EXPLAIN (ANALYZE, FORMAT JSON):
+// the rows it returned and those its filter dropped, over all its loops.
+int64_t MostRowsOfANode(const std::string& plan) {
+  static const std::regex kField(
+      R"re("(Actual Rows|Actual Loops|Rows Removed by Filter)": (\d+))re");
+  int64_t most = 0, rows = 0, loops = 1;
+  for (std::sregex_iterator it(plan.begin(), plan.end(), kField), end; it != end; ++it) {
+    const std::string field = (*it)[1];
+    const int64_t value = std::stoll((*it)[2]);
+    if (field == "Actual Rows") rows = value;
+    if (field == "Actual Loops") loops = value;
+    if (field == "Rows Removed by Filter") rows += value;
+    most = std::max(most, rows * loops);
+  }
+  return most;
+}
+
+// The names of the statements prepared on a server connection's session.
+std::set<std::string> PreparedStatements(Connection& connection) {
+  Statement& list = connection.Prepare("SELECT name FROM pg_prepared_statements", "");
+  StatementScope scope(list);
+  std::set<std::string> names;
+  SqlValue name;
+  while (list.Step()) {
+    list.ReadColumn(0, name);
+    names.insert(name.bytes);
+  }
+  return names;
+}
 
 class ServerTest : public ::testing::Test {
  protected:
@@ -280,6 +316,68 @@ TEST_F(ServerTest, OneActionFindsItsTablesWithOneCatalogQuery) {
   EXPECT_EQ(ServerRoundTrips() - before, 1u);
   EXPECT_EQ(database->OpenRecordset("tjlist")->Fields("TJLTAG").Value().ToLong(), 1);
   EXPECT_EQ(ErrorOf([&] { database->OpenRecordset("NOSUCH"); }), 3078);
+}
+
+// A session plans the first runs of a statement for their parameter values,
+// and the server estimates a row comparison by its first key alone: past the
+// lowest or the highest company it expects no row, so a plan that sorts every
+// row of that company beyond the key looks cheaper than reading the index in
+// order. On a fresh session each request of the job search at those ends,
+// each company holding half the rows, must read a window of rows.
+TEST_F(ServerTest, FirstRequestsOfAFreshSessionReadAWindowOfRows) {
+  source->Exec("MAIN.MDB",
+               "INSERT INTO JOBLIST (CONO, JOBNO, JOBNAME) SELECT c, lpad(n::text, 8), 'Job' "
+               "FROM generate_series(1, 4) c, generate_series(1, CASE WHEN c IN (1, 4) THEN "
+               "20000 ELSE 20 END) n; ANALYZE JOBLIST;");
+  auto connection = Connection::Open(source->File("MAIN.MDB"), 1000);
+  auto layout = LoadTableLayout(*connection, "JOBLIST");
+  IndexWalk walk(*connection, *layout, layout->FindIndex("JOBLIST"));
+  auto job = [&](int company, const std::string& number) {
+    Row row;
+    row.values.resize(layout->columns.size());
+    row.values[layout->FindColumn("CONO")] = SqlValue::Int(company);
+    row.values[layout->FindColumn("JOBNO")] = SqlValue::Text(number);
+    return row;
+  };
+  Row found;
+  const struct {
+    const char* request;
+    std::function<bool()> run;
+    std::string values;  // as the request binds them
+  } requests[] = {
+      {"the first typed key, near the end of the lowest company",
+       [&] {
+         return walk.SeekAtOrAfter({SqlValue::Int(1), SqlValue::Text("   19990")}, found);
+       },
+       "1, '   19990'"},
+      {"Up past the window, at the end of the lowest company",
+       [&] { return walk.Previous(job(1, "   20000"), found); }, "1, '   20000'"},
+      {"Down past the window, at the start of the highest company",
+       [&] { return walk.Next(job(4, "       1"), found); }, "4, '       1'"},
+  };
+  for (const auto& [request, run, values] : requests) {
+    SCOPED_TRACE(request);
+    const std::set<std::string> before = PreparedStatements(*connection);
+    {
+      base::UserAction action;
+      ASSERT_TRUE(run());
+    }
+    // What the request's statement read, run again with the same values (the
+    // session still plans it for the values, as it did the first time).
+    int statements = 0;
+    for (const std::string& name : PreparedStatements(*connection)) {
+      if (before.count(name) != 0) continue;
+      ++statements;
+      Statement& explain = connection->Prepare(
+          "EXPLAIN (ANALYZE, FORMAT JSON) EXECUTE " + name + "(" + values + ")", "JOBLIST");
+      StatementScope scope(explain);
+      ASSERT_TRUE(explain.Step());
+      SqlValue plan;
+      explain.ReadColumn(0, plan);
+      EXPECT_LE(MostRowsOfANode(plan.bytes), 64) << plan.bytes;
+    }
+    EXPECT_EQ(statements, 1);
+  }
 }
 
 }  // namespace
