@@ -238,7 +238,8 @@ void PgConnection::Borrow() {
                                       " is busy: no connection to it came free in time for '" +
                                       Path() + "'; try again in a moment (" + reason + ").");
       });
-  if (holder->lockWaitMs < 0) CountRoundTrip();  // a new session: its connection was made
+  if (!holder->lent) CountRoundTrip();  // a new session: its connection was made
+  holder->lent = true;
 }
 
 std::vector<std::string> PgConnection::SetupStatements(PgSession& session) const {

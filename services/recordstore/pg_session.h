@@ -78,6 +78,7 @@ struct PgSession {
   std::string schema;  // "" until a search path is set
   int lockWaitMs = -1;
   std::unordered_set<std::string> usableSchemas;
+  bool lent = false;  // lent out before: its connection is made already
 };
 
 // The deadline of a request sent now: the engine's server timeout plus the
