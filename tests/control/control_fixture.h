@@ -61,6 +61,16 @@ class ControlTest : public testsupport::ToolkitTest {
 
   int Workspaces() { return recordstore::DBEngine::Instance()->WorkspacesCreated(); }
 
+  // What the user was told (boxes and errors), for failure messages.
+  std::string Told() const {
+    std::string text;
+    for (const auto& box : desktop.messageBoxes) text += "\nbox: " + box.title + ": " + box.prompt;
+    for (const auto& error : desktop.errors) {
+      text += "\nerror: " + std::to_string(error.Number()) + " " + error.Description();
+    }
+    return text;
+  }
+
   template <class T = screen::Control>
   T& Child(const std::string& name, int index = -1) {
     screen::Control* c = control->Find(name, index);

@@ -78,16 +78,6 @@ class DiskFaultTest : public ControlTest {
     return false;
   }
 
-  // What the user was told, for failure messages.
-  std::string Told() const {
-    std::string text;
-    for (const auto& box : desktop.messageBoxes) text += "\nbox: " + box.title + ": " + box.prompt;
-    for (const auto& error : desktop.errors) {
-      text += "\nerror: " + std::to_string(error.Number()) + " " + error.Description();
-    }
-    return text;
-  }
-
   // Runs `action` failing each call of `kind` in turn; returns the runs made.
   int Sweep(const Action& action, int kind) {
     const std::string where = std::string(action.name) + ", " + kCallNames[kind];
