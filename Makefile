@@ -31,7 +31,7 @@ LAUNCHER = $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 SANITIZER_ENV = ASAN_OPTIONS=abort_on_error=0:detect_leaks=1:strict_string_checks=1 \
                 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 
-.PHONY: all deps configure build test test-main test-asan fuzz soak soak-asan demo bench format format-check lint clean
+.PHONY: all deps configure build test test-main test-asan fuzz soak soak-asan demo bench bench-link format format-check lint clean
 
 all: build
 
@@ -82,6 +82,16 @@ soak-asan: test-asan
 
 bench: build
 	@for b in $(BUILD)/bin/bench_*; do [ -x "$$b" ] && "$$b" || exit 1; done
+
+# The server benchmarks on a throwaway server of their own: every server action
+# over links of 0 to 50 ms round trip (bench_link), then many workstations on
+# one database at once (bench_users). See bench/README.md.
+BENCH_SERVER = $(abspath $(BUILD))/pg-bench-server
+bench-link: build
+	@trap '$(CURDIR)/tools/pg-test-server.sh stop $(BENCH_SERVER)' EXIT; \
+	uri=$$($(CURDIR)/tools/pg-test-server.sh start $(BENCH_SERVER)) && \
+	DORVANE_BENCH_PG=$$uri $(BUILD)/bin/bench_link && \
+	DORVANE_BENCH_PG=$$uri $(BUILD)/bin/bench_users
 
 demo: build
 	@rm -rf $(DEMO_DIR)

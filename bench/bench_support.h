@@ -27,18 +27,21 @@ namespace bench {
 
 namespace fs = std::filesystem;
 
-// dorvane-data of this build or of a sibling build folder; empty when none.
-inline fs::path DataTool() {
-  const fs::path own = fs::path(DORVANE_BIN_DIR) / "dorvane-data";
+// The program `name` (dorvane-data, dorvane-script) of this build or of a
+// sibling build folder; empty when none.
+inline fs::path BuildProgram(const std::string& name) {
+  const fs::path own = fs::path(DORVANE_BIN_DIR) / name;
   if (fs::exists(own)) return own;
   std::error_code ec;
   const fs::path root = fs::path(DORVANE_BIN_DIR).parent_path().parent_path();
   for (const auto& entry : fs::directory_iterator(root, ec)) {
-    const fs::path tool = entry.path() / "bin" / "dorvane-data";
+    const fs::path tool = entry.path() / "bin" / name;
     if (entry.path().filename().string().starts_with("build") && fs::exists(tool)) return tool;
   }
   return {};
 }
+
+inline fs::path DataTool() { return BuildProgram("dorvane-data"); }
 
 // The folder /tmp/dorvane-bench-<name>, made by `dorvane-data init` with the
 // options on first use and kept. Without the tool the program cannot run.
@@ -59,13 +62,17 @@ inline std::string DataFolder(const std::string& name, const std::string& option
   return folder.string();
 }
 
-// The reference folders of the user-action benchmarks: `jobs` jobs over 12
-// companies, a working list of `listRows` rows, 20 saved lists and today fixed
-// at 6 March 2024 (so the period-ending dates do not move).
+// The dorvane-data options of the user-action benchmarks' reference data, and
+// its folders: `jobs` jobs over 12 companies, a working list of `listRows`
+// rows, 20 saved lists and today fixed at 6 March 2024 (so the period-ending
+// dates do not move).
+inline std::string ActionOptions(int64_t jobs, int64_t listRows) {
+  return "--companies 12 --jobs " + std::to_string(jobs) + " --list " + std::to_string(listRows) +
+         " --saved 20 --today 2024-03-06";
+}
 inline std::string ActionFolder(int64_t jobs, int64_t listRows) {
   return DataFolder("actions-" + std::to_string(jobs) + "-list-" + std::to_string(listRows),
-                    "--companies 12 --jobs " + std::to_string(jobs) + " --list " +
-                        std::to_string(listRows) + " --saved 20 --today 2024-03-06");
+                    ActionOptions(jobs, listRows));
 }
 
 // --- The server side ---
@@ -82,8 +89,10 @@ inline std::string ServerBase() {
 }
 
 // The URI of the database "dorvane_bench_<name>" on the server, laid out and
-// filled by `dorvane-data init URI options` on first use and kept.
-inline std::string ServerDatabase(const std::string& name, const std::string& options) {
+// filled by `dorvane-data init URI options` on first use and kept; `afresh`
+// fills it again whatever it holds (for benchmarks that change the data).
+inline std::string ServerDatabase(const std::string& name, const std::string& options,
+                                  bool afresh = false) {
   const std::string database = "dorvane_bench_" + name;
   const std::string uri = ServerBase() + database;
   PGconn* admin = PQconnectdb((ServerBase() + "postgres").c_str());
@@ -95,12 +104,12 @@ inline std::string ServerDatabase(const std::string& name, const std::string& op
       PQexec(admin, ("SELECT 1 FROM pg_database WHERE datname = '" + database + "'").c_str());
   const bool exists = PQntuples(found) > 0;
   PQclear(found);
-  if (!exists) {
-    PQclear(PQexec(admin, ("CREATE DATABASE " + database).c_str()));
+  if (!exists || afresh) {
+    if (!exists) PQclear(PQexec(admin, ("CREATE DATABASE " + database).c_str()));
     const std::string command =
         DataTool().string() + " init " + uri + " " + options + " --force > /dev/null";
     if (std::system(command.c_str()) != 0) {
-      PQclear(PQexec(admin, ("DROP DATABASE " + database).c_str()));
+      if (!exists) PQclear(PQexec(admin, ("DROP DATABASE " + database).c_str()));
       PQfinish(admin);
       std::fprintf(stderr, "dorvane-data failed: %s\n", command.c_str());
       std::exit(1);
@@ -113,8 +122,7 @@ inline std::string ServerDatabase(const std::string& name, const std::string& op
 // The server twin of ActionFolder: the same options, so the same rows.
 inline std::string ActionDatabase(int64_t jobs, int64_t listRows) {
   return ServerDatabase("actions_" + std::to_string(jobs) + "_list_" + std::to_string(listRows),
-                        "--companies 12 --jobs " + std::to_string(jobs) + " --list " +
-                            std::to_string(listRows) + " --saved 20 --today 2024-03-06");
+                        ActionOptions(jobs, listRows));
 }
 
 // Console output as usual, and the CPU time per iteration (manual time where
@@ -239,6 +247,23 @@ inline uint64_t& UntimedRoundTrips() {
 inline uint64_t& PausedAt() {
   static uint64_t at = 0;
   return at;
+}
+// Server requests from the moment it is made until LeaveOut(), which leaves
+// them out of the round-trip count (and starts again).
+struct UntimedTrips {
+  uint64_t from = recordstore::ServerRoundTrips();
+  void LeaveOut() {
+    UntimedRoundTrips() += recordstore::ServerRoundTrips() - from;
+    from = recordstore::ServerRoundTrips();
+  }
+};
+// Runs `body`, its requests left out of the round-trip count: the setup of a
+// run that times only a few actions.
+template <typename Body>
+void Untimed(Body body) {
+  UntimedTrips trips;
+  body();
+  trips.LeaveOut();
 }
 // PauseTiming and ResumeTiming that also leave the requests made in between
 // out of the round-trip count.

@@ -13,9 +13,9 @@
 // table as it is now), the same files opened. The summary prints the sizes
 // side by side: no figure may grow with the table or the list.
 //
-// The data folders are made once by dorvane-data and kept under /tmp.
+// The data folders are made once by dorvane-data and kept under /tmp. The
+// actions themselves are in bench/control_actions.h.
 #include <benchmark/benchmark.h>
-#include <time.h>
 
 #include <cstdio>
 #include <memory>
@@ -23,8 +23,7 @@
 #include <vector>
 
 #include "bench/bench_support.h"
-#include "control/ztDorvane.h"
-#include "services/screen/screen.h"
+#include "bench/control_actions.h"
 
 namespace {
 
@@ -37,249 +36,20 @@ const Size kSizes[] = {{1000, 10, "1k jobs, list 10"},
                        {100000, 10, "100k jobs, list 10"},
                        {1000000, 10, "1M jobs, list 10"},
                        {1000000, 100000, "1M jobs, list 100k"}};
-constexpr double kToday = 45357;  // 6 March 2024, the folders' today
 
-// True while a server run is under way: the control then opens the same data
-// on the benchmark server.
-bool onServer = false;
-
-// Sets onServer for the life of one server run.
-struct ServerRun {
-  ServerRun() { onServer = true; }
-  ~ServerRun() { onServer = false; }
-};
-
+// The data folder of the run's size.
 std::string FolderOf(const benchmark::State& state) {
   const Size& size = kSizes[state.range(0)];
-  if (onServer) return bench::ActionDatabase(size.jobs, size.listRows);
   return bench::ActionFolder(size.jobs, size.listRows);
 }
 
-// The data folder of the run's size even on a server run (the same rows).
-std::string SqliteFolderOf(const benchmark::State& state) {
+// Where the control runs: the folder of the run's size, or the same rows on
+// the benchmark server.
+bench::Place PlaceOf(const benchmark::State& state, bool onServer) {
   const Size& size = kSizes[state.range(0)];
-  return bench::ActionFolder(size.jobs, size.listRows);
-}
-
-// The first job of company 1 as stored, for the entries typed.
-std::string FirstJobOfCompanyOne(const std::string& folder) {
-  bench::PlainDb db(folder + "/MAIN.MDB");
-  sqlite3_stmt* stmt = db.Statement(
-      "SELECT JOBNO FROM JOBLIST WHERE CONO = 1 ORDER BY JOBNO COLLATE NOCASE LIMIT 1");
-  std::string jobNo;
-  if (sqlite3_step(stmt) == SQLITE_ROW) {
-    jobNo = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
-  }
-  sqlite3_reset(stmt);
-  return jobNo;
-}
-
-// --- The control ---
-
-// One control placed on a headless screen with the focus, showing a list.
-struct ControlBench {
-  screen::HeadlessDesktop desktop;
-  std::unique_ptr<ztDorvane> control;
-  std::string folder;
-  std::string jobNo;  // the first job of company 1, as typed (no leading blanks)
-
-  explicit ControlBench(const benchmark::State& state) : folder(FolderOf(state)) {
-    const std::string stored = FirstJobOfCompanyOne(SqliteFolderOf(state));
-    jobNo = stored.substr(stored.find_first_not_of(' '));
-    screen::ResetScreen();
-    desktop.SetToday(kToday);
-    screen::SetDesktop(&desktop);
-    control = std::make_unique<ztDorvane>();
-    screen::PlaceUserControl(control.get());
-    screen::FocusUserControl();
-    control->SetPathText(folder);
-  }
-  ~ControlBench() {
-    screen::PlaceUserControl(nullptr);
-    control.reset();
-    screen::ResetScreen();
-    screen::SetDesktop(nullptr);
-  }
-
-  std::string JobName(int row) {
-    return static_cast<screen::Label*>(control->Find("lblJOBNAME", row))->Caption();
-  }
-  int CurrentRow() { return control->StateField("CurrentRow")->ToInteger(); }
-  bool OnEndMarker() { return JobName(CurrentRow()) == "End of List"; }
-  // True when the highlighted row or the one below it shows the end marker.
-  bool NearEnd() {
-    const int row = CurrentRow();
-    return OnEndMarker() || (row < 3 && JobName(row + 1) == "End of List");
-  }
-  void Click(const char* name) { screen::ClickControl(*control->Find(name)); }
-  // Home, then Down to the bottom row: from there every Down scrolls.
-  void ToBottomRow() {
-    screen::PressKey(screen::kKeyHome, 0);
-    for (int i = 0; i < 3; ++i) screen::PressKey(screen::kKeyDown, 0);
-  }
-  // The user types text: each character as the key that gives it.
-  static void Type(const std::string& text) {
-    for (char ch : text) {
-      const auto key = screen::KeyOfCharacter(ch);
-      if (key) screen::PressKey(key->keyCode, key->shift);
-    }
-  }
-};
-
-void ControlPathText(benchmark::State& state) {
-  ControlBench bench(state);
-  for (auto _ : state) bench.control->SetPathText(bench.folder);
-  if (!bench.desktop.messageBoxes.empty()) state.SkipWithError("the control reported an error");
-}
-
-void ControlDown(benchmark::State& state) {
-  ControlBench bench(state);
-  bench.ToBottomRow();
-  for (auto _ : state) {
-    screen::PressKey(screen::kKeyDown, 0);
-    if (bench.OnEndMarker()) {
-      bench::Pause(state);
-      bench.ToBottomRow();
-      bench::Resume(state);
-    }
-  }
-}
-
-void ControlPageDown(benchmark::State& state) {
-  ControlBench bench(state);
-  for (auto _ : state) {
-    screen::PressKey(screen::kKeyPageDown, 0);
-    if (bench.NearEnd()) {
-      bench::Pause(state);
-      screen::PressKey(screen::kKeyHome, 0);
-      bench::Resume(state);
-    }
-  }
-}
-
-void ControlEnd(benchmark::State& state) {
-  ControlBench bench(state);
-  for (auto _ : state) screen::PressKey(screen::kKeyEnd, 0);
-}
-
-// "A", company 1, Enter, a job, Enter, Enter on cmdUpdate: the row is written
-// and the page rebuilt around it. The "D" that deletes it again is not timed.
-void ControlAddUpdate(benchmark::State& state) {
-  ControlBench bench(state);
-  for (auto _ : state) {
-    screen::PressKey('A', 0);
-    ControlBench::Type("1\r" + bench.jobNo + "\r\r");
-    bench::Pause(state);
-    if (bench.control->StateField("EntryMode")->ToString() != " ") {
-      state.SkipWithError("the entry was refused");
-      break;
-    }
-    screen::PressKey('D', 0);
-    bench::Resume(state);
-  }
-}
-
-// The Tab that leaves the company box with "1" in it; the Shift+Tab back from
-// the job box is not timed.
-void ControlCompanyCheck(benchmark::State& state) {
-  ControlBench bench(state);
-  screen::PressKey('A', 0);
-  for (auto _ : state) {
-    bench::Pause(state);
-    ControlBench::Type("1");
-    bench::Resume(state);
-    screen::PressKey(screen::kKeyTab, 0);
-    bench::Pause(state);
-    screen::PressKey(screen::kKeyTab, screen::kShiftMask);
-    bench::Resume(state);
-  }
-  if (bench.control->StateField("CompanyNo")->ToInteger() != 1) state.SkipWithError("no company");
-}
-
-// The company check right after a search was cancelled: the dialog took the
-// focus from the control, so the check opens the connection again first. The
-// search itself is not timed.
-void ControlCheckAfterSearch(benchmark::State& state) {
-  ControlBench bench(state);
-  screen::PressKey('A', 0);
-  for (auto _ : state) {
-    bench::Pause(state);
-    bench.desktop.QueueModalAction([] { screen::PressKey(screen::kKeyEscape, 0); });
-    bench.Click("btnCOSearch");
-    ControlBench::Type("1");
-    bench::Resume(state);
-    screen::PressKey(screen::kKeyTab, 0);
-    bench::Pause(state);
-    screen::PressKey(screen::kKeyTab, screen::kShiftMask);
-    bench::Resume(state);
-  }
-  if (bench.control->StateField("ReopenNeeded")->ToBoolean()) state.SkipWithError("no reopen");
-}
-
-// The Tab that leaves the job box with a job of company 1 in it; the
-// Shift+Tab back from cmdUpdate is not timed.
-void ControlJobCheck(benchmark::State& state) {
-  ControlBench bench(state);
-  screen::PressKey('A', 0);
-  ControlBench::Type("1\r");
-  for (auto _ : state) {
-    bench::Pause(state);
-    ControlBench::Type(bench.jobNo);
-    bench::Resume(state);
-    screen::PressKey(screen::kKeyTab, 0);
-    bench::Pause(state);
-    screen::PressKey(screen::kKeyTab, screen::kShiftMask);
-    bench::Resume(state);
-  }
-  if (!bench.control->StateField("EntryValid")->ToBoolean()) state.SkipWithError("job refused");
-}
-
-// A click on a search button; the dialog opens, shows its first page and is
-// closed with Esc. The company and job buttons are shown in the edit mode.
-void OpenSearch(benchmark::State& state, const char* button, bool entry) {
-  ControlBench bench(state);
-  if (entry) {
-    screen::PressKey('A', 0);
-    ControlBench::Type("1\r");
-  }
-  for (auto _ : state) {
-    bench.desktop.QueueModalAction([] { screen::PressKey(screen::kKeyEscape, 0); });
-    bench.Click(button);
-  }
-  if (bench.desktop.modalForms.empty()) state.SkipWithError("no dialog opened");
-}
-
-void ControlCompanySearch(benchmark::State& state) { OpenSearch(state, "btnCOSearch", true); }
-void ControlJobSearch(benchmark::State& state) { OpenSearch(state, "btnJOBSearch", true); }
-void ControlPESearch(benchmark::State& state) { OpenSearch(state, "btnBPESearch", false); }
-void ControlListSearch(benchmark::State& state) { OpenSearch(state, "cmdRetreiveList", false); }
-
-// The CPU time of this thread in seconds: the hand-timed actions are timed in
-// CPU time like the others, since the machine is shared and wall time waits.
-double ThreadSeconds() {
-  timespec now{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
-
-// Enter in the open job search (its first job is selected) until the control
-// has put the job into its box: timed by hand from the key to the return.
-void ControlSelect(benchmark::State& state) {
-  ControlBench bench(state);
-  screen::PressKey('A', 0);
-  ControlBench::Type("1\r");
-  for (auto _ : state) {
-    double start = 0;
-    bench.desktop.QueueModalAction([&] {
-      start = ThreadSeconds();
-      screen::PressKey(screen::kKeyReturn, 0);
-    });
-    bench.Click("btnJOBSearch");
-    state.SetIterationTime(ThreadSeconds() - start);
-  }
-  if (bench.control->StateField("JobNoText")->ToString().find(bench.jobNo) == std::string::npos) {
-    state.SkipWithError("the job was not selected");
-  }
+  const std::string folder = FolderOf(state);
+  return bench::PlaceOf(onServer ? bench::ActionDatabase(size.jobs, size.listRows) : folder, folder,
+                        false);
 }
 
 // --- The floor: the same data work with plain SQLite ---
@@ -389,7 +159,7 @@ void SqliteEnd(benchmark::State& state) {
 // new row, the list's ends, three rows above the new one and the page.
 void SqliteAddUpdate(benchmark::State& state) {
   const std::string folder = FolderOf(state);
-  const std::string jobNo = FirstJobOfCompanyOne(folder);
+  const std::string jobNo = bench::FirstJobOfCompanyOne(folder);
   PlainMain plain(folder);
   bench::KeyValues job;
   job.Int(plain.db, 1).Text(plain.db, jobNo);
@@ -428,7 +198,7 @@ void SqliteJobCheck(benchmark::State& state) {
   const std::string folder = FolderOf(state);
   PlainMain plain(folder);
   bench::KeyValues job;
-  job.Int(plain.db, 1).Text(plain.db, FirstJobOfCompanyOne(folder));
+  job.Int(plain.db, 1).Text(plain.db, bench::FirstJobOfCompanyOne(folder));
   for (auto _ : state) {
     plain.jobs.SeekEqual(job.Values());
     benchmark::DoNotOptimize(plain.jobs.Text(2));
@@ -560,35 +330,35 @@ void SqliteSelect(benchmark::State& state) {
   const int64_t job = plain.jobs.First() ? plain.jobs.Rowid() : 0;
   for (auto _ : state) {
     auto dialog = std::make_unique<DialogConnection>(folder);
-    const double start = ThreadSeconds();
+    const double start = bench::ThreadSeconds();
     dialog.reset();
     plain.jobs.ByRowid(job);
     benchmark::DoNotOptimize(plain.jobs.Text(1) + plain.jobs.Text(2));
-    state.SetIterationTime(ThreadSeconds() - start);
+    state.SetIterationTime(bench::ThreadSeconds() - start);
   }
 }
 
 struct Action {
   const char* name;
-  void (*control)(benchmark::State&);
+  void (*control)(benchmark::State&, const bench::Place&);
   void (*plain)(benchmark::State&);
   bool manualTime;
   bool opensFiles;  // opens or closes database files: run three times, the median kept
 };
 const Action kActions[] = {
-    {"PathText", ControlPathText, SqlitePathText, false, true},
-    {"Down", ControlDown, SqliteDown, false, false},
-    {"PageDown", ControlPageDown, SqlitePageDown, false, false},
-    {"End", ControlEnd, SqliteEnd, false, false},
-    {"AddUpdate", ControlAddUpdate, SqliteAddUpdate, false, false},
-    {"CompanyCheck", ControlCompanyCheck, SqliteCompanyCheck, false, false},
-    {"JobCheck", ControlJobCheck, SqliteJobCheck, false, false},
-    {"CheckAfterSearch", ControlCheckAfterSearch, SqliteCheckAfterSearch, false, true},
-    {"CompanySearch", ControlCompanySearch, SqliteCompanySearch, false, true},
-    {"JobSearch", ControlJobSearch, SqliteJobSearch, false, true},
-    {"PESearch", ControlPESearch, SqlitePESearch, false, true},
-    {"ListSearch", ControlListSearch, SqliteListSearch, false, true},
-    {"Select", ControlSelect, SqliteSelect, true, true},
+    {"PathText", bench::ControlPathText, SqlitePathText, false, true},
+    {"Down", bench::ControlDown, SqliteDown, false, false},
+    {"PageDown", bench::ControlPageDown, SqlitePageDown, false, false},
+    {"End", bench::ControlEnd, SqliteEnd, false, false},
+    {"AddUpdate", bench::ControlAddUpdate, SqliteAddUpdate, false, false},
+    {"CompanyCheck", bench::ControlCompanyCheck, SqliteCompanyCheck, false, false},
+    {"JobCheck", bench::ControlJobCheck, SqliteJobCheck, false, false},
+    {"CheckAfterSearch", bench::ControlCheckAfterSearch, SqliteCheckAfterSearch, false, true},
+    {"CompanySearch", bench::ControlCompanySearch, SqliteCompanySearch, false, true},
+    {"JobSearch", bench::ControlJobSearch, SqliteJobSearch, false, true},
+    {"PESearch", bench::ControlPESearch, SqlitePESearch, false, true},
+    {"ListSearch", bench::ControlListSearch, SqliteListSearch, false, true},
+    {"Select", bench::ControlSelect, SqliteSelect, true, true},
 };
 
 }  // namespace
@@ -598,8 +368,12 @@ int main(int argc, char** argv) {
     for (int64_t size = 0; size < static_cast<int64_t>(std::size(kSizes)); ++size) {
       for (bool control : {true, false}) {
         const std::string name = std::string(control ? "Control" : "Sqlite") + action.name;
-        auto* run =
-            benchmark::RegisterBenchmark(name.c_str(), control ? action.control : action.plain);
+        auto* run = control ? benchmark::RegisterBenchmark(
+                                  name.c_str(),
+                                  [function = action.control](benchmark::State& state) {
+                                    function(state, PlaceOf(state, false));
+                                  })
+                            : benchmark::RegisterBenchmark(name.c_str(), action.plain);
         run->Arg(size)->Unit(benchmark::kMicrosecond);
         if (action.manualTime) run->UseManualTime();
         if (action.opensFiles) bench::RepeatForMedian(run);
@@ -607,12 +381,12 @@ int main(int argc, char** argv) {
       // The control on the server, in wall time (the server's work is not
       // this process's CPU time), with its round trips.
       if (bench::ServerBase().empty()) continue;
-      auto* run =
-          benchmark::RegisterBenchmark(("Server" + std::string(action.name)).c_str(),
-                                       [function = action.control](benchmark::State& state) {
-                                         ServerRun server;
-                                         bench::CountRoundTrips(state, [&] { function(state); });
-                                       });
+      auto* run = benchmark::RegisterBenchmark(
+          ("Server" + std::string(action.name)).c_str(),
+          [function = action.control](benchmark::State& state) {
+            const bench::Place place = PlaceOf(state, true);
+            bench::CountRoundTrips(state, [&] { function(state, place); });
+          });
       run->Arg(size)->Unit(benchmark::kMicrosecond);
       if (action.manualTime) {
         run->UseManualTime();
