@@ -171,6 +171,15 @@ inline void ControlAddUpdate(benchmark::State& state, const Place& place) {
   }
 }
 
+// The check a box makes when Tab leaves it, timed; the Shift+Tab that comes
+// back to the box is not.
+inline void TimedTabOut(benchmark::State& state) {
+  screen::PressKey(screen::kKeyTab, 0);
+  Pause(state);
+  screen::PressKey(screen::kKeyTab, screen::kShiftMask);
+  Resume(state);
+}
+
 // The Tab that leaves the company box with "1" in it; the Shift+Tab back from
 // the job box is not timed.
 inline void ControlCompanyCheck(benchmark::State& state, const Place& place) {
@@ -179,10 +188,7 @@ inline void ControlCompanyCheck(benchmark::State& state, const Place& place) {
     Pause(state);
     ControlBench::Type("1");
     Resume(state);
-    screen::PressKey(screen::kKeyTab, 0);
-    Pause(state);
-    screen::PressKey(screen::kKeyTab, screen::kShiftMask);
-    Resume(state);
+    TimedTabOut(state);
   }
   if (bench.control->StateField("CompanyNo")->ToInteger() != 1) state.SkipWithError("no company");
 }
@@ -198,10 +204,7 @@ inline void ControlCheckAfterSearch(benchmark::State& state, const Place& place)
     bench.Click("btnCOSearch");
     ControlBench::Type("1");
     Resume(state);
-    screen::PressKey(screen::kKeyTab, 0);
-    Pause(state);
-    screen::PressKey(screen::kKeyTab, screen::kShiftMask);
-    Resume(state);
+    TimedTabOut(state);
   }
   if (bench.control->StateField("ReopenNeeded")->ToBoolean()) state.SkipWithError("no reopen");
 }
@@ -214,10 +217,7 @@ inline void ControlJobCheck(benchmark::State& state, const Place& place) {
     Pause(state);
     ControlBench::Type(bench.jobNo);
     Resume(state);
-    screen::PressKey(screen::kKeyTab, 0);
-    Pause(state);
-    screen::PressKey(screen::kKeyTab, screen::kShiftMask);
-    Resume(state);
+    TimedTabOut(state);
   }
   if (!bench.control->StateField("EntryValid")->ToBoolean()) state.SkipWithError("job refused");
 }

@@ -40,7 +40,7 @@ class HostedControl {
 using HostedControlFactory = std::function<std::unique_ptr<HostedControl>()>;
 
 // What the search gave: nothing chosen, or the chosen row's fields named in
-// the field spec, in its order.
+// the list of fields asked for, in its order.
 struct SearchOutcome {
   bool chosen = false;
   std::vector<std::pair<std::string, recordstore::Variant>> fields;
