@@ -79,6 +79,9 @@ class PgConnection : public Connection {
   uint64_t WriteEpoch() const override { return writeEpoch_; }
   uint64_t RoundTrips() const override { return roundTrips_; }
   const std::string& Schema() const { return source_.schema; }
+  // What names this connection's schema on its server, whatever file name
+  // the path gave it: the key of what the process keeps of the schema.
+  std::string SchemaKey() const { return source_.uri + '\n' + source_.schema; }
 
   // Used by PgStatement: runs it (preparing it first in this session) and
   // returns its result, or raises the mapped error. A write inside a
@@ -138,8 +141,15 @@ class PgConnection : public Connection {
   // when no answer came.
   PGresult* Exec(const std::string& sql);
   // Sends the statement (with its savepoint and prepare when needed) as one
-  // pipelined request and reads every answer.
-  PipelineAnswer SendPipeline(const PgStatement& statement, bool savepoint);
+  // pipelined request and reads every answer. The reads `ahead` (statements
+  // prepared already) follow it in the same request, and their answers are
+  // kept for the action `stamp`.
+  PipelineAnswer SendPipeline(const PgStatement& statement, bool savepoint,
+                              const std::vector<const AskedRead*>& ahead = {}, uint64_t stamp = 0);
+  // The reads of the action before, in this schema, that go out with the
+  // first request of the action `stamp`; notes `key` as asked in it.
+  std::vector<const AskedRead*> ReadsAhead(PgSession& session, uint64_t stamp,
+                                           const std::string& key, const PgStatement& statement);
   // The best words for why a request failed: the server's notice of a lost
   // session (FATAL: terminating connection ...), else the result's or libpq's.
   std::string Detail(const PGresult* result);

@@ -10,14 +10,17 @@
 // shape, so a table opened again costs one catalog query.
 #include <cctype>
 #include <cstdlib>
+#include <mutex>
 #include <optional>
 #include <unordered_map>
 #include <utility>
+#include <vector>
 
 #include "services/base/text_case.h"
 #include "services/base/user_action.h"
 #include "services/recordstore/db_engine.h"
 #include "services/recordstore/field_codec.h"
+#include "services/recordstore/pg_connection.h"
 #include "services/recordstore/store_errors.h"
 #include "services/recordstore/table_layout.h"
 
@@ -93,30 +96,66 @@ std::string ColumnOfExpression(const std::string& expression) {
   return name;
 }
 
-// Reads the fields; false when a default is evaluated at each reading.
-bool LoadServerColumns(Connection& connection, const std::string& oid, TableLayout& layout) {
-  Statement& columns = connection.Prepare(
-      "SELECT a.attname, format_type(a.atttypid, a.atttypmod), "
-      "col_description(a.attrelid, a.attnum), pg_get_expr(d.adbin, d.adrelid) "
-      "FROM pg_attribute a LEFT JOIN pg_attrdef d ON d.adrelid = a.attrelid AND d.adnum = "
-      "a.attnum WHERE a.attrelid = ?1::oid AND a.attnum > 0 AND NOT a.attisdropped "
-      "ORDER BY a.attnum",
-      layout.name);
-  StatementScope scope(columns);
-  columns.Bind(1, SqlValue::Text(oid));
+// One row of the schema's catalog of columns and index keys (kSchemaLayouts):
+// a column (kind 0: its name, native type, comment and default) or a key of an
+// index (kind 1: the index's name in `group`, unique, expression, collation).
+struct CatalogRow {
+  int kind = 0;
+  std::string group, name, type, text, extra;
+};
+
+// The columns and index keys of every table of the connection's schema, by
+// table oid, each table's columns in order and its indexes' keys in order.
+constexpr const char* kSchemaLayouts =
+    "SELECT 0, a.attrelid::text, a.attnum, '', a.attname, format_type(a.atttypid, a.atttypmod), "
+    "col_description(a.attrelid, a.attnum), pg_get_expr(d.adbin, d.adrelid) "
+    "FROM pg_attribute a JOIN pg_class c ON c.oid = a.attrelid LEFT JOIN pg_attrdef d ON "
+    "d.adrelid = a.attrelid AND d.adnum = a.attnum WHERE c.relnamespace = (SELECT n.oid FROM "
+    "pg_namespace n WHERE n.nspname = current_schema()) AND c.relkind IN ('r', 'p') AND "
+    "a.attnum > 0 AND NOT a.attisdropped "
+    "UNION ALL SELECT 1, x.indrelid::text, k.n, i.relname, '', x.indisunique::text, "
+    "pg_get_indexdef(x.indexrelid, k.n::int, true), (SELECT l.collname FROM pg_collation l "
+    "WHERE l.oid = x.indcollation[k.n - 1] AND l.collname <> 'default') "
+    "FROM pg_index x JOIN pg_class i ON i.oid = x.indexrelid JOIN pg_class c ON c.oid = "
+    "x.indrelid CROSS JOIN LATERAL generate_series(1, x.indnkeyatts) AS k(n) WHERE "
+    "c.relnamespace = (SELECT n.oid FROM pg_namespace n WHERE n.nspname = current_schema()) AND "
+    "c.relkind IN ('r', 'p') AND x.indpred IS NULL ORDER BY 2, 1, 4, 3";
+
+// Reads the whole schema's columns and index keys in one request.
+std::unordered_map<std::string, std::vector<CatalogRow>> ReadSchemaLayouts(Connection& connection) {
+  Statement& read = connection.Prepare(kSchemaLayouts, "");
+  StatementScope scope(read);
+  std::unordered_map<std::string, std::vector<CatalogRow>> tables;
+  while (read.Step()) {
+    CatalogRow row{static_cast<int>(read.ColumnInt(0)),
+                   TextAt(read, 3),
+                   TextAt(read, 4),
+                   TextAt(read, 5),
+                   TextAt(read, 6),
+                   TextAt(read, 7)};
+    tables[TextAt(read, 1)].push_back(std::move(row));
+  }
+  return tables;
+}
+
+// Fills the fields from the table's catalog rows; false when a default is
+// evaluated at each reading.
+bool LoadServerColumns(Connection& connection, const std::vector<CatalogRow>& rows,
+                       TableLayout& layout) {
   bool literalDefaults = true;
-  while (columns.Step()) {
+  for (const CatalogRow& row : rows) {
+    if (row.kind != 0) continue;
     ColumnInfo column;
-    column.sqlName = TextAt(columns, 0);
+    column.sqlName = row.name;
     column.name = ShownName(column.sqlName);
     if (base::SameName(column.sqlName, "rowid")) {
       layout.rowid = QuoteName(column.sqlName);
       continue;
     }
-    std::string declared = TextAt(columns, 2);
-    if (declared.empty()) declared = DeclaredFromNative(TextAt(columns, 1));
+    std::string declared = row.text;
+    if (declared.empty()) declared = DeclaredFromNative(row.type);
     FieldTypeFromDeclared(declared, column);
-    std::string defaultText = WithoutCasts(TextAt(columns, 3));
+    std::string defaultText = WithoutCasts(row.extra);
     if (!defaultText.empty()) {
       bool literal = true;
       column.defaultValue = DecodeField(DefaultLiteral(connection, defaultText, literal), column);
@@ -127,19 +166,10 @@ bool LoadServerColumns(Connection& connection, const std::string& oid, TableLayo
   return literalDefaults;
 }
 
-// Reads the indexes with their keys; an index on anything but the fields (and
-// a last rowid key) cannot be walked by key values, so it is left out.
-void LoadServerIndexes(Connection& connection, const std::string& oid, TableLayout& layout) {
-  Statement& keys = connection.Prepare(
-      "SELECT i.relname, x.indisunique, k.n, pg_get_indexdef(x.indexrelid, k.n::int, true), "
-      "(SELECT c.collname FROM pg_collation c WHERE c.oid = x.indcollation[k.n - 1] "
-      "AND c.collname <> 'default') "
-      "FROM pg_index x JOIN pg_class i ON i.oid = x.indexrelid "
-      "CROSS JOIN LATERAL generate_series(1, x.indnkeyatts) AS k(n) "
-      "WHERE x.indrelid = ?1::oid AND x.indpred IS NULL ORDER BY i.relname, k.n",
-      layout.name);
-  StatementScope scope(keys);
-  keys.Bind(1, SqlValue::Text(oid));
+// Fills the indexes with their keys from the table's catalog rows; an index
+// on anything but the fields (and a last rowid key) cannot be walked by key
+// values, so it is left out.
+void LoadServerIndexes(const std::vector<CatalogRow>& rows, TableLayout& layout) {
   std::string prefix = layout.sqlName + ".";
   IndexInfo index;
   bool usable = true;
@@ -155,18 +185,19 @@ void LoadServerIndexes(Connection& connection, const std::string& oid, TableLayo
     index = IndexInfo();
     usable = true;
   };
-  while (keys.Step()) {
-    std::string sqlName = TextAt(keys, 0);
+  for (const CatalogRow& row : rows) {
+    if (row.kind != 1) continue;
+    const std::string& sqlName = row.group;
     if (sqlName != index.sqlName && !index.sqlName.empty()) finish();
     if (index.sqlName.empty()) {
       index.sqlName = sqlName;
       bool prefixed = sqlName.size() > prefix.size() &&
                       base::SameName(std::string_view(sqlName).substr(0, prefix.size()), prefix);
       index.name = ShownName(prefixed ? sqlName.substr(prefix.size()) : sqlName);
-      index.unique = TextAt(keys, 1) == "t" || TextAt(keys, 1) == "1";
+      index.unique = row.type == "t" || row.type == "1" || row.type == "true";
     }
-    std::string expression = TextAt(keys, 3);
-    std::string collation = TextAt(keys, 4);
+    const std::string& expression = row.text;
+    const std::string& collation = row.extra;
     bool noCase = expression.rfind("lower(", 0) == 0;
     std::string column = noCase ? ColumnOfExpression(expression) : expression;
     if (column.size() >= 2 && column.front() == '"') column = column.substr(1, column.size() - 2);
@@ -208,23 +239,29 @@ bool IsAscii(const std::string& text) {
   return true;
 }
 
-// The tables of one schema as one user action found them: opening several
-// tables in one action (a connection opened again opens six) asks the catalog
-// once. A write of the thread or the end of the action forgets them.
-struct ActionCatalog {
-  uint64_t stamp = 0;
-  uint64_t connection = 0;                             // its Serial()
+// The tables of each schema (by PgConnection::SchemaKey) as last read from its
+// catalog. A table named in an open is looked up here; the catalog is asked
+// again when the name is not in it (a table made since) unless this action
+// read it already, and when a statement met a table or a column that is no
+// longer there (ForgetServerCatalog), so that the opens of a workstation's
+// later actions cost nothing while a table that went is still reported.
+struct SchemaCatalog {
+  uint64_t stamp = 0;                                  // the action that read it, 0 outside any
   std::unordered_map<std::string, FoundTable> tables;  // by lower-case name
 };
-thread_local ActionCatalog actionCatalog;
+std::mutex catalogsLock;
+std::unordered_map<std::string, SchemaCatalog> catalogs;
 
-// The table named `table` in any case, or nothing. Inside a user action the
-// whole schema is read at the first call and the rest are answered from it;
-// a name with other than ASCII letters is asked of the server alone, which
-// folds it by its own rules.
+// The schema a server connection works in (only server connections come here).
+std::string SchemaKeyOf(Connection& connection) {
+  return static_cast<PgConnection&>(connection).SchemaKey();
+}
+
+// The table named `table` in any case, or nothing; a name with other than
+// ASCII letters is asked of the server alone, which folds it by its own rules.
 std::optional<FoundTable> FindServerTable(Connection& connection, const std::string& table) {
   const uint64_t stamp = base::ActionStamp();
-  if (stamp == 0 || !IsAscii(table)) {
+  if (!IsAscii(table)) {
     Statement& find = connection.Prepare(
         std::string(kFindTables) + "AND lower(c.relname) = lower(?1) ORDER BY c.relname LIMIT 1",
         table);
@@ -233,43 +270,91 @@ std::optional<FoundTable> FindServerTable(Connection& connection, const std::str
     if (!find.Step()) return std::nullopt;
     return FoundAt(find);
   }
-  if (actionCatalog.stamp != stamp || actionCatalog.connection != connection.Serial()) {
-    ActionCatalog read{stamp, connection.Serial(), {}};
+  const std::string name = base::LowerAscii(table);
+  {
+    std::lock_guard<std::mutex> lock(catalogsLock);
+    auto known = catalogs.find(SchemaKeyOf(connection));
+    if (known != catalogs.end()) {
+      auto found = known->second.tables.find(name);
+      if (found != known->second.tables.end()) return found->second;
+      if (stamp != 0 && known->second.stamp == stamp) return std::nullopt;
+    }
+  }
+  SchemaCatalog read{stamp, {}};
+  {
     Statement& all = connection.Prepare(std::string(kFindTables) + "ORDER BY c.relname", "");
     StatementScope scope(all);
     while (all.Step()) read.tables.try_emplace(TextAt(all, 5), FoundAt(all));
-    actionCatalog = std::move(read);
   }
-  auto found = actionCatalog.tables.find(base::LowerAscii(table));
-  if (found == actionCatalog.tables.end()) return std::nullopt;
-  return found->second;
+  std::optional<FoundTable> result;
+  if (auto found = read.tables.find(name); found != read.tables.end()) result = found->second;
+  std::lock_guard<std::mutex> lock(catalogsLock);
+  catalogs[SchemaKeyOf(connection)] = std::move(read);
+  return result;
 }
 
-}  // namespace
-
-std::shared_ptr<const TableLayout> LoadServerTableLayout(Connection& connection,
-                                                         const std::string& table) {
-  std::optional<FoundTable> found = FindServerTable(connection, table);
-  if (!found) throw TableNotFound(table, connection.Path());
-  const std::string& oid = found->oid;
-  const std::string& sqlName = found->sqlName;
-  const std::string& shape = found->shape;
-  const std::string key = "server\n" + connection.Path() + "\n" + table + "\n" + shape;
-  std::shared_ptr<DBEngine> engine = DBEngine::Instance();
-  if (std::shared_ptr<const TableLayout> known = engine->KnownLayout(key)) return known;
+// A new layout from the table's catalog rows; null when it cannot be kept
+// (a default evaluated at each reading), in `keep`.
+std::shared_ptr<TableLayout> BuildServerLayout(Connection& connection, const std::string& table,
+                                               const FoundTable& found,
+                                               const std::vector<CatalogRow>& rows, bool& keep) {
   auto layout = std::make_shared<TableLayout>();
   layout->name = table;
-  layout->sqlName = sqlName;
+  layout->sqlName = found.sqlName;
   layout->hasRowidField = true;  // identities are never given again
-  const bool keep = LoadServerColumns(connection, oid, *layout);
+  keep = LoadServerColumns(connection, rows, *layout);
   if (layout->rowid.empty()) {
     throw base::RuntimeError(base::error::kEngineFailure,
                              "Table '" + table + "' in '" + connection.Path() +
                                  "' has no rowid identity column, so it cannot be opened as a "
                                  "table-type recordset.");
   }
-  LoadServerIndexes(connection, oid, *layout);
-  if (keep) engine->KeepLayout(key, layout);
+  LoadServerIndexes(rows, *layout);
+  return layout;
+}
+
+}  // namespace
+
+void ForgetServerCatalog(const std::string& schemaKey) {
+  std::lock_guard<std::mutex> lock(catalogsLock);
+  catalogs.erase(schemaKey);
+}
+
+std::shared_ptr<const TableLayout> LoadServerTableLayout(Connection& connection,
+                                                         const std::string& table) {
+  std::optional<FoundTable> found = FindServerTable(connection, table);
+  if (!found) throw TableNotFound(table, connection.Path());
+  auto keyOf = [&](const std::string& name, const FoundTable& table) {
+    return "server\n" + SchemaKeyOf(connection) + "\n" + name + "\n" + table.shape;
+  };
+  std::shared_ptr<DBEngine> engine = DBEngine::Instance();
+  if (std::shared_ptr<const TableLayout> known = engine->KnownLayout(keyOf(table, *found))) {
+    return known;
+  }
+  // A table not yet known: the layouts of the schema's other tables come in
+  // the same request and are kept for the opens that follow (a control opens
+  // six tables of its schema).
+  std::unordered_map<std::string, std::vector<CatalogRow>> rows = ReadSchemaLayouts(connection);
+  std::vector<std::pair<std::string, FoundTable>> others;
+  {
+    std::lock_guard<std::mutex> lock(catalogsLock);
+    auto known = catalogs.find(SchemaKeyOf(connection));
+    if (known != catalogs.end())
+      others.assign(known->second.tables.begin(), known->second.tables.end());
+  }
+  for (const auto& [name, other] : others) {
+    if (other.oid == found->oid || engine->KnownLayout(keyOf(ShownName(name), other))) continue;
+    try {
+      bool keep = false;
+      auto layout = BuildServerLayout(connection, ShownName(name), other, rows[other.oid], keep);
+      if (keep) engine->KeepLayout(keyOf(ShownName(name), other), layout);
+    } catch (const base::RuntimeError&) {
+      // A table that cannot be opened says so when it is opened itself.
+    }
+  }
+  bool keep = false;
+  auto layout = BuildServerLayout(connection, table, *found, rows[found->oid], keep);
+  if (keep) engine->KeepLayout(keyOf(table, *found), layout);
   return layout;
 }
 

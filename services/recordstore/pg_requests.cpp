@@ -19,6 +19,7 @@
 #include "services/recordstore/pg_connection.h"
 #include "services/recordstore/pg_hub.h"
 #include "services/recordstore/store_errors.h"
+#include "services/recordstore/table_layout.h"
 
 namespace recordstore {
 namespace {
@@ -63,6 +64,20 @@ struct ParamTexts {
   std::vector<const char*> values;
   std::vector<int> lengths, formats;
 };
+
+// What identifies a read's answer within one action: the schema it ran in,
+// its text and its values.
+std::string ResultKey(const std::string& schema, const PgStatement& statement) {
+  std::string key = schema + '\0' + statement.Sql();
+  for (const SqlValue& value : statement.Params()) {
+    key += '\0';
+    key += static_cast<char>('0' + static_cast<int>(value.kind));
+    key += value.kind == SqlValue::Kind::Integer ? std::to_string(value.integer)
+           : value.kind == SqlValue::Kind::Real  ? std::to_string(value.real)
+                                                 : value.bytes;
+  }
+  return key;
+}
 
 // How long a commit's outcome is asked for before it counts as unknown.
 constexpr auto kSettleWait = std::chrono::seconds(5);
@@ -129,7 +144,9 @@ void PgConnection::EnsureSession() {
 }
 
 PgConnection::PipelineAnswer PgConnection::SendPipeline(const PgStatement& statement,
-                                                        bool savepoint) {
+                                                        bool savepoint,
+                                                        const std::vector<const AskedRead*>& ahead,
+                                                        uint64_t stamp) {
   const ParamTexts params(statement.Params());
   PgSession& session = *Current();
   PGconn* conn = session.Conn();
@@ -139,7 +156,7 @@ PgConnection::PipelineAnswer PgConnection::SendPipeline(const PgStatement& state
   PipelineAnswer answer;
   const std::vector<std::string> setup = SetupStatements(session);
   if (PQenterPipelineMode(conn) != 1) return answer;
-  enum Kind { kControl, kPrepare, kStatement };
+  enum Kind { kControl, kPrepare, kStatement, kAhead };
   std::vector<Kind> kinds;
   for (const std::string& statement : setup) {
     PQsendQueryParams(conn, statement.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0);
@@ -161,6 +178,12 @@ PgConnection::PipelineAnswer PgConnection::SendPipeline(const PgStatement& state
                       nullptr, 0);
     kinds.push_back(kControl);
   }
+  for (const AskedRead* read : ahead) {
+    const ParamTexts values(read->params);
+    PQsendQueryPrepared(conn, session.prepared.at(read->sql).c_str(), values.Count(),
+                        values.values.data(), values.lengths.data(), values.formats.data(), 0);
+    kinds.push_back(kAhead);
+  }
   PQpipelineSync(conn);
   CountRoundTrip();
   // Every answer must come, the sync's last: a statement answered without
@@ -168,6 +191,7 @@ PgConnection::PipelineAnswer PgConnection::SendPipeline(const PgStatement& state
   const Deadline deadline = AnswerDeadline(LockWaitMs());
   ServerLink& link = session.link;
   PGresult* firstError = nullptr;
+  std::vector<PGresult*> aheadResults;
   bool prepared = !prepare;
   size_t answered = 0;
   for (Kind kind : kinds) {
@@ -183,6 +207,8 @@ PgConnection::PipelineAnswer PgConnection::SendPipeline(const PgStatement& state
     if (kind == kPrepare) prepared = Succeeded(result);
     if (kind == kStatement) {
       answer.result = result;
+    } else if (kind == kAhead) {
+      aheadResults.push_back(result);  // a read ahead that failed is asked again when needed
     } else if (!Succeeded(result) && PQresultStatus(result) != PGRES_PIPELINE_ABORTED &&
                firstError == nullptr) {
       firstError = result;
@@ -197,6 +223,12 @@ PgConnection::PipelineAnswer PgConnection::SendPipeline(const PgStatement& state
   }
   if (answer.complete) PQexitPipelineMode(conn);
   if (prepare && prepared && answer.complete) session.prepared.emplace(statement.Sql(), name);
+  for (size_t i = 0; i < aheadResults.size(); ++i) {
+    if (answer.complete && Succeeded(aheadResults[i])) {
+      session.results.Keep(stamp, ahead[i]->key, aheadResults[i]);
+    }
+    PQclear(aheadResults[i]);
+  }
   // A failed setting leaves the session to be set again.
   if (firstError != nullptr) {
     session.schema.clear();
@@ -212,15 +244,55 @@ PgConnection::PipelineAnswer PgConnection::SendPipeline(const PgStatement& state
   return answer;
 }
 
+std::vector<const AskedRead*> PgConnection::ReadsAhead(PgSession& session, uint64_t stamp,
+                                                       const std::string& key,
+                                                       const PgStatement& statement) {
+  // At most this many reads are kept per action, and sent ahead.
+  constexpr size_t kAskedReads = 12;
+  const bool first = session.readsStamp != stamp;
+  if (first) {
+    session.lastReads = std::move(session.reads);
+    session.reads.clear();
+    session.readsStamp = stamp;
+  }
+  // A catalog query (no table) is asked once, not again in the next action.
+  bool known = statement.Table().empty();
+  for (const AskedRead& read : session.reads) known = known || read.key == key;
+  if (!known && session.reads.size() < kAskedReads) {
+    session.reads.push_back({key, source_.schema, statement.Sql(), statement.Params()});
+  }
+  std::vector<const AskedRead*> ahead;
+  if (!first) return ahead;
+  for (const AskedRead& read : session.lastReads) {
+    if (read.key != key && read.schema == source_.schema && session.prepared.contains(read.sql)) {
+      ahead.push_back(&read);
+    }
+  }
+  return ahead;
+}
+
 PGresult* PgConnection::Run(const PgStatement& statement, bool write) {
   RequestEnd end(*this);
+  // Inside a user action a read outside any transaction sees the tables as
+  // they were when it was first answered, so the same read is not sent again.
+  const uint64_t stamp = write || inTransaction_ || own_ ? 0 : base::ActionStamp();
+  const std::string key = stamp != 0 ? ResultKey(source_.schema, statement) : std::string();
   for (int attempt = 0;; ++attempt) {
     EnsureSession();
+    std::vector<const AskedRead*> ahead;
+    if (stamp != 0) {
+      PgSession& session = *Current();
+      ahead = ReadsAhead(session, stamp, key, statement);
+      if (PGresult* kept = session.results.Find(stamp, key)) return kept;
+    }
     const bool savepoint = write && inTransaction_;
-    PipelineAnswer answer = SendPipeline(statement, savepoint);
+    PipelineAnswer answer = SendPipeline(statement, savepoint, ahead, stamp);
     if (write) base::ActionWrote();
     if (answer.complete && Succeeded(answer.result)) {
       if (write) ++writeEpoch_;
+      if (stamp != 0 && stamp == base::ActionStamp()) {
+        Current()->results.Keep(stamp, key, answer.result);
+      }
       return answer.result;
     }
     if (!answer.complete || SessionBroken() || ConnectionState(StateOf(answer.result))) {
@@ -258,6 +330,9 @@ void PgConnection::Fail(PGresult* result, const std::string& table) {
     Lost(message);
   }
   const std::string subject = table.empty() ? "The database" : "Table '" + table + "'";
+  // A table or a column gone, or a table whose shape changed under a prepared
+  // statement: the kept table list no longer stands for the schema.
+  if (state == "42P01" || state == "42703" || state == "0A000") ForgetServerCatalog(SchemaKey());
   if (state == "55P03" || state == "40P01" || state == "40001") {
     throw Locked(subject, Path(), LockWaitMs());
   }

@@ -128,4 +128,30 @@ PGresult* ServerLink::Exec(const std::string& sql, Deadline deadline) {
   return nullptr;
 }
 
+// At most this many answers are kept for one action: a page and its
+// lookups, the settings, a dialog's first rows.
+constexpr size_t kKeptResults = 64;
+
+PGresult* ActionResults::Find(uint64_t stamp, const std::string& key) {
+  if (stamp != stamp_) return nullptr;
+  auto found = results_.find(key);
+  if (found == results_.end()) return nullptr;
+  return PQcopyResult(found->second, PG_COPYRES_ATTRS | PG_COPYRES_TUPLES);
+}
+
+void ActionResults::Keep(uint64_t stamp, const std::string& key, const PGresult* result) {
+  if (stamp != stamp_) {
+    Clear();
+    stamp_ = stamp;
+  }
+  if (results_.size() >= kKeptResults || results_.contains(key)) return;
+  PGresult* copy = PQcopyResult(result, PG_COPYRES_ATTRS | PG_COPYRES_TUPLES);
+  if (copy != nullptr) results_.emplace(key, copy);
+}
+
+void ActionResults::Clear() {
+  for (auto& [key, result] : results_) PQclear(result);
+  results_.clear();
+}
+
 }  // namespace recordstore

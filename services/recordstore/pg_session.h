@@ -12,10 +12,14 @@
 #include <libpq-fe.h>
 
 #include <chrono>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
+
+#include "services/recordstore/sql_value.h"
 
 namespace recordstore {
 
@@ -66,12 +70,46 @@ class ServerLink {
 // nothing from workers); and with generic plans from a statement's first run
 // (a plan made for the values bound judges a row comparison by its first key
 // alone, and may sort a whole company to find one row).
+// A read asked again in the same user action (the settings read twice, a
+// table's first rows asked by two workspaces) is answered from what the
+// session kept of its first answer; see ActionResults.
+class ActionResults {
+ public:
+  ActionResults() = default;
+  ~ActionResults() { Clear(); }
+  ActionResults(const ActionResults&) = delete;
+  ActionResults& operator=(const ActionResults&) = delete;
+  // A copy of the answer kept for `key` in the action `stamp`, or nullptr.
+  PGresult* Find(uint64_t stamp, const std::string& key);
+  // Keeps a copy of `result` for `key` in the action `stamp`.
+  void Keep(uint64_t stamp, const std::string& key, const PGresult* result);
+  void Clear();
+
+ private:
+  uint64_t stamp_ = 0;
+  std::unordered_map<std::string, PGresult*> results_;
+};
+
+// A read an action asked of the session: what the next action is likely to
+// ask again (a page's rows and their names, a range's ends), so that it goes
+// out with that action's first request.
+struct AskedRead {
+  std::string key;  // ResultKey: schema, text and values
+  std::string schema;
+  std::string sql;
+  std::vector<SqlValue> params;
+};
+
 struct PgSession {
   explicit PgSession(const std::string& uri)
       : link(uri,
              "-c client_encoding=UTF8 -c max_parallel_workers_per_gather=0 "
              "-c plan_cache_mode=force_generic_plan") {}
   PGconn* Conn() const { return link.Conn(); }
+  ActionResults results;
+  // The reads of the action under way (`readsStamp`) and of the one before.
+  uint64_t readsStamp = 0;
+  std::vector<AskedRead> reads, lastReads;
   ServerLink link;
   std::unordered_map<std::string, std::string> prepared;
   int nextName = 0;

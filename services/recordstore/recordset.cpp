@@ -281,6 +281,12 @@ bool Recordset::HasReadRow() const {
 
 bool Recordset::IsEmpty() {
   CheckOpen();
+  // A table opened on a server has yet to read its first row: reading it
+  // answers this and the move to it that usually follows in one request.
+  if (firstPending_) {
+    Settle();
+    return place_ != Place::OnRow;
+  }
   if (walk_->KnowsARow()) return false;
   Statement& statement = connection_->Prepare(
       "SELECT 1 FROM " + QuoteName(layout_->sqlName) + " LIMIT 1", layout_->name);

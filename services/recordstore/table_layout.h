@@ -75,9 +75,14 @@ std::shared_ptr<const TableLayout> LoadTableLayout(Connection& connection,
 // The field type and size that a declared column type stands for.
 void FieldTypeFromDeclared(std::string_view declared, ColumnInfo& column);
 
-// The layout of `table` from a server's catalog (pg_layout.cpp).
+// The layout of `table` from a server's catalog (pg_layout.cpp). The
+// schema's table list is kept across actions and asked again only for a name
+// it lacks; the first open of a schema reads the layouts of all its tables.
 std::shared_ptr<const TableLayout> LoadServerTableLayout(Connection& connection,
                                                          const std::string& table);
+// Forgets the kept table list of a server schema (PgConnection::SchemaKey): a
+// statement met a table or a column that is not there any more.
+void ForgetServerCatalog(const std::string& schemaKey);
 
 // The value of a column default written as a literal: a number, a quoted
 // text, NULL, TRUE or FALSE. Other expressions are evaluated by the engine, and
