@@ -146,10 +146,12 @@ class PgConnection : public Connection {
   // kept for the action `stamp`.
   PipelineAnswer SendPipeline(const PgStatement& statement, bool savepoint,
                               const std::vector<const AskedRead*>& ahead = {}, uint64_t stamp = 0);
-  // The reads of the action before, in this schema, that go out with the
-  // first request of the action `stamp`; notes `key` as asked in it.
-  std::vector<const AskedRead*> ReadsAhead(PgSession& session, uint64_t stamp,
-                                           const std::string& key, const PgStatement& statement);
+  // The reads likely to follow `statement` (what followed it last time, else
+  // what the action before read), in this schema, that go out with the first
+  // request of the action `stamp`; notes the read `key` (null for a write) as
+  // asked in it.
+  std::vector<const AskedRead*> LikelyReads(PgSession& session, uint64_t stamp,
+                                            const std::string* key, const PgStatement& statement);
   // The best words for why a request failed: the server's notice of a lost
   // session (FATAL: terminating connection ...), else the result's or libpq's.
   std::string Detail(const PGresult* result);

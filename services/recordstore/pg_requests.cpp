@@ -244,27 +244,40 @@ PgConnection::PipelineAnswer PgConnection::SendPipeline(const PgStatement& state
   return answer;
 }
 
-std::vector<const AskedRead*> PgConnection::ReadsAhead(PgSession& session, uint64_t stamp,
-                                                       const std::string& key,
-                                                       const PgStatement& statement) {
-  // At most this many reads are kept per action, and sent ahead.
+std::vector<const AskedRead*> PgConnection::LikelyReads(PgSession& session, uint64_t stamp,
+                                                        const std::string* key,
+                                                        const PgStatement& statement) {
+  // At most this many reads are kept per action, and statements followed.
   constexpr size_t kAskedReads = 12;
+  constexpr size_t kFollowed = 32;
   const bool first = session.readsStamp != stamp;
   if (first) {
+    if (!session.trigger.empty()) {
+      if (session.followers.size() >= kFollowed) session.followers.clear();
+      session.followers[session.trigger] = session.reads;
+    }
     session.lastReads = std::move(session.reads);
     session.reads.clear();
     session.readsStamp = stamp;
+    session.trigger = statement.Sql();
   }
   // A catalog query (no table) is asked once, not again in the next action.
-  bool known = statement.Table().empty();
-  for (const AskedRead& read : session.reads) known = known || read.key == key;
-  if (!known && session.reads.size() < kAskedReads) {
-    session.reads.push_back({key, source_.schema, statement.Sql(), statement.Params()});
+  if (key != nullptr && !statement.Table().empty() && session.reads.size() < kAskedReads) {
+    bool known = false;
+    for (const AskedRead& read : session.reads) known = known || read.key == *key;
+    if (!known)
+      session.reads.push_back({*key, source_.schema, statement.Sql(), statement.Params()});
   }
   std::vector<const AskedRead*> ahead;
   if (!first) return ahead;
-  for (const AskedRead& read : session.lastReads) {
-    if (read.key != key && read.schema == source_.schema && session.prepared.contains(read.sql)) {
+  // What followed this statement the last time it began an action or
+  // followed a write, else what the action before read.
+  auto followed = session.followers.find(statement.Sql());
+  const std::vector<AskedRead>& likely =
+      followed != session.followers.end() ? followed->second : session.lastReads;
+  for (const AskedRead& read : likely) {
+    if ((key == nullptr || read.key != *key) && read.schema == source_.schema &&
+        session.prepared.contains(read.sql)) {
       ahead.push_back(&read);
     }
   }
@@ -273,24 +286,31 @@ std::vector<const AskedRead*> PgConnection::ReadsAhead(PgSession& session, uint6
 
 PGresult* PgConnection::Run(const PgStatement& statement, bool write) {
   RequestEnd end(*this);
+  // A write makes what was read before stale, and the reads sent with it
+  // come after it.
+  if (write) base::ActionWrote();
   // Inside a user action a read outside any transaction sees the tables as
-  // they were when it was first answered, so the same read is not sent again.
-  const uint64_t stamp = write || inTransaction_ || own_ ? 0 : base::ActionStamp();
-  const std::string key = stamp != 0 ? ResultKey(source_.schema, statement) : std::string();
+  // they were when it was first answered, so the same read is not sent again;
+  // the reads likely to follow go out with an action's first request.
+  const uint64_t stamp = inTransaction_ || own_ ? 0 : base::ActionStamp();
+  const std::string key = stamp != 0 && !write ? ResultKey(source_.schema, statement) : "";
   for (int attempt = 0;; ++attempt) {
     EnsureSession();
     std::vector<const AskedRead*> ahead;
     if (stamp != 0) {
       PgSession& session = *Current();
-      ahead = ReadsAhead(session, stamp, key, statement);
-      if (PGresult* kept = session.results.Find(stamp, key)) return kept;
+      ahead = LikelyReads(session, stamp, write ? nullptr : &key, statement);
+      if (write) {
+        // nothing kept answers a write
+      } else if (PGresult* kept = session.results.Find(stamp, key)) {
+        return kept;
+      }
     }
     const bool savepoint = write && inTransaction_;
     PipelineAnswer answer = SendPipeline(statement, savepoint, ahead, stamp);
-    if (write) base::ActionWrote();
     if (answer.complete && Succeeded(answer.result)) {
       if (write) ++writeEpoch_;
-      if (stamp != 0 && stamp == base::ActionStamp()) {
+      if (!write && stamp != 0 && stamp == base::ActionStamp()) {
         Current()->results.Keep(stamp, key, answer.result);
       }
       return answer.result;

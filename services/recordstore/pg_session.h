@@ -107,9 +107,13 @@ struct PgSession {
              "-c plan_cache_mode=force_generic_plan") {}
   PGconn* Conn() const { return link.Conn(); }
   ActionResults results;
-  // The reads of the action under way (`readsStamp`) and of the one before.
+  // The reads of the action under way (`readsStamp`, begun by the statement
+  // `trigger`) and of the one before, and the reads that followed each
+  // statement that began an action or wrote, the last time.
   uint64_t readsStamp = 0;
+  std::string trigger;
   std::vector<AskedRead> reads, lastReads;
+  std::unordered_map<std::string, std::vector<AskedRead>> followers;
   ServerLink link;
   std::unordered_map<std::string, std::string> prepared;
   int nextName = 0;

@@ -327,7 +327,8 @@ TEST_F(ServerTest, TablesAreFoundOncePerProcessAndAskedAgainWhenMissing) {
 // An action's reads that the next action asks again (a page's rows and the
 // names looked up for them) go out with the next action's first request, so a
 // key that redraws the page costs one request; a change another program made
-// in between is seen.
+// in between is seen. The reads that followed a write go out with it the next
+// time, and see what it wrote.
 TEST_F(ServerTest, ReadsOfTheActionBeforeGoWithTheFirstRequest) {
   source->Exec("MAIN.MDB", "INSERT INTO JOBLIST (CONO, JOBNO, JOBNAME) VALUES (1, 'A', 'One')");
   auto workspace = DBEngine::Instance()->CreateWorkspace("wksTEST");
@@ -354,6 +355,19 @@ TEST_F(ServerTest, ReadsOfTheActionBeforeGoWithTheFirstRequest) {
   EXPECT_EQ(ServerRoundTrips() - before, 1u);
   source->Exec("MAIN.MDB", "UPDATE JOBLIST SET JOBNAME = 'Renamed'");
   EXPECT_NE(page(), first);
+  auto retag = [&](int tag) {
+    base::UserAction action;
+    list->MoveFirst();
+    list->Edit();
+    list->SetCollect("TJLTAG", Variant::Integer(tag));
+    list->Update();
+    list->MoveFirst();
+    return list->Fields("TJLTAG").Value().ToLong();
+  };
+  EXPECT_EQ(retag(7), 7);
+  before = ServerRoundTrips();
+  EXPECT_EQ(retag(8), 8);
+  EXPECT_EQ(ServerRoundTrips() - before, 2u);  // the first read, then the write with the reread
 }
 
 // A session plans the first runs of a statement for their parameter values,
