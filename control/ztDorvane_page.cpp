@@ -60,22 +60,24 @@ std::vector<recordstore::Variant> ztDorvane::JobListKey(const std::string& conoC
 
 // Where the store reads ahead (a server), names the JOBLIST seeks of the
 // records from the list recordset's position on, so that the rows drawn next
-// find their job names without a request each. The recordset is left where
-// it was.
+// find their job names without a request each; the records of the next two
+// pages are named too, as likely, so that a key that scrolls the list finds
+// its new rows' names already read. The recordset is left where it was.
 void ztDorvane::ExpectJobNames(int16_t rows) {
+  constexpr int16_t kLikelyPages = 3;
   recordstore::Recordset& joblist = Opened(conn.rsJOBLIST, "JOBLIST");
   joblist.SetIndex("JOBLIST");
   if (!joblist.ReadsAhead()) return;
   recordstore::Recordset& tjlist = ListRecordset();
   const std::string start = tjlist.Bookmark();
   std::vector<std::vector<recordstore::Variant>> keys;
-  for (int16_t i = 0; i < rows && HasCurrentRecord(); ++i) {
+  for (int16_t i = 0; i < rows * kLikelyPages && HasCurrentRecord(); ++i) {
     keys.push_back(
         JobListKey(FieldValue(tjlist, "CONO").ToString(), FieldValue(tjlist, "JOBNO").ToString()));
     tjlist.MoveNext();
   }
   tjlist.SetBookmark(start);
-  joblist.ExpectSeeks(keys);
+  joblist.ExpectSeeks(keys, static_cast<size_t>(rows));
 }
 
 // Blanks the three captions of the row.

@@ -54,6 +54,9 @@ class Statement {
   virtual int64_t ColumnInt(int index) const = 0;
   // Resets the statement and clears its bindings.
   virtual void Reset() = 0;
+  // True when running it now, as bound, would cost no request: a server read
+  // answered earlier in this user action, or sent ahead with its first request.
+  virtual bool Kept() const { return false; }
   const std::string& Table() const { return table_; }
 
  private:

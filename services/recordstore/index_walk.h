@@ -50,7 +50,9 @@ class IndexWalk {
   bool ReadsAhead() const { return Windowed(); }
   // Reads the rows of several SeekEqual calls to come in one request (keys
   // holding NULL are left to their seek); does nothing unless ReadsAhead.
-  void ExpectEqual(const std::vector<std::vector<SqlValue>>& seeks);
+  // The first `needed` are sure to follow, the rest only likely (the rows a
+  // next key would show): when the first are known already, nothing is read.
+  void ExpectEqual(const std::vector<std::vector<SqlValue>>& seeks, size_t needed);
   // True when a row of the table was read in the current action (so the
   // table is not empty), without a request.
   bool KnowsARow() const;
@@ -153,8 +155,21 @@ class IndexWalk {
   Statement* previousBatch_ = nullptr;
   Statement* aroundRowid_ = nullptr;
   std::vector<Statement*> seekBatch_;  // by key count
-  // ExpectEqual's statements, by (key count, number of seeks).
+  // ExpectEqual's statements, by (key count, number of seeks), and the last
+  // one run with its keys: when a new action's first request brought its
+  // answer again (the session sends an action's likely reads ahead), its rows
+  // stand for this action too.
   std::vector<std::vector<Statement*>> expectBatch_;
+  void ReadExpected(Statement& statement, const std::vector<std::vector<SqlValue>>& asked,
+                    size_t n);
+  bool ExpectedKept(Statement& statement, const std::vector<std::vector<SqlValue>>& asked,
+                    size_t n);
+  // Remembers the rows of the last ExpectEqual when this action has them
+  // without a request; once per action.
+  void RecallExpected();
+  Statement* lastExpect_ = nullptr;
+  uint64_t recalled_ = 0;  // the action that last tried
+  std::vector<std::vector<SqlValue>> lastExpectKeys_;
   std::vector<Window> windows_;  // of the action `stamp_`, the newest last
   std::vector<SeekMemo> memos_;
   uint64_t stamp_ = 0;

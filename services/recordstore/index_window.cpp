@@ -295,6 +295,7 @@ bool IndexWalk::SeekInWindow(std::vector<SqlValue>& keys, Row& out) {
 bool IndexWalk::SeekRemembered(bool equal, const std::vector<SqlValue>& keys, bool& found,
                                Row& out) {
   DropStale();
+  RecallExpected();
   for (const SeekMemo& memo : memos_) {
     if (memo.equal != equal || memo.keys.size() != keys.size()) continue;
     bool same = true;
@@ -314,14 +315,62 @@ void IndexWalk::Remember(bool equal, const std::vector<SqlValue>& keys, bool fou
   memos_.push_back(SeekMemo{equal, keys, found, found ? out : Row()});
 }
 
-void IndexWalk::ExpectEqual(const std::vector<std::vector<SqlValue>>& seeks) {
+// Runs ExpectEqual's statement for `asked` (each of `n` keys) and remembers
+// every seek's row or its absence.
+void IndexWalk::ReadExpected(Statement& statement, const std::vector<std::vector<SqlValue>>& asked,
+                             size_t n) {
+  std::vector<std::optional<Row>> rows(asked.size());
+  {
+    StatementScope scope(statement);
+    for (size_t i = 0; i < asked.size(); ++i) {
+      for (size_t j = 0; j < n; ++j) statement.Bind(static_cast<int>(i * n + j + 1), asked[i][j]);
+    }
+    const size_t fields = layout_.columns.size();
+    while (statement.Step()) {
+      Row row;
+      row.rowid = statement.ColumnInt(0);
+      row.values.resize(fields);
+      for (size_t f = 0; f < fields; ++f)
+        statement.ReadColumn(static_cast<int>(f + 1), row.values[f]);
+      const int64_t seek = statement.ColumnInt(static_cast<int>(fields + 1));
+      if (seek >= 0 && static_cast<size_t>(seek) < rows.size()) rows[seek] = std::move(row);
+    }
+  }
+  for (size_t i = 0; i < asked.size(); ++i) {
+    Remember(true, asked[i], rows[i].has_value(), rows[i] ? *rows[i] : Row());
+  }
+}
+
+// True when the statement bound with these keys would cost no request.
+bool IndexWalk::ExpectedKept(Statement& statement, const std::vector<std::vector<SqlValue>>& asked,
+                             size_t n) {
+  StatementScope scope(statement);
+  for (size_t i = 0; i < asked.size(); ++i) {
+    for (size_t j = 0; j < n; ++j) statement.Bind(static_cast<int>(i * n + j + 1), asked[i][j]);
+  }
+  return statement.Kept();
+}
+
+void IndexWalk::RecallExpected() {
+  if (recalled_ == stamp_ || lastExpect_ == nullptr || lastExpectKeys_.empty()) return;
+  recalled_ = stamp_;
+  // The last ExpectEqual's seeks, when this action's first request brought
+  // them again, are known without a request.
+  const size_t n = lastExpectKeys_.front().size();
+  if (ExpectedKept(*lastExpect_, lastExpectKeys_, n))
+    ReadExpected(*lastExpect_, lastExpectKeys_, n);
+}
+
+void IndexWalk::ExpectEqual(const std::vector<std::vector<SqlValue>>& seeks, size_t needed) {
   if (!Windowed()) return;
+  DropStale();
   // The seeks of one key count, converted as SeekEqual converts them; the
   // others wait for their own seek.
   size_t n = 0;
   std::vector<std::vector<SqlValue>> asked;
-  for (const std::vector<SqlValue>& given : seeks) {
-    std::vector<SqlValue> keys = given;
+  bool neededKnown = true;
+  for (size_t s = 0; s < seeks.size(); ++s) {
+    std::vector<SqlValue> keys = seeks[s];
     bool usable = WholeNumberKeys(keys, false);
     for (const SqlValue& key : keys) usable = usable && !key.IsNull();
     if (!usable || (n != 0 && keys.size() != n)) continue;
@@ -329,10 +378,12 @@ void IndexWalk::ExpectEqual(const std::vector<std::vector<SqlValue>>& seeks) {
     bool found = false;
     Row ignored;
     ignored.values.resize(layout_.columns.size());
-    if (!SeekRemembered(true, keys, found, ignored)) asked.push_back(std::move(keys));
+    const bool known = SeekRemembered(true, keys, found, ignored);
+    if (s < needed) neededKnown = neededKnown && known;
+    if (!known) asked.push_back(std::move(keys));
     if (asked.size() == kBatchRows) break;
   }
-  if (asked.size() < 2) return;  // one seek costs one request either way
+  if (neededKnown || asked.size() < 2) return;  // one seek costs one request either way
   if (expectBatch_.size() <= n) expectBatch_.resize(n + 1);
   std::vector<Statement*>& byCount = expectBatch_[n];
   if (byCount.size() <= asked.size()) byCount.resize(asked.size() + 1, nullptr);
@@ -350,26 +401,9 @@ void IndexWalk::ExpectEqual(const std::vector<std::vector<SqlValue>>& seeks) {
     }
     statement = &connection_.Prepare(sql, layout_.name);
   }
-  std::vector<std::optional<Row>> rows(asked.size());
-  {
-    StatementScope scope(*statement);
-    for (size_t i = 0; i < asked.size(); ++i) {
-      for (size_t j = 0; j < n; ++j) statement->Bind(static_cast<int>(i * n + j + 1), asked[i][j]);
-    }
-    const size_t fields = layout_.columns.size();
-    while (statement->Step()) {
-      Row row;
-      row.rowid = statement->ColumnInt(0);
-      row.values.resize(fields);
-      for (size_t f = 0; f < fields; ++f)
-        statement->ReadColumn(static_cast<int>(f + 1), row.values[f]);
-      const int64_t seek = statement->ColumnInt(static_cast<int>(fields + 1));
-      if (seek >= 0 && static_cast<size_t>(seek) < rows.size()) rows[seek] = std::move(row);
-    }
-  }
-  for (size_t i = 0; i < asked.size(); ++i) {
-    Remember(true, asked[i], rows[i].has_value(), rows[i] ? *rows[i] : Row());
-  }
+  ReadExpected(*statement, asked, n);
+  lastExpect_ = statement;
+  lastExpectKeys_ = std::move(asked);
 }
 
 }  // namespace recordstore

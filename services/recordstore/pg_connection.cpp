@@ -169,6 +169,8 @@ int64_t PgStatement::ColumnInt(int index) const {
   return std::strtoll(PQgetvalue(result_, row_, index), nullptr, 10);
 }
 
+bool PgStatement::Kept() const { return result_ == nullptr && connection_.Kept(*this); }
+
 void PgStatement::Reset() {
   if (result_ != nullptr) PQclear(result_);
   result_ = nullptr;

@@ -45,6 +45,7 @@ class PgStatement : public Statement {
   void ReadColumn(int index, SqlValue& out) const override;
   int64_t ColumnInt(int index) const override;
   void Reset() override;
+  bool Kept() const override;
 
   const std::string& Sql() const { return sql_; }
   const std::vector<SqlValue>& Params() const { return params_; }
@@ -88,6 +89,8 @@ class PgConnection : public Connection {
   // transaction runs under a savepoint, so that a refused write leaves the
   // transaction usable, as on SQLite.
   PGresult* Run(const PgStatement& statement, bool write);
+  // True when `statement` would be answered from what the session kept.
+  bool Kept(const PgStatement& statement);
   // Raises the run-time error of a failed result, naming `table`.
   [[noreturn]] void Fail(PGresult* result, const std::string& table);
 

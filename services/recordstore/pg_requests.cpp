@@ -284,6 +284,13 @@ std::vector<const AskedRead*> PgConnection::LikelyReads(PgSession& session, uint
   return ahead;
 }
 
+bool PgConnection::Kept(const PgStatement& statement) {
+  const uint64_t stamp = inTransaction_ || own_ ? 0 : base::ActionStamp();
+  PgSession* session = Current();
+  return stamp != 0 && session != nullptr &&
+         session->results.Has(stamp, ResultKey(source_.schema, statement));
+}
+
 PGresult* PgConnection::Run(const PgStatement& statement, bool write) {
   RequestEnd end(*this);
   // A write makes what was read before stale, and the reads sent with it

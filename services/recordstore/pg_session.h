@@ -81,6 +81,10 @@ class ActionResults {
   ActionResults& operator=(const ActionResults&) = delete;
   // A copy of the answer kept for `key` in the action `stamp`, or nullptr.
   PGresult* Find(uint64_t stamp, const std::string& key);
+  // True when an answer is kept for `key` in the action `stamp`.
+  bool Has(uint64_t stamp, const std::string& key) const {
+    return stamp == stamp_ && results_.contains(key);
+  }
   // Keeps a copy of `result` for `key` in the action `stamp`.
   void Keep(uint64_t stamp, const std::string& key, const PGresult* result);
   void Clear();

@@ -153,7 +153,7 @@ bool Recordset::ReadsAhead() const {
   return walk_->Index() != nullptr && walk_->ReadsAhead();
 }
 
-bool Recordset::ExpectSeeks(const std::vector<std::vector<Variant>>& seeks) {
+bool Recordset::ExpectSeeks(const std::vector<std::vector<Variant>>& seeks, size_t needed) {
   if (!ReadsAhead()) return false;
   const IndexInfo* index = walk_->Index();
   std::vector<std::vector<SqlValue>> bound;
@@ -164,7 +164,7 @@ bool Recordset::ExpectSeeks(const std::vector<std::vector<Variant>>& seeks) {
       these.push_back(KeyForField(keys[j], layout_->columns[index->columns[j]]));
     }
   }
-  walk_->ExpectEqual(bound);
+  walk_->ExpectEqual(bound, needed);
   return true;
 }
 

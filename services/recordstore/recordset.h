@@ -56,8 +56,10 @@ class Recordset : public std::enable_shared_from_this<Recordset> {
   // user action (user_action.h), each with its key values as for Seek. On a
   // server inside an action their rows are read in one request, so that each
   // seek then costs none; elsewhere nothing happens. True when it read them:
-  // only then is it worth the caller's while to collect the keys first.
-  bool ExpectSeeks(const std::vector<std::vector<Variant>>& seeks);
+  // only then is it worth the caller's while to collect the keys first. The
+  // first `needed` seeks are sure to follow, the rest only likely (the rows a
+  // next key would show): when the first are known already, nothing is read.
+  bool ExpectSeeks(const std::vector<std::vector<Variant>>& seeks, size_t needed);
   // True when ExpectSeeks would read ahead now.
   bool ReadsAhead() const;
 

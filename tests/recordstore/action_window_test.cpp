@@ -201,7 +201,7 @@ TEST_P(ActionWindowTest, APageAndItsSeeksCostOneRequestEachOnAServer) {
     expected.push_back(plain.recordset->NoMatch() ? "none" : plain.recordset->Bookmark());
   }
   before = ServerRoundTrips();
-  EXPECT_EQ(jobs.recordset->ExpectSeeks(seeks), server);
+  EXPECT_EQ(jobs.recordset->ExpectSeeks(seeks, seeks.size()), server);
   std::vector<std::string> found;
   for (const auto& keys : seeks) {
     jobs.recordset->Seek("=", keys);
