@@ -58,8 +58,10 @@ foreach(header ${headers})
           COMPONENT development)
 endforeach()
 
+# Each library finds the others beside it ($ORIGIN), so a host under any
+# prefix loads them all through the one it links.
 set_target_properties(${DORVANE_EXPORTED_TARGETS} PROPERTIES VERSION ${PROJECT_VERSION}
-                      SOVERSION ${PROJECT_VERSION_MAJOR})
+                      SOVERSION ${PROJECT_VERSION_MAJOR} INSTALL_RPATH "$ORIGIN")
 install(TARGETS ${DORVANE_EXPORTED_TARGETS}
         EXPORT DorvaneTargets
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT development

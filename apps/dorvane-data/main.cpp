@@ -130,6 +130,12 @@ int main(int argc, char** argv) {
   import->add_option("--time-limit", timeLimit)->type_name("SECONDS");
 
   auto* help = app.add_subcommand("help", "Print this help");
+  // CLI11 would only say that a command is missing.
+  if (argc > 1 && argv[1][0] != '-') {
+    const std::string command = argv[1];
+    const auto named = [&](CLI::App* sub) { return sub->get_name() == command; };
+    if (app.get_subcommands(named).empty()) return UsageError("unknown command " + command);
+  }
   if (const auto done = commandline::Parse(app, argc, argv)) return *done;
 
   if (app.got_subcommand("init")) return RunInit(init);

@@ -66,11 +66,12 @@ void SplitQtOptions(int argc, char** argv, std::vector<char*>& qt, std::vector<c
       ours.insert(ours.end(), argv + i, argv + argc);
       break;
     }
-    const std::string_view name = arg.substr(arg.starts_with("--") ? 2 : 1);
+    const bool dashed = arg.size() > 1 && arg[0] == '-';
+    const std::string_view name = dashed ? arg.substr(arg.starts_with("--") ? 2 : 1) : "";
     const auto is = [name](std::string_view known) { return name == known; };
-    if (arg.starts_with("-") && std::any_of(kQtFlags.begin(), kQtFlags.end(), is)) {
+    if (dashed && std::any_of(kQtFlags.begin(), kQtFlags.end(), is)) {
       qt.push_back(argv[i]);
-    } else if (arg.starts_with("-") && i + 1 < argc &&
+    } else if (dashed && i + 1 < argc &&
                std::any_of(kQtValueOptions.begin(), kQtValueOptions.end(), is)) {
       if (name == "platform") options.platform = argv[i + 1];
       qt.push_back(argv[i]);
