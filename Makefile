@@ -3,9 +3,11 @@
 # anything is missing).
 #
 # `make test` runs four parts, each also a target of its own:
-#   test-main  the normal build (build/) and every test
+#   test-main  the normal build (build/, shared libraries) and every test,
+#              the Debian packages' among them
 #   test-asan  a Debug build with the address and undefined-behaviour
-#              sanitizers (build-asan/, no Qt, no benchmarks) and every test
+#              sanitizers (build-asan/, static libraries, no Qt, no
+#              benchmarks) and every test
 #   fuzz       each libFuzzer target of fuzz/ for FUZZ_SECONDS (build-fuzz/, clang)
 #   soak       random scripts against one data folder while another process
 #              changes its files, for SOAK_SECONDS (tests/soak/); `make test`
@@ -22,7 +24,8 @@ JOBS ?= $(shell nproc)
 DEMO_DIR ?= $(BUILD)/demo-data
 PACKAGES := cmake ninja-build g++ pkg-config libsqlite3-dev sqlite3 libgtest-dev libgmock-dev \
             libbenchmark-dev clang-format clang-tidy qt6-base-dev xvfb xauth \
-            mdbtools-dev ccache clang-14 libclang-rt-14-dev postgresql libpq-dev locales
+            mdbtools-dev ccache clang-14 libclang-rt-14-dev postgresql libpq-dev locales \
+            libcli11-dev dpkg-dev file lintian
 # ccache keeps the three builds cheap to repeat.
 LAUNCHER = $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 # A sanitizer report ends the program with a failure; leaks are reported too.
@@ -61,14 +64,16 @@ test-main: build format-check
 
 test-asan: deps
 	@[ -f $(ASAN_BUILD)/build.ninja ] || cmake -S . -B $(ASAN_BUILD) -G Ninja \
-	  -DCMAKE_BUILD_TYPE=Debug -DDORVANE_SANITIZE=ON -DDORVANE_QT=OFF -DDORVANE_BENCH=OFF $(LAUNCHER)
+	  -DCMAKE_BUILD_TYPE=Debug -DDORVANE_SANITIZE=ON -DDORVANE_QT=OFF -DDORVANE_BENCH=OFF \
+	  -DBUILD_SHARED_LIBS=OFF $(LAUNCHER)
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	@trap '$(CURDIR)/tools/pg-test-server.sh stop $(abspath $(ASAN_BUILD))/pg-test-server' EXIT; \
 	cd $(ASAN_BUILD) && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS)
 
 fuzz: deps
 	@[ -f $(FUZZ_BUILD)/build.ninja ] || CC=clang-14 CXX=clang++-14 cmake -S . -B $(FUZZ_BUILD) \
-	  -G Ninja -DCMAKE_BUILD_TYPE=Debug -DDORVANE_FUZZ=ON -DDORVANE_QT=OFF -DDORVANE_BENCH=OFF $(LAUNCHER)
+	  -G Ninja -DCMAKE_BUILD_TYPE=Debug -DDORVANE_FUZZ=ON -DDORVANE_QT=OFF -DDORVANE_BENCH=OFF \
+	  -DBUILD_SHARED_LIBS=OFF $(LAUNCHER)
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 	$(SANITIZER_ENV) fuzz/run-fuzzers.sh $(FUZZ_BUILD)/bin $(FUZZ_SECONDS)
 

@@ -12,7 +12,6 @@
 
 #include "data_folder.h"
 #include "destination.h"
-#include "options.h"
 #include "pg_layout.h"
 #include "schema.h"
 #include "services/recordstore/data_source.h"
@@ -177,25 +176,7 @@ bool SameSource(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-int RunCopy(const std::vector<std::string>& args) {
-  std::vector<std::string> places;
-  bool force = false;
-  for (const std::string& arg : args) {
-    if (arg == "--force") {
-      force = true;
-    } else if (arg.starts_with("--")) {
-      std::cerr << "dorvane-data: unknown option for copy: " << arg << "\n\n" << UsageText();
-      return 2;
-    } else {
-      places.push_back(arg);
-    }
-  }
-  if (places.size() != 2) {
-    std::cerr << "dorvane-data: copy needs a source and a destination\n\n" << UsageText();
-    return 2;
-  }
-  const std::string& from = places[0];
-  const std::string& to = places[1];
+int RunCopy(const std::string& from, const std::string& to, bool force) {
   const std::string shownFrom = recordstore::HidePasswords(from);
   const std::string shownTo = recordstore::HidePasswords(to);
   if (SameSource(from, to)) {

@@ -4,12 +4,11 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 namespace dorvanedata {
 
-// Runs the command on the arguments after "copy"; returns the exit status
-// (0 done, 1 failed with nothing changed, 2 bad arguments).
-int RunCopy(const std::vector<std::string>& args);
+// Copies `from` into `to`; returns the exit status (0 done, 1 failed with
+// nothing changed).
+int RunCopy(const std::string& from, const std::string& to, bool force);
 
 }  // namespace dorvanedata

@@ -351,30 +351,19 @@ void LimitMemory(uintmax_t sourceBytes) {
 
 }  // namespace
 
-std::optional<ImportCommand> ParseImportCommand(const std::vector<std::string>& args,
-                                                std::string& error) {
+std::optional<ImportCommand> ReadImportCommand(const std::vector<std::string>& paths,
+                                               const std::optional<std::string>& timeLimit,
+                                               std::string& error) {
   ImportCommand command;
-  std::vector<std::string> paths;
-  for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--time-limit") {
-      if (i + 1 == args.size()) {
-        error = "--time-limit needs a value";
-        return std::nullopt;
-      }
-      const std::string& text = args[++i];
-      int seconds = 0;
-      const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), seconds);
-      if (ec != std::errc() || end != text.data() + text.size() || seconds < 1) {
-        error = "--time-limit needs a whole number of seconds, not \"" + text + "\"";
-        return std::nullopt;
-      }
-      command.timeLimit = seconds;
-    } else if (args[i].starts_with("-")) {
-      error = "unknown option of import: " + args[i];
+  if (timeLimit) {
+    const std::string& text = *timeLimit;
+    int seconds = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), seconds);
+    if (ec != std::errc() || end != text.data() + text.size() || seconds < 1) {
+      error = "--time-limit needs a whole number of seconds, not \"" + text + "\"";
       return std::nullopt;
-    } else {
-      paths.push_back(args[i]);
     }
+    command.timeLimit = seconds;
   }
   if (paths.size() != 2) {
     error = "import needs a classic folder (or .mdb file) and a destination";

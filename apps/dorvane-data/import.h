@@ -26,9 +26,11 @@ struct ImportCommand {
   int timeLimit = 0;  // seconds the import may take; 0: a minute and 2 s per MB read
 };
 
-// Reads the arguments that follow "import", or says in `error` what is wrong.
-std::optional<ImportCommand> ParseImportCommand(const std::vector<std::string>& args,
-                                                std::string& error);
+// Reads the paths and the --time-limit text (when given) of "import", or says
+// in `error` what is wrong.
+std::optional<ImportCommand> ReadImportCommand(const std::vector<std::string>& paths,
+                                               const std::optional<std::string>& timeLimit,
+                                               std::string& error);
 
 // Runs the import, prints what was imported and the report, and returns the
 // exit status.

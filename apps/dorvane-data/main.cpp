@@ -4,6 +4,7 @@
 //   dorvane-data copy SOURCE DEST [--force]  copies a data source into another
 //   dorvane-data schema [--postgres]         prints the layout of both files
 //   dorvane-data import SOURCE DEST          imports classic files (import.h)
+//   dorvane-data --help | --version
 // Exit status: 0 done, 1 the destination could not be made or already holds
 // data (nothing is lost either way), 2 bad command or options; import also
 // gives 3 for data imported that the control cannot use as it is.
@@ -14,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "apps/command-line/command_line.h"
 #include "copy_command.h"
 #include "dates.h"
 #include "destination.h"
@@ -67,9 +69,9 @@ std::string Summary(const InitOptions& options, const DataPlan& plan,
 }
 
 // Runs `init`: plans the data and builds the data source, complete or not at all.
-int RunInit(const std::vector<std::string>& args) {
+int RunInit(const InitArguments& args) {
   const auto start = std::chrono::steady_clock::now();
-  const ParsedOptions parsed = ParseInitOptions(args);
+  const ParsedOptions parsed = ReadInitOptions(args);
   if (!parsed.options) return UsageError(parsed.error);
   const InitOptions& options = *parsed.options;
   std::string error;
@@ -98,39 +100,66 @@ int RunInit(const std::vector<std::string>& args) {
 }  // namespace
 }  // namespace dorvanedata
 
-// Dispatches the command named by the first argument.
+// Reads the command line and runs the command it names.
 int main(int argc, char** argv) {
   using namespace dorvanedata;
-  const std::vector<std::string> args(argv + 1, argv + argc);
-  if (args.empty()) return UsageError("no command given");
-  const std::string& command = args.front();
-  if (command == "init") return RunInit({args.begin() + 1, args.end()});
-  if (command == "import") {
+  CLI::App app("Makes data sources for the control.");
+  commandline::Configure(app, "dorvane-data", UsageText());
+  // One help for the program and each command: the usage text.
+  app.formatter_fn([](const CLI::App*, std::string, CLI::AppFormatMode) { return UsageText(); });
+  app.require_subcommand(1);
+
+  InitArguments init;
+  AddInitOptions(*app.add_subcommand("init", "Create a data source with sample data"), init);
+
+  std::vector<std::string> copyPlaces;
+  bool copyForce = false;
+  auto* copy = app.add_subcommand("copy", "Copy a data source into another");
+  copy->add_option("places", copyPlaces)->type_name("SOURCE DEST");
+  copy->add_flag("--force", copyForce);
+
+  bool postgres = false;
+  auto* schema = app.add_subcommand("schema", "Print the layout of the data files");
+  schema->add_flag("--postgres", postgres);
+  schema->allow_extras();
+
+  std::vector<std::string> importPaths;
+  std::optional<std::string> timeLimit;
+  auto* import = app.add_subcommand("import", "Import classic desktop-database files");
+  import->add_option("paths", importPaths)->type_name("SOURCE DEST");
+  import->add_option("--time-limit", timeLimit)->type_name("SECONDS");
+
+  auto* help = app.add_subcommand("help", "Print this help");
+  // CLI11 would only say that a command is missing.
+  if (argc > 1 && argv[1][0] != '-') {
+    const std::string command = argv[1];
+    const auto named = [&](CLI::App* sub) { return sub->get_name() == command; };
+    if (app.get_subcommands(named).empty()) return UsageError("unknown command " + command);
+  }
+  if (const auto done = commandline::Parse(app, argc, argv)) return *done;
+
+  if (app.got_subcommand("init")) return RunInit(init);
+  if (app.got_subcommand(copy)) {
+    if (copyPlaces.size() != 2) return UsageError("copy needs a source and a destination");
+    return RunCopy(copyPlaces[0], copyPlaces[1], copyForce);
+  }
+  if (app.got_subcommand(import)) {
     std::string error;
-    const auto import = ParseImportCommand({args.begin() + 1, args.end()}, error);
-    return import ? RunImport(*import) : UsageError(error);
+    const auto command = ReadImportCommand(importPaths, timeLimit, error);
+    return command ? RunImport(*command) : UsageError(error);
   }
-  if (command == "copy") return RunCopy({args.begin() + 1, args.end()});
-  if (command == "schema" && args.size() == 1) {
-    std::cout << SchemaText();
-    return std::cout.flush() ? 0 : 1;
-  }
-  if (command == "schema" && args.size() == 2 && args[1] == "--postgres") {
-    try {
-      std::cout << PgSchemaText(SchemaText());
-    } catch (const std::exception& failure) {
-      std::cerr << "dorvane-data: " << failure.what() << "\n";
-      return 1;
-    }
-    return std::cout.flush() ? 0 : 1;
-  }
-  if (command == "schema") {
-    const std::string& extra = args[1] == "--postgres" ? args[2] : args[1];
-    return UsageError("schema takes only --postgres, not " + extra);
-  }
-  if (command == "help" || command == "--help" || command == "-h") {
+  if (app.got_subcommand(help)) {
     std::cout << UsageText();
     return 0;
   }
-  return UsageError("unknown command " + command);
+  if (!schema->remaining().empty()) {
+    return UsageError("schema takes only --postgres, not " + schema->remaining().front());
+  }
+  try {
+    std::cout << (postgres ? PgSchemaText(SchemaText()) : SchemaText());
+  } catch (const std::exception& failure) {
+    std::cerr << "dorvane-data: " << failure.what() << "\n";
+    return 1;
+  }
+  return std::cout.flush() ? 0 : 1;
 }

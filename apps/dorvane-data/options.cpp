@@ -1,7 +1,9 @@
-// Reads the options of `dorvane-data init`. Every value is checked whole (no
-// trailing characters, within its limits) and each failure names the option.
+// Reads the options of `dorvane-data init`. CLI11 reads the line; every value
+// is then checked whole (no trailing characters, within its limits) and each
+// failure names the option.
 #include "options.h"
 
+#include <CLI/CLI.hpp>
 #include <charconv>
 #include <functional>
 #include <map>
@@ -89,8 +91,33 @@ std::string CheckCombination(const InitOptions& o) {
 
 }  // namespace
 
-ParsedOptions ParseInitOptions(const std::vector<std::string>& args) {
+// The options of init that take a value, with the text of each in the help.
+const std::vector<std::pair<std::string, std::string>> kValueOptions = {
+    {"--companies", "N"},      {"--jobs", "N"}, {"--big-company", "C:N"}, {"--weeks", "N"},
+    {"--today", "YYYY-MM-DD"}, {"--list", "N"}, {"--saved", "N"},         {"--jobno-size", "N"},
+    {"--jobno-type", "C|N"},   {"--seed", "N"}};
+
+void AddInitOptions(CLI::App& init, InitArguments& arguments) {
+  init.add_option("folder", arguments.folder, "The folder or PostgreSQL URI to create")
+      ->type_name("FOLDER|URI")
+      ->required();
+  // Each value is kept as text and read by ReadInitOptions, whose messages
+  // name the option and its limits.
+  for (const auto& [name, value] : kValueOptions) {
+    init.add_option(name)->type_name(value)->each(
+        [&arguments, name](const std::string& text) { arguments.values.emplace_back(name, text); });
+  }
+  init.add_flag("--force", arguments.force);
+  init.add_flag("--no-settings", arguments.noSettings);
+  init.add_flag("--no-qrlsys", arguments.noQrlsys);
+}
+
+ParsedOptions ReadInitOptions(const InitArguments& arguments) {
   InitOptions o;
+  o.folder = arguments.folder;
+  o.force = arguments.force;
+  o.settings = !arguments.noSettings;
+  o.qrlsys = !arguments.noQrlsys;
   ParsedOptions result;
   int64_t value = 0;
   // Options that take a whole number: their limits and where the value goes.
@@ -108,39 +135,15 @@ ParsedOptions ParseInitOptions(const std::vector<std::string>& args) {
       {"--seed", {0, INT64_MAX, [&](int64_t v) { o.seed = static_cast<uint64_t>(v); }}},
   };
 
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (arg == "--force") {
-      o.force = true;
-      continue;
-    }
-    if (arg == "--no-settings") {
-      o.settings = false;
-      continue;
-    }
-    if (arg == "--no-qrlsys") {
-      o.qrlsys = false;
-      continue;
-    }
-    if (!arg.starts_with("-")) {
-      if (!o.folder.empty()) return {std::nullopt, "more than one folder given: " + arg};
-      o.folder = arg;
-      continue;
-    }
-    const bool known =
-        numbers.count(arg) || arg == "--jobno-type" || arg == "--big-company" || arg == "--today";
-    if (!known) return {std::nullopt, "unknown option " + arg};
-    if (i + 1 >= args.size()) return {std::nullopt, arg + " needs a value"};
-    const std::string& text = args[++i];
-
-    if (auto it = numbers.find(arg); it != numbers.end()) {
-      result.error = ReadNumber(arg, text, it->second.low, it->second.high, value);
+  for (const auto& [option, text] : arguments.values) {
+    if (auto it = numbers.find(option); it != numbers.end()) {
+      result.error = ReadNumber(option, text, it->second.low, it->second.high, value);
       if (!result.error.empty()) return result;
       it->second.store(value);
-    } else if (arg == "--jobno-type") {
+    } else if (option == "--jobno-type") {
       if (text != "C" && text != "N") return {std::nullopt, "--jobno-type must be C or N"};
       o.jobNoType = text[0];
-    } else if (arg == "--big-company") {
+    } else if (option == "--big-company") {
       const auto colon = text.find(':');
       if (colon == std::string::npos) return {std::nullopt, "--big-company needs CONO:COUNT"};
       int64_t count = 0;
@@ -158,7 +161,6 @@ ParsedOptions ParseInitOptions(const std::vector<std::string>& args) {
       if (!o.today) return {std::nullopt, "--today needs a real date written YYYY-MM-DD"};
     }
   }
-  if (o.folder.empty()) return {std::nullopt, "no folder given"};
   result.error = CheckCombination(o);
   if (result.error.empty()) result.options = o;
   return result;
@@ -170,6 +172,7 @@ std::string UsageText() {
          "       dorvane-data schema [--postgres]\n"
          "       dorvane-data import CLASSIC_FOLDER DEST_FOLDER|URI [--time-limit SECONDS]\n"
          "       dorvane-data import FILE.mdb OUT_FILE [--time-limit SECONDS]\n"
+         "       dorvane-data --help | --version\n"
          "\n"
          "init creates FOLDER (and its parents) with MAIN.MDB and QRLSYS.mdb laid out as\n"
          "`dorvane-data schema` prints, filled with sample data that depends only on the\n"
@@ -193,6 +196,9 @@ std::string UsageText() {
          "  --no-qrlsys         do not create QRLSYS.mdb\n"
          "  --seed N            seed of the generated data (default 1)\n"
          "  --force             replace the database files (or schemas) DEST already holds\n"
+         "  --postgres          (schema) print the layout of the schemas on a server\n"
+         "  -h, --help          print this help and exit\n"
+         "  --version           print the version and exit\n"
          "\n"
          "import reads the classic desktop-database files (Jet 3 or Jet 4 .mdb) MAIN.MDB\n"
          "and QRLSYS.mdb of CLASSIC_FOLDER (names in any case) into a new data folder, or\n"

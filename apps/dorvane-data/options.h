@@ -1,12 +1,17 @@
 // The command line of `dorvane-data init`: the options, their defaults and
-// limits, and the usage text. Relies only on the standard library.
+// limits, and the usage text. Relies on CLI11 for the syntax of the line.
 #pragma once
 
 #include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
+
+namespace CLI {
+class App;
+}
 
 namespace dorvanedata {
 
@@ -41,9 +46,23 @@ struct ParsedOptions {
   std::string error;
 };
 
-// Reads the arguments that follow "init" and checks each value and the
-// combinations of values that can be judged without building anything.
-ParsedOptions ParseInitOptions(const std::vector<std::string>& args);
+// What the command line gave `init`: the folder, each option's text in the
+// order given ("--jobs", "12"), and the flags.
+struct InitArguments {
+  std::string folder;
+  std::vector<std::pair<std::string, std::string>> values;
+  bool force = false;
+  bool noSettings = false;
+  bool noQrlsys = false;
+};
+
+// Declares init's folder, options and flags on its subcommand; the parsed
+// line lands in `arguments`.
+void AddInitOptions(CLI::App& init, InitArguments& arguments);
+
+// Checks each value and the combinations of values that can be judged
+// without building anything.
+ParsedOptions ReadInitOptions(const InitArguments& arguments);
 
 // Returns the usage text printed for bad options and for "help".
 std::string UsageText();

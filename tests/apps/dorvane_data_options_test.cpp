@@ -1,5 +1,6 @@
 // Tests the command line of dorvane-data: refusing to overwrite a folder's
-// files, --force, bad options and repeatable output.
+// files, --force, bad options and repeatable output; and the conventions
+// dorvane-data and dorvane-script share (--help, --version, usage errors).
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -115,6 +116,27 @@ INSTANTIATE_TEST_SUITE_P(
                       // 100 numerical jobs of width 2 cannot all differ (1..99).
                       std::vector<std::string>{"init", "FOLDER", "--companies", "1", "--jobs",
                                                "100", "--jobno-size", "2", "--jobno-type", "N"}));
+
+// Help and version go to standard output with status 0 and read no file;
+// a usage error is reported on standard error only, with status 2.
+TEST(CommandLine, HelpVersionAndUsageErrorsAsEveryProgramGivesThem) {
+  TempFolder scratch;
+  for (const std::string program : {"dorvane-data", "dorvane-script"}) {
+    for (const std::string help : {"-h", "--help"}) {
+      const ProgramRun run = testsupport::RunProgram(program, {help}, scratch.Path());
+      EXPECT_EQ(run.status, 0) << program << " " << help << ": " << run.err;
+      EXPECT_NE(run.out.find("--version"), std::string::npos) << run.out;
+      EXPECT_EQ(run.err, "") << program << " " << help;
+    }
+    ProgramRun run = testsupport::RunProgram(program, {"--version"}, scratch.Path());
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, program + " " + DORVANE_VERSION + "\n");
+    run = testsupport::RunProgram(program, {"--colour"}, scratch.Path());
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err.rfind(program + ": ", 0), 0u) << run.err;
+  }
+}
 
 // Returns every table of a folder's files as text.
 std::string DumpFolder(const fs::path& folder) {

@@ -51,12 +51,18 @@ if grep -qE 'test_control|dorvane-script|-Werror' "$work/sub/build/build.ninja";
   echo "FAIL: a host's add_subdirectory builds tests, programs or -Werror"; exit 1
 fi
 
-# The headless host through pkg-config.
+# The headless host through pkg-config, which hands it no engine's include
+# folder.
 flags=$(PKG_CONFIG_PATH=$prefix/lib/pkgconfig pkg-config --cflags --libs dorvane)
+if grep -qE 'postgresql' <<< "$flags"; then
+  echo "FAIL: pkg-config dorvane gives an engine's folder: $flags"; exit 1
+fi
 # shellcheck disable=SC2086
 timeout 300 ${CXX:-c++} -std=c++20 -o "$work/headless-host" \
   "$source/examples/headless-host/main.cpp" $flags
-out=$(timeout 60 "$work/headless-host" "$work/left")
+# A shared build's libraries are found in the prefix, as ld.so would after
+# an install under /usr or /usr/local.
+out=$(LD_LIBRARY_PATH=$prefix/lib timeout 60 "$work/headless-host" "$work/left")
 expected=$'IsListOK -1\nArePEDatesOK 0'
 if [[ $out != "$expected" ]]; then
   echo "FAIL: headless-host printed:"; echo "$out"; exit 1
@@ -66,6 +72,9 @@ fi
 timeout 120 cmake -S "$source/examples/qt-host" -B "$work/qt-host" -G Ninja \
   -DCMAKE_BUILD_TYPE=Release -DCMAKE_PREFIX_PATH="$prefix" "${launcher[@]}" > "$work/cmake.log"
 timeout 600 cmake --build "$work/qt-host" -j 2 > "$work/build.log" || { cat "$work/build.log"; exit 1; }
+if grep -qE '(-I|-isystem) ?[^ ]*postgresql' "$work/qt-host/build.ninja"; then
+  echo "FAIL: find_package(Dorvane) gives the host an engine's include folder"; exit 1
+fi
 QT_QPA_PLATFORM=offscreen timeout 60 "$work/qt-host/qt-host" --screenshot "$work/shot.png" \
   "$work/left" "$work/right"
 [[ -s $work/shot.png ]] || { echo "FAIL: no screenshot"; exit 1; }

@@ -1,8 +1,9 @@
 // The demo host as a program, on Qt's offscreen platform: the screenshot of a
 // replayed script shows the yellow highlighted row where the row is, and the
-// open dialog beside the window; a wrong folder's boxes are lines; and a
-// script replayed in the window has the same output and leaves the same
-// tables as dorvane-script.
+// open dialog beside the window; a wrong folder's boxes are lines and a
+// failure; a script replayed in the window has the same output and leaves the
+// same tables as dorvane-script; and its command line takes Qt's options and
+// refuses to show a window without a display.
 #include <gtest/gtest.h>
 
 #include <QImage>
@@ -58,11 +59,11 @@ void WriteText(const std::string& file, const std::string& text) {
   std::ofstream(file, std::ios::binary) << text;
 }
 
-TEST(DesktopProgram, AWrongFolderGivesItsBoxesAsLinesAndStillAPicture) {
+TEST(DesktopProgram, AWrongFolderGivesItsBoxesAsLinesAPictureAndAFailure) {
   TempFolder scratch;
   const ProgramRun run =
       RunProgram("dorvane-desktop", {"--screenshot", "shot.png", "no-such-folder"}, scratch.Path());
-  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.status, 1) << run.err;
   EXPECT_NE(run.out.find("MSGBOX style=16 title=\"wqHalvine.ocx Error\""), std::string::npos)
       << run.out;
   EXPECT_TRUE(std::filesystem::exists(scratch.File("shot.png")));
@@ -112,6 +113,27 @@ TEST(DesktopProgram, ScriptErrorsEndTheReplayAsInTheScriptedHost) {
                                   script.err) == 0)
       << desktop.err;
   EXPECT_EQ(RunProgram("dorvane-desktop", {"--bogus"}, scratch.Path()).status, 2);
+}
+
+TEST(DesktopProgram, CommandLineTakesQtOptionsAndNeedsADisplayForTheWindow) {
+  TempFolder scratch;
+  MakeDataFolder(scratch.File("data"), kData);
+  ProgramRun run = RunProgram("dorvane-desktop", {"--help"}, scratch.Path());
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("[FOLDER|URI]"), std::string::npos) << run.out;
+  run = RunProgram("dorvane-desktop", {"--version"}, scratch.Path());
+  EXPECT_EQ(run.out, std::string("dorvane-desktop ") + DORVANE_VERSION + "\n");
+  run =
+      RunProgram("dorvane-desktop", {"-platform", "offscreen", "--screenshot", "shot.png", "data"},
+                 scratch.Path(), "");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(std::filesystem::exists(scratch.File("shot.png")));
+  // No display and no platform named: one line and status 1, not Qt's abort.
+  run = RunProgram("dorvane-desktop", {"data"}, scratch.Path(),
+                   "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err.rfind("dorvane-desktop: no display", 0), 0u) << run.err;
+  EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
 }
 
 // Adds a job through the company and job searches and saves nothing else.

@@ -21,10 +21,10 @@ std::string Quoted(const std::string& text) {
 }  // namespace
 
 ProgramRun RunProgram(const std::string& name, const std::vector<std::string>& args,
-                      const std::string& folder) {
+                      const std::string& folder, const std::string& environment) {
   const TempFolder outputs("dorvane-program-run");
   std::string command = folder.empty() ? "" : "cd " + Quoted(folder) + " && ";
-  command += "QT_QPA_PLATFORM=offscreen " + Quoted(std::string(DORVANE_BIN_DIR) + "/" + name);
+  command += environment + " " + Quoted(std::string(DORVANE_BIN_DIR) + "/" + name);
   for (const std::string& arg : args) command += " " + Quoted(arg);
   command += " >" + Quoted(outputs.File("out.txt")) + " 2>" + Quoted(outputs.File("err.txt"));
   const int raw = std::system(command.c_str());

@@ -18,9 +18,11 @@ struct ProgramRun {
 };
 
 // Runs bin/`name` with the arguments, each passed as one word, in `folder`
-// (the test's own working folder when empty).
+// (the test's own working folder when empty), the shell words `environment`
+// coming before the program (Qt's offscreen platform unless told otherwise).
 ProgramRun RunProgram(const std::string& name, const std::vector<std::string>& args,
-                      const std::string& folder = "");
+                      const std::string& folder = "",
+                      const std::string& environment = "QT_QPA_PLATFORM=offscreen");
 
 // Runs dorvane-data with the arguments.
 ProgramRun RunDataTool(const std::vector<std::string>& args);
