@@ -104,39 +104,29 @@ struct CatalogRow {
   std::string group, name, type, text, extra;
 };
 
-// The columns and index keys of every table of the connection's schema, by
-// table oid, each table's columns in order and its indexes' keys in order.
-constexpr const char* kSchemaLayouts =
-    "SELECT 0, a.attrelid::text, a.attnum, '', a.attname, format_type(a.atttypid, a.atttypmod), "
-    "col_description(a.attrelid, a.attnum), pg_get_expr(d.adbin, d.adrelid) "
+// The tables of the connection's schema (kind 2: the relation's name, its
+// column count, its indexes and its comment) with their columns and index
+// keys, in one query.
+constexpr const char* kSchemaCatalog =
+    "SELECT 0, a.attrelid::text, a.attnum::int, '', a.attname::text, "
+    "format_type(a.atttypid, a.atttypmod), col_description(a.attrelid, a.attnum), "
+    "pg_get_expr(d.adbin, d.adrelid) "
     "FROM pg_attribute a JOIN pg_class c ON c.oid = a.attrelid LEFT JOIN pg_attrdef d ON "
     "d.adrelid = a.attrelid AND d.adnum = a.attnum WHERE c.relnamespace = (SELECT n.oid FROM "
     "pg_namespace n WHERE n.nspname = current_schema()) AND c.relkind IN ('r', 'p') AND "
     "a.attnum > 0 AND NOT a.attisdropped "
-    "UNION ALL SELECT 1, x.indrelid::text, k.n, i.relname, '', x.indisunique::text, "
-    "pg_get_indexdef(x.indexrelid, k.n::int, true), (SELECT l.collname FROM pg_collation l "
+    "UNION ALL SELECT 1, x.indrelid::text, k.n::int, i.relname::text, '', x.indisunique::text, "
+    "pg_get_indexdef(x.indexrelid, k.n::int, true), (SELECT l.collname::text FROM pg_collation l "
     "WHERE l.oid = x.indcollation[k.n - 1] AND l.collname <> 'default') "
     "FROM pg_index x JOIN pg_class i ON i.oid = x.indexrelid JOIN pg_class c ON c.oid = "
     "x.indrelid CROSS JOIN LATERAL generate_series(1, x.indnkeyatts) AS k(n) WHERE "
     "c.relnamespace = (SELECT n.oid FROM pg_namespace n WHERE n.nspname = current_schema()) AND "
-    "c.relkind IN ('r', 'p') AND x.indpred IS NULL ORDER BY 2, 1, 4, 3";
-
-// Reads the whole schema's columns and index keys in one request.
-std::unordered_map<std::string, std::vector<CatalogRow>> ReadSchemaLayouts(Connection& connection) {
-  Statement& read = connection.Prepare(kSchemaLayouts, "");
-  StatementScope scope(read);
-  std::unordered_map<std::string, std::vector<CatalogRow>> tables;
-  while (read.Step()) {
-    CatalogRow row{static_cast<int>(read.ColumnInt(0)),
-                   TextAt(read, 3),
-                   TextAt(read, 4),
-                   TextAt(read, 5),
-                   TextAt(read, 6),
-                   TextAt(read, 7)};
-    tables[TextAt(read, 1)].push_back(std::move(row));
-  }
-  return tables;
-}
+    "c.relkind IN ('r', 'p') AND x.indpred IS NULL "
+    "UNION ALL SELECT 2, c.oid::text, c.relnatts::int, '', c.relname::text, (SELECT string_agg("
+    "x.indexrelid::text, ',' ORDER BY x.indexrelid) FROM pg_index x WHERE x.indrelid = c.oid), "
+    "obj_description(c.oid, 'pg_class'), NULL FROM pg_class c WHERE c.relnamespace = (SELECT "
+    "n.oid FROM pg_namespace n WHERE n.nspname = current_schema()) AND c.relkind IN ('r', 'p') "
+    "ORDER BY 2, 1, 4, 3";
 
 // Fills the fields from the table's catalog rows; false when a default is
 // evaluated at each reading.
@@ -239,6 +229,37 @@ bool IsAscii(const std::string& text) {
   return true;
 }
 
+// A schema's catalog as one query read it: its tables by lower-case name,
+// and the catalog rows of each table by oid.
+struct SchemaRead {
+  std::unordered_map<std::string, FoundTable> tables;
+  std::unordered_map<std::string, std::vector<CatalogRow>> rows;
+};
+
+SchemaRead ReadSchema(Connection& connection) {
+  Statement& read = connection.Prepare(kSchemaCatalog, "");
+  StatementScope scope(read);
+  SchemaRead schema;
+  while (read.Step()) {
+    const std::string oid = TextAt(read, 1);
+    CatalogRow row{static_cast<int>(read.ColumnInt(0)),
+                   TextAt(read, 3),
+                   TextAt(read, 4),
+                   TextAt(read, 5),
+                   TextAt(read, 6),
+                   TextAt(read, 7)};
+    if (row.kind == 2) {
+      schema.tables.try_emplace(
+          base::LowerAscii(row.name),
+          FoundTable{oid, row.name,
+                     oid + "\n" + TextAt(read, 2) + "\n" + row.type + "\n" + row.text});
+    } else {
+      schema.rows[oid].push_back(std::move(row));
+    }
+  }
+  return schema;
+}
+
 // The tables of each schema (by PgConnection::SchemaKey) as last read from its
 // catalog. A table named in an open is looked up here; the catalog is asked
 // again when the name is not in it (a table made since) unless this action
@@ -255,6 +276,49 @@ std::unordered_map<std::string, SchemaCatalog> catalogs;
 // The schema a server connection works in (only server connections come here).
 std::string SchemaKeyOf(Connection& connection) {
   return static_cast<PgConnection&>(connection).SchemaKey();
+}
+
+// Where the engine keeps the layout of table `name` in this shape.
+std::string LayoutKey(Connection& connection, const std::string& name, const FoundTable& table) {
+  return "server\n" + SchemaKeyOf(connection) + "\n" + name + "\n" + table.shape;
+}
+
+// A new layout from the table's catalog rows; in `keep`, whether it may be
+// kept (no default evaluated at each reading).
+std::shared_ptr<TableLayout> BuildServerLayout(Connection& connection, const std::string& table,
+                                               const FoundTable& found,
+                                               const std::vector<CatalogRow>& rows, bool& keep) {
+  auto layout = std::make_shared<TableLayout>();
+  layout->name = table;
+  layout->sqlName = found.sqlName;
+  layout->hasRowidField = true;  // identities are never given again
+  keep = LoadServerColumns(connection, rows, *layout);
+  if (layout->rowid.empty()) {
+    throw base::RuntimeError(base::error::kEngineFailure,
+                             "Table '" + table + "' in '" + connection.Path() +
+                                 "' has no rowid identity column, so it cannot be opened as a "
+                                 "table-type recordset.");
+  }
+  LoadServerIndexes(rows, *layout);
+  return layout;
+}
+
+// Keeps the layouts of the schema's tables that the engine does not know yet,
+// under the names the data files spell: a control opens six tables of a
+// schema, and the first open reads them all.
+void KeepLayouts(Connection& connection, SchemaRead& schema) {
+  std::shared_ptr<DBEngine> engine = DBEngine::Instance();
+  for (const auto& [name, table] : schema.tables) {
+    const std::string shown = ShownName(table.sqlName);
+    if (engine->KnownLayout(LayoutKey(connection, shown, table))) continue;
+    try {
+      bool keep = false;
+      auto layout = BuildServerLayout(connection, shown, table, schema.rows[table.oid], keep);
+      if (keep) engine->KeepLayout(LayoutKey(connection, shown, table), layout);
+    } catch (const base::RuntimeError&) {
+      // A table that cannot be opened says so when it is opened itself.
+    }
+  }
 }
 
 // The table named `table` in any case, or nothing; a name with other than
@@ -280,37 +344,13 @@ std::optional<FoundTable> FindServerTable(Connection& connection, const std::str
       if (stamp != 0 && known->second.stamp == stamp) return std::nullopt;
     }
   }
-  SchemaCatalog read{stamp, {}};
-  {
-    Statement& all = connection.Prepare(std::string(kFindTables) + "ORDER BY c.relname", "");
-    StatementScope scope(all);
-    while (all.Step()) read.tables.try_emplace(TextAt(all, 5), FoundAt(all));
-  }
+  SchemaRead schema = ReadSchema(connection);
+  KeepLayouts(connection, schema);
   std::optional<FoundTable> result;
-  if (auto found = read.tables.find(name); found != read.tables.end()) result = found->second;
+  if (auto found = schema.tables.find(name); found != schema.tables.end()) result = found->second;
   std::lock_guard<std::mutex> lock(catalogsLock);
-  catalogs[SchemaKeyOf(connection)] = std::move(read);
+  catalogs[SchemaKeyOf(connection)] = SchemaCatalog{stamp, std::move(schema.tables)};
   return result;
-}
-
-// A new layout from the table's catalog rows; null when it cannot be kept
-// (a default evaluated at each reading), in `keep`.
-std::shared_ptr<TableLayout> BuildServerLayout(Connection& connection, const std::string& table,
-                                               const FoundTable& found,
-                                               const std::vector<CatalogRow>& rows, bool& keep) {
-  auto layout = std::make_shared<TableLayout>();
-  layout->name = table;
-  layout->sqlName = found.sqlName;
-  layout->hasRowidField = true;  // identities are never given again
-  keep = LoadServerColumns(connection, rows, *layout);
-  if (layout->rowid.empty()) {
-    throw base::RuntimeError(base::error::kEngineFailure,
-                             "Table '" + table + "' in '" + connection.Path() +
-                                 "' has no rowid identity column, so it cannot be opened as a "
-                                 "table-type recordset.");
-  }
-  LoadServerIndexes(rows, *layout);
-  return layout;
 }
 
 }  // namespace
@@ -324,37 +364,14 @@ std::shared_ptr<const TableLayout> LoadServerTableLayout(Connection& connection,
                                                          const std::string& table) {
   std::optional<FoundTable> found = FindServerTable(connection, table);
   if (!found) throw TableNotFound(table, connection.Path());
-  auto keyOf = [&](const std::string& name, const FoundTable& table) {
-    return "server\n" + SchemaKeyOf(connection) + "\n" + name + "\n" + table.shape;
-  };
   std::shared_ptr<DBEngine> engine = DBEngine::Instance();
-  if (std::shared_ptr<const TableLayout> known = engine->KnownLayout(keyOf(table, *found))) {
-    return known;
-  }
-  // A table not yet known: the layouts of the schema's other tables come in
-  // the same request and are kept for the opens that follow (a control opens
-  // six tables of its schema).
-  std::unordered_map<std::string, std::vector<CatalogRow>> rows = ReadSchemaLayouts(connection);
-  std::vector<std::pair<std::string, FoundTable>> others;
-  {
-    std::lock_guard<std::mutex> lock(catalogsLock);
-    auto known = catalogs.find(SchemaKeyOf(connection));
-    if (known != catalogs.end())
-      others.assign(known->second.tables.begin(), known->second.tables.end());
-  }
-  for (const auto& [name, other] : others) {
-    if (other.oid == found->oid || engine->KnownLayout(keyOf(ShownName(name), other))) continue;
-    try {
-      bool keep = false;
-      auto layout = BuildServerLayout(connection, ShownName(name), other, rows[other.oid], keep);
-      if (keep) engine->KeepLayout(keyOf(ShownName(name), other), layout);
-    } catch (const base::RuntimeError&) {
-      // A table that cannot be opened says so when it is opened itself.
-    }
-  }
+  const std::string key = LayoutKey(connection, table, *found);
+  if (std::shared_ptr<const TableLayout> known = engine->KnownLayout(key)) return known;
+  // Named in another case, or with a default evaluated at each reading.
+  SchemaRead schema = ReadSchema(connection);
   bool keep = false;
-  auto layout = BuildServerLayout(connection, table, *found, rows[found->oid], keep);
-  if (keep) engine->KeepLayout(keyOf(table, *found), layout);
+  auto layout = BuildServerLayout(connection, table, *found, schema.rows[found->oid], keep);
+  if (keep) engine->KeepLayout(key, layout);
   return layout;
 }
 
