@@ -65,6 +65,14 @@ class ztDorvane : public screen::UserControl {
   // Enables or disables the entry boxes and the search and "<=<" buttons.
   void SetControlsEnabled(bool value);
 
+  // --- For hosts that follow the control's changes (no classic events) ---
+
+  // Counts the control's changes to the working list (rows written, deleted
+  // or copied in, another data source): a host compares it after each event.
+  uint64_t WorkingListVersion() const { return lists.ListVersion; }
+  // The number of rows of the working list; 0 while the connection is not open.
+  int32_t WorkingListRows();
+
   // A field of the control's state by name, for the scripted host's `state`
   // and the tests; std::nullopt for a name the control does not know.
   std::optional<recordstore::Variant> StateField(const std::string& name);
@@ -352,6 +360,7 @@ class ztDorvane : public screen::UserControl {
   struct SavedListState {
     int32_t CurrentTJLTAG = 0;
     bool IsSavingList = false;
+    uint64_t ListVersion = 0;  // see WorkingListVersion
   };
 
   // The period-ending range: both ends and the date-edit mode.
