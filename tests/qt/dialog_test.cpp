@@ -145,8 +145,8 @@ TEST_F(ViewTest, ARunTimeErrorFromAHandlerIsShownInABox) {
   EXPECT_EQ(seen.title, QString("Run-time error"));
   EXPECT_EQ(seen.text, QString("3021 No current record in TJLIST"));
   // The host goes on: the next key still works.
-  QTest::keyClick(KeyTarget(), Qt::Key_Tab);
-  EXPECT_EQ(Focus(), "hsbMAIN");
+  QTest::keyClick(KeyTarget(), Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_EQ(Focus(), "cmdAdd");
 }
 
 }  // namespace
