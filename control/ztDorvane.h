@@ -3,7 +3,8 @@
 // entry boxes, the list buttons and the period-ending range), its state, its
 // connection to MAIN.MDB (workspace "wksMAIN" with six table-type recordsets)
 // and the eight properties the host reads and writes. The control raises no
-// events.
+// classic events; a C++ host follows its changes through WorkingListVersion,
+// the property Gets and the ErrorReported hook every container has.
 //
 // The routines are split by concern, one file each:
 //   ztDorvane.cpp             construction of the screen, UserControl_Initialize, state fields

@@ -506,7 +506,7 @@ QAccessibleInterface* ViewAccessibility::ListPart(int list, int row) {
 void ViewAccessibility::Notice() {
   const Container* c = view_.Model();
   if (c == nullptr) return;
-  const bool active = QAccessible::isActive() || Listener();
+  const bool noted = QAccessible::isActive() || Listener();  // someone hears
   for (const Control* control : c->Controls()) {
     QWidget* w = view_.WidgetOf(*control);
     if (w == nullptr) continue;
@@ -526,7 +526,7 @@ void ViewAccessibility::Notice() {
     }
     const Seen was = it->second;
     it->second = now;
-    if (!active) continue;
+    if (!noted) continue;
     if (was.text != now.text) {
       if (control->Kind() == ControlKind::TextBox) {
         Raise(QAccessibleTextUpdateEvent(w, 0, QString::fromStdString(was.text),
@@ -550,8 +550,7 @@ void ViewAccessibility::Notice() {
   if (focusWidget == nullptr || !focusWidget->hasFocus()) focused = nullptr;
   if (focused != focused_) {
     focused_ = focused;
-    if (active && focused != nullptr)
-      Raise(QAccessibleEvent(focusWidget, QAccessible::Focus), true);
+    if (noted && focused != nullptr) Raise(QAccessibleEvent(focusWidget, QAccessible::Focus), true);
   }
   const auto& lists = c->RowLists();
   selectedRows_.resize(lists.size(), -1);
@@ -559,7 +558,7 @@ void ViewAccessibility::Notice() {
     const int row = SelectedRow(lists[l]);
     if (row == selectedRows_[l]) continue;
     selectedRows_[l] = row;
-    if (!active || row < 0) continue;
+    if (!noted || row < 0) continue;
     auto* part = static_cast<ListPartInterface*>(ListPart(static_cast<int>(l), row));
     if (part == nullptr) continue;
     Raise(QAccessibleEvent(part, QAccessible::Selection));

@@ -232,6 +232,18 @@ TEST_F(DorvaneWidgetTest, AScreenReaderReadsTheControlAndItsDialogAndHearsTheKey
   QTest::keyClick(KeyTarget(), Qt::Key_Question);
   EXPECT_EQ(rows, 12);
   EXPECT_FALSE(firstRow.isEmpty());
+  // "+" in the date box steps the date: the reader hears the new text.
+  QTest::keyClick(KeyTarget(), Qt::Key_C, Qt::AltModifier);  // Cancel ends the add
+  widget->SetSelectedBPETAG(3);
+  QTest::mouseClick(widget->View().WidgetOf(*widget->Control().Find("txtBPEDATE")), Qt::LeftButton);
+  ASSERT_TRUE(from->state().focused);
+  events.clear();
+  const QString before = from->text(QAccessible::Value);
+  QTest::keyClick(KeyTarget(), Qt::Key_Plus);
+  EXPECT_NE(from->text(QAccessible::Value), before);
+  EXPECT_EQ(events, (std::vector<std::pair<QAccessible::Event, QString>>{
+                        {QAccessible::TextUpdated, "Beginning PE"}}));
+  QTest::keyClick(KeyTarget(), Qt::Key_Escape);
   qtfront::SetAccessibilityListener(nullptr);
   heard = nullptr;
 }
