@@ -129,7 +129,7 @@ QString LabelOf(const Control& box) {
 // button by its caption (a caption of signs only by its tooltip), a picture
 // button by its arrow, a label by its caption.
 QString NameOf(const Control& control) {
-  const QString tip = Trimmed(control.ToolTipText());
+  QString tip = Trimmed(control.ToolTipText());
   switch (control.Kind()) {
     case ControlKind::TextBox: {
       const QString label = LabelOf(control);
@@ -139,7 +139,7 @@ QString NameOf(const Control& control) {
       return Trimmed(static_cast<const screen::Label&>(control).Caption());
     case ControlKind::CommandButton: {
       const auto& button = static_cast<const screen::CommandButton&>(control);
-      const QString caption = WithoutAccessMark(button.Caption());
+      QString caption = WithoutAccessMark(button.Caption());
       if (HasLetterOrDigit(caption) || (tip.isEmpty() && !caption.isEmpty())) return caption;
       if (!tip.isEmpty()) return tip;
       return button.Picture().empty() ? caption
