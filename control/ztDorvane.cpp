@@ -110,6 +110,10 @@ void ztDorvane::BuildScreen() {
   Add(lblCONO);
   Add(lblJOBNO);
   Add(lblJOBNAME);
+  AddRowList({"Target job list",
+              {"lblCONO", "lblJOBNO", "lblJOBNAME"},
+              {&lblHCONO, &lblHJOBNO, &lblHJOBNAME},
+              [this] { return static_cast<int>(page.CurrentRow); }});
 
   PlaceTextBox(txtCONO, 75, 1740, 660, 285, kPaleCyan, 2);
   PlaceButton(btnCOSearch, 525, 1755, 195, 255, "=");

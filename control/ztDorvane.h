@@ -3,7 +3,8 @@
 // entry boxes, the list buttons and the period-ending range), its state, its
 // connection to MAIN.MDB (workspace "wksMAIN" with six table-type recordsets)
 // and the eight properties the host reads and writes. The control raises no
-// events.
+// classic events; a C++ host follows its changes through WorkingListVersion,
+// the property Gets and the ErrorReported hook every container has.
 //
 // The routines are split by concern, one file each:
 //   ztDorvane.cpp             construction of the screen, UserControl_Initialize, state fields
@@ -64,6 +65,14 @@ class ztDorvane : public screen::UserControl {
   int16_t ArePEDatesOK() const;
   // Enables or disables the entry boxes and the search and "<=<" buttons.
   void SetControlsEnabled(bool value);
+
+  // --- For hosts that follow the control's changes (no classic events) ---
+
+  // Counts the control's changes to the working list (rows written, deleted
+  // or copied in, another data source): a host compares it after each event.
+  uint64_t WorkingListVersion() const { return lists.ListVersion; }
+  // The number of rows of the working list; 0 while the connection is not open.
+  int32_t WorkingListRows();
 
   // A field of the control's state by name, for the scripted host's `state`
   // and the tests; std::nullopt for a name the control does not know.
@@ -352,6 +361,7 @@ class ztDorvane : public screen::UserControl {
   struct SavedListState {
     int32_t CurrentTJLTAG = 0;
     bool IsSavingList = false;
+    uint64_t ListVersion = 0;  // see WorkingListVersion
   };
 
   // The period-ending range: both ends and the date-edit mode.

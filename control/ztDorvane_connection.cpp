@@ -29,6 +29,7 @@ void ztDorvane::SetPathText(const std::string& value) {
                                            &txtTJLNAME, &txtCONO,   &txtJOBNO,    &lblDJOBNAME};
   for (screen::Control* c : editControls) c->SetVisible(false);
   OpenConnection(true);
+  ++lists.ListVersion;
   LoadTargetJobList();
 }
 
@@ -111,10 +112,12 @@ void ztDorvane::EnsureConnection() {
   if (conn.ReopenNeeded) OpenConnection(false);
 }
 
-// The report of a failed open: the error number, a blank and the description.
+// The report of a failed open: the error number, a blank and the description;
+// a host that follows errors hears of it too.
 void ztDorvane::ReportConnectionError(int32_t number, const std::string& description) {
   screen::GetDesktop().MsgBox(std::to_string(number) + " " + description, 16,
                               "wqHalvine.ocx Error");
+  NoteReportedError(base::RuntimeError(number, description));
 }
 
 // The recordset, or run-time error 91 when the connection never opened it.
@@ -174,4 +177,11 @@ int16_t ztDorvane::IsListOK() const { return HostBoolean(entry.IsListOK); }
 int16_t ztDorvane::ArePEDatesOK() const {
   if (peRange.IsPEEditing) return HostBoolean(false);
   return static_cast<int16_t>(HostBoolean(peRange.IsEPEOK) & HostBoolean(peRange.IsBPEOK));
+}
+
+// RecordCount of the working list as the connection holds it; an open that
+// failed has told the user already, so it counts as empty here.
+int32_t ztDorvane::WorkingListRows() {
+  if (!conn.ConnectionReady || !conn.rsTJLIST) return 0;
+  return conn.rsTJLIST->RecordCount();
 }

@@ -162,6 +162,7 @@ void ztDorvane::CmdDelete_Click() {
     const std::string neighbour = ztMSAccess::FindAdjacentMatch(tjlist, page.CurrentBookmark, {});
     tjlist.SetBookmark(page.CurrentBookmark);
     tjlist.Delete();
+    ++lists.ListVersion;
     page.CurrentBookmark = neighbour;
   } catch (const base::RuntimeError& error) {
     if (error.Number() != base::error::kRecordDeleted) throw;
@@ -279,6 +280,7 @@ void ztDorvane::cmdUpdate_Click() {
   tjlist.Fields("CONO").SetValue(recordstore::Variant::Integer(entry.CompanyNo));
   tjlist.Fields("JOBNO").SetValue(recordstore::Variant::String(entry.JobNoText));
   tjlist.Update();
+  ++lists.ListVersion;
   page.CurrentBookmark = tjlist.LastModified();
   tjlist.SetIndex("TJLIST");
   if (entry.EntryMode == RowEdit::Adding) page.CurrentRow = entry.EntryRow;

@@ -111,6 +111,7 @@ void ztDorvane::EmptyWorkingList() {
   }
   tjlist.Close();
   conn.rsTJLIST = conn.dbMAIN->OpenRecordset("TJLIST", 1);
+  ++lists.ListVersion;
 }
 
 // Empties the working list without a question and shows it as a new list.
@@ -155,6 +156,7 @@ void ztDorvane::CopySavedListItems() {
   }
   tjlist.Close();
   conn.rsTJLIST = conn.dbMAIN->OpenRecordset("TJLIST", 1);
+  ++lists.ListVersion;
 }
 
 // Lets the user choose a saved list by name and makes it the working list,

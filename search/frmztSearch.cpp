@@ -64,7 +64,8 @@ frmztSearch::~frmztSearch() {
   if (IsLoaded()) Unload();
 }
 
-// Adds the controls in design order (the order in which `screen` lists them).
+// Adds the controls in design order (the order in which `screen` lists them)
+// and describes the grid as a list of rows.
 void frmztSearch::AddControls() {
   for (screen::Label* label :
        {&lblSearchTitle, &lblInstructA, &lblSearch, &lblInstructB, &lblInstructC}) {
@@ -75,6 +76,10 @@ void frmztSearch::AddControls() {
   for (auto* column : {&lblCOL0, &lblCOL1, &lblCol2, &lblCol3, &lblCol4, &lblCOL5}) {
     Add(*column);
   }
+  AddRowList({"Search results",
+              {"lblCOL0", "lblCOL1", "lblCol2", "lblCol3", "lblCol4", "lblCOL5"},
+              {&lblHCOL0, &lblHCOL1, &lblHCOL2, &lblHCOL3, &lblHCOL4, &lblHCOL5},
+              [this] { return static_cast<int>(state_.SelectedRow); }});
   for (screen::CommandButton* button :
        {&cmdHKBHOME, &cmdHKBPGUP, &cmdHKBUPARROW, &cmdHKBACTION, &cmdHKBDNARROW, &cmdHKBPGDN,
         &cmdHKBEND, &CmdSelect, &CmdCancel}) {

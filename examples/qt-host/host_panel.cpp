@@ -26,8 +26,9 @@ HostPanel::HostPanel(const QString& title, const std::string& source, QWidget* p
   control_ = new qtfront::DorvaneWidget(box);
   inner->addWidget(control_, 0, Qt::AlignLeft);
   auto* form = new QFormLayout();
-  for (const char* name : {"PathText", "SelectedBPETAG", "SelectedEPETAG", "SelectedBPEDATE",
-                           "SelectedEPEDATE", "IsListOK", "ArePEDatesOK"}) {
+  for (const char* name :
+       {"PathText", "SelectedBPETAG", "SelectedEPETAG", "SelectedBPEDATE", "SelectedEPEDATE",
+        "IsListOK", "ArePEDatesOK", "Working list", "Last error"}) {
     auto* value = new QLabel(box);
     value->setTextInteractionFlags(Qt::TextSelectableByMouse);
     form->addRow(QString::fromLatin1(name), value);
@@ -54,6 +55,19 @@ HostPanel::HostPanel(const QString& title, const std::string& source, QWidget* p
     control_->SetSelectedEPETAG(static_cast<int16_t>(tag->value()));
     ReadProperties();
   });
+  // The panel follows the control's own change signals.
+  QObject::connect(control_, &qtfront::DorvaneWidget::workingListChanged, this,
+                   [this](int rows, int savedListTag) {
+                     values_["Working list"]->setText(
+                         QString("%1 rows, saved list %2").arg(rows).arg(savedListTag));
+                     ReadProperties();
+                   });
+  QObject::connect(control_, &qtfront::DorvaneWidget::periodEndingRangeChanged, this,
+                   [this] { ReadProperties(); });
+  QObject::connect(control_, &qtfront::DorvaneWidget::errorReported, this,
+                   [this](int number, const QString& text) {
+                     values_["Last error"]->setText(QString::number(number) + " " + text);
+                   });
   control_->SetPathText(source);
   ReadProperties();
 }

@@ -1,6 +1,7 @@
 // HostPanel: one control with the panel of its properties below it, as a
 // host form shows them: the data source, the six values the host reads (read
-// again after every key and click) and the two tag presets.
+// again whenever the control signals a change of its working list or its
+// period-ending range), the last error it reported and the two tag presets.
 // Relies on QtWidgets and the installed DorvaneWidget.
 #pragma once
 

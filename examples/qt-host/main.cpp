@@ -50,11 +50,6 @@ int main(int argc, char** argv) {
   auto* right = new HostPanel("Right: " + args.at(1), args.at(1).toStdString(), &window);
   row->addWidget(left, 0, Qt::AlignTop);
   row->addWidget(right, 0, Qt::AlignTop);
-  // The panels follow every key and click of their control.
-  QObject::connect(&app, &QApplication::focusChanged, &window, [left, right] {
-    left->ReadProperties();
-    right->ReadProperties();
-  });
   window.show();
   left->Control().setFocus();
 

@@ -3,8 +3,10 @@
 // events, and the Qt focus kept on the widget of the toolkit's focused control.
 // Child widgets never take the Qt focus by themselves (Qt::NoFocus); the view
 // takes the keys of the whole surface, so Tab never reaches Qt's own focus
-// chain. Relies on QtWidgets, the toolkit, control_painting, key_translation
-// and the front end (SyncViews, UserInputEnabled).
+// chain, except where the view hands Tab on to the host (a user control's
+// last or first tab stop). Relies on QtWidgets, the toolkit, control_painting,
+// key_translation, accessibility and the front end (SyncViews,
+// UserInputEnabled).
 #include "frontends/qt/container_view.h"
 
 #include <QApplication>
@@ -14,6 +16,7 @@
 #include <algorithm>
 #include <cassert>
 
+#include "frontends/qt/accessibility.h"
 #include "frontends/qt/control_painting.h"
 #include "frontends/qt/front_end.h"
 #include "frontends/qt/key_translation.h"
@@ -123,8 +126,11 @@ bool TakesClicks(const screen::Container* container) {
 const std::vector<ContainerView*>& AllViews() { return Views(); }
 
 ContainerView::ContainerView(screen::Container& container, QWidget* parent)
-    : QWidget(parent), container_(&container) {
+    : QWidget(parent),
+      container_(&container),
+      accessibility_(std::make_unique<ViewAccessibility>(*this)) {
   InstallRepaintHook();
+  InstallAccessibility();
   setFocusPolicy(Qt::StrongFocus);
   setAttribute(Qt::WA_OpaquePaintEvent);
   const auto& controls = container.Controls();
@@ -142,7 +148,9 @@ ContainerView::ContainerView(screen::Container& container, QWidget* parent)
   Sync();
 }
 
+// The accessible parts go before the widgets they describe.
 ContainerView::~ContainerView() {
+  accessibility_.reset();
   auto& views = Views();
   views.erase(std::remove(views.begin(), views.end(), this), views.end());
 }
@@ -192,6 +200,7 @@ void ContainerView::Sync() {
       target->setFocus(Qt::OtherFocusReason);
   }
   update();
+  accessibility_->Notice();
   syncing_ = false;
 }
 
@@ -207,11 +216,31 @@ QWidget* ContainerView::WidgetOf(const screen::Control& control) const {
   return nullptr;
 }
 
+screen::Control* ContainerView::ControlOf(const QWidget* widget) const {
+  for (ControlWidget* w : widgets_) {
+    if (w == widget) return w->Control();
+  }
+  return nullptr;
+}
+
+std::vector<QWidget*> ContainerView::ControlWidgets() const {
+  return std::vector<QWidget*>(widgets_.begin(), widgets_.end());
+}
+
+// Tab past the control's last stop (Shift+Tab before its first) goes to the
+// host's neighbouring widget, as on a classic form; Tabs the control
+// synthesises itself (Enter-to-Tab) never come here and still wrap.
 bool ContainerView::ForwardKey(QKeyEvent* event) {
   const auto key = TranslateKey(event->key(), event->modifiers(), event->text());
   if (!key) return false;
   event->accept();
   if (!UserInputEnabled() || !IsActive(container_)) return true;
+  const bool plainTab =
+      key->keyCode == screen::kKeyTab && (key->shift & (screen::kCtrlMask | screen::kAltMask)) == 0;
+  if (plainTab && followsHostFocus_ && !container_->IsForm()) {
+    const bool backwards = (key->shift & screen::kShiftMask) != 0;
+    if (Screen().TabLeavesUserControl(backwards) && FocusNeighbour(!backwards)) return true;
+  }
   Screen().PressKey(key->keyCode, key->shift, key->keyAscii);
   SyncViews();
   return true;
@@ -271,6 +300,31 @@ void ContainerView::mousePressEvent(QMouseEvent* event) {
   }
 }
 
+// Remembers whether Tab or Shift+Tab brought the focus, for the entry.
+void ContainerView::focusInEvent(QFocusEvent* event) {
+  entryReason_ = event->reason();
+  QWidget::focusInEvent(event);
+}
+
+// A widget counts when it, or the widget it passes its focus to, takes Tab
+// focus, is enabled and shown, lies outside the view and on the same window.
+bool ContainerView::FocusNeighbour(bool next) {
+  QWidget* w = this;
+  for (;;) {
+    w = next ? w->nextInFocusChain() : w->previousInFocusChain();
+    if (w == nullptr || w == this) return false;
+    QWidget* target = w;
+    while (target->focusProxy() != nullptr) target = target->focusProxy();
+    if (Contains(w) || Contains(target) || target->window() != window()) continue;
+    if ((target->focusPolicy() & Qt::TabFocus) == 0 || !target->isEnabled() ||
+        !target->isVisibleTo(window()) || !w->isVisibleTo(window())) {
+      continue;
+    }
+    w->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
+  }
+}
+
 bool ContainerView::Contains(const QWidget* widget) const {
   return widget != nullptr && (widget == this || isAncestorOf(widget));
 }
@@ -282,8 +336,14 @@ void ContainerView::OnQtFocusChanged(QWidget* old, QWidget* now) {
   if (s->ActiveModalForm() != nullptr) return;  // a dialog owns the focus
   auto& uc = static_cast<screen::UserControl&>(*container_);
   if (Contains(now) && !Contains(old)) {
+    // Tab from the host enters at the first tab stop, Shift+Tab at the last.
+    const screen::FocusEntry entry =
+        entryReason_ == Qt::TabFocusReason       ? screen::FocusEntry::FirstTabStop
+        : entryReason_ == Qt::BacktabFocusReason ? screen::FocusEntry::LastTabStop
+                                                 : screen::FocusEntry::Remembered;
+    entryReason_ = Qt::OtherFocusReason;
     if (s->FocusedUserControl() != &uc) {
-      s->Focus(uc);
+      s->Focus(uc, entry);
       SyncViews();
     }
   } else if (Contains(old) && now != nullptr && !Contains(now) && now->window() == window()) {

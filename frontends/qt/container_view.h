@@ -5,13 +5,17 @@
 // the view become toolkit events (PressKey, ClickControl, the DblClick); the
 // Qt focus follows the toolkit's focus, never the other way round, except
 // that a view of the user control can report the host's focus moves
-// (FocusUserControl / FocusHost) when asked to. Several views of user
-// controls may share one screen; each talks to the screen its container is on.
+// (FocusUserControl / FocusHost) when asked to; such a view hands Tab at its
+// control's last tab stop (Shift+Tab at the first) to the host's neighbouring
+// widget, and Tab from the host enters at the first (last) stop. Several views
+// of user controls may share one screen; each talks to the screen its
+// container is on. Each view answers Qt's accessibility (accessibility.h).
 // Threads: the GUI thread only.
 // Relies on QtWidgets, the toolkit and the front end's painting and keys.
 #pragma once
 
 #include <QWidget>
+#include <memory>
 #include <vector>
 
 #include "services/screen/screen.h"
@@ -21,6 +25,7 @@ class QKeyEvent;
 namespace qtfront {
 
 class ControlWidget;
+class ViewAccessibility;
 
 class ContainerView : public QWidget {
  public:
@@ -41,6 +46,12 @@ class ContainerView : public QWidget {
   void Sync();
   // The widget that mirrors control, or nullptr when it is not on this view.
   QWidget* WidgetOf(const screen::Control& control) const;
+  // The control a child widget mirrors, or nullptr (not one, or detached).
+  screen::Control* ControlOf(const QWidget* widget) const;
+  // The control widgets in the design order of the container.
+  std::vector<QWidget*> ControlWidgets() const;
+  // What assistive technology has been told about this view.
+  ViewAccessibility& Accessibility() const { return *accessibility_; }
   // The size of the container's surface in pixels (its Width and Height; a
   // zero Height takes the lowest control plus a margin).
   QSize SurfaceSize() const;
@@ -65,6 +76,7 @@ class ContainerView : public QWidget {
 
  protected:
   bool event(QEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
 
@@ -72,11 +84,18 @@ class ContainerView : public QWidget {
   // Follows Qt focus changes into and out of the view (see SetFollowsHostFocus).
   void OnQtFocusChanged(QWidget* old, QWidget* now);
   bool Contains(const QWidget* widget) const;
+  // Gives the Qt focus to the nearest widget after (before) the view in the
+  // window's focus chain that takes Tab focus, as Qt's own Tab would; false
+  // when there is none outside the view.
+  bool FocusNeighbour(bool next);
 
   screen::Container* container_;
   std::vector<ControlWidget*> widgets_;  // design order of the container
+  std::unique_ptr<ViewAccessibility> accessibility_;
   bool followsHostFocus_ = false;
   bool syncing_ = false;
+  // How the Qt focus last came into the view (Tab, Shift+Tab, other).
+  Qt::FocusReason entryReason_ = Qt::OtherFocusReason;
 };
 
 // Every view alive now, oldest first.

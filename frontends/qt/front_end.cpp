@@ -82,6 +82,7 @@ struct State {
   std::vector<FormLoop> loops;
   QPointer<QWidget> mainWindow;
   std::function<void()> afterSync;
+  std::vector<std::pair<QPointer<QObject>, std::function<void()>>> watchers;
   bool inputEnabled = true;
   bool syncing = false;
 };
@@ -143,6 +144,16 @@ void SyncViews() {
   }
   if (s.afterSync) s.afterSync();
   s.syncing = false;
+  // Watchers may emit signals whose slots sync again: they run on a copy.
+  std::erase_if(s.watchers, [](const auto& w) { return w.first.isNull(); });
+  const auto watchers = s.watchers;
+  for (const auto& [owner, check] : watchers) {
+    if (!owner.isNull()) check();
+  }
+}
+
+void WatchSyncs(QObject* owner, std::function<void()> check) {
+  S().watchers.emplace_back(owner, std::move(check));
 }
 
 void SetAfterSync(std::function<void()> afterSync) { S().afterSync = std::move(afterSync); }

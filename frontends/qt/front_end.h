@@ -20,6 +20,10 @@ void InstallRepaintHook();
 void SyncViews();
 // Runs a nested Qt event loop until form has unloaded (the Desktop's modal run).
 void RunFormLoop(screen::Form& form);
+// Runs `check` after every SyncViews, once the views are up to date, for as
+// long as `owner` lives: a widget compares the model with what it last told
+// its host.
+void WatchSyncs(QObject* owner, std::function<void()> check);
 // Called after each SyncViews (nullptr for none): a replayed script paints
 // and paces itself here.
 void SetAfterSync(std::function<void()> afterSync);

@@ -3,6 +3,7 @@
 // Relies on the controls and the dispatcher (repaint requests).
 #include "services/screen/container.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cctype>
 
@@ -52,14 +53,25 @@ bool Container::IsArrayName(std::string_view name) const {
   return false;
 }
 
-// Lowest TabIndex among the visible, enabled tab stops; ties in design order.
-Control* Container::FirstTabStop() const {
+// Tab stops ordered by TabIndex, then by design order; the nearest one beyond
+// `from` in the direction of travel, else the first in that direction.
+Control* Container::NextTabStop(const Control* from, bool backwards, bool* wrapped) const {
+  auto position = [&](const Control* x) {
+    return std::make_pair(x->TabIndex(),
+                          std::find(controls_.begin(), controls_.end(), x) - controls_.begin());
+  };
+  auto before = [backwards](const auto& a, const auto& b) { return backwards ? a > b : a < b; };
+  Control* first = nullptr;
   Control* best = nullptr;
-  for (Control* c : controls_) {
-    if (!c->CanHoldFocus() || !c->Visible() || !c->Enabled() || !c->TabStop()) continue;
-    if (best == nullptr || c->TabIndex() < best->TabIndex()) best = c;
+  for (Control* x : controls_) {
+    if (!x->CanHoldFocus() || !x->Visible() || !x->Enabled() || !x->TabStop()) continue;
+    if (first == nullptr || before(position(x), position(first))) first = x;
+    if (from == nullptr || x == from) continue;
+    const bool beyond = before(position(from), position(x));
+    if (beyond && (best == nullptr || before(position(x), position(best)))) best = x;
   }
-  return best;
+  if (wrapped != nullptr) *wrapped = from != nullptr && best == nullptr;
+  return best != nullptr ? best : first;
 }
 
 CommandButton* Container::DefaultButton() const {

@@ -1,7 +1,9 @@
 // Container: what a form and the user control have in common: a name and
 // caption, size and colour, the controls in design order, key preview with its
-// KeyDown handler and the control that holds (or will get back) the focus.
-// Relies on Control.
+// KeyDown handler, the control that holds (or will get back) the focus, the
+// lists drawn as rows of labels (for front ends that describe the screen) and
+// the hook told of the run-time errors reported for the container.
+// Relies on Control and base::RuntimeError.
 // Threads: the thread that runs the host's event loop only.
 #pragma once
 
@@ -11,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "services/base/runtime_error.h"
 #include "services/screen/controls.h"
 
 namespace screen {
@@ -55,7 +58,12 @@ class Container {
   // which the focus returns when it becomes active again; nullptr for none.
   Control* ActiveControl() const { return focused_; }
   // The first visible, enabled tab stop in TabIndex order, or nullptr.
-  Control* FirstTabStop() const;
+  Control* FirstTabStop() const { return NextTabStop(nullptr, false); }
+  // The visible, enabled tab stop that Tab (Shift+Tab when backwards) moves to
+  // from `from`, in TabIndex order, ties in design order; from nullptr, the
+  // first (last) one. Past the last (first) stop it wraps round, and sets
+  // *wrapped (when given) to true; nullptr when there is no tab stop.
+  Control* NextTabStop(const Control* from, bool backwards, bool* wrapped = nullptr) const;
   // The default (or cancel) button of the container, or nullptr.
   CommandButton* DefaultButton() const;
   CommandButton* CancelButton() const;
@@ -63,7 +71,29 @@ class Container {
   // Asks the front end to repaint now.
   void Refresh();
 
+  // A list drawn as rows of labels: the label arrays that are its columns,
+  // left to right (member i of each is row i), their header labels and the
+  // row shown as the selected one. Front ends read it to describe the list.
+  struct RowList {
+    std::string name;
+    std::vector<std::string> columns;
+    std::vector<const Label*> headers;
+    std::function<int()> selectedRow;  // -1 when no row is selected
+  };
+  void AddRowList(RowList list) { rowLists_.push_back(std::move(list)); }
+  const std::vector<RowList>& RowLists() const { return rowLists_; }
+
+  // Tells ErrorReported (when set) of a run-time error just reported to the
+  // user for this container.
+  void NoteReportedError(const base::RuntimeError& error) const {
+    if (ErrorReported) ErrorReported(error);
+  }
+
   std::function<void(int16_t& keyCode, int16_t shift)> KeyDown;
+  // Told of every run-time error reported to the user while one of the
+  // container's events ran or a dialog it opened was up, and of the errors the
+  // container reports itself: a host that follows errors sets it.
+  std::function<void(const base::RuntimeError& error)> ErrorReported;
 
  protected:
   // Puts every control back to its design values (the first call records them)
@@ -80,6 +110,7 @@ class Container {
   uint32_t backColor_ = 0x00C0C0C0;
   bool keyPreview_ = false;
   std::vector<Control*> controls_;
+  std::vector<RowList> rowLists_;
   Control* focused_ = nullptr;
   bool designSaved_ = false;
 };

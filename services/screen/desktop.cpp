@@ -96,12 +96,13 @@ Desktop& GetDesktop() {
 
 bool DesktopInstalled() { return current != nullptr || CurrentScreenDesktop() != nullptr; }
 
-void ReportEscapedError(const std::exception& error) {
-  if (const auto* runtime = dynamic_cast<const base::RuntimeError*>(&error)) {
-    GetDesktop().ReportError(*runtime);
-  } else {
-    GetDesktop().ReportError(base::RuntimeError(base::error::kInternalError, error.what()));
-  }
+void ReportEscapedError(const std::exception& error, const Container* owner) {
+  const auto* runtime = dynamic_cast<const base::RuntimeError*>(&error);
+  const base::RuntimeError reported =
+      runtime != nullptr ? *runtime : base::RuntimeError(base::error::kInternalError, error.what());
+  GetDesktop().ReportError(reported);
+  if (owner == nullptr) owner = Screen::Current().EventOwner();
+  if (owner != nullptr) owner->NoteReportedError(reported);
 }
 
 void SetDesktop(Desktop* desktop) { current = desktop; }

@@ -21,6 +21,7 @@
 
 namespace screen {
 
+class Container;
 class Form;
 
 class Desktop {
@@ -60,7 +61,9 @@ void SetDesktop(Desktop* desktop);
 bool DesktopInstalled();
 // Reports an exception that escaped a handler or a host call to the current
 // desktop: a run-time error as it is, any other as error 51 with its text.
-void ReportEscapedError(const std::exception& error);
+// The container it belongs to (`owner`, else the current screen's event
+// owner) is told through its ErrorReported hook.
+void ReportEscapedError(const std::exception& error, const Container* owner = nullptr);
 
 // A desktop without a window: records message boxes (answering OK), reported
 // errors and modal forms; runs a modal form by executing queued actions, and

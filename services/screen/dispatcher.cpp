@@ -81,7 +81,7 @@ void Screen::Place(UserControl& control) {
 void Screen::Remove(UserControl& control) { d_->Remove(control); }
 const std::vector<UserControl*>& Screen::Placed() const { return d_->placed_; }
 bool Screen::IsPlaced(const Container& container) const { return d_->IsPlaced(&container); }
-void Screen::Focus(UserControl& control) { d_->FocusUserControl(control); }
+void Screen::Focus(UserControl& control, FocusEntry entry) { d_->FocusUserControl(control, entry); }
 void Screen::FocusHost() { d_->FocusHost(); }
 UserControl* Screen::FocusedUserControl() const { return d_->focusedUc_; }
 Container* Screen::ActiveContainer() const { return d_->Active(); }
@@ -97,6 +97,17 @@ std::vector<Form*> Screen::ModalForms() const {
 }
 
 Control* Screen::FocusedControl() const { return d_->Focused(); }
+
+// Only the user control with the focus, no dialog over it, hands Tab on.
+bool Screen::TabLeavesUserControl(bool backwards) const {
+  UserControl* uc = d_->focusedUc_;
+  if (uc == nullptr || !d_->modal_.empty()) return false;
+  bool wrapped = false;
+  const Control* next = uc->NextTabStop(uc->ActiveControl(), backwards, &wrapped);
+  return next == nullptr || wrapped;
+}
+
+UserControl* Screen::EventOwner() const { return d_->EventOwner(); }
 
 void Screen::PressKey(int16_t keyCode, int16_t shift, int16_t keyAscii) {
   d_->PressKey(keyCode, shift, keyAscii);

@@ -164,13 +164,16 @@ class Dispatcher {
   }
 
   // The focus comes into uc from the host or from another user control,
-  // which loses it first.
-  void FocusUserControl(UserControl& uc) {
+  // which loses it first; it lands on the child `entry` names.
+  void FocusUserControl(UserControl& uc, FocusEntry entry = FocusEntry::Remembered) {
     if (!IsPlaced(&uc) || focusedUc_ == &uc || !modal_.empty()) return;
     Handling handling(*this);
     if (focusedUc_ != nullptr) FocusHost();
     if (focusedUc_ != nullptr || !IsPlaced(&uc)) return;  // a LostFocus took it elsewhere
     Control* remembered = uc.focused_;
+    if (entry != FocusEntry::Remembered) {
+      remembered = uc.NextTabStop(nullptr, entry == FocusEntry::LastTabStop);
+    }
     uc.focused_ = nullptr;
     focusedUc_ = &uc;
     Trap(uc.GotFocus);
@@ -192,27 +195,7 @@ class Dispatcher {
   // Tab and Shift+Tab: the next (previous) visible, enabled tab stop in
   // TabIndex order after the focused control, wrapping round.
   void TabMove(Container& c, bool backwards) {
-    const auto& controls = c.Controls();
-    auto position = [&](const Control* x) {
-      return std::make_pair(x->TabIndex(),
-                            std::find(controls.begin(), controls.end(), x) - controls.begin());
-    };
-    Control* first = nullptr;
-    Control* best = nullptr;
-    for (Control* x : controls) {
-      if (!CanTakeFocus(*x) || !x->TabStop()) continue;
-      const bool before = first == nullptr || (backwards ? position(x) > position(first)
-                                                         : position(x) < position(first));
-      if (before) first = x;
-      if (c.focused_ == nullptr || x == c.focused_) continue;
-      const bool beyond =
-          backwards ? position(x) < position(c.focused_) : position(x) > position(c.focused_);
-      const bool nearer = best == nullptr ||
-                          (backwards ? position(x) > position(best) : position(x) < position(best));
-      if (beyond && nearer) best = x;
-    }
-    Control* next = best != nullptr ? best : first;
-    if (next != nullptr) MoveFocus(*next);
+    if (Control* next = c.NextTabStop(c.focused_, backwards)) MoveFocus(*next);
   }
 
   // The visible, enabled button whose caption marks letter, or nullptr.
@@ -364,6 +347,13 @@ class Dispatcher {
 
   void Repaint() {
     if (repaintHook_) repaintHook_();
+  }
+
+  // The user control whose event is being handled: the one a modal form was
+  // shown from, else the one with the focus (nullptr for none).
+  UserControl* EventOwner() const {
+    if (!modal_.empty()) return modal_.front().hadFocus;
+    return focusedUc_;
   }
 
   // Forgets the placed control and the open forms (the repaint hook stays);

@@ -27,6 +27,11 @@ class Dispatcher;
 class Form;
 class UserControl;
 
+// Where the focus lands in a user control that takes it from the host: on the
+// child that had it last (a click, the host's own move), or on its first or
+// last tab stop (Tab or Shift+Tab from the host's neighbouring control).
+enum class FocusEntry { Remembered, FirstTabStop, LastTabStop };
+
 class Screen {
  public:
   Screen();
@@ -68,8 +73,9 @@ class Screen {
   bool IsPlaced(const Container& container) const;
   // The host gives control the focus: the control that had it loses it first
   // (its child's LostFocus, its own LostFocus), then the control's GotFocus
-  // and its remembered child's GotFocus. Nothing while a modal form is open.
-  void Focus(UserControl& control);
+  // and the GotFocus of the child `entry` names. Nothing while a modal form is
+  // open.
+  void Focus(UserControl& control, FocusEntry entry = FocusEntry::Remembered);
   // The focus goes back to the host.
   void FocusHost();
   // The user control holding the focus (none while the host or a dialog has it).
@@ -84,6 +90,14 @@ class Screen {
   // The modal forms open on this window, bottom first.
   std::vector<Form*> ModalForms() const;
   Control* FocusedControl() const;
+  // True when Tab (Shift+Tab when backwards) on the user control with the
+  // focus would wrap round past its last (first) tab stop or finds none: the
+  // key a host window gives to its next (previous) control instead. False
+  // while a modal form or the host has the keys.
+  bool TabLeavesUserControl(bool backwards) const;
+  // The user control whose event is being handled: the one a modal form was
+  // shown from, else the one with the focus (nullptr for none).
+  UserControl* EventOwner() const;
 
   // --- Input ---
 

@@ -138,15 +138,20 @@ TEST(QtDesktop, MessageBoxesShowTheIconOfTheirStyle) {
 TEST_F(ViewTest, ARunTimeErrorFromAHandlerIsShownInABox) {
   desktop.SetAutoAnswer(false);
   surface.cmdOK.Click = [] { throw base::RuntimeError(3021, "No current record in TJLIST"); };
+  std::vector<int32_t> reported;  // what the control's host is told
+  surface.ErrorReported = [&reported](const base::RuntimeError& e) {
+    reported.push_back(e.Number());
+  };
   BoxSeen seen;
   AnswerNextBox(seen);
   QTest::mouseClick(W(surface.cmdOK), Qt::LeftButton);
   EXPECT_EQ(seen.icon, QMessageBox::Critical);
   EXPECT_EQ(seen.title, QString("Run-time error"));
   EXPECT_EQ(seen.text, QString("3021 No current record in TJLIST"));
+  EXPECT_EQ(reported, std::vector<int32_t>{3021});
   // The host goes on: the next key still works.
-  QTest::keyClick(KeyTarget(), Qt::Key_Tab);
-  EXPECT_EQ(Focus(), "hsbMAIN");
+  QTest::keyClick(KeyTarget(), Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_EQ(Focus(), "cmdAdd");
 }
 
 }  // namespace

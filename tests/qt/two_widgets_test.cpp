@@ -1,9 +1,13 @@
 // Two DorvaneWidgets side by side in one Qt window, each on its own data
 // folder: real Qt keys and clicks reach only the control that has the focus,
-// a click moves the focus across, the search one opens is modal for the
-// window and gives the focus back to it; and a widget made with no desktop
-// installed installs the Qt one.
+// a click moves the focus across, Tab runs through both controls and the
+// host's button, the search one opens is modal for the window and gives the
+// focus back to it, each widget signals its own changes and errors; and a
+// widget made with no desktop installed installs the Qt one.
 #include <gtest/gtest.h>
+
+#include <QPushButton>
+#include <QSignalSpy>
 
 #include "qt_test_support.h"
 #include "support/sql_file.h"
@@ -25,6 +29,15 @@ class TwoWidgetsTest : public qttest::WidgetWindowTest {
     screen::Control* c = w.Control().Find(name);
     EXPECT_NE(c, nullptr) << name;
     return c != nullptr ? w.View().WidgetOf(*c) : nullptr;
+  }
+  // Where the focus is: "L:" or "R:" and the control's child, or "host".
+  std::string Where() {
+    screen::UserControl* uc = screen::Screen::Default().FocusedUserControl();
+    const std::string side = uc == &left->Control() ? "L:" : uc == &right->Control() ? "R:" : "";
+    if (side.empty()) return "host";
+    EXPECT_EQ(QApplication::focusWidget(),
+              WidgetOf(uc == &left->Control() ? *left : *right, screen::FocusedControl()->Name()));
+    return side + screen::FocusedControl()->Name();
   }
   std::string Rows(const std::string& folder) {
     return testsupport::SqlFile(scratch.File(folder) + "/MAIN.MDB")
@@ -65,6 +78,34 @@ TEST_F(TwoWidgetsTest, KeysGoToTheFocusedWidgetAndAClickMovesTheFocusAcross) {
   EXPECT_EQ(Rows("right"), "2");
   EXPECT_FALSE(left->Control().Find("txtCONO")->Visible());
   EXPECT_EQ(Picture(*left), leftWithoutFocus);
+}
+
+// Tab follows each control's own order (a date box starts its edit mode) and
+// at its last stop goes on to the next control or the host's button; Tab
+// into a control lands on its first stop, Shift+Tab on its last.
+TEST_F(TwoWidgetsTest, TabRunsThroughBothControlsAndTheHostsButton) {
+  auto* button = new QPushButton("Next", window.get());
+  layout->addWidget(button);
+  QApplication::processEvents();  // a widget added to a shown window shows later
+  qtfront::SyncViews();
+  std::vector<std::string> seen;
+  for (int i = 0; i < 16; ++i) {
+    seen.push_back(Where());
+    QTest::keyClick(KeyTarget(), Qt::Key_Tab);
+  }
+  const std::vector<std::string> forward = {
+      "L:hsbMAIN",    "L:CmdAdd",    "L:CmdEdit", "L:CmdDelete", "L:txtBPEDATE", "L:txtEPEDATE",
+      "L:cmdUpdate",  "R:hsbMAIN",   "R:CmdAdd",  "R:CmdEdit",   "R:CmdDelete",  "R:txtBPEDATE",
+      "R:txtEPEDATE", "R:cmdUpdate", "host",      "L:CmdCancel"};
+  EXPECT_EQ(seen, forward);
+  EXPECT_EQ(Where(), "L:txtBPEDATE");
+  seen.clear();
+  for (int i = 0; i < 4; ++i) {
+    QTest::keyClick(KeyTarget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    seen.push_back(Where());
+  }
+  const std::vector<std::string> back = {"L:CmdCancel", "host", "R:cmdUpdate", "R:txtEPEDATE"};
+  EXPECT_EQ(seen, back);
 }
 
 TEST_F(TwoWidgetsTest, ASearchIsModalForTheWindowAndGivesTheFocusBack) {
@@ -109,6 +150,39 @@ TEST_F(TwoWidgetsTest, AWidgetOnAScreenOfItsOwnLeavesTheWindowAndItsDesktopAlone
   third->SetPathText(scratch.File("nowhere"));
   EXPECT_FALSE(ownDesktop.AnsweredBoxes().empty());
   EXPECT_TRUE(desktop.AnsweredBoxes().empty());
+}
+
+// The host hears each widget's own changes once: a row deleted, a tag preset
+// (not again when it changes nothing), an error reported; the properties
+// answer through Qt's property system too.
+TEST_F(TwoWidgetsTest, EachWidgetSignalsItsOwnListRangeAndErrors) {
+  using W = qtfront::DorvaneWidget;
+  QSignalSpy leftList(left, &W::workingListChanged);
+  QSignalSpy rightList(right, &W::workingListChanged);
+  QSignalSpy leftRange(left, &W::periodEndingRangeChanged);
+  QSignalSpy leftErrors(left, &W::errorReported);
+  QSignalSpy rightErrors(right, &W::errorReported);
+  QTest::keyClick(KeyTarget(), Qt::Key_D, Qt::AltModifier);
+  ASSERT_EQ(Rows("left"), "5");
+  ASSERT_EQ(leftList.count(), 1);
+  EXPECT_EQ(leftList.at(0).at(0).toInt(), 5);
+  EXPECT_EQ(leftList.at(0).at(1).toString().toStdString(), State(*left, "CurrentTJLTAG"));
+  left->setProperty("SelectedBPETAG", 3);
+  left->SetSelectedBPETAG(3);
+  ASSERT_EQ(leftRange.count(), 1);
+  EXPECT_EQ(leftRange.at(0).at(0).toInt(), 3);
+  EXPECT_EQ(leftRange.at(0).at(2).toBool(), State(*left, "IsBPEOK") == "True");
+  EXPECT_EQ(left->property("SelectedBPEDATE").toString().toStdString(), left->SelectedBPEDATE());
+  EXPECT_TRUE(leftErrors.isEmpty());
+  left->SetPathText(scratch.File("nowhere"));
+  ASSERT_EQ(leftErrors.count(), 1);
+  ASSERT_FALSE(desktop.AnsweredBoxes().empty());
+  EXPECT_EQ(desktop.AnsweredBoxes().back().prompt,
+            std::to_string(leftErrors.at(0).at(0).toInt()) + " " +
+                leftErrors.at(0).at(1).toString().toStdString());
+  EXPECT_EQ(leftList.count(), 2) << "another data source";
+  EXPECT_TRUE(rightList.isEmpty());
+  EXPECT_TRUE(rightErrors.isEmpty());
 }
 
 TEST(WidgetWithoutDesktopTest, InstallsTheQtDesktopSoBoxesReallyShow) {

@@ -69,20 +69,30 @@ TEST_F(ViewTest, TypingEditsTheTextBoxWithinItsMaxLength) {
   EXPECT_EQ(surface.txtA.SelStart(), 3);
 }
 
-TEST_F(ViewTest, TabMovesTheToolkitFocusAndQtFollows) {
+// Inside the control Tab follows the toolkit's order; past its last stop
+// (before its first) it goes to the host's neighbour in Qt's focus chain, and
+// coming back by Tab (Shift+Tab) it enters at the first (last) stop.
+TEST_F(ViewTest, TabMovesTheToolkitFocusAndLeavesForTheHostAtTheEnds) {
   QTest::keyClick(KeyTarget(), Qt::Key_Tab);
   EXPECT_EQ(Focus(), "txtA");
   EXPECT_EQ(QApplication::focusWidget(), W(surface.txtA));
   QTest::keyClick(KeyTarget(), Qt::Key_Tab);
   QTest::keyClick(KeyTarget(), Qt::Key_Tab);
   EXPECT_EQ(Focus(), "cmdOK");
-  // btnUp is no tab stop: Tab wraps to the scroll bar, not into the host.
+  // btnUp is no tab stop: cmdOK is the last one.
   QTest::keyClick(KeyTarget(), Qt::Key_Tab);
-  EXPECT_EQ(Focus(), "hsbMAIN");
+  EXPECT_EQ(QApplication::focusWidget(), hostEdit);
+  EXPECT_FALSE(screen::UserControlHasFocus());
+  EXPECT_THAT(log, ::testing::Contains("ztTest.LostFocus"));
+  QTest::keyClick(KeyTarget(), Qt::Key_Tab);
+  EXPECT_TRUE(screen::UserControlHasFocus());
+  EXPECT_EQ(Focus(), "hsbMAIN") << "not the remembered cmdOK";
+  EXPECT_EQ(QApplication::focusWidget(), W(surface.hsbMAIN));
   QTest::keyClick(KeyTarget(), Qt::Key_Backtab, Qt::ShiftModifier);
-  EXPECT_EQ(Focus(), "cmdOK");
+  EXPECT_EQ(QApplication::focusWidget(), hostEdit);
+  QTest::keyClick(KeyTarget(), Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_EQ(Focus(), "cmdOK") << "not the remembered hsbMAIN";
   EXPECT_EQ(QApplication::focusWidget(), W(surface.cmdOK));
-  EXPECT_THAT(log, ::testing::Contains("cmdOK.GotFocus"));
   EXPECT_THAT(log, ::testing::Not(::testing::Contains(::testing::HasSubstr("KeyDown 9"))));
 }
 
