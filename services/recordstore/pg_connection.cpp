@@ -13,6 +13,7 @@
 #include "services/recordstore/db_engine.h"
 #include "services/recordstore/pg_hub.h"
 #include "services/recordstore/store_errors.h"
+#include "services/recordstore/table_layout.h"
 
 namespace recordstore {
 
@@ -274,14 +275,21 @@ void PgConnection::Open() {
   Borrow();
   PgSession& session = *Current();
   if (session.usableSchemas.contains(source_.schema)) return;
-  char* literal = PQescapeLiteral(session.Conn(), source_.schema.c_str(), source_.schema.size());
-  const std::string check =
-      "SELECT has_schema_privilege(oid, 'USAGE'), current_user FROM pg_namespace "
-      "WHERE nspname = " +
-      std::string(literal);
-  PQfreemem(literal);
-  PGresult* result = Exec(check);
-  const bool ok = Succeeded(result);
+  PgStatement check(*this,
+                    "SELECT has_schema_privilege(oid, 'USAGE'), current_user FROM pg_namespace "
+                    "WHERE nspname = ?1",
+                    "");
+  check.Bind(1, SqlValue::Text(source_.schema));
+  // A schema this process has not read yet: its catalog comes with the check,
+  // for the opens of tables that follow in the same action.
+  const uint64_t stamp = base::ActionStamp();
+  std::vector<const AskedRead*> ahead;
+  PgStatement catalog(*this, ServerCatalogSql(), "");
+  AskedRead catalogRead{ResultKey(source_.schema, catalog), source_.schema, catalog.Sql(), {}};
+  if (stamp != 0 && !ServerCatalogKnown(SchemaKey())) ahead.push_back(&catalogRead);
+  PipelineAnswer answer = SendPipeline(check, false, ahead, stamp);
+  PGresult* result = answer.result;
+  const bool ok = answer.complete && Succeeded(result);
   const bool schemaFound = ok && PQntuples(result) > 0;
   const bool usable = schemaFound && PQgetvalue(result, 0, 0)[0] == 't';
   const std::string role = schemaFound ? PQgetvalue(result, 0, 1) : "";

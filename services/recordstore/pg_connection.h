@@ -183,6 +183,10 @@ class PgConnection : public Connection {
   std::unordered_map<std::string, CountCache> counts_;
 };
 
+// What identifies a read's answer within one action: the schema it ran in,
+// its text and its values.
+std::string ResultKey(const std::string& schema, const PgStatement& statement);
+
 // "?N" parameters outside quotes rewritten as "$N".
 std::string DollarParameters(const std::string& sql);
 

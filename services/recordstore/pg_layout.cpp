@@ -355,6 +355,13 @@ std::optional<FoundTable> FindServerTable(Connection& connection, const std::str
 
 }  // namespace
 
+const char* ServerCatalogSql() { return kSchemaCatalog; }
+
+bool ServerCatalogKnown(const std::string& schemaKey) {
+  std::lock_guard<std::mutex> lock(catalogsLock);
+  return catalogs.contains(schemaKey);
+}
+
 void ForgetServerCatalog(const std::string& schemaKey) {
   std::lock_guard<std::mutex> lock(catalogsLock);
   catalogs.erase(schemaKey);

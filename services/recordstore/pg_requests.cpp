@@ -65,6 +65,11 @@ struct ParamTexts {
   std::vector<int> lengths, formats;
 };
 
+// How long a commit's outcome is asked for before it counts as unknown.
+constexpr auto kSettleWait = std::chrono::seconds(5);
+
+}  // namespace
+
 // What identifies a read's answer within one action: the schema it ran in,
 // its text and its values.
 std::string ResultKey(const std::string& schema, const PgStatement& statement) {
@@ -78,11 +83,6 @@ std::string ResultKey(const std::string& schema, const PgStatement& statement) {
   }
   return key;
 }
-
-// How long a commit's outcome is asked for before it counts as unknown.
-constexpr auto kSettleWait = std::chrono::seconds(5);
-
-}  // namespace
 
 PGresult* PgConnection::Exec(const std::string& sql) {
   PgSession& session = *Current();
@@ -156,7 +156,7 @@ PgConnection::PipelineAnswer PgConnection::SendPipeline(const PgStatement& state
   PipelineAnswer answer;
   const std::vector<std::string> setup = SetupStatements(session);
   if (PQenterPipelineMode(conn) != 1) return answer;
-  enum Kind { kControl, kPrepare, kStatement, kAhead };
+  enum Kind { kControl, kPrepare, kStatement, kAhead, kAheadPrepare };
   std::vector<Kind> kinds;
   for (const std::string& statement : setup) {
     PQsendQueryParams(conn, statement.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0);
@@ -178,10 +178,21 @@ PgConnection::PipelineAnswer PgConnection::SendPipeline(const PgStatement& state
                       nullptr, 0);
     kinds.push_back(kControl);
   }
+  std::vector<std::pair<std::string, std::string>> aheadPrepared;  // (sql, name) sent now
   for (const AskedRead* read : ahead) {
+    auto known = session.prepared.find(read->sql);
+    std::string aheadName;
+    if (known != session.prepared.end()) {
+      aheadName = known->second;
+    } else {
+      aheadName = "s" + std::to_string(session.nextName++);
+      PQsendPrepare(conn, aheadName.c_str(), read->sql.c_str(), 0, nullptr);
+      kinds.push_back(kAheadPrepare);
+      aheadPrepared.emplace_back(read->sql, aheadName);
+    }
     const ParamTexts values(read->params);
-    PQsendQueryPrepared(conn, session.prepared.at(read->sql).c_str(), values.Count(),
-                        values.values.data(), values.lengths.data(), values.formats.data(), 0);
+    PQsendQueryPrepared(conn, aheadName.c_str(), values.Count(), values.values.data(),
+                        values.lengths.data(), values.formats.data(), 0);
     kinds.push_back(kAhead);
   }
   PQpipelineSync(conn);
@@ -192,6 +203,7 @@ PgConnection::PipelineAnswer PgConnection::SendPipeline(const PgStatement& state
   ServerLink& link = session.link;
   PGresult* firstError = nullptr;
   std::vector<PGresult*> aheadResults;
+  std::vector<bool> aheadPreparedOk;
   bool prepared = !prepare;
   size_t answered = 0;
   for (Kind kind : kinds) {
@@ -207,6 +219,9 @@ PgConnection::PipelineAnswer PgConnection::SendPipeline(const PgStatement& state
     if (kind == kPrepare) prepared = Succeeded(result);
     if (kind == kStatement) {
       answer.result = result;
+    } else if (kind == kAheadPrepare) {
+      aheadPreparedOk.push_back(Succeeded(result));
+      PQclear(result);
     } else if (kind == kAhead) {
       aheadResults.push_back(result);  // a read ahead that failed is asked again when needed
     } else if (!Succeeded(result) && PQresultStatus(result) != PGRES_PIPELINE_ABORTED &&
@@ -223,6 +238,9 @@ PgConnection::PipelineAnswer PgConnection::SendPipeline(const PgStatement& state
   }
   if (answer.complete) PQexitPipelineMode(conn);
   if (prepare && prepared && answer.complete) session.prepared.emplace(statement.Sql(), name);
+  for (size_t i = 0; i < aheadPreparedOk.size() && answer.complete; ++i) {
+    if (aheadPreparedOk[i]) session.prepared.emplace(aheadPrepared[i]);
+  }
   for (size_t i = 0; i < aheadResults.size(); ++i) {
     if (answer.complete && Succeeded(aheadResults[i])) {
       session.results.Keep(stamp, ahead[i]->key, aheadResults[i]);

@@ -80,6 +80,11 @@ void FieldTypeFromDeclared(std::string_view declared, ColumnInfo& column);
 // it lacks; the first open of a schema reads the layouts of all its tables.
 std::shared_ptr<const TableLayout> LoadServerTableLayout(Connection& connection,
                                                          const std::string& table);
+// The query that reads a server schema's tables with their layouts, and
+// whether the process keeps that schema's table list already (so that the
+// first open of a schema can send the query with its own first request).
+const char* ServerCatalogSql();
+bool ServerCatalogKnown(const std::string& schemaKey);
 // Forgets the kept table list of a server schema (PgConnection::SchemaKey): a
 // statement met a table or a column that is not there any more.
 void ForgetServerCatalog(const std::string& schemaKey);
