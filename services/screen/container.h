@@ -2,7 +2,7 @@
 // caption, size and colour, the controls in design order, key preview with its
 // KeyDown handler and the control that holds (or will get back) the focus.
 // Relies on Control.
-// Threads: the thread that runs the host's event loop only.
+// Threads: the thread that runs its screen only.
 #pragma once
 
 #include <cstdint>
