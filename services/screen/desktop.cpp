@@ -39,6 +39,8 @@ Desktop::~Desktop() = default;
 
 void Desktop::DoEvents() {}
 
+std::vector<WaitingBox> Desktop::WaitingBoxes() const { return {}; }
+
 // The machine's local date.
 double Desktop::Today() {
   std::time_t now = std::time(nullptr);

@@ -24,6 +24,14 @@ namespace screen {
 
 class Form;
 
+// A message box shown and not yet answered.
+struct WaitingBox {
+  std::string prompt;
+  int style = 0;
+  std::string title;
+  bool operator==(const WaitingBox&) const = default;
+};
+
 class Desktop {
  public:
   virtual ~Desktop();
@@ -49,6 +57,9 @@ class Desktop {
   virtual bool FileExists(const std::string& path);
   // A run-time error that no handler trapped reached the host.
   virtual void ReportError(const base::RuntimeError& error) = 0;
+  // The message boxes shown and not yet answered, oldest first: none for a
+  // desktop that answers at once or draws its boxes itself.
+  virtual std::vector<WaitingBox> WaitingBoxes() const;
 };
 
 // The desktop of the current screen when it has one, else this thread's, else
