@@ -8,6 +8,9 @@
 #   test-asan  a Debug build with the address and undefined-behaviour
 #              sanitizers (build-asan/, static libraries, no Qt, no
 #              benchmarks) and every test
+#   test-tsan  a build with the thread sanitizer (build-tsan/, only the programs
+#              and tests it runs) and the tests of what threads share: the
+#              toolkit, the record store and many sessions on threads at once
 #   fuzz       each libFuzzer target of fuzz/ for FUZZ_SECONDS (build-fuzz/, clang)
 #   soak       random scripts against one data folder while another process
 #              changes its files, for SOAK_SECONDS (tests/soak/); `make test`
@@ -15,6 +18,7 @@
 
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+TSAN_BUILD ?= build-tsan
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 30
 SOAK_SECONDS ?= 60
@@ -33,8 +37,13 @@ LAUNCHER = $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 # one known over-read inside the system's mdbtools: see apps/dorvane-data/import.cpp.)
 SANITIZER_ENV = ASAN_OPTIONS=abort_on_error=0:detect_leaks=1:strict_string_checks=1 \
                 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+# The thread sanitizer's build makes only what its tests need, and runs the
+# tests labelled with their folders.
+TSAN_TARGETS = dorvane-data test_screen test_recordstore test_threads
+TSAN_LABELS = ^(screen|recordstore|threads)$$
+TSAN_ENV = TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 
-.PHONY: all deps configure build test test-main test-asan fuzz soak soak-asan demo bench bench-link format format-check lint clean
+.PHONY: all deps configure build test test-main test-asan test-tsan fuzz soak soak-asan demo bench bench-link format format-check lint clean
 
 all: build
 
@@ -54,7 +63,7 @@ configure: deps
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-test: test-main test-asan fuzz soak-asan
+test: test-main test-asan test-tsan fuzz soak-asan
 
 # CTest starts and stops its own PostgreSQL server (tools/pg-test-server.sh);
 # the stop here also covers a run that was interrupted.
@@ -69,6 +78,14 @@ test-asan: deps
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	@trap '$(CURDIR)/tools/pg-test-server.sh stop $(abspath $(ASAN_BUILD))/pg-test-server' EXIT; \
 	cd $(ASAN_BUILD) && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS)
+
+test-tsan: deps
+	@[ -f $(TSAN_BUILD)/build.ninja ] || cmake -S . -B $(TSAN_BUILD) -G Ninja \
+	  -DCMAKE_BUILD_TYPE=Debug -DDORVANE_SANITIZE_THREAD=ON -DDORVANE_QT=OFF -DDORVANE_BENCH=OFF \
+	  $(LAUNCHER)
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target $(TSAN_TARGETS)
+	@trap '$(CURDIR)/tools/pg-test-server.sh stop $(abspath $(TSAN_BUILD))/pg-test-server' EXIT; \
+	cd $(TSAN_BUILD) && $(TSAN_ENV) ctest --output-on-failure -j $(JOBS) -L '$(TSAN_LABELS)'
 
 fuzz: deps
 	@[ -f $(FUZZ_BUILD)/build.ninja ] || CC=clang-14 CXX=clang++-14 cmake -S . -B $(FUZZ_BUILD) \
@@ -113,4 +130,4 @@ lint: configure
 	git ls-files -co --exclude-standard '*.cpp' | xargs -r clang-tidy -p $(BUILD) --quiet
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)

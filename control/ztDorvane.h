@@ -20,7 +20,7 @@
 // constructor calls once the group exists.
 //
 // Threads: the control, its screen and its record store belong to the thread
-// that runs the host's event loop; no call may come from another thread.
+// that runs that screen; controls on screens of other threads work at once.
 //
 // Relies on the toolkit (services/screen), the record store
 // (services/recordstore) and the shared modules ztBasicSet, ztLOOKUP and

@@ -15,7 +15,7 @@
 // page, navigation, Select and Cancel), frmztSearch_keys.cpp (type-ahead and
 // the keyboard). Relies on the record store, the toolkit and the shared
 // modules ztBasicSet and ztMSAccess.
-// Threads: the GUI thread of the host, like the control that opens it.
+// Threads: the thread of the control that opens it (one dialog per thread).
 #pragma once
 
 #include <array>

@@ -12,8 +12,9 @@ namespace ztLOOKUP {
 
 namespace {
 
-// The title of the last search opened, the module's only state.
-std::string strSearchTitle;
+// The title of the last search opened, the module's only state; one per
+// thread, as each thread runs sessions of its own.
+thread_local std::string strSearchTitle;
 
 }  // namespace
 

@@ -24,8 +24,10 @@ using recordstore::Variant;
 
 }  // namespace
 
+// One dialog per thread: each thread runs screens of its own, and a dialog is
+// shown on one screen at a time.
 frmztSearch& SearchDialog() {
-  static frmztSearch instance;
+  thread_local frmztSearch instance;
   return instance;
 }
 

@@ -1,9 +1,9 @@
 // ztSearchMod: the opener of the search dialog and the key-to-character table
-// of its type-ahead. OpenSearch fills the search request of the one shared
-// frmztSearch instance, shows it modally and returns the chosen row's
+// of its type-ahead. OpenSearch fills the search request of the thread's
+// shared frmztSearch instance, shows it modally and returns the chosen row's
 // bookmark text (" " when nothing was chosen). Relies on frmztSearch, the
 // search request and the toolkit's Desktop.
-// Threads: the GUI thread of the host, like the dialog it shows.
+// Threads: each thread has its dialog, shown on that thread's screen.
 #pragma once
 
 #include <cstdint>
@@ -16,7 +16,8 @@ class frmztSearch;
 
 namespace ztSearchMod {
 
-// The shared dialog instance, created on first use and reused by every search.
+// The thread's dialog instance, created on first use and reused by every
+// search of the thread.
 frmztSearch& SearchDialog();
 
 // Fills the dialog's request variables from the request (the column texts

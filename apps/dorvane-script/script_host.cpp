@@ -61,7 +61,7 @@ int ScriptHost::Run(std::istream& in) {
   in_ = &in;
   lineNumber_ = 0;
   screen::ResetScreen();
-  screen::SetDesktop(&desktop_);
+  screen::SetThreadDesktop(&desktop_);
   int status = 0;
   try {
     NewControl();
@@ -74,7 +74,7 @@ int ScriptHost::Run(std::istream& in) {
   }
   screen::ResetScreen();
   control_.reset();
-  screen::SetDesktop(nullptr);
+  screen::SetThreadDesktop(nullptr);
   out_.flush();
   return status;
 }

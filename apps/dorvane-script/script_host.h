@@ -35,6 +35,8 @@ class ScriptHost {
   void SetSourceMap(SourceMap map) { sources_ = std::move(map); }
 
   // Runs a whole script; returns the exit status (0, or 2 after a script error).
+  // It runs on the calling thread's current screen with its desktop set for
+  // that thread, so hosts on threads with screens of their own run at once.
   int Run(std::istream& in);
 
   // Every command word the language accepts, in the order of its table.

@@ -1,4 +1,5 @@
-// DBEngine: the process-wide engine object and its workspace counter.
+// DBEngine: the process-wide engine object, its workspace counter and settings
+// (atomic) and the maps it keeps (under its lock).
 #include "services/recordstore/db_engine.h"
 
 #include <algorithm>
@@ -70,16 +71,21 @@ void DBEngine::SetServerTimeoutSeconds(int seconds) {
 }
 
 void DBEngine::NoteDeletedRow(const std::string& path, const std::string& table, int64_t rowid) {
-  int64_t& highest = deletedRows_[TableKey(path, table)];
+  const std::string key = TableKey(path, table);
+  std::lock_guard<std::mutex> lock(mutex_);
+  int64_t& highest = deletedRows_[key];
   highest = std::max(highest, rowid);
 }
 
 int64_t DBEngine::HighestDeletedRow(const std::string& path, const std::string& table) const {
-  auto found = deletedRows_.find(TableKey(path, table));
+  const std::string key = TableKey(path, table);
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto found = deletedRows_.find(key);
   return found == deletedRows_.end() ? 0 : found->second;
 }
 
 std::shared_ptr<const TableLayout> DBEngine::KnownLayout(const std::string& schemaText) const {
+  std::lock_guard<std::mutex> lock(mutex_);
   auto found = layouts_.find(schemaText);
   return found == layouts_.end() ? nullptr : found->second;
 }
@@ -89,6 +95,7 @@ void DBEngine::KeepLayout(const std::string& schemaText,
   // A program meets a handful of schemas; a bound keeps a pathological one
   // (schemas made on the fly) from growing without end.
   constexpr size_t kMostLayouts = 256;
+  std::lock_guard<std::mutex> lock(mutex_);
   if (layouts_.size() >= kMostLayouts) layouts_.clear();
   layouts_[schemaText] = std::move(layout);
 }

@@ -5,13 +5,15 @@
 // row deleted by this program, and keeps the table layouts it has read, so that
 // a table opened again on a new connection costs one schema query instead of
 // several. Relies on Workspace and TableLayout.
-// Threads: the engine and its workspaces belong to the thread that runs the
-// host's event loop.
+// Threads: the engine is shared by every thread and locks what it keeps; a
+// workspace and what it opened belong to one thread at a time.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 
 namespace recordstore {
@@ -64,11 +66,12 @@ class DBEngine {
 
  private:
   DBEngine();
-  int workspacesCreated_ = 0;
-  int lockWaitMs_ = 5000;
-  int serverTimeoutSeconds_ = 10;
-  int serverSessions_ = 16;
-  int serverIdleSeconds_ = 30;
+  std::atomic<int> workspacesCreated_{0};
+  std::atomic<int> lockWaitMs_{5000};
+  std::atomic<int> serverTimeoutSeconds_{10};
+  std::atomic<int> serverSessions_{16};
+  std::atomic<int> serverIdleSeconds_{30};
+  mutable std::mutex mutex_;  // guards the two maps
   std::map<std::string, int64_t> deletedRows_;
   std::map<std::string, std::shared_ptr<const TableLayout>> layouts_;
 };

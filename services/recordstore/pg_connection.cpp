@@ -2,6 +2,7 @@
 // the server's SQLSTATE codes to the classic error numbers.
 #include "services/recordstore/pg_connection.h"
 
+#include <atomic>
 #include <cassert>
 #include <cstdio>
 #include <cstdlib>
@@ -19,8 +20,8 @@ namespace recordstore {
 
 namespace {
 
-// Requests answered by servers in this process, over all connections.
-uint64_t totalRoundTrips = 0;
+// Requests answered by servers in this process, over all connections and threads.
+std::atomic<uint64_t> totalRoundTrips{0};
 
 // Type OIDs of the server's built-in types that the store reads as numbers.
 constexpr Oid kBoolOid = 16, kByteaOid = 17, kInt8Oid = 20, kInt2Oid = 21, kInt4Oid = 23,

@@ -5,7 +5,8 @@
 // it back. Nested BeginTrans calls become savepoints. Its databases keep it
 // alive, so it is released when the last of them is. Relies on Database and
 // Connection.
-// Threads: one thread at a time, as the engine that made it.
+// Threads: one thread at a time; threads with workspaces of their own work
+// at once.
 #pragma once
 
 #include <memory>

@@ -4,7 +4,7 @@
 // lists drawn as rows of labels (for front ends that describe the screen) and
 // the hook told of the run-time errors reported for the container.
 // Relies on Control and base::RuntimeError.
-// Threads: the thread that runs the host's event loop only.
+// Threads: the thread that runs its screen only.
 #pragma once
 
 #include <cstdint>

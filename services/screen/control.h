@@ -3,7 +3,7 @@
 // tooltip and font) and the events a control can raise. The kinds (text box,
 // label, command button, scroll bar) build on it in controls.h; the form or user
 // control that holds a control is its Container. Relies on the standard library.
-// Threads: the thread that runs the host's event loop only.
+// Threads: the thread that runs its screen only.
 #pragma once
 
 #include <cstdint>

@@ -2,7 +2,7 @@
 // horizontal scroll bar) and control arrays addressed by index. A text box
 // keeps its text, caret and selection and does its own editing when the
 // dispatcher hands it a key. Relies on Control and base::RuntimeError.
-// Threads: the thread that runs the host's event loop only.
+// Threads: the thread that runs its screen only.
 #pragma once
 
 #include <cstdint>

@@ -1,9 +1,10 @@
-// Desktop: the process-wide current desktop, the default date and file
-// services every desktop shares, and the headless desktop used by tests and
-// when no other is set. Relies on the base library (date serials, the path
+// Desktop: the process-wide and per-thread current desktops, the default date
+// and file services every desktop shares, and the headless desktop used by
+// tests and when no other is set. Relies on the base library (date serials, the path
 // rule, RuntimeError) and the dispatcher (close box).
 #include "services/screen/desktop.h"
 
+#include <atomic>
 #include <cctype>
 #include <ctime>
 
@@ -16,7 +17,8 @@
 namespace screen {
 namespace {
 
-Desktop* current = nullptr;
+std::atomic<Desktop*> processDesktop{nullptr};
+thread_local Desktop* threadDesktop = nullptr;
 
 // Reads an unsigned decimal number of 1 to maxDigits digits at pos.
 bool ReadNumber(const std::string& text, size_t& pos, int maxDigits, int& value, int& digits) {
@@ -36,6 +38,8 @@ bool ReadNumber(const std::string& text, size_t& pos, int maxDigits, int& value,
 Desktop::~Desktop() = default;
 
 void Desktop::DoEvents() {}
+
+std::vector<WaitingBox> Desktop::WaitingBoxes() const { return {}; }
 
 // The machine's local date.
 double Desktop::Today() {
@@ -88,13 +92,21 @@ std::optional<double> Desktop::ReadShortDate(const std::string& text) {
 // case, so a file the store can open is a file that exists.
 bool Desktop::FileExists(const std::string& path) { return base::FindFile(path).has_value(); }
 
+// The most particular desktop set wins: the screen's, the thread's, the
+// process's; each thread has a stand-in of its own, so that threads without
+// any record their boxes apart.
 Desktop& GetDesktop() {
-  static HeadlessDesktop fallback;
+  thread_local HeadlessDesktop fallback;
   if (Desktop* own = CurrentScreenDesktop()) return *own;
-  return current != nullptr ? *current : fallback;
+  if (threadDesktop != nullptr) return *threadDesktop;
+  Desktop* process = processDesktop.load();
+  return process != nullptr ? *process : fallback;
 }
 
-bool DesktopInstalled() { return current != nullptr || CurrentScreenDesktop() != nullptr; }
+bool DesktopInstalled() {
+  return CurrentScreenDesktop() != nullptr || threadDesktop != nullptr ||
+         processDesktop.load() != nullptr;
+}
 
 void ReportEscapedError(const std::exception& error, const Container* owner) {
   const auto* runtime = dynamic_cast<const base::RuntimeError*>(&error);
@@ -105,7 +117,8 @@ void ReportEscapedError(const std::exception& error, const Container* owner) {
   if (owner != nullptr) owner->NoteReportedError(reported);
 }
 
-void SetDesktop(Desktop* desktop) { current = desktop; }
+void SetDesktop(Desktop* desktop) { processDesktop = desktop; }
+void SetThreadDesktop(Desktop* desktop) { threadDesktop = desktop; }
 
 // --- HeadlessDesktop ---
 

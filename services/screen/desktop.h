@@ -3,10 +3,11 @@
 // pending events, today's date, the short date text (M/D/YYYY) and reading it
 // back, the file-existence test, and the report of a run-time error that
 // reached the host. The scripted host, the Qt front end and the tests each
-// implement it; one is set for the process and a host window (screen::Screen)
-// may have one of its own. HeadlessDesktop is the stand-in answered when none
-// is set (DesktopInstalled tells) and the one tests use.
-// Threads: the GUI thread of the host; a desktop is called only from there.
+// implement it; one is set for the process, a thread may set one for itself
+// (a server runs each session on a thread of its own) and a host window
+// (screen::Screen) may have one of its own. HeadlessDesktop is the stand-in
+// answered when none is set (DesktopInstalled tells) and the one tests use.
+// Threads: a desktop is called only from the thread whose screen uses it.
 // Relies on the base library's RuntimeError.
 #pragma once
 
@@ -23,6 +24,14 @@ namespace screen {
 
 class Container;
 class Form;
+
+// A message box shown and not yet answered.
+struct WaitingBox {
+  std::string prompt;
+  int style = 0;
+  std::string title;
+  bool operator==(const WaitingBox&) const = default;
+};
 
 class Desktop {
  public:
@@ -49,15 +58,21 @@ class Desktop {
   virtual bool FileExists(const std::string& path);
   // A run-time error that no handler trapped reached the host.
   virtual void ReportError(const base::RuntimeError& error) = 0;
+  // The message boxes shown and not yet answered, oldest first: none for a
+  // desktop that answers at once or draws its boxes itself.
+  virtual std::vector<WaitingBox> WaitingBoxes() const;
 };
 
-// The desktop of the current screen when it has one, else the process-wide
-// desktop (a built-in HeadlessDesktop until one is set).
+// The desktop of the current screen when it has one, else this thread's, else
+// the process-wide desktop (a built-in HeadlessDesktop, one per thread, until
+// one is set).
 Desktop& GetDesktop();
-// Makes desktop current; nullptr returns to the built-in headless one.
+// Makes desktop the process's; nullptr returns to the built-in headless one.
 void SetDesktop(Desktop* desktop);
+// Makes desktop this thread's, ahead of the process's; nullptr drops it.
+void SetThreadDesktop(Desktop* desktop);
 // False when GetDesktop would answer with the built-in stand-in, which shows
-// nothing: no desktop set for the process nor for the current screen.
+// nothing: no desktop set for the process, the thread nor the current screen.
 bool DesktopInstalled();
 // Reports an exception that escaped a handler or a host call to the current
 // desktop: a run-time error as it is, any other as error 51 with its text.

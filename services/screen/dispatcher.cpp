@@ -4,15 +4,19 @@
 // Relies on the Dispatcher (dispatcher_impl.h) and the Desktop.
 #include "services/screen/dispatcher.h"
 
+#include <mutex>
+
 #include "services/base/error_numbers.h"
 #include "services/screen/dispatcher_impl.h"
 
 namespace screen {
 namespace {
 
-Screen* current = nullptr;
+// Each thread runs its own screens: the current one is the thread's.
+thread_local Screen* current = nullptr;
 
-// The live screens, in the order they were made.
+// The live screens of every thread, in the order they were made (guarded by
+// ScreensMutex).
 std::vector<Screen*>& Registry() {
   static std::vector<Screen*> screens;
   return screens;
@@ -22,6 +26,7 @@ Dispatcher& The() { return Screen::Current().Impl(); }
 
 // The screen whose modal stack holds form, or nullptr.
 Screen* ShowingForm(const Form& form) {
+  std::lock_guard<std::mutex> lock(ScreensMutex());
   for (Screen* s : Registry()) {
     for (const Form* f : s->ModalForms()) {
       if (f == &form) return s;
@@ -32,6 +37,11 @@ Screen* ShowingForm(const Form& form) {
 
 }  // namespace
 
+std::mutex& ScreensMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+
 Screen* CurrentScreenOrNull() { return current; }
 void SetCurrentScreen(Screen* screen) { current = screen; }
 
@@ -39,11 +49,17 @@ Desktop* CurrentScreenDesktop() { return Screen::Current().OwnDesktop(); }
 
 // --- Screen ---
 
-Screen::Screen() : d_(std::make_unique<Dispatcher>(*this)) { Registry().push_back(this); }
+Screen::Screen() : d_(std::make_unique<Dispatcher>(*this)) {
+  std::lock_guard<std::mutex> lock(ScreensMutex());
+  Registry().push_back(this);
+}
 
 Screen::~Screen() {
-  auto& r = Registry();
-  r.erase(std::remove(r.begin(), r.end(), this), r.end());
+  {
+    std::lock_guard<std::mutex> lock(ScreensMutex());
+    auto& r = Registry();
+    r.erase(std::remove(r.begin(), r.end(), this), r.end());
+  }
   if (current == this) current = nullptr;
   Reset();
 }
@@ -58,14 +74,18 @@ Screen& Screen::Default() {
 Screen& Screen::Current() { return current != nullptr ? *current : Default(); }
 
 Screen* Screen::Of(const Container& container) {
-  for (Screen* s : Registry()) {
-    if (s->IsPlaced(container)) return s;
+  {
+    std::lock_guard<std::mutex> lock(ScreensMutex());
+    for (Screen* s : Registry()) {
+      if (s->IsPlaced(container)) return s;
+    }
   }
   return container.IsForm() ? ShowingForm(static_cast<const Form&>(container)) : nullptr;
 }
 
 std::vector<Screen*> Screen::All() {
   Default();
+  std::lock_guard<std::mutex> lock(ScreensMutex());
   return Registry();
 }
 
@@ -75,6 +95,7 @@ Screen::Use::~Use() { current = previous_; }
 void Screen::Place(UserControl& control) {
   if (IsPlaced(control)) return;
   if (Screen* other = Of(control)) other->Remove(control);
+  std::lock_guard<std::mutex> lock(ScreensMutex());
   d_->placed_.push_back(&control);
 }
 

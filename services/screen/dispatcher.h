@@ -6,7 +6,7 @@
 // reports a run-time error that escapes a handler to the Desktop.
 // These functions act on the current Screen (host_screen.h): the one whose
 // event is being handled, else the default screen of single-control hosts.
-// Threads: only the thread that runs the host's event loop may call them.
+// Threads: each thread acts on its own current screen.
 // Relies on the containers and controls, and on the Desktop.
 #pragma once
 

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cassert>
 #include <exception>
+#include <mutex>
 #include <type_traits>
 #include <vector>
 
@@ -22,9 +23,14 @@
 
 namespace screen {
 
-// The screen whose event is being handled, or nullptr (dispatcher.cpp).
+// The screen whose event is being handled on this thread, or nullptr
+// (dispatcher.cpp).
 Screen* CurrentScreenOrNull();
 void SetCurrentScreen(Screen* screen);
+// Guards the list of live screens and every screen's placed controls and
+// modal stack: a screen's own thread changes them under it, and a lookup from
+// any thread (Screen::Of) reads them under it.
+std::mutex& ScreensMutex();
 
 class Dispatcher {
  public:
@@ -321,7 +327,10 @@ class Dispatcher {
     Handling handling(*this);
     UserControl* hadFocus = focusedUc_;
     Control* remembered = form.focused_;
-    modal_.push_back({&form, hadFocus});
+    {
+      std::lock_guard<std::mutex> lock(ScreensMutex());
+      modal_.push_back({&form, hadFocus});
+    }
     if (hadFocus != nullptr) {
       focusedUc_ = nullptr;
       Trap(hadFocus->LostFocus);
@@ -332,11 +341,13 @@ class Dispatcher {
   // The form leaves the stack; the focus returns, with no event, to where it
   // was when the form was shown.
   void CloseModal(Form& form) {
+    std::unique_lock<std::mutex> lock(ScreensMutex());
     auto it = std::find_if(modal_.begin(), modal_.end(),
                            [&](const ModalEntry& e) { return e.form == &form; });
     if (it == modal_.end()) return;
     UserControl* hadFocus = it->hadFocus;
     it = modal_.erase(it);
+    lock.unlock();
     if (it != modal_.end()) {
       if (it->hadFocus == nullptr) it->hadFocus = hadFocus;
     } else if (modal_.empty() && hadFocus != nullptr && IsPlaced(hadFocus)) {
@@ -360,6 +371,7 @@ class Dispatcher {
   // forms still open are dropped unloaded, without events, so that a later
   // show loads them afresh.
   void Reset() {
+    std::lock_guard<std::mutex> lock(ScreensMutex());
     placed_.clear();
     focusedUc_ = nullptr;
     for (const auto& entry : modal_) {
@@ -373,6 +385,7 @@ class Dispatcher {
   // Takes uc off the window: it has the focus no more, and no form gives it
   // back.
   void Remove(UserControl& uc) {
+    std::lock_guard<std::mutex> lock(ScreensMutex());
     placed_.erase(std::remove(placed_.begin(), placed_.end(), &uc), placed_.end());
     if (focusedUc_ == &uc) focusedUc_ = nullptr;
     for (auto& entry : modal_) {

@@ -2,7 +2,7 @@
 // unloads (the search dialog), and UserControl, the surface of a control that
 // a host places on its own window (the control itself). Relies on Container,
 // the dispatcher (focus and the stack of modal forms) and the Desktop.
-// Threads: the thread that runs the host's event loop only.
+// Threads: the thread that runs its screen only.
 #pragma once
 
 #include <cstdint>

@@ -8,8 +8,11 @@
 // The free functions of dispatcher.h act on the current screen: the one whose
 // event is being handled, else the default screen that single-control hosts
 // use without naming it.
-// Threads: a screen and everything placed on it belong to the thread that
-// runs the host's event loop; no call may come from another thread.
+// Threads: the current screen is per thread, so several threads may each run
+// screens of their own (a server's sessions) and make them current with Use;
+// the default screen is the one of a thread that made none current. A screen
+// and everything placed or shown on it belong to one thread at a time; Of,
+// All and the making and destroying of screens may come from any thread.
 // Relies on the containers and controls, and on the Desktop.
 #pragma once
 
@@ -41,8 +44,8 @@ class Screen {
 
   // The screen of hosts that never make one; never destroyed.
   static Screen& Default();
-  // The screen whose event is being handled (or that a Use made current),
-  // else the default one.
+  // The screen whose event is being handled on this thread (or that a Use
+  // made current), else the default one.
   static Screen& Current();
   // The screen on which container is placed or shown, or nullptr.
   static Screen* Of(const Container& container);

@@ -20,22 +20,20 @@
 #include <iostream>
 #include <map>
 #include <random>
-#include <set>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "soak/random_script.h"
 #include "soak/soak_writer.h"
 #include "support/programs.h"
-#include "support/sql_file.h"
 #include "support/temp_folder.h"
 
 namespace soak {
 namespace {
 
 namespace fs = std::filesystem;
-constexpr const char* kToday = "2026-03-04";
 
 // What one run of dorvane-script did.
 struct Run {
@@ -72,113 +70,20 @@ Run RunScript(const std::string& folder, const std::string& script, std::chrono:
   return run;
 }
 
-// The run-time errors a user may meet: the store's classic errors and the
-// toolkit's invalid call (5) and overflow, type mismatch and invalid use of
-// Null. 51 (an exception that was no run-time error) and 3000 (an engine
-// failure without a classic number) are faults.
-bool Documented(int number) {
-  static const std::set<int> kNumbers = {5,    6,    13,   94,   3021, 3022, 3024, 3027,
-                                         3043, 3159, 3163, 3167, 3260, 3265, 3343};
-  return kNumbers.count(number) > 0;
-}
-
-// Why a run failed, or "" when it did not. Script errors caused by a click
-// or host action that the open form does not allow end a run early and are
-// no fault.
+// Why a run failed, or "" when it did not.
 std::string Judge(const Run& run, std::map<int, int>& hostErrors, int& endedEarly) {
   if (run.timedOut) return "hung (killed after the time limit)";
   if (WIFSIGNALED(run.status)) return "crashed with signal " + std::to_string(WTERMSIG(run.status));
-  const int status = WEXITSTATUS(run.status);
-  const bool benignScriptError =
-      status == 2 && (run.err.find(": no control ") != std::string::npos ||
-                      run.err.find("refused while a dialog is open") != std::string::npos);
-  if (status != 0 && !benignScriptError) return "ended with status " + std::to_string(status);
-  if (!benignScriptError && !run.err.empty()) return "wrote to standard error";
-  endedEarly += benignScriptError;
-  std::istringstream lines(run.out);
-  for (std::string line; std::getline(lines, line);) {
-    if (line.rfind("HOST ERROR number=", 0) != 0) continue;
-    const int number = std::atoi(line.c_str() + 18);
-    ++hostErrors[number];
-    if (!Documented(number)) return "an error outside the documented ones: " + line;
-  }
-  return {};
+  bool early = false;
+  std::string why = JudgeRun(WEXITSTATUS(run.status), run.out, run.err, hostErrors, early);
+  endedEarly += early;
+  return why;
 }
 
-// The names of the controls a click may hit, on the control and on the
-// company search dialog, read from their `screen` listings.
-std::vector<std::string> ControlNames(const std::string& folder) {
-  std::ofstream(folder + "/probe.script")
-      << "today " << kToday << "\nlet PathText data\nscreen\nclick btnCOSearch\nscreen\n";
-  const Run run = RunScript(folder, "probe.script", std::chrono::seconds(60));
-  std::set<std::string> names;
-  std::istringstream lines(run.out);
-  for (std::string line; std::getline(lines, line);) {
-    if (line.find(" visible=") != std::string::npos) names.insert(line.substr(0, line.find(' ')));
-  }
-  if (names.size() < 20) throw std::runtime_error("soak: the probe found no controls:\n" + run.out);
-  return {names.begin(), names.end()};
-}
-
-// A random script of `count` commands: mostly keys the control and the dialog
-// act on, some typing of company numbers, job numbers, names and dates, and
-// clicks on any control.
-std::string MakeScript(std::mt19937_64& random, const std::vector<std::string>& names, int count) {
-  static const char* const kKeys[] = {
-      "A",         "D",         "E",     "N",     "S",      "R",         "Enter", "Enter", "Esc",
-      "Tab",       "Shift+Tab", "Up",    "Down",  "PageUp", "PageDown",  "Home",  "End",   "Space",
-      "Backspace", "Delete",    "/",     "?",     "F2",     "F4",        "Alt+S", "Alt+A", "Alt+E",
-      "Alt+D",     "Alt+U",     "Alt+C", "Alt+N", "Alt+R",  "Ctrl+Home", "1",     "2",     "x"};
-  static const char* const kTexts[] = {"1",      "2",        "12",        "99",
-                                       "0",      "EJ916",    "jk887",     "A1",
-                                       "3/6/26", "12/31/99", "2/30/26",   "\"Saved by soak\"",
-                                       "-",      "\"\"",     "123456789", "%"};
-  auto pick = [&](auto& list) { return list[random() % std::size(list)]; };
-  std::string script = std::string("today ") + kToday + "\nlet PathText data\n";
-  for (int i = 0; i < count; ++i) {
-    const unsigned choice = random() % 10;
-    if (choice < 6) {
-      script += std::string("press ") + pick(kKeys) + "\n";
-    } else if (choice < 8) {
-      script += std::string("type ") + pick(kTexts) + "\n";
-    } else if (choice < 9) {
-      script += "click " + names[random() % names.size()] + "\n";
-    } else {
-      script += "screen\n";
-    }
-  }
-  return script;
-}
-
-// The checks on the files once the writer has stopped; returns the failures.
-std::string CheckFiles(const std::string& data) {
-  std::string failures;
-  for (const char* file : {"MAIN.MDB", "QRLSYS.mdb"}) {
-    testsupport::SqlFile db(data + "/" + file);
-    const std::string check = db.Value("PRAGMA integrity_check");
-    if (check != "ok") failures += std::string(file) + " integrity_check: " + check + "\n";
-  }
-  testsupport::SqlFile main(data + "/MAIN.MDB");
-  const struct {
-    const char* what;
-    const char* sql;
-  } kChecks[] = {
-      {"a saved list's tag held twice",
-       "SELECT TJLTAG FROM TJLGROUPS GROUP BY TJLTAG HAVING count(*) > 1"},
-      {"SYSTAGS not ahead of a saved list's tag",
-       "SELECT TJLTAG FROM TJLGROUPS WHERE TJLTAG >= (SELECT max(TJLTAG) FROM SYSTAGS)"},
-      {"SYSTAGS without its one row", "SELECT count(*) FROM SYSTAGS HAVING count(*) <> 1"},
-      {"a saved list without items",
-       "SELECT TJLTAG FROM TJLGROUPS WHERE TJLTAG NOT IN (SELECT TJLTAG FROM TJLITEMS)"},
-      {"items of a list that is not saved (half-saved)",
-       "SELECT DISTINCT TJLTAG FROM TJLITEMS WHERE TJLTAG NOT IN (SELECT TJLTAG FROM TJLGROUPS)"},
-  };
-  for (const auto& check : kChecks) {
-    for (const std::string& row : main.Lines(check.sql)) {
-      failures += std::string(check.what) + ": " + row + "\n";
-    }
-  }
-  return failures;
+// The names of the controls a click may hit, from a run of the probe script.
+std::vector<std::string> ProbeControlNames(const std::string& folder) {
+  std::ofstream(folder + "/probe.script") << ProbeScript();
+  return ControlNames(RunScript(folder, "probe.script", std::chrono::seconds(60)).out);
 }
 
 // Reads "--name value" options into numbers.
@@ -204,7 +109,7 @@ int Soak(int argc, char** argv) {
                                               "--list", "5", "--saved", "3", "--today", kToday,
                                               "--weeks", "20", "--seed", std::to_string(seed)});
   if (made.status != 0) throw std::runtime_error("soak: dorvane-data failed: " + made.err);
-  const std::vector<std::string> names = ControlNames(folder);
+  const std::vector<std::string> names = ProbeControlNames(folder);
 
   Writer writer = StartWriter(data, seed * 7919 + 1);
   const auto start = std::chrono::steady_clock::now();
