@@ -153,8 +153,8 @@ class PgConnection : public Connection {
   // what the action before read), in this schema, that go out with the first
   // request of the action `stamp`; notes the read `key` (null for a write) as
   // asked in it.
-  std::vector<const AskedRead*> LikelyReads(PgSession& session, uint64_t stamp,
-                                            const std::string* key, const PgStatement& statement);
+  std::vector<const AskedRead*> LikelyReads(uint64_t stamp, const std::string* key,
+                                            const PgStatement& statement);
   // The best words for why a request failed: the server's notice of a lost
   // session (FATAL: terminating connection ...), else the result's or libpq's.
   std::string Detail(const PGresult* result);

@@ -156,7 +156,7 @@ PgConnection::PipelineAnswer PgConnection::SendPipeline(const PgStatement& state
   PipelineAnswer answer;
   const std::vector<std::string> setup = SetupStatements(session);
   if (PQenterPipelineMode(conn) != 1) return answer;
-  enum Kind { kControl, kPrepare, kStatement, kAhead, kAheadPrepare };
+  enum Kind { kControl, kPrepare, kStatement, kAhead, kAheadPrepare, kAheadControl };
   std::vector<Kind> kinds;
   for (const std::string& statement : setup) {
     PQsendQueryParams(conn, statement.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0);
@@ -179,7 +179,19 @@ PgConnection::PipelineAnswer PgConnection::SendPipeline(const PgStatement& state
     kinds.push_back(kControl);
   }
   std::vector<std::pair<std::string, std::string>> aheadPrepared;  // (sql, name) sent now
+  // A read of another schema of the same database goes with its search path.
+  std::string path = session.schema;
+  bool pathMoved = false;
   for (const AskedRead* read : ahead) {
+    if (read->schema != path) {
+      char* schema = PQescapeIdentifier(conn, read->schema.c_str(), read->schema.size());
+      const std::string set = "SET search_path TO " + std::string(schema);
+      PQfreemem(schema);
+      PQsendQueryParams(conn, set.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0);
+      kinds.push_back(kAheadControl);
+      path = read->schema;
+      pathMoved = true;
+    }
     auto known = session.prepared.find(read->sql);
     std::string aheadName;
     if (known != session.prepared.end()) {
@@ -204,6 +216,7 @@ PgConnection::PipelineAnswer PgConnection::SendPipeline(const PgStatement& state
   PGresult* firstError = nullptr;
   std::vector<PGresult*> aheadResults;
   std::vector<bool> aheadPreparedOk;
+  bool pathKnown = true;
   bool prepared = !prepare;
   size_t answered = 0;
   for (Kind kind : kinds) {
@@ -222,6 +235,9 @@ PgConnection::PipelineAnswer PgConnection::SendPipeline(const PgStatement& state
     } else if (kind == kAheadPrepare) {
       aheadPreparedOk.push_back(Succeeded(result));
       PQclear(result);
+    } else if (kind == kAheadControl) {
+      pathKnown = pathKnown && Succeeded(result);
+      PQclear(result);
     } else if (kind == kAhead) {
       aheadResults.push_back(result);  // a read ahead that failed is asked again when needed
     } else if (!Succeeded(result) && PQresultStatus(result) != PGRES_PIPELINE_ABORTED &&
@@ -238,6 +254,9 @@ PgConnection::PipelineAnswer PgConnection::SendPipeline(const PgStatement& state
   }
   if (answer.complete) PQexitPipelineMode(conn);
   if (prepare && prepared && answer.complete) session.prepared.emplace(statement.Sql(), name);
+  // The search path is the last one set, unless a setting failed or its answer
+  // did not come.
+  if (pathMoved) session.schema = answer.complete && pathKnown ? path : std::string();
   for (size_t i = 0; i < aheadPreparedOk.size() && answer.complete; ++i) {
     if (aheadPreparedOk[i]) session.prepared.emplace(aheadPrepared[i]);
   }
@@ -262,40 +281,41 @@ PgConnection::PipelineAnswer PgConnection::SendPipeline(const PgStatement& state
   return answer;
 }
 
-std::vector<const AskedRead*> PgConnection::LikelyReads(PgSession& session, uint64_t stamp,
-                                                        const std::string* key,
+std::vector<const AskedRead*> PgConnection::LikelyReads(uint64_t stamp, const std::string* key,
                                                         const PgStatement& statement) {
+  // The histories of this thread, by server URI.
+  thread_local std::unordered_map<std::string, ReadHistory> histories;
+  ReadHistory& history = histories[source_.uri];
   // At most this many reads are kept per action, and statements followed.
   constexpr size_t kAskedReads = 12;
   constexpr size_t kFollowed = 32;
-  const bool first = session.readsStamp != stamp;
+  const bool first = history.readsStamp != stamp;
   if (first) {
-    if (!session.trigger.empty()) {
-      if (session.followers.size() >= kFollowed) session.followers.clear();
-      session.followers[session.trigger] = session.reads;
+    if (!history.trigger.empty()) {
+      if (history.followers.size() >= kFollowed) history.followers.clear();
+      history.followers[history.trigger] = history.reads;
     }
-    session.lastReads = std::move(session.reads);
-    session.reads.clear();
-    session.readsStamp = stamp;
-    session.trigger = statement.Sql();
+    history.lastReads = std::move(history.reads);
+    history.reads.clear();
+    history.readsStamp = stamp;
+    history.trigger = statement.Sql();
   }
   // A catalog query (no table) is asked once, not again in the next action.
-  if (key != nullptr && !statement.Table().empty() && session.reads.size() < kAskedReads) {
+  if (key != nullptr && !statement.Table().empty() && history.reads.size() < kAskedReads) {
     bool known = false;
-    for (const AskedRead& read : session.reads) known = known || read.key == *key;
+    for (const AskedRead& read : history.reads) known = known || read.key == *key;
     if (!known)
-      session.reads.push_back({*key, source_.schema, statement.Sql(), statement.Params()});
+      history.reads.push_back({*key, source_.schema, statement.Sql(), statement.Params()});
   }
   std::vector<const AskedRead*> ahead;
   if (!first) return ahead;
   // What followed this statement the last time it began an action or
   // followed a write, else what the action before read.
-  auto followed = session.followers.find(statement.Sql());
+  auto followed = history.followers.find(statement.Sql());
   const std::vector<AskedRead>& likely =
-      followed != session.followers.end() ? followed->second : session.lastReads;
+      followed != history.followers.end() ? followed->second : history.lastReads;
   for (const AskedRead& read : likely) {
-    if ((key == nullptr || read.key != *key) && read.schema == source_.schema &&
-        session.prepared.contains(read.sql)) {
+    if (key == nullptr || read.key != *key) {
       ahead.push_back(&read);
     }
   }
@@ -324,7 +344,7 @@ PGresult* PgConnection::Run(const PgStatement& statement, bool write) {
     std::vector<const AskedRead*> ahead;
     if (stamp != 0) {
       PgSession& session = *Current();
-      ahead = LikelyReads(session, stamp, write ? nullptr : &key, statement);
+      ahead = LikelyReads(stamp, write ? nullptr : &key, statement);
       if (write) {
         // nothing kept answers a write
       } else if (PGresult* kept = session.results.Find(stamp, key)) {

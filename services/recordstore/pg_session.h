@@ -104,6 +104,18 @@ struct AskedRead {
   std::vector<SqlValue> params;
 };
 
+// What one thread asked of one server lately: the reads of the action under
+// way (`readsStamp`, begun by the statement `trigger`) and of the one before,
+// and the reads that followed each statement that began an action or wrote,
+// the last time. A thread is one workstation's user, whichever session it
+// borrows.
+struct ReadHistory {
+  uint64_t readsStamp = 0;
+  std::string trigger;
+  std::vector<AskedRead> reads, lastReads;
+  std::unordered_map<std::string, std::vector<AskedRead>> followers;
+};
+
 struct PgSession {
   explicit PgSession(const std::string& uri)
       : link(uri,
@@ -111,13 +123,7 @@ struct PgSession {
              "-c plan_cache_mode=force_generic_plan") {}
   PGconn* Conn() const { return link.Conn(); }
   ActionResults results;
-  // The reads of the action under way (`readsStamp`, begun by the statement
-  // `trigger`) and of the one before, and the reads that followed each
-  // statement that began an action or wrote, the last time.
-  uint64_t readsStamp = 0;
-  std::string trigger;
-  std::vector<AskedRead> reads, lastReads;
-  std::unordered_map<std::string, std::vector<AskedRead>> followers;
+
   ServerLink link;
   std::unordered_map<std::string, std::string> prepared;
   int nextName = 0;
