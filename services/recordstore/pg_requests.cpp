@@ -337,7 +337,9 @@ PGresult* PgConnection::Run(const PgStatement& statement, bool write) {
   // Inside a user action a read outside any transaction sees the tables as
   // they were when it was first answered, so the same read is not sent again;
   // the reads likely to follow go out with an action's first request.
-  const uint64_t stamp = inTransaction_ || own_ ? 0 : base::ActionStamp();
+  // A read that locks its rows is never answered for it nor sent ahead.
+  const bool locks = statement.Sql().find(" FOR UPDATE") != std::string::npos;
+  const uint64_t stamp = inTransaction_ || own_ || locks ? 0 : base::ActionStamp();
   const std::string key = stamp != 0 && !write ? ResultKey(source_.schema, statement) : "";
   for (int attempt = 0;; ++attempt) {
     EnsureSession();
