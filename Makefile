@@ -15,8 +15,13 @@
 #   soak       random scripts against one data folder while another process
 #              changes its files, for SOAK_SECONDS (tests/soak/); `make test`
 #              runs it on the sanitizer build (soak-asan)
+#
+# The normal build keeps assert live (DORVANE_ASSERTS); `make bench` and
+# `make bench-link` measure a release build of their own (build-bench/,
+# NDEBUG, no tests, no Qt).
 
 BUILD ?= build
+BENCH_BUILD ?= build-bench
 ASAN_BUILD ?= build-asan
 TSAN_BUILD ?= build-tsan
 FUZZ_BUILD ?= build-fuzz
@@ -43,7 +48,7 @@ TSAN_TARGETS = dorvane-data test_screen test_recordstore test_threads
 TSAN_LABELS = ^(screen|recordstore|threads)$$
 TSAN_ENV = TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 
-.PHONY: all deps configure build test test-main test-asan test-tsan fuzz soak soak-asan demo bench bench-link format format-check lint clean
+.PHONY: all deps configure build test test-main test-asan test-tsan fuzz soak soak-asan demo bench-build bench bench-link format format-check lint clean
 
 all: build
 
@@ -102,18 +107,24 @@ soak-asan: test-asan
 	$(SANITIZER_ENV) $(ASAN_BUILD)/bin/dorvane-soak --seconds $(SOAK_SECONDS) --runs $(SOAK_RUNS) \
 	  --seed $(SOAK_SEED)
 
-bench: build
-	@for b in $(BUILD)/bin/bench_*; do [ -x "$$b" ] && "$$b" || exit 1; done
+bench-build: deps
+	@[ -f $(BENCH_BUILD)/build.ninja ] || cmake -S . -B $(BENCH_BUILD) -G Ninja \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDORVANE_ASSERTS=OFF -DDORVANE_TESTS=OFF -DDORVANE_QT=OFF \
+	  $(LAUNCHER)
+	cmake --build $(BENCH_BUILD) -j $(JOBS)
+
+bench: bench-build
+	@for b in $(BENCH_BUILD)/bin/bench_*; do [ -x "$$b" ] && "$$b" || exit 1; done
 
 # The server benchmarks on a throwaway server of their own: every server action
 # over links of 0 to 50 ms round trip (bench_link), then many workstations on
 # one database at once (bench_users). See bench/README.md.
-BENCH_SERVER = $(abspath $(BUILD))/pg-bench-server
-bench-link: build
+BENCH_SERVER = $(abspath $(BENCH_BUILD))/pg-bench-server
+bench-link: bench-build
 	@trap '$(CURDIR)/tools/pg-test-server.sh stop $(BENCH_SERVER)' EXIT; \
 	uri=$$($(CURDIR)/tools/pg-test-server.sh start $(BENCH_SERVER)) && \
-	DORVANE_BENCH_PG=$$uri $(BUILD)/bin/bench_link && \
-	DORVANE_BENCH_PG=$$uri $(BUILD)/bin/bench_users
+	DORVANE_BENCH_PG=$$uri $(BENCH_BUILD)/bin/bench_link && \
+	DORVANE_BENCH_PG=$$uri $(BENCH_BUILD)/bin/bench_users
 
 demo: build
 	@rm -rf $(DEMO_DIR)
@@ -130,4 +141,4 @@ lint: configure
 	git ls-files -co --exclude-standard '*.cpp' | xargs -r clang-tidy -p $(BUILD) --quiet
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)

@@ -1,4 +1,4 @@
-// A small, fully specified random number generator (SplitMix64), so that a
+// A small random number generator of a fixed algorithm (SplitMix64), so that a
 // given --seed yields the same data with every compiler and library: the
 // standard distributions are not the same across implementations.
 #pragma once

@@ -348,8 +348,8 @@ void ScriptHost::Screen(const std::vector<Word>& words) {
 
 void ScriptHost::OpenSearch(const std::vector<Word>& words) {
   const char* usage =
-      "opensearch PATH DB TABLE INDEXSPEC CAPTION TITLE FIELDSPEC TYPESPEC SIZESPEC "
-      "HEADERSPEC WIDTHSPEC ALIGNSPEC SEARCHCOL [KEY FIELD]...";
+      "opensearch PATH DB TABLE INDEXES CAPTION TITLE FIELDS TYPES SIZES "
+      "HEADERS WIDTHS ALIGNS SEARCHCOL [KEY FIELD]...";
   ExpectArguments(words, 13, 21, usage);
   if ((words.size() - 14) % 2 != 0) throw ScriptError{"opensearch: a key without its field"};
   RefuseDuringDialog("opensearch");

@@ -4,10 +4,10 @@
 // statement that is bound, stepped and reset at once, so that no read
 // transaction outlives a call. Both are small interfaces with one
 // implementation per engine (sqlite_connection.cpp, pg_connection.cpp); the
-// recordset, walk and transaction logic above them is one body and asks the
-// engine only for what differs: the SQL dialect pieces of sql_dialect.h, the
-// outcome of a write, transaction control and error mapping.
-// Relies on SqlValue and the record store's errors.
+// recordset, walk and transaction logic above them is one body: it asks Kind()
+// where the engines' SQL differs and leaves to the engine the outcome of a
+// write, transaction control and error mapping. Relies on SqlValue and the
+// record store's errors.
 #pragma once
 
 #include <cstdint>

@@ -1,8 +1,8 @@
-// The record store: table-type recordsets over SQLite database files, with the
-// operations and effects of the classic desktop data-access library. Start
-// from DBEngine::Instance()->CreateWorkspace(...), open a database with
-// Workspace::OpenDatabase and a recordset with Database::OpenRecordset.
-// Values are Variants; failures are RuntimeErrors with classic numbers.
+// The record store: table-type recordsets over SQLite database files or the
+// schemas of a PostgreSQL database, with the operations and effects of the
+// classic desktop data-access library. Start from DBEngine::Instance()'s
+// CreateWorkspace, open a database with Workspace::OpenDatabase and a recordset
+// with Database::OpenRecordset. Values are Variants; failures are RuntimeErrors.
 #pragma once
 
 #include "services/base/runtime_error.h"
