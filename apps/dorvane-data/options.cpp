@@ -103,9 +103,13 @@ void AddInitOptions(CLI::App& init, InitArguments& arguments) {
       ->required();
   // Each value is kept as text and read by ReadInitOptions, whose messages
   // name the option and its limits.
-  for (const auto& [name, value] : kValueOptions) {
-    init.add_option(name)->type_name(value)->each(
-        [&arguments, name](const std::string& text) { arguments.values.emplace_back(name, text); });
+  for (const auto& option : kValueOptions) {
+    const std::string& name = option.first;
+    init.add_option(name)
+        ->type_name(option.second)
+        ->each([&arguments, name](const std::string& text) {
+          arguments.values.emplace_back(name, text);
+        });
   }
   init.add_flag("--force", arguments.force);
   init.add_flag("--no-settings", arguments.noSettings);
