@@ -160,10 +160,8 @@ class IndexWalk {
   // answer again (the session sends an action's likely reads ahead), its rows
   // stand for this action too.
   std::vector<std::vector<Statement*>> expectBatch_;
-  void ReadExpected(Statement& statement, const std::vector<std::vector<SqlValue>>& asked,
-                    size_t n);
-  bool ExpectedKept(Statement& statement, const std::vector<std::vector<SqlValue>>& asked,
-                    size_t n);
+  // Runs ExpectEqual's statement for `asked`, remembering each seek's row.
+  void ReadExpected(Statement& statement, const std::vector<std::vector<SqlValue>>& asked);
   // Remembers the rows of the last ExpectEqual when this action has them
   // without a request; once per action.
   void RecallExpected();

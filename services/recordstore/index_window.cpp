@@ -31,6 +31,30 @@ constexpr size_t kWindows = 4;
 // Seeks remembered per walk in one action (a page's rows, each looked up).
 constexpr size_t kMemos = 32;
 
+// The row the statement stands on: its rowid, then `fields` values.
+Row ReadRow(const Statement& statement, size_t fields) {
+  Row row;
+  row.rowid = statement.ColumnInt(0);
+  row.values.resize(fields);
+  for (size_t i = 0; i < fields; ++i) statement.ReadColumn(static_cast<int>(i + 1), row.values[i]);
+  return row;
+}
+
+// Binds ExpectEqual's seeks: seek i takes parameters i*n+1 .. i*n+n.
+void BindSeeks(Statement& statement, const std::vector<std::vector<SqlValue>>& asked) {
+  for (size_t i = 0; i < asked.size(); ++i) {
+    const size_t n = asked[i].size();
+    for (size_t j = 0; j < n; ++j) statement.Bind(static_cast<int>(i * n + j + 1), asked[i][j]);
+  }
+}
+
+// True when the statement bound with these seeks would cost no request.
+bool KeptFor(Statement& statement, const std::vector<std::vector<SqlValue>>& asked) {
+  StatementScope scope(statement);
+  BindSeeks(statement, asked);
+  return statement.Kept();
+}
+
 // Runs a batch: binds `count` keys from `keyAt` and then `rowid` when given,
 // and reads every row, those marked 0 into `after` (in the walk's order) and
 // those marked 1 into `before` (nearest first).
@@ -41,13 +65,8 @@ void RunBatch(Statement& statement, size_t count, KeyAt keyAt, const int64_t* ro
   for (size_t j = 0; j < count; ++j) statement.Bind(static_cast<int>(j + 1), keyAt(j));
   if (rowid != nullptr) statement.BindInt(static_cast<int>(count + 1), *rowid);
   while (statement.Step()) {
-    Row row;
-    row.rowid = statement.ColumnInt(0);
-    row.values.resize(fields);
-    for (size_t i = 0; i < fields; ++i)
-      statement.ReadColumn(static_cast<int>(i + 1), row.values[i]);
     (statement.ColumnInt(static_cast<int>(fields + 1)) == 0 ? after : before)
-        .push_back(std::move(row));
+        .push_back(ReadRow(statement, fields));
   }
 }
 
@@ -315,25 +334,20 @@ void IndexWalk::Remember(bool equal, const std::vector<SqlValue>& keys, bool fou
   memos_.push_back(SeekMemo{equal, keys, found, found ? out : Row()});
 }
 
-// Runs ExpectEqual's statement for `asked` (each of `n` keys) and remembers
-// every seek's row or its absence.
-void IndexWalk::ReadExpected(Statement& statement, const std::vector<std::vector<SqlValue>>& asked,
-                             size_t n) {
+// Runs ExpectEqual's statement for `asked` and remembers every seek's row or
+// its absence.
+void IndexWalk::ReadExpected(Statement& statement,
+                             const std::vector<std::vector<SqlValue>>& asked) {
   std::vector<std::optional<Row>> rows(asked.size());
   {
     StatementScope scope(statement);
-    for (size_t i = 0; i < asked.size(); ++i) {
-      for (size_t j = 0; j < n; ++j) statement.Bind(static_cast<int>(i * n + j + 1), asked[i][j]);
-    }
+    BindSeeks(statement, asked);
     const size_t fields = layout_.columns.size();
     while (statement.Step()) {
-      Row row;
-      row.rowid = statement.ColumnInt(0);
-      row.values.resize(fields);
-      for (size_t f = 0; f < fields; ++f)
-        statement.ReadColumn(static_cast<int>(f + 1), row.values[f]);
       const int64_t seek = statement.ColumnInt(static_cast<int>(fields + 1));
-      if (seek >= 0 && static_cast<size_t>(seek) < rows.size()) rows[seek] = std::move(row);
+      if (seek >= 0 && static_cast<size_t>(seek) < rows.size()) {
+        rows[seek] = ReadRow(statement, fields);
+      }
     }
   }
   for (size_t i = 0; i < asked.size(); ++i) {
@@ -341,24 +355,12 @@ void IndexWalk::ReadExpected(Statement& statement, const std::vector<std::vector
   }
 }
 
-// True when the statement bound with these keys would cost no request.
-bool IndexWalk::ExpectedKept(Statement& statement, const std::vector<std::vector<SqlValue>>& asked,
-                             size_t n) {
-  StatementScope scope(statement);
-  for (size_t i = 0; i < asked.size(); ++i) {
-    for (size_t j = 0; j < n; ++j) statement.Bind(static_cast<int>(i * n + j + 1), asked[i][j]);
-  }
-  return statement.Kept();
-}
-
 void IndexWalk::RecallExpected() {
   if (recalled_ == stamp_ || lastExpect_ == nullptr || lastExpectKeys_.empty()) return;
   recalled_ = stamp_;
   // The last ExpectEqual's seeks, when this action's first request brought
   // them again, are known without a request.
-  const size_t n = lastExpectKeys_.front().size();
-  if (ExpectedKept(*lastExpect_, lastExpectKeys_, n))
-    ReadExpected(*lastExpect_, lastExpectKeys_, n);
+  if (KeptFor(*lastExpect_, lastExpectKeys_)) ReadExpected(*lastExpect_, lastExpectKeys_);
 }
 
 void IndexWalk::ExpectEqual(const std::vector<std::vector<SqlValue>>& seeks, size_t needed) {
@@ -401,7 +403,7 @@ void IndexWalk::ExpectEqual(const std::vector<std::vector<SqlValue>>& seeks, siz
     }
     statement = &connection_.Prepare(sql, layout_.name);
   }
-  ReadExpected(*statement, asked, n);
+  ReadExpected(*statement, asked);
   lastExpect_ = statement;
   lastExpectKeys_ = std::move(asked);
 }

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <optional>
 #include <utility>
 
 #include "services/base/c_numbers.h"
@@ -55,6 +56,13 @@ std::string DollarParameters(const std::string& sql) {
     out += c;
   }
   return out;
+}
+
+std::string SearchPathStatement(PGconn* conn, const std::string& schema) {
+  char* quoted = PQescapeIdentifier(conn, schema.c_str(), schema.size());
+  std::string set = "SET search_path TO " + std::string(quoted != nullptr ? quoted : "\"\"");
+  PQfreemem(quoted);
+  return set;
 }
 
 // --- PgStatement ---
@@ -249,10 +257,7 @@ void PgConnection::Borrow() {
 std::vector<std::string> PgConnection::SetupStatements(PgSession& session) const {
   std::vector<std::string> setup;
   if (session.schema != source_.schema) {
-    char* schema =
-        PQescapeIdentifier(session.Conn(), source_.schema.c_str(), source_.schema.size());
-    setup.push_back("SET search_path TO " + std::string(schema));
-    PQfreemem(schema);
+    setup.push_back(SearchPathStatement(session.Conn(), source_.schema));
     session.schema = source_.schema;
   }
   if (session.lockWaitMs != LockWaitMs()) {
@@ -285,9 +290,12 @@ void PgConnection::Open() {
   // for the opens of tables that follow in the same action.
   const uint64_t stamp = base::ActionStamp();
   std::vector<const AskedRead*> ahead;
-  PgStatement catalog(*this, ServerCatalogSql(), "");
-  AskedRead catalogRead{ResultKey(source_.schema, catalog), source_.schema, catalog.Sql(), {}};
-  if (stamp != 0 && !ServerCatalogKnown(SchemaKey())) ahead.push_back(&catalogRead);
+  std::optional<AskedRead> catalogRead;
+  if (stamp != 0 && !ServerCatalogKnown(SchemaKey())) {
+    const PgStatement catalog(*this, ServerCatalogSql(), "");
+    catalogRead = AskedRead{ResultKey(source_.schema, catalog), source_.schema, catalog.Sql(), {}};
+    ahead.push_back(&*catalogRead);
+  }
   PipelineAnswer answer = SendPipeline(check, false, ahead, stamp);
   PGresult* result = answer.result;
   const bool ok = answer.complete && Succeeded(result);

@@ -187,6 +187,9 @@ class PgConnection : public Connection {
 // its text and its values.
 std::string ResultKey(const std::string& schema, const PgStatement& statement);
 
+// The statement that puts `schema` on a session's search path.
+std::string SearchPathStatement(PGconn* conn, const std::string& schema);
+
 // "?N" parameters outside quotes rewritten as "$N".
 std::string DollarParameters(const std::string& sql);
 

@@ -216,10 +216,16 @@ constexpr const char* kFindTables =
     "c.relnamespace = (SELECT n.oid FROM pg_namespace n WHERE n.nspname = current_schema()) AND "
     "c.relkind IN ('r', 'p') ";
 
+// What changes when a table is made again or its columns or indexes change:
+// its oid, its column count, its indexes and its comment.
+std::string ShapeOf(const std::string& oid, const std::string& columns, const std::string& indexes,
+                    const std::string& comment) {
+  return oid + "\n" + columns + "\n" + indexes + "\n" + comment;
+}
+
 FoundTable FoundAt(Statement& find) {
-  return {
-      TextAt(find, 0), TextAt(find, 1),
-      TextAt(find, 0) + "\n" + TextAt(find, 2) + "\n" + TextAt(find, 3) + "\n" + TextAt(find, 4)};
+  return {TextAt(find, 0), TextAt(find, 1),
+          ShapeOf(TextAt(find, 0), TextAt(find, 2), TextAt(find, 3), TextAt(find, 4))};
 }
 
 bool IsAscii(const std::string& text) {
@@ -251,8 +257,7 @@ SchemaRead ReadSchema(Connection& connection) {
     if (row.kind == 2) {
       schema.tables.try_emplace(
           base::LowerAscii(row.name),
-          FoundTable{oid, row.name,
-                     oid + "\n" + TextAt(read, 2) + "\n" + row.type + "\n" + row.text});
+          FoundTable{oid, row.name, ShapeOf(oid, TextAt(read, 2), row.type, row.text)});
     } else {
       schema.rows[oid].push_back(std::move(row));
     }

@@ -184,9 +184,7 @@ PgConnection::PipelineAnswer PgConnection::SendPipeline(const PgStatement& state
   bool pathMoved = false;
   for (const AskedRead* read : ahead) {
     if (read->schema != path) {
-      char* schema = PQescapeIdentifier(conn, read->schema.c_str(), read->schema.size());
-      const std::string set = "SET search_path TO " + std::string(schema);
-      PQfreemem(schema);
+      const std::string set = SearchPathStatement(conn, read->schema);
       PQsendQueryParams(conn, set.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0);
       kinds.push_back(kAheadControl);
       path = read->schema;
@@ -347,11 +345,8 @@ PGresult* PgConnection::Run(const PgStatement& statement, bool write) {
     if (stamp != 0) {
       PgSession& session = *Current();
       ahead = LikelyReads(stamp, write ? nullptr : &key, statement);
-      if (write) {
-        // nothing kept answers a write
-      } else if (PGresult* kept = session.results.Find(stamp, key)) {
-        return kept;
-      }
+      PGresult* kept = write ? nullptr : session.results.Find(stamp, key);
+      if (kept != nullptr) return kept;
     }
     const bool savepoint = write && inTransaction_;
     PipelineAnswer answer = SendPipeline(statement, savepoint, ahead, stamp);
