@@ -4,6 +4,8 @@
 # Each target first replays its saved inputs (fuzz/regressions/<name>/, when
 # there are any), then fuzzes from its seeds (fuzz/corpus/<name>/) in a
 # scratch folder holding a small tree of data files for the path resolver.
+# Seeds made by the build (BIN_DIR/../fuzz-seeds/<name>/: the script fuzzer's
+# are the scenario scripts) join the saved ones.
 # New inputs go to BIN_DIR/../fuzz-corpus/<name>/, never into the sources;
 # a crashing input is kept as BIN_DIR/../fuzz-crashes/<name>-crash-... and the
 # script ends with status 1.
@@ -38,8 +40,12 @@ for name in "${names[@]}"; do
       continue
     }
   fi
+  seeds=()
+  for dir in "$source_dir/corpus/$name" "$out_dir/fuzz-seeds/$name"; do
+    [ -d "$dir" ] && seeds+=("$dir")
+  done
   start=$(date +%s)
-  if (cd "$scratch" && "$program" "$corpus" "$source_dir/corpus/$name" \
+  if (cd "$scratch" && "$program" "$corpus" "${seeds[@]}" \
         -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=4096 \
         -print_final_stats=1 -artifact_prefix="$out_dir/fuzz-crashes/$name-") \
         >"$out_dir/fuzz-$name.log" 2>&1; then

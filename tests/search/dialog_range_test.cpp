@@ -1,8 +1,8 @@
 // The browsed range's ends, found by seeks: at the table's end and at the
-// largest 16-bit key, and with texts that differ only in case (where the range
-// ends at the first row that is not an exact match). Also type-ahead cases the
-// scenario scripts cannot reach: four leading keys, and typing while the
-// highlight is on the "End of List" row.
+// largest 16-bit key (whose job title is not cut), and with texts that differ only in case (where
+// the range ends at the first row that is not an exact match). Also type-ahead cases the scenario
+// scripts cannot reach: four leading keys, and typing while the highlight is on the "End of List"
+// row; Up on the first row and a click on the highlighted row change nothing.
 #include <string>
 
 #include "search/ztLOOKUP_search.h"
@@ -15,11 +15,18 @@ using recordstore::Variant;
 TEST_F(SearchTest, RangeAtTheEndOfTheTableAndAtTheLargestKey) {
   folder.AddJobs(32767, 4);
   folder.AddJobs(5, 2);
-  for (const auto& end : {std::pair{32767, "    J0004"}, {5, "    J0002"}}) {
-    Run([&] { return ztLOOKUP::SearchJobNumbers(folder.Path(), end.first); },
+  // The title right-aligns the company number in two and never cuts it.
+  const struct {
+    int cono;
+    const char *last, *title;
+  } ends[] = {{32767, "    J0004", "Job Numbers for Company: 32767"},
+              {5, "    J0002", "Job Numbers for Company:  5"}};
+  for (const auto& end : ends) {
+    Run([&] { return ztLOOKUP::SearchJobNumbers(folder.Path(), end.cono); },
         [&] {
+          EXPECT_EQ(Form().lblSearchTitle.Caption(), end.title);
           Press(screen::kKeyEnd);
-          EXPECT_EQ(Row(0), end.second) << end.first;
+          EXPECT_EQ(Row(0), end.last) << end.cono;
           EXPECT_EQ(Row(1), "End of List");
         });
   }
@@ -87,6 +94,22 @@ TEST_F(SearchTest, TypingOnTheEndOfListRowKeepsThePage) {
     Press(screen::kKeyReturn);
   });
   EXPECT_EQ(ChosenField("COLIST", chosen, "CONO").ToInteger(), 3);
+}
+
+TEST_F(SearchTest, UpOnTheFirstRowAndAClickOnTheHighlightChangeNothing) {
+  folder.AddCompanies(3);
+  const std::string chosen = OpenCompanies([&] {
+    Press(screen::kKeyUp);
+    EXPECT_EQ(Row(0), " 1");
+    EXPECT_EQ(Row(1), " 2");
+    EXPECT_EQ(HighlightedRows(), std::vector<int>{0});
+    Press(screen::kKeyDown);
+    EXPECT_TRUE(screen::ClickControl(Form().lblCOL1(1)));
+    EXPECT_EQ(HighlightedRows(), std::vector<int>{1});
+    EXPECT_EQ(Form().State().SelectedRow, 1);
+    Press(screen::kKeyReturn);
+  });
+  EXPECT_EQ(ChosenField("COLIST", chosen, "CONO").ToInteger(), 2);
 }
 
 }  // namespace

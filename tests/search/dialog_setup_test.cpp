@@ -1,6 +1,6 @@
 // The search dialog's set-up beyond what the scenario scripts show: a missing
 // table, the opener's own failure, the classic texts through the typed
-// request, one shown column with formats and Null
+// request, one shown column (the grid's edge), formats and Null
 // values, the instruction text and a padded path, the key count rule, the
 // workspace of each load and the period-ending start at the table's edges.
 #include <cstdio>
@@ -102,6 +102,25 @@ TEST_F(SearchTest, ClassicTextsReachTheDialogUnchanged) {
   const std::vector<SearchColumn> columns = {{.header = "A"}, {}, {.header = "C"}, {}};
   EXPECT_EQ(ztSearchMod::JoinColumnItems(columns, &SearchColumn::header), "A||C");
   EXPECT_EQ(ztSearchMod::JoinColumnItems(columns, &SearchColumn::width), "");
+}
+
+TEST_F(SearchTest, OneShownColumnSetsTheGridEdge) {
+  folder.AddCompanies(2);
+  Run(
+      [&] {
+        return ztSearchMod::OpenSearchDialog(folder.Path(), "MAIN", "COLIST", "CONO|CONAME", "c",
+                                             "t", "CONO|CONAME", "N|C", "2|30", "A|B", "600|0",
+                                             "0|0", 1);
+      },
+      [&] {
+        frmztSearch& f = Form();
+        EXPECT_FALSE(f.lblHCOL1.Visible());
+        EXPECT_FALSE(f.lblCOL1(0).Visible());
+        EXPECT_EQ(f.State().GridRight, 285 + 600 + 10);
+        EXPECT_EQ(f.cmdHKBEND.Left(), 285 + 600 + 10);
+        EXPECT_EQ(f.hsbMAIN.Left(), 285 + 600 + 30);
+        EXPECT_EQ(f.Width(), 255 + 600 + 10 + 600);
+      });
 }
 
 TEST_F(SearchTest, HiddenColumnFormatsAndNullValues) {
