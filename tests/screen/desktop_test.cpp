@@ -9,9 +9,15 @@
 #include "services/recordstore/variant.h"
 #include "services/screen/screen.h"
 #include "support/temp_folder.h"
-#include "support/us_keyboard.h"
 
 namespace {
+
+// The four rows of a US keyboard, each character under its shifted one: the
+// independent source the key map is checked against.
+constexpr const char* kUsRows[][2] = {{"`1234567890-=", "~!@#$%^&*()_+"},
+                                      {"qwertyuiop[]\\", "QWERTYUIOP{}|"},
+                                      {"asdfghjkl;'", "ASDFGHJKL:\""},
+                                      {"zxcvbnm,./", "ZXCVBNM<>?"}};
 
 TEST(KeyMap, KeysGiveTheCharactersOfAUsKeyboard) {
   EXPECT_EQ(screen::CharacterOfKey('A', 0), 'a');
@@ -27,7 +33,7 @@ TEST(KeyMap, KeysGiveTheCharactersOfAUsKeyboard) {
   // Each digit or punctuation key has both characters of its column on the
   // keyboard; letters and the keypad are no such keys.
   int keys = 0;
-  for (const auto& row : testsupport::kUsRows) {
+  for (const auto& row : kUsRows) {
     for (size_t i = 0; row[0][i] != 0; ++i) {
       const auto key = screen::KeyOfCharacter(row[0][i]);
       ASSERT_TRUE(key.has_value()) << row[0][i];

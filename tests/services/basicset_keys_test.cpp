@@ -7,31 +7,22 @@
 
 namespace {
 
-TEST(TranslateKeyPress, EnterGivesZeroWhateverUpperCaseIs) {
-  for (bool upper : {true, false}) {
-    int16_t key = 13;
-    EXPECT_EQ(ztBasicSet::TranslateKeyPress(key, upper), 0);
-  }
-}
-
-TEST(TranslateKeyPress, SmallLettersBecomeCapitalsOnlyWhenAsked) {
-  int16_t q = 'q';
-  EXPECT_EQ(ztBasicSet::TranslateKeyPress(q, true), 81);
-  EXPECT_EQ(q, 81);
-  q = 'q';
-  EXPECT_EQ(ztBasicSet::TranslateKeyPress(q, false), 113);
-  EXPECT_EQ(q, 113);
-  for (int16_t edge : {int16_t{'a'}, int16_t{'z'}}) {
-    int16_t key = edge;
-    EXPECT_EQ(ztBasicSet::TranslateKeyPress(key, true), edge - 32);
-  }
-}
-
-TEST(TranslateKeyPress, CodesBesideTheSmallLettersComeBackUnchanged) {
-  for (int16_t code : {int16_t{123}, int16_t{96}, int16_t{'Q'}, int16_t{'5'}, int16_t{8}}) {
-    int16_t key = code;
-    EXPECT_EQ(ztBasicSet::TranslateKeyPress(key, true), code);
-    EXPECT_EQ(key, code);
+// Enter gives 0 whatever upper is and leaves the key; small letters become
+// capitals, in the key too, only when asked; codes beside the small letters
+// come back unchanged.
+TEST(TranslateKeyPress, GivesAndLeavesTheCode) {
+  const struct {
+    int16_t code;
+    bool upper;
+    int16_t given, left;
+  } cases[] = {{13, true, 0, 13},      {13, false, 0, 13},    {'q', true, 'Q', 'Q'},
+               {'q', false, 'q', 'q'}, {'a', true, 'A', 'A'}, {'z', true, 'Z', 'Z'},
+               {123, true, 123, 123},  {96, true, 96, 96},    {'Q', true, 'Q', 'Q'},
+               {'5', true, '5', '5'},  {8, true, 8, 8}};
+  for (const auto& c : cases) {
+    int16_t key = c.code;
+    EXPECT_EQ(ztBasicSet::TranslateKeyPress(key, c.upper), c.given) << c.code << c.upper;
+    EXPECT_EQ(key, c.left) << c.code << c.upper;
   }
 }
 
