@@ -270,6 +270,12 @@ void ScriptHost::Press(const std::vector<Word>& words) {
   std::vector<ScriptKey> keys;
   for (size_t i = 1; i < words.size(); ++i) keys.push_back(ParseKey(words[i].text));
   ActiveForm();
+  if (userInput_) {
+    UserInput input{"press", {}, nullptr};
+    for (size_t i = 1; i < words.size(); ++i) input.words.push_back(words[i].text);
+    userInput_(input);
+    return;
+  }
   for (const ScriptKey& key : keys) screen::PressKey(key.keyCode, key.shift, key.keyAscii);
 }
 
@@ -287,6 +293,10 @@ void ScriptHost::Type(const std::vector<Word>& words) {
     keys.push_back(*key);
   }
   ActiveForm();
+  if (userInput_) {
+    userInput_(UserInput{"type", {text}, nullptr});
+    return;
+  }
   for (const auto& key : keys) screen::PressKey(key.keyCode, key.shift);
 }
 
@@ -307,7 +317,9 @@ void ScriptHost::Click(const std::vector<Word>& words) {
   const bool twice = words[0].text == "dblclick";
   ExpectArguments(words, 1, 1, twice ? "dblclick NAME(I)" : "click NAME");
   screen::Control& control = FindControl(words[1].text);
-  const bool clicked = twice ? screen::DoubleClickControl(control) : screen::ClickControl(control);
+  const bool clicked = userInput_ ? userInput_(UserInput{words[0].text, {}, &control})
+                       : twice    ? screen::DoubleClickControl(control)
+                                  : screen::ClickControl(control);
   if (!clicked) out_ << "NOCLICK " << control.QualifiedName() << "\n";
 }
 
@@ -319,6 +331,7 @@ void ScriptHost::Show(const std::vector<Word>& words) {
   const PropertyList all = ControlProperties(control);
   if (words.size() == 2) {
     out_ << ControlLine(control, all) << "\n";
+    if (shown_) shown_(control);
     return;
   }
   PropertyList chosen;
@@ -336,6 +349,7 @@ void ScriptHost::Show(const std::vector<Word>& words) {
     }
   }
   out_ << ControlLine(control, chosen) << "\n";
+  if (shown_) shown_(control);
 }
 
 void ScriptHost::Screen(const std::vector<Word>& words) {
