@@ -34,7 +34,7 @@ DEMO_DIR ?= $(BUILD)/demo-data
 PACKAGES := cmake ninja-build g++ pkg-config libsqlite3-dev sqlite3 libgtest-dev libgmock-dev \
             libbenchmark-dev clang-format clang-tidy qt6-base-dev xvfb xauth \
             mdbtools-dev ccache clang-14 libclang-rt-14-dev postgresql libpq-dev locales \
-            libcli11-dev dpkg-dev file lintian
+            libcli11-dev dpkg-dev file lintian chromium chromium-driver python3-selenium
 # ccache keeps the three builds cheap to repeat.
 LAUNCHER = $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 # A sanitizer report ends the program with a failure; leaks are reported too.
@@ -48,7 +48,7 @@ TSAN_TARGETS = dorvane-data test_screen test_recordstore test_threads
 TSAN_LABELS = ^(screen|recordstore|threads)$$
 TSAN_ENV = TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 
-.PHONY: all deps configure build test test-main test-asan test-tsan fuzz soak soak-asan demo bench-build bench bench-link format format-check lint clean
+.PHONY: all deps configure build test test-main test-asan test-tsan fuzz soak soak-asan demo web-demo bench-build bench bench-link format format-check lint clean
 
 all: build
 
@@ -130,6 +130,15 @@ demo: build
 	@rm -rf $(DEMO_DIR)
 	$(BUILD)/bin/dorvane-data init $(DEMO_DIR) --companies 12 --jobs 400 --list 6 --saved 3
 	@tools/demo.sh $(BUILD) $(DEMO_DIR)
+
+# The control in a web browser: two sample folders served by dorvane-web on
+# 127.0.0.1 with the example page examples/web-host; the URL is printed.
+WEB_DEMO_DIR ?= $(BUILD)/web-demo
+web-demo: build
+	@rm -rf $(WEB_DEMO_DIR)
+	$(BUILD)/bin/dorvane-data init $(WEB_DEMO_DIR)/acme --companies 12 --jobs 400 --list 6 --saved 3
+	$(BUILD)/bin/dorvane-data init $(WEB_DEMO_DIR)/globex --companies 8 --jobs 200 --list 3 --saved 2
+	@tools/web-demo.sh $(BUILD) $(WEB_DEMO_DIR)
 
 format:
 	git ls-files -co --exclude-standard '*.cpp' '*.h' | xargs -r clang-format -i

@@ -1,5 +1,5 @@
 // The element's connection to dorvane-web: one WebSocket to /session, every
-// message numbered, inputs kept until the server acknowledges them and sent
+// input numbered (the hello too, so numbers only grow), inputs kept until the server acknowledges them and sent
 // again after a reconnect, what was drawn acknowledged with "seen" (at most
 // every 100 ms), and a dropped socket resumed for up to three minutes with
 // growing pauses. A close for a policy reason (a bad ticket, a frame too
@@ -144,7 +144,7 @@ export class Link {
       this.seenTimer = null;
       if (!this.ready || this.seq === this.seenSent) return;
       this.seenSent = this.seq;
-      this.send({ type: 'seen', seq: this.seq });
+      this.socket.send(JSON.stringify({ type: 'seen', seq: this.seq }));
     }, SEEN_EVERY_MS);
   }
 }
