@@ -60,6 +60,7 @@ ScriptHost::~ScriptHost() = default;
 int ScriptHost::Run(std::istream& in) {
   in_ = &in;
   lineNumber_ = 0;
+  workspacesAtStart_ = recordstore::DBEngine::Instance()->WorkspacesCreated();
   screen::ResetScreen();
   screen::SetThreadDesktop(&desktop_);
   int status = 0;
@@ -245,7 +246,8 @@ void ScriptHost::Get(const std::vector<Word>& words) {
   HostAction([&] { out_ << property << " = " << FormatValue(control_->Get(property)) << "\n"; });
 }
 
-// KeyPreview and Workspaces are the same for both forms; the rest comes from
+// KeyPreview and Workspaces (those created since the script started) are the
+// same for both forms; the rest comes from
 // the active form's own state.
 void ScriptHost::State(const std::vector<Word>& words) {
   ExpectArguments(words, 1, 1, "state FIELD");
@@ -255,7 +257,8 @@ void ScriptHost::State(const std::vector<Word>& words) {
   if (field == "KeyPreview") {
     value = recordstore::Variant::Boolean(form.KeyPreview());
   } else if (field == "Workspaces") {
-    value = recordstore::Variant::Long(recordstore::DBEngine::Instance()->WorkspacesCreated());
+    value = recordstore::Variant::Long(recordstore::DBEngine::Instance()->WorkspacesCreated() -
+                                       workspacesAtStart_);
   } else {
     HostAction([&] {
       value = control_->StateField(form, field);

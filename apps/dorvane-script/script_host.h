@@ -112,6 +112,7 @@ class ScriptHost {
   int lineNumber_ = 0;
   std::string pathText_;
   SourceMap sources_;
+  int workspacesAtStart_ = 0;
 };
 
 }  // namespace scripthost

@@ -85,6 +85,14 @@ void RunScript(dorvaneweb::Session& session, webreplay::ReplayChannel& channel, 
   host.SetUserInputHook([&](const scripthost::UserInput& input) {
     session.Flush();
     json asked{{"command", input.command}, {"words", input.words}};
+    // What the page must draw before the input is made: the control clicked,
+    // or the one the keys go to.
+    const screen::Control* focused = session.Window().FocusedControl();
+    if (input.control != nullptr && input.control->Visible()) {
+      asked["target"] = Expected(*input.control);
+    } else if (input.control == nullptr && focused != nullptr) {
+      asked["target"] = Expected(*focused);
+    }
     if (input.control != nullptr) {
       asked["control"] = input.control->QualifiedName();
       asked["container"] = input.control->Owner() != nullptr ? input.control->Owner()->Name() : "";

@@ -437,7 +437,7 @@ export class DorvaneControl extends HTMLElement {
     const p = node.dorvanePicture;
     if (!p.enabled) return;
     if (event.type === 'dblclick') {
-      this.sendInput({ type: 'dblclick', control: p.name, container: p.container });
+      this.sendInput({ type: 'dblclick', control: p.name, container: p.container, second: true });
     } else if (event.detail <= 1) {
       this.sendInput({ type: 'click', control: p.name, container: p.container });
     }
