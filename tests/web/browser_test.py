@@ -24,10 +24,6 @@ sys.path.insert(0, os.path.join(web_support.ROOT, "tools"))
 import delay_proxy  # noqa: E402
 
 READY = "el && el.link && el.link.ready && el.settled && el.host.IsListOK !== undefined"
-# The close code of the element's socket, kept by the page.
-WATCH_CLOSE = """const el = document.querySelector('dorvane-control');
-window.closeCode = null;
-el.link.socket.addEventListener('close', (e) => { window.closeCode = e.code; });"""
 
 
 def open_page(t, **query):
@@ -43,10 +39,11 @@ def ime_composition(t):
     t.page.wait("el.settled && el.picture.focusControl === 'txtTJLNAME'")
     t.driver.execute_cdp_cmd("Input.imeSetComposition",
                              {"text": "にほん", "selectionStart": 3, "selectionEnd": 3})
-    t.driver.execute_cdp_cmd("Input.insertText", {"text": "日本語"})
-    shown = t.page.wait("el.settled && el.picture.controls.find("
-                        "(c) => c.name === 'txtTJLNAME').text.trim()")
-    return shown == "日本語", shown
+    t.driver.execute_cdp_cmd("Input.insertText", {"text": "日本"})
+    text = "el.picture.controls.find((c) => c.name === 'txtTJLNAME').text.trim()"
+    t.page.wait("el.settled && %s === '日本'" % text)
+    shown = t.page.element(text)
+    return shown == "日本", shown
 
 
 def reconnect(t):
@@ -102,9 +99,8 @@ def forbidden_source(t):
 def oversized_frame(t):
     """A frame over 8 KiB closes the socket with 1009."""
     open_page(t, source="acme", ticket=web_support.ticket())
-    t.page.js(WATCH_CLOSE)
     t.page.element("el.link.socket.send(JSON.stringify({type: 'text', n: 99, text: 'x'.repeat(9000)}))")
-    code = t.page.wait("window.closeCode")
+    code = t.page.wait("el.link.closeCode")
     return code == 1009, code
 
 
@@ -114,11 +110,10 @@ def bad_tickets(t):
     for name, text in (("forged", web_support.ticket(secret="not-the-server-secret-000")),
                        ("expired", web_support.ticket(seconds=-60))):
         t.driver.get(t.server.url(source="acme", ticket=text))
-        t.page.wait("el && el.link && el.link.socket")
-        t.page.js(WATCH_CLOSE)
-        closed = t.page.wait("el.link.closed && el.statusLine.textContent")
-        found.append("%s: %s" % (name, closed))
-        if not closed or "ticket" not in closed.lower():
+        closed = t.page.wait("el && el.link && el.link.closed && el.statusLine.textContent")
+        code = t.page.element("el.link.closeCode")
+        found.append("%s: %s %s" % (name, code, closed))
+        if code != 1008 or not closed or "ticket" not in closed.lower():
             return False, found
     return True, found
 
@@ -166,7 +161,8 @@ def main():
                 ok, detail = check(t)
             except Exception as error:  # a check that breaks fails, the others still run
                 ok, detail = False, "%s: %s" % (type(error).__name__, error)
-            checks.check(check.__doc__.split("\n")[0], ok, detail)
+            checks.check(check.__name__ + ": " + check.__doc__.split(";")[0].split(".")[0], ok,
+                         detail)
     finally:
         t.driver.quit()
         t.server.stop()

@@ -61,16 +61,12 @@ export class DorvaneControl extends HTMLElement {
     this.frame = 0;
     this.holdTimer = null;
     this.keyTimes = new Map();  // n of a key -> performance.now() of its keydown
-    this.keyToPaint = [];       // milliseconds, one a key answered with a patch
+    this.answered = [];         // keydown times of keys whose answer waits to be painted
+    this.guessed = [];          // keydown times of keys whose guess waits to be painted
+    this.keyToGuess = [];       // milliseconds from a keydown to the paint of its guess
+    this.patchSinceAck = false;
+    this.keyToPaint = [];       // milliseconds from a keydown to the paint of its answer
     this.addEventListener('keydown', (e) => this.onKeyDown(e));
-    // Whether the element holds the page's focus: a control of it removed or
-    // disabled under the focus leaves it with the element itself.
-    this.owned = false;
-    this.addEventListener('focusin', () => { this.owned = true; });
-    this.addEventListener('focusout', (e) => {
-      if (e.relatedTarget !== null && !this.contains(e.relatedTarget) &&
-          e.relatedTarget.getRootNode?.() !== this.shadowRoot) this.owned = false;
-    });
     this.addEventListener('focus', () => this.placeFocus(true));
     const root = this.shadowRoot;
     root.addEventListener('beforeinput', (e) => this.onBeforeInput(e));
@@ -156,7 +152,7 @@ export class DorvaneControl extends HTMLElement {
 
   onLinkState(state, detail) {
     if (state === 'reconnecting') this.status('The connection was lost; reconnecting\u2026');
-    else if (state === 'closed') this.status(this.lastError || 'The server closed the session.');
+    else if (state === 'closed') this.status(this.lastError || detail || 'The server closed the session.');
     else if (state === 'error') this.status(detail);
     else if (state === 'resumed') this.status('');
     else {
@@ -203,25 +199,38 @@ export class DorvaneControl extends HTMLElement {
     } else {
       return;
     }
+    this.patchSinceAck = true;
     // A patch is followed by the acknowledgement of the input it answers:
-    // while typed keys wait for theirs, the drawing waits a moment for it, so
-    // the guess is not applied twice.
-    if (this.pending.some((p) => p.type === 'key' || p.type === 'text')) {
-      clearTimeout(this.holdTimer);
-      this.holdTimer = setTimeout(() => this.scheduleRender(), 40);
-    } else {
-      this.scheduleRender();
-    }
+    // while a guessed key waits for its own, the drawing waits a moment for
+    // it, so the guess is not applied on top of its own answer.
+    clearTimeout(this.holdTimer);
+    if (this.guessing()) this.holdTimer = setTimeout(() => this.scheduleRender(), 40);
+    else this.scheduleRender();
+  }
+
+  // The focused text box with its pending keys guessed, and whether any are.
+  guess() {
+    const focused = this.focusedBox();
+    if (!focused) return { focused: null, box: null, guessed: false };
+    const pic = this.picture;
+    const base = { text: focused.dorvanePicture.text, selStart: pic.selStart,
+      selLength: pic.selLength, maxLength: focused.dorvanePicture.maxLength };
+    const box = predict(base, this.pending.filter((p) => p.n > this.maxAcked));
+    return { focused, box, guessed: box !== base };
+  }
+
+  guessing() {
+    return this.guess().guessed;
   }
 
   onAck(n) {
     this.maxAcked = Math.max(this.maxAcked, n);
     this.pending = this.pending.filter((p) => p.n !== n);
-    if (this.keyTimes.has(n)) {
-      const start = this.keyTimes.get(n);
-      this.keyTimes.delete(n);
-      requestAnimationFrame(() => this.keyToPaint.push(performance.now() - start));
-    }
+    // A key answered by a patch (the patch comes just before its ack) is
+    // timed until that patch is painted.
+    if (this.patchSinceAck && this.keyTimes.has(n)) this.answered.push(this.keyTimes.get(n));
+    this.keyTimes.delete(n);
+    this.patchSinceAck = false;
     clearTimeout(this.holdTimer);
     this.scheduleRender();
   }
@@ -246,6 +255,9 @@ export class DorvaneControl extends HTMLElement {
   // Draws the picture: surfaces and dialogs, their controls, the message
   // boxes, the texts with the guess of pending keys, and the focus.
   render() {
+    // Whether the element holds the page's focus, taken before a control
+    // under the focus is removed or disabled and the page would lose it.
+    const holding = this.shadowRoot.activeElement !== null || document.activeElement === this;
     const pic = this.picture;
     const byContainer = new Map(pic.containers.map((c) => [c.name, []]));
     for (const c of pic.controls) byContainer.get(c.container)?.push(c);
@@ -266,8 +278,11 @@ export class DorvaneControl extends HTMLElement {
     }
     this.renderTexts();
     this.renderBoxes();
-    this.placeFocus(false);
+    this.placeFocus(holding);
     this.renderedSeq = this.receivedSeq;
+    const now = performance.now();
+    for (const start of this.answered.splice(0)) this.keyToPaint.push(now - start);
+    for (const start of this.guessed.splice(0)) this.keyToGuess.push(now - start);
   }
 
   renderContainer(container, controls) {
@@ -322,10 +337,7 @@ export class DorvaneControl extends HTMLElement {
       if (node.value !== p.text) node.value = p.text;
     }
     if (!focused || this.composing) return;
-    const pic = this.picture;
-    const guessed = this.pending.filter((p) => p.n > this.maxAcked);
-    const box = predict({ text: focused.dorvanePicture.text, selStart: pic.selStart,
-      selLength: pic.selLength, maxLength: focused.dorvanePicture.maxLength }, guessed);
+    const { box } = this.guess();
     if (focused.value !== box.text) focused.value = box.text;
     const start = unitsOf(box.text, box.selStart);
     const end = unitsOf(box.text, box.selStart + box.selLength);
@@ -356,11 +368,11 @@ export class DorvaneControl extends HTMLElement {
     this.boxes.push(entry);
   }
 
-  // The browser's focus goes where the toolkit's is, when the element holds
-  // it (or a dialog of it is open), or when asked (the element got the focus).
-  placeFocus(asked) {
+  // The browser's focus goes where the toolkit's is when the element holds
+  // it (or has just got it), or a dialog of it is open.
+  placeFocus(holding) {
     if (this.boxes.length > 0) return;
-    if (!asked && !this.owned && this.picture.modalForms.length === 0) return;
+    if (!holding && this.picture.modalForms.length === 0) return;
     const pic = this.picture;
     const target = this.nodes.get(pic.focusContainer + '\u0000' + pic.focusControl);
     if (target && !target.disabled) {
@@ -380,8 +392,10 @@ export class DorvaneControl extends HTMLElement {
       this.sendInput({ type: 'text', text: key.text });
       return;
     }
+    const start = performance.now();
     const n = this.sendInput({ type: 'key', code: key.code, shift: key.shift, char: key.char });
-    this.keyTimes.set(n, performance.now());
+    this.keyTimes.set(n, start);
+    if (this.guessing()) this.guessed.push(start);
   }
 
   // Text the browser would put in a box (paste, drop, an IME, a keyboard

@@ -78,12 +78,13 @@ export class Link {
     socket.onmessage = (event) => this.receive(event.data);
     socket.onclose = (event) => {
       if (this.socket !== socket) return;
+      this.closeCode = event.code;
       this.socket = null;
       this.welcomed = false;
       if (this.closed) return;
       if (FINAL_CLOSES.has(event.code)) {
         this.closed = true;
-        this.hooks.onState('closed', event.code);
+        this.hooks.onState('closed', event.reason);
         return;
       }
       if (!this.lostAt) this.lostAt = Date.now();
