@@ -47,7 +47,7 @@ if (node.tagName === 'INPUT') {
 } else if (node.tagName === 'BUTTON') {
   drawn.kind = 'CommandButton'; drawn.enabled = !node.disabled;
   drawn.picture = node.querySelector('svg') !== null;
-  drawn.text = [...node.childNodes].map((c) => c.nodeName === 'U' ? '&' + c.textContent
+  drawn.text = [...(node.querySelector('.cap') || node).childNodes].map((c) => c.nodeName === 'U' ? '&' + c.textContent
     : c.textContent.replace(/&/g, '&&')).join('');
 } else if (node.classList.contains('sb')) {
   drawn.kind = 'HScrollBar'; drawn.enabled = node.getAttribute('aria-disabled') !== 'true';
@@ -69,7 +69,9 @@ const r = node.getBoundingClientRect();
 const x = r.left + r.width / 2, y = r.top + r.height / 2;
 const hit = el.shadowRoot.elementFromPoint(x, y);
 return { x, y, disabled: !!node.disabled || node.classList.contains('off'),
-         reaches: hit === node || node.contains(hit) };
+         reaches: hit === node || node.contains(hit),
+         hit: hit ? hit.tagName + '.' + hit.className + ' ' + (hit.dataset.name || '') +
+                    ' ' + el.statusLine.textContent + ' ' + el.link.closeCode : 'nothing' };
 """
 
 
@@ -180,7 +182,7 @@ class Page:
         if spot["disabled"]:
             return "disabled"
         if not spot["reaches"]:
-            return "covered"
+            return "covered by " + spot["hit"]
         mouse = {"x": spot["x"], "y": spot["y"], "button": "left"}
         self.driver.execute_cdp_cmd("Input.dispatchMouseEvent", dict(mouse, type="mouseMoved"))
         for count in ((1, 2) if twice else (1,)):

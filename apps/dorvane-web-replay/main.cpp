@@ -84,7 +84,10 @@ void RunScript(dorvaneweb::Session& session, webreplay::ReplayChannel& channel, 
   // of modal forms included, until the last one it sent.
   host.SetUserInputHook([&](const scripthost::UserInput& input) {
     session.Flush();
-    json asked{{"command", input.command}, {"words", input.words}};
+    json asked{{"command", input.command}, {"words", input.words}, {"modalForms", json::array()}};
+    for (const screen::Form* form : session.Window().ModalForms()) {
+      asked["modalForms"].push_back(form->Name());
+    }
     // What the page must draw before the input is made: the control clicked,
     // or the one the keys go to.
     const screen::Control* focused = session.Window().FocusedControl();

@@ -58,7 +58,8 @@ export const STYLE = `
 .cb:disabled { color: #808080; text-shadow: 1px 1px #ffffff; }
 .cb:focus::after { content: ''; position: absolute; inset: 3px 4px 4px 3px;
       border: 1px dotted #000; pointer-events: none; }
-.cb svg { margin: 1px 0 0 1px; pointer-events: none; }
+.cb svg { position: absolute; left: calc(50% - 8px); top: calc(50% - 7px); pointer-events: none; }
+.cb .cap { flex: none; pointer-events: none; }
 .sb { z-index: 1; background: #e0e0e0; outline: none; }
 .sb.thin { background: #808080; }
 .sb:focus { outline: 1px dotted #000; outline-offset: -1px; }
@@ -195,7 +196,10 @@ export function paintControl(node, pic) {
       node.innerHTML = arrowSvg(picture, pic.enabled);
       node.setAttribute('aria-label', pic.name.replace(/^cmd/i, ''));
     } else {
-      setCaption(node, pic.text);
+      const caption = document.createElement('span');
+      caption.className = 'cap';
+      setCaption(caption, pic.text);
+      node.replaceChildren(caption);
       node.removeAttribute('aria-label');
     }
   } else {
