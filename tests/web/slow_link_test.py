@@ -89,6 +89,8 @@ def main():
             for figure, what in (("keyToPaint", "key to the painted answer"),
                                  ("keyToGuess", "typed character to its painted guess")):
                 times = sorted(page.element("el." + figure))
+                if not times:
+                    continue
                 pick = lambda q: times[min(len(times) - 1, int(q * len(times)))]  # noqa: E731
                 print("%s, %s: p50 %.1f ms, p95 %.1f ms over %d keys" %
                       (name, what, pick(0.5), pick(0.95), len(times)))
