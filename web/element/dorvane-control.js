@@ -34,7 +34,7 @@ function isClipboardKey(event) {
 }
 
 export class DorvaneControl extends HTMLElement {
-  static observedAttributes = ['source'];
+  static observedAttributes = ['source', 'ticket', 'ticket-url'];
 
   constructor() {
     super();
@@ -100,9 +100,15 @@ export class DorvaneControl extends HTMLElement {
     this.link = null;
   }
 
+  // A new source is set as PathText; a new ticket opens the session again
+  // when the last one was refused.
   attributeChangedCallback(name, old, value) {
     if (name === 'source' && this.link?.session && value !== null && value !== old) {
       this.set('PathText', value).catch(() => {});
+    } else if (name !== 'source' && this.link?.closed && this.isConnected) {
+      this.link = null;
+      this.lastError = '';
+      this.connectedCallback();
     }
   }
 
@@ -239,6 +245,7 @@ export class DorvaneControl extends HTMLElement {
   updateHost(values, whole) {
     const old = this.host;
     this.host = whole ? { ...values } : { ...old, ...values };
+    if (Object.keys(old).length === 0) return;  // the first picture changes nothing
     const moved = (names) => names.some((k) => k in values && values[k] !== old[k]);
     if (moved(LIST)) this.dispatchEvent(new CustomEvent('change', { detail: { what: 'list' } }));
     if (moved(RANGE)) this.dispatchEvent(new CustomEvent('change', { detail: { what: 'range' } }));
