@@ -12,7 +12,8 @@
 // FOLDER; any other line answers the last question. Lines out: {"port",
 // "ticket"} once; {"input": {command, words, control, container, clickable}}
 // and {"show": {...}} questions; {"done": STATUS, "out", "err"} after each
-// script. Relies on the web server's session library and the scripted host.
+// script, answered once the page is gone. Relies on the web server's session library and the
+// scripted host.
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -122,7 +123,9 @@ void RunScript(dorvaneweb::Session& session, webreplay::ReplayChannel& channel, 
     err << "ERROR line 0: cannot read the script " << run.value("run", "") << "\n";
   }
   session.SetHosted(nullptr);
-  channel.Tell(json{{"done", status}, {"out", out.str()}, {"err", err.str()}});
+  // The driver takes the page away before the session ends, so that the
+  // page does not reconnect to a session of its own.
+  channel.Ask(json{{"done", status}, {"out", out.str()}, {"err", err.str()}});
 }
 
 // 32 random bytes as hex: the secret of this run's tickets.

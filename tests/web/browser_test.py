@@ -90,10 +90,16 @@ def refused_origin(t):
 
 
 def forbidden_source(t):
-    """A source the ticket does not allow opens nothing and names no path."""
+    """A source the ticket does not allow opens nothing and names no path;
+    its message box is a dialog of the page that Enter answers."""
     open_page(t, source="other", ticket=web_support.ticket(sources=["acme"]))
     box = t.page.wait("el.picture.boxes.length && el.picture.boxes[0].prompt")
-    return bool(box) and "MAIN.MDB" in box and t.work not in box and "/" not in box, box
+    shown = t.page.wait("el.shadowRoot.querySelector('dialog.msgbox[open] .box-text').textContent")
+    t.page.press(["Enter"])
+    answered = t.page.wait("el.settled && el.picture.boxes.length === 0 && "
+                           "!el.shadowRoot.querySelector('dialog.msgbox')")
+    ok = bool(box) and "MAIN.MDB" in box and t.work not in box and "/" not in box
+    return ok and shown == box.replace("\r\n", "\n") and answered, (box, shown, answered)
 
 
 def oversized_frame(t):

@@ -2,13 +2,13 @@
 // input numbered (the hello too, so numbers only grow), inputs kept until the server acknowledges them and sent
 // again after a reconnect, what was drawn acknowledged with "seen" (at most
 // every 100 ms), and a dropped socket resumed for up to three minutes with
-// growing pauses. A normal close (the session ended) and a close for a
-// policy reason (a bad ticket, a frame too large, another page took the
-// session) are final. See docs/web-protocol.md.
+// growing pauses (after a server restart the next hello starts a new
+// session). A close for a policy reason (a bad ticket, a frame too large,
+// another page took the session) is final. See docs/web-protocol.md.
 
 const RESUME_MS = 3 * 60 * 1000;
 const SEEN_EVERY_MS = 100;
-const FINAL_CLOSES = new Set([1000, 1008, 1009]);
+const FINAL_CLOSES = new Set([1008, 1009]);
 
 export class Link {
   // url: the ws(s):// address of /session; ticket(): a Promise of the ticket
