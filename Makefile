@@ -34,7 +34,7 @@ DEMO_DIR ?= $(BUILD)/demo-data
 PACKAGES := cmake ninja-build g++ pkg-config libsqlite3-dev sqlite3 libgtest-dev libgmock-dev \
             libbenchmark-dev clang-format clang-tidy qt6-base-dev xvfb xauth \
             mdbtools-dev ccache clang-14 libclang-rt-14-dev postgresql libpq-dev locales \
-            libcli11-dev dpkg-dev file lintian
+            libcli11-dev dpkg-dev file lintian libboost-dev nlohmann-json3-dev libssl-dev
 # ccache keeps the three builds cheap to repeat.
 LAUNCHER = $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 # A sanitizer report ends the program with a failure; leaks are reported too.
