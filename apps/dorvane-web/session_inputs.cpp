@@ -222,6 +222,9 @@ void Session::ApplySet(const Input& input) {
   const json value = message.contains("value") ? message["value"] : json();
   if (hosted_ == nullptr) {
     fail(91, "There is no control to set.");
+  } else if (screen::ActiveModalForm() != nullptr) {
+    // A host cannot reach the control while its dialog is open.
+    fail(5, "The control has a dialog open: close it first.");
   } else if (property == "PathText" && value.is_string() &&
              value.get<std::string>().size() <= 260) {
     const std::string name = value.get<std::string>();
