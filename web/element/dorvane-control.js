@@ -198,8 +198,13 @@ export class DorvaneControl extends HTMLElement {
       else if (waiter) waiter.reject(msg.error);
       return;
     } else if (msg.type === 'error') {
+      // A refused input (it names its n) is said for a moment; anything else
+      // (a refused hello, an ended session) stays.
       this.lastError = msg.message;
       this.status(msg.message);
+      if (typeof msg.n === 'number') {
+        setTimeout(() => { if (this.statusLine.textContent === msg.message) this.status(''); }, 5000);
+      }
       this.dispatchEvent(new CustomEvent('error', { detail: { message: msg.message } }));
       return;
     } else {
