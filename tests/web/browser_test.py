@@ -6,7 +6,8 @@ restart starts a new one that gets the page's properties again; a page of
 another origin cannot open a session; a source the ticket does not allow
 behaves as a folder without MAIN.MDB and shows no server path; a frame over
 8 KiB closes the socket with 1009; a forged or expired ticket is refused
-with 1008; a screenshot shows the control's colours where its controls lie.
+with 1008; host property writes resolve and the range fires `change`; a
+screenshot shows the control's colours where its controls lie.
 
     browser_test.py BUILD_DIR [SCREENSHOT.png]"""
 
@@ -15,7 +16,6 @@ import os
 import sys
 import tempfile
 import threading
-import time
 
 import web_support
 from web_support import web_browser
@@ -124,6 +124,26 @@ def bad_tickets(t):
     return True, found
 
 
+def host_properties(t):
+    """Writes of host properties resolve once applied, the range's change
+    fires an event, and reads give the server's values."""
+    open_page(t, source="acme", ticket=web_support.ticket(), today="2024-03-06")
+    found = t.driver.execute_async_script("""const done = arguments[arguments.length - 1];
+      const el = document.querySelector('dorvane-control');
+      const events = [];
+      el.addEventListener('change', (e) => events.push(e.detail.what));
+      (async () => {
+        let refused = '';
+        await el.set('SelectedBPETAG', 'two').catch((e) => { refused = e.name; });
+        await el.set('SelectedBPETAG', 2);
+        await el.set('SelectedEPETAG', 3);
+        await new Promise((r) => setTimeout(r, 200));
+        done([refused, el.SelectedBPETAG, el.SelectedEPETAG, el.ArePEDatesOK,
+              !!el.SelectedBPEDATE, events.includes('range')]);
+      })();""")
+    return found == ["TypeError", 2, 3, True, True, True], found
+
+
 def screenshot(t):
     """The drawn control: the surface colour and white text boxes where the
     picture puts them."""
@@ -142,7 +162,7 @@ def screenshot(t):
 
 
 CHECKS = [ime_composition, reconnect, refused_origin, forbidden_source, oversized_frame,
-          bad_tickets, screenshot]
+          bad_tickets, host_properties, screenshot]
 
 
 class Test:
