@@ -10,7 +10,8 @@
 #              benchmarks) and every test
 #   test-tsan  a build with the thread sanitizer (build-tsan/, only the programs
 #              and tests it runs) and the tests of what threads share: the
-#              toolkit, the record store and many sessions on threads at once
+#              toolkit, the record store, many sessions on threads at once and the
+#              web server's sessions
 #   fuzz       each libFuzzer target of fuzz/ for FUZZ_SECONDS (build-fuzz/, clang)
 #   soak       random scripts against one data folder while another process
 #              changes its files, for SOAK_SECONDS (tests/soak/); `make test`
@@ -34,7 +35,8 @@ DEMO_DIR ?= $(BUILD)/demo-data
 PACKAGES := cmake ninja-build g++ pkg-config libsqlite3-dev sqlite3 libgtest-dev libgmock-dev \
             libbenchmark-dev clang-format clang-tidy qt6-base-dev xvfb xauth \
             mdbtools-dev ccache clang-14 libclang-rt-14-dev postgresql libpq-dev locales \
-            libcli11-dev dpkg-dev file lintian
+            libcli11-dev dpkg-dev file lintian libboost-dev nlohmann-json3-dev libssl-dev \
+            chromium chromium-driver python3-selenium
 # ccache keeps the three builds cheap to repeat.
 LAUNCHER = $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 # A sanitizer report ends the program with a failure; leaks are reported too.
@@ -44,11 +46,11 @@ SANITIZER_ENV = ASAN_OPTIONS=abort_on_error=0:detect_leaks=1:strict_string_check
                 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 # The thread sanitizer's build makes only what its tests need, and runs the
 # tests labelled with their folders.
-TSAN_TARGETS = dorvane-data test_screen test_recordstore test_threads
-TSAN_LABELS = ^(screen|recordstore|threads)$$
+TSAN_TARGETS = dorvane-data dorvane-web test_screen test_recordstore test_threads test_web
+TSAN_LABELS = ^(screen|recordstore|threads|web)$$
 TSAN_ENV = TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 
-.PHONY: all deps configure build test test-main test-asan test-tsan fuzz soak soak-asan demo bench-build bench bench-link format format-check lint clean
+.PHONY: all deps configure build test test-main test-asan test-tsan fuzz soak soak-asan demo web-demo bench-build bench bench-link bench-web format format-check lint clean
 
 all: build
 
@@ -90,7 +92,7 @@ test-tsan: deps
 	  $(LAUNCHER)
 	cmake --build $(TSAN_BUILD) -j $(JOBS) --target $(TSAN_TARGETS)
 	@trap '$(CURDIR)/tools/pg-test-server.sh stop $(abspath $(TSAN_BUILD))/pg-test-server' EXIT; \
-	cd $(TSAN_BUILD) && $(TSAN_ENV) ctest --output-on-failure -j $(JOBS) -L '$(TSAN_LABELS)'
+	cd $(TSAN_BUILD) && $(TSAN_ENV) ctest --output-on-failure -j $(JOBS) -L '$(TSAN_LABELS)' -LE browser
 
 fuzz: deps
 	@[ -f $(FUZZ_BUILD)/build.ninja ] || CC=clang-14 CXX=clang++-14 cmake -S . -B $(FUZZ_BUILD) \
@@ -114,7 +116,8 @@ bench-build: deps
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
 
 bench: bench-build
-	@for b in $(BENCH_BUILD)/bin/bench_*; do [ -x "$$b" ] && "$$b" || exit 1; done
+	@for b in $(BENCH_BUILD)/bin/bench_*; do \
+	  case $$b in *bench_web) continue;; esac; [ -x "$$b" ] && "$$b" || exit 1; done
 
 # The server benchmarks on a throwaway server of their own: every server action
 # over links of 0 to 50 ms round trip (bench_link), then many workstations on
@@ -126,10 +129,27 @@ bench-link: bench-build
 	DORVANE_BENCH_PG=$$uri $(BENCH_BUILD)/bin/bench_link && \
 	DORVANE_BENCH_PG=$$uri $(BENCH_BUILD)/bin/bench_users
 
+# The web server's figures (bench_web): key to patch on loopback at a million
+# jobs, memory per session, 200 sessions with 50 typing; then the same sessions
+# on a throwaway server with max_connections 100, by one and by two processes.
+bench-web: bench-build
+	@trap '$(CURDIR)/tools/pg-test-server.sh stop $(BENCH_SERVER)-web' EXIT; \
+	uri=$$(PG_TEST_MAX_CONNECTIONS=100 $(CURDIR)/tools/pg-test-server.sh start $(BENCH_SERVER)-web) && \
+	DORVANE_BENCH_PG=$$uri $(BENCH_BUILD)/bin/bench_web
+
 demo: build
 	@rm -rf $(DEMO_DIR)
 	$(BUILD)/bin/dorvane-data init $(DEMO_DIR) --companies 12 --jobs 400 --list 6 --saved 3
 	@tools/demo.sh $(BUILD) $(DEMO_DIR)
+
+# The control in a web browser: two sample folders served by dorvane-web on
+# 127.0.0.1 with the example page examples/web-host; the URL is printed.
+WEB_DEMO_DIR ?= $(BUILD)/web-demo
+web-demo: build
+	@rm -rf $(WEB_DEMO_DIR)
+	$(BUILD)/bin/dorvane-data init $(WEB_DEMO_DIR)/acme --companies 12 --jobs 400 --list 6 --saved 3
+	$(BUILD)/bin/dorvane-data init $(WEB_DEMO_DIR)/globex --companies 8 --jobs 200 --list 3 --saved 2
+	@tools/web-demo.sh $(BUILD) $(WEB_DEMO_DIR)
 
 format:
 	git ls-files -co --exclude-standard '*.cpp' '*.h' | xargs -r clang-format -i

@@ -60,6 +60,7 @@ ScriptHost::~ScriptHost() = default;
 int ScriptHost::Run(std::istream& in) {
   in_ = &in;
   lineNumber_ = 0;
+  workspacesAtStart_ = recordstore::DBEngine::Instance()->WorkspacesCreated();
   screen::ResetScreen();
   screen::SetThreadDesktop(&desktop_);
   int status = 0;
@@ -245,7 +246,8 @@ void ScriptHost::Get(const std::vector<Word>& words) {
   HostAction([&] { out_ << property << " = " << FormatValue(control_->Get(property)) << "\n"; });
 }
 
-// KeyPreview and Workspaces are the same for both forms; the rest comes from
+// KeyPreview and Workspaces (those created since the script started) are the
+// same for both forms; the rest comes from
 // the active form's own state.
 void ScriptHost::State(const std::vector<Word>& words) {
   ExpectArguments(words, 1, 1, "state FIELD");
@@ -255,7 +257,8 @@ void ScriptHost::State(const std::vector<Word>& words) {
   if (field == "KeyPreview") {
     value = recordstore::Variant::Boolean(form.KeyPreview());
   } else if (field == "Workspaces") {
-    value = recordstore::Variant::Long(recordstore::DBEngine::Instance()->WorkspacesCreated());
+    value = recordstore::Variant::Long(recordstore::DBEngine::Instance()->WorkspacesCreated() -
+                                       workspacesAtStart_);
   } else {
     HostAction([&] {
       value = control_->StateField(form, field);
@@ -270,6 +273,12 @@ void ScriptHost::Press(const std::vector<Word>& words) {
   std::vector<ScriptKey> keys;
   for (size_t i = 1; i < words.size(); ++i) keys.push_back(ParseKey(words[i].text));
   ActiveForm();
+  if (userInput_) {
+    UserInput input{"press", {}, nullptr};
+    for (size_t i = 1; i < words.size(); ++i) input.words.push_back(words[i].text);
+    userInput_(input);
+    return;
+  }
   for (const ScriptKey& key : keys) screen::PressKey(key.keyCode, key.shift, key.keyAscii);
 }
 
@@ -287,6 +296,10 @@ void ScriptHost::Type(const std::vector<Word>& words) {
     keys.push_back(*key);
   }
   ActiveForm();
+  if (userInput_) {
+    userInput_(UserInput{"type", {text}, nullptr});
+    return;
+  }
   for (const auto& key : keys) screen::PressKey(key.keyCode, key.shift);
 }
 
@@ -307,7 +320,9 @@ void ScriptHost::Click(const std::vector<Word>& words) {
   const bool twice = words[0].text == "dblclick";
   ExpectArguments(words, 1, 1, twice ? "dblclick NAME(I)" : "click NAME");
   screen::Control& control = FindControl(words[1].text);
-  const bool clicked = twice ? screen::DoubleClickControl(control) : screen::ClickControl(control);
+  const bool clicked = userInput_ ? userInput_(UserInput{words[0].text, {}, &control})
+                       : twice    ? screen::DoubleClickControl(control)
+                                  : screen::ClickControl(control);
   if (!clicked) out_ << "NOCLICK " << control.QualifiedName() << "\n";
 }
 
@@ -319,6 +334,7 @@ void ScriptHost::Show(const std::vector<Word>& words) {
   const PropertyList all = ControlProperties(control);
   if (words.size() == 2) {
     out_ << ControlLine(control, all) << "\n";
+    if (shown_) shown_(control);
     return;
   }
   PropertyList chosen;
@@ -336,6 +352,7 @@ void ScriptHost::Show(const std::vector<Word>& words) {
     }
   }
   out_ << ControlLine(control, chosen) << "\n";
+  if (shown_) shown_(control);
 }
 
 void ScriptHost::Screen(const std::vector<Word>& words) {

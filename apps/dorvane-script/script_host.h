@@ -4,10 +4,13 @@
 // see. While a modal form is open it reads further commands until the form
 // unloads; at the end of the script it closes an open dialog with its close
 // box. Errors in the script end the run with "ERROR line N: ..." on the error
-// stream and status 2. The Qt demo host replays scripts with the same code.
+// stream and status 2. The Qt demo host replays scripts with the same code;
+// a front end that makes the user's input itself (a browser under test) takes
+// over press, type, click and dblclick through a hook.
 // Relies on the toolkit, the record store, and the hosted control's interface.
 #pragma once
 
+#include <functional>
 #include <istream>
 #include <memory>
 #include <ostream>
@@ -21,6 +24,21 @@
 
 namespace scripthost {
 
+// What the user does in `press`, `type`, `click` or `dblclick`, already
+// checked: the key words of press, the text of type (one word), the control
+// of a click.
+struct UserInput {
+  std::string command;
+  std::vector<std::string> words;
+  const screen::Control* control = nullptr;
+};
+// Makes the input happen elsewhere and returns once the control has handled
+// it (modal forms it opened run their commands meanwhile); false for a click
+// that reached nothing (NOCLICK).
+using UserInputHook = std::function<bool(const UserInput&)>;
+// Hears every control that `show` printed.
+using ShowHook = std::function<void(const screen::Control&)>;
+
 class ScriptHost {
  public:
   ScriptHost(HostedControlFactory factory, std::ostream& out, std::ostream& err);
@@ -30,6 +48,10 @@ class ScriptHost {
 
   // The search dialog behind `opensearch`; without it the command is a script error.
   void SetOpenSearchHook(OpenSearchHook hook) { openSearch_ = std::move(hook); }
+
+  // A front end that makes the user's input and checks what `show` prints.
+  void SetUserInputHook(UserInputHook hook) { userInput_ = std::move(hook); }
+  void SetShowHook(ShowHook hook) { shown_ = std::move(hook); }
 
   // Data source names of the script that stand for other places.
   void SetSourceMap(SourceMap map) { sources_ = std::move(map); }
@@ -83,11 +105,14 @@ class ScriptHost {
   std::ostream& err_;
   ScriptDesktop desktop_;
   OpenSearchHook openSearch_;
+  UserInputHook userInput_;
+  ShowHook shown_;
   std::unique_ptr<HostedControl> control_;
   std::istream* in_ = nullptr;
   int lineNumber_ = 0;
   std::string pathText_;
   SourceMap sources_;
+  int workspacesAtStart_ = 0;
 };
 
 }  // namespace scripthost

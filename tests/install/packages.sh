@@ -17,7 +17,7 @@ if [[ $mode == man ]]; then
   bin=$2
   source=$3
   status=0
-  for program in dorvane-data dorvane-script dorvane-desktop; do
+  for program in dorvane-data dorvane-script dorvane-desktop dorvane-web; do
     [[ -x $bin/$program ]] || continue
     help=$(QT_QPA_PLATFORM=offscreen timeout 20 "$bin/$program" --help)
     if [[ $program == dorvane-data ]]; then
@@ -67,6 +67,7 @@ expect "$runtime" '^\./usr/lib/libdorvane\.so\.2\.0\.0$' '^\./usr/lib/libdorvane
 expect "$dev" '^\./usr/lib/libdorvane\.so -> ' '^\./usr/include/dorvane/control/ztDorvane\.h$' \
   '^\./usr/lib/cmake/Dorvane/DorvaneConfig\.cmake$' '^\./usr/lib/pkgconfig/dorvane\.pc$'
 expect "$programs" '^\./usr/bin/dorvane-data$' '^\./usr/bin/dorvane-script$' \
+  '^\./usr/bin/dorvane-web$' '^\./usr/share/man/man1/dorvane-web\.1\.gz$' \
   '^\./usr/bin/dorvane-desktop$' '^\./usr/share/man/man1/dorvane-desktop\.1\.gz$' \
   '^\./usr/share/applications/dorvane-desktop\.desktop$' \
   '^\./usr/share/icons/hicolor/scalable/apps/dorvane-desktop\.svg$'

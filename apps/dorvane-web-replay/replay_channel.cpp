@@ -1,0 +1,49 @@
+// The driver's lines in and out (see the header).
+#include "apps/dorvane-web-replay/replay_channel.h"
+
+#include <iostream>
+
+namespace webreplay {
+
+void ReplayChannel::ReadInput() {
+  std::string line;
+  while (std::getline(std::cin, line)) {
+    nlohmann::json message = nlohmann::json::parse(line, nullptr, false);
+    if (!message.is_object()) {
+      std::cerr << "dorvane-web-replay: not a JSON object: " << line << "\n";
+      continue;
+    }
+    std::lock_guard lock(mutex_);
+    (message.contains("run") ? runs_ : answers_).push_back(std::move(message));
+    changed_.notify_all();
+  }
+  std::lock_guard lock(mutex_);
+  ended_ = true;
+  changed_.notify_all();
+}
+
+void ReplayChannel::Tell(const nlohmann::json& message) {
+  std::lock_guard lock(writeMutex_);
+  std::cout << message.dump() << std::endl;
+}
+
+std::optional<nlohmann::json> ReplayChannel::Ask(const nlohmann::json& question) {
+  Tell(question);
+  std::unique_lock lock(mutex_);
+  changed_.wait(lock, [this] { return !answers_.empty() || ended_; });
+  if (answers_.empty()) return std::nullopt;
+  nlohmann::json answer = std::move(answers_.front());
+  answers_.pop_front();
+  return answer;
+}
+
+std::optional<nlohmann::json> ReplayChannel::NextRun() {
+  std::unique_lock lock(mutex_);
+  changed_.wait(lock, [this] { return !runs_.empty() || ended_; });
+  if (runs_.empty()) return std::nullopt;
+  nlohmann::json run = std::move(runs_.front());
+  runs_.pop_front();
+  return run;
+}
+
+}  // namespace webreplay

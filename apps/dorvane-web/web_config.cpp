@@ -1,0 +1,163 @@
+// Reading the server's configuration and mapping source names to places and
+// back (see the header).
+#include "apps/dorvane-web/web_config.h"
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+
+#include "services/recordstore/data_source.h"
+
+namespace dorvaneweb {
+namespace {
+
+using nlohmann::json;
+
+// Reads an optional whole number of `object` into `target`, within bounds.
+bool ReadInt(const json& object, const char* key, int& target, int low, int high,
+             std::string& problem) {
+  if (!object.contains(key)) return true;
+  const json& value = object[key];
+  if (!value.is_number_integer() || value.get<int64_t>() < low || value.get<int64_t>() > high) {
+    problem = std::string("\"") + key + "\" must be a whole number from " + std::to_string(low) +
+              " to " + std::to_string(high);
+    return false;
+  }
+  target = value.get<int>();
+  return true;
+}
+
+// The listen address "HOST:PORT" (or "[V6]:PORT").
+bool ReadListen(const std::string& text, Config& config) {
+  const size_t colon = text.rfind(':');
+  if (colon == std::string::npos || colon + 1 == text.size()) return false;
+  std::string host = text.substr(0, colon);
+  if (host.size() > 2 && host.front() == '[' && host.back() == ']')
+    host = host.substr(1, host.size() - 2);
+  const std::string port = text.substr(colon + 1);
+  if (host.empty() || port.find_first_not_of("0123456789") != std::string::npos || port.size() > 5)
+    return false;
+  const int number = std::stoi(port);
+  if (number > 65535) return false;
+  config.address = host;
+  config.port = static_cast<unsigned short>(number);
+  return true;
+}
+
+}  // namespace
+
+std::optional<std::string> LoadConfig(const std::string& path, Config& config) {
+  std::ifstream file(path);
+  if (!file) return "cannot read the configuration " + path;
+  const json root = json::parse(file, nullptr, false, true);
+  if (!root.is_object()) return "the configuration " + path + " is not a JSON object";
+  std::string problem;
+  if (root.contains("listen")) {
+    if (!root["listen"].is_string() || !ReadListen(root["listen"].get<std::string>(), config))
+      return "\"listen\" must be \"HOST:PORT\"";
+  }
+  if (root.contains("secret")) {
+    if (!root["secret"].is_string()) return "\"secret\" must be a text";
+    config.secret = root["secret"].get<std::string>();
+  }
+  if (root.contains("origins")) {
+    if (!root["origins"].is_array()) return "\"origins\" must be a list of texts";
+    for (const json& origin : root["origins"]) {
+      if (!origin.is_string()) return "\"origins\" must be a list of texts";
+      config.origins.push_back(origin.get<std::string>());
+    }
+  }
+  if (root.contains("sources")) {
+    if (!root["sources"].is_object()) return "\"sources\" must map names to places";
+    for (const auto& [name, place] : root["sources"].items()) {
+      if (!place.is_string() || name.empty()) return "\"sources\" must map names to places";
+      config.sources[name] = place.get<std::string>();
+    }
+  }
+  for (const char* flag : {"testMode", "localPaths"}) {
+    if (!root.contains(flag)) continue;
+    if (!root[flag].is_boolean()) return std::string("\"") + flag + "\" must be true or false";
+    (std::string(flag) == "testMode" ? config.testMode : config.localPaths) =
+        root[flag].get<bool>();
+  }
+  if (root.contains("limits")) {
+    const json& limits = root["limits"];
+    if (!limits.is_object()) return "\"limits\" must be an object";
+    Limits& l = config.limits;
+    int rate = static_cast<int>(l.inputsPerSecond);
+    if (!ReadInt(limits, "sessions", l.sessions, 1, 100000, problem) ||
+        !ReadInt(limits, "sessionsPerUser", l.sessionsPerUser, 1, 100000, problem) ||
+        !ReadInt(limits, "inputsPerSecond", rate, 1, 10000, problem) ||
+        !ReadInt(limits, "inputBurst", l.inputBurst, 1, 100000, problem) ||
+        !ReadInt(limits, "idleSeconds", l.idleSeconds, 1, 86400 * 7, problem) ||
+        !ReadInt(limits, "resumeSeconds", l.resumeSeconds, 0, 86400, problem) ||
+        !ReadInt(limits, "keptMessages", l.keptMessages, 0, 100000, problem) ||
+        !ReadInt(limits, "serverSessions", l.serverSessions, 1, 10000, problem)) {
+      return "in \"limits\": " + problem;
+    }
+    l.inputsPerSecond = rate;
+  }
+  return std::nullopt;
+}
+
+bool IsLoopback(const std::string& address) {
+  return address == "localhost" || address == "::1" || address.rfind("127.", 0) == 0;
+}
+
+std::string ConfigProblem(const Config& config) {
+  if (config.secret.size() < 16)
+    return "the configuration needs a \"secret\" of 16 characters or more";
+  if (config.localPaths && !IsLoopback(config.address))
+    return "\"localPaths\" is refused unless the server listens on the loopback only";
+  if (config.testMode && !IsLoopback(config.address))
+    return "\"testMode\" is refused unless the server listens on the loopback only";
+  return "";
+}
+
+SourcePlaces::SourcePlaces(const Config& config, std::string emptyFolder)
+    : config_(config), emptyFolder_(std::move(emptyFolder)) {
+  for (const auto& [name, place] : config.sources) {
+    names_.emplace_back(place, name);
+    // A server's messages name it without the password, as Display() writes it.
+    if (recordstore::IsServerPath(place)) {
+      try {
+        std::string display = recordstore::ParseServerPath(place + "\\MAIN.MDB").display;
+        display.resize(display.size() - std::string("\\MAIN.MDB").size());
+        if (display != place) names_.emplace_back(display, name);
+      } catch (const std::exception&) {
+      }
+    }
+  }
+  // Longer places first, so that a place inside another is not half replaced.
+  std::stable_sort(names_.begin(), names_.end(),
+                   [](const auto& a, const auto& b) { return a.first.size() > b.first.size(); });
+}
+
+std::string SourcePlaces::PlaceOf(const std::string& name, const Ticket& ticket) const {
+  const auto found = config_.sources.find(name);
+  if (found != config_.sources.end() && ticket.Allows(name)) return found->second;
+  if (config_.localPaths && found == config_.sources.end() && !name.empty()) return name;
+  return emptyFolder_;
+}
+
+std::string Scrub(std::string text, const std::vector<std::pair<std::string, std::string>>& names) {
+  for (const auto& [place, name] : names) {
+    if (place.empty()) continue;
+    for (size_t at = text.find(place); at != std::string::npos;
+         at = text.find(place, at + name.size()))
+      text.replace(at, place.size(), name);
+  }
+  return recordstore::HidePasswords(text);
+}
+
+std::string MakeEmptyFolder() {
+  const auto folder = std::filesystem::temp_directory_path() /
+                      ("dorvane-web-none-" + std::to_string(::getuid())) / "none";
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  return folder.string();
+}
+
+}  // namespace dorvaneweb

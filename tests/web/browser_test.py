@@ -1,0 +1,199 @@
+#!/usr/bin/python3
+"""The element in headless Chromium against dorvane-web, each check a row of
+one table: IME composition (DevTools Input.imeSetComposition) reaches the
+control as text; a dropped socket resumes the same session and a server
+restart starts a new one that gets the page's properties again; a page of
+another origin cannot open a session; a source the ticket does not allow
+behaves as a folder without MAIN.MDB and shows no server path; a frame over
+8 KiB closes the socket with 1009; a forged or expired ticket is refused
+with 1008; host property writes resolve and the range fires `change`; a
+screenshot shows the control's colours where its controls lie.
+
+    browser_test.py BUILD_DIR [SCREENSHOT.png]"""
+
+import http.server
+import os
+import sys
+import tempfile
+import threading
+
+import web_support
+from web_support import web_browser
+
+sys.path.insert(0, os.path.join(web_support.ROOT, "tools"))
+import delay_proxy  # noqa: E402
+
+READY = "el && el.link && el.link.ready && el.settled && el.host.IsListOK !== undefined"
+
+
+def open_page(t, **query):
+    t.driver.get(t.server.url(**query))
+    return t.page.wait(READY)
+
+
+def ime_composition(t):
+    """Composed text (not keys) goes in as text and comes back from the server."""
+    open_page(t, source="acme", ticket=web_support.ticket(), today="2024-03-06")
+    t.page.focus()
+    t.page.press(["Alt+S"])
+    t.page.wait("el.settled && el.picture.focusControl === 'txtTJLNAME'")
+    t.driver.execute_cdp_cmd("Input.imeSetComposition",
+                             {"text": "にほん", "selectionStart": 3, "selectionEnd": 3})
+    t.driver.execute_cdp_cmd("Input.insertText", {"text": "日本"})
+    text = "el.picture.controls.find((c) => c.name === 'txtTJLNAME').text.trim()"
+    t.page.wait("el.settled && %s === '日本'" % text)
+    shown = t.page.element(text)
+    return shown == "日本", shown
+
+
+def reconnect(t):
+    """A dropped socket resumes the session; keys typed meanwhile apply once;
+    after a restart of the server a new session gets PathText again."""
+    proxy_port = delay_proxy.start("127.0.0.1", t.server.port, 0)
+    t.driver.get(t.server.url(port=proxy_port, source="acme", ticket=web_support.ticket()))
+    t.page.wait(READY)
+    t.page.focus()
+    first = t.page.element("el.link.session")
+    t.page.press(["A"])
+    t.page.type("12")
+    t.page.wait("el.settled")
+    delay_proxy.drop_all()
+    t.page.type("3")
+    resumed = t.page.wait("el.settled && el.link.session === %r && el.link.ready" % first)
+    text = t.page.element("el.picture.controls.find((c) => c.name === 'txtCONO').text")
+    if not resumed or text.strip() != "12":
+        return False, "after the drop: session %s, company box %r" % (resumed, text)
+    t.server.stop()
+    t.server = web_support.WebServer(t.build, t.sources, port=t.server.port)
+    restarted = t.page.wait("el.link.ready && el.link.session !== %r && el.settled && "
+                            "el.host.PathText === 'acme'" % first, 20)
+    status = t.page.element("el.statusLine.textContent")
+    return bool(restarted) and "restarted" in status, status
+
+
+def refused_origin(t):
+    """A page of another origin is refused before the upgrade."""
+    site = http.server.ThreadingHTTPServer(
+        ("127.0.0.1", 0), lambda *a: http.server.SimpleHTTPRequestHandler(
+            *a, directory=os.path.join(web_support.HERE, "site")))
+    threading.Thread(target=site.serve_forever, daemon=True).start()
+    try:
+        t.driver.get("http://127.0.0.1:%d/nothing.html" % site.server_address[1])
+        script = """const done = arguments[arguments.length - 1];
+          const socket = new WebSocket('ws://127.0.0.1:%d/session');
+          socket.onopen = () => done('opened');
+          socket.onclose = (e) => done('closed ' + e.code);""" % t.server.port
+        outcome = t.driver.execute_async_script(script)
+    finally:
+        site.shutdown()
+    return outcome.startswith("closed"), outcome
+
+
+def forbidden_source(t):
+    """A source the ticket does not allow opens nothing and names no path;
+    its message box is a dialog of the page that Enter answers."""
+    open_page(t, source="other", ticket=web_support.ticket(sources=["acme"]))
+    box = t.page.wait("el.picture.boxes.length && el.picture.boxes[0].prompt")
+    shown = t.page.wait("el.shadowRoot.querySelector('dialog.msgbox[open] .box-text').textContent")
+    t.page.press(["Enter"])
+    answered = t.page.wait("el.settled && el.picture.boxes.length === 0 && "
+                           "!el.shadowRoot.querySelector('dialog.msgbox')")
+    ok = bool(box) and "MAIN.MDB" in box and t.work not in box and "/" not in box
+    return ok and shown == box.replace("\r\n", "\n") and answered, (box, shown, answered)
+
+
+def oversized_frame(t):
+    """A frame over 8 KiB closes the socket with 1009."""
+    open_page(t, source="acme", ticket=web_support.ticket())
+    t.page.element("el.link.socket.send(JSON.stringify({type: 'text', n: 99, text: 'x'.repeat(9000)}))")
+    code = t.page.wait("el.link.closeCode")
+    return code == 1009, code
+
+
+def bad_tickets(t):
+    """A forged ticket and an expired one are refused with 1008 and a message."""
+    found = []
+    for name, text in (("forged", web_support.ticket(secret="not-the-server-secret-000")),
+                       ("expired", web_support.ticket(seconds=-60))):
+        t.driver.get(t.server.url(source="acme", ticket=text))
+        closed = t.page.wait("el && el.link && el.link.closed && el.statusLine.textContent")
+        code = t.page.element("el.link.closeCode")
+        found.append("%s: %s %s" % (name, code, closed))
+        if code != 1008 or not closed or "ticket" not in closed.lower():
+            return False, found
+    return True, found
+
+
+def host_properties(t):
+    """Writes of host properties resolve once applied, the range's change
+    fires an event, and reads give the server's values."""
+    open_page(t, source="acme", ticket=web_support.ticket(), today="2024-03-06")
+    found = t.driver.execute_async_script("""const done = arguments[arguments.length - 1];
+      const el = document.querySelector('dorvane-control');
+      const events = [];
+      el.addEventListener('change', (e) => events.push(e.detail.what));
+      (async () => {
+        let refused = '';
+        await el.set('SelectedBPETAG', 'two').catch((e) => { refused = e.name; });
+        await el.set('SelectedBPETAG', 2);
+        await el.set('SelectedEPETAG', 3);
+        await new Promise((r) => setTimeout(r, 200));
+        done([refused, el.SelectedBPETAG, el.SelectedEPETAG, el.ArePEDatesOK,
+              !!el.SelectedBPEDATE, events.includes('range')]);
+      })();""")
+    return found == ["TypeError", 2, 3, True, True, True], found
+
+
+def screenshot(t):
+    """The drawn control: the surface colour and white text boxes where the
+    picture puts them."""
+    open_page(t, source="acme", ticket=web_support.ticket(), today="2024-03-06")
+    t.page.focus()
+    path = t.screenshot or os.path.join(t.work, "element.png")
+    el = t.driver.execute_script("return document.querySelector('dorvane-control')")
+    el.screenshot(path)
+    size = os.path.getsize(path)
+    box = t.page.element("(() => { const b = el.picture.controls.find((c) => c.kind === 'TextBox');"
+                         " const n = el.shadowRoot.querySelector('input'); "
+                         "const r = n.getBoundingClientRect(), h = el.getBoundingClientRect();"
+                         " return [r.left - h.left + r.width / 2, r.top - h.top + r.height / 2,"
+                         " getComputedStyle(n).backgroundColor]; })()")
+    return size > 2000 and box[2] == "rgb(255, 255, 255)", "%d bytes, a text box %s" % (size, box)
+
+
+CHECKS = [ime_composition, reconnect, refused_origin, forbidden_source, oversized_frame,
+          bad_tickets, host_properties, screenshot]
+
+
+class Test:
+    pass
+
+
+def main():
+    t = Test()
+    t.build = os.path.abspath(sys.argv[1])
+    t.screenshot = sys.argv[2] if len(sys.argv) > 2 else None
+    t.work = tempfile.mkdtemp(prefix="dorvane-browser-")
+    options = ["--companies", "12", "--jobs", "60", "--list", "3", "--today", "2024-03-06"]
+    t.sources = {"acme": web_support.make_folder(t.build, os.path.join(t.work, "acme"), *options),
+                 "other": web_support.make_folder(t.build, os.path.join(t.work, "other"), *options)}
+    t.server = web_support.WebServer(t.build, t.sources)
+    t.driver = web_browser.start_browser()
+    t.page = web_browser.Page(t.driver)
+    checks = web_support.Checks()
+    try:
+        for check in CHECKS:
+            try:
+                ok, detail = check(t)
+            except Exception as error:  # a check that breaks fails, the others still run
+                ok, detail = False, "%s: %s" % (type(error).__name__, error)
+            checks.check(check.__name__ + ": " + check.__doc__.split(";")[0].split(".")[0], ok,
+                         detail)
+    finally:
+        t.driver.quit()
+        t.server.stop()
+    return checks.status()
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,181 @@
+// dorvane-web as a program on a free loopback port, driven by protocol
+// clients: files and the handshake, the refusals at the door (an origin not
+// allowed, a forged or expired ticket, a frame over 8 KiB), a source the
+// ticket does not allow, a resume of the same session with a resent input
+// applied once, a fresh session for an unknown one, and the cap per user.
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <ctime>
+#include <fstream>
+#include <string>
+
+#include "apps/dorvane-web/ticket.h"
+#include "apps/dorvane-web/web_client.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+using dorvaneweb::WebClient;
+using nlohmann::json;
+constexpr char kSecret[] = "the secret of the socket tests";
+
+// The server as a child process; the port comes from its first line.
+class ServerProcess {
+ public:
+  explicit ServerProcess(const std::string& folder) {
+    std::ofstream(folder + "/config.json")
+        << json{{"listen", "127.0.0.1:0"},
+                {"secret", kSecret},
+                {"origins", {"http://good.example"}},
+                {"sources", {{"acme", folder + "/acme"}, {"north", folder + "/north"}}},
+                {"limits", {{"sessionsPerUser", 2}}}};
+    std::ofstream(folder + "/el.js") << "export {};\n";
+    int out[2];
+    if (pipe(out) != 0) return;
+    pid_ = fork();
+    if (pid_ == 0) {
+      dup2(out[1], 1);
+      close(out[0]);
+      const std::string program = std::string(DORVANE_BIN_DIR) + "/dorvane-web";
+      const std::string config = folder + "/config.json";
+      execl(program.c_str(), program.c_str(), "--config", config.c_str(), "--www", folder.c_str(),
+            static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(out[1]);
+    std::string line;
+    pollfd wait{out[0], POLLIN, 0};
+    char ch = 0;
+    while (poll(&wait, 1, 10000) > 0 && read(out[0], &ch, 1) == 1 && ch != '\n') line += ch;
+    close(out[0]);
+    const size_t colon = line.rfind(':');
+    if (colon != std::string::npos)
+      port = static_cast<unsigned short>(std::atoi(line.c_str() + colon + 1));
+  }
+  ~ServerProcess() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGTERM);
+    int status = 0;
+    waitpid(pid_, &status, 0);
+  }
+  unsigned short port = 0;
+
+ private:
+  pid_t pid_ = -1;
+};
+
+class WebServer : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    folder_ = new testsupport::TempFolder("dorvane-web-server");
+    server_ = new ServerProcess(folder_->Path());
+  }
+  static void TearDownTestSuite() {
+    delete server_;
+    delete folder_;
+  }
+  void SetUp() override { ASSERT_NE(server_->port, 0) << "the server did not start"; }
+
+  static std::string Ticket(const std::string& user, int seconds) {
+    return dorvaneweb::MintTicket({user, {"acme"}, std::time(nullptr) + seconds}, kSecret);
+  }
+  // A client that said hello; its welcome is read.
+  static std::unique_ptr<WebClient> Open(json hello, json* welcome = nullptr) {
+    auto client = std::make_unique<WebClient>(server_->port, "http://good.example");
+    hello["type"] = "hello";
+    client->Send(hello);
+    auto answer = client->ReadUntil("welcome", 5000);
+    EXPECT_TRUE(answer.has_value()) << hello;
+    if (welcome && answer) *welcome = *answer;
+    return client;
+  }
+
+  static testsupport::TempFolder* folder_;
+  static ServerProcess* server_;
+};
+testsupport::TempFolder* WebServer::folder_ = nullptr;
+ServerProcess* WebServer::server_ = nullptr;
+
+TEST_F(WebServer, ServesFilesAndASessionThatRefusesForbiddenSources) {
+  EXPECT_EQ(dorvaneweb::HttpGet(server_->port, "/dorvane/el.js"),
+            std::make_pair(200, std::string("export {};\n")));
+  EXPECT_EQ(dorvaneweb::HttpGet(server_->port, "/dorvane/../config.json").first, 404);
+  EXPECT_EQ(dorvaneweb::HttpGet(server_->port, "/dorvane/config.json?x").first, 200);
+  auto client = Open({{"ticket", Ticket("ann", 60)}});
+  ASSERT_TRUE(client->ReadUntil("snapshot", 5000));
+  client->Send({{"type", "set"}, {"n", 1}, {"property", "PathText"}, {"value", "north"}});
+  std::vector<json> passed;
+  ASSERT_TRUE(client->ReadUntil("ack", 5000, 1, &passed));
+  ASSERT_FALSE(passed.empty());
+  const std::string patch = passed.back().dump();
+  EXPECT_NE(patch.find("north"), std::string::npos) << patch;
+  EXPECT_EQ(patch.find(folder_->Path()), std::string::npos) << patch;
+  client->Send({{"type", "answer"}, {"n", 2}, {"box", 0}});
+  EXPECT_TRUE(client->ReadUntil("result", 5000));
+}
+
+TEST_F(WebServer, RefusesOriginsTicketsAndBigFrames) {
+  EXPECT_THROW(WebClient(server_->port, "http://evil.example"), std::runtime_error);
+  const std::string good = Ticket("bob", 60);
+  for (const std::string& ticket :
+       {std::string(), Ticket("bob", -5), good.substr(0, good.size() - 2) + "xx",
+        dorvaneweb::MintTicket({"bob", {"acme"}, std::time(nullptr) + 60}, "another secret")}) {
+    WebClient client(server_->port, "http://good.example");
+    client.Send({{"type", "hello"}, {"ticket", ticket}});
+    EXPECT_TRUE(client.ReadUntil("error", 5000)) << ticket;
+    EXPECT_FALSE(client.Read(5000));
+    EXPECT_EQ(client.CloseCode(), 1008) << ticket;
+  }
+  auto client = Open({{"ticket", good}});
+  client->SendText(json{{"type", "text"}, {"n", 1}, {"text", std::string(9000, 'x')}}.dump());
+  while (client->Read(5000)) {
+  }
+  EXPECT_EQ(client->CloseCode(), 1009);
+}
+
+TEST_F(WebServer, ResumesTheSessionAndCapsSessionsPerUser) {
+  json welcome;
+  auto first = Open({{"ticket", Ticket("cy", 60)}}, &welcome);
+  const std::string id = welcome["session"];
+  auto snapshot = first->ReadUntil("snapshot", 5000);
+  ASSERT_TRUE(snapshot);
+  first->Send({{"type", "key"}, {"n", 1}, {"code", 9}, {"shift", 0}});
+  ASSERT_TRUE(first->ReadUntil("ack", 5000, 1));
+  first.reset();
+
+  // The same session: the frames after the last seen come again, and the
+  // resent input is acknowledged without being applied again.
+  auto second = Open(
+      {{"ticket", Ticket("cy", 60)}, {"resume", {{"session", id}, {"seq", (*snapshot)["seq"]}}}},
+      &welcome);
+  EXPECT_EQ(welcome["resumed"], true);
+  EXPECT_EQ(welcome["session"], id);
+  auto patch = second->ReadUntil("patch", 5000);
+  ASSERT_TRUE(patch);
+  EXPECT_EQ((*patch)["seq"], (*snapshot)["seq"].get<int>() + 1);
+  second->Send({{"type", "key"}, {"n", 1}, {"code", 9}, {"shift", 0}});
+  std::vector<json> passed;
+  EXPECT_TRUE(second->ReadUntil("ack", 5000, 1, &passed));
+  EXPECT_TRUE(passed.empty()) << passed[0];
+
+  // Another user may not take it; an unknown session starts afresh, and the
+  // user's third session is refused.
+  auto other =
+      Open({{"ticket", Ticket("di", 60)}, {"resume", {{"session", id}, {"seq", 0}}}}, &welcome);
+  EXPECT_EQ(welcome["fresh"], true);
+  auto fresh =
+      Open({{"ticket", Ticket("cy", 60)}, {"resume", {{"session", "00ff"}, {"seq", 3}}}}, &welcome);
+  EXPECT_EQ(welcome["fresh"], true);
+  EXPECT_NE(welcome["session"], id);
+  WebClient third(server_->port, "http://good.example");
+  third.Send({{"type", "hello"}, {"ticket", Ticket("cy", 60)}});
+  EXPECT_TRUE(third.ReadUntil("error", 5000));
+  EXPECT_FALSE(third.Read(5000));
+  EXPECT_EQ(third.CloseCode(), 1013);
+}
+
+}  // namespace

@@ -1,0 +1,282 @@
+// The web protocol on a session object without sockets: frames go in through
+// Receive and come out through a Link the test holds, which keeps the
+// browser's picture by applying every patch to the first snapshot. Numbering
+// and acks (a resent input applied once), the picture a resume rebuilds,
+// the message box that blocks its code until the answer, the modal search
+// dialog, refusals of bad input, and source names that never show a place.
+#include "apps/dorvane-web/session.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <string>
+
+#include "apps/dorvane-web/wire.h"
+#include "support/programs.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+using dorvaneweb::Session;
+using nlohmann::json;
+
+// What a browser holds: the frames in order, the picture they build, the
+// host properties, and the close code of a Link closed by the session.
+class Browser {
+ public:
+  dorvaneweb::Link MakeLink() {
+    dorvaneweb::Link link;
+    link.send = [this](std::string frame) {
+      std::lock_guard lock(mutex_);
+      frames_.push_back(std::move(frame));
+      ready_.notify_all();
+    };
+    link.close = [](int) {};
+    return link;
+  }
+
+  // The next frame that `match` accepts within two seconds (the passed ones
+  // are applied too); null when none came.
+  template <class Match>
+  json Next(Match match) {
+    std::unique_lock lock(mutex_);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (true) {
+      if (!ready_.wait_until(lock, until, [&] { return !frames_.empty(); })) return json();
+      const std::string text = std::move(frames_.front());
+      frames_.pop_front();
+      all += text + "\n";
+      json frame = json::parse(text);
+      Take(frame);
+      if (match(frame)) return frame;
+    }
+  }
+  json NextOfType(const std::string& type) {
+    return Next([&](const json& f) { return f.value("type", "") == type; });
+  }
+  json AckOf(int64_t n) {
+    return Next([&](const json& f) { return f.contains("ack") && f["ack"] == n; });
+  }
+  // True when no frame comes within `ms`.
+  bool Quiet(int ms) {
+    std::unique_lock lock(mutex_);
+    return !ready_.wait_for(lock, std::chrono::milliseconds(ms), [&] { return !frames_.empty(); });
+  }
+
+  screen::Snapshot picture;
+  json host = json::object();
+  std::string all;  // every frame received
+  int64_t lastSeq = 0;
+
+ private:
+  void Take(const json& frame) {
+    if (frame.contains("seq")) {
+      EXPECT_GT(frame["seq"].get<int64_t>(), lastSeq) << frame;
+      lastSeq = frame["seq"];
+    }
+    const std::string type = frame.value("type", "");
+    if (type == "snapshot") {
+      picture = frame["picture"].get<screen::Snapshot>();
+      host = frame["host"];
+    } else if (type == "patch") {
+      picture = screen::Apply(picture, frame["diff"].get<screen::SnapshotDiff>());
+      if (frame.contains("host")) host.update(frame["host"]);
+    }
+  }
+
+  std::mutex mutex_;
+  std::condition_variable ready_;
+  std::deque<std::string> frames_;
+};
+
+class WebSession : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    folder_ = new testsupport::TempFolder("dorvane-web");
+    const auto run = testsupport::RunDataTool(
+        {"init", folder_->File("acme"), "--list", "2", "--today", "2024-03-06"});
+    ASSERT_EQ(run.status, 0) << run.err;
+  }
+  static void TearDownTestSuite() { delete folder_; }
+
+  void SetUp() override {
+    config_.secret = "a secret of the test, long enough";
+    config_.sources = {{"acme", folder_->File("acme")}, {"north", folder_->File("north")}};
+    config_.limits.keptMessages = 4;
+    places_ = std::make_unique<dorvaneweb::SourcePlaces>(config_, dorvaneweb::MakeEmptyFolder());
+    dorvaneweb::SessionSetup setup;
+    setup.ticket = dorvaneweb::Ticket{"clerk", {"acme"}, 0};
+    setup.places = places_.get();
+    setup.limits = config_.limits;
+    setup.today = 45357;  // 6 March 2024
+    session_ = std::make_unique<Session>("s1", setup);
+    session_->Attach(browser_.MakeLink());
+    session_->Start();
+    ASSERT_FALSE(browser_.NextOfType("snapshot").is_null());
+  }
+
+  // Sends an input numbered n.
+  void Input(json message) {
+    message["n"] = ++n_;
+    session_->Receive(message.dump());
+  }
+  json Set(const std::string& property, const json& value) {
+    Input({{"type", "set"}, {"property", property}, {"value", value}});
+    return browser_.NextOfType("result");
+  }
+  const screen::ControlPicture* Control(const std::string& name) {
+    for (const auto& control : browser_.picture.controls) {
+      if (control.name == name) return &control;
+    }
+    return nullptr;
+  }
+
+  static testsupport::TempFolder* folder_;
+  dorvaneweb::Config config_;
+  std::unique_ptr<dorvaneweb::SourcePlaces> places_;
+  Browser browser_;
+  std::unique_ptr<Session> session_;
+  int64_t n_ = 0;
+};
+testsupport::TempFolder* WebSession::folder_ = nullptr;
+
+// Inputs are acknowledged in order, a resent one again without being applied
+// again, and the patches build the picture the server holds: a resume after
+// the kept frames were dropped sends that picture whole.
+TEST_F(WebSession, PatchesBuildTheServersPictureAndResentInputIsAppliedOnce) {
+  json result = Set("PathText", "acme");
+  EXPECT_EQ(result["ok"], true) << result;
+  EXPECT_EQ(browser_.host["PathText"], "acme");
+  EXPECT_EQ(browser_.host["IsListOK"], true);
+  EXPECT_EQ(Control("txtCONO"), nullptr);
+  Input({{"type", "key"}, {"code", 65}, {"shift", 0}});  // A: a new entry
+  browser_.AckOf(n_);
+  ASSERT_NE(Control("txtCONO"), nullptr);
+  EXPECT_EQ(browser_.picture.focusControl, "txtCONO");
+  Input({{"type", "text"}, {"text", "5"}});
+  const int64_t typed = n_;
+  browser_.AckOf(typed);
+  EXPECT_EQ(Control("txtCONO")->text, "5");
+  // The same input again (a resend after a reconnect): acked, not typed twice.
+  session_->Receive(json{{"type", "text"}, {"text", "5"}, {"n", typed}}.dump());
+  browser_.AckOf(typed);
+  Input({{"type", "key"}, {"code", 39}, {"shift", 0}});  // Right: nothing typed
+  browser_.AckOf(n_);
+  EXPECT_EQ(Control("txtCONO")->text, "5");
+  EXPECT_EQ(browser_.picture.selStart, 1);
+
+  // The kept frames were dropped (at most four are kept): a resume gets the
+  // server's whole picture, which is the one the patches built.
+  Browser resumed;
+  session_->Attach(resumed.MakeLink(), 1);
+  resumed.NextOfType("snapshot");
+  EXPECT_TRUE(resumed.picture == browser_.picture);
+  EXPECT_EQ(resumed.host, browser_.host);
+  EXPECT_EQ(browser_.all.find(folder_->Path()), std::string::npos) << browser_.all;
+}
+
+// A message box blocks the code that showed it until the browser answers;
+// meanwhile other input is refused. The box of an unknown source names the
+// source, not the folder that stands for it.
+TEST_F(WebSession, MessageBoxWaitsForItsAnswer) {
+  Input({{"type", "set"}, {"property", "PathText"}, {"value", "nowhere"}});
+  const int64_t set = n_;
+  browser_.AckOf(set);
+  ASSERT_EQ(browser_.picture.boxes.size(), 1u);
+  EXPECT_NE(browser_.picture.boxes[0].prompt.find("3024"), std::string::npos);
+  EXPECT_NE(browser_.picture.boxes[0].prompt.find("'nowhere"), std::string::npos)
+      << browser_.picture.boxes[0].prompt;
+  Input({{"type", "text"}, {"text", "1"}});
+  EXPECT_EQ(browser_.NextOfType("error")["n"], n_);
+  browser_.AckOf(n_);
+  EXPECT_TRUE(browser_.Quiet(100)) << "the Let went on before the answer";
+  Input({{"type", "answer"}, {"box", 0}, {"button", 1}});
+  const json result = browser_.NextOfType("result");
+  EXPECT_EQ(result["n"], set);
+  EXPECT_TRUE(browser_.picture.boxes.empty());
+  EXPECT_EQ(browser_.host["PathText"], "nowhere");
+  EXPECT_EQ(browser_.all.find(places_->EmptyFolder()), std::string::npos) << browser_.all;
+}
+
+// "?" in the company box opens the company search modally: its input runs in
+// the dialog's own loop, Esc closes it, and the focus comes back.
+TEST_F(WebSession, SearchDialogRunsModallyInTheSession) {
+  Set("PathText", "acme");
+  Input({{"type", "key"}, {"code", 65}, {"shift", 0}});
+  browser_.AckOf(n_);
+  Input({{"type", "text"}, {"text", "?"}});
+  browser_.AckOf(n_);
+  ASSERT_EQ(browser_.picture.modalForms.size(), 1u);
+  const std::string dialog = browser_.picture.modalForms[0];
+  EXPECT_EQ(browser_.picture.focusContainer, dialog);
+  Input({{"type", "closeForm"}, {"form", "somethingElse"}});
+  EXPECT_EQ(browser_.NextOfType("error")["n"], n_);
+  Input({{"type", "key"}, {"code", 27}, {"shift", 0}});
+  browser_.AckOf(n_);
+  EXPECT_TRUE(browser_.picture.modalForms.empty());
+  EXPECT_EQ(browser_.picture.focusControl, "txtCONO");
+}
+
+// Bad input gets a clear refusal and the session goes on; a wrong-typed or
+// unknown property is the Let's error; after the end every frame is refused.
+TEST_F(WebSession, BadInputIsRefusedAndTheSessionGoesOn) {
+  const std::string container = browser_.picture.containers[0].name;
+  const std::vector<std::pair<std::string, std::string>> refusals = {
+      {"{not json", "not a JSON object"},
+      {R"({"n": 1})", "not a JSON object"},
+      {R"({"type": "key", "code": 13})", "without its number"},
+      {R"({"type": "launch", "n": 1})", "Unknown message type"},
+      {R"({"type": "key", "code": "A", "n": 2})", "whole number"},
+      {R"({"type": "key", "code": 70000, "n": 3})", "out of range"},
+      {R"({"type": "click", "container": ")" + container + R"(", "control": "cmdNoSuch", "n": 4})",
+       "no control"},
+      {R"({"type": "click", "container": ")" + container + R"(", "control": "txtCONO(", "n": 5})",
+       "no control"},
+      {R"({"type": "click", "container": "frmElsewhere", "control": "txtCONO", "n": 6})",
+       "no form or control"},
+      {R"({"type": "text", "text": "\u00e9", "n": 7})", "text box with the focus"},
+      {R"({"type": "answer", "box": 0, "n": 8})", "No message box"},
+      {R"({"type": "seen"})", "whole number"},
+  };
+  for (const auto& [frame, words] : refusals) {
+    session_->Receive(frame);
+    const json error = browser_.NextOfType("error");
+    EXPECT_NE(error.value("message", "").find(words), std::string::npos)
+        << frame << " -> " << error;
+  }
+  n_ = 8;
+  EXPECT_EQ(Set("ControlsEnabled", "yes")["error"]["number"], 13);
+  EXPECT_EQ(Set("SelectedBPETAG", 1.5)["error"]["number"], 13);
+  EXPECT_EQ(Set("Visible", true)["error"]["number"], 438);
+  EXPECT_EQ(Set("ControlsEnabled", false)["ok"], true);
+  EXPECT_EQ(browser_.host["ControlsEnabled"], false);
+  session_->Close();
+  session_->Receive(R"({"type": "key", "code": 13, "n": 20})");
+  EXPECT_NE(browser_.NextOfType("error").value("message", "").find("ended"), std::string::npos);
+}
+
+// A source the ticket does not allow behaves as a folder without MAIN.MDB
+// and shows its name only; a flood beyond the rate is refused.
+TEST_F(WebSession, ForbiddenSourceShowsNoPlaceAndFloodsAreRefused) {
+  Input({{"type", "set"}, {"property", "PathText"}, {"value", "north"}});
+  browser_.AckOf(n_);
+  ASSERT_EQ(browser_.picture.boxes.size(), 1u);
+  EXPECT_NE(browser_.picture.boxes[0].prompt.find("north"), std::string::npos);
+  Input({{"type", "answer"}, {"box", 0}});
+  browser_.NextOfType("result");
+  EXPECT_EQ(browser_.all.find(folder_->Path()), std::string::npos) << browser_.all;
+  EXPECT_EQ(browser_.all.find(places_->EmptyFolder()), std::string::npos) << browser_.all;
+
+  int refused = 0;
+  for (int i = 0; i < config_.limits.inputBurst + 40; ++i) Input({{"type", "key"}, {"code", 16}});
+  browser_.Next([&](const json& f) {
+    refused += f.value("type", "") == "error";
+    return f.contains("ack") && f["ack"] == n_;
+  });
+  EXPECT_GT(refused, 0);
+}
+
+}  // namespace

@@ -1,0 +1,486 @@
+// <dorvane-control source="acme">: the control in a web page. It opens a
+// session on dorvane-web (docs/web-protocol.md), draws the server's picture
+// of the screen in its shadow DOM as the Qt front end draws it, sends keys
+// (the toolkit's codes), clicks and typed or pasted text, shows the search
+// dialog and message boxes as modal dialogs, and mirrors the control's eight
+// host properties: a read gives the last value the server sent, a write is
+// sent and set() returns a Promise of its result. It fires `change` when the
+// working list or the period-ending range changes.
+//
+// Attributes: source (the data source name, set as PathText when the session
+// opens), ticket (a ticket text) or ticket-url (fetched before every
+// connection; answers the ticket as text), server (the ws(s):// address of
+// /session; by default that of the server this module came from).
+
+import { translateKey } from './keys.js';
+import { Link } from './link.js';
+import { applyDiff, controlKey, emptyPicture } from './picture.js';
+import { STYLE, charactersOf, createControl, paintControl, surfaceSize, unitsOf, colorOf } from './painting.js';
+import { DIALOG_STYLE, boxDialog, formDialog } from './dialogs.js';
+import { predict } from './predict.js';
+
+const HOST_PROPERTIES = ['PathText', 'SelectedBPETAG', 'SelectedEPETAG', 'SelectedBPEDATE',
+  'SelectedEPEDATE', 'IsListOK', 'ArePEDatesOK', 'ControlsEnabled'];
+const WRITABLE = { PathText: 'string', SelectedBPETAG: 'number', SelectedEPETAG: 'number',
+  ControlsEnabled: 'boolean' };
+const RANGE = ['SelectedBPETAG', 'SelectedEPETAG', 'SelectedBPEDATE', 'SelectedEPEDATE', 'ArePEDatesOK'];
+const LIST = ['IsListOK', 'WorkingListVersion'];
+
+// Keys the browser keeps for itself in a text box: copy, cut and paste.
+function isClipboardKey(event) {
+  const k = event.key.toLowerCase();
+  if (event.ctrlKey && !event.altKey && (k === 'c' || k === 'v' || k === 'x' || k === 'insert')) return true;
+  return event.shiftKey && !event.ctrlKey && k === 'insert';
+}
+
+export class DorvaneControl extends HTMLElement {
+  static observedAttributes = ['source', 'ticket', 'ticket-url'];
+
+  constructor() {
+    super();
+    this.attachShadow({ mode: 'open', delegatesFocus: false });
+    this.shadowRoot.innerHTML = `<style>${STYLE}${DIALOG_STYLE}
+      .status { position: absolute; left: 0; right: 0; bottom: 0; z-index: 5; padding: 2px 4px;
+                background: #ffffe1; border-top: 1px solid #808080; font: 12px Arial, sans-serif; }
+      .status:empty { display: none; }</style><div class="surfaces"></div>
+      <div class="status" role="status" aria-live="polite"></div>`;
+    this.surfaces = this.shadowRoot.querySelector('.surfaces');
+    this.statusLine = this.shadowRoot.querySelector('.status');
+    this.picture = emptyPicture();
+    this.host = {};
+    this.written = new Map();   // host properties the page set, to set again on a new session
+    this.results = new Map();   // n of a set -> {resolve, reject}
+    this.pending = [];          // inputs sent and not acknowledged, oldest first
+    this.maxAcked = 0;
+    this.nodes = new Map();     // control key -> element
+    this.holders = new Map();   // container name -> {element, body, dialog?}
+    this.boxes = [];            // {box, dialog} shown
+    this.composing = false;
+    this.renderedSeq = 0;
+    this.receivedSeq = 0;
+    this.frame = 0;
+    this.holdTimer = null;
+    this.keyTimes = new Map();  // n of a key -> performance.now() of its keydown
+    this.answered = [];         // keydown times of keys whose answer waits to be painted
+    this.guessed = [];          // keydown times of keys whose guess waits to be painted
+    this.keyToGuess = [];       // milliseconds from a keydown to the paint of its guess
+    this.patchSinceAck = false;
+    this.keyToPaint = [];       // milliseconds from a keydown to the paint of its answer
+    this.addEventListener('keydown', (e) => this.onKeyDown(e));
+    this.addEventListener('focus', () => this.placeFocus(true));
+    const root = this.shadowRoot;
+    root.addEventListener('beforeinput', (e) => this.onBeforeInput(e));
+    root.addEventListener('compositionstart', () => { this.composing = true; });
+    root.addEventListener('compositionend', (e) => {
+      this.composing = false;
+      if (e.data) this.sendInput({ type: 'text', text: e.data });
+    });
+    root.addEventListener('mousedown', (e) => this.onMouseDown(e));
+    root.addEventListener('mouseup', (e) => this.onMouseUp(e));
+    root.addEventListener('click', (e) => this.onClick(e));
+    root.addEventListener('dblclick', (e) => this.onClick(e));
+  }
+
+  connectedCallback() {
+    if (!this.hasAttribute('tabindex')) this.tabIndex = 0;
+    if (this.link) return;
+    const url = this.getAttribute('server') ||
+      new URL('/session', import.meta.url).href.replace(/^http/, 'ws');
+    this.link = new Link(url, () => this.fetchTicket(), {
+      onMessage: (msg) => this.onMessage(msg),
+      onState: (state, detail) => this.onLinkState(state, detail),
+      onAck: (n) => this.onAck(n),
+    });
+    if (this.hasAttribute('today')) this.link.extraHello.today = this.getAttribute('today');
+    this.link.start();
+  }
+
+  disconnectedCallback() {
+    this.link?.stop();
+    this.link = null;
+  }
+
+  // A new source is set as PathText; a new ticket opens the session again
+  // when the last one was refused.
+  attributeChangedCallback(name, old, value) {
+    if (name === 'source' && this.link?.session && value !== null && value !== old) {
+      this.set('PathText', value).catch(() => {});
+    } else if (name !== 'source' && this.link?.closed && this.isConnected) {
+      this.link = null;
+      this.lastError = '';
+      this.connectedCallback();
+    }
+  }
+
+  // The ticket: the attribute's, else one fetched from ticket-url.
+  async fetchTicket() {
+    const url = this.getAttribute('ticket-url');
+    if (!url) return this.getAttribute('ticket') ?? '';
+    const answer = await fetch(url, { credentials: 'same-origin', cache: 'no-store' });
+    if (!answer.ok) throw new Error(`${answer.status} ${answer.statusText}`);
+    return (await answer.text()).trim();
+  }
+
+  // A host property Let: sent to the control; resolves when it has run,
+  // rejects with {number, description} when it raised a run-time error.
+  set(property, value) {
+    const type = WRITABLE[property];
+    if (!type) return Promise.reject(new TypeError(`${property} cannot be set`));
+    if (typeof value !== type || (type === 'number' && !Number.isInteger(value))) {
+      return Promise.reject(new TypeError(`${property} takes a ${type === 'number' ? 'whole number' : type}`));
+    }
+    this.written.delete(property);
+    this.written.set(property, value);
+    return new Promise((resolve, reject) => {
+      const n = this.sendInput({ type: 'set', property, value });
+      this.results.set(n, { resolve, reject, property });
+    });
+  }
+
+  // Every input goes through here, numbered and in order.
+  sendInput(message) {
+    if (!this.link) return 0;
+    const n = this.link.send(message);
+    this.pending.push({ n, ...message });
+    if (message.type === 'key' || message.type === 'text') this.scheduleRender();
+    return n;
+  }
+
+  // For tests and tools: the n of the last input sent.
+  get lastSent() {
+    return this.link ? this.link.lastSent : 0;
+  }
+
+  // Whether every input sent has been answered and the last picture drawn.
+  get settled() {
+    return this.pending.length === 0 && this.frame === 0 && this.renderedSeq === this.receivedSeq;
+  }
+
+  onLinkState(state, detail) {
+    if (state === 'reconnecting') this.status('The connection was lost; reconnecting\u2026');
+    else if (state === 'closed') this.status(this.lastError || detail || 'The server closed the session.');
+    else if (state === 'error') this.status(detail);
+    else if (state === 'resumed') this.status('');
+    else {
+      if (state === 'restarted') {
+        this.status('The connection was restarted: a new session has begun.');
+        for (const { reject } of this.results.values()) reject(new Error('the session was restarted'));
+        this.results.clear();
+        this.pending = [];
+      } else {
+        this.status('');
+      }
+      this.maxAcked = 0;
+      // A new session gets the page's host properties again, the source first.
+      const source = this.getAttribute('source');
+      if (source !== null && !this.written.has('PathText')) this.set('PathText', source).catch(() => {});
+      for (const [property, value] of [...this.written]) this.set(property, value).catch(() => {});
+      this.dispatchEvent(new CustomEvent('session', { detail: { state } }));
+    }
+  }
+
+  status(text) {
+    this.statusLine.textContent = text;
+  }
+
+  onMessage(msg) {
+    if (typeof msg.seq === 'number') this.receivedSeq = msg.seq;
+    if (msg.type === 'snapshot') {
+      this.picture = msg.picture;
+      this.updateHost(msg.host ?? {}, true);
+    } else if (msg.type === 'patch') {
+      this.picture = applyDiff(this.picture, msg.diff ?? {});
+      if (msg.host) this.updateHost(msg.host, false);
+    } else if (msg.type === 'result') {
+      const waiter = this.results.get(msg.n);
+      this.results.delete(msg.n);
+      if (waiter && msg.ok) waiter.resolve(this.host[waiter.property]);
+      else if (waiter) waiter.reject(msg.error);
+      return;
+    } else if (msg.type === 'error') {
+      // A refused input (it names its n) is said for a moment; anything else
+      // (a refused hello, an ended session) stays.
+      this.lastError = msg.message;
+      this.status(msg.message);
+      if (typeof msg.n === 'number') {
+        setTimeout(() => { if (this.statusLine.textContent === msg.message) this.status(''); }, 5000);
+      }
+      this.dispatchEvent(new CustomEvent('error', { detail: { message: msg.message } }));
+      return;
+    } else {
+      return;
+    }
+    this.patchSinceAck = true;
+    // A patch is followed by the acknowledgement of the input it answers:
+    // while a guessed key waits for its own, the drawing waits a moment for
+    // it, so the guess is not applied on top of its own answer.
+    clearTimeout(this.holdTimer);
+    if (this.guessing()) this.holdTimer = setTimeout(() => this.scheduleRender(), 40);
+    else this.scheduleRender();
+  }
+
+  // The focused text box with its pending keys guessed, and whether any are.
+  guess() {
+    const focused = this.focusedBox();
+    if (!focused) return { focused: null, box: null, guessed: false };
+    const pic = this.picture;
+    const base = { text: focused.dorvanePicture.text, selStart: pic.selStart,
+      selLength: pic.selLength, maxLength: focused.dorvanePicture.maxLength };
+    const box = predict(base, this.pending.filter((p) => p.n > this.maxAcked));
+    return { focused, box, guessed: box !== base };
+  }
+
+  guessing() {
+    return this.guess().guessed;
+  }
+
+  onAck(n) {
+    this.maxAcked = Math.max(this.maxAcked, n);
+    this.pending = this.pending.filter((p) => p.n !== n);
+    // A key answered by a patch (the patch comes just before its ack) is
+    // timed until that patch is painted.
+    if (this.patchSinceAck && this.keyTimes.has(n)) this.answered.push(this.keyTimes.get(n));
+    this.keyTimes.delete(n);
+    this.patchSinceAck = false;
+    clearTimeout(this.holdTimer);
+    this.scheduleRender();
+  }
+
+  // New host values; `change` when the list or the range moved.
+  updateHost(values, whole) {
+    const old = this.host;
+    this.host = whole ? { ...values } : { ...old, ...values };
+    if (Object.keys(old).length === 0) return;  // the first picture changes nothing
+    const moved = (names) => names.some((k) => k in values && values[k] !== old[k]);
+    if (moved(LIST)) this.dispatchEvent(new CustomEvent('change', { detail: { what: 'list' } }));
+    if (moved(RANGE)) this.dispatchEvent(new CustomEvent('change', { detail: { what: 'range' } }));
+  }
+
+  scheduleRender() {
+    if (this.frame) return;
+    this.frame = requestAnimationFrame(() => {
+      this.frame = 0;
+      this.render();
+    });
+  }
+
+  // Draws the picture: surfaces and dialogs, their controls, the message
+  // boxes, the texts with the guess of pending keys, and the focus.
+  render() {
+    // Whether the element holds the page's focus, taken before a control
+    // under the focus is removed or disabled and the page would lose it.
+    const holding = this.shadowRoot.activeElement !== null || document.activeElement === this;
+    const pic = this.picture;
+    const byContainer = new Map(pic.containers.map((c) => [c.name, []]));
+    for (const c of pic.controls) byContainer.get(c.container)?.push(c);
+    for (const [name, holder] of this.holders) {
+      if (!byContainer.has(name)) {
+        holder.dialog?.close();
+        (holder.dialog ?? holder.element).remove();
+        this.holders.delete(name);
+      }
+    }
+    for (const container of pic.containers) this.renderContainer(container, byContainer.get(container.name));
+    const live = new Set(pic.controls.map(controlKey));
+    for (const [key, node] of this.nodes) {
+      if (!live.has(key)) {
+        node.remove();
+        this.nodes.delete(key);
+      }
+    }
+    this.renderTexts();
+    this.renderBoxes();
+    this.placeFocus(holding);
+    this.renderedSeq = this.receivedSeq;
+    const now = performance.now();
+    for (const start of this.answered.splice(0)) this.keyToPaint.push(now - start);
+    for (const start of this.guessed.splice(0)) this.keyToGuess.push(now - start);
+  }
+
+  renderContainer(container, controls) {
+    let holder = this.holders.get(container.name);
+    if (!holder) {
+      if (container.isForm) {
+        const form = formDialog(container.name, container.caption,
+                                () => this.sendInput({ type: 'closeForm', form: container.name }));
+        this.shadowRoot.append(form.dialog);
+        form.dialog.showModal();
+        holder = { element: form.body, dialog: form.dialog, setCaption: form.setCaption };
+      } else {
+        const element = document.createElement('div');
+        element.className = 'surface';
+        element.dataset.container = container.name;
+        this.surfaces.append(element);
+        holder = { element };
+      }
+      this.holders.set(container.name, holder);
+    }
+    const { width, height } = surfaceSize(container, controls);
+    const s = holder.element.style;
+    s.width = width + 'px';
+    s.height = height + 'px';
+    s.background = colorOf(container.backColor);
+    if (holder.setCaption) holder.setCaption(container.caption);
+    for (const c of controls) {
+      const key = controlKey(c);
+      let node = this.nodes.get(key);
+      if (!node || node.dorvanePicture.kind !== c.kind) {
+        node?.remove();
+        node = createControl(c);
+        this.nodes.set(key, node);
+        holder.element.append(node);
+      }
+      paintControl(node, c);
+    }
+  }
+
+  // The focused text box's guess
+  focusedBox() {
+    const pic = this.picture;
+    const node = this.nodes.get(pic.focusContainer + '\u0000' + pic.focusControl);
+    return node && node.dorvanePicture.kind === 'TextBox' ? node : null;
+  }
+
+  renderTexts() {
+    const focused = this.focusedBox();
+    for (const node of this.nodes.values()) {
+      const p = node.dorvanePicture;
+      if (p.kind !== 'TextBox' || node === focused) continue;
+      if (node.value !== p.text) node.value = p.text;
+    }
+    if (!focused || this.composing) return;
+    const { box } = this.guess();
+    if (focused.value !== box.text) focused.value = box.text;
+    const start = unitsOf(box.text, box.selStart);
+    const end = unitsOf(box.text, box.selStart + box.selLength);
+    if (focused.selectionStart !== start || focused.selectionEnd !== end) focused.setSelectionRange(start, end);
+  }
+
+  // The newest waiting box is shown; one answered locally stays hidden
+  // until the server takes it away.
+  renderBoxes() {
+    const boxes = this.picture.boxes;
+    for (const shown of this.boxes.splice(0)) {
+      const i = boxes.findIndex((b, at) => at === shown.index && b.prompt === shown.box.prompt);
+      if (i >= 0 && !shown.answered) this.boxes.push(shown);
+      else shown.dialog.remove();
+    }
+    const index = boxes.length - 1;
+    if (index < 0 || this.boxes.some((b) => b.index === index)) return;
+    const entry = { box: boxes[index], index, answered: false };
+    const { dialog, ok } = boxDialog(boxes[index], () => {
+      entry.answered = true;
+      dialog.close();
+      this.sendInput({ type: 'answer', box: index, button: 1 });
+    });
+    entry.dialog = dialog;
+    this.shadowRoot.append(dialog);
+    dialog.showModal();
+    ok.focus();
+    this.boxes.push(entry);
+  }
+
+  // The browser's focus goes where the toolkit's is when the element holds
+  // it (or has just got it), or a dialog of it is open.
+  placeFocus(holding) {
+    if (this.boxes.length > 0) return;
+    if (!holding && this.picture.modalForms.length === 0) return;
+    const pic = this.picture;
+    const target = this.nodes.get(pic.focusContainer + '\u0000' + pic.focusControl);
+    if (target && !target.disabled) {
+      if (this.shadowRoot.activeElement !== target) target.focus({ preventScroll: true });
+    } else if (this.shadowRoot.activeElement === null && document.activeElement !== this) {
+      this.focus({ preventScroll: true });
+    }
+  }
+
+  onKeyDown(event) {
+    if (event.isComposing || event.keyCode === 229 || event.defaultPrevented) return;
+    if (isClipboardKey(event)) return;
+    const key = translateKey(event);
+    if (!key) return;
+    event.preventDefault();
+    if (key.text) {
+      this.sendInput({ type: 'text', text: key.text });
+      return;
+    }
+    const start = performance.now();
+    const n = this.sendInput({ type: 'key', code: key.code, shift: key.shift, char: key.char });
+    this.keyTimes.set(n, start);
+    if (this.guessing()) this.guessed.push(start);
+  }
+
+  // Text the browser would put in a box (paste, drop, an IME, a keyboard
+  // without keys) goes to the control as typed text; a cut deletes.
+  onBeforeInput(event) {
+    if (event.inputType === 'insertCompositionText') return;
+    event.preventDefault();
+    if (event.inputType === 'deleteByCut') {
+      this.sendInput({ type: 'key', code: 46, shift: 0, char: 0 });
+      return;
+    }
+    if (!event.inputType.startsWith('insert') || this.composing) return;
+    const text = event.data ?? event.dataTransfer?.getData('text/plain') ?? '';
+    if (text) this.sendInput({ type: 'text', text });
+  }
+
+  controlOf(event) {
+    const node = event.composedPath().find((n) => n.dataset?.name !== undefined && this.nodes.get(controlKey(n.dataset)) === n);
+    return node ?? null;
+  }
+
+  // The toolkit moves the focus: a press does not, except into a text box
+  // (so its caret and a drag show). Remembers where a drag began.
+  onMouseDown(event) {
+    const node = this.controlOf(event);
+    if (event.button !== 0) return;
+    if (!node || node.dorvanePicture.kind !== 'TextBox') {
+      event.preventDefault();
+      if (!node && this.picture.modalForms.length === 0) this.focus({ preventScroll: true });
+    }
+    this.dragFrom = node ? { node, x: event.clientX, y: event.clientY } : null;
+  }
+
+  // A drag over a text box's text selects: the control gets the selection.
+  onMouseUp(event) {
+    const from = this.dragFrom;
+    this.dragFrom = null;
+    if (!from || from.node.dorvanePicture.kind !== 'TextBox') return;
+    if (Math.abs(event.clientX - from.x) + Math.abs(event.clientY - from.y) < 4 && !event.shiftKey) return;
+    const node = from.node;
+    setTimeout(() => {
+      const text = node.value;
+      const selStart = charactersOf(text, node.selectionStart);
+      this.sendInput({ type: 'select', selStart, selLength: charactersOf(text, node.selectionEnd) - selStart });
+    });
+  }
+
+  // A click is sent as the first click of a pair; the second of a double
+  // click is the DblClick alone, as the Qt front end sends it.
+  onClick(event) {
+    const node = this.controlOf(event);
+    if (!node || event.button !== 0) return;
+    const p = node.dorvanePicture;
+    if (!p.enabled) return;
+    if (event.type === 'dblclick') {
+      this.sendInput({ type: 'dblclick', control: p.name, container: p.container, second: true });
+    } else if (event.detail <= 1) {
+      this.sendInput({ type: 'click', control: p.name, container: p.container });
+    }
+  }
+}
+
+for (const property of HOST_PROPERTIES) {
+  Object.defineProperty(DorvaneControl.prototype, property, {
+    get() {
+      return this.host[property];
+    },
+    set(value) {
+      this.set(property, value).catch((error) => this.dispatchEvent(new CustomEvent('error', { detail: error })));
+    },
+    configurable: true,
+    enumerable: true,
+  });
+}
+
+if (!customElements.get('dorvane-control')) customElements.define('dorvane-control', DorvaneControl);
