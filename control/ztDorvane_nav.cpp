@@ -8,14 +8,14 @@
 // ztDorvane_entry.cpp, the record store and ztBasicSet (blank tests).
 #include <cassert>
 
-#include "control/ztDorvane.h"
+#include "control/ztDorvane_impl.h"
 #include "services/ztBasicSet.h"
 
 using ztBasicSet::IsBlank;
 using ztBasicSet::IsNotBlank;
 
 // Binds the picture buttons and the clicks of the three row arrays.
-void ztDorvane::WirePage() {
+void ztDorvane::Impl::WirePage() {
   cmdHKBPGUP.Click = [this] { cmdHKBPGUP_Click(); };
   cmdHKBPGDN.Click = [this] { cmdHKBPGDN_Click(); };
   cmdHKBUPARROW.Click = [this] { cmdHKBUPARROW_Click(); };
@@ -30,14 +30,14 @@ void ztDorvane::WirePage() {
 // Page Up (other codes do nothing). On an empty list nothing moves. A page
 // that another workstation has changed under the highlight is drawn again
 // from the records left, and the key then moves from there.
-void ztDorvane::MoveInList(int16_t keyCode) {
+void ztDorvane::Impl::MoveInList(int16_t keyCode) {
   if (!MoveToFirstRecord()) return;
   KeepPageInStep([this, keyCode] { MoveOnPage(keyCode); }, true);
 }
 
 // The move of one navigation key on a list that has records. Home and End go
 // to the list's ends as the table has them now.
-void ztDorvane::MoveOnPage(int16_t keyCode) {
+void ztDorvane::Impl::MoveOnPage(int16_t keyCode) {
   recordstore::Recordset& tjlist = ListRecordset();
   switch (keyCode) {
     case screen::kKeyDown:
@@ -72,7 +72,7 @@ void ztDorvane::MoveOnPage(int16_t keyCode) {
 
 // One row down: from the last record onto the end marker, never beyond it.
 // Past row 3 the page scrolls one record and only the new bottom row is drawn.
-void ztDorvane::MoveDown() {
+void ztDorvane::Impl::MoveDown() {
   if (IsBlank(page.CurrentBookmark)) return;  // already on the end marker
   recordstore::Recordset& tjlist = ListRecordset();
   PaintRowNormal(page.CurrentRow);
@@ -100,7 +100,7 @@ void ztDorvane::MoveDown() {
 // One row up: from the end marker onto the last record, from a record onto the
 // one before it (scrolling the page down one record above row 0). Up on the
 // first record highlights it again and changes nothing else.
-void ztDorvane::MoveUp() {
+void ztDorvane::Impl::MoveUp() {
   recordstore::Recordset& tjlist = ListRecordset();
   if (IsBlank(page.CurrentBookmark)) {
     page.CurrentBookmark = page.LastBookmark;
@@ -141,7 +141,7 @@ void ztDorvane::MoveUp() {
 // both move three records, each stopping at the end of the list, and the page
 // is drawn again. Page Down does nothing on the end marker; Page Up starts
 // from the last record there.
-void ztDorvane::MovePage(bool forward) {
+void ztDorvane::Impl::MovePage(bool forward) {
   if (IsBlank(page.CurrentBookmark)) {
     if (forward) return;
     page.CurrentBookmark = page.LastBookmark;
@@ -155,7 +155,7 @@ void ztDorvane::MovePage(bool forward) {
 
 // The bookmark of the record three records after (or before) the one of the
 // bookmark, or of the last (first) record when fewer follow (precede) it.
-std::string ztDorvane::WalkThreeRecords(const std::string& from, bool forward) {
+std::string ztDorvane::Impl::WalkThreeRecords(const std::string& from, bool forward) {
   recordstore::Recordset& tjlist = ListRecordset();
   std::string reached = from;
   tjlist.SetBookmark(from);
@@ -175,7 +175,7 @@ std::string ztDorvane::WalkThreeRecords(const std::string& from, bool forward) {
 // CurrentBookmark's record. Both page walks cover the same records, so it is
 // always on the page; should another program have changed the list between
 // two moves so that it is not, the page starts at the highlighted record.
-void ztDorvane::FindCurrentRow() {
+void ztDorvane::Impl::FindCurrentRow() {
   recordstore::Recordset& tjlist = ListRecordset();
   tjlist.SetBookmark(page.TopBookmark);
   page.CurrentRow = 0;
@@ -197,7 +197,7 @@ void ztDorvane::FindCurrentRow() {
 
 // The list's key dispatcher, reached through the key preview outside the edit
 // modes and by the picture buttons. Shift is ignored; the key is not consumed.
-void ztDorvane::HandleListKey(int16_t keyCode, int16_t shift) {
+void ztDorvane::Impl::HandleListKey(int16_t keyCode, int16_t shift) {
   (void)shift;
   switch (keyCode) {
     case screen::kKeyDown:
@@ -243,32 +243,32 @@ void ztDorvane::HandleListKey(int16_t keyCode, int16_t shift) {
 
 // The picture buttons act only while no row is being edited; the four moves
 // give the keyboard back to the list.
-void ztDorvane::cmdHKBPGUP_Click() {
+void ztDorvane::Impl::cmdHKBPGUP_Click() {
   if (entry.EntryMode != RowEdit::None) return;
   HandleListKey(screen::kKeyPageUp, 0);
   hsbMAIN.SetFocus();
 }
 
-void ztDorvane::cmdHKBPGDN_Click() {
+void ztDorvane::Impl::cmdHKBPGDN_Click() {
   if (entry.EntryMode != RowEdit::None) return;
   HandleListKey(screen::kKeyPageDown, 0);
   hsbMAIN.SetFocus();
 }
 
-void ztDorvane::cmdHKBUPARROW_Click() {
+void ztDorvane::Impl::cmdHKBUPARROW_Click() {
   if (entry.EntryMode != RowEdit::None) return;
   HandleListKey(screen::kKeyUp, 0);
   hsbMAIN.SetFocus();
 }
 
-void ztDorvane::cmdHKBDNARROW_Click() {
+void ztDorvane::Impl::cmdHKBDNARROW_Click() {
   if (entry.EntryMode != RowEdit::None) return;
   HandleListKey(screen::kKeyDown, 0);
   hsbMAIN.SetFocus();
 }
 
 // The action button edits the highlighted record, or adds on the end marker.
-void ztDorvane::cmdHKBACTION_Click() {
+void ztDorvane::Impl::cmdHKBACTION_Click() {
   if (entry.EntryMode != RowEdit::None) return;
   if (IsNotBlank(page.CurrentBookmark)) {
     CmdEdit_Click();
@@ -279,20 +279,20 @@ void ztDorvane::cmdHKBACTION_Click() {
 
 // A click on the company or job name column: an edit it starts focuses the
 // company box. Clicks do nothing while a row is being edited.
-void ztDorvane::lblCONO_Click(int16_t index) {
+void ztDorvane::Impl::lblCONO_Click(int16_t index) {
   if (entry.EntryMode != RowEdit::None) return;
   entry.FocusColumn = EntryBox::Company;
   RowClick(index);
 }
 
-void ztDorvane::lblJOBNAME_Click(int16_t index) {
+void ztDorvane::Impl::lblJOBNAME_Click(int16_t index) {
   if (entry.EntryMode != RowEdit::None) return;
   entry.FocusColumn = EntryBox::Company;
   RowClick(index);
 }
 
 // A click on the job number column: an edit it starts focuses the job box.
-void ztDorvane::lblJOBNO_Click(int16_t index) {
+void ztDorvane::Impl::lblJOBNO_Click(int16_t index) {
   if (entry.EntryMode != RowEdit::None) return;
   entry.FocusColumn = EntryBox::Job;
   RowClick(index);
@@ -305,7 +305,7 @@ void ztDorvane::lblJOBNO_Click(int16_t index) {
 // checked at once as the focus leaves it. A click on a page that another
 // workstation has changed draws the page again and moves no highlight: the
 // row clicked may show another record now.
-void ztDorvane::RowClick(int16_t row) {
+void ztDorvane::Impl::RowClick(int16_t row) {
   if (IsBlank(lblCONO(row).Caption())) {
     hsbMAIN.SetFocus();
     return;

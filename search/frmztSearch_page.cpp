@@ -8,7 +8,7 @@
 #include <cassert>
 #include <string>
 
-#include "search/frmztSearch.h"
+#include "search/frmztSearch_impl.h"
 #include "services/base/error_numbers.h"
 #include "services/base/runtime_error.h"
 #include "services/ztBasicSet.h"
@@ -22,7 +22,7 @@ bool NamesRow(const std::string& bookmark) { return !IsBlank(bookmark); }
 
 }  // namespace
 
-screen::Label& frmztSearch::Cell(int col, int row) {
+screen::Label& frmztSearch::Impl::Cell(int col, int row) {
   switch (col) {
     case 0:
       return lblCOL0(row);
@@ -40,16 +40,16 @@ screen::Label& frmztSearch::Cell(int col, int row) {
   }
 }
 
-screen::Label& frmztSearch::Header(int col) {
+screen::Label& frmztSearch::Impl::Header(int col) {
   screen::Label* headers[] = {&lblHCOL0, &lblHCOL1, &lblHCOL2, &lblHCOL3, &lblHCOL4, &lblHCOL5};
   assert(col >= 0 && col < kColumns);
   return *headers[col];
 }
 
 // Column 0 is always written; the others only when they have a width.
-bool frmztSearch::ColumnShown(int col) const { return col == 0 || state_.ColWidth[col] > 0; }
+bool frmztSearch::Impl::ColumnShown(int col) const { return col == 0 || state_.ColWidth[col] > 0; }
 
-void frmztSearch::ClearRow(int row) {
+void frmztSearch::Impl::ClearRow(int row) {
   for (int k = 0; k < kColumns; ++k) {
     if (ColumnShown(k)) Cell(k, row).SetCaption(" ");
   }
@@ -57,43 +57,43 @@ void frmztSearch::ClearRow(int row) {
 
 // Writes a message into the row's cell of the message column, never into a
 // hidden one.
-void frmztSearch::ShowRowMessage(int row, const std::string& text) {
+void frmztSearch::Impl::ShowRowMessage(int row, const std::string& text) {
   const int col = state_.MessageColumn - 1;
   if (col < 0 || col >= kColumns || !ColumnShown(col)) return;
   Cell(col, row).SetCaption(text);
 }
 
-void frmztSearch::ShowEndOfList(int row) {
+void frmztSearch::Impl::ShowEndOfList(int row) {
   ClearRow(row);
   ShowRowMessage(row, "End of List");
 }
 
-void frmztSearch::ShowNoItems(int row) {
+void frmztSearch::Impl::ShowNoItems(int row) {
   ClearRow(row);
   ShowRowMessage(row, "No Items Found");
 }
 
-void frmztSearch::UnhighlightRow(int row) {
+void frmztSearch::Impl::UnhighlightRow(int row) {
   for (int k = 0; k < kColumns; ++k) {
     if (ColumnShown(k)) Cell(k, row).SetBackColor(RowColor);
   }
 }
 
-void frmztSearch::HighlightRow(int row) {
+void frmztSearch::Impl::HighlightRow(int row) {
   for (int k = 0; k < kColumns; ++k) {
     if (ColumnShown(k)) Cell(k, row).SetBackColor(SelectedRowColor);
   }
 }
 
 // Shows the current record in the row.
-void frmztSearch::FillRow(int row) {
+void frmztSearch::Impl::FillRow(int row) {
   for (int k = 0; k < kColumns; ++k) ShowCell(Cell(k, row), k);
 }
 
 // A shown column's cell: the value (Null read as its type's empty value) with
 // one leading space, or through the column's display format. A shown column
 // whose field name was left blank has no field: run-time error 91.
-void frmztSearch::ShowCell(screen::Label& cell, int col) {
+void frmztSearch::Impl::ShowCell(screen::Label& cell, int col) {
   if (state_.ColWidth[col] <= 0) return;
   if (!colField_[col]) {
     throw base::RuntimeError(base::error::kObjectNotSet, "Object variable not set: column " +
@@ -108,7 +108,7 @@ void frmztSearch::ShowCell(screen::Label& cell, int col) {
   }
 }
 
-void frmztSearch::ShiftRowsUp() {
+void frmztSearch::Impl::ShiftRowsUp() {
   for (int r = 1; r < kRows; ++r) {
     for (int k = 0; k < kColumns; ++k) {
       if (ColumnShown(k)) Cell(k, r - 1).SetCaption(Cell(k, r).Caption());
@@ -116,7 +116,7 @@ void frmztSearch::ShiftRowsUp() {
   }
 }
 
-void frmztSearch::ShiftRowsDown() {
+void frmztSearch::Impl::ShiftRowsDown() {
   for (int r = kRows - 1; r >= 1; --r) {
     for (int k = 0; k < kColumns; ++k) {
       if (ColumnShown(k)) Cell(k, r).SetCaption(Cell(k, r - 1).Caption());
@@ -126,7 +126,7 @@ void frmztSearch::ShiftRowsDown() {
 
 // Redraws the twelve rows from TopBookmark, "End of List" after the range,
 // blank rows below it, and the highlight.
-void frmztSearch::FillPage() {
+void frmztSearch::Impl::FillPage() {
   bool endPending = true;
   const bool fromTop = NamesRow(state_.TopBookmark);
   if (fromTop) rs_->SetBookmark(state_.TopBookmark);
@@ -150,7 +150,7 @@ void frmztSearch::FillPage() {
 
 // The state of a table or range without rows: "No Items Found" in the first
 // row, highlighted, and nothing selected.
-void frmztSearch::ShowEmptyRange() {
+void frmztSearch::Impl::ShowEmptyRange() {
   state_.SelectedRow = 0;
   state_.TopBookmark = state_.SelectedBookmark = " ";
   for (int r = 0; r < kRows; ++r) {
@@ -163,7 +163,7 @@ void frmztSearch::ShowEmptyRange() {
 
 // A click on a grid cell highlights its row, finding the row's bookmark by a
 // walk of at most twelve rows from the top; a blank row only takes the focus.
-void frmztSearch::SelectRow(int16_t row) {
+void frmztSearch::Impl::SelectRow(int16_t row) {
   SearchState& s = state_;
   if (ready_ && !IsBlank(Cell(0, row).Caption()) && !TableIsEmpty() && row != s.SelectedRow &&
       NamesRow(s.TopBookmark)) {
@@ -183,7 +183,7 @@ void frmztSearch::SelectRow(int16_t row) {
 
 // Down, Up, Home, End, Page Down and Page Up. Nothing moves in an empty table
 // or range.
-void frmztSearch::MoveSelection(int16_t key) {
+void frmztSearch::Impl::MoveSelection(int16_t key) {
   if (!ready_ || TableIsEmpty() || !NamesRow(state_.FirstBookmark)) return;
   SearchState& s = state_;
   switch (key) {
@@ -215,7 +215,7 @@ void frmztSearch::MoveSelection(int16_t key) {
 // One row down; past the range's last row the highlight goes onto the
 // "End of List" row. From grid row 11 the page scrolls by one row, reusing
 // the captions on screen and reading only the new row.
-void frmztSearch::MoveDown() {
+void frmztSearch::Impl::MoveDown() {
   SearchState& s = state_;
   if (!NamesRow(s.SelectedBookmark)) return;
   UnhighlightRow(s.SelectedRow);
@@ -242,7 +242,7 @@ void frmztSearch::MoveDown() {
 
 // One row up; from the "End of List" row back onto the range's last row; at
 // the range's first row nothing visible changes.
-void frmztSearch::MoveUp() {
+void frmztSearch::Impl::MoveUp() {
   SearchState& s = state_;
   if (!NamesRow(s.SelectedBookmark)) {
     s.SelectedBookmark = s.LastBookmark;
@@ -280,7 +280,7 @@ void frmztSearch::MoveUp() {
 
 // From the row of bookmark, steps over up to eleven rows of the range
 // (forward or back) and returns the bookmark of the row reached.
-std::string frmztSearch::StepFrom(const std::string& bookmark, bool forward) {
+std::string frmztSearch::Impl::StepFrom(const std::string& bookmark, bool forward) {
   std::string reached = bookmark;
   rs_->SetBookmark(bookmark);
   for (int counter = 0; counter <= state_.LastRow && IsCurrentInRange(); ++counter) {
@@ -295,7 +295,7 @@ std::string frmztSearch::StepFrom(const std::string& bookmark, bool forward) {
 }
 
 // Finds the selection's grid row by walking at most a page from the top.
-void frmztSearch::LocateSelection() {
+void frmztSearch::Impl::LocateSelection() {
   SearchState& s = state_;
   rs_->SetBookmark(s.TopBookmark);
   s.SelectedRow = 0;
@@ -311,7 +311,7 @@ void frmztSearch::LocateSelection() {
 
 // The selection and the top each move back by eleven rows (one row of the old
 // page stays in view), stopping at the range's first row.
-void frmztSearch::PageUp() {
+void frmztSearch::Impl::PageUp() {
   SearchState& s = state_;
   UnhighlightRow(s.SelectedRow);
   if (!NamesRow(s.SelectedBookmark)) {
@@ -327,7 +327,7 @@ void frmztSearch::PageUp() {
 
 // The selection and the top each move on by eleven rows, stopping at the
 // range's last row.
-void frmztSearch::PageDown() {
+void frmztSearch::Impl::PageDown() {
   SearchState& s = state_;
   if (!NamesRow(s.SelectedBookmark)) return;
   UnhighlightRow(s.SelectedRow);
@@ -337,16 +337,9 @@ void frmztSearch::PageDown() {
   FillPage();
 }
 
-// A navigation button passes its key to the key handler, then the focus goes
-// back to hsbMAIN.
-void frmztSearch::NavigationClick(int16_t keyCode) {
-  HandleSearchKey(keyCode, 0);
-  hsbMAIN.SetFocus();
-}
-
 // The action strip chooses the highlighted row; on the "End of List" row it
 // only gives the focus back to hsbMAIN.
-void frmztSearch::cmdHKBACTION_Click() {
+void frmztSearch::Impl::cmdHKBACTION_Click() {
   if (NamesRow(state_.SelectedBookmark)) {
     CmdSelect_Click();
   } else {
@@ -354,12 +347,12 @@ void frmztSearch::cmdHKBACTION_Click() {
   }
 }
 
-void frmztSearch::CmdSelect_Click() {
+void frmztSearch::Impl::CmdSelect_Click() {
   strSelBookmark = state_.SelectedBookmark;
-  Unload();
+  owner.Unload();
 }
 
-void frmztSearch::CmdCancel_Click() {
+void frmztSearch::Impl::CmdCancel_Click() {
   strSelBookmark = " ";
-  Unload();
+  owner.Unload();
 }

@@ -22,16 +22,10 @@ class LauncherTest : public SearchTest {
   Shown ShownBy(const std::function<std::string()>& open) {
     Shown shown;
     Run(open, [&] {
-      frmztSearch& f = Form();
-      shown = {f.Caption(),
-               f.lblSearchTitle.Caption(),
-               f.lblHCOL0.Caption(),
-               f.lblHCOL1.Caption(),
-               f.State().SearchIndexName,
-               f.State().SearchColumnType,
-               f.State().SearchTextLimit,
-               f.State().KeyCount,
-               ColumnTexts()};
+      auto& f = Form();
+      shown = {f.owner.Caption(),         f.lblSearchTitle.Caption(), f.lblHCOL0.Caption(),
+               f.lblHCOL1.Caption(),      f.State().SearchIndexName,  f.State().SearchColumnType,
+               f.State().SearchTextLimit, f.State().KeyCount,         ColumnTexts()};
     });
     return shown;
   }
@@ -95,13 +89,13 @@ TEST_F(SearchTest, OneShownColumnSetsTheGridEdge) {
                                              "0|0", 1);
       },
       [&] {
-        frmztSearch& f = Form();
+        auto& f = Form();
         EXPECT_FALSE(f.lblHCOL1.Visible());
         EXPECT_FALSE(f.lblCOL1(0).Visible());
         EXPECT_EQ(f.State().GridRight, 285 + 600 + 10);
         EXPECT_EQ(f.cmdHKBEND.Left(), 285 + 600 + 10);
         EXPECT_EQ(f.hsbMAIN.Left(), 285 + 600 + 30);
-        EXPECT_EQ(f.Width(), 255 + 600 + 10 + 600);
+        EXPECT_EQ(f.owner.Width(), 255 + 600 + 10 + 600);
       });
 }
 
