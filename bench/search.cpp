@@ -119,7 +119,7 @@ void DialogDown(benchmark::State& state, const std::string& source) {
     toBottomRow();
     for (auto _ : state) {
       Press(screen::kKeyDown);
-      if (ztBasicSet::IsBlank(Dialog().State().SelectedBookmark)) {
+      if (ztBasicSet::IsBlank(Dialog().State().CurrentBookmark)) {
         bench::Pause(state);
         for (size_t i = 0; i < setup.middle.size(); ++i) Press(screen::kKeyBack);
         toBottomRow();

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "control/ztDorvane.h"
+#include "services/bookmark_pager.h"
 #include "services/recordstore/recordstore.h"
 #include "services/screen/screen.h"
 
@@ -119,10 +120,9 @@ class ztDorvane::Impl {
                                                const std::string& jobnoCaption) const;
   void ExpectJobNames(int16_t rows);
   bool MoveToFirstRecord();
-  void MoveDown();
-  void MoveUp();
+  // The page's rows as the shared pager walks and draws them.
+  class ListRows;
   void MovePage(bool forward);
-  std::string WalkThreeRecords(const std::string& from, bool forward);
   void FindCurrentRow();
   void ReloadFallback();
   // Another workstation's deletions (ztDorvane_page.cpp): the bookmark of the
@@ -299,14 +299,9 @@ class ztDorvane::Impl {
     uint32_t ErrorColor = 0;     // bad-state colour of boxes and labels
   };
 
-  // The list page: the bookmarks it is drawn from and the highlighted row.
-  struct PageState {
-    std::string TopBookmark = " ";
-    std::string CurrentBookmark = " ";
-    std::string FirstBookmark = " ";
-    std::string LastBookmark = " ";
-    int16_t CurrentRow = 0;
-    int16_t LastRowIndex = 0;
+  // The list page: the bookmarks it is drawn from and the highlighted row
+  // (the shared pager's), and the keys of the rows they name.
+  struct PageState : paging::BookmarkPage {
     // The "TJLIST" keys (company, job number) of the records that the
     // bookmarks above name, and of a few others the page took lately: where
     // another workstation deletes one, the page finds its neighbours by them.
@@ -356,4 +351,32 @@ class ztDorvane::Impl {
   EntryState entry;
   SavedListState lists;
   PERangeState peRange;
+};
+
+// The TJLIST rows of the page as the shared pager sees them. The recordset
+// is asked for when a move first needs it, in "TJLIST" order.
+class ztDorvane::Impl::ListRows final : public paging::PageRows {
+ public:
+  explicit ListRows(Impl& control) : c_(control) {}
+  bool OnRow() override { return c_.HasCurrentRecord(); }
+  std::string Mark() override { return c_.PageMark(); }
+  void Go(const std::string& bookmark) override { List().SetBookmark(bookmark); }
+  void Step(bool forward) override { forward ? List().MoveNext() : List().MovePrevious(); }
+  void Fill(int16_t row) override { c_.FillRow(row); }
+  void ShowEnd(int16_t row) override { c_.ShowEndOfList(row); }
+  void Clear(int16_t row) override { c_.ClearRow(row); }
+  void Paint(int16_t row, bool highlighted) override {
+    highlighted ? c_.PaintRowHighlight(row) : c_.PaintRowNormal(row);
+  }
+  void ShiftUp() override { c_.ShiftRowsUp(); }
+  void ShiftDown() override { c_.ShiftRowsDown(); }
+  void BeforeDraw() override { c_.ExpectJobNames(static_cast<int16_t>(c_.page.LastRowIndex + 1)); }
+
+ private:
+  recordstore::Recordset& List() {
+    if (rs_ == nullptr) rs_ = &c_.ListRecordset();
+    return *rs_;
+  }
+  Impl& c_;
+  recordstore::Recordset* rs_ = nullptr;
 };

@@ -1,9 +1,10 @@
 // ztDorvane's list navigation: the key dispatcher reached through the
-// control's key preview, the moves of the highlight (one row, a page, the two
-// ends of the list), the five picture buttons and the clicks on the row
-// labels. The page is followed through bookmarks: each move sets the TJLIST
-// recordset on a stored bookmark and steps at most four records from it, so a
-// key costs the same on a list of ten records as on one of a million.
+// control's key preview, the moves of the highlight (one row and a page by
+// the shared bookmark pager, the two ends of the list), the five picture
+// buttons and the clicks on the row labels. The page is followed through
+// bookmarks: each move sets the TJLIST recordset on a stored bookmark and
+// steps at most four records from it, so a key costs the same on a list of
+// ten records as on one of a million.
 // Relies on the page drawing of ztDorvane_page.cpp, the entry editing of
 // ztDorvane_entry.cpp, the record store and ztBasicSet (blank tests).
 #include <cassert>
@@ -41,11 +42,11 @@ void ztDorvane::Impl::MoveOnPage(int16_t keyCode) {
   recordstore::Recordset& tjlist = ListRecordset();
   switch (keyCode) {
     case screen::kKeyDown:
-      MoveDown();
+    case screen::kKeyUp: {
+      ListRows rows(*this);
+      keyCode == screen::kKeyDown ? page.MoveDown(rows) : page.MoveUp(rows);
       break;
-    case screen::kKeyUp:
-      MoveUp();
-      break;
+    }
     case screen::kKeyHome:
     case screen::kKeyEnd:
       if (keyCode == screen::kKeyHome) {
@@ -70,73 +71,6 @@ void ztDorvane::Impl::MoveOnPage(int16_t keyCode) {
   }
 }
 
-// One row down: from the last record onto the end marker, never beyond it.
-// Past row 3 the page scrolls one record and only the new bottom row is drawn.
-void ztDorvane::Impl::MoveDown() {
-  if (IsBlank(page.CurrentBookmark)) return;  // already on the end marker
-  recordstore::Recordset& tjlist = ListRecordset();
-  PaintRowNormal(page.CurrentRow);
-  tjlist.SetBookmark(page.CurrentBookmark);
-  tjlist.MoveNext();
-  const bool onRecord = HasCurrentRecord();
-  page.CurrentRow = static_cast<int16_t>(page.CurrentRow + 1);
-  page.CurrentBookmark = onRecord ? PageMark() : " ";
-  if (page.CurrentRow > page.LastRowIndex) {
-    page.CurrentRow = page.LastRowIndex;
-    tjlist.SetBookmark(page.TopBookmark);
-    tjlist.MoveNext();
-    page.TopBookmark = PageMark();
-    ShiftRowsUp();
-    if (onRecord) tjlist.SetBookmark(page.CurrentBookmark);
-  }
-  if (onRecord) {
-    FillRow(page.CurrentRow);
-  } else {
-    ShowEndOfList(page.CurrentRow);
-  }
-  PaintRowHighlight(page.CurrentRow);
-}
-
-// One row up: from the end marker onto the last record, from a record onto the
-// one before it (scrolling the page down one record above row 0). Up on the
-// first record highlights it again and changes nothing else.
-void ztDorvane::Impl::MoveUp() {
-  recordstore::Recordset& tjlist = ListRecordset();
-  if (IsBlank(page.CurrentBookmark)) {
-    page.CurrentBookmark = page.LastBookmark;
-    PaintRowNormal(page.CurrentRow);
-    page.CurrentRow = static_cast<int16_t>(page.CurrentRow - 1);
-    if (page.CurrentRow < 0) {
-      // The end marker stood in row 0: the last record becomes the top row.
-      page.CurrentRow = 0;
-      page.TopBookmark = page.LastBookmark;
-      ShowPage();
-    } else {
-      PaintRowHighlight(page.CurrentRow);  // the end marker stays drawn below
-    }
-    return;
-  }
-  PaintRowNormal(page.CurrentRow);
-  tjlist.SetBookmark(page.CurrentBookmark);
-  tjlist.MovePrevious();
-  if (HasCurrentRecord()) {
-    page.CurrentRow = static_cast<int16_t>(page.CurrentRow - 1);
-    page.CurrentBookmark = PageMark();
-    if (page.CurrentRow < 0) {
-      page.CurrentRow = 0;
-      page.TopBookmark = page.CurrentBookmark;
-      ShiftRowsDown();
-      FillRow(0);
-    } else {
-      FillRow(page.CurrentRow);
-    }
-  } else {
-    page.TopBookmark = page.CurrentBookmark;
-    tjlist.SetBookmark(page.CurrentBookmark);
-  }
-  PaintRowHighlight(page.CurrentRow);
-}
-
 // Page Down (forward) or Page Up: the highlighted record and the top record
 // both move three records, each stopping at the end of the list, and the page
 // is drawn again. Page Down does nothing on the end marker; Page Up starts
@@ -147,28 +81,11 @@ void ztDorvane::Impl::MovePage(bool forward) {
     page.CurrentBookmark = page.LastBookmark;
   }
   PaintRowNormal(page.CurrentRow);
-  page.CurrentBookmark = WalkThreeRecords(page.CurrentBookmark, forward);
-  page.TopBookmark = WalkThreeRecords(page.TopBookmark, forward);
+  ListRows rows(*this);
+  page.CurrentBookmark = page.Walk(rows, page.CurrentBookmark, forward);
+  page.TopBookmark = page.Walk(rows, page.TopBookmark, forward);
   FindCurrentRow();
   ShowPage();
-}
-
-// The bookmark of the record three records after (or before) the one of the
-// bookmark, or of the last (first) record when fewer follow (precede) it.
-std::string ztDorvane::Impl::WalkThreeRecords(const std::string& from, bool forward) {
-  recordstore::Recordset& tjlist = ListRecordset();
-  std::string reached = from;
-  tjlist.SetBookmark(from);
-  for (int16_t rowCounter = 0; HasCurrentRecord() && rowCounter <= page.LastRowIndex;
-       ++rowCounter) {
-    reached = PageMark();
-    if (forward) {
-      tjlist.MoveNext();
-    } else {
-      tjlist.MovePrevious();
-    }
-  }
-  return reached;
 }
 
 // Sets CurrentRow to the row of the page (from TopBookmark on) that shows
@@ -199,21 +116,11 @@ void ztDorvane::Impl::FindCurrentRow() {
 // modes and by the picture buttons. Shift is ignored; the key is not consumed.
 void ztDorvane::Impl::HandleListKey(int16_t keyCode, int16_t shift) {
   (void)shift;
+  if (const int16_t move = paging::PageMoveOf(keyCode)) {
+    MoveInList(move);
+    return;
+  }
   switch (keyCode) {
-    case screen::kKeyDown:
-    case screen::kKeyRight:
-      MoveInList(screen::kKeyDown);
-      break;
-    case screen::kKeyUp:
-    case screen::kKeyLeft:
-      MoveInList(screen::kKeyUp);
-      break;
-    case screen::kKeyPageDown:
-    case screen::kKeyPageUp:
-    case screen::kKeyHome:
-    case screen::kKeyEnd:
-      MoveInList(keyCode);
-      break;
     case screen::kKeyReturn:
       if (IsBlank(page.CurrentBookmark)) {
         CmdAdd_Click();

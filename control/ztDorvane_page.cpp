@@ -174,32 +174,8 @@ bool ztDorvane::Impl::MoveToFirstRecord() {
 // Redraws the four rows from TopBookmark on (the row after the last record
 // reads "End of List", the rows below it are empty) and highlights CurrentRow.
 void ztDorvane::Impl::ShowPage() {
-  if (!ztBasicSet::IsNotBlank(page.TopBookmark)) {
-    for (int16_t i = 0; i <= page.LastRowIndex; ++i) {
-      ClearRow(i);
-      if (i == 0) ShowEndOfList(0);
-      PaintRowNormal(i);
-    }
-    PaintRowHighlight(page.CurrentRow);
-    return;
-  }
-  recordstore::Recordset& tjlist = ListRecordset();
-  tjlist.SetBookmark(page.TopBookmark);
-  ExpectJobNames(page.LastRowIndex + 1);
-  bool endOfListPending = true;
-  for (int16_t i = 0; i <= page.LastRowIndex; ++i) {
-    if (HasCurrentRecord()) {
-      FillRow(i);
-      tjlist.MoveNext();
-    } else if (endOfListPending) {
-      ShowEndOfList(i);
-      endOfListPending = false;
-    } else {
-      ClearRow(i);
-    }
-    PaintRowNormal(i);
-  }
-  PaintRowHighlight(page.CurrentRow);
+  ListRows rows(*this);
+  page.Draw(rows);
 }
 
 // Shows the working list from its first record and names it in lblTJLNAME.

@@ -88,7 +88,7 @@ void frmztSearch::Impl::AddControls() {
   owner.AddRowList({"Search results",
                     {"lblCOL0", "lblCOL1", "lblCol2", "lblCol3", "lblCol4", "lblCOL5"},
                     {&lblHCOL0, &lblHCOL1, &lblHCOL2, &lblHCOL3, &lblHCOL4, &lblHCOL5},
-                    [this] { return static_cast<int>(state_.SelectedRow); }});
+                    [this] { return static_cast<int>(state_.CurrentRow); }});
   for (screen::CommandButton* button :
        {&cmdHKBHOME, &cmdHKBPGUP, &cmdHKBUPARROW, &cmdHKBACTION, &cmdHKBDNARROW, &cmdHKBPGDN,
         &cmdHKBEND, &CmdSelect, &CmdCancel}) {
@@ -383,21 +383,21 @@ void frmztSearch::Impl::SizeForm() {
 // an empty range shows "No Items Found" without the Select button.
 void frmztSearch::Impl::ShowFirstPage() {
   SearchState& s = state_;
-  s.FirstBookmark = s.TopBookmark = s.SelectedBookmark = " ";
+  s.FirstBookmark = s.TopBookmark = s.CurrentBookmark = " ";
   s.ScanBookmark = s.LastBookmark = " ";
   rs_->SetIndex(s.SearchIndexName);
   const std::string first = FindFirstInRange();
   if (IsNotBlank(first)) {
     rs_->SetBookmark(first);
-    s.FirstBookmark = s.TopBookmark = s.SelectedBookmark = first;
+    s.FirstBookmark = s.TopBookmark = s.CurrentBookmark = first;
     s.LastBookmark = FindLastInRange(first);
     screen::GetDesktop().DoEvents();
     if (periodEndingStart) FindPeriodEndingStart();
     FillPage();
   } else {
-    ClearRow(s.SelectedRow);
-    ShowNoItems(s.SelectedRow);
-    HighlightRow(s.SelectedRow);
+    ClearRow(s.CurrentRow);
+    ShowNoItems(s.CurrentRow);
+    HighlightRow(s.CurrentRow);
     CmdSelect.SetVisible(false);
   }
 }
@@ -417,7 +417,7 @@ void frmztSearch::Impl::FindPeriodEndingStart() {
     rs_->Seek("=", {Variant::String(key)});
     if (!rs_->NoMatch()) {
       rs_->MovePrevious();
-      if (!rs_->IsBOF()) state_.TopBookmark = state_.SelectedBookmark = rs_->Bookmark();
+      if (!rs_->IsBOF()) state_.TopBookmark = state_.CurrentBookmark = rs_->Bookmark();
       return;
     }
     const std::optional<double> date = desktop.ReadShortDate(dateText);
@@ -457,7 +457,7 @@ void frmztSearch::Impl::ChangeSearchColumn(int16_t col) {
   }
   if (s.ColIndexName[col] == s.SearchIndexName || !ready_) return;
   s.SearchIndexName = s.ColIndexName[col];
-  s.SelectedRow = 0;
+  s.CurrentRow = 0;
   s.SearchText = "";
   lblSearch.SetCaption("");
   s.SearchColumnChanged = true;
@@ -475,7 +475,7 @@ void frmztSearch::Impl::ChangeSearchColumn(int16_t col) {
 // KeyCount MessageColumn.
 std::optional<Variant> frmztSearch::Impl::StateField(const std::string& name) {
   const SearchState& s = state_;
-  if (name == "SelectedRow") return Variant::Integer(s.SelectedRow);
+  if (name == "SelectedRow") return Variant::Integer(s.CurrentRow);
   if (name == "SearchText") return Variant::String(s.SearchText);
   if (name == "SearchIndexName") return Variant::String(s.SearchIndexName);
   if (name == "SearchTextLimit") return Variant::Integer(s.SearchTextLimit);

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "search/frmztSearch.h"
+#include "services/bookmark_pager.h"
 #include "services/recordstore/recordstore.h"
 #include "services/screen/screen.h"
 #include "services/ztMSAccess.h"
@@ -34,7 +35,8 @@ class frmztSearch::Impl {
 
   // The dialog's state, rebuilt by every load. Bookmark texts are " " when they
   // name no row.
-  struct SearchState {
+  struct SearchState : paging::BookmarkPage {
+    SearchState() { LastRowIndex = kRows - 1; }
     std::array<std::string, kColumns> ColIndexName;
     std::array<std::string, kColumns> ColFieldName;
     std::array<std::string, kColumns> ColType;
@@ -44,18 +46,12 @@ class frmztSearch::Impl {
     std::array<int16_t, kColumns> ColAlign{};
     std::array<int32_t, kColumns> ColWidth{};
     int16_t KeyCount = 0;
-    int16_t LastRow = kRows - 1;
-    int16_t SelectedRow = 0;
     std::string SearchIndexName;
     int16_t SearchTextLimit = 0;
     std::string SearchColumnType;
     int16_t MessageColumn = 1;
     bool SearchColumnChanged = false;
     std::string SearchText;
-    std::string FirstBookmark = " ";
-    std::string LastBookmark = " ";
-    std::string TopBookmark = " ";
-    std::string SelectedBookmark = " ";
     std::string ScanBookmark = " ";
     int32_t GridRight = 0;
     int32_t GridWidth = 0;
@@ -195,11 +191,10 @@ class frmztSearch::Impl {
   void ShowEmptyRange();
   void SelectRow(int16_t row);
   void MoveSelection(int16_t key);
-  void MoveDown();
-  void MoveUp();
+  // The grid's rows as the shared pager walks and draws them.
+  class GridRows;
   void PageUp();
   void PageDown();
-  std::string StepFrom(const std::string& bookmark, bool forward);
   void LocateSelection();
   void cmdHKBACTION_Click();
   void CmdSelect_Click();

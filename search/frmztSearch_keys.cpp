@@ -85,24 +85,7 @@ void frmztSearch::Impl::HandleSearchKey(int16_t& keyCode, int16_t shift) {
     SeekTypedText();
     return;
   }
-  switch (key) {
-    case screen::kKeyDown:
-    case screen::kKeyRight:
-      MoveSelection(screen::kKeyDown);
-      break;
-    case screen::kKeyUp:
-    case screen::kKeyLeft:
-      MoveSelection(screen::kKeyUp);
-      break;
-    case screen::kKeyPageDown:
-    case screen::kKeyPageUp:
-    case screen::kKeyHome:
-    case screen::kKeyEnd:
-      MoveSelection(key);
-      break;
-    default:
-      break;
-  }
+  if (const int16_t move = paging::PageMoveOf(key)) MoveSelection(move);
 }
 
 void frmztSearch::Impl::ShowSearchText() {
@@ -129,12 +112,12 @@ void frmztSearch::Impl::SeekTypedText() {
     rs_->Seek(">=", keys);
     if (!rs_->NoMatch()) {
       if (IsCurrentInRange()) {
-        s.TopBookmark = s.SelectedBookmark = rs_->Bookmark();
-        s.SelectedRow = 0;
+        s.TopBookmark = s.CurrentBookmark = rs_->Bookmark();
+        s.CurrentRow = 0;
       }
     } else if (s.SearchText.empty()) {
-      s.TopBookmark = s.SelectedBookmark = s.FirstBookmark;
-      s.SelectedRow = 0;
+      s.TopBookmark = s.CurrentBookmark = s.FirstBookmark;
+      s.CurrentRow = 0;
     }
   }
   RefreshAfterSearch();
@@ -160,21 +143,21 @@ void frmztSearch::Impl::RefreshAfterSearch() {
   s.FirstBookmark = first;
   s.LastBookmark = s.ScanBookmark = FindLastInRange(first);
   if (s.SearchColumnChanged) {
-    s.SelectedBookmark = s.FirstBookmark;
+    s.CurrentBookmark = s.FirstBookmark;
     s.SearchColumnChanged = false;
   }
-  if (ztBasicSet::IsBlank(s.SelectedBookmark)) {
+  if (ztBasicSet::IsBlank(s.CurrentBookmark)) {
     FillPage();
     return;
   }
-  s.TopBookmark = s.SelectedBookmark;
-  int count = s.SelectedRow;
-  rs_->SetBookmark(s.SelectedBookmark);
+  s.TopBookmark = s.CurrentBookmark;
+  int count = s.CurrentRow;
+  rs_->SetBookmark(s.CurrentBookmark);
   while (IsCurrentInRange() && count >= 0) {
     s.TopBookmark = rs_->Bookmark();
     count -= 1;
     rs_->MovePrevious();
   }
-  if (count >= 0) s.SelectedRow = static_cast<int16_t>(std::max(0, s.SelectedRow - (count + 1)));
+  if (count >= 0) s.CurrentRow = static_cast<int16_t>(std::max(0, s.CurrentRow - (count + 1)));
   FillPage();
 }
