@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "bench/bench_support.h"
-#include "search/frmztSearch.h"
+#include "search/frmztSearch_impl.h"
 #include "search/ztLOOKUP_search.h"
 #include "search/ztSearchMod.h"
 #include "services/screen/screen.h"
@@ -66,7 +66,7 @@ screen::HeadlessDesktop& Desktop() {
   return desktop;
 }
 
-frmztSearch& Dialog() { return ztSearchMod::SearchDialog(); }
+frmztSearch::Impl& Dialog() { return frmztSearch::Impl::Of(ztSearchMod::SearchDialog()); }
 
 // Opens the job search of the company and runs `during` while it is open.
 void WithDialog(const std::string& folder, const std::function<void()>& during) {
@@ -119,7 +119,7 @@ void DialogDown(benchmark::State& state, const std::string& source) {
     toBottomRow();
     for (auto _ : state) {
       Press(screen::kKeyDown);
-      if (ztBasicSet::IsBlank(Dialog().State().SelectedBookmark)) {
+      if (ztBasicSet::IsBlank(Dialog().State().CurrentBookmark)) {
         bench::Pause(state);
         for (size_t i = 0; i < setup.middle.size(); ++i) Press(screen::kKeyBack);
         toBottomRow();

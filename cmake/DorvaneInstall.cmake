@@ -1,46 +1,23 @@
 # Installation, in three components that become the Debian packages of
 # cmake/DorvanePackaging.cmake: `runtime` (the shared libraries, each with the
 # SONAME of the project's major version), `development` (the public headers
-# under include/dorvane/ with their folders, so that a host writes
+# of include/dorvane/ with their folders, so that a host writes
 # #include "control/ztDorvane.h", the static libraries or the libraries' links,
 # the CMake package Dorvane with its exported targets and the pkg-config module
 # of the headless library) and `programs` (apps/CMakeLists.txt). Only headers
-# a host needs are installed; none of them includes an engine's own header,
-# and neither the CMake package nor the pkg-config module hands a host the
-# engines' include folders.
+# a host needs are installed (the internal headers stay in the source
+# folders); none of them includes an engine's own header, and neither the
+# CMake package nor the pkg-config module hands a host the engines' include
+# folders.
 include(CMakePackageConfigHelpers)
 
-set(DORVANE_PUBLIC_HEADERS
-    control/ztDorvane.h
-    search/frmztSearch.h
-    search/search_request.h
-    search/ztSearchMod.h
-    services/ztMSAccess.h
-    services/base/date_serial.h
-    services/base/error_numbers.h
-    services/base/runtime_error.h
-    services/base/user_action.h
-    services/recordstore/database.h
-    services/recordstore/db_engine.h
-    services/recordstore/field.h
-    services/recordstore/recordset.h
-    services/recordstore/recordstore.h
-    services/recordstore/variant.h
-    services/recordstore/workspace.h
-    services/screen/container.h
-    services/screen/control.h
-    services/screen/controls.h
-    services/screen/desktop.h
-    services/screen/dispatcher.h
-    services/screen/form.h
-    services/screen/host_screen.h
-    services/screen/keys.h
-    services/screen/screen.h)
-set(DORVANE_QT_PUBLIC_HEADERS
-    frontends/qt/container_view.h
-    frontends/qt/dorvane_widget.h
-    frontends/qt/front_end.h
-    frontends/qt/qt_desktop.h)
+# Every header under include/dorvane/ is public; the Qt front end's only
+# with the Qt front end.
+file(GLOB_RECURSE DORVANE_PUBLIC_HEADERS CONFIGURE_DEPENDS RELATIVE ${DORVANE_PUBLIC_INCLUDE}
+     ${DORVANE_PUBLIC_INCLUDE}/*.h)
+set(DORVANE_QT_PUBLIC_HEADERS ${DORVANE_PUBLIC_HEADERS})
+list(FILTER DORVANE_PUBLIC_HEADERS EXCLUDE REGEX "^frontends/qt/")
+list(FILTER DORVANE_QT_PUBLIC_HEADERS INCLUDE REGEX "^frontends/qt/")
 
 set(DORVANE_EXPORTED_TARGETS base recordstore screen dorvane_services dorvane_search dorvane_core)
 set(headers ${DORVANE_PUBLIC_HEADERS})
@@ -54,7 +31,7 @@ endif()
 
 foreach(header ${headers})
   get_filename_component(folder ${header} DIRECTORY)
-  install(FILES ${PROJECT_SOURCE_DIR}/${header} DESTINATION ${DORVANE_INCLUDE_DIR}/${folder}
+  install(FILES ${DORVANE_PUBLIC_INCLUDE}/${header} DESTINATION ${DORVANE_INCLUDE_DIR}/${folder}
           COMPONENT development)
 endforeach()
 

@@ -3,11 +3,10 @@
 // binding of the whole-control events, UserControl_Initialize, and the state
 // fields that the scripted host reads. Relies on the toolkit and the record
 // store's engine (for the count of workspaces).
-#include "control/ztDorvane.h"
-
 #include <algorithm>
 #include <cassert>
 
+#include "control/ztDorvane_impl.h"
 #include "services/base/error_numbers.h"
 
 namespace {
@@ -31,67 +30,94 @@ recordstore::Variant Int(int16_t v) { return recordstore::Variant::Integer(v); }
 
 }  // namespace
 
-// Builds the screen, binds the control's own events and initializes the state.
-// Each group of the control's handlers is bound by its Wire routine, called
-// here once that group is written (WirePage, WireEntry, WireLists, WirePERange).
-// A host without a desktop would never see the control's message boxes, so
-// that is refused here rather than discovered later.
+// Refuses a host without a desktop, which would never see the control's
+// message boxes (better refused here than discovered later), then builds the
+// implementation on this user control.
 ztDorvane::ztDorvane() : UserControl("ztDorvane") {
   if (!screen::DesktopInstalled()) {
     throw base::RuntimeError(base::error::kInvalidProcedureCall,
                              "ztDorvane needs a desktop: the host calls screen::SetDesktop "
                              "(or Screen::SetDesktop) before making the control");
   }
+  impl_ = std::make_unique<Impl>(*this);
+}
+
+// The connection objects are released with the implementation (recordsets
+// first), before the user control's children list goes.
+ztDorvane::~ztDorvane() = default;
+
+// The host members hand over to the implementation.
+void ztDorvane::SetPathText(const std::string& value) { impl_->SetPathText(value); }
+int16_t ztDorvane::SelectedBPETAG() const { return impl_->SelectedBPETAG(); }
+int16_t ztDorvane::SelectedEPETAG() const { return impl_->SelectedEPETAG(); }
+void ztDorvane::SetSelectedBPETAG(int16_t myTAG) { impl_->SetSelectedBPETAG(myTAG); }
+void ztDorvane::SetSelectedEPETAG(int16_t myTAG) { impl_->SetSelectedEPETAG(myTAG); }
+std::string ztDorvane::SelectedBPEDATE() const { return impl_->SelectedBPEDATE(); }
+std::string ztDorvane::SelectedEPEDATE() const { return impl_->SelectedEPEDATE(); }
+int16_t ztDorvane::IsListOK() const { return impl_->IsListOK(); }
+int16_t ztDorvane::ArePEDatesOK() const { return impl_->ArePEDatesOK(); }
+void ztDorvane::SetControlsEnabled(bool value) { impl_->SetControlsEnabled(value); }
+uint64_t ztDorvane::WorkingListVersion() const { return impl_->lists.ListVersion; }
+int32_t ztDorvane::WorkingListRows() { return impl_->WorkingListRows(); }
+std::optional<recordstore::Variant> ztDorvane::StateField(const std::string& name) {
+  return impl_->StateField(name);
+}
+
+// Builds the screen, binds the control's own events and initializes the state.
+// Each group of the control's handlers is bound by its Wire routine, called
+// here once that group is written (WirePage, WireEntry, WireEditMode, WireLists,
+// WirePERange).
+ztDorvane::Impl::Impl(ztDorvane& owner) : owner(owner) {
   BuildScreen();
   SetTabOrder();
-  GotFocus = [this] { UserControl_GotFocus(); };
-  LostFocus = [this] { UserControl_LostFocus(); };
-  KeyDown = [this](int16_t& keyCode, int16_t shift) { UserControl_KeyDown(keyCode, shift); };
+  owner.GotFocus = [this] { UserControl_GotFocus(); };
+  owner.LostFocus = [this] { UserControl_LostFocus(); };
+  owner.KeyDown = [this](int16_t& keyCode, int16_t shift) { UserControl_KeyDown(keyCode, shift); };
   WirePage();
   WireEntry();
+  WireEditMode();
   WireLists();
   WirePERange();
   UserControl_Initialize();
 }
 
-// The connection objects are released with the control (recordsets first).
-ztDorvane::~ztDorvane() = default;
+ztDorvane::Impl::~Impl() = default;
 
 // Places a label at its design values and adds it to the screen.
-void ztDorvane::PlaceLabel(screen::Label& lbl, int32_t left, int32_t top, int32_t width,
-                           int32_t height, uint32_t backColor, const std::string& caption) {
+void ztDorvane::Impl::PlaceLabel(screen::Label& lbl, int32_t left, int32_t top, int32_t width,
+                                 int32_t height, uint32_t backColor, const std::string& caption) {
   lbl.SetBounds(left, top, width, height);
   lbl.SetBackColor(backColor);
   lbl.SetCaption(caption);
-  Add(lbl);
+  owner.Add(lbl);
 }
 
 // Places a button (grey, with its caption) and adds it to the screen.
-void ztDorvane::PlaceButton(screen::CommandButton& cmd, int32_t left, int32_t top, int32_t width,
-                            int32_t height, const std::string& caption) {
+void ztDorvane::Impl::PlaceButton(screen::CommandButton& cmd, int32_t left, int32_t top,
+                                  int32_t width, int32_t height, const std::string& caption) {
   cmd.SetBounds(left, top, width, height);
   cmd.SetBackColor(kControlGrey);
   cmd.SetCaption(caption);
-  Add(cmd);
+  owner.Add(cmd);
 }
 
 // Places a text box with its colour and length limit and adds it.
-void ztDorvane::PlaceTextBox(screen::TextBox& txt, int32_t left, int32_t top, int32_t width,
-                             int32_t height, uint32_t backColor, int maxLength) {
+void ztDorvane::Impl::PlaceTextBox(screen::TextBox& txt, int32_t left, int32_t top, int32_t width,
+                                   int32_t height, uint32_t backColor, int maxLength) {
   txt.SetBounds(left, top, width, height);
   txt.SetBackColor(backColor);
   txt.SetMaxLength(maxLength);
-  Add(txt);
+  owner.Add(txt);
 }
 
 // The design layout. Widths and heights the layout leaves open (the list
 // buttons, the navigation buttons, the date captions and date search buttons)
 // are chosen to fit between their neighbours.
-void ztDorvane::BuildScreen() {
-  SetCaption("");
-  SetWidth(8535);
-  SetHeight(3135);
-  SetBackColor(kControlGrey);
+void ztDorvane::Impl::BuildScreen() {
+  owner.SetCaption("");
+  owner.SetWidth(8535);
+  owner.SetHeight(3135);
+  owner.SetBackColor(kControlGrey);
 
   PlaceLabel(lblCompany, 90, 120, 990, 255, kControlGrey, "List Identifier:");
   lblCompany.SetFont("Arial", 8.25);
@@ -107,13 +133,13 @@ void ztDorvane::BuildScreen() {
     lblJOBNO(i).SetBounds(720, top, 1440, 285);
     lblJOBNAME(i).SetBounds(2145, top, 6030, 285);
   }
-  Add(lblCONO);
-  Add(lblJOBNO);
-  Add(lblJOBNAME);
-  AddRowList({"Target job list",
-              {"lblCONO", "lblJOBNO", "lblJOBNAME"},
-              {&lblHCONO, &lblHJOBNO, &lblHJOBNAME},
-              [this] { return static_cast<int>(page.CurrentRow); }});
+  owner.Add(lblCONO);
+  owner.Add(lblJOBNO);
+  owner.Add(lblJOBNAME);
+  owner.AddRowList({"Target job list",
+                    {"lblCONO", "lblJOBNO", "lblJOBNAME"},
+                    {&lblHCONO, &lblHJOBNO, &lblHJOBNAME},
+                    [this] { return static_cast<int>(page.CurrentRow); }});
 
   PlaceTextBox(txtCONO, 75, 1740, 660, 285, kPaleCyan, 2);
   PlaceButton(btnCOSearch, 525, 1755, 195, 255, "=");
@@ -143,7 +169,7 @@ void ztDorvane::BuildScreen() {
   cmdHKBPGDN.SetPicture("pagedown");
   hsbMAIN.SetBounds(8280, 1050, 30, 30);
   hsbMAIN.SetBackColor(kControlGrey);
-  Add(hsbMAIN);
+  owner.Add(hsbMAIN);
 
   PlaceLabel(lblBPEDATE, 105, 2415, 1335, 255, kControlGrey, "Beginning PE:");
   PlaceLabel(lblEPEDATE, 105, 2745, 1335, 255, kControlGrey, "Ending PE:");
@@ -165,7 +191,7 @@ void ztDorvane::BuildScreen() {
 // TabIndex from 0 in the order of the design; the labels follow the list
 // buttons in design order, then the three period-ending buttons. The search,
 // navigation and period-ending buttons are not tab stops.
-void ztDorvane::SetTabOrder() {
+void ztDorvane::Impl::SetTabOrder() {
   screen::Control* const ordered[] = {
       &hsbMAIN,      &btnJOBSearch,    &btnCOSearch,   &CmdAdd,     &CmdEdit,    &CmdDelete,
       &CmdCancel,    &txtCONO,         &txtJOBNO,      &txtBPEDATE, &txtEPEDATE, &cmdUpdate,
@@ -173,12 +199,12 @@ void ztDorvane::SetTabOrder() {
       &txtTJLNAME,   &cmdRetreiveList, &cmdNewList};
   int tabIndex = 0;
   for (screen::Control* c : ordered) c->SetTabIndex(tabIndex++);
-  for (screen::Control* c : Controls()) {
+  for (screen::Control* c : owner.Controls()) {
     if (c->Kind() == screen::ControlKind::Label) c->SetTabIndex(tabIndex++);
   }
   screen::Control* const last[] = {&btnMakeLastFirst, &btnEPESearch, &btnBPESearch};
   for (screen::Control* c : last) c->SetTabIndex(tabIndex++);
-  assert(tabIndex == static_cast<int>(Controls().size()));
+  assert(tabIndex == static_cast<int>(owner.Controls().size()));
   screen::Control* const notStops[] = {&btnCOSearch,  &btnJOBSearch,    &cmdHKBPGUP, &cmdHKBUPARROW,
                                        &cmdHKBACTION, &cmdHKBDNARROW,   &cmdHKBPGDN, &btnBPESearch,
                                        &btnEPESearch, &btnMakeLastFirst};
@@ -187,8 +213,8 @@ void ztDorvane::SetTabOrder() {
 
 // The state's starting values, in the order of the start-up steps. Nothing is
 // opened: the connection exists once the host sets PathText.
-void ztDorvane::UserControl_Initialize() {
-  SetKeyPreview(true);
+void ztDorvane::Impl::UserControl_Initialize() {
+  owner.SetKeyPreview(true);
   entry.IsListOK = true;
   peRange.IsBPEOK = false;
   peRange.IsEPEOK = false;
@@ -211,7 +237,7 @@ void ztDorvane::UserControl_Initialize() {
 }
 
 // The fields the scripted host's `state` command can read.
-std::optional<recordstore::Variant> ztDorvane::StateField(const std::string& name) {
+std::optional<recordstore::Variant> ztDorvane::Impl::StateField(const std::string& name) {
   using recordstore::Variant;
   if (name == "PathText") return Text(settings.PathText);
   if (name == "ReopenNeeded") return Bool(conn.ReopenNeeded);

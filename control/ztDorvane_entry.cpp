@@ -1,16 +1,15 @@
 // ztDorvane's entry editing: adding, editing and deleting rows of the working
-// list in place, the edit mode that lays the company box, the job box, their
-// search buttons and the job name label over one list row, the checks of the
-// two boxes against COLIST and JOBLIST (reported in the job name label and by
-// colour), the company and job searches, and cmdUpdate and CmdCancel, which
-// end every edit mode. A row reaches TJLIST only through cmdUpdate, and only
-// when the checks passed.
+// list in place (the edit mode that lays the entry controls over one list row
+// is ztDorvane_editmode.cpp's), the checks of the two boxes against COLIST and
+// JOBLIST (reported in the job name label and by colour), the company and job
+// searches, and the end of a row edit by cmdUpdate or CmdCancel. A row reaches
+// TJLIST only through cmdUpdate, and only when the checks passed.
 // Relies on the page of ztDorvane_page.cpp (rows, bookmarks, the rebuild), the
 // record store, ztBasicSet (text, job numbers, keystrokes), ztMSAccess (null
 // check, neighbour search) and the search launchers of ztLOOKUP.
 #include <cassert>
 
-#include "control/ztDorvane.h"
+#include "control/ztDorvane_impl.h"
 #include "search/ztLOOKUP_search.h"
 #include "services/base/error_numbers.h"
 #include "services/ztBasicSet.h"
@@ -40,14 +39,12 @@ bool HoldsSearchMark(const std::string& text) {
 
 }  // namespace
 
-// Binds the list buttons, the two ending buttons, the search buttons and the
-// events of the two entry boxes.
-void ztDorvane::WireEntry() {
+// Binds the list buttons, the search buttons and the events of the two entry
+// boxes.
+void ztDorvane::Impl::WireEntry() {
   CmdAdd.Click = [this] { CmdAdd_Click(); };
   CmdEdit.Click = [this] { CmdEdit_Click(); };
   CmdDelete.Click = [this] { CmdDelete_Click(); };
-  cmdUpdate.Click = [this] { cmdUpdate_Click(); };
-  CmdCancel.Click = [this] { CmdCancel_Click(); };
   btnCOSearch.Click = [this] { btnCOSearch_Click(); };
   btnJOBSearch.Click = [this] { btnJOBSearch_Click(); };
   txtCONO.GotFocus = [this] { txtCONO_GotFocus(); };
@@ -67,7 +64,7 @@ void ztDorvane::WireEntry() {
 // focused. The row is chosen first, so that when it cannot be (the list
 // cannot be read) no edit mode is left on with its boxes hidden; a page that
 // another workstation has changed is drawn again before the row is chosen.
-void ztDorvane::CmdAdd_Click() {
+void ztDorvane::Impl::CmdAdd_Click() {
   KeepPageInStep([this] { PrepareAddRow(); }, true);
   entry.EntryValid = true;
   txtCONO.SetText(std::string(2, ' '));
@@ -83,7 +80,7 @@ void ztDorvane::CmdAdd_Click() {
 // Chooses EntryRow, the row over which a new entry is typed: the end marker's
 // row. When four records fill the page, the page scrolls one record and the
 // entry goes over row 3, marked "End of List" meanwhile.
-void ztDorvane::PrepareAddRow() {
+void ztDorvane::Impl::PrepareAddRow() {
   if (IsBlank(page.CurrentBookmark)) {
     entry.EntryRow = page.CurrentRow;
     return;
@@ -116,7 +113,7 @@ void ztDorvane::PrepareAddRow() {
 // marker cannot be edited. FocusColumn says which box gets the focus. When
 // another workstation has deleted the record, the edit cannot start: the page
 // is drawn again from the records left and the deletion is reported.
-void ztDorvane::CmdEdit_Click() {
+void ztDorvane::Impl::CmdEdit_Click() {
   entry.EntryValid = true;
   if (IsBlank(page.CurrentBookmark)) {
     hsbMAIN.SetFocus();
@@ -152,7 +149,7 @@ void ztDorvane::CmdEdit_Click() {
 // before it, at the end of the list) takes the highlight. When another
 // program has removed the record first there is nothing left to delete: the
 // nearest record left takes the highlight all the same.
-void ztDorvane::CmdDelete_Click() {
+void ztDorvane::Impl::CmdDelete_Click() {
   if (IsBlank(page.CurrentBookmark)) {
     hsbMAIN.SetFocus();
     return;
@@ -172,102 +169,12 @@ void ztDorvane::CmdDelete_Click() {
   hsbMAIN.SetFocus();
 }
 
-// Shows (visible) or hides the six list buttons, and the opposite for
-// cmdUpdate and CmdCancel.
-void ztDorvane::ShowListControls(bool visible) {
-  screen::Control* const listButtons[] = {&CmdAdd,      &CmdEdit,         &CmdDelete,
-                                          &cmdSaveList, &cmdRetreiveList, &cmdNewList};
-  for (screen::Control* c : listButtons) c->SetVisible(visible);
-  cmdUpdate.SetVisible(!visible);
-  CmdCancel.SetVisible(!visible);
-}
+// --- Ending a row edit ---
 
-// Moves the entry boxes and the job name label to top, the two search buttons
-// searchOffset twips below it.
-void ztDorvane::PlaceEntryControls(int32_t top, int32_t searchOffset) {
-  btnCOSearch.SetTop(top + searchOffset);
-  btnJOBSearch.SetTop(top + searchOffset);
-  txtCONO.SetTop(top);
-  txtJOBNO.SetTop(top);
-  lblDJOBNAME.SetTop(top);
-}
-
-// Turns an edit mode on: no row highlighted, no key preview, the list's
-// navigation and buttons hidden, cmdUpdate and CmdCancel shown. For a list row
-// (not the date-edit mode) the period-ending controls make way and the entry
-// controls are laid over the row at EntryRowTop, one box focused.
-void ztDorvane::BeginEditMode() {
-  PaintRowNormal(page.CurrentRow);
-  SetKeyPreview(false);
-  screen::Control* const navigation[] = {&hsbMAIN,       &cmdHKBPGUP,   &cmdHKBPGDN,
-                                         &cmdHKBUPARROW, &cmdHKBACTION, &cmdHKBDNARROW};
-  for (screen::Control* c : navigation) c->SetVisible(false);
-  ShowListControls(false);
-  if (peRange.IsPEEditing) return;
-
-  entry.IsListOK = false;
-  screen::Control* const periodEnding[] = {&txtBPEDATE,   &txtEPEDATE,     &lblBPEDATE,
-                                           &lblEPEDATE,   &lblBPETEXTDATE, &lblEPETEXTDATE,
-                                           &btnBPESearch, &btnEPESearch,   &btnMakeLastFirst};
-  for (screen::Control* c : periodEnding) c->SetVisible(false);
-  PlaceEntryControls(static_cast<int32_t>(entry.EntryRowTop), 15);
-  btnCOSearch.SetVisible(true);
-  btnJOBSearch.SetVisible(true);
-  txtCONO.SetEnabled(true);
-  txtJOBNO.SetEnabled(true);
-  txtCONO.SetVisible(true);
-  txtJOBNO.SetVisible(true);
-  lblDJOBNAME.SetVisible(true);
-  if (entry.FocusColumn == EntryBox::Job) {
-    txtJOBNO.SetFocus();
-  } else {
-    txtCONO.SetFocus();
-  }
-}
-
-// Turns an edit mode off: the list buttons and navigation come back, the
-// current row is highlighted again and the scroll bar takes the keyboard.
-// Outside the date-edit mode the entry controls go home, hidden, and the
-// period-ending controls return.
-void ztDorvane::EndEditMode() {
-  ShowListControls(true);
-  if (!peRange.IsPEEditing) {
-    entry.IsListOK = true;
-    screen::Control* const periodEnding[] = {&txtBPEDATE,   &txtEPEDATE,     &lblBPEDATE,
-                                             &lblEPEDATE,   &lblBPETEXTDATE, &lblEPETEXTDATE,
-                                             &btnBPESearch, &btnEPESearch,   &btnMakeLastFirst};
-    for (screen::Control* c : periodEnding) c->SetVisible(true);
-    screen::Control* const entryControls[] = {&btnCOSearch, &btnJOBSearch, &txtCONO, &txtJOBNO,
-                                              &lblDJOBNAME};
-    for (screen::Control* c : entryControls) c->SetVisible(false);
-    PlaceEntryControls(static_cast<int32_t>(entry.EntryHomeTop), 0);
-    entry.EntryMode = RowEdit::None;
-    entry.FocusColumn = EntryBox::Company;
-  }
-  SetKeyPreview(true);
-  screen::Control* const navigation[] = {&cmdHKBPGUP, &cmdHKBPGDN, &cmdHKBUPARROW, &cmdHKBACTION,
-                                         &cmdHKBDNARROW};
-  for (screen::Control* c : navigation) c->SetVisible(true);
-  PaintRowHighlight(page.CurrentRow);
-  hsbMAIN.SetVisible(true);
-  hsbMAIN.SetFocus();
-}
-
-// cmdUpdate ends the edit mode that is on, tested in the order save-list mode,
-// date-edit mode, list row. For a list row it writes the entry to TJLIST when
-// the checks passed (a new record for an add, the highlighted one for an
-// edit) and rebuilds the page with the written record highlighted.
-void ztDorvane::cmdUpdate_Click() {
-  // The save-list mode (SaveListUpdate) and the date-edit mode (PEDateUpdate)
-  // are served here, in that order, before the list row.
-  if (lists.IsSavingList) {
-    SaveListUpdate();
-    return;
-  }
-  if (peRange.IsPEEditing) {
-    PEDateUpdate();
-    return;
-  }
+// cmdUpdate for a list row: writes the entry to TJLIST when the checks passed
+// (a new record for an add, the highlighted one for an edit) and rebuilds the
+// page with the written record highlighted.
+void ztDorvane::Impl::RowEditUpdate() {
   if (!entry.EntryValid) return;
   if (entry.EntryMode == RowEdit::None) return;  // no row edit in progress: nothing to write
   recordstore::Recordset& tjlist = Opened(conn.rsTJLIST, "TJLIST");
@@ -288,19 +195,8 @@ void ztDorvane::cmdUpdate_Click() {
   ReloadWorkingList();
 }
 
-// CmdCancel drops the edit mode that is on, tested in the same order as
-// cmdUpdate. For a list row nothing is written and the rows are not redrawn.
-void ztDorvane::CmdCancel_Click() {
-  // The save-list mode (SaveListCancel) and the date-edit mode (PEDateCancel)
-  // are served here, in that order, before the list row.
-  if (lists.IsSavingList) {
-    SaveListCancel();
-    return;
-  }
-  if (peRange.IsPEEditing) {
-    PEDateCancel();
-    return;
-  }
+// CmdCancel for a list row: nothing is written and the rows are not redrawn.
+void ztDorvane::Impl::RowEditCancel() {
   if (entry.EntryMode == RowEdit::None) return;
   EndEditMode();
   PaintRowHighlight(page.CurrentRow);
@@ -308,49 +204,49 @@ void ztDorvane::CmdCancel_Click() {
 
 // --- The entry boxes ---
 
-void ztDorvane::txtCONO_GotFocus() { ztBasicSet::SelectAllText(txtCONO); }
-void ztDorvane::txtJOBNO_GotFocus() { ztBasicSet::SelectAllText(txtJOBNO); }
+void ztDorvane::Impl::txtCONO_GotFocus() { ztBasicSet::SelectAllText(txtCONO); }
+void ztDorvane::Impl::txtJOBNO_GotFocus() { ztBasicSet::SelectAllText(txtJOBNO); }
 
 // Enter moves on to the next box or button, as a Tab; nothing is upper-cased.
-void ztDorvane::txtCONO_KeyPress(int16_t& keyAscii) {
+void ztDorvane::Impl::txtCONO_KeyPress(int16_t& keyAscii) {
   keyAscii = ztBasicSet::TranslateKeyPress(keyAscii, false);
 }
 
-void ztDorvane::txtJOBNO_KeyPress(int16_t& keyAscii) {
+void ztDorvane::Impl::txtJOBNO_KeyPress(int16_t& keyAscii) {
   keyAscii = ztBasicSet::TranslateKeyPress(keyAscii, false);
 }
 
 // A "/" or "?" typed as the first character opens the search at once.
-void ztDorvane::txtCONO_Change() {
+void ztDorvane::Impl::txtCONO_Change() {
   if (ztBasicSet::IsSearchRequest(txtCONO.Text(), conn.ConnectionReady)) SearchCompany();
 }
 
-void ztDorvane::txtJOBNO_Change() {
+void ztDorvane::Impl::txtJOBNO_Change() {
   if (ztBasicSet::IsSearchRequest(txtJOBNO.Text(), conn.ConnectionReady)) SearchJob();
 }
 
 // Leaving a shown box checks it, unless it holds a search request.
-void ztDorvane::txtCONO_LostFocus() {
+void ztDorvane::Impl::txtCONO_LostFocus() {
   if (txtCONO.Visible() && !ztBasicSet::IsSearchRequest(txtCONO.Text(), conn.ConnectionReady)) {
     ValidateCompanyNumber();
   }
 }
 
-void ztDorvane::txtJOBNO_LostFocus() {
+void ztDorvane::Impl::txtJOBNO_LostFocus() {
   if (txtJOBNO.Visible() && !ztBasicSet::IsSearchRequest(txtJOBNO.Text(), conn.ConnectionReady)) {
     ValidateJobNumber();
   }
 }
 
-void ztDorvane::btnCOSearch_Click() { SearchCompany(); }
-void ztDorvane::btnJOBSearch_Click() { SearchJob(); }
+void ztDorvane::Impl::btnCOSearch_Click() { SearchCompany(); }
+void ztDorvane::Impl::btnJOBSearch_Click() { SearchJob(); }
 
 // --- Searches ---
 
 // Opens the company search; a chosen company goes into the box right-aligned
 // in two characters. The box keeps the focus, its text selected; after a
 // cancelled search it keeps what it had.
-void ztDorvane::SearchCompany() {
+void ztDorvane::Impl::SearchCompany() {
   const std::string searchBookmarkText = ztLOOKUP::SearchCompanyNumbers(settings.PathText);
   if (IsNotBlank(searchBookmarkText)) {
     recordstore::Recordset& colist = Opened(conn.rsCOLIST, "COLIST");
@@ -364,7 +260,7 @@ void ztDorvane::SearchCompany() {
 
 // Opens the search of CompanyNo's jobs; a chosen job goes into the box in its
 // stored form, with its name in the label.
-void ztDorvane::SearchJob() {
+void ztDorvane::Impl::SearchJob() {
   const std::string searchBookmarkText =
       ztLOOKUP::SearchJobNumbers(settings.PathText, entry.CompanyNo);
   if (IsNotBlank(searchBookmarkText)) {
@@ -382,7 +278,7 @@ void ztDorvane::SearchJob() {
 // --- Checks ---
 
 // Paints a box and the job name label that reports on it.
-void ztDorvane::PaintEntry(screen::Control& box, uint32_t colour) {
+void ztDorvane::Impl::PaintEntry(screen::Control& box, uint32_t colour) {
   lblDJOBNAME.SetBackColor(colour);
   box.SetBackColor(colour);
 }
@@ -390,7 +286,7 @@ void ztDorvane::PaintEntry(screen::Control& box, uint32_t colour) {
 // Checks the company box against COLIST. A missing or zero company blanks the
 // job and refuses the entry; an unknown one is shown in red but, alone, does
 // not refuse it (the job check that follows fails for it).
-void ztDorvane::ValidateCompanyNumber() {
+void ztDorvane::Impl::ValidateCompanyNumber() {
   EnsureConnection();
   entry.EntryValid = true;
   if (HoldsSearchMark(txtCONO.Text())) return;
@@ -417,7 +313,7 @@ void ztDorvane::ValidateCompanyNumber() {
 // Checks the job box against JOBLIST for CompanyNo: the box shows the job
 // number in its stored form at once, the label the job's name or the reason
 // for refusing it.
-void ztDorvane::ValidateJobNumber() {
+void ztDorvane::Impl::ValidateJobNumber() {
   EnsureConnection();
   entry.EntryValid = true;
   if (HoldsSearchMark(txtJOBNO.Text())) return;

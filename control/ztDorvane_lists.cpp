@@ -18,7 +18,7 @@
 #include <cassert>
 #include <vector>
 
-#include "control/ztDorvane.h"
+#include "control/ztDorvane_impl.h"
 #include "search/ztSearchMod.h"
 #include "services/base/error_numbers.h"
 #include "services/ztBasicSet.h"
@@ -78,7 +78,7 @@ constexpr int kOkOnly = 0;  // message box style: OK only, no icon
 
 // Binds the three list buttons and the name box; cmdUpdate and CmdCancel are
 // bound with the entry editing, which hands the save-list mode over here.
-void ztDorvane::WireLists() {
+void ztDorvane::Impl::WireLists() {
   cmdNewList.Click = [this] { cmdNewList_Click(); };
   cmdRetreiveList.Click = [this] { cmdRetreiveList_Click(); };
   cmdSaveList.Click = [this] { cmdSaveList_Click(); };
@@ -91,7 +91,7 @@ void ztDorvane::WireLists() {
 // afresh. A row that another workstation deleted first (emptying the list at
 // the same time) is gone all the same; should it still be found afterwards,
 // the deletion fails. Runs inside the caller's transaction.
-void ztDorvane::EmptyWorkingList() {
+void ztDorvane::Impl::EmptyWorkingList() {
   recordstore::Recordset& tjlist = Opened(conn.rsTJLIST, "TJLIST");
   std::string goneBefore;
   while (!tjlist.IsEmpty()) {
@@ -117,7 +117,7 @@ void ztDorvane::EmptyWorkingList() {
 // Empties the working list without a question and shows it as a new list.
 // Saved lists are not touched. When the database refuses the change (another
 // program holds it), the working list and its tag stay as they were.
-void ztDorvane::cmdNewList_Click() {
+void ztDorvane::Impl::cmdNewList_Click() {
   const int32_t formerTag = lists.CurrentTJLTAG;
   lists.CurrentTJLTAG = 0;
   try {
@@ -137,7 +137,7 @@ void ztDorvane::cmdNewList_Click() {
 // Copies the items of saved list CurrentTJLTAG, in "TJLITEMS" order, into the
 // (empty) working list, each carrying the list's tag; then opens TJLIST
 // afresh. Runs inside the caller's transaction.
-void ztDorvane::CopySavedListItems() {
+void ztDorvane::Impl::CopySavedListItems() {
   recordstore::Recordset& items = Opened(conn.rsTJLITEMS, "TJLITEMS");
   const std::string listBookmarkText =
       ztMSAccess::SeekMatchingRecord(items, "TJLITEMS", TagKey(items, lists.CurrentTJLTAG));
@@ -163,7 +163,7 @@ void ztDorvane::CopySavedListItems() {
 // replacing the working rows (saved or not). A search closed without a choice
 // changes nothing. When the database refuses the change, the working list and
 // its tag stay as they were.
-void ztDorvane::cmdRetreiveList_Click() {
+void ztDorvane::Impl::cmdRetreiveList_Click() {
   ztSearchMod::SearchRequest request{.pathText = settings.PathText,
                                      .dbName = "MAIN",
                                      .tableName = "TJLGROUPS",
@@ -202,7 +202,7 @@ void ztDorvane::cmdRetreiveList_Click() {
 
 // Shows (visible) or hides what the save-list mode covers, hsbMAIN aside: the
 // navigation buttons, the list buttons and the period-ending controls.
-void ztDorvane::ShowListScreen(bool visible) {
+void ztDorvane::Impl::ShowListScreen(bool visible) {
   screen::Control* const covered[] = {
       &cmdHKBPGUP,     &cmdHKBPGDN,     &cmdHKBUPARROW, &cmdHKBACTION, &cmdHKBDNARROW,
       &CmdAdd,         &CmdEdit,        &CmdDelete,     &cmdSaveList,  &cmdRetreiveList,
@@ -215,9 +215,9 @@ void ztDorvane::ShowListScreen(bool visible) {
 // which offers the saved list's name as stored (or 50 blanks for a list that
 // was never saved or whose group row is gone), all of it selected. The page
 // rows and their highlight stay as they are.
-void ztDorvane::cmdSaveList_Click() {
+void ztDorvane::Impl::cmdSaveList_Click() {
   lists.IsSavingList = true;
-  SetKeyPreview(false);
+  owner.SetKeyPreview(false);
   hsbMAIN.SetVisible(false);
   ShowListScreen(false);
   cmdUpdate.SetVisible(true);
@@ -240,12 +240,12 @@ void ztDorvane::cmdSaveList_Click() {
 }
 
 // Enter moves the focus on as a Tab would; letters keep their case.
-void ztDorvane::txtTJLNAME_KeyPress(int16_t& keyAscii) {
+void ztDorvane::Impl::txtTJLNAME_KeyPress(int16_t& keyAscii) {
   keyAscii = ztBasicSet::TranslateKeyPress(keyAscii, false);
 }
 
 // Takes the list screen back from the save-list mode, hsbMAIN aside.
-void ztDorvane::LeaveSaveListScreen() {
+void ztDorvane::Impl::LeaveSaveListScreen() {
   ShowListScreen(true);
   cmdUpdate.SetVisible(false);
   CmdCancel.SetVisible(false);
@@ -253,8 +253,8 @@ void ztDorvane::LeaveSaveListScreen() {
 }
 
 // Gives the keyboard back to the list.
-void ztDorvane::ReturnToList() {
-  SetKeyPreview(true);
+void ztDorvane::Impl::ReturnToList() {
+  owner.SetKeyPreview(true);
   hsbMAIN.SetVisible(true);
   hsbMAIN.SetFocus();
 }
@@ -269,7 +269,7 @@ void ztDorvane::ReturnToList() {
 // deletes while the save runs is left out, as if deleted before it. Returns
 // the number of items written, 0 when the working list was emptied meanwhile.
 // Runs inside the caller's transaction.
-int ztDorvane::WriteSavedList(bool isNewList) {
+int ztDorvane::Impl::WriteSavedList(bool isNewList) {
   assert(lists.CurrentTJLTAG != 0);
   recordstore::Recordset& tjlist = Opened(conn.rsTJLIST, "TJLIST");
   try {
@@ -333,7 +333,7 @@ int ztDorvane::WriteSavedList(bool isNewList) {
 // mode ends, the label and the tag stay as they were, and the error reaches
 // the host's report. A working list that another workstation empties while
 // the save runs is refused as empty, and nothing is written.
-void ztDorvane::SaveListUpdate() {
+void ztDorvane::Impl::SaveListUpdate() {
   assert(lists.IsSavingList);
   const bool listIsEmpty = Opened(conn.rsTJLIST, "TJLIST").IsEmpty();
   int32_t tag = lists.CurrentTJLTAG;
@@ -375,7 +375,7 @@ void ztDorvane::SaveListUpdate() {
 
 // CmdCancel in the save-list mode: the mode ends and nothing is written; the
 // label keeps its caption and the current row its highlight.
-void ztDorvane::SaveListCancel() {
+void ztDorvane::Impl::SaveListCancel() {
   assert(lists.IsSavingList);
   LeaveSaveListScreen();
   ReturnToList();

@@ -1,21 +1,22 @@
 // ztDorvane's list navigation: the key dispatcher reached through the
-// control's key preview, the moves of the highlight (one row, a page, the two
-// ends of the list), the five picture buttons and the clicks on the row
-// labels. The page is followed through bookmarks: each move sets the TJLIST
-// recordset on a stored bookmark and steps at most four records from it, so a
-// key costs the same on a list of ten records as on one of a million.
+// control's key preview, the moves of the highlight (one row and a page by
+// the shared bookmark pager, the two ends of the list), the five picture
+// buttons and the clicks on the row labels. The page is followed through
+// bookmarks: each move sets the TJLIST recordset on a stored bookmark and
+// steps at most four records from it, so a key costs the same on a list of
+// ten records as on one of a million.
 // Relies on the page drawing of ztDorvane_page.cpp, the entry editing of
 // ztDorvane_entry.cpp, the record store and ztBasicSet (blank tests).
 #include <cassert>
 
-#include "control/ztDorvane.h"
+#include "control/ztDorvane_impl.h"
 #include "services/ztBasicSet.h"
 
 using ztBasicSet::IsBlank;
 using ztBasicSet::IsNotBlank;
 
 // Binds the picture buttons and the clicks of the three row arrays.
-void ztDorvane::WirePage() {
+void ztDorvane::Impl::WirePage() {
   cmdHKBPGUP.Click = [this] { cmdHKBPGUP_Click(); };
   cmdHKBPGDN.Click = [this] { cmdHKBPGDN_Click(); };
   cmdHKBUPARROW.Click = [this] { cmdHKBUPARROW_Click(); };
@@ -30,22 +31,22 @@ void ztDorvane::WirePage() {
 // Page Up (other codes do nothing). On an empty list nothing moves. A page
 // that another workstation has changed under the highlight is drawn again
 // from the records left, and the key then moves from there.
-void ztDorvane::MoveInList(int16_t keyCode) {
+void ztDorvane::Impl::MoveInList(int16_t keyCode) {
   if (!MoveToFirstRecord()) return;
   KeepPageInStep([this, keyCode] { MoveOnPage(keyCode); }, true);
 }
 
 // The move of one navigation key on a list that has records. Home and End go
 // to the list's ends as the table has them now.
-void ztDorvane::MoveOnPage(int16_t keyCode) {
+void ztDorvane::Impl::MoveOnPage(int16_t keyCode) {
   recordstore::Recordset& tjlist = ListRecordset();
   switch (keyCode) {
     case screen::kKeyDown:
-      MoveDown();
+    case screen::kKeyUp: {
+      ListRows rows(*this);
+      keyCode == screen::kKeyDown ? page.MoveDown(rows) : page.MoveUp(rows);
       break;
-    case screen::kKeyUp:
-      MoveUp();
-      break;
+    }
     case screen::kKeyHome:
     case screen::kKeyEnd:
       if (keyCode == screen::kKeyHome) {
@@ -70,112 +71,28 @@ void ztDorvane::MoveOnPage(int16_t keyCode) {
   }
 }
 
-// One row down: from the last record onto the end marker, never beyond it.
-// Past row 3 the page scrolls one record and only the new bottom row is drawn.
-void ztDorvane::MoveDown() {
-  if (IsBlank(page.CurrentBookmark)) return;  // already on the end marker
-  recordstore::Recordset& tjlist = ListRecordset();
-  PaintRowNormal(page.CurrentRow);
-  tjlist.SetBookmark(page.CurrentBookmark);
-  tjlist.MoveNext();
-  const bool onRecord = HasCurrentRecord();
-  page.CurrentRow = static_cast<int16_t>(page.CurrentRow + 1);
-  page.CurrentBookmark = onRecord ? PageMark() : " ";
-  if (page.CurrentRow > page.LastRowIndex) {
-    page.CurrentRow = page.LastRowIndex;
-    tjlist.SetBookmark(page.TopBookmark);
-    tjlist.MoveNext();
-    page.TopBookmark = PageMark();
-    ShiftRowsUp();
-    if (onRecord) tjlist.SetBookmark(page.CurrentBookmark);
-  }
-  if (onRecord) {
-    FillRow(page.CurrentRow);
-  } else {
-    ShowEndOfList(page.CurrentRow);
-  }
-  PaintRowHighlight(page.CurrentRow);
-}
-
-// One row up: from the end marker onto the last record, from a record onto the
-// one before it (scrolling the page down one record above row 0). Up on the
-// first record highlights it again and changes nothing else.
-void ztDorvane::MoveUp() {
-  recordstore::Recordset& tjlist = ListRecordset();
-  if (IsBlank(page.CurrentBookmark)) {
-    page.CurrentBookmark = page.LastBookmark;
-    PaintRowNormal(page.CurrentRow);
-    page.CurrentRow = static_cast<int16_t>(page.CurrentRow - 1);
-    if (page.CurrentRow < 0) {
-      // The end marker stood in row 0: the last record becomes the top row.
-      page.CurrentRow = 0;
-      page.TopBookmark = page.LastBookmark;
-      ShowPage();
-    } else {
-      PaintRowHighlight(page.CurrentRow);  // the end marker stays drawn below
-    }
-    return;
-  }
-  PaintRowNormal(page.CurrentRow);
-  tjlist.SetBookmark(page.CurrentBookmark);
-  tjlist.MovePrevious();
-  if (HasCurrentRecord()) {
-    page.CurrentRow = static_cast<int16_t>(page.CurrentRow - 1);
-    page.CurrentBookmark = PageMark();
-    if (page.CurrentRow < 0) {
-      page.CurrentRow = 0;
-      page.TopBookmark = page.CurrentBookmark;
-      ShiftRowsDown();
-      FillRow(0);
-    } else {
-      FillRow(page.CurrentRow);
-    }
-  } else {
-    page.TopBookmark = page.CurrentBookmark;
-    tjlist.SetBookmark(page.CurrentBookmark);
-  }
-  PaintRowHighlight(page.CurrentRow);
-}
-
 // Page Down (forward) or Page Up: the highlighted record and the top record
 // both move three records, each stopping at the end of the list, and the page
 // is drawn again. Page Down does nothing on the end marker; Page Up starts
 // from the last record there.
-void ztDorvane::MovePage(bool forward) {
+void ztDorvane::Impl::MovePage(bool forward) {
   if (IsBlank(page.CurrentBookmark)) {
     if (forward) return;
     page.CurrentBookmark = page.LastBookmark;
   }
   PaintRowNormal(page.CurrentRow);
-  page.CurrentBookmark = WalkThreeRecords(page.CurrentBookmark, forward);
-  page.TopBookmark = WalkThreeRecords(page.TopBookmark, forward);
+  ListRows rows(*this);
+  page.CurrentBookmark = page.Walk(rows, page.CurrentBookmark, forward);
+  page.TopBookmark = page.Walk(rows, page.TopBookmark, forward);
   FindCurrentRow();
   ShowPage();
-}
-
-// The bookmark of the record three records after (or before) the one of the
-// bookmark, or of the last (first) record when fewer follow (precede) it.
-std::string ztDorvane::WalkThreeRecords(const std::string& from, bool forward) {
-  recordstore::Recordset& tjlist = ListRecordset();
-  std::string reached = from;
-  tjlist.SetBookmark(from);
-  for (int16_t rowCounter = 0; HasCurrentRecord() && rowCounter <= page.LastRowIndex;
-       ++rowCounter) {
-    reached = PageMark();
-    if (forward) {
-      tjlist.MoveNext();
-    } else {
-      tjlist.MovePrevious();
-    }
-  }
-  return reached;
 }
 
 // Sets CurrentRow to the row of the page (from TopBookmark on) that shows
 // CurrentBookmark's record. Both page walks cover the same records, so it is
 // always on the page; should another program have changed the list between
 // two moves so that it is not, the page starts at the highlighted record.
-void ztDorvane::FindCurrentRow() {
+void ztDorvane::Impl::FindCurrentRow() {
   recordstore::Recordset& tjlist = ListRecordset();
   tjlist.SetBookmark(page.TopBookmark);
   page.CurrentRow = 0;
@@ -197,23 +114,13 @@ void ztDorvane::FindCurrentRow() {
 
 // The list's key dispatcher, reached through the key preview outside the edit
 // modes and by the picture buttons. Shift is ignored; the key is not consumed.
-void ztDorvane::HandleListKey(int16_t keyCode, int16_t shift) {
+void ztDorvane::Impl::HandleListKey(int16_t keyCode, int16_t shift) {
   (void)shift;
+  if (const int16_t move = paging::PageMoveOf(keyCode)) {
+    MoveInList(move);
+    return;
+  }
   switch (keyCode) {
-    case screen::kKeyDown:
-    case screen::kKeyRight:
-      MoveInList(screen::kKeyDown);
-      break;
-    case screen::kKeyUp:
-    case screen::kKeyLeft:
-      MoveInList(screen::kKeyUp);
-      break;
-    case screen::kKeyPageDown:
-    case screen::kKeyPageUp:
-    case screen::kKeyHome:
-    case screen::kKeyEnd:
-      MoveInList(keyCode);
-      break;
     case screen::kKeyReturn:
       if (IsBlank(page.CurrentBookmark)) {
         CmdAdd_Click();
@@ -243,32 +150,32 @@ void ztDorvane::HandleListKey(int16_t keyCode, int16_t shift) {
 
 // The picture buttons act only while no row is being edited; the four moves
 // give the keyboard back to the list.
-void ztDorvane::cmdHKBPGUP_Click() {
+void ztDorvane::Impl::cmdHKBPGUP_Click() {
   if (entry.EntryMode != RowEdit::None) return;
   HandleListKey(screen::kKeyPageUp, 0);
   hsbMAIN.SetFocus();
 }
 
-void ztDorvane::cmdHKBPGDN_Click() {
+void ztDorvane::Impl::cmdHKBPGDN_Click() {
   if (entry.EntryMode != RowEdit::None) return;
   HandleListKey(screen::kKeyPageDown, 0);
   hsbMAIN.SetFocus();
 }
 
-void ztDorvane::cmdHKBUPARROW_Click() {
+void ztDorvane::Impl::cmdHKBUPARROW_Click() {
   if (entry.EntryMode != RowEdit::None) return;
   HandleListKey(screen::kKeyUp, 0);
   hsbMAIN.SetFocus();
 }
 
-void ztDorvane::cmdHKBDNARROW_Click() {
+void ztDorvane::Impl::cmdHKBDNARROW_Click() {
   if (entry.EntryMode != RowEdit::None) return;
   HandleListKey(screen::kKeyDown, 0);
   hsbMAIN.SetFocus();
 }
 
 // The action button edits the highlighted record, or adds on the end marker.
-void ztDorvane::cmdHKBACTION_Click() {
+void ztDorvane::Impl::cmdHKBACTION_Click() {
   if (entry.EntryMode != RowEdit::None) return;
   if (IsNotBlank(page.CurrentBookmark)) {
     CmdEdit_Click();
@@ -279,20 +186,20 @@ void ztDorvane::cmdHKBACTION_Click() {
 
 // A click on the company or job name column: an edit it starts focuses the
 // company box. Clicks do nothing while a row is being edited.
-void ztDorvane::lblCONO_Click(int16_t index) {
+void ztDorvane::Impl::lblCONO_Click(int16_t index) {
   if (entry.EntryMode != RowEdit::None) return;
   entry.FocusColumn = EntryBox::Company;
   RowClick(index);
 }
 
-void ztDorvane::lblJOBNAME_Click(int16_t index) {
+void ztDorvane::Impl::lblJOBNAME_Click(int16_t index) {
   if (entry.EntryMode != RowEdit::None) return;
   entry.FocusColumn = EntryBox::Company;
   RowClick(index);
 }
 
 // A click on the job number column: an edit it starts focuses the job box.
-void ztDorvane::lblJOBNO_Click(int16_t index) {
+void ztDorvane::Impl::lblJOBNO_Click(int16_t index) {
   if (entry.EntryMode != RowEdit::None) return;
   entry.FocusColumn = EntryBox::Job;
   RowClick(index);
@@ -305,7 +212,7 @@ void ztDorvane::lblJOBNO_Click(int16_t index) {
 // checked at once as the focus leaves it. A click on a page that another
 // workstation has changed draws the page again and moves no highlight: the
 // row clicked may show another record now.
-void ztDorvane::RowClick(int16_t row) {
+void ztDorvane::Impl::RowClick(int16_t row) {
   if (IsBlank(lblCONO(row).Caption())) {
     hsbMAIN.SetFocus();
     return;

@@ -13,7 +13,7 @@
 // numbers, text) and the Desktop.
 #include <cassert>
 
-#include "control/ztDorvane.h"
+#include "control/ztDorvane_impl.h"
 #include "services/base/error_numbers.h"
 #include "services/ztBasicSet.h"
 #include "services/ztMSAccess.h"
@@ -30,7 +30,7 @@ recordstore::Variant FieldValue(recordstore::Recordset& rs, const std::string& n
 
 // Draws the TJLIST record on which the recordset stands into the row, without
 // moving it. Drawing sets CompanyNo and JobNoText, which the entry checks share.
-void ztDorvane::FillRow(int16_t row) {
+void ztDorvane::Impl::FillRow(int16_t row) {
   assert(row >= 0 && row <= page.LastRowIndex);
   recordstore::Recordset& tjlist = Opened(conn.rsTJLIST, "TJLIST");
   lblCONO(row).SetCaption(FieldValue(tjlist, "CONO").ToString());
@@ -50,8 +50,8 @@ void ztDorvane::FillRow(int16_t row) {
 }
 
 // The JOBLIST key of a record shown with these company and job captions.
-std::vector<recordstore::Variant> ztDorvane::JobListKey(const std::string& conoCaption,
-                                                        const std::string& jobnoCaption) const {
+std::vector<recordstore::Variant> ztDorvane::Impl::JobListKey(
+    const std::string& conoCaption, const std::string& jobnoCaption) const {
   int16_t cono = recordstore::Variant::Double(recordstore::Val(conoCaption)).ToInteger();
   return {recordstore::Variant::Integer(cono),
           recordstore::Variant::String(ztBasicSet::FormatJobNumber(jobnoCaption, settings.JobNoType,
@@ -63,7 +63,7 @@ std::vector<recordstore::Variant> ztDorvane::JobListKey(const std::string& conoC
 // find their job names without a request each; the records of the next two
 // pages are named too, as likely, so that a key that scrolls the list finds
 // its new rows' names already read. The recordset is left where it was.
-void ztDorvane::ExpectJobNames(int16_t rows) {
+void ztDorvane::Impl::ExpectJobNames(int16_t rows) {
   constexpr int16_t kLikelyPages = 3;
   recordstore::Recordset& joblist = Opened(conn.rsJOBLIST, "JOBLIST");
   joblist.SetIndex("JOBLIST");
@@ -81,33 +81,33 @@ void ztDorvane::ExpectJobNames(int16_t rows) {
 }
 
 // Blanks the three captions of the row.
-void ztDorvane::ClearRow(int16_t row) {
+void ztDorvane::Impl::ClearRow(int16_t row) {
   lblCONO(row).SetCaption(" ");
   lblJOBNO(row).SetCaption(" ");
   lblJOBNAME(row).SetCaption(" ");
 }
 
 // The end marker: the row after the last record.
-void ztDorvane::ShowEndOfList(int16_t row) {
+void ztDorvane::Impl::ShowEndOfList(int16_t row) {
   ClearRow(row);
   lblJOBNAME(row).SetCaption("End of List");
 }
 
 // The marker of a list without records.
-void ztDorvane::ShowListEmpty(int16_t row) {
+void ztDorvane::Impl::ShowListEmpty(int16_t row) {
   ClearRow(row);
   lblJOBNAME(row).SetCaption("List is Empty");
 }
 
 // Paints the row in the normal colour.
-void ztDorvane::PaintRowNormal(int16_t row) {
+void ztDorvane::Impl::PaintRowNormal(int16_t row) {
   lblCONO(row).SetBackColor(colors.RowNormalColor);
   lblJOBNO(row).SetBackColor(colors.RowNormalColor);
   lblJOBNAME(row).SetBackColor(colors.RowNormalColor);
 }
 
 // Paints the row in the highlight colour.
-void ztDorvane::PaintRowHighlight(int16_t row) {
+void ztDorvane::Impl::PaintRowHighlight(int16_t row) {
   lblCONO(row).SetBackColor(colors.RowHighlightColor);
   lblJOBNO(row).SetBackColor(colors.RowHighlightColor);
   lblJOBNAME(row).SetBackColor(colors.RowHighlightColor);
@@ -115,7 +115,7 @@ void ztDorvane::PaintRowHighlight(int16_t row) {
 
 // Copies the captions of rows 1 to 3 one row up (company, job number, job
 // name, in that order); the colours stay.
-void ztDorvane::ShiftRowsUp() {
+void ztDorvane::Impl::ShiftRowsUp() {
   for (int16_t i = 1; i <= page.LastRowIndex; ++i) {
     lblCONO(i - 1).SetCaption(lblCONO(i).Caption());
     lblJOBNO(i - 1).SetCaption(lblJOBNO(i).Caption());
@@ -124,7 +124,7 @@ void ztDorvane::ShiftRowsUp() {
 }
 
 // Copies the captions of rows 2 down to 0 one row down; the colours stay.
-void ztDorvane::ShiftRowsDown() {
+void ztDorvane::Impl::ShiftRowsDown() {
   for (int16_t i = page.LastRowIndex; i >= 1; --i) {
     lblCONO(i).SetCaption(lblCONO(i - 1).Caption());
     lblJOBNO(i).SetCaption(lblJOBNO(i - 1).Caption());
@@ -135,7 +135,7 @@ void ztDorvane::ShiftRowsDown() {
 // True when the TJLIST recordset stands on a record (not before the first,
 // not after the last). This gives the answer of RecordMatchesKeys without
 // keys, from the recordset's own position alone.
-bool ztDorvane::HasCurrentRecord() {
+bool ztDorvane::Impl::HasCurrentRecord() {
   recordstore::Recordset& tjlist = Opened(conn.rsTJLIST, "TJLIST");
   try {
     if (tjlist.IsBOF() || tjlist.IsEOF()) return false;
@@ -150,7 +150,7 @@ bool ztDorvane::HasCurrentRecord() {
 // The TJLIST recordset that the page follows, in "TJLIST" order. A reopen of
 // the connection (after a focus loss) replaces the recordset with one in no
 // index, so every routine that steps through the list asks for it here.
-recordstore::Recordset& ztDorvane::ListRecordset() {
+recordstore::Recordset& ztDorvane::Impl::ListRecordset() {
   recordstore::Recordset& tjlist = Opened(conn.rsTJLIST, "TJLIST");
   tjlist.SetIndex("TJLIST");
   return tjlist;
@@ -159,7 +159,7 @@ recordstore::Recordset& ztDorvane::ListRecordset() {
 // Moves TJLIST to its first record in the current index and tells whether
 // there was one. Stands for the test RecordCount > 0 followed by MoveFirst:
 // the same answer with one indexed step instead of a count of the table.
-bool ztDorvane::MoveToFirstRecord() {
+bool ztDorvane::Impl::MoveToFirstRecord() {
   if (!conn.rsTJLIST) RetryFailedOpen();  // a server that was down may be back
   if (!conn.rsTJLIST) return false;       // the connection never opened the list: nothing to show
   try {
@@ -173,33 +173,9 @@ bool ztDorvane::MoveToFirstRecord() {
 
 // Redraws the four rows from TopBookmark on (the row after the last record
 // reads "End of List", the rows below it are empty) and highlights CurrentRow.
-void ztDorvane::ShowPage() {
-  if (!ztBasicSet::IsNotBlank(page.TopBookmark)) {
-    for (int16_t i = 0; i <= page.LastRowIndex; ++i) {
-      ClearRow(i);
-      if (i == 0) ShowEndOfList(0);
-      PaintRowNormal(i);
-    }
-    PaintRowHighlight(page.CurrentRow);
-    return;
-  }
-  recordstore::Recordset& tjlist = ListRecordset();
-  tjlist.SetBookmark(page.TopBookmark);
-  ExpectJobNames(page.LastRowIndex + 1);
-  bool endOfListPending = true;
-  for (int16_t i = 0; i <= page.LastRowIndex; ++i) {
-    if (HasCurrentRecord()) {
-      FillRow(i);
-      tjlist.MoveNext();
-    } else if (endOfListPending) {
-      ShowEndOfList(i);
-      endOfListPending = false;
-    } else {
-      ClearRow(i);
-    }
-    PaintRowNormal(i);
-  }
-  PaintRowHighlight(page.CurrentRow);
+void ztDorvane::Impl::ShowPage() {
+  ListRows rows(*this);
+  page.Draw(rows);
 }
 
 // Shows the working list from its first record and names it in lblTJLNAME.
@@ -210,7 +186,7 @@ void ztDorvane::ShowPage() {
 // working table meanwhile, so that a later save never writes over a list the
 // user did not choose. When the connection never opened the tables (its
 // report has been shown), the page is left as it is.
-void ztDorvane::LoadTargetJobList(std::optional<int32_t> pickedTag) {
+void ztDorvane::Impl::LoadTargetJobList(std::optional<int32_t> pickedTag) {
   if (pickedTag) lists.CurrentTJLTAG = *pickedTag;
   EnsureConnection();
   if (!conn.rsTJLIST || !conn.rsJOBLIST || !conn.rsTJLGROUPS) return;
@@ -259,7 +235,7 @@ void ztDorvane::LoadTargetJobList(std::optional<int32_t> pickedTag) {
 // highlighted on CurrentRow where the list allows it (with too few records
 // above it, it moves up). The TJLIST recordset is opened afresh. Any run-time
 // error falls back to the list's first page.
-void ztDorvane::ReloadWorkingList() {
+void ztDorvane::Impl::ReloadWorkingList() {
   try {
     page.TopBookmark = page.FirstBookmark = page.LastBookmark = " ";
     // The new recordset is opened before the old one is closed, so that when
@@ -308,7 +284,7 @@ void ztDorvane::ReloadWorkingList() {
 // The rebuild's fallback: when the page is on show, it starts again from the
 // list's first record, highlighted in row 0, and the keyboard returns to the
 // list.
-void ztDorvane::ReloadFallback() {
+void ztDorvane::Impl::ReloadFallback() {
   if (!lblCONO(0).Visible()) return;
   if (MoveToFirstRecord()) {
     page.TopBookmark = page.CurrentBookmark = PageMark();
@@ -326,7 +302,7 @@ void ztDorvane::ReloadFallback() {
 // the page's position. The record's keys are noted with it (the row is in
 // memory, so this costs no read); the notes of bookmarks the page no longer
 // names are dropped once there are a few.
-std::string ztDorvane::PageMark() {
+std::string ztDorvane::Impl::PageMark() {
   constexpr size_t kNotesKept = 16;
   recordstore::Recordset& tjlist = Opened(conn.rsTJLIST, "TJLIST");
   std::string bookmark = tjlist.Bookmark();
@@ -346,7 +322,7 @@ std::string ztDorvane::PageMark() {
 // after it, or one equal to it), else the last record (the one before it);
 // " " for a blank bookmark or an empty list. A deleted record whose keys were
 // never noted gives the first record.
-std::string ztDorvane::Survivor(const std::string& bookmark) {
+std::string ztDorvane::Impl::Survivor(const std::string& bookmark) {
   if (ztBasicSet::IsBlank(bookmark)) return " ";
   recordstore::Recordset& tjlist = ListRecordset();
   try {
@@ -372,7 +348,7 @@ std::string ztDorvane::Survivor(const std::string& bookmark) {
 // the highlight goes to the nearest record left, on the same row where the
 // list allows it, as after a Delete made here; on the end marker it stays
 // there. An empty list shows "List is Empty".
-void ztDorvane::RedrawFromSurvivors() {
+void ztDorvane::Impl::RedrawFromSurvivors() {
   page.CurrentBookmark = Survivor(page.CurrentBookmark);
   for (int16_t i = 0; i <= page.LastRowIndex; ++i) PaintRowNormal(i);
   ReloadWorkingList();
@@ -383,7 +359,7 @@ void ztDorvane::RedrawFromSurvivors() {
 // of the position are dropped, the page is drawn again from the nearest
 // records left and, when `again`, the step runs once more from there; so a
 // stale page never makes a key fail twice.
-void ztDorvane::KeepPageInStep(const std::function<void()>& step, bool again) {
+void ztDorvane::Impl::KeepPageInStep(const std::function<void()>& step, bool again) {
   const PageState before = page;
   try {
     step();

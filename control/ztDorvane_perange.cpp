@@ -15,14 +15,14 @@
 #include <cassert>
 #include <optional>
 
-#include "control/ztDorvane.h"
+#include "control/ztDorvane_impl.h"
 #include "search/ztLOOKUP_search.h"
 #include "services/ztBasicSet.h"
 #include "services/ztMSAccess.h"
 
 // One end of the range: its controls, its state fields and the caption its
 // week step shows when the stepped date has no PELIST row.
-struct ztDorvane::PEEnd {
+struct ztDorvane::Impl::PEEnd {
   screen::TextBox& box;
   screen::Label& dayText;
   int16_t& tag;
@@ -71,13 +71,13 @@ bool SeekPEDate(recordstore::Recordset& pelist, const std::string& key) {
 }  // namespace
 
 // The beginning end: txtBPEDATE, lblBPETEXTDATE and the B fields.
-ztDorvane::PEEnd ztDorvane::BeginningEnd() {
+ztDorvane::Impl::PEEnd ztDorvane::Impl::BeginningEnd() {
   return {txtBPEDATE,      lblBPETEXTDATE,  peRange.BPETAG,
           peRange.BPEDATE, peRange.IsBPEOK, "Cannot Find Beginning PE Date."};
 }
 
 // The ending end: txtEPEDATE, lblEPETEXTDATE and the E fields.
-ztDorvane::PEEnd ztDorvane::EndingEnd() {
+ztDorvane::Impl::PEEnd ztDorvane::Impl::EndingEnd() {
   return {txtEPEDATE,      lblEPETEXTDATE,  peRange.EPETAG,
           peRange.EPEDATE, peRange.IsEPEOK, "Cannot Find Ending PE Date."};
 }
@@ -85,14 +85,14 @@ ztDorvane::PEEnd ztDorvane::EndingEnd() {
 // Puts the PELIST row on which the recordset stands into the end: its tag,
 // its FEDATE in the box and its TDATE in the label. The date text and the
 // colours are left to the caller.
-void ztDorvane::ShowPERow(const PEEnd& end, recordstore::Recordset& pelist) {
+void ztDorvane::Impl::ShowPERow(const PEEnd& end, recordstore::Recordset& pelist) {
   end.tag = PEField(pelist, "PETAG").ToInteger();
   end.box.SetText(PEField(pelist, "FEDATE").ToString());
   end.dayText.SetCaption(PEField(pelist, "TDATE").ToString());
 }
 
 // Binds the handlers of the date boxes and the three period-ending buttons.
-void ztDorvane::WirePERange() {
+void ztDorvane::Impl::WirePERange() {
   btnBPESearch.Click = [this] { btnBPESearch_Click(); };
   btnEPESearch.Click = [this] { btnEPESearch_Click(); };
   btnMakeLastFirst.Click = [this] { btnMakeLastFirst_Click(); };
@@ -109,42 +109,44 @@ void ztDorvane::WirePERange() {
 // --- Handlers ---
 
 // The search buttons open the PELIST search for their end.
-void ztDorvane::btnBPESearch_Click() { SearchBeginningPEDate(); }
-void ztDorvane::btnEPESearch_Click() { SearchEndingPEDate(); }
+void ztDorvane::Impl::btnBPESearch_Click() { SearchBeginningPEDate(); }
+void ztDorvane::Impl::btnEPESearch_Click() { SearchEndingPEDate(); }
 
 // "/" or "?" typed as the first character of a box opens the search.
-void ztDorvane::txtBPEDATE_Change() {
+void ztDorvane::Impl::txtBPEDATE_Change() {
   if (ztBasicSet::IsSearchRequest(txtBPEDATE.Text(), conn.ConnectionReady)) SearchBeginningPEDate();
 }
-void ztDorvane::txtEPEDATE_Change() {
+void ztDorvane::Impl::txtEPEDATE_Change() {
   if (ztBasicSet::IsSearchRequest(txtEPEDATE.Text(), conn.ConnectionReady)) SearchEndingPEDate();
 }
 
 // A box getting the focus turns the date-edit mode on. Like the checks below,
 // this applies only to a box on show: the list-row and save-list modes hide both.
-void ztDorvane::txtBPEDATE_GotFocus() {
+void ztDorvane::Impl::txtBPEDATE_GotFocus() {
   if (txtBPEDATE.Visible()) PEDateGotFocus(BeginningEnd());
 }
-void ztDorvane::txtEPEDATE_GotFocus() {
+void ztDorvane::Impl::txtEPEDATE_GotFocus() {
   if (txtEPEDATE.Visible()) PEDateGotFocus(EndingEnd());
 }
 
 // A box on show losing the focus checks its date.
-void ztDorvane::txtBPEDATE_LostFocus() {
+void ztDorvane::Impl::txtBPEDATE_LostFocus() {
   if (txtBPEDATE.Visible()) ValidateBeginningPEDate();
 }
-void ztDorvane::txtEPEDATE_LostFocus() {
+void ztDorvane::Impl::txtEPEDATE_LostFocus() {
   if (txtEPEDATE.Visible()) ValidateEndingPEDate();
 }
 
 // "+" and "-" step the date a week; Enter moves on.
-void ztDorvane::txtBPEDATE_KeyPress(int16_t& keyAscii) { StepPEDate(BeginningEnd(), keyAscii); }
-void ztDorvane::txtEPEDATE_KeyPress(int16_t& keyAscii) { StepPEDate(EndingEnd(), keyAscii); }
+void ztDorvane::Impl::txtBPEDATE_KeyPress(int16_t& keyAscii) {
+  StepPEDate(BeginningEnd(), keyAscii);
+}
+void ztDorvane::Impl::txtEPEDATE_KeyPress(int16_t& keyAscii) { StepPEDate(EndingEnd(), keyAscii); }
 
 // "Make Ending = Beginning": the ending box takes the beginning's text, caption
 // and colours; its tag and date text follow when the ending box is checked on
 // losing the focus it gets here.
-void ztDorvane::btnMakeLastFirst_Click() {
+void ztDorvane::Impl::btnMakeLastFirst_Click() {
   txtEPEDATE.SetText(txtBPEDATE.Text());
   txtEPEDATE.SetBackColor(txtBPEDATE.BackColor());
   lblEPETEXTDATE.SetCaption(lblBPETEXTDATE.Caption());
@@ -155,14 +157,14 @@ void ztDorvane::btnMakeLastFirst_Click() {
 // --- Searching, checking and stepping ---
 
 // Opens the PELIST search for the beginning date.
-void ztDorvane::SearchBeginningPEDate() { SearchPEDate(BeginningEnd()); }
+void ztDorvane::Impl::SearchBeginningPEDate() { SearchPEDate(BeginningEnd()); }
 // Opens the PELIST search for the ending date.
-void ztDorvane::SearchEndingPEDate() { SearchPEDate(EndingEnd()); }
+void ztDorvane::Impl::SearchEndingPEDate() { SearchPEDate(EndingEnd()); }
 
 // Opens the PELIST search and shows the chosen row in the box and the label;
 // without a choice the box gets its last date text back. The OK flag is left
 // to the check that runs when the box loses the focus.
-void ztDorvane::SearchPEDate(const PEEnd& end) {
+void ztDorvane::Impl::SearchPEDate(const PEEnd& end) {
   const std::string savedDate = end.date;
   const std::string searchBookmarkText = ztLOOKUP::SearchPeriodEndingDates(settings.PathText);
   // The dialog took the focus from the control, which marks the reopen.
@@ -181,14 +183,14 @@ void ztDorvane::SearchPEDate(const PEEnd& end) {
 }
 
 // Checks the typed beginning date against PELIST.
-void ztDorvane::ValidateBeginningPEDate() {
+void ztDorvane::Impl::ValidateBeginningPEDate() {
   const PEEnd end = BeginningEnd();
   if (FindTypedPEDate(end)) PaintPEEnd(end, colors.PEBoxColor);
 }
 
 // Checks the typed ending date against PELIST, then its tag against the
 // beginning's: a lower tag is refused but kept; an equal one passes.
-void ztDorvane::ValidateEndingPEDate() {
+void ztDorvane::Impl::ValidateEndingPEDate() {
   const PEEnd end = EndingEnd();
   if (!FindTypedPEDate(end)) return;
   if (peRange.EPETAG < peRange.BPETAG) {
@@ -207,7 +209,7 @@ void ztDorvane::ValidateEndingPEDate() {
 // date text keeps the normalised entry either way. The flag turns True only
 // once the row is found, so a run-time error on the way (no PELIST open) leaves
 // the end not OK, as its GotFocus left it.
-bool ztDorvane::FindTypedPEDate(const PEEnd& end) {
+bool ztDorvane::Impl::FindTypedPEDate(const PEEnd& end) {
   EnsureConnection();
   end.date = NormalisedDate(end.box.Text());
   const char* refusal = nullptr;
@@ -243,7 +245,7 @@ bool ztDorvane::FindTypedPEDate(const PEEnd& end) {
 // Desktop's short date text (M/D/YYYY), which the lookup normalises again. A
 // text that is no date (or a date the Desktop cannot read, such as a
 // three-digit year) becomes the cleared box, which has no row.
-void ztDorvane::StepPEDate(const PEEnd& end, int16_t& keyAscii) {
+void ztDorvane::Impl::StepPEDate(const PEEnd& end, int16_t& keyAscii) {
   const std::string boxBefore = end.box.Text();
   if (keyAscii == kPlus || keyAscii == kMinus) {
     const std::string normalised = NormalisedDate(boxBefore);
@@ -279,15 +281,15 @@ void ztDorvane::StepPEDate(const PEEnd& end, int16_t& keyAscii) {
 // --- Presets, the date-edit mode and painting ---
 
 // The Let sides of the tags preset one end from a PETAG.
-void ztDorvane::SetSelectedBPETAG(int16_t& myTAG) { PresetPETag(BeginningEnd(), myTAG); }
-void ztDorvane::SetSelectedEPETAG(int16_t& myTAG) { PresetPETag(EndingEnd(), myTAG); }
+void ztDorvane::Impl::SetSelectedBPETAG(int16_t myTAG) { PresetPETag(BeginningEnd(), myTAG); }
+void ztDorvane::Impl::SetSelectedEPETAG(int16_t myTAG) { PresetPETag(EndingEnd(), myTAG); }
 
 // Shows the PELIST row of a tag in the end's box and label; tag 0 clears the
 // end and counts as a valid choice. A tag without a row clears the box, keeps
 // the given tag and shows the refusal on the error colour; so does any tag
 // while no PELIST recordset is open (PathText not set yet, or its connection
 // failed). A found row leaves the colours as they are.
-void ztDorvane::PresetPETag(const PEEnd& end, int16_t myTAG) {
+void ztDorvane::Impl::PresetPETag(const PEEnd& end, int16_t myTAG) {
   end.isOK = true;
   end.tag = myTAG;
   if (myTAG == 0) {
@@ -316,7 +318,7 @@ void ztDorvane::PresetPETag(const PEEnd& end, int16_t myTAG) {
 
 // A box that gets the focus is being edited: its end is not OK until checked,
 // and the date-edit mode hides the list's navigation and buttons.
-void ztDorvane::PEDateGotFocus(const PEEnd& end) {
+void ztDorvane::Impl::PEDateGotFocus(const PEEnd& end) {
   end.isOK = false;
   peRange.IsPEEditing = true;
   BeginEditMode();
@@ -325,7 +327,7 @@ void ztDorvane::PEDateGotFocus(const PEEnd& end) {
 
 // cmdUpdate in the date-edit mode: the box that had the focus was checked
 // when the button took it, so the verdict stands.
-void ztDorvane::PEDateUpdate() {
+void ztDorvane::Impl::PEDateUpdate() {
   assert(peRange.IsPEEditing);
   peRange.IsPEEditing = false;
   EndEditMode();
@@ -333,7 +335,7 @@ void ztDorvane::PEDateUpdate() {
 
 // CmdCancel in the date-edit mode: both ends count as OK again; boxes,
 // labels, tags and date texts stay as they are.
-void ztDorvane::PEDateCancel() {
+void ztDorvane::Impl::PEDateCancel() {
   assert(peRange.IsPEEditing);
   peRange.IsPEEditing = false;
   peRange.IsBPEOK = true;
@@ -342,7 +344,7 @@ void ztDorvane::PEDateCancel() {
 }
 
 // Paints the end's label, then its box.
-void ztDorvane::PaintPEEnd(const PEEnd& end, uint32_t color) {
+void ztDorvane::Impl::PaintPEEnd(const PEEnd& end, uint32_t color) {
   end.dayText.SetBackColor(color);
   end.box.SetBackColor(color);
 }

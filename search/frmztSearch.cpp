@@ -3,11 +3,10 @@
 // the header clicks that change the search column, and the state fields that
 // the scripted host reads. Relies on the record store, the toolkit, ztBasicSet
 // (blank tests, dates) and ztMSAccess (the load-failure report).
-#include "search/frmztSearch.h"
-
 #include <exception>
 #include <string>
 
+#include "search/frmztSearch_impl.h"
 #include "services/base/error_numbers.h"
 #include "services/ztBasicSet.h"
 
@@ -40,7 +39,7 @@ double ItemNumber(const std::string& item) { return recordstore::Val(item); }
 // stored. More than six items raise the subscript error.
 std::vector<std::string> SplitColumnItems(const std::string& text) {
   std::vector<std::string> items = ztBasicSet::SplitAtBars(text);
-  if (items.size() > static_cast<size_t>(frmztSearch::kColumns)) {
+  if (items.size() > static_cast<size_t>(frmztSearch::Impl::kColumns)) {
     throw RuntimeError(
         base::error::kSubscriptOutOfRange,
         "Subscript out of range: the column text \"" + text + "\" has more than six items");
@@ -50,50 +49,60 @@ std::vector<std::string> SplitColumnItems(const std::string& text) {
 
 }  // namespace
 
+// Builds the form; the implementation adds the controls and binds the
+// handlers.
+frmztSearch::frmztSearch() : screen::Form("frmztSearch") { impl_ = std::make_unique<Impl>(*this); }
+
+// The shared instance lives to the end of the program; a loaded form closes
+// its connection first, while the implementation still stands.
+frmztSearch::~frmztSearch() {
+  if (IsLoaded()) Unload();
+}
+
+std::optional<Variant> frmztSearch::StateField(const std::string& name) {
+  return impl_->StateField(name);
+}
+
 // Builds the form with its controls at their design values and binds the
 // event handlers.
-frmztSearch::frmztSearch() : screen::Form("frmztSearch") {
+frmztSearch::Impl::Impl(frmztSearch& owner) : owner(owner) {
   AddControls();
   SetDesignValues();
   BindEvents();
 }
 
-// The shared instance lives to the end of the program; a loaded form closes
-// its connection first.
-frmztSearch::~frmztSearch() {
-  if (IsLoaded()) Unload();
-}
+frmztSearch::Impl::~Impl() = default;
 
 // Adds the controls in design order (the order in which `screen` lists them)
 // and describes the grid as a list of rows.
-void frmztSearch::AddControls() {
+void frmztSearch::Impl::AddControls() {
   for (screen::Label* label :
        {&lblSearchTitle, &lblInstructA, &lblSearch, &lblInstructB, &lblInstructC}) {
-    Add(*label);
+    owner.Add(*label);
   }
-  Add(lblDisplay);
-  for (int k = 0; k < kColumns; ++k) Add(Header(k));
+  owner.Add(lblDisplay);
+  for (int k = 0; k < kColumns; ++k) owner.Add(Header(k));
   for (auto* column : {&lblCOL0, &lblCOL1, &lblCol2, &lblCol3, &lblCol4, &lblCOL5}) {
-    Add(*column);
+    owner.Add(*column);
   }
-  AddRowList({"Search results",
-              {"lblCOL0", "lblCOL1", "lblCol2", "lblCol3", "lblCol4", "lblCOL5"},
-              {&lblHCOL0, &lblHCOL1, &lblHCOL2, &lblHCOL3, &lblHCOL4, &lblHCOL5},
-              [this] { return static_cast<int>(state_.SelectedRow); }});
+  owner.AddRowList({"Search results",
+                    {"lblCOL0", "lblCOL1", "lblCol2", "lblCol3", "lblCol4", "lblCOL5"},
+                    {&lblHCOL0, &lblHCOL1, &lblHCOL2, &lblHCOL3, &lblHCOL4, &lblHCOL5},
+                    [this] { return static_cast<int>(state_.CurrentRow); }});
   for (screen::CommandButton* button :
        {&cmdHKBHOME, &cmdHKBPGUP, &cmdHKBUPARROW, &cmdHKBACTION, &cmdHKBDNARROW, &cmdHKBPGDN,
         &cmdHKBEND, &CmdSelect, &CmdCancel}) {
-    Add(*button);
+    owner.Add(*button);
   }
-  Add(hsbMAIN);
+  owner.Add(hsbMAIN);
 }
 
 // Design values in twips; the load changes widths and lefts from the request.
-void frmztSearch::SetDesignValues() {
-  SetCaption("Search for an item");
-  SetBackColor(kFormColor);
-  SetWidth(kDesignWidth);
-  SetHeight(5760);
+void frmztSearch::Impl::SetDesignValues() {
+  owner.SetCaption("Search for an item");
+  owner.SetBackColor(kFormColor);
+  owner.SetWidth(kDesignWidth);
+  owner.SetHeight(5760);
 
   auto label = [](screen::Label& l, int32_t left, int32_t top, int32_t width, int32_t height,
                   const std::string& caption, uint32_t colour) {
@@ -155,10 +164,10 @@ void frmztSearch::SetDesignValues() {
 }
 
 // Binds every handler of the form and its controls.
-void frmztSearch::BindEvents() {
-  OnLoad = [this] { Form_Load(); };
-  OnUnload = [this] { Form_Unload(); };
-  KeyDown = [this](int16_t& keyCode, int16_t shift) { Form_KeyDown(keyCode, shift); };
+void frmztSearch::Impl::BindEvents() {
+  owner.OnLoad = [this] { Form_Load(); };
+  owner.OnUnload = [this] { Form_Unload(); };
+  owner.KeyDown = [this](int16_t& keyCode, int16_t shift) { Form_KeyDown(keyCode, shift); };
   for (int k = 0; k < kColumns; ++k) {
     Header(k).Click = [this, k] { HeaderClick(static_cast<int16_t>(k)); };
   }
@@ -166,12 +175,7 @@ void frmztSearch::BindEvents() {
     column->SetClick([this](int index) { SelectRow(static_cast<int16_t>(index)); });
     column->SetDblClick([this](int) { CmdSelect_Click(); });
   }
-  cmdHKBHOME.Click = [this] { NavigationClick(screen::kKeyHome); };
-  cmdHKBEND.Click = [this] { NavigationClick(screen::kKeyEnd); };
-  cmdHKBPGUP.Click = [this] { NavigationClick(screen::kKeyPageUp); };
-  cmdHKBPGDN.Click = [this] { NavigationClick(screen::kKeyPageDown); };
-  cmdHKBUPARROW.Click = [this] { NavigationClick(screen::kKeyUp); };
-  cmdHKBDNARROW.Click = [this] { NavigationClick(screen::kKeyDown); };
+  WireNavigationButtons();
   cmdHKBACTION.Click = [this] { cmdHKBACTION_Click(); };
   CmdSelect.Click = [this] { CmdSelect_Click(); };
   CmdCancel.Click = [this] { CmdCancel_Click(); };
@@ -180,10 +184,10 @@ void frmztSearch::BindEvents() {
 // The load: the request becomes an open recordset, a laid-out grid and the
 // first page. Any error ends it with the load-failure report, which leaves
 // only CmdCancel on the form.
-void frmztSearch::Form_Load() {
-  SetKeyPreview(true);
-  SetCaption("Search for an item");
-  SetWidth(kDesignWidth);
+void frmztSearch::Impl::Form_Load() {
+  owner.SetKeyPreview(true);
+  owner.SetCaption("Search for an item");
+  owner.SetWidth(kDesignWidth);
   ready_ = false;
   state_ = SearchState{};
   try {
@@ -205,15 +209,15 @@ void frmztSearch::Form_Load() {
     ShowFirstPage();
     ready_ = true;
   } catch (const RuntimeError& error) {
-    ztMSAccess::ShowFormLoadError(*this, CmdCancel, "frmztSearch", std::to_string(error.Number()),
+    ztMSAccess::ShowFormLoadError(owner, CmdCancel, "frmztSearch", std::to_string(error.Number()),
                                   error.Description());
   } catch (const std::exception& error) {
-    ztMSAccess::ShowFormLoadError(*this, CmdCancel, "frmztSearch", "0", error.what());
+    ztMSAccess::ShowFormLoadError(owner, CmdCancel, "frmztSearch", "0", error.what());
   }
 }
 
 // Closes the dialog's connection; the request and its result stay.
-void frmztSearch::Form_Unload() {
+void frmztSearch::Impl::Form_Unload() {
   ready_ = false;
   colField_.fill(std::nullopt);
   keyField_.fill(std::nullopt);
@@ -224,11 +228,13 @@ void frmztSearch::Form_Unload() {
 }
 
 // Key preview: every key-down goes to the search key handler first.
-void frmztSearch::Form_KeyDown(int16_t& keyCode, int16_t shift) { HandleSearchKey(keyCode, shift); }
+void frmztSearch::Impl::Form_KeyDown(int16_t& keyCode, int16_t shift) {
+  HandleSearchKey(keyCode, shift);
+}
 
 // Opens the workspace "wksSEARCH", the database (in strPathText's folder when
 // one is given) and the table as a table-type recordset.
-void frmztSearch::OpenTable() {
+void frmztSearch::Impl::OpenTable() {
   strDBNAME = ztBasicSet::FileInFolder(strPathText, strDBNAME);
   wks_ = recordstore::DBEngine::Instance()->CreateWorkspace("wksSEARCH", "admin", "", 2);
   db_ = wks_->OpenDatabase(strDBNAME);
@@ -237,7 +243,7 @@ void frmztSearch::OpenTable() {
 
 // Parses the seven column texts into the column arrays; a type item longer
 // than one character is a type letter followed by a display format.
-void frmztSearch::ParseColumnTexts() {
+void frmztSearch::Impl::ParseColumnTexts() {
   SearchState& s = state_;
   for (int k = 0; k < kColumns; ++k) {
     s.ColIndexName[k] = s.ColFieldName[k] = s.ColType[k] = s.ColFormat[k] = s.ColHeader[k] = " ";
@@ -274,7 +280,7 @@ void frmztSearch::ParseColumnTexts() {
 
 // Sizes and places the grid cells: hidden columns get width 0, each shown
 // column starts where the one before it ends, sharing its 15-twip border.
-void frmztSearch::LayOutGrid() {
+void frmztSearch::Impl::LayOutGrid() {
   const SearchState& s = state_;
   for (int r = 0; r < kRows; ++r) {
     Cell(0, r).SetAlignment(s.ColAlign[0]);
@@ -297,7 +303,7 @@ void frmztSearch::LayOutGrid() {
 
 // The search column: intSearchCol (1-based; 0 means column 1), or column 1
 // when that column has no index. MessageColumn follows the column taken.
-void frmztSearch::ChooseSearchColumn() {
+void frmztSearch::Impl::ChooseSearchColumn() {
   SearchState& s = state_;
   int col = intSearchCol != 0 ? intSearchCol - 1 : 0;
   if (col < 0 || col >= kColumns) {
@@ -311,7 +317,7 @@ void frmztSearch::ChooseSearchColumn() {
 }
 
 // The field objects of the shown columns and of the leading keys.
-void frmztSearch::BindFields() {
+void frmztSearch::Impl::BindFields() {
   for (int k = 0; k < kColumns; ++k) {
     if (k == 0 || IsNotBlank(state_.ColFieldName[k])) {
       colField_[k] = rs_->Fields(state_.ColFieldName[k]);
@@ -325,7 +331,7 @@ void frmztSearch::BindFields() {
 
 // Headers over the shown columns with their captions and colours, the
 // navigation strip at the grid's right edge, and the first instruction.
-void frmztSearch::LayOutHeaders() {
+void frmztSearch::Impl::LayOutHeaders() {
   SearchState& s = state_;
   s.GridRight = Cell(0, 0).Left() + Cell(0, 0).Width() + 10;
   lblHCOL0.SetWidth(Cell(0, 0).Width());
@@ -359,7 +365,7 @@ void frmztSearch::LayOutHeaders() {
 
 // The panel, the search echo, the title and the form follow the grid's width;
 // the two buttons stay at the form's right edge.
-void frmztSearch::SizeForm() {
+void frmztSearch::Impl::SizeForm() {
   int32_t gridWidth = 0;
   for (int k = 0; k < kColumns; ++k) gridWidth += Cell(k, 0).Width();
   state_.GridWidth = gridWidth;
@@ -367,31 +373,31 @@ void frmztSearch::SizeForm() {
   lblDisplay(0).SetWidth(panelWidth);
   lblSearch.SetWidth(panelWidth);
   lblSearchTitle.SetWidth(panelWidth);
-  SetWidth(panelWidth + 600);
-  CmdCancel.SetLeft(Width() - (CmdCancel.Width() + 380));
+  owner.SetWidth(panelWidth + 600);
+  CmdCancel.SetLeft(owner.Width() - (CmdCancel.Width() + 380));
   CmdSelect.SetLeft(CmdCancel.Left() - (CmdSelect.Width() + 100));
 }
 
-// Finds the range's ends, the start row (for PELIST, the row before the first
-// period-ending date within seven days of today) and fills the first page; an
-// empty range shows "No Items Found" without the Select button.
-void frmztSearch::ShowFirstPage() {
+// Finds the range's ends, the start row (for a request with periodEndingStart,
+// the row before the first period-ending date within seven days of today) and fills the first page;
+// an empty range shows "No Items Found" without the Select button.
+void frmztSearch::Impl::ShowFirstPage() {
   SearchState& s = state_;
-  s.FirstBookmark = s.TopBookmark = s.SelectedBookmark = " ";
+  s.FirstBookmark = s.TopBookmark = s.CurrentBookmark = " ";
   s.ScanBookmark = s.LastBookmark = " ";
   rs_->SetIndex(s.SearchIndexName);
   const std::string first = FindFirstInRange();
   if (IsNotBlank(first)) {
     rs_->SetBookmark(first);
-    s.FirstBookmark = s.TopBookmark = s.SelectedBookmark = first;
+    s.FirstBookmark = s.TopBookmark = s.CurrentBookmark = first;
     s.LastBookmark = FindLastInRange(first);
     screen::GetDesktop().DoEvents();
-    if (strTable == "PELIST") FindPeriodEndingStart();
+    if (periodEndingStart) FindPeriodEndingStart();
     FillPage();
   } else {
-    ClearRow(s.SelectedRow);
-    ShowNoItems(s.SelectedRow);
-    HighlightRow(s.SelectedRow);
+    ClearRow(s.CurrentRow);
+    ShowNoItems(s.CurrentRow);
+    HighlightRow(s.CurrentRow);
     CmdSelect.SetVisible(false);
   }
 }
@@ -399,7 +405,7 @@ void frmztSearch::ShowFirstPage() {
 // Seeks today's date key, then each of the next six days; the row before the
 // first one found becomes the top and the selection. When that row is the
 // table's first, the first row stays.
-void frmztSearch::FindPeriodEndingStart() {
+void frmztSearch::Impl::FindPeriodEndingStart() {
   screen::Desktop& desktop = screen::GetDesktop();
   int16_t form = 0;
   int16_t pivot = 0;
@@ -411,7 +417,7 @@ void frmztSearch::FindPeriodEndingStart() {
     rs_->Seek("=", {Variant::String(key)});
     if (!rs_->NoMatch()) {
       rs_->MovePrevious();
-      if (!rs_->IsBOF()) state_.TopBookmark = state_.SelectedBookmark = rs_->Bookmark();
+      if (!rs_->IsBOF()) state_.TopBookmark = state_.CurrentBookmark = rs_->Bookmark();
       return;
     }
     const std::optional<double> date = desktop.ReadShortDate(dateText);
@@ -422,7 +428,7 @@ void frmztSearch::FindPeriodEndingStart() {
   }
 }
 
-void frmztSearch::SetInstruction(int16_t col) {
+void frmztSearch::Impl::SetInstruction(int16_t col) {
   if (col < 0 || col >= kColumns) {
     throw RuntimeError(base::error::kSubscriptOutOfRange,
                        "Subscript out of range: column " + std::to_string(col));
@@ -433,12 +439,12 @@ void frmztSearch::SetInstruction(int16_t col) {
 
 // A header click: the column becomes the search column (or the user learns
 // that it has none); the focus goes back to hsbMAIN.
-void frmztSearch::HeaderClick(int16_t col) {
+void frmztSearch::Impl::HeaderClick(int16_t col) {
   ChangeSearchColumn(col);
   hsbMAIN.SetFocus();
 }
 
-void frmztSearch::ChangeSearchColumn(int16_t col) {
+void frmztSearch::Impl::ChangeSearchColumn(int16_t col) {
   if (col < 0 || col >= kColumns) {
     throw RuntimeError(base::error::kSubscriptOutOfRange,
                        "Subscript out of range: column " + std::to_string(col));
@@ -451,7 +457,7 @@ void frmztSearch::ChangeSearchColumn(int16_t col) {
   }
   if (s.ColIndexName[col] == s.SearchIndexName || !ready_) return;
   s.SearchIndexName = s.ColIndexName[col];
-  s.SelectedRow = 0;
+  s.CurrentRow = 0;
   s.SearchText = "";
   lblSearch.SetCaption("");
   s.SearchColumnChanged = true;
@@ -467,9 +473,9 @@ void frmztSearch::ChangeSearchColumn(int16_t col) {
 
 // SelectedRow SearchText SearchIndexName SearchTextLimit SearchColumnType
 // KeyCount MessageColumn.
-std::optional<Variant> frmztSearch::StateField(const std::string& name) {
+std::optional<Variant> frmztSearch::Impl::StateField(const std::string& name) {
   const SearchState& s = state_;
-  if (name == "SelectedRow") return Variant::Integer(s.SelectedRow);
+  if (name == "SelectedRow") return Variant::Integer(s.CurrentRow);
   if (name == "SearchText") return Variant::String(s.SearchText);
   if (name == "SearchIndexName") return Variant::String(s.SearchIndexName);
   if (name == "SearchTextLimit") return Variant::Integer(s.SearchTextLimit);

@@ -2,14 +2,16 @@
 // preview). Typed characters, Space and Backspace edit the search text, which
 // is echoed in lblSearch and sought (">=" on the current index, after the
 // leading keys) after each change; the navigation keys move the selection;
-// Esc ends the dialog without a choice. RefreshAfterSearch redraws the page
-// after a seek or a change of search column. Relies on the record store, the
+// Esc ends the dialog without a choice. The navigation buttons press their
+// keys here too. RefreshAfterSearch redraws the page after a seek or a change
+// of search column. Relies on the record store, the
 // toolkit's key codes, ztSearchMod's KeyCodeToText and ztBasicSet.
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "search/frmztSearch.h"
+#include "search/frmztSearch_impl.h"
 #include "search/ztSearchMod.h"
 #include "services/ztBasicSet.h"
 
@@ -27,10 +29,29 @@ Variant TypedNumber(const std::string& text) {
 
 }  // namespace
 
-void frmztSearch::HandleSearchKey(int16_t& keyCode, int16_t shift) {
+// Binds each navigation button to the key it stands for.
+void frmztSearch::Impl::WireNavigationButtons() {
+  const std::pair<screen::CommandButton*, int16_t> buttons[] = {
+      {&cmdHKBHOME, screen::kKeyHome},   {&cmdHKBEND, screen::kKeyEnd},
+      {&cmdHKBPGUP, screen::kKeyPageUp}, {&cmdHKBPGDN, screen::kKeyPageDown},
+      {&cmdHKBUPARROW, screen::kKeyUp},  {&cmdHKBDNARROW, screen::kKeyDown}};
+  for (const auto& button : buttons) {
+    const int16_t keyCode = button.second;
+    button.first->Click = [this, keyCode] { NavigationClick(keyCode); };
+  }
+}
+
+// A navigation button passes its key to the key handler, then the focus goes
+// back to hsbMAIN.
+void frmztSearch::Impl::NavigationClick(int16_t keyCode) {
+  HandleSearchKey(keyCode, 0);
+  hsbMAIN.SetFocus();
+}
+
+void frmztSearch::Impl::HandleSearchKey(int16_t& keyCode, int16_t shift) {
   if (keyCode == screen::kKeyEscape) {
     strSelBookmark = " ";
-    Unload();
+    owner.Unload();
     return;
   }
   const int16_t key = keyCode;
@@ -44,7 +65,7 @@ void frmztSearch::HandleSearchKey(int16_t& keyCode, int16_t shift) {
     text.pop_back();
     lblSearch.SetCaption(text.empty() ? " " : text);
     textChanged = true;
-    Refresh();
+    owner.Refresh();
   }
   if (key == screen::kKeySpace && roomLeft()) {
     text += " ";
@@ -64,36 +85,19 @@ void frmztSearch::HandleSearchKey(int16_t& keyCode, int16_t shift) {
     SeekTypedText();
     return;
   }
-  switch (key) {
-    case screen::kKeyDown:
-    case screen::kKeyRight:
-      MoveSelection(screen::kKeyDown);
-      break;
-    case screen::kKeyUp:
-    case screen::kKeyLeft:
-      MoveSelection(screen::kKeyUp);
-      break;
-    case screen::kKeyPageDown:
-    case screen::kKeyPageUp:
-    case screen::kKeyHome:
-    case screen::kKeyEnd:
-      MoveSelection(key);
-      break;
-    default:
-      break;
-  }
+  if (const int16_t move = paging::PageMoveOf(key)) MoveSelection(move);
 }
 
-void frmztSearch::ShowSearchText() {
+void frmztSearch::Impl::ShowSearchText() {
   lblSearch.SetCaption(state_.SearchText);
-  Refresh();
+  owner.Refresh();
 }
 
 // Seeks the first row at or after the leading keys and the typed value. A row
 // of the range found goes to the top of the page, highlighted; a row outside
 // the range (or none) leaves the selection where it was, except that an
 // emptied text returns to the range's first row.
-void frmztSearch::SeekTypedText() {
+void frmztSearch::Impl::SeekTypedText() {
   SearchState& s = state_;
   rs_->SetIndex(s.SearchIndexName);
   const Variant typed =
@@ -108,12 +112,12 @@ void frmztSearch::SeekTypedText() {
     rs_->Seek(">=", keys);
     if (!rs_->NoMatch()) {
       if (IsCurrentInRange()) {
-        s.TopBookmark = s.SelectedBookmark = rs_->Bookmark();
-        s.SelectedRow = 0;
+        s.TopBookmark = s.CurrentBookmark = rs_->Bookmark();
+        s.CurrentRow = 0;
       }
     } else if (s.SearchText.empty()) {
-      s.TopBookmark = s.SelectedBookmark = s.FirstBookmark;
-      s.SelectedRow = 0;
+      s.TopBookmark = s.CurrentBookmark = s.FirstBookmark;
+      s.CurrentRow = 0;
     }
   }
   RefreshAfterSearch();
@@ -123,7 +127,7 @@ void frmztSearch::SeekTypedText() {
 // (walking back at most that many rows for the new top) and redraws the page.
 // An empty table or range shows "No Items Found"; with the highlight on the
 // "End of List" row the page stays as it is.
-void frmztSearch::RefreshAfterSearch() {
+void frmztSearch::Impl::RefreshAfterSearch() {
   SearchState& s = state_;
   s.FirstBookmark = s.LastBookmark = " ";
   if (TableIsEmpty()) {
@@ -139,21 +143,21 @@ void frmztSearch::RefreshAfterSearch() {
   s.FirstBookmark = first;
   s.LastBookmark = s.ScanBookmark = FindLastInRange(first);
   if (s.SearchColumnChanged) {
-    s.SelectedBookmark = s.FirstBookmark;
+    s.CurrentBookmark = s.FirstBookmark;
     s.SearchColumnChanged = false;
   }
-  if (ztBasicSet::IsBlank(s.SelectedBookmark)) {
+  if (ztBasicSet::IsBlank(s.CurrentBookmark)) {
     FillPage();
     return;
   }
-  s.TopBookmark = s.SelectedBookmark;
-  int count = s.SelectedRow;
-  rs_->SetBookmark(s.SelectedBookmark);
+  s.TopBookmark = s.CurrentBookmark;
+  int count = s.CurrentRow;
+  rs_->SetBookmark(s.CurrentBookmark);
   while (IsCurrentInRange() && count >= 0) {
     s.TopBookmark = rs_->Bookmark();
     count -= 1;
     rs_->MovePrevious();
   }
-  if (count >= 0) s.SelectedRow = static_cast<int16_t>(std::max(0, s.SelectedRow - (count + 1)));
+  if (count >= 0) s.CurrentRow = static_cast<int16_t>(std::max(0, s.CurrentRow - (count + 1)));
   FillPage();
 }

@@ -1,14 +1,14 @@
 // The search dialog's result page: twelve grid rows drawn from the row named
 // by TopBookmark down through the current index, "End of List" after the
-// range's last row, the highlighted row named by SelectedBookmark and
-// SelectedRow; the moves of the highlight by keys, navigation buttons and
-// clicks; and the end of the dialog by Select or Cancel. A move reads at most
-// a page of rows. Relies on the record store, ztMSAccess (null check) and
-// ztBasicSet (blank tests, display formats).
+// range's last row, the highlighted row named by CurrentBookmark and
+// CurrentRow (the shared bookmark pager's state); the moves of the highlight by keys, navigation
+// buttons and clicks; and the end of the dialog by Select or Cancel. A move reads at most a page of
+// rows. Relies on the record store, ztMSAccess (null check) and ztBasicSet (blank tests, display
+// formats).
 #include <cassert>
 #include <string>
 
-#include "search/frmztSearch.h"
+#include "search/frmztSearch_impl.h"
 #include "services/base/error_numbers.h"
 #include "services/base/runtime_error.h"
 #include "services/ztBasicSet.h"
@@ -22,7 +22,7 @@ bool NamesRow(const std::string& bookmark) { return !IsBlank(bookmark); }
 
 }  // namespace
 
-screen::Label& frmztSearch::Cell(int col, int row) {
+screen::Label& frmztSearch::Impl::Cell(int col, int row) {
   switch (col) {
     case 0:
       return lblCOL0(row);
@@ -40,16 +40,16 @@ screen::Label& frmztSearch::Cell(int col, int row) {
   }
 }
 
-screen::Label& frmztSearch::Header(int col) {
+screen::Label& frmztSearch::Impl::Header(int col) {
   screen::Label* headers[] = {&lblHCOL0, &lblHCOL1, &lblHCOL2, &lblHCOL3, &lblHCOL4, &lblHCOL5};
   assert(col >= 0 && col < kColumns);
   return *headers[col];
 }
 
 // Column 0 is always written; the others only when they have a width.
-bool frmztSearch::ColumnShown(int col) const { return col == 0 || state_.ColWidth[col] > 0; }
+bool frmztSearch::Impl::ColumnShown(int col) const { return col == 0 || state_.ColWidth[col] > 0; }
 
-void frmztSearch::ClearRow(int row) {
+void frmztSearch::Impl::ClearRow(int row) {
   for (int k = 0; k < kColumns; ++k) {
     if (ColumnShown(k)) Cell(k, row).SetCaption(" ");
   }
@@ -57,43 +57,43 @@ void frmztSearch::ClearRow(int row) {
 
 // Writes a message into the row's cell of the message column, never into a
 // hidden one.
-void frmztSearch::ShowRowMessage(int row, const std::string& text) {
+void frmztSearch::Impl::ShowRowMessage(int row, const std::string& text) {
   const int col = state_.MessageColumn - 1;
   if (col < 0 || col >= kColumns || !ColumnShown(col)) return;
   Cell(col, row).SetCaption(text);
 }
 
-void frmztSearch::ShowEndOfList(int row) {
+void frmztSearch::Impl::ShowEndOfList(int row) {
   ClearRow(row);
   ShowRowMessage(row, "End of List");
 }
 
-void frmztSearch::ShowNoItems(int row) {
+void frmztSearch::Impl::ShowNoItems(int row) {
   ClearRow(row);
   ShowRowMessage(row, "No Items Found");
 }
 
-void frmztSearch::UnhighlightRow(int row) {
+void frmztSearch::Impl::UnhighlightRow(int row) {
   for (int k = 0; k < kColumns; ++k) {
     if (ColumnShown(k)) Cell(k, row).SetBackColor(RowColor);
   }
 }
 
-void frmztSearch::HighlightRow(int row) {
+void frmztSearch::Impl::HighlightRow(int row) {
   for (int k = 0; k < kColumns; ++k) {
     if (ColumnShown(k)) Cell(k, row).SetBackColor(SelectedRowColor);
   }
 }
 
 // Shows the current record in the row.
-void frmztSearch::FillRow(int row) {
+void frmztSearch::Impl::FillRow(int row) {
   for (int k = 0; k < kColumns; ++k) ShowCell(Cell(k, row), k);
 }
 
 // A shown column's cell: the value (Null read as its type's empty value) with
 // one leading space, or through the column's display format. A shown column
 // whose field name was left blank has no field: run-time error 91.
-void frmztSearch::ShowCell(screen::Label& cell, int col) {
+void frmztSearch::Impl::ShowCell(screen::Label& cell, int col) {
   if (state_.ColWidth[col] <= 0) return;
   if (!colField_[col]) {
     throw base::RuntimeError(base::error::kObjectNotSet, "Object variable not set: column " +
@@ -108,7 +108,7 @@ void frmztSearch::ShowCell(screen::Label& cell, int col) {
   }
 }
 
-void frmztSearch::ShiftRowsUp() {
+void frmztSearch::Impl::ShiftRowsUp() {
   for (int r = 1; r < kRows; ++r) {
     for (int k = 0; k < kColumns; ++k) {
       if (ColumnShown(k)) Cell(k, r - 1).SetCaption(Cell(k, r).Caption());
@@ -116,7 +116,7 @@ void frmztSearch::ShiftRowsUp() {
   }
 }
 
-void frmztSearch::ShiftRowsDown() {
+void frmztSearch::Impl::ShiftRowsDown() {
   for (int r = kRows - 1; r >= 1; --r) {
     for (int k = 0; k < kColumns; ++k) {
       if (ColumnShown(k)) Cell(k, r).SetCaption(Cell(k, r - 1).Caption());
@@ -124,35 +124,39 @@ void frmztSearch::ShiftRowsDown() {
   }
 }
 
+// The rows of the browsed range as the shared pager sees them.
+class frmztSearch::Impl::GridRows final : public paging::PageRows {
+ public:
+  explicit GridRows(Impl& form) : f_(form) {}
+  bool OnRow() override { return f_.IsCurrentInRange(); }
+  std::string Mark() override { return f_.rs_->Bookmark(); }
+  void Go(const std::string& bookmark) override { f_.rs_->SetBookmark(bookmark); }
+  void Step(bool forward) override { forward ? f_.rs_->MoveNext() : f_.rs_->MovePrevious(); }
+  void Fill(int16_t row) override { f_.FillRow(row); }
+  void ShowEnd(int16_t row) override { f_.ShowEndOfList(row); }
+  void Clear(int16_t row) override { f_.ClearRow(row); }
+  void Paint(int16_t row, bool highlighted) override {
+    highlighted ? f_.HighlightRow(row) : f_.UnhighlightRow(row);
+  }
+  void ShiftUp() override { f_.ShiftRowsUp(); }
+  void ShiftDown() override { f_.ShiftRowsDown(); }
+
+ private:
+  Impl& f_;
+};
+
 // Redraws the twelve rows from TopBookmark, "End of List" after the range,
 // blank rows below it, and the highlight.
-void frmztSearch::FillPage() {
-  bool endPending = true;
-  const bool fromTop = NamesRow(state_.TopBookmark);
-  if (fromTop) rs_->SetBookmark(state_.TopBookmark);
-  for (int r = 0; r < kRows; ++r) {
-    if (!fromTop) {
-      ClearRow(r);
-      if (r == 0) ShowEndOfList(0);
-    } else if (IsCurrentInRange()) {
-      FillRow(r);
-      rs_->MoveNext();
-    } else if (endPending) {
-      ShowEndOfList(r);
-      endPending = false;
-    } else {
-      ClearRow(r);
-    }
-    UnhighlightRow(r);
-  }
-  HighlightRow(state_.SelectedRow);
+void frmztSearch::Impl::FillPage() {
+  GridRows rows(*this);
+  state_.Draw(rows);
 }
 
 // The state of a table or range without rows: "No Items Found" in the first
 // row, highlighted, and nothing selected.
-void frmztSearch::ShowEmptyRange() {
-  state_.SelectedRow = 0;
-  state_.TopBookmark = state_.SelectedBookmark = " ";
+void frmztSearch::Impl::ShowEmptyRange() {
+  state_.CurrentRow = 0;
+  state_.TopBookmark = state_.CurrentBookmark = " ";
   for (int r = 0; r < kRows; ++r) {
     ClearRow(r);
     UnhighlightRow(r);
@@ -163,18 +167,18 @@ void frmztSearch::ShowEmptyRange() {
 
 // A click on a grid cell highlights its row, finding the row's bookmark by a
 // walk of at most twelve rows from the top; a blank row only takes the focus.
-void frmztSearch::SelectRow(int16_t row) {
+void frmztSearch::Impl::SelectRow(int16_t row) {
   SearchState& s = state_;
-  if (ready_ && !IsBlank(Cell(0, row).Caption()) && !TableIsEmpty() && row != s.SelectedRow &&
+  if (ready_ && !IsBlank(Cell(0, row).Caption()) && !TableIsEmpty() && row != s.CurrentRow &&
       NamesRow(s.TopBookmark)) {
-    UnhighlightRow(s.SelectedRow);
-    s.SelectedRow = row;
+    UnhighlightRow(s.CurrentRow);
+    s.CurrentRow = row;
     HighlightRow(row);
     rs_->SetBookmark(s.TopBookmark);
     for (int counter = 0;; ++counter) {
       if (!IsCurrentInRange()) break;
-      s.SelectedBookmark = rs_->Bookmark();
-      if (counter == s.SelectedRow) break;
+      s.CurrentBookmark = rs_->Bookmark();
+      if (counter == s.CurrentRow) break;
       rs_->MoveNext();
     }
   }
@@ -183,22 +187,22 @@ void frmztSearch::SelectRow(int16_t row) {
 
 // Down, Up, Home, End, Page Down and Page Up. Nothing moves in an empty table
 // or range.
-void frmztSearch::MoveSelection(int16_t key) {
+void frmztSearch::Impl::MoveSelection(int16_t key) {
   if (!ready_ || TableIsEmpty() || !NamesRow(state_.FirstBookmark)) return;
   SearchState& s = state_;
   switch (key) {
     case screen::kKeyDown:
-      MoveDown();
+    case screen::kKeyUp: {
+      GridRows rows(*this);
+      key == screen::kKeyDown ? s.MoveDown(rows) : s.MoveUp(rows);
       break;
-    case screen::kKeyUp:
-      MoveUp();
-      break;
+    }
     case screen::kKeyHome:
     case screen::kKeyEnd:
-      s.TopBookmark = s.SelectedBookmark =
+      s.TopBookmark = s.CurrentBookmark =
           key == screen::kKeyHome ? s.FirstBookmark : s.LastBookmark;
       rs_->SetBookmark(s.TopBookmark);
-      s.SelectedRow = 0;
+      s.CurrentRow = 0;
       FillPage();
       break;
     case screen::kKeyPageDown:
@@ -212,154 +216,67 @@ void frmztSearch::MoveSelection(int16_t key) {
   }
 }
 
-// One row down; past the range's last row the highlight goes onto the
-// "End of List" row. From grid row 11 the page scrolls by one row, reusing
-// the captions on screen and reading only the new row.
-void frmztSearch::MoveDown() {
-  SearchState& s = state_;
-  if (!NamesRow(s.SelectedBookmark)) return;
-  UnhighlightRow(s.SelectedRow);
-  rs_->SetBookmark(s.SelectedBookmark);
-  rs_->MoveNext();
-  const bool inRange = IsCurrentInRange();
-  s.SelectedRow += 1;
-  s.SelectedBookmark = inRange ? rs_->Bookmark() : " ";
-  if (s.SelectedRow > s.LastRow) {
-    s.SelectedRow = s.LastRow;
-    rs_->SetBookmark(s.TopBookmark);
-    rs_->MoveNext();
-    s.TopBookmark = rs_->Bookmark();
-    ShiftRowsUp();
-    if (inRange) rs_->SetBookmark(s.SelectedBookmark);
-  }
-  if (inRange) {
-    FillRow(s.SelectedRow);
-  } else {
-    ShowEndOfList(s.SelectedRow);
-  }
-  HighlightRow(s.SelectedRow);
-}
-
-// One row up; from the "End of List" row back onto the range's last row; at
-// the range's first row nothing visible changes.
-void frmztSearch::MoveUp() {
-  SearchState& s = state_;
-  if (!NamesRow(s.SelectedBookmark)) {
-    s.SelectedBookmark = s.LastBookmark;
-    UnhighlightRow(s.SelectedRow);
-    s.SelectedRow -= 1;
-    if (s.SelectedRow < 0) {
-      s.SelectedRow = 0;
-      s.TopBookmark = s.LastBookmark;
-      FillPage();
-    } else {
-      HighlightRow(s.SelectedRow);
-    }
-    return;
-  }
-  UnhighlightRow(s.SelectedRow);
-  rs_->SetBookmark(s.SelectedBookmark);
-  rs_->MovePrevious();
-  if (IsCurrentInRange()) {
-    s.SelectedRow -= 1;
-    s.SelectedBookmark = rs_->Bookmark();
-    if (s.SelectedRow < 0) {
-      s.SelectedRow = 0;
-      s.TopBookmark = s.SelectedBookmark;
-      ShiftRowsDown();
-      FillRow(0);
-    } else {
-      FillRow(s.SelectedRow);
-    }
-  } else {
-    s.TopBookmark = s.SelectedBookmark;
-    rs_->SetBookmark(s.SelectedBookmark);
-  }
-  HighlightRow(s.SelectedRow);
-}
-
-// From the row of bookmark, steps over up to eleven rows of the range
-// (forward or back) and returns the bookmark of the row reached.
-std::string frmztSearch::StepFrom(const std::string& bookmark, bool forward) {
-  std::string reached = bookmark;
-  rs_->SetBookmark(bookmark);
-  for (int counter = 0; counter <= state_.LastRow && IsCurrentInRange(); ++counter) {
-    reached = rs_->Bookmark();
-    if (forward) {
-      rs_->MoveNext();
-    } else {
-      rs_->MovePrevious();
-    }
-  }
-  return reached;
-}
-
 // Finds the selection's grid row by walking at most a page from the top.
-void frmztSearch::LocateSelection() {
+void frmztSearch::Impl::LocateSelection() {
   SearchState& s = state_;
   rs_->SetBookmark(s.TopBookmark);
-  s.SelectedRow = 0;
-  for (int counter = 0; counter <= s.LastRow && IsCurrentInRange(); ++counter) {
+  s.CurrentRow = 0;
+  for (int counter = 0; counter <= s.LastRowIndex && IsCurrentInRange(); ++counter) {
     s.ScanBookmark = rs_->Bookmark();
-    if (s.ScanBookmark == s.SelectedBookmark) break;
+    if (s.ScanBookmark == s.CurrentBookmark) break;
     rs_->MoveNext();
-    s.SelectedRow += 1;
+    s.CurrentRow += 1;
   }
-  assert(s.SelectedRow <= s.LastRow);
-  if (s.SelectedRow > s.LastRow) s.SelectedRow = s.LastRow;
+  assert(s.CurrentRow <= s.LastRowIndex);
+  if (s.CurrentRow > s.LastRowIndex) s.CurrentRow = s.LastRowIndex;
 }
 
 // The selection and the top each move back by eleven rows (one row of the old
 // page stays in view), stopping at the range's first row.
-void frmztSearch::PageUp() {
+void frmztSearch::Impl::PageUp() {
   SearchState& s = state_;
-  UnhighlightRow(s.SelectedRow);
-  if (!NamesRow(s.SelectedBookmark)) {
+  UnhighlightRow(s.CurrentRow);
+  if (!NamesRow(s.CurrentBookmark)) {
     rs_->SetBookmark(s.LastBookmark);
-    s.SelectedRow -= 1;
-    s.SelectedBookmark = s.LastBookmark;
+    s.CurrentRow -= 1;
+    s.CurrentBookmark = s.LastBookmark;
   }
-  s.SelectedBookmark = StepFrom(s.SelectedBookmark, false);
-  s.TopBookmark = StepFrom(s.TopBookmark, false);
+  GridRows rows(*this);
+  s.CurrentBookmark = s.Walk(rows, s.CurrentBookmark, false);
+  s.TopBookmark = s.Walk(rows, s.TopBookmark, false);
   LocateSelection();
   FillPage();
 }
 
 // The selection and the top each move on by eleven rows, stopping at the
 // range's last row.
-void frmztSearch::PageDown() {
+void frmztSearch::Impl::PageDown() {
   SearchState& s = state_;
-  if (!NamesRow(s.SelectedBookmark)) return;
-  UnhighlightRow(s.SelectedRow);
-  s.SelectedBookmark = StepFrom(s.SelectedBookmark, true);
-  s.TopBookmark = StepFrom(s.TopBookmark, true);
+  if (!NamesRow(s.CurrentBookmark)) return;
+  UnhighlightRow(s.CurrentRow);
+  GridRows rows(*this);
+  s.CurrentBookmark = s.Walk(rows, s.CurrentBookmark, true);
+  s.TopBookmark = s.Walk(rows, s.TopBookmark, true);
   LocateSelection();
   FillPage();
 }
 
-// A navigation button passes its key to the key handler, then the focus goes
-// back to hsbMAIN.
-void frmztSearch::NavigationClick(int16_t keyCode) {
-  HandleSearchKey(keyCode, 0);
-  hsbMAIN.SetFocus();
-}
-
 // The action strip chooses the highlighted row; on the "End of List" row it
 // only gives the focus back to hsbMAIN.
-void frmztSearch::cmdHKBACTION_Click() {
-  if (NamesRow(state_.SelectedBookmark)) {
+void frmztSearch::Impl::cmdHKBACTION_Click() {
+  if (NamesRow(state_.CurrentBookmark)) {
     CmdSelect_Click();
   } else {
     hsbMAIN.SetFocus();
   }
 }
 
-void frmztSearch::CmdSelect_Click() {
-  strSelBookmark = state_.SelectedBookmark;
-  Unload();
+void frmztSearch::Impl::CmdSelect_Click() {
+  strSelBookmark = state_.CurrentBookmark;
+  owner.Unload();
 }
 
-void frmztSearch::CmdCancel_Click() {
+void frmztSearch::Impl::CmdCancel_Click() {
   strSelBookmark = " ";
-  Unload();
+  owner.Unload();
 }

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "search/frmztSearch.h"
+#include "search/frmztSearch_impl.h"
 #include "services/base/error_numbers.h"
 #include "services/ztBasicSet.h"
 
@@ -41,11 +41,11 @@ std::optional<Variant> KeySuccessor(const Variant& key, int fieldType) {
 }  // namespace
 
 // The test RecordCount = 0, answered without a count of the table.
-bool frmztSearch::TableIsEmpty() { return rs_->IsEmpty(); }
+bool frmztSearch::Impl::TableIsEmpty() { return rs_->IsEmpty(); }
 
 // The pairs (varIndexKeyN, KeyField[N]) for N = 1..KeyCount. A key whose field
 // name was left blank below the highest one has no field: run-time error 91.
-std::vector<ztMSAccess::KeyField> frmztSearch::RangePairs() const {
+std::vector<ztMSAccess::KeyField> frmztSearch::Impl::RangePairs() const {
   const Variant* keys[] = {nullptr, &varIndexKey1, &varIndexKey2, &varIndexKey3, &varIndexKey4};
   std::vector<ztMSAccess::KeyField> pairs;
   for (int n = 1; n <= state_.KeyCount; ++n) {
@@ -59,7 +59,7 @@ std::vector<ztMSAccess::KeyField> frmztSearch::RangePairs() const {
   return pairs;
 }
 
-std::string frmztSearch::FindFirstInRange() {
+std::string frmztSearch::Impl::FindFirstInRange() {
   if (TableIsEmpty()) return " ";
   if (state_.KeyCount == 0) {
     rs_->MoveFirst();
@@ -68,14 +68,16 @@ std::string frmztSearch::FindFirstInRange() {
   return ztMSAccess::SeekMatchingRecord(*rs_, state_.SearchIndexName, RangePairs());
 }
 
-bool frmztSearch::IsCurrentInRange() { return ztMSAccess::RecordMatchesKeys(*rs_, RangePairs()); }
+bool frmztSearch::Impl::IsCurrentInRange() {
+  return ztMSAccess::RecordMatchesKeys(*rs_, RangePairs());
+}
 
 // Without keys the last row is the table's last in index order. With keys,
 // seek the first row after the range (the last key's successor) and step
 // back; should that row not belong to the range (texts equal but for case
 // sort together in the index but differ for the range), walk from the first
 // row as the range's definition says.
-std::string frmztSearch::FindLastInRange(const std::string& firstBookmark) {
+std::string frmztSearch::Impl::FindLastInRange(const std::string& firstBookmark) {
   if (state_.KeyCount == 0) {
     rs_->MoveLast();
     return rs_->Bookmark();

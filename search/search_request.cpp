@@ -18,6 +18,8 @@ SearchRequest RequestFromTexts(const std::string& pathText, const std::string& d
                                const std::string& instructionText) {
   SearchRequest request{pathText, dbName,    tableName, caption,        searchTitle,
                         {},       searchCol, keys,      instructionText};
+  // The classic arguments carry no start; the classic dialog chose it by table.
+  request.periodEndingStart = tableName == "PELIST";
   const std::pair<const std::string*, ColumnItem SearchColumn::*> texts[] = {
       {&colIName, &SearchColumn::indexName}, {&colFName, &SearchColumn::fieldName},
       {&colFType, &SearchColumn::type},      {&colFSize, &SearchColumn::size},

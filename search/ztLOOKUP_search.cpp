@@ -81,7 +81,8 @@ std::string SearchPeriodEndingDates(const std::string& pathText) {
                                      .tableName = "PELIST",
                                      .caption = "Search Period Ending Dates",
                                      .searchTitle = strSearchTitle,
-                                     .searchCol = 1};
+                                     .searchCol = 1,
+                                     .periodEndingStart = true};
   request.columns = {
       {.indexName = "PELIST",
        .fieldName = "LDATE",

@@ -7,7 +7,7 @@
 #include <array>
 #include <cctype>
 
-#include "search/frmztSearch.h"
+#include "search/frmztSearch_impl.h"
 #include "services/base/error_numbers.h"
 #include "services/base/runtime_error.h"
 #include "services/base/text_case.h"
@@ -59,7 +59,8 @@ std::string OpenSearch(const SearchRequest& request) {
                                      IndexKey{Variant::Integer(0), ""}, IndexKey{Variant(), ""}};
     for (size_t i = 0; i < keys.size(); ++i) given[i] = keys[i];
 
-    frmztSearch& frm = SearchDialog();
+    frmztSearch& form = SearchDialog();
+    frmztSearch::Impl& frm = frmztSearch::Impl::Of(form);
     frm.strSelBookmark = " ";
     frm.strPathText = request.pathText;
     frm.strDBNAME = request.dbName;
@@ -75,6 +76,7 @@ std::string OpenSearch(const SearchRequest& request) {
     frm.strColWidth = JoinColumnItems(columns, &SearchColumn::width);
     frm.strColAlign = JoinColumnItems(columns, &SearchColumn::align);
     frm.intSearchCol = request.searchCol;
+    frm.periodEndingStart = request.periodEndingStart;
     frm.varIndexKey1 = given[0].key;
     frm.strIndexField1 = given[0].field;
     frm.varIndexKey2 = given[1].key;
@@ -86,13 +88,13 @@ std::string OpenSearch(const SearchRequest& request) {
 
     // The first touch of the form's window loads it, so the caption, title and
     // instruction given here override what the load shows.
-    frm.Load();
+    form.Load();
     if (ztBasicSet::IsNotBlank(request.instructionText)) {
       frm.lblInstructA.SetCaption(request.instructionText);
     }
-    frm.SetCaption(request.caption);
+    form.SetCaption(request.caption);
     frm.lblSearchTitle.SetCaption(request.searchTitle);
-    frm.ShowModal();
+    form.ShowModal();
     return frm.strSelBookmark;
   } catch (const base::RuntimeError&) {
     screen::GetDesktop().MsgBox("Error Opening Window ztSearch", 16, "Error: ztSearch");

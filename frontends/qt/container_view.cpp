@@ -101,11 +101,6 @@ class ControlWidget : public QWidget {
 
 namespace {
 
-std::vector<ContainerView*>& Views() {
-  static std::vector<ContainerView*> views;
-  return views;
-}
-
 // True when the toolkit sends keys to this container now.
 bool IsActive(const screen::Container* container) {
   if (container == nullptr) return false;
@@ -122,8 +117,6 @@ bool TakesClicks(const screen::Container* container) {
 }
 
 }  // namespace
-
-const std::vector<ContainerView*>& AllViews() { return Views(); }
 
 ContainerView::ContainerView(screen::Container& container, QWidget* parent)
     : QWidget(parent),
@@ -144,15 +137,14 @@ ContainerView::ContainerView(screen::Container& container, QWidget* parent)
   }
   connect(qApp, &QApplication::focusChanged, this,
           [this](QWidget* old, QWidget* now) { OnQtFocusChanged(old, now); });
-  Views().push_back(this);
+  AddView(this);
   Sync();
 }
 
 // The accessible parts go before the widgets they describe.
 ContainerView::~ContainerView() {
   accessibility_.reset();
-  auto& views = Views();
-  views.erase(std::remove(views.begin(), views.end(), this), views.end());
+  RemoveView(this);
 }
 
 void ContainerView::Detach() {

@@ -1,4 +1,5 @@
-// The front end's bookkeeping: the repaint hook that syncs every view, one
+// The front end's bookkeeping: the live views, the repaint hook that syncs
+// every view, one
 // dialog window (a modal QDialog holding a ContainerView) per form the
 // toolkit shows, and the nested event loops that run those forms. A window
 // whose form has unloaded is hidden at once and deleted later, because the
@@ -127,7 +128,21 @@ void SyncFormWindows() {
   for (FormWindow* w : s.windows) w->Sync();
 }
 
+std::vector<ContainerView*>& Views() {
+  static std::vector<ContainerView*> views;
+  return views;
+}
+
 }  // namespace
+
+const std::vector<ContainerView*>& AllViews() { return Views(); }
+
+void AddView(ContainerView* view) { Views().push_back(view); }
+
+void RemoveView(ContainerView* view) {
+  auto& views = Views();
+  views.erase(std::remove(views.begin(), views.end(), view), views.end());
+}
 
 void InstallRepaintHook() {
   for (screen::Screen* s : screen::Screen::All()) s->SetRepaintHook([] { SyncViews(); });

@@ -27,8 +27,9 @@ std::shared_ptr<Recordset> Database::OpenRecordset(const std::string& name, int 
                           "' (only table-type recordsets, type 1, are available)");
   }
   auto layout = LoadTableLayout(*connection_, name);
-  auto recordset = std::make_shared<Recordset>(connection_, std::move(layout), lockEdit == 2,
-                                               shared_from_this());
+  // The constructor is private to the store, so make_shared cannot reach it.
+  std::shared_ptr<Recordset> recordset(
+      new Recordset(connection_, std::move(layout), lockEdit == 2, shared_from_this()));
   std::erase_if(recordsets_, [](const std::weak_ptr<Recordset>& r) { return r.expired(); });
   recordsets_.push_back(recordset);
   return recordset;

@@ -1,12 +1,16 @@
 // DBEngine: the process-wide engine object, its workspace counter and settings
-// (atomic) and the maps it keeps (under its lock).
+// (atomic), and the maps the engine keeps for the process (engine_memory.h,
+// under one lock).
 #include "services/recordstore/db_engine.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <map>
+#include <mutex>
 
 #include "services/base/text_case.h"
+#include "services/recordstore/engine_memory.h"
 #include "services/recordstore/pg_hub.h"
 #include "services/recordstore/store_errors.h"
 #include "services/recordstore/table_layout.h"
@@ -20,6 +24,18 @@ std::string TableKey(const std::string& path, const std::string& table) {
   std::string key = path + '\n';
   for (char c : table) key += base::LowerAscii(c);
   return key;
+}
+
+// The maps of engine_memory.h, for the life of the process.
+struct EngineMemory {
+  std::mutex mutex;  // guards the two maps
+  std::map<std::string, int64_t> deletedRows;
+  std::map<std::string, std::shared_ptr<const TableLayout>> layouts;
+};
+
+EngineMemory& Memory() {
+  static EngineMemory memory;
+  return memory;
 }
 
 }  // namespace
@@ -70,34 +86,37 @@ void DBEngine::SetServerTimeoutSeconds(int seconds) {
   serverTimeoutSeconds_ = std::max(1, seconds);
 }
 
-void DBEngine::NoteDeletedRow(const std::string& path, const std::string& table, int64_t rowid) {
+void NoteDeletedRow(const std::string& path, const std::string& table, int64_t rowid) {
   const std::string key = TableKey(path, table);
-  std::lock_guard<std::mutex> lock(mutex_);
-  int64_t& highest = deletedRows_[key];
+  EngineMemory& memory = Memory();
+  std::lock_guard<std::mutex> lock(memory.mutex);
+  int64_t& highest = memory.deletedRows[key];
   highest = std::max(highest, rowid);
 }
 
-int64_t DBEngine::HighestDeletedRow(const std::string& path, const std::string& table) const {
+int64_t HighestDeletedRow(const std::string& path, const std::string& table) {
   const std::string key = TableKey(path, table);
-  std::lock_guard<std::mutex> lock(mutex_);
-  auto found = deletedRows_.find(key);
-  return found == deletedRows_.end() ? 0 : found->second;
+  EngineMemory& memory = Memory();
+  std::lock_guard<std::mutex> lock(memory.mutex);
+  auto found = memory.deletedRows.find(key);
+  return found == memory.deletedRows.end() ? 0 : found->second;
 }
 
-std::shared_ptr<const TableLayout> DBEngine::KnownLayout(const std::string& schemaText) const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  auto found = layouts_.find(schemaText);
-  return found == layouts_.end() ? nullptr : found->second;
+std::shared_ptr<const TableLayout> KnownLayout(const std::string& schemaText) {
+  EngineMemory& memory = Memory();
+  std::lock_guard<std::mutex> lock(memory.mutex);
+  auto found = memory.layouts.find(schemaText);
+  return found == memory.layouts.end() ? nullptr : found->second;
 }
 
-void DBEngine::KeepLayout(const std::string& schemaText,
-                          std::shared_ptr<const TableLayout> layout) {
+void KeepLayout(const std::string& schemaText, std::shared_ptr<const TableLayout> layout) {
   // A program meets a handful of schemas; a bound keeps a pathological one
   // (schemas made on the fly) from growing without end.
   constexpr size_t kMostLayouts = 256;
-  std::lock_guard<std::mutex> lock(mutex_);
-  if (layouts_.size() >= kMostLayouts) layouts_.clear();
-  layouts_[schemaText] = std::move(layout);
+  EngineMemory& memory = Memory();
+  std::lock_guard<std::mutex> lock(memory.mutex);
+  if (memory.layouts.size() >= kMostLayouts) memory.layouts.clear();
+  memory.layouts[schemaText] = std::move(layout);
 }
 
 }  // namespace recordstore

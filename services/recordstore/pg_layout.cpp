@@ -18,7 +18,7 @@
 
 #include "services/base/text_case.h"
 #include "services/base/user_action.h"
-#include "services/recordstore/db_engine.h"
+#include "services/recordstore/engine_memory.h"
 #include "services/recordstore/field_codec.h"
 #include "services/recordstore/pg_connection.h"
 #include "services/recordstore/store_errors.h"
@@ -312,14 +312,13 @@ std::shared_ptr<TableLayout> BuildServerLayout(Connection& connection, const std
 // under the names the data files spell: a control opens six tables of a
 // schema, and the first open reads them all.
 void KeepLayouts(Connection& connection, SchemaRead& schema) {
-  std::shared_ptr<DBEngine> engine = DBEngine::Instance();
   for (const auto& [name, table] : schema.tables) {
     const std::string shown = ShownName(table.sqlName);
-    if (engine->KnownLayout(LayoutKey(connection, shown, table))) continue;
+    if (KnownLayout(LayoutKey(connection, shown, table))) continue;
     try {
       bool keep = false;
       auto layout = BuildServerLayout(connection, shown, table, schema.rows[table.oid], keep);
-      if (keep) engine->KeepLayout(LayoutKey(connection, shown, table), layout);
+      if (keep) KeepLayout(LayoutKey(connection, shown, table), layout);
     } catch (const base::RuntimeError&) {
       // A table that cannot be opened says so when it is opened itself.
     }
@@ -376,14 +375,13 @@ std::shared_ptr<const TableLayout> LoadServerTableLayout(Connection& connection,
                                                          const std::string& table) {
   std::optional<FoundTable> found = FindServerTable(connection, table);
   if (!found) throw TableNotFound(table, connection.Path());
-  std::shared_ptr<DBEngine> engine = DBEngine::Instance();
   const std::string key = LayoutKey(connection, table, *found);
-  if (std::shared_ptr<const TableLayout> known = engine->KnownLayout(key)) return known;
+  if (std::shared_ptr<const TableLayout> known = KnownLayout(key)) return known;
   // Named in another case, or with a default evaluated at each reading.
   SchemaRead schema = ReadSchema(connection);
   bool keep = false;
   auto layout = BuildServerLayout(connection, table, *found, schema.rows[found->oid], keep);
-  if (keep) engine->KeepLayout(key, layout);
+  if (keep) KeepLayout(key, layout);
   return layout;
 }
 

@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "services/recordstore/connection.h"
-#include "services/recordstore/db_engine.h"
+#include "services/recordstore/engine_memory.h"
 #include "services/recordstore/field_codec.h"
 #include "services/recordstore/index_walk.h"
 #include "services/recordstore/recordset.h"
@@ -155,9 +155,7 @@ void Recordset::InsertRow(const std::vector<SqlValue>& values) {
   // A new row never reuses the rowid (the bookmark) of a row this program
   // deleted: SQLite would otherwise hand out the largest deleted one again.
   // A server's identity column never gives a value twice.
-  int64_t deleted = layout.hasRowidField
-                        ? 0
-                        : DBEngine::Instance()->HighestDeletedRow(connection_->Path(), layout.name);
+  int64_t deleted = layout.hasRowidField ? 0 : HighestDeletedRow(connection_->Path(), layout.name);
   std::string table = QuoteName(layout.sqlName);
   std::string sql = deleted == 0
                         ? "INSERT INTO " + table + " (" + names + ") VALUES (" + params + ")"
@@ -224,7 +222,7 @@ void Recordset::Delete() {
   place_ = Place::OnDeleted;
   if (!removed) throw RecordDeleted(layout_->name);
   connection_->AdjustRowCount(layout_->name, -1);
-  DBEngine::Instance()->NoteDeletedRow(connection_->Path(), layout_->name, row_->rowid);
+  NoteDeletedRow(connection_->Path(), layout_->name, row_->rowid);
 }
 
 }  // namespace recordstore

@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "services/base/text_case.h"
-#include "services/recordstore/db_engine.h"
+#include "services/recordstore/engine_memory.h"
 #include "services/recordstore/field_codec.h"
 #include "services/recordstore/number_text.h"
 #include "services/recordstore/store_errors.h"
@@ -240,8 +240,7 @@ std::shared_ptr<const TableLayout> LoadTableLayout(Connection& connection,
     }
   }
   if (!found) throw TableNotFound(table, connection.Path());
-  std::shared_ptr<DBEngine> engine = DBEngine::Instance();
-  if (std::shared_ptr<const TableLayout> known = engine->KnownLayout(schemaText)) return known;
+  if (std::shared_ptr<const TableLayout> known = KnownLayout(schemaText)) return known;
   std::vector<int> positions;
   const bool keep = LoadColumns(connection, *layout, positions);
   LoadIndexes(connection, *layout, positions);
@@ -257,7 +256,7 @@ std::shared_ptr<const TableLayout> LoadTableLayout(Connection& connection,
                                  "' hides its row identifier behind fields "
                                  "named rowid, _rowid_ and oid.");
   }
-  if (keep) engine->KeepLayout(schemaText, layout);
+  if (keep) KeepLayout(schemaText, layout);
   return layout;
 }
 

@@ -1,8 +1,8 @@
 // Shared set-up of the control's tests: a fresh headless screen with a
 // ztDorvane placed on it and given the focus, data folders made by the data
 // tool in a temporary folder, and SQL on those files as another program would
-// run it. Also the one door into the control's private steps that no host
-// action reaches yet (the reopen step).
+// run it. Also the one door into the control's internal steps that no host
+// action reaches yet (the reopen step), through its internal header.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "control/ztDorvane.h"
+#include "control/ztDorvane_impl.h"
 #include "services/screen/screen.h"
 #include "support/headless_screen.h"
 #include "support/programs.h"
@@ -20,7 +21,9 @@
 
 // Reaches the reopen step, which the company and job checks will call.
 struct ztDorvaneTestAccess {
-  static void EnsureConnection(ztDorvane& control) { control.EnsureConnection(); }
+  static void EnsureConnection(ztDorvane& control) {
+    ztDorvane::Impl::Of(control).EnsureConnection();
+  }
 };
 
 class ControlTest : public testsupport::ToolkitTest {

@@ -30,10 +30,10 @@ TEST_F(SearchTest, MissingTableLeavesOnlyCancel) {
                                 "2", "A", "600", "0", 1);
       },
       [&] {
-        for (const screen::Control* c : Form().Controls()) {
+        for (const screen::Control* c : Form().owner.Controls()) {
           EXPECT_EQ(c->Visible(), c == &Form().CmdCancel) << c->QualifiedName();
         }
-        EXPECT_EQ(Form().Width(), 4875);
+        EXPECT_EQ(Form().owner.Width(), 4875);
         Press(screen::kKeyDown);  // keys other than Esc do nothing
         EXPECT_TRUE(screen::ClickControl(Form().CmdCancel));
       });
@@ -132,7 +132,7 @@ TEST_F(SearchTest, HiddenColumnFormatsAndNullValues) {
                                 "1|0|2", 0);
       },
       [&] {
-        frmztSearch& f = Form();
+        auto& f = Form();
         EXPECT_FALSE(f.lblCOL1(0).Visible());
         EXPECT_FALSE(f.lblHCOL1.Visible());
         EXPECT_EQ(f.lblCOL1(0).Caption(), "");  // a hidden cell is never written

@@ -49,14 +49,14 @@ std::string SearchTest::Row(int r) { return Form().lblCOL0(r).Caption(); }
 
 std::vector<int> SearchTest::HighlightedRows() {
   std::vector<int> rows;
-  for (int r = 0; r < frmztSearch::kRows; ++r) {
-    if (Form().lblCOL0(r).BackColor() == frmztSearch::SelectedRowColor) rows.push_back(r);
+  for (int r = 0; r < frmztSearch::Impl::kRows; ++r) {
+    if (Form().lblCOL0(r).BackColor() == frmztSearch::Impl::SelectedRowColor) rows.push_back(r);
   }
   return rows;
 }
 
 std::vector<std::string> SearchTest::ColumnTexts() {
-  const frmztSearch& f = Form();
+  const auto& f = Form();
   return {f.strColIName, f.strColFName, f.strColFType, f.strColFSize,
           f.strColHText, f.strColWidth, f.strColAlign};
 }

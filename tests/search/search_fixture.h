@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "search/frmztSearch.h"
+#include "search/frmztSearch_impl.h"
 #include "search/ztSearchMod.h"
 #include "services/screen/screen.h"
 #include "support/data_folder.h"
@@ -32,7 +32,7 @@ class SearchFolder : public testsupport::DataFolder {
 
 class SearchTest : public testsupport::ToolkitTest {
  protected:
-  frmztSearch& Form() { return ztSearchMod::SearchDialog(); }
+  frmztSearch::Impl& Form() { return frmztSearch::Impl::Of(ztSearchMod::SearchDialog()); }
   // Runs `during` while the dialog is open (it then closes with its close box
   // unless the actions closed it) and returns the opener's result.
   std::string Run(const std::function<std::string()>& open, const std::function<void()>& during);

@@ -1,25 +1,20 @@
 // DBEngine: the one record engine of the program, created on first use. It
-// makes workspaces, counts them, holds the lock wait that every database
-// opened afterwards uses, and remembers the highest row identifier deleted in
-// each table so that a new row never takes the identifier (the bookmark) of a
-// row deleted by this program, and keeps the table layouts it has read, so that
-// a table opened again on a new connection costs one schema query instead of
-// several. Relies on Workspace and TableLayout.
-// Threads: the engine is shared by every thread and locks what it keeps; a
-// workspace and what it opened belong to one thread at a time.
+// makes workspaces, counts them, and holds the lock wait and the server
+// settings that every database opened afterwards uses. What the engine
+// remembers for the process (deleted rows, table layouts) is internal
+// (engine_memory.h). Relies on Workspace.
+// Threads: the engine is shared by every thread and its settings are atomic;
+// a workspace and what it opened belong to one thread at a time.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
-#include <map>
 #include <memory>
-#include <mutex>
 #include <string>
 
 namespace recordstore {
 
 class Workspace;
-struct TableLayout;
 
 class DBEngine {
  public:
@@ -53,17 +48,6 @@ class DBEngine {
   int ServerIdleSeconds() const { return serverIdleSeconds_; }
   void SetServerSessions(int sessions, int idleSeconds);
 
-  // Used by recordsets: note a deleted rowid of `table` in file `path`, and
-  // the highest one noted (0 when none).
-  void NoteDeletedRow(const std::string& path, const std::string& table, int64_t rowid);
-  int64_t HighestDeletedRow(const std::string& path, const std::string& table) const;
-
-  // Used when a table is opened: the layout read before from the same schema
-  // text (the CREATE statements of the table and its indexes, on which a
-  // layout depends alone), or nullptr; and the layout to keep for that text.
-  std::shared_ptr<const TableLayout> KnownLayout(const std::string& schemaText) const;
-  void KeepLayout(const std::string& schemaText, std::shared_ptr<const TableLayout> layout);
-
  private:
   DBEngine();
   std::atomic<int> workspacesCreated_{0};
@@ -71,9 +55,6 @@ class DBEngine {
   std::atomic<int> serverTimeoutSeconds_{10};
   std::atomic<int> serverSessions_{16};
   std::atomic<int> serverIdleSeconds_{30};
-  mutable std::mutex mutex_;  // guards the two maps
-  std::map<std::string, int64_t> deletedRows_;
-  std::map<std::string, std::shared_ptr<const TableLayout>> layouts_;
 };
 
 }  // namespace recordstore

@@ -27,16 +27,9 @@ struct SqlValue;
 struct TableLayout;
 struct ColumnInfo;
 
+// Made by Database::OpenRecordset, and only there.
 class Recordset : public std::enable_shared_from_this<Recordset> {
  public:
-  // Made by Database::OpenRecordset; stands on the first row in rowid order.
-  // On a server that row is read when something first needs it (the table as
-  // it is then), so a recordset that is then seeked, moved to an end or left
-  // alone costs no read for it.
-  // `pessimistic`: Edit takes the file's write lock until Update. `owner` (the
-  // database) is kept alive until the recordset is closed.
-  Recordset(std::shared_ptr<Connection> connection, std::shared_ptr<const TableLayout> layout,
-            bool pessimistic, std::shared_ptr<const void> owner);
   ~Recordset();
   Recordset(const Recordset&) = delete;
   Recordset& operator=(const Recordset&) = delete;
@@ -112,12 +105,23 @@ class Recordset : public std::enable_shared_from_this<Recordset> {
   void Close();
   bool IsOpen() const;
 
-  // Used by Field.
+ private:
+  friend class Database;  // opens recordsets
+  friend class Field;     // reads and writes the current row's fields
+
+  // Stands on the first row in rowid order. On a server that row is read
+  // when something first needs it (the table as it is then), so a recordset
+  // that is then seeked, moved to an end or left alone costs no read for it.
+  // `pessimistic`: Edit takes the file's write lock until Update. `owner` (the
+  // database) is kept alive until the recordset is closed.
+  Recordset(std::shared_ptr<Connection> connection, std::shared_ptr<const TableLayout> layout,
+            bool pessimistic, std::shared_ptr<const void> owner);
+
+  // The value, the new value and the description of field `column`.
   Variant FieldValue(int column) const;
   void SetFieldValue(int column, const Variant& value);
   const ColumnInfo& Column(int column) const;
 
- private:
   enum class Place { OnRow, BeforeFirst, AfterLast, Nowhere, OnDeleted };
 
   // True when the walk locks the rows it reads (pessimistic, on a server).

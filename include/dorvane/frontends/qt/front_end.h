@@ -1,5 +1,6 @@
-// The front end as a whole: keeps every ContainerView up to date after each
-// event the toolkit handled (through the toolkit's repaint hook), opens a
+// The front end as a whole: keeps the list of live ContainerViews and every
+// one of them up to date after each event the toolkit handled (through the
+// toolkit's repaint hook), opens a
 // dialog window (a QDialog) for each form the toolkit shows modally and closes
 // it when the form unloads, and runs a shown form in a nested QEventLoop.
 // Threads: the GUI thread only.
@@ -8,10 +9,19 @@
 
 #include <QWidget>
 #include <functional>
+#include <vector>
 
 #include "services/screen/screen.h"
 
 namespace qtfront {
+
+class ContainerView;
+
+// Every view alive now, oldest first: each view adds itself when made and
+// removes itself when it goes.
+const std::vector<ContainerView*>& AllViews();
+void AddView(ContainerView* view);
+void RemoveView(ContainerView* view);
 
 // Installs the toolkit's repaint hook (again, if a reset removed it).
 void InstallRepaintHook();

@@ -98,7 +98,4 @@ class ContainerView : public QWidget {
   Qt::FocusReason entryReason_ = Qt::OtherFocusReason;
 };
 
-// Every view alive now, oldest first.
-const std::vector<ContainerView*>& AllViews();
-
 }  // namespace qtfront

@@ -51,10 +51,14 @@ struct SearchRequest {
   int16_t searchCol = 0;  // 1-based search column; 0 for the first
   std::vector<IndexKey> keys{};
   std::string instructionText{};  // replaces the first instruction when not blank
+  // The first page starts at the period-ending date near today instead of the
+  // range's first row (the period-ending launcher's search of PELIST).
+  bool periodEndingStart = false;
 };
 
 // The request the classic arguments describe: column k holds item k of each
-// text that has one. Never fails; the load judges the items (more than six
+// text that has one, and a search of the table "PELIST" starts near today, as
+// the classic dialog did for that table. Never fails; the load judges the items (more than six
 // columns, a bad number) as it does for the texts.
 SearchRequest RequestFromTexts(const std::string& pathText, const std::string& dbName,
                                const std::string& tableName, const std::string& colIName,

@@ -1,20 +1,9 @@
-// frmztSearch: the generic, modal search dialog. A caller fills the search
-// request (the public str/int/var variables below) and shows the form; the
-// load opens the request's table in a workspace of its own, lays out up to six
-// columns and twelve grid rows, and shows the first page of the browsed range.
-// The user pages through the range, types the first characters (or the number)
-// of the search column to jump, and picks a row; the chosen row's bookmark text
-// is left in strSelBookmark (" " when nothing was chosen).
-//
-// The dialog never holds rows: only the bookmark texts of the range's first and
-// last rows, of the row shown at the top of the grid and of the highlighted
-// row. Every key costs a few index seeks and at most a page of row reads.
-//
-// Files: frmztSearch.cpp (controls, load, unload, header clicks, state),
-// frmztSearch_range.cpp (range tests and ends), frmztSearch_page.cpp (the grid
-// page, navigation, Select and Cancel), frmztSearch_keys.cpp (type-ahead and
-// the keyboard). Relies on the record store, the toolkit and the shared
-// modules ztBasicSet and ztMSAccess.
+// frmztSearch::Impl: everything of the search dialog behind its public face:
+// the search request variables, the controls in design order, the state and
+// every routine (frmztSearch.cpp, frmztSearch_range.cpp, frmztSearch_page.cpp,
+// frmztSearch_keys.cpp). ztSearchMod fills the request here, and the tests
+// read the grid here; this header is not installed.
+// Relies on the record store, the toolkit and the shared module ztMSAccess.
 // Threads: the thread of the control that opens it (one dialog per thread).
 #pragma once
 
@@ -25,11 +14,14 @@
 #include <string>
 #include <vector>
 
+#include "search/frmztSearch.h"
+#include "services/bookmark_pager.h"
 #include "services/recordstore/recordstore.h"
 #include "services/screen/screen.h"
 #include "services/ztMSAccess.h"
 
-class frmztSearch : public screen::Form {
+class frmztSearch::Impl {
+ public:
  public:
   // Number of grid columns and rows.
   static constexpr int kColumns = 6;
@@ -43,7 +35,8 @@ class frmztSearch : public screen::Form {
 
   // The dialog's state, rebuilt by every load. Bookmark texts are " " when they
   // name no row.
-  struct SearchState {
+  struct SearchState : paging::BookmarkPage {
+    SearchState() { LastRowIndex = kRows - 1; }
     std::array<std::string, kColumns> ColIndexName;
     std::array<std::string, kColumns> ColFieldName;
     std::array<std::string, kColumns> ColType;
@@ -53,25 +46,30 @@ class frmztSearch : public screen::Form {
     std::array<int16_t, kColumns> ColAlign{};
     std::array<int32_t, kColumns> ColWidth{};
     int16_t KeyCount = 0;
-    int16_t LastRow = kRows - 1;
-    int16_t SelectedRow = 0;
     std::string SearchIndexName;
     int16_t SearchTextLimit = 0;
     std::string SearchColumnType;
     int16_t MessageColumn = 1;
     bool SearchColumnChanged = false;
     std::string SearchText;
-    std::string FirstBookmark = " ";
-    std::string LastBookmark = " ";
-    std::string TopBookmark = " ";
-    std::string SelectedBookmark = " ";
     std::string ScanBookmark = " ";
     int32_t GridRight = 0;
     int32_t GridWidth = 0;
   };
 
-  frmztSearch();
-  ~frmztSearch() override;
+  // Adds the controls to `owner` (the form) at their design values and binds
+  // the event handlers.
+  explicit Impl(frmztSearch& owner);
+  ~Impl();
+  Impl(const Impl&) = delete;
+  Impl& operator=(const Impl&) = delete;
+
+  // The implementation of a dialog, for the opener, the scripted host and the
+  // tests.
+  static Impl& Of(frmztSearch& form) { return *form.impl_; }
+
+  // The form the controls are placed on.
+  frmztSearch& owner;
 
   // --- The search request, in declaration order ---
   std::string strPathText;
@@ -96,6 +94,8 @@ class frmztSearch : public screen::Form {
   recordstore::Variant varIndexKey4;
   std::string strIndexField4;
   std::string strSelBookmark = " ";
+  // The request's periodEndingStart: the first page starts near today.
+  bool periodEndingStart = false;
 
   // --- Controls, in design order ---
   screen::Label lblSearchTitle{"lblSearchTitle"};
@@ -143,7 +143,6 @@ class frmztSearch : public screen::Form {
   // Sets keyCode to 0 except after Esc.
   void HandleSearchKey(int16_t& keyCode, int16_t shift);
 
- private:
   // --- frmztSearch.cpp: set-up ---
   void AddControls();
   void SetDesignValues();
@@ -192,18 +191,20 @@ class frmztSearch : public screen::Form {
   void ShowEmptyRange();
   void SelectRow(int16_t row);
   void MoveSelection(int16_t key);
-  void MoveDown();
-  void MoveUp();
+  // The grid's rows as the shared pager walks and draws them.
+  class GridRows;
   void PageUp();
   void PageDown();
-  std::string StepFrom(const std::string& bookmark, bool forward);
   void LocateSelection();
-  void NavigationClick(int16_t keyCode);
   void cmdHKBACTION_Click();
   void CmdSelect_Click();
   void CmdCancel_Click();
 
   // --- frmztSearch_keys.cpp ---
+  // The navigation buttons press their keys: each goes to HandleSearchKey,
+  // then the focus goes back to hsbMAIN.
+  void WireNavigationButtons();
+  void NavigationClick(int16_t keyCode);
   void SeekTypedText();
   void RefreshAfterSearch();
   void ShowSearchText();

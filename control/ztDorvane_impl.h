@@ -1,27 +1,9 @@
-// ztDorvane: the range-selection control. A user control of the headless
-// toolkit holding the control's whole screen (the target job list page, the
-// entry boxes, the list buttons and the period-ending range), its state, its
-// connection to MAIN.MDB (workspace "wksMAIN" with six table-type recordsets)
-// and the eight properties the host reads and writes. The control raises no
-// classic events; a C++ host follows its changes through WorkingListVersion,
-// the property Gets and the ErrorReported hook every container has.
-//
-// The routines are split by concern, one file each:
-//   ztDorvane.cpp             construction of the screen, UserControl_Initialize, state fields
-//   ztDorvane_connection.cpp  PathText, OpenConnection/CloseConnection, focus, keys,
-//                             ControlsEnabled, the property Gets
-//   ztDorvane_page.cpp        the target job list page: drawing, loading, rebuilding,
-//                             redrawing after another workstation's deletions
-//   ztDorvane_nav.cpp         the list keys, the picture buttons and the row clicks
-//   ztDorvane_entry.cpp       adding, editing and deleting rows; company and job entry
-//   ztDorvane_lists.cpp       saved lists: new, retrieve, save
-//   ztDorvane_perange.cpp     the period-ending date range
-// Each group binds its own event handlers in its Wire routine, which the
-// constructor calls once the group exists.
-//
-// Threads: the control, its screen and its record store belong to the thread
-// that runs that screen; controls on screens of other threads work at once.
-//
+// ztDorvane::Impl: everything of the control behind its public face: the
+// child controls in design order, the state (one struct a group) and every
+// routine of the control, split by concern over the control/ztDorvane*.cpp
+// files (see ztDorvane.h for the list). The public ztDorvane forwards its
+// host members here; the control's own code, the scripted host and the tests
+// reach the rest through this header, which is not installed.
 // Relies on the toolkit (services/screen), the record store
 // (services/recordstore) and the shared modules ztBasicSet, ztLOOKUP and
 // ztMSAccess.
@@ -35,51 +17,39 @@
 #include <string>
 #include <vector>
 
+#include "control/ztDorvane.h"
+#include "services/bookmark_pager.h"
 #include "services/recordstore/recordstore.h"
 #include "services/screen/screen.h"
 
-class ztDorvane : public screen::UserControl {
+class ztDorvane::Impl {
  public:
-  // Throws a RuntimeError when no desktop is installed for the process or the
-  // current screen: its message boxes would go nowhere.
-  ztDorvane();
-  ~ztDorvane() override;
+  // Builds the screen on `owner` (the user control the host placed), binds
+  // the events and gives the state its starting values.
+  explicit Impl(ztDorvane& owner);
+  ~Impl();
+  Impl(const Impl&) = delete;
+  Impl& operator=(const Impl&) = delete;
 
-  // --- Properties seen by the host (Booleans are 16-bit: True is -1) ---
+  // The implementation of a control, for the scripted host and the tests.
+  static Impl& Of(ztDorvane& control) { return *control.impl_; }
 
-  // Stores the data folder, hides the edit controls, opens the connection with
-  // the job-number settings and shows the working list.
+  // The user control the children are placed on.
+  ztDorvane& owner;
+
+  // --- The host members (ztDorvane.h says what each does) ---
   void SetPathText(const std::string& value);
-  // Tag (PETAG) of the beginning / ending period-ending date, 0 when none.
   int16_t SelectedBPETAG() const;
   int16_t SelectedEPETAG() const;
-  // Preset the beginning / ending date from a tag (ztDorvane_perange.cpp).
-  void SetSelectedBPETAG(int16_t& myTAG);
-  void SetSelectedEPETAG(int16_t& myTAG);
-  // The beginning / ending date texts.
+  void SetSelectedBPETAG(int16_t myTAG);
+  void SetSelectedEPETAG(int16_t myTAG);
   std::string SelectedBPEDATE() const;
   std::string SelectedEPEDATE() const;
-  // True when no row of the target job list is being edited.
   int16_t IsListOK() const;
-  // False while a date box is being edited, else IsBPEOK And IsEPEOK.
   int16_t ArePEDatesOK() const;
-  // Enables or disables the entry boxes and the search and "<=<" buttons.
   void SetControlsEnabled(bool value);
-
-  // --- For hosts that follow the control's changes (no classic events) ---
-
-  // Counts the control's changes to the working list (rows written, deleted
-  // or copied in, another data source): a host compares it after each event.
-  uint64_t WorkingListVersion() const { return lists.ListVersion; }
-  // The number of rows of the working list; 0 while the connection is not open.
   int32_t WorkingListRows();
-
-  // A field of the control's state by name, for the scripted host's `state`
-  // and the tests; std::nullopt for a name the control does not know.
   std::optional<recordstore::Variant> StateField(const std::string& name);
-
- private:
-  friend struct ztDorvaneTestAccess;  // the tests' door to the reopen step
 
   // --- ztDorvane.cpp ---
   // Gives every child its design values and adds it in design order.
@@ -150,10 +120,9 @@ class ztDorvane : public screen::UserControl {
                                                const std::string& jobnoCaption) const;
   void ExpectJobNames(int16_t rows);
   bool MoveToFirstRecord();
-  void MoveDown();
-  void MoveUp();
+  // The page's rows as the shared pager walks and draws them.
+  class ListRows;
   void MovePage(bool forward);
-  std::string WalkThreeRecords(const std::string& from, bool forward);
   void FindCurrentRow();
   void ReloadFallback();
   // Another workstation's deletions (ztDorvane_page.cpp): the bookmark of the
@@ -171,8 +140,6 @@ class ztDorvane : public screen::UserControl {
   void CmdAdd_Click();
   void CmdEdit_Click();
   void CmdDelete_Click();
-  void CmdCancel_Click();
-  void cmdUpdate_Click();
   void btnCOSearch_Click();
   void btnJOBSearch_Click();
   void txtCONO_GotFocus();
@@ -188,12 +155,19 @@ class ztDorvane : public screen::UserControl {
   void ValidateCompanyNumber();
   void ValidateJobNumber();
   void PrepareAddRow();
+  // The end of a row edit by cmdUpdate (write the checked entry) or CmdCancel.
+  void RowEditUpdate();
+  void RowEditCancel();
+  void PaintEntry(screen::Control& box, uint32_t colour);
+
+  // --- ztDorvane_editmode.cpp: the edit mode and the two buttons that end it ---
+  void WireEditMode();
+  void cmdUpdate_Click();
+  void CmdCancel_Click();
   void BeginEditMode();
   void EndEditMode();
-  // Helpers of the edit mode and the entry checks (ztDorvane_entry.cpp).
   void ShowListControls(bool visible);
   void PlaceEntryControls(int32_t top, int32_t searchOffset);
-  void PaintEntry(screen::Control& box, uint32_t colour);
 
   // --- ztDorvane_lists.cpp: saved lists ---
   void WireLists();
@@ -325,14 +299,9 @@ class ztDorvane : public screen::UserControl {
     uint32_t ErrorColor = 0;     // bad-state colour of boxes and labels
   };
 
-  // The list page: the bookmarks it is drawn from and the highlighted row.
-  struct PageState {
-    std::string TopBookmark = " ";
-    std::string CurrentBookmark = " ";
-    std::string FirstBookmark = " ";
-    std::string LastBookmark = " ";
-    int16_t CurrentRow = 0;
-    int16_t LastRowIndex = 0;
+  // The list page: the bookmarks it is drawn from and the highlighted row
+  // (the shared pager's), and the keys of the rows they name.
+  struct PageState : paging::BookmarkPage {
     // The "TJLIST" keys (company, job number) of the records that the
     // bookmarks above name, and of a few others the page took lately: where
     // another workstation deletes one, the page finds its neighbours by them.
@@ -382,4 +351,32 @@ class ztDorvane : public screen::UserControl {
   EntryState entry;
   SavedListState lists;
   PERangeState peRange;
+};
+
+// The TJLIST rows of the page as the shared pager sees them. The recordset
+// is asked for when a move first needs it, in "TJLIST" order.
+class ztDorvane::Impl::ListRows final : public paging::PageRows {
+ public:
+  explicit ListRows(Impl& control) : c_(control) {}
+  bool OnRow() override { return c_.HasCurrentRecord(); }
+  std::string Mark() override { return c_.PageMark(); }
+  void Go(const std::string& bookmark) override { List().SetBookmark(bookmark); }
+  void Step(bool forward) override { forward ? List().MoveNext() : List().MovePrevious(); }
+  void Fill(int16_t row) override { c_.FillRow(row); }
+  void ShowEnd(int16_t row) override { c_.ShowEndOfList(row); }
+  void Clear(int16_t row) override { c_.ClearRow(row); }
+  void Paint(int16_t row, bool highlighted) override {
+    highlighted ? c_.PaintRowHighlight(row) : c_.PaintRowNormal(row);
+  }
+  void ShiftUp() override { c_.ShiftRowsUp(); }
+  void ShiftDown() override { c_.ShiftRowsDown(); }
+  void BeforeDraw() override { c_.ExpectJobNames(static_cast<int16_t>(c_.page.LastRowIndex + 1)); }
+
+ private:
+  recordstore::Recordset& List() {
+    if (rs_ == nullptr) rs_ = &c_.ListRecordset();
+    return *rs_;
+  }
+  Impl& c_;
+  recordstore::Recordset* rs_ = nullptr;
 };
