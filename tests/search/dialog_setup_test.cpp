@@ -113,13 +113,13 @@ TEST_F(SearchTest, OneShownColumnSetsTheGridEdge) {
                                              "0|0", 1);
       },
       [&] {
-        frmztSearch& f = Form();
+        auto& f = Form();
         EXPECT_FALSE(f.lblHCOL1.Visible());
         EXPECT_FALSE(f.lblCOL1(0).Visible());
         EXPECT_EQ(f.State().GridRight, 285 + 600 + 10);
         EXPECT_EQ(f.cmdHKBEND.Left(), 285 + 600 + 10);
         EXPECT_EQ(f.hsbMAIN.Left(), 285 + 600 + 30);
-        EXPECT_EQ(f.Width(), 255 + 600 + 10 + 600);
+        EXPECT_EQ(f.owner.Width(), 255 + 600 + 10 + 600);
       });
 }
 
