@@ -147,6 +147,7 @@ struct Client {
     if (!socket->ReadUntil("snapshot", 30000)) return false;
     socket->Send({{"type", "set"}, {"n", ++n}, {"property", "PathText"}, {"value", "big"}});
     auto result = socket->ReadUntil("result", 60000);
+    Seen();
     return result && (*result)["ok"] == true;
   }
   // Sends a key and waits for its ack: microseconds, or -1 when none came.
@@ -154,8 +155,12 @@ struct Client {
     const auto start = Clock::now();
     socket->Send({{"type", "key"}, {"n", ++n}, {"code", code}, {"shift", 0}});
     if (!socket->ReadUntil("ack", 5000, n)) return -1;
-    return std::chrono::duration<double, std::micro>(Clock::now() - start).count();
+    const double time = std::chrono::duration<double, std::micro>(Clock::now() - start).count();
+    Seen();
+    return time;
   }
+  // What a browser says after drawing (the element does every 100 ms).
+  void Seen() { socket->Send({{"type", "seen"}, {"seq", socket->LastSeq()}}); }
 };
 
 void PrintRow(const char* what, const std::vector<double>& times) {

@@ -5,6 +5,8 @@
 // (docs/web-protocol.md, README "In a web browser"). --mint-ticket prints a
 // ticket signed with the configuration's secret and ends. Exit status 0, 1
 // when it cannot serve, 2 for a bad command line or configuration.
+#include <sqlite3.h>
+
 #include <ctime>
 #include <filesystem>
 #include <iostream>
@@ -99,6 +101,10 @@ int main(int argc, char** argv) {
   }
   // Server sessions are lent per action; each database gets at most this many.
   recordstore::DBEngine::Instance()->SetServerSessions(config.limits.serverSessions, 60);
+  // Every session's files keep a page cache of their own; past this bound,
+  // SQLite reuses cached pages instead of growing (the files stay in the
+  // system's cache, so a page read again costs a copy, not a disk read).
+  sqlite3_soft_heap_limit64(static_cast<sqlite3_int64>(config.limits.sqliteHeapMiB) << 20);
   try {
     dorvaneweb::Server server(options);
     const unsigned short port = server.Listen();

@@ -309,6 +309,8 @@ struct Server::Impl {
         if (acceptor.is_open()) Accept();
         return;
       }
+      // Frames are small and answer a frame: no waiting for more to send.
+      socket.set_option(tcp::no_delay(true), ec);
       Shared shared{options, table};
       if (options.tlsCert.empty()) {
         std::make_shared<HttpConnection<beast::tcp_stream>>(beast::tcp_stream(std::move(socket)),

@@ -2,6 +2,7 @@
 // client waits, a read left pending across a time-out.
 #include "apps/dorvane-web/web_client.h"
 
+#include <algorithm>
 #include <boost/asio/connect.hpp>
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
@@ -24,12 +25,14 @@ struct WebClient::Impl {
   bool reading = false;
   bool closed = false;
   std::optional<std::string> frame;
+  int64_t lastSeq = 0;
 };
 
 WebClient::WebClient(unsigned short port, const std::string& origin)
     : impl_(std::make_unique<Impl>()) {
   Impl& d = *impl_;
   beast::get_lowest_layer(d.ws).connect(tcp::endpoint(net::ip::make_address("127.0.0.1"), port));
+  beast::get_lowest_layer(d.ws).socket().set_option(tcp::no_delay(true));
   d.ws.set_option(websocket::stream_base::decorator([origin](websocket::request_type& request) {
     if (!origin.empty()) request.set(http::field::origin, origin);
   }));
@@ -84,6 +87,8 @@ std::optional<nlohmann::json> WebClient::Read(int timeoutMs) {
   if (!d.frame) return std::nullopt;
   nlohmann::json message = nlohmann::json::parse(*d.frame, nullptr, false);
   d.frame.reset();
+  if (message.is_object() && message.contains("seq") && message["seq"].is_number_integer())
+    d.lastSeq = std::max(d.lastSeq, message["seq"].get<int64_t>());
   return message.is_discarded() ? nlohmann::json() : message;
 }
 
@@ -106,6 +111,8 @@ std::optional<nlohmann::json> WebClient::ReadUntil(const std::string& type, int 
 }
 
 bool WebClient::Closed() const { return impl_->closed; }
+
+int64_t WebClient::LastSeq() const { return impl_->lastSeq; }
 
 int WebClient::CloseCode() const { return impl_->closed ? impl_->ws.reason().code : 0; }
 

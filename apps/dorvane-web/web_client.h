@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace dorvaneweb {
 
@@ -31,6 +32,8 @@ class WebClient {
   std::optional<nlohmann::json> ReadUntil(const std::string& type, int timeoutMs, int64_t n = 0,
                                           std::vector<nlohmann::json>* passed = nullptr);
   bool Closed() const;
+  // The highest seq read so far (for `seen`).
+  int64_t LastSeq() const;
   // The close code the server sent (0 while open or when none came).
   int CloseCode() const;
 

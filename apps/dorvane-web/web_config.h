@@ -26,6 +26,7 @@ struct Limits {
   int resumeSeconds = 180;      // a session outlives its socket this long
   int keptMessages = 200;       // kept for a resume; beyond, a new snapshot
   int serverSessions = 40;      // PostgreSQL sessions per database URI
+  int sqliteHeapMiB = 16;       // SQLite's memory for all the sessions' files
 };
 
 struct Config {

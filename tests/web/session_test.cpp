@@ -151,7 +151,10 @@ TEST_F(WebSession, PatchesBuildTheServersPictureAndResentInputIsAppliedOnce) {
   EXPECT_EQ(result["ok"], true) << result;
   EXPECT_EQ(browser_.host["PathText"], "acme");
   EXPECT_EQ(browser_.host["IsListOK"], true);
+  // The entry boxes are hidden until an entry starts: not there to click.
   EXPECT_EQ(Control("txtCONO"), nullptr);
+  Input({{"type", "click"}, {"container", "ztDorvane"}, {"control", "txtCONO"}});
+  EXPECT_EQ(browser_.NextOfType("error")["n"], n_);
   Input({{"type", "key"}, {"code", 65}, {"shift", 0}});  // A: a new entry
   browser_.AckOf(n_);
   ASSERT_NE(Control("txtCONO"), nullptr);
