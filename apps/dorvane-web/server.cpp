@@ -32,6 +32,10 @@ namespace ssl = net::ssl;
 using tcp = net::ip::tcp;
 
 constexpr size_t kMostInbound = 8 * 1024;           // a larger frame closes with 1009
+// Frames up to this size are read whole and refused with a close handshake of
+// our own, which a browser sees as a clean 1009; past it the library fails the
+// connection at the frame's header, which a browser may see as 1006.
+constexpr size_t kMostRead = 64 * 1024;
 constexpr size_t kMostQueuedOut = 4 * 1024 * 1024;  // a socket this far behind is closed
 
 // What the connections share.
@@ -103,7 +107,7 @@ class Socket : public std::enable_shared_from_this<Socket<Stream>> {
     ws_.set_option(websocket::stream_base::decorator([](websocket::response_type& response) {
       response.set(http::field::server, "dorvane-web");
     }));
-    ws_.read_message_max(kMostInbound);
+    ws_.read_message_max(kMostRead);
     request_ = std::move(request);
     ws_.async_accept(request_,
                      beast::bind_front_handler(&Socket::OnAccept, this->shared_from_this()));
@@ -128,6 +132,10 @@ class Socket : public std::enable_shared_from_this<Socket<Stream>> {
       buffer_.consume(buffer_.size());
       Write(R"({"type":"error","message":"Frames must be JSON text."})");
       return Read();
+    }
+    if (buffer_.size() > kMostInbound) {
+      buffer_.consume(buffer_.size());
+      return Close(1009);
     }
     std::string frame = beast::buffers_to_string(buffer_.data());
     buffer_.consume(buffer_.size());
