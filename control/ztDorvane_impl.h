@@ -179,6 +179,7 @@ class ztDorvane::Impl {
   void SaveListUpdate();
   void SaveListCancel();
   // Helpers of the saved lists (ztDorvane_lists.cpp).
+  void ReplaceWorkingList(const std::function<void()>& chooseTag, bool copySaved);
   void EmptyWorkingList();
   void CopySavedListItems();
   int WriteSavedList(bool isNewList);

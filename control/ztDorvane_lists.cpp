@@ -114,22 +114,36 @@ void ztDorvane::Impl::EmptyWorkingList() {
   ++lists.ListVersion;
 }
 
-// Empties the working list without a question and shows it as a new list.
-// Saved lists are not touched. When the database refuses the change (another
-// program holds it), the working list and its tag stay as they were.
-void ztDorvane::Impl::cmdNewList_Click() {
+// Replaces the working list in one transaction: `chooseTag` sets the tag of
+// the list that takes its place, then the working rows go and, with
+// `copySaved`, that saved list's items come in. When the database refuses the
+// change (another program holds it), the working list and its tag stay as
+// they were, the scroll bar takes the focus and the error goes on.
+void ztDorvane::Impl::ReplaceWorkingList(const std::function<void()>& chooseTag, bool copySaved) {
   const int32_t formerTag = lists.CurrentTJLTAG;
-  lists.CurrentTJLTAG = 0;
   try {
-    Opened(conn.rsTJLIST, "TJLIST");
+    chooseTag();
     ListTransaction transaction(MainWorkspace(conn.wksMAIN));
     EmptyWorkingList();
+    if (copySaved) CopySavedListItems();
     transaction.Commit();
   } catch (const base::RuntimeError&) {
     lists.CurrentTJLTAG = formerTag;
     hsbMAIN.SetFocus();
     throw;
   }
+}
+
+// Empties the working list without a question and shows it as a new list.
+// Saved lists are not touched. When the database refuses the change (another
+// program holds it), the working list and its tag stay as they were.
+void ztDorvane::Impl::cmdNewList_Click() {
+  ReplaceWorkingList(
+      [this] {
+        lists.CurrentTJLTAG = 0;
+        Opened(conn.rsTJLIST, "TJLIST");
+      },
+      false);
   LoadTargetJobList(0);
   hsbMAIN.SetFocus();
 }
@@ -179,20 +193,13 @@ void ztDorvane::Impl::cmdRetreiveList_Click() {
                       .align = "0"}};
   const std::string searchBookmarkText = ztSearchMod::OpenSearch(request);
   if (IsNotBlank(searchBookmarkText)) {
-    const int32_t formerTag = lists.CurrentTJLTAG;
-    try {
-      recordstore::Recordset& groups = Opened(conn.rsTJLGROUPS, "TJLGROUPS");
-      groups.SetBookmark(searchBookmarkText);
-      lists.CurrentTJLTAG = FieldValue(groups, "TJLTAG").ToLong();
-      ListTransaction transaction(MainWorkspace(conn.wksMAIN));
-      EmptyWorkingList();
-      CopySavedListItems();
-      transaction.Commit();
-    } catch (const base::RuntimeError&) {
-      lists.CurrentTJLTAG = formerTag;
-      hsbMAIN.SetFocus();
-      throw;
-    }
+    ReplaceWorkingList(
+        [&] {
+          recordstore::Recordset& groups = Opened(conn.rsTJLGROUPS, "TJLGROUPS");
+          groups.SetBookmark(searchBookmarkText);
+          lists.CurrentTJLTAG = FieldValue(groups, "TJLTAG").ToLong();
+        },
+        true);
     LoadTargetJobList(lists.CurrentTJLTAG);
   }
   hsbMAIN.SetFocus();

@@ -142,122 +142,157 @@ std::string RenderDate(double serial, std::string_view format);
 // Zero-padded two-digit text.
 std::string Two(int n) { return (n < 10 ? "0" : "") + std::to_string(n); }
 
-// Writes a date serial with the fields of a date section.
-std::string RenderDateTokens(const std::vector<DateToken>& tokens, double serial) {
-  static constexpr const char* kDayNames[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
-                                              "Thursday", "Friday", "Saturday"};
-  static constexpr const char* kMonthNames[] = {"January",   "February", "March",    "April",
-                                                "May",       "June",     "July",     "August",
-                                                "September", "October",  "November", "December"};
-  double day = std::trunc(serial);
-  long long seconds = std::llround(std::fabs(serial - day) * 86400);
-  if (seconds >= 86400) {
-    seconds -= 86400;
-    day += serial < 0 ? -1 : 1;
-  }
+constexpr const char* kDayNames[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                     "Thursday", "Friday", "Saturday"};
+constexpr const char* kMonthNames[] = {"January",   "February", "March",    "April",
+                                       "May",       "June",     "July",     "August",
+                                       "September", "October",  "November", "December"};
+
+// The fields of a date serial that a date section may show.
+struct DateParts {
+  double serial = 0;
+  double day = 0;         // the serial's day
+  long long seconds = 0;  // the second of that day
   int year = 0, month = 0, dayOfMonth = 0;
-  base::YMDFromDateSerial(day, year, month, dayOfMonth);
+  int weekday = 0;  // 1 = Sunday
+  int dayOfYear = 0;
+  int week = 0;  // the week of the year, the first one holding 1 January
+  int hour = 0, minute = 0, second = 0;
+  int shownHour = 0;  // the hour on a 12-hour clock when the section has AM/PM
+};
+
+// Splits the serial into the fields the section's tokens show.
+DateParts DatePartsOf(double serial, const std::vector<DateToken>& tokens) {
+  DateParts p;
+  p.serial = serial;
+  const base::DayAndSecond split = base::SplitDateSerial(serial);
+  p.day = split.day;
+  p.seconds = split.second;
+  base::YMDFromDateSerial(p.day, p.year, p.month, p.dayOfMonth);
   auto weekdayOf = [](double d) {  // 1 = Sunday; serial 0 was a Saturday
     return static_cast<int>(((static_cast<long long>(d) % 7) + 13) % 7) + 1;
   };
-  const int weekday = weekdayOf(day);
-  const double firstOfYear = base::DateSerialFromYMD(year, 1, 1);
-  const int dayOfYear = static_cast<int>(day - firstOfYear) + 1;
-  const int hour = static_cast<int>(seconds / 3600);
-  const int minute = static_cast<int>(seconds / 60 % 60);
-  const int second = static_cast<int>(seconds % 60);
+  p.weekday = weekdayOf(p.day);
+  const double firstOfYear = base::DateSerialFromYMD(p.year, 1, 1);
+  p.dayOfYear = static_cast<int>(p.day - firstOfYear) + 1;
+  p.week = (p.dayOfYear - 1 + weekdayOf(firstOfYear) - 1) / 7 + 1;
+  p.hour = static_cast<int>(p.seconds / 3600);
+  p.minute = static_cast<int>(p.seconds / 60 % 60);
+  p.second = static_cast<int>(p.seconds % 60);
   bool twelveHour = false;
   for (const DateToken& token : tokens) twelveHour |= token.field == DateField::AmPm;
-  const int shownHour = twelveHour ? (hour % 12 == 0 ? 12 : hour % 12) : hour;
+  p.shownHour = twelveHour ? (p.hour % 12 == 0 ? 12 : p.hour % 12) : p.hour;
+  return p;
+}
 
+// The text of a calendar token (day, week, month, quarter, year, the date
+// forms); false for a token of the time of day.
+bool CalendarText(const DateToken& token, const DateParts& p, std::string& out) {
+  switch (token.field) {
+    case DateField::Day:
+      out += std::to_string(p.dayOfMonth);
+      return true;
+    case DateField::Day2:
+      out += Two(p.dayOfMonth);
+      return true;
+    case DateField::DayName:
+      out += std::string(kDayNames[p.weekday - 1]).substr(0, 3);
+      return true;
+    case DateField::DayFullName:
+      out += kDayNames[p.weekday - 1];
+      return true;
+    case DateField::ShortDate:
+      out += RenderDate(p.day, "m/d/yyyy");
+      return true;
+    case DateField::LongDate:
+      out += RenderDate(p.day, "dddd, mmmm d, yyyy");
+      return true;
+    case DateField::Weekday:
+      out += std::to_string(p.weekday);
+      return true;
+    case DateField::Week:
+      out += std::to_string(p.week);
+      return true;
+    case DateField::Month:
+      out += std::to_string(p.month);
+      return true;
+    case DateField::Month2:
+      out += Two(p.month);
+      return true;
+    case DateField::MonthName:
+      out += std::string(kMonthNames[p.month - 1]).substr(0, 3);
+      return true;
+    case DateField::MonthFullName:
+      out += kMonthNames[p.month - 1];
+      return true;
+    case DateField::Quarter:
+      out += std::to_string((p.month - 1) / 3 + 1);
+      return true;
+    case DateField::DayOfYear:
+      out += std::to_string(p.dayOfYear);
+      return true;
+    case DateField::Year2:
+      out += Two(p.year % 100);
+      return true;
+    case DateField::Year4:
+      out += std::to_string(p.year);
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The text of a token of the time of day, of a literal or of the general date.
+void ClockText(const DateToken& token, const DateParts& p, std::string& out) {
+  switch (token.field) {
+    case DateField::Text:
+      out += token.text;
+      break;
+    case DateField::Minute:
+      out += std::to_string(p.minute);
+      break;
+    case DateField::Minute2:
+      out += Two(p.minute);
+      break;
+    case DateField::Hour:
+      out += std::to_string(p.shownHour);
+      break;
+    case DateField::Hour2:
+      out += Two(p.shownHour);
+      break;
+    case DateField::Second:
+      out += std::to_string(p.second);
+      break;
+    case DateField::Second2:
+      out += Two(p.second);
+      break;
+    case DateField::LongTime:
+      out += RenderDate(p.serial, "h:nn:ss AM/PM");
+      break;
+    case DateField::AmPm:
+      out += p.hour < 12 ? token.text : token.alt;
+      break;
+    case DateField::GeneralDate:
+      if (p.day == 0) {
+        out += RenderDate(p.serial, "h:nn:ss AM/PM");
+      } else if (p.seconds == 0) {
+        out += RenderDate(p.day, "m/d/yyyy");
+      } else {
+        out += RenderDate(p.serial, "m/d/yyyy h:nn:ss AM/PM");
+      }
+      break;
+    default:
+      assert(false && "a calendar token reached ClockText");
+      break;
+  }
+}
+
+// Writes a date serial with the fields of a date section.
+std::string RenderDateTokens(const std::vector<DateToken>& tokens, double serial) {
+  const DateParts parts = DatePartsOf(serial, tokens);
   std::string out;
   for (const DateToken& token : tokens) {
-    switch (token.field) {
-      case DateField::Text:
-        out += token.text;
-        break;
-      case DateField::Day:
-        out += std::to_string(dayOfMonth);
-        break;
-      case DateField::Day2:
-        out += Two(dayOfMonth);
-        break;
-      case DateField::DayName:
-        out += std::string(kDayNames[weekday - 1]).substr(0, 3);
-        break;
-      case DateField::DayFullName:
-        out += kDayNames[weekday - 1];
-        break;
-      case DateField::ShortDate:
-        out += RenderDate(day, "m/d/yyyy");
-        break;
-      case DateField::LongDate:
-        out += RenderDate(day, "dddd, mmmm d, yyyy");
-        break;
-      case DateField::Weekday:
-        out += std::to_string(weekday);
-        break;
-      case DateField::Week:
-        out += std::to_string((dayOfYear - 1 + weekdayOf(firstOfYear) - 1) / 7 + 1);
-        break;
-      case DateField::Month:
-        out += std::to_string(month);
-        break;
-      case DateField::Month2:
-        out += Two(month);
-        break;
-      case DateField::MonthName:
-        out += std::string(kMonthNames[month - 1]).substr(0, 3);
-        break;
-      case DateField::MonthFullName:
-        out += kMonthNames[month - 1];
-        break;
-      case DateField::Minute:
-        out += std::to_string(minute);
-        break;
-      case DateField::Minute2:
-        out += Two(minute);
-        break;
-      case DateField::Quarter:
-        out += std::to_string((month - 1) / 3 + 1);
-        break;
-      case DateField::DayOfYear:
-        out += std::to_string(dayOfYear);
-        break;
-      case DateField::Year2:
-        out += Two(year % 100);
-        break;
-      case DateField::Year4:
-        out += std::to_string(year);
-        break;
-      case DateField::Hour:
-        out += std::to_string(shownHour);
-        break;
-      case DateField::Hour2:
-        out += Two(shownHour);
-        break;
-      case DateField::Second:
-        out += std::to_string(second);
-        break;
-      case DateField::Second2:
-        out += Two(second);
-        break;
-      case DateField::LongTime:
-        out += RenderDate(serial, "h:nn:ss AM/PM");
-        break;
-      case DateField::AmPm:
-        out += hour < 12 ? token.text : token.alt;
-        break;
-      case DateField::GeneralDate:
-        if (day == 0) {
-          out += RenderDate(serial, "h:nn:ss AM/PM");
-        } else if (seconds == 0) {
-          out += RenderDate(day, "m/d/yyyy");
-        } else {
-          out += RenderDate(serial, "m/d/yyyy h:nn:ss AM/PM");
-        }
-        break;
-    }
+    if (!CalendarText(token, parts, out)) ClockText(token, parts, out);
   }
   return out;
 }

@@ -12,8 +12,8 @@
 
 #include "data_folder.h"
 #include "destination.h"
-#include "pg_layout.h"
 #include "schema.h"
+#include "server_layout.h"
 #include "services/recordstore/data_source.h"
 #include "sqlite_file.h"
 
@@ -64,9 +64,9 @@ class SqliteSource : public FileSource {
   SqliteFile file_;
 };
 
-class PgSource : public FileSource {
+class ServerSource : public FileSource {
  public:
-  PgSource(PgConnection& db, std::string schema) : db_(db), schema_(std::move(schema)) {}
+  ServerSource(BulkConnection& db, std::string schema) : db_(db), schema_(std::move(schema)) {}
 
   void Read(const TableModel& table, const std::vector<std::string>& columns,
             const std::function<void(const Row&)>& take) override {
@@ -103,7 +103,7 @@ class PgSource : public FileSource {
     return schema_ + "." + LowerAscii(table.name);
   }
 
-  PgConnection& db_;
+  BulkConnection& db_;
   std::string schema_;
 };
 
@@ -128,7 +128,7 @@ int64_t CopyFile(FileSource& source, FileTarget& target, std::string_view sectio
 
 // The source's data files; `settings` is empty when it has no QRLSYS.mdb.
 struct OpenSource {
-  std::unique_ptr<PgConnection> db;
+  std::unique_ptr<BulkConnection> db;
   std::unique_ptr<FileSource> main;
   std::unique_ptr<FileSource> settings;
 };
@@ -148,7 +148,7 @@ OpenSource OpenFolder(const std::string& text) {
 
 OpenSource OpenServer(const std::string& uri) {
   OpenSource source;
-  source.db = std::make_unique<PgConnection>(uri);
+  source.db = std::make_unique<BulkConnection>(uri);
   source.db->Exec("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
   auto hasTables = [&](const std::string& schema) {
     return !source.db->Query("SELECT 1 FROM pg_tables WHERE schemaname = '" + schema + "' LIMIT 1")
@@ -160,9 +160,9 @@ OpenSource OpenServer(const std::string& uri) {
     throw ToolError("the " + source.db->Where() + " has no schema " + mainSchema +
                     " with tables (no " + std::string(kMainFile) + ")");
   }
-  source.main = std::make_unique<PgSource>(*source.db, mainSchema);
+  source.main = std::make_unique<ServerSource>(*source.db, mainSchema);
   if (hasTables(settingsSchema)) {
-    source.settings = std::make_unique<PgSource>(*source.db, settingsSchema);
+    source.settings = std::make_unique<ServerSource>(*source.db, settingsSchema);
   }
   return source;
 }

@@ -2,7 +2,7 @@
 #include "destination.h"
 
 #include "data_folder.h"
-#include "pg_layout.h"
+#include "server_layout.h"
 #include "sqlite_file.h"
 
 namespace dorvanedata {
@@ -52,7 +52,7 @@ void BuildFolder(const std::string& destination, bool force, const FillFile& fil
 
 void BuildServer(const std::string& destination, bool force, const FillFile& fillMain,
                  const FillFile& fillSettings) {
-  PgConnection db(destination);
+  BulkConnection db(destination);
   const std::string taken = SchemaWithTables(db);
   if (!taken.empty() && !force) {
     throw ToolError("the " + db.Where() + " already holds the tables of schema " + taken +
@@ -73,7 +73,7 @@ void BuildServer(const std::string& destination, bool force, const FillFile& fil
 
 }  // namespace
 
-std::string SchemaWithTables(PgConnection& db) {
+std::string SchemaWithTables(BulkConnection& db) {
   const std::vector<Row> rows = db.Query(
       "SELECT n.nspname FROM pg_namespace n JOIN pg_class c ON c.relnamespace = n.oid "
       "WHERE c.relkind IN ('r', 'p', 'v') AND n.nspname IN ('" +

@@ -23,6 +23,6 @@ void BuildDataSource(const std::string& destination, bool force, const FillFile&
                      const FillFile& fillSettings);
 
 // The first of the data schemas (main, qrlsys) that holds tables, or "".
-std::string SchemaWithTables(PgConnection& db);
+std::string SchemaWithTables(BulkConnection& db);
 
 }  // namespace dorvanedata

@@ -1,7 +1,7 @@
 // Where the tool writes one data file: a new SQLite file or a new schema on a
 // server. The tables exist once the target is made; rows go in table by table;
 // Finish builds the indexes and makes the file ready for the record store.
-// Relies on pg_connection.h (Row) and layout_model.h.
+// Relies on bulk_connection.h (Row) and layout_model.h.
 #pragma once
 
 #include <cstdint>
@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "bulk_connection.h"
 #include "layout_model.h"
-#include "pg_connection.h"
 
 namespace dorvanedata {
 
@@ -39,7 +39,7 @@ class FileTarget {
 
 // Rows for the server table `qualifiedTable` ("main.tjlist") sent with COPY,
 // inside the caller's transaction.
-std::unique_ptr<RowWriter> MakePgRowWriter(PgConnection& connection,
+std::unique_ptr<RowWriter> MakePgRowWriter(BulkConnection& connection,
                                            const std::string& qualifiedTable,
                                            const std::vector<std::string>& columns);
 
@@ -47,6 +47,6 @@ std::unique_ptr<RowWriter> MakePgRowWriter(PgConnection& connection,
 std::unique_ptr<FileTarget> MakeSqliteTarget(const std::string& path, std::string_view section);
 
 // A new schema for `section` on the server, inside the caller's transaction.
-std::unique_ptr<FileTarget> MakePgTarget(PgConnection& connection, std::string_view section);
+std::unique_ptr<FileTarget> MakePgTarget(BulkConnection& connection, std::string_view section);
 
 }  // namespace dorvanedata

@@ -30,7 +30,7 @@
 #include "import_report.h"
 #include "import_server.h"
 #include "import_writer.h"
-#include "pg_layout.h"
+#include "server_layout.h"
 #include "services/recordstore/data_source.h"
 #include "sqlite_file.h"
 
@@ -182,7 +182,7 @@ void Discard(const Plan& plan) {
 
 // Imports one classic file into its building file, or into its schema when
 // `server` is given; returns what the report needs.
-ImportedFile ImportOne(const FileJob& job, PgConnection* server, std::string& summary) {
+ImportedFile ImportOne(const FileJob& job, BulkConnection* server, std::string& summary) {
   ImportedFile file;
   file.name = job.section.empty() ? job.target.filename().string() : job.section;
   if (job.source.empty()) {
@@ -280,9 +280,9 @@ int Execute(const Plan& plan, int out, int errors) {
         throw ToolError("cannot create the folder " + folder.string() + ": " + error.message());
       }
     }
-    std::unique_ptr<PgConnection> server;
+    std::unique_ptr<BulkConnection> server;
     if (!plan.serverUri.empty()) {
-      server = std::make_unique<PgConnection>(plan.serverUri);
+      server = std::make_unique<BulkConnection>(plan.serverUri);
       const std::string taken = SchemaWithTables(*server);
       if (!taken.empty()) {
         throw ToolError("the " + server->Where() + " already holds the tables of schema " + taken +

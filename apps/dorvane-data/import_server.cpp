@@ -1,5 +1,5 @@
 // Imported tables on the server (see the header). The definitions read from
-// the classic file become the layout model that pg_layout.cpp turns into
+// the classic file become the layout model that server_layout.cpp turns into
 // statements, so that an imported table is laid out as `init` lays out ours.
 #include "import_server.h"
 
@@ -7,7 +7,7 @@
 
 #include "file_target.h"
 #include "layout_model.h"
-#include "pg_layout.h"
+#include "server_layout.h"
 #include "sqlite_file.h"
 
 namespace dorvanedata {
@@ -56,7 +56,7 @@ IndexModel ModelOf(const TableDefinition& table, const IndexDefinition& index) {
 
 class ServerDestination : public ImportDestination {
  public:
-  ServerDestination(PgConnection& connection, const std::string& schema)
+  ServerDestination(BulkConnection& connection, const std::string& schema)
       : connection_(connection), schema_(schema) {
     connection_.Exec("CREATE SCHEMA IF NOT EXISTS " + schema_);
   }
@@ -64,9 +64,9 @@ class ServerDestination : public ImportDestination {
   void CreateTable(const TableDefinition& table) override {
     assert(!rows_);
     const TableModel model = ModelOf(table);
-    connection_.Exec(PgTableStatement(schema_, model));
+    connection_.Exec(ServerTableStatement(schema_, model));
     for (const ColumnModel& column : model.columns) {
-      connection_.Exec(PgCommentStatement(schema_, model, column));
+      connection_.Exec(ServerCommentStatement(schema_, model, column));
     }
     if (table.fields.empty()) return;  // a table without fields takes no rows
     std::vector<std::string> columns;
@@ -86,7 +86,7 @@ class ServerDestination : public ImportDestination {
     if (rows_) rows_->Finish();
     rows_.reset();
     for (const IndexDefinition& index : table.indexes) {
-      connection_.Exec(PgIndexStatement(schema_, ModelOf(table, index)));
+      connection_.Exec(ServerIndexStatement(schema_, ModelOf(table, index)));
     }
     connection_.Exec("ANALYZE " + schema_ + "." + LowerAscii(table.name));
   }
@@ -95,7 +95,7 @@ class ServerDestination : public ImportDestination {
   void Finish() override { assert(!rows_); }
 
  private:
-  PgConnection& connection_;
+  BulkConnection& connection_;
   std::string schema_;
   std::unique_ptr<RowWriter> rows_;
   Row row_;
@@ -103,7 +103,7 @@ class ServerDestination : public ImportDestination {
 
 }  // namespace
 
-std::unique_ptr<ImportDestination> NewServerDestination(PgConnection& connection,
+std::unique_ptr<ImportDestination> NewServerDestination(BulkConnection& connection,
                                                         const std::string& schema) {
   return std::make_unique<ServerDestination>(connection, schema);
 }

@@ -15,13 +15,6 @@
 namespace dorvanedata {
 namespace {
 
-std::string_view Trim(std::string_view text) {
-  const auto first = text.find_first_not_of(" \t\r\n");
-  if (first == std::string_view::npos) return {};
-  const auto last = text.find_last_not_of(" \t\r\n");
-  return text.substr(first, last - first + 1);
-}
-
 std::string Unquoted(std::string_view name) {
   name = Trim(name);
   if (name.size() >= 2 && (name.front() == '"' || name.front() == '[')) {

@@ -21,9 +21,9 @@
 #include "destination.h"
 #include "import.h"
 #include "options.h"
-#include "pg_layout.h"
 #include "plan.h"
 #include "schema.h"
+#include "server_layout.h"
 #include "services/recordstore/data_source.h"
 #include "table_writers.h"
 
@@ -156,7 +156,7 @@ int main(int argc, char** argv) {
     return UsageError("schema takes only --postgres, not " + schema->remaining().front());
   }
   try {
-    std::cout << (postgres ? PgSchemaText(SchemaText()) : SchemaText());
+    std::cout << (postgres ? ServerSchemaText(SchemaText()) : SchemaText());
   } catch (const std::exception& failure) {
     std::cerr << "dorvane-data: " << failure.what() << "\n";
     return 1;

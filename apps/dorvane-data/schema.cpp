@@ -7,15 +7,15 @@
 #include <cassert>
 
 namespace dorvanedata {
-namespace {
 
-// Returns the text without leading and trailing blanks.
 std::string_view Trim(std::string_view text) {
-  const auto first = text.find_first_not_of(" \t\r");
+  const auto first = text.find_first_not_of(" \t\r\n");
   if (first == std::string_view::npos) return {};
-  const auto last = text.find_last_not_of(" \t\r");
+  const auto last = text.find_last_not_of(" \t\r\n");
   return text.substr(first, last - first + 1);
 }
+
+namespace {
 
 // Returns the file name of a section heading line, or "" for other lines.
 std::string_view SectionName(std::string_view line) {

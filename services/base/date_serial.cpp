@@ -55,4 +55,14 @@ int DaysInMonth(int year, int month) {
   return kDays[month - 1] + (month == 2 && IsLeapYear(year) ? 1 : 0);
 }
 
+DayAndSecond SplitDateSerial(double serial) {
+  double day = std::trunc(serial);
+  long long second = std::llround(std::fabs(serial - day) * 86400.0);
+  if (second >= 86400) {
+    second -= 86400;
+    day += serial < 0 ? -1 : 1;
+  }
+  return {day, second};
+}
+
 }  // namespace base

@@ -12,7 +12,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "services/recordstore/sql_value.h"
@@ -115,12 +117,13 @@ class Connection {
   virtual bool InTransaction() const = 0;
 
   // Row count of `table` (the engine's name), counted again only after
-  // another connection may have committed or the count was forgotten.
-  virtual int64_t RowCount(const std::string& table) = 0;
+  // another connection may have committed or the count was forgotten. The
+  // counts are kept here; the engine counts (CountRows).
+  int64_t RowCount(const std::string& table);
   // Adjusts a cached count after this connection added or removed rows.
-  virtual void AdjustRowCount(const std::string& table, int64_t delta) = 0;
-  // Forgets all counts (after a rollback).
-  virtual void ForgetRowCounts() = 0;
+  void AdjustRowCount(const std::string& table, int64_t delta);
+  // Forgets all counts (after a rollback); an engine also notes the rollback.
+  virtual void ForgetRowCounts();
   // A number that changes whenever this connection has written or rolled back:
   // rows read while it stays the same are unchanged by this connection.
   virtual uint64_t WriteEpoch() const = 0;
@@ -130,7 +133,20 @@ class Connection {
  protected:
   Connection(std::string path, int lockWaitMs);
 
+  // The rows of `table` counted now, or std::nullopt when the table cannot
+  // have changed since the count kept with `stamp`. `stamp` is what tells
+  // (SQLite's data version, the server's snapshot); "" before the first
+  // count. A count updates it.
+  virtual std::optional<int64_t> CountRows(const std::string& table, std::string& stamp) = 0;
+
  private:
+  // A kept row count and the stamp it was counted under.
+  struct CountCache {
+    int64_t count = 0;
+    std::string stamp;
+  };
+
+  std::unordered_map<std::string, CountCache> counts_;
   std::string path_;
   int lockWaitMs_;
   uint64_t serial_;

@@ -293,12 +293,7 @@ SqlValue KeyForField(const Variant& key, const ColumnInfo& column) {
 }
 
 std::string DateTextFromSerial(double serial) {
-  double day = std::trunc(serial);
-  long long seconds = std::llround(std::fabs(serial - day) * 86400.0);
-  if (seconds >= 86400) {
-    seconds -= 86400;
-    day += serial < 0 ? -1 : 1;
-  }
+  const auto [day, seconds] = base::SplitDateSerial(serial);
   int y = 0, m = 0, d = 0;
   base::YMDFromDateSerial(day, y, m, d);
   char buffer[48];

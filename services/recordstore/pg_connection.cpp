@@ -347,35 +347,28 @@ Statement& PgConnection::Prepare(const std::string& sql, const std::string& tabl
   return result;
 }
 
-int64_t PgConnection::RowCount(const std::string& table) {
-  // The server's snapshot changes whenever any transaction that writes begins
-  // or ends: while it stays the same, the table holds what it held.
-  CountCache& cache = counts_[table];
+// The server's snapshot changes whenever any transaction that writes begins
+// or ends: while it stays the same, the table holds what it held. The test
+// and the count are one statement, one round trip.
+std::optional<int64_t> PgConnection::CountRows(const std::string& table, std::string& stamp) {
   Statement& statement = Prepare(
       "SELECT pg_current_snapshot()::text, CASE WHEN pg_current_snapshot()::text = ?1 THEN -1 "
       "ELSE (SELECT count(*) FROM " +
           QuoteName(table) + ") END",
       table);
   StatementScope scope(statement);
-  statement.Bind(1, SqlValue::Text(cache.snapshot));
+  statement.Bind(1, SqlValue::Text(stamp));
   statement.Step();
-  int64_t counted = statement.ColumnInt(1);
-  if (counted >= 0) {
-    SqlValue snapshot;
-    statement.ReadColumn(0, snapshot);
-    cache.snapshot = snapshot.bytes;
-    cache.count = counted;
-  }
-  return cache.count;
-}
-
-void PgConnection::AdjustRowCount(const std::string& table, int64_t delta) {
-  auto found = counts_.find(table);
-  if (found != counts_.end()) found->second.count += delta;
+  const int64_t counted = statement.ColumnInt(1);
+  if (counted < 0) return std::nullopt;
+  SqlValue snapshot;
+  statement.ReadColumn(0, snapshot);
+  stamp = snapshot.bytes;
+  return counted;
 }
 
 void PgConnection::ForgetRowCounts() {
-  counts_.clear();
+  Connection::ForgetRowCounts();
   ++writeEpoch_;
 }
 

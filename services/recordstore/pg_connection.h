@@ -74,8 +74,6 @@ class PgConnection : public Connection {
   void BeginWrite() override;
   void Commit(bool force) override;
   bool InTransaction() const override { return inTransaction_; }
-  int64_t RowCount(const std::string& table) override;
-  void AdjustRowCount(const std::string& table, int64_t delta) override;
   void ForgetRowCounts() override;
   uint64_t WriteEpoch() const override { return writeEpoch_; }
   uint64_t RoundTrips() const override { return roundTrips_; }
@@ -160,15 +158,15 @@ class PgConnection : public Connection {
   std::string Detail(const PGresult* result);
   // Marks the session lost (and a transaction under way with it) and raises 3043.
   [[noreturn]] void Lost(const std::string& detail, LostDuring during = LostDuring::kRequest);
+  // Run's ends of a failed request: a lost session dropped (returns only to
+  // ask a read again), a failed write in a transaction undone.
+  void DropLostSession(PGresult* result, bool write, int attempt);
+  void UndoFailedWrite(PGresult* result);
   // After a COMMIT whose answer was lost: asks a new session whether the
   // transaction `txid_` committed; returns when it did, raises 3043 otherwise.
   void SettleCommit(const std::string& detail, int formerPid);
   bool SessionBroken();
-
-  struct CountCache {
-    int64_t count = 0;
-    std::string snapshot;
-  };
+  std::optional<int64_t> CountRows(const std::string& table, std::string& stamp) override;
 
   ServerSource source_;
   std::unique_ptr<PgSession> own_;      // a transaction's session, its own until it ends
@@ -180,7 +178,6 @@ class PgConnection : public Connection {
   uint64_t writeEpoch_ = 0;
   uint64_t roundTrips_ = 0;
   std::unordered_map<std::string, std::unique_ptr<PgStatement>> statements_;
-  std::unordered_map<std::string, CountCache> counts_;
 };
 
 // What identifies a read's answer within one action: the schema it ran in,

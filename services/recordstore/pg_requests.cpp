@@ -68,6 +68,98 @@ struct ParamTexts {
 // How long a commit's outcome is asked for before it counts as unknown.
 constexpr auto kSettleWait = std::chrono::seconds(5);
 
+// What each answer of a pipeline is: a setting, the statement or its
+// prepare, a read sent ahead, its prepare or its search path.
+enum class Answer { kControl, kPrepare, kStatement, kAhead, kAheadPrepare, kAheadControl };
+
+// What a pipeline sent, in the order its answers come.
+struct Sent {
+  std::vector<Answer> kinds;
+  std::vector<std::pair<std::string, std::string>> aheadPrepared;  // (sql, name) sent now
+  std::string path;  // the search path the last setting sent leaves
+  bool pathMoved = false;
+};
+
+// What the answers said.
+struct Answers {
+  PGresult* result = nullptr;      // the statement's answer
+  PGresult* firstError = nullptr;  // the first failed setting, savepoint or prepare
+  std::vector<PGresult*> aheadResults;
+  std::vector<bool> aheadPreparedOk;
+  bool pathKnown = true;  // every search path sent ahead was set
+  bool prepared = false;  // the statement's prepare, if sent, succeeded
+  size_t answered = 0;
+};
+
+// Sends a statement without parameters, whose answer is of kind `kind`.
+void SendPlain(PGconn* conn, const std::string& sql, Answer kind, Sent& sent) {
+  PQsendQueryParams(conn, sql.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0);
+  sent.kinds.push_back(kind);
+}
+
+// Sends the reads likely to follow, each prepared when the session has not
+// prepared it, and a read of another schema of the same database with its
+// search path.
+void SendAhead(PGconn* conn, PgSession& session, const std::vector<const AskedRead*>& ahead,
+               Sent& sent) {
+  sent.path = session.schema;
+  for (const AskedRead* read : ahead) {
+    if (read->schema != sent.path) {
+      SendPlain(conn, SearchPathStatement(conn, read->schema), Answer::kAheadControl, sent);
+      sent.path = read->schema;
+      sent.pathMoved = true;
+    }
+    auto known = session.prepared.find(read->sql);
+    std::string aheadName;
+    if (known != session.prepared.end()) {
+      aheadName = known->second;
+    } else {
+      aheadName = "s" + std::to_string(session.nextName++);
+      PQsendPrepare(conn, aheadName.c_str(), read->sql.c_str(), 0, nullptr);
+      sent.kinds.push_back(Answer::kAheadPrepare);
+      sent.aheadPrepared.emplace_back(read->sql, aheadName);
+    }
+    const ParamTexts values(read->params);
+    PQsendQueryPrepared(conn, aheadName.c_str(), values.Count(), values.values.data(),
+                        values.lengths.data(), values.formats.data(), 0);
+    sent.kinds.push_back(Answer::kAhead);
+  }
+}
+
+// Reads the answers in the order sent until one does not come by the
+// deadline, each with the null that closes it.
+void ReadAnswers(PGconn* conn, ServerLink& link, Deadline deadline, const Sent& sent,
+                 Answers& got) {
+  for (Answer kind : sent.kinds) {
+    if (!link.Await(deadline)) break;
+    PGresult* result = PQgetResult(conn);
+    if (result == nullptr) break;
+    while (link.Await(deadline)) {  // the null that closes each answer
+      PGresult* extra = PQgetResult(conn);
+      if (extra == nullptr) break;
+      PQclear(extra);
+    }
+    ++got.answered;
+    if (kind == Answer::kPrepare) got.prepared = Succeeded(result);
+    if (kind == Answer::kStatement) {
+      got.result = result;
+    } else if (kind == Answer::kAheadPrepare) {
+      got.aheadPreparedOk.push_back(Succeeded(result));
+      PQclear(result);
+    } else if (kind == Answer::kAheadControl) {
+      got.pathKnown = got.pathKnown && Succeeded(result);
+      PQclear(result);
+    } else if (kind == Answer::kAhead) {
+      got.aheadResults.push_back(result);  // a read ahead that failed is asked again when needed
+    } else if (!Succeeded(result) && PQresultStatus(result) != PGRES_PIPELINE_ABORTED &&
+               got.firstError == nullptr) {
+      got.firstError = result;
+    } else {
+      PQclear(result);
+    }
+  }
+}
+
 }  // namespace
 
 // What identifies a read's answer within one action: the schema it ran in,
@@ -143,6 +235,10 @@ void PgConnection::EnsureSession() {
   }
 }
 
+// Sends the session's settings, the statement (prepared first when the
+// session has not prepared it, inside a savepoint for a write in a
+// transaction) and the reads likely to follow in one pipeline, then reads
+// every answer and keeps what the complete ones tell the session.
 PgConnection::PipelineAnswer PgConnection::SendPipeline(const PgStatement& statement,
                                                         bool savepoint,
                                                         const std::vector<const AskedRead*>& ahead,
@@ -156,126 +252,59 @@ PgConnection::PipelineAnswer PgConnection::SendPipeline(const PgStatement& state
   PipelineAnswer answer;
   const std::vector<std::string> setup = SetupStatements(session);
   if (PQenterPipelineMode(conn) != 1) return answer;
-  enum Kind { kControl, kPrepare, kStatement, kAhead, kAheadPrepare, kAheadControl };
-  std::vector<Kind> kinds;
-  for (const std::string& statement : setup) {
-    PQsendQueryParams(conn, statement.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0);
-    kinds.push_back(kControl);
-  }
-  if (savepoint) {
-    PQsendQueryParams(conn, "SAVEPOINT dorvane_write", 0, nullptr, nullptr, nullptr, nullptr, 0);
-    kinds.push_back(kControl);
-  }
+  Sent sent;
+  for (const std::string& setting : setup) SendPlain(conn, setting, Answer::kControl, sent);
+  if (savepoint) SendPlain(conn, "SAVEPOINT dorvane_write", Answer::kControl, sent);
   if (prepare) {
     PQsendPrepare(conn, name.c_str(), statement.Sql().c_str(), 0, nullptr);
-    kinds.push_back(kPrepare);
+    sent.kinds.push_back(Answer::kPrepare);
   }
   PQsendQueryPrepared(conn, name.c_str(), params.Count(), params.values.data(),
                       params.lengths.data(), params.formats.data(), 0);
-  kinds.push_back(kStatement);
-  if (savepoint) {
-    PQsendQueryParams(conn, "RELEASE SAVEPOINT dorvane_write", 0, nullptr, nullptr, nullptr,
-                      nullptr, 0);
-    kinds.push_back(kControl);
-  }
-  std::vector<std::pair<std::string, std::string>> aheadPrepared;  // (sql, name) sent now
-  // A read of another schema of the same database goes with its search path.
-  std::string path = session.schema;
-  bool pathMoved = false;
-  for (const AskedRead* read : ahead) {
-    if (read->schema != path) {
-      const std::string set = SearchPathStatement(conn, read->schema);
-      PQsendQueryParams(conn, set.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0);
-      kinds.push_back(kAheadControl);
-      path = read->schema;
-      pathMoved = true;
-    }
-    auto known = session.prepared.find(read->sql);
-    std::string aheadName;
-    if (known != session.prepared.end()) {
-      aheadName = known->second;
-    } else {
-      aheadName = "s" + std::to_string(session.nextName++);
-      PQsendPrepare(conn, aheadName.c_str(), read->sql.c_str(), 0, nullptr);
-      kinds.push_back(kAheadPrepare);
-      aheadPrepared.emplace_back(read->sql, aheadName);
-    }
-    const ParamTexts values(read->params);
-    PQsendQueryPrepared(conn, aheadName.c_str(), values.Count(), values.values.data(),
-                        values.lengths.data(), values.formats.data(), 0);
-    kinds.push_back(kAhead);
-  }
+  sent.kinds.push_back(Answer::kStatement);
+  if (savepoint) SendPlain(conn, "RELEASE SAVEPOINT dorvane_write", Answer::kControl, sent);
+  SendAhead(conn, session, ahead, sent);
   PQpipelineSync(conn);
   CountRoundTrip();
   // Every answer must come, the sync's last: a statement answered without
   // its release or its sync may not have been kept by the server.
   const Deadline deadline = AnswerDeadline(LockWaitMs());
   ServerLink& link = session.link;
-  PGresult* firstError = nullptr;
-  std::vector<PGresult*> aheadResults;
-  std::vector<bool> aheadPreparedOk;
-  bool pathKnown = true;
-  bool prepared = !prepare;
-  size_t answered = 0;
-  for (Kind kind : kinds) {
-    if (!link.Await(deadline)) break;
-    PGresult* result = PQgetResult(conn);
-    if (result == nullptr) break;
-    while (link.Await(deadline)) {  // the null that closes each answer
-      PGresult* extra = PQgetResult(conn);
-      if (extra == nullptr) break;
-      PQclear(extra);
-    }
-    ++answered;
-    if (kind == kPrepare) prepared = Succeeded(result);
-    if (kind == kStatement) {
-      answer.result = result;
-    } else if (kind == kAheadPrepare) {
-      aheadPreparedOk.push_back(Succeeded(result));
-      PQclear(result);
-    } else if (kind == kAheadControl) {
-      pathKnown = pathKnown && Succeeded(result);
-      PQclear(result);
-    } else if (kind == kAhead) {
-      aheadResults.push_back(result);  // a read ahead that failed is asked again when needed
-    } else if (!Succeeded(result) && PQresultStatus(result) != PGRES_PIPELINE_ABORTED &&
-               firstError == nullptr) {
-      firstError = result;
-    } else {
-      PQclear(result);
-    }
-  }
-  if (answered == kinds.size() && link.Await(deadline)) {
+  Answers got;
+  got.prepared = !prepare;
+  ReadAnswers(conn, link, deadline, sent, got);
+  answer.result = got.result;
+  if (got.answered == sent.kinds.size() && link.Await(deadline)) {
     PGresult* sync = PQgetResult(conn);
     answer.complete = PQresultStatus(sync) == PGRES_PIPELINE_SYNC;
     PQclear(sync);
   }
   if (answer.complete) PQexitPipelineMode(conn);
-  if (prepare && prepared && answer.complete) session.prepared.emplace(statement.Sql(), name);
+  if (prepare && got.prepared && answer.complete) session.prepared.emplace(statement.Sql(), name);
   // The search path is the last one set, unless a setting failed or its answer
   // did not come.
-  if (pathMoved) session.schema = answer.complete && pathKnown ? path : std::string();
-  for (size_t i = 0; i < aheadPreparedOk.size() && answer.complete; ++i) {
-    if (aheadPreparedOk[i]) session.prepared.emplace(aheadPrepared[i]);
+  if (sent.pathMoved) session.schema = answer.complete && got.pathKnown ? sent.path : std::string();
+  for (size_t i = 0; i < got.aheadPreparedOk.size() && answer.complete; ++i) {
+    if (got.aheadPreparedOk[i]) session.prepared.emplace(sent.aheadPrepared[i]);
   }
-  for (size_t i = 0; i < aheadResults.size(); ++i) {
-    if (answer.complete && Succeeded(aheadResults[i])) {
-      session.results.Keep(stamp, ahead[i]->key, aheadResults[i]);
+  for (size_t i = 0; i < got.aheadResults.size(); ++i) {
+    if (answer.complete && Succeeded(got.aheadResults[i])) {
+      session.results.Keep(stamp, ahead[i]->key, got.aheadResults[i]);
     }
-    PQclear(aheadResults[i]);
+    PQclear(got.aheadResults[i]);
   }
   // A failed setting leaves the session to be set again.
-  if (firstError != nullptr) {
+  if (got.firstError != nullptr) {
     session.schema.clear();
     session.lockWaitMs = -1;
   }
   // A failed setting, savepoint or prepare is the request's error.
-  if (firstError != nullptr && !Succeeded(answer.result)) {
+  if (got.firstError != nullptr && !Succeeded(answer.result)) {
     PQclear(answer.result);
-    answer.result = firstError;
-    firstError = nullptr;
+    answer.result = got.firstError;
+    got.firstError = nullptr;
   }
-  PQclear(firstError);
+  PQclear(got.firstError);
   return answer;
 }
 
@@ -358,25 +387,36 @@ PGresult* PgConnection::Run(const PgStatement& statement, bool write) {
       return answer.result;
     }
     if (!answer.complete || SessionBroken() || ConnectionState(StateOf(answer.result))) {
-      const std::string detail = Detail(answer.result);
-      PQclear(answer.result);
-      DropSession();
-      // A read outside a transaction is asked again once on a new session.
-      if (!write && !inTransaction_ && attempt == 0) continue;
-      Lost(detail, write ? LostDuring::kUnconfirmedWrite : LostDuring::kRequest);
+      DropLostSession(answer.result, write, attempt);
+      continue;  // a read asked again on a new session
     }
-    if (savepoint) {
-      PGresult* undo = Exec("ROLLBACK TO SAVEPOINT dorvane_write; RELEASE SAVEPOINT dorvane_write");
-      const bool undone = Succeeded(undo);
-      PQclear(undo);
-      if (!undone) {
-        const std::string detail = Detail(nullptr);
-        PQclear(answer.result);
-        DropSession();
-        Lost(detail);
-      }
-    }
+    if (savepoint) UndoFailedWrite(answer.result);
     return answer.result;
+  }
+}
+
+// A request whose session was lost: the session goes, and a read outside a
+// transaction is asked again once on a new one (the caller's next attempt);
+// anything else is lost (3043).
+void PgConnection::DropLostSession(PGresult* result, bool write, int attempt) {
+  const std::string detail = Detail(result);
+  PQclear(result);
+  DropSession();
+  if (!write && !inTransaction_ && attempt == 0) return;
+  Lost(detail, write ? LostDuring::kUnconfirmedWrite : LostDuring::kRequest);
+}
+
+// A write that failed inside a transaction is undone to its savepoint, so the
+// transaction goes on without it; a session that cannot do that is lost.
+void PgConnection::UndoFailedWrite(PGresult* result) {
+  PGresult* undo = Exec("ROLLBACK TO SAVEPOINT dorvane_write; RELEASE SAVEPOINT dorvane_write");
+  const bool undone = Succeeded(undo);
+  PQclear(undo);
+  if (!undone) {
+    const std::string detail = Detail(nullptr);
+    PQclear(result);
+    DropSession();
+    Lost(detail);
   }
 }
 

@@ -383,26 +383,21 @@ int64_t SqliteConnection::DataVersion() {
   return statement.ColumnInt(0);
 }
 
-int64_t SqliteConnection::RowCount(const std::string& table) {
-  int64_t version = DataVersion();
-  CountCache& cache = counts_[table];
-  if (cache.dataVersion != version) {
-    Statement& statement = Prepare("SELECT count(*) FROM " + QuoteName(table), table);
-    StatementScope scope(statement);
-    statement.Step();
-    cache.count = statement.ColumnInt(0);
-    cache.dataVersion = version;
-  }
-  return cache.count;
-}
-
-void SqliteConnection::AdjustRowCount(const std::string& table, int64_t delta) {
-  auto found = counts_.find(table);
-  if (found != counts_.end()) found->second.count += delta;
+// SQLite's data version changes when another connection commits: while it
+// stays the same, the table holds what it held.
+std::optional<int64_t> SqliteConnection::CountRows(const std::string& table, std::string& stamp) {
+  const std::string version = std::to_string(DataVersion());
+  if (stamp == version) return std::nullopt;
+  Statement& statement = Prepare("SELECT count(*) FROM " + QuoteName(table), table);
+  StatementScope scope(statement);
+  statement.Step();
+  const int64_t counted = statement.ColumnInt(0);
+  stamp = version;
+  return counted;
 }
 
 void SqliteConnection::ForgetRowCounts() {
-  counts_.clear();
+  Connection::ForgetRowCounts();
   ++rollbacks_;
 }
 

@@ -52,8 +52,6 @@ class SqliteConnection : public Connection {
   void BeginWrite() override;
   void Commit(bool force) override;
   bool InTransaction() const override;
-  int64_t RowCount(const std::string& table) override;
-  void AdjustRowCount(const std::string& table, int64_t delta) override;
   void ForgetRowCounts() override;
   uint64_t WriteEpoch() const override;
 
@@ -71,10 +69,7 @@ class SqliteConnection : public Connection {
   // `path` itself could not be opened, for the errors of later writes.
   static std::shared_ptr<Connection> OpenCopy(const std::string& path, const std::string& copy,
                                               const std::string& cause, int lockWaitMs);
-  struct CountCache {
-    int64_t count = 0;
-    int64_t dataVersion = -1;
-  };
+  std::optional<int64_t> CountRows(const std::string& table, std::string& stamp) override;
   // SQLite's data version: it changes when another connection commits.
   int64_t DataVersion();
   // Writes the file and its WAL through to the disk after a commit made with
@@ -83,7 +78,6 @@ class SqliteConnection : public Connection {
 
   sqlite3* db_;
   std::unordered_map<std::string, std::unique_ptr<Statement>> statements_;
-  std::unordered_map<std::string, CountCache> counts_;
   uint64_t rollbacks_ = 0;
   std::string copyFolder_;     // the folder of the private copy read instead, removed at Close
   std::string readOnlyCause_;  // why the file was opened for reading only, or ""

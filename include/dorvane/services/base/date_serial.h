@@ -16,4 +16,13 @@ bool IsLeapYear(int year);
 // Days in a month (1..12) of a Gregorian year.
 int DaysInMonth(int year, int month);
 
+// A date serial as its day (the whole part) and the second of that day
+// (0..86399), the time rounded to the nearest second; a time that rounds up to
+// midnight moves the day one further from day 0.
+struct DayAndSecond {
+  double day;
+  long long second;
+};
+DayAndSecond SplitDateSerial(double serial);
+
 }  // namespace base

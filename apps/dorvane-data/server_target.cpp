@@ -5,17 +5,17 @@
 #include <map>
 
 #include "file_target.h"
-#include "pg_layout.h"
 #include "schema.h"
+#include "server_layout.h"
 #include "sqlite_file.h"
 
 namespace dorvanedata {
 namespace {
 
-class PgRowWriter : public RowWriter {
+class ServerRowWriter : public RowWriter {
  public:
-  PgRowWriter(PgConnection& connection, const std::string& table,
-              const std::vector<std::string>& columns)
+  ServerRowWriter(BulkConnection& connection, const std::string& table,
+                  const std::vector<std::string>& columns)
       : connection_(connection) {
     std::string names;
     for (const std::string& column : columns) {
@@ -28,14 +28,14 @@ class PgRowWriter : public RowWriter {
   void Finish() override { connection_.EndCopyIn(); }
 
  private:
-  PgConnection& connection_;
+  BulkConnection& connection_;
 };
 
-class PgTarget : public FileTarget {
+class ServerTarget : public FileTarget {
  public:
-  PgTarget(PgConnection& connection, std::string_view section)
+  ServerTarget(BulkConnection& connection, std::string_view section)
       : connection_(connection),
-        layout_(PgLayout(SchemaText(), section)),
+        layout_(ServerLayout(SchemaText(), section)),
         model_(ReadFileModel(SchemaText(), section)) {
     for (const std::string& statement : layout_.tables) connection_.Exec(statement);
   }
@@ -70,22 +70,22 @@ class PgTarget : public FileTarget {
     return layout_.schema + "." + LowerAscii(table);
   }
 
-  PgConnection& connection_;
-  PgFileLayout layout_;
+  BulkConnection& connection_;
+  ServerFileLayout layout_;
   FileModel model_;
   std::map<std::string, int64_t> nextRowids_;
 };
 
 }  // namespace
 
-std::unique_ptr<RowWriter> MakePgRowWriter(PgConnection& connection,
+std::unique_ptr<RowWriter> MakePgRowWriter(BulkConnection& connection,
                                            const std::string& qualifiedTable,
                                            const std::vector<std::string>& columns) {
-  return std::make_unique<PgRowWriter>(connection, qualifiedTable, columns);
+  return std::make_unique<ServerRowWriter>(connection, qualifiedTable, columns);
 }
 
-std::unique_ptr<FileTarget> MakePgTarget(PgConnection& connection, std::string_view section) {
-  return std::make_unique<PgTarget>(connection, section);
+std::unique_ptr<FileTarget> MakePgTarget(BulkConnection& connection, std::string_view section) {
+  return std::make_unique<ServerTarget>(connection, section);
 }
 
 }  // namespace dorvanedata

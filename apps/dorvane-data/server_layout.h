@@ -16,36 +16,36 @@ namespace dorvanedata {
 // The statements that make one data file's schema: CREATE SCHEMA, the tables
 // and their column comments first, the indexes apart so that they can be
 // built after the rows are in.
-struct PgFileLayout {
+struct ServerFileLayout {
   std::string schema;
   std::vector<std::string> tables;
   std::vector<std::string> indexes;
 };
 
 // The statement that makes `table` in `schema`, its `rowid` identity first.
-std::string PgTableStatement(const std::string& schema, const TableModel& table);
+std::string ServerTableStatement(const std::string& schema, const TableModel& table);
 
 // The statement that keeps `column`'s declared type as its comment.
-std::string PgCommentStatement(const std::string& schema, const TableModel& table,
-                               const ColumnModel& column);
+std::string ServerCommentStatement(const std::string& schema, const TableModel& table,
+                                   const ColumnModel& column);
 
 // The statement that builds `index` in `schema`. Keys sort in SQLite's order:
 // NULLs first (last when descending), NOCASE text as its ASCII lower case in
 // byte order, and the row identity last in a non-unique index so that equal
 // keys keep one order.
-std::string PgIndexStatement(const std::string& schema, const IndexModel& index);
+std::string ServerIndexStatement(const std::string& schema, const IndexModel& index);
 
 // The schema name of a data file: its name without extension, lower case.
 std::string SchemaOfFile(std::string_view fileName);
 
 // Translates one file section of the layout text into PostgreSQL statements.
-PgFileLayout PgLayout(std::string_view schemaText, std::string_view section);
+ServerFileLayout ServerLayout(std::string_view schemaText, std::string_view section);
 
 // The whole PostgreSQL layout as text, printed by `dorvane-data schema --postgres`.
-std::string PgSchemaText(std::string_view schemaText);
+std::string ServerSchemaText(std::string_view schemaText);
 
 // The PostgreSQL type that enforces a declared type ("TEXT(8)" -> "varchar(8)").
 // Throws ToolError for a type the layout does not use.
-std::string PgType(std::string_view declared);
+std::string ServerType(std::string_view declared);
 
 }  // namespace dorvanedata

@@ -1,10 +1,11 @@
 // The data tool's libpq layer (see the header). COPY uses the text format:
 // columns split by tabs, \N for NULL, and backslash escapes for backslash,
 // tab, newline and carriage return.
-#include "pg_connection.h"
+#include "bulk_connection.h"
 
 #include <memory>
 
+#include "schema.h"
 #include "services/recordstore/data_source.h"
 #include "sqlite_file.h"
 
@@ -84,10 +85,7 @@ Row ParseCopyLine(std::string_view line) {
 }
 
 // A libpq message without its trailing newline.
-std::string Trimmed(std::string text) {
-  while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
-  return text;
-}
+std::string Trimmed(std::string_view text) { return std::string(Trim(text)); }
 
 // The server's message without its trailing newline.
 std::string Message(PGconn* conn) { return Trimmed(PQerrorMessage(conn)); }
@@ -98,7 +96,7 @@ bool IsServerUri(std::string_view text) {
   return text.starts_with("postgresql://") || text.starts_with("postgres://");
 }
 
-PgConnection::PgConnection(const std::string& uri) {
+BulkConnection::BulkConnection(const std::string& uri) {
   char* parseError = nullptr;
   PQconninfoOption* parsed = PQconninfoParse(uri.c_str(), &parseError);
   if (parsed == nullptr) {
@@ -126,20 +124,20 @@ PgConnection::PgConnection(const std::string& uri) {
   Exec("SET client_min_messages = warning");
 }
 
-PgConnection::~PgConnection() = default;
+BulkConnection::~BulkConnection() = default;
 
-void PgConnection::Fail(std::string_view doing) {
+void BulkConnection::Fail(std::string_view doing) {
   throw ToolError("cannot " + std::string(doing) + " in " + where_ + ": " + Message(conn_));
 }
 
-void PgConnection::Exec(std::string_view sql) {
+void BulkConnection::Exec(std::string_view sql) {
   Result result(PQexec(conn_, std::string(sql).c_str()), &PQclear);
   const ExecStatusType status = PQresultStatus(result.get());
   if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
     Fail("run \"" + std::string(sql) + "\"");
 }
 
-std::vector<Row> PgConnection::Query(std::string_view sql) {
+std::vector<Row> BulkConnection::Query(std::string_view sql) {
   Result result(PQexec(conn_, std::string(sql).c_str()), &PQclear);
   if (PQresultStatus(result.get()) != PGRES_TUPLES_OK) Fail("run \"" + std::string(sql) + "\"");
   std::vector<Row> rows;
@@ -157,13 +155,13 @@ std::vector<Row> PgConnection::Query(std::string_view sql) {
   return rows;
 }
 
-void PgConnection::BeginCopyIn(std::string_view sql) {
+void BulkConnection::BeginCopyIn(std::string_view sql) {
   Result result(PQexec(conn_, std::string(sql).c_str()), &PQclear);
   if (PQresultStatus(result.get()) != PGRES_COPY_IN) Fail("start \"" + std::string(sql) + "\"");
   copyBuffer_.clear();
 }
 
-void PgConnection::CopyRow(const Row& row) {
+void BulkConnection::CopyRow(const Row& row) {
   for (size_t i = 0; i < row.size(); ++i) {
     if (i > 0) copyBuffer_ += '\t';
     AppendCopyValue(copyBuffer_, row[i]);
@@ -172,7 +170,7 @@ void PgConnection::CopyRow(const Row& row) {
   if (copyBuffer_.size() >= kCopyChunk) FlushCopy();
 }
 
-void PgConnection::FlushCopy() {
+void BulkConnection::FlushCopy() {
   if (copyBuffer_.empty()) return;
   if (PQputCopyData(conn_, copyBuffer_.data(), static_cast<int>(copyBuffer_.size())) != 1) {
     Fail("send rows");
@@ -180,7 +178,7 @@ void PgConnection::FlushCopy() {
   copyBuffer_.clear();
 }
 
-void PgConnection::EndCopyIn() {
+void BulkConnection::EndCopyIn() {
   FlushCopy();
   if (PQputCopyEnd(conn_, nullptr) != 1) Fail("finish sending rows");
   // The first failed result names the cause; the rest are drained first.
@@ -196,7 +194,7 @@ void PgConnection::EndCopyIn() {
   if (!failure.empty()) throw ToolError("cannot write rows in " + where_ + ": " + failure);
 }
 
-void PgConnection::CopyOut(std::string_view sql, const std::function<void(const Row&)>& take) {
+void BulkConnection::CopyOut(std::string_view sql, const std::function<void(const Row&)>& take) {
   {
     Result result(PQexec(conn_, std::string(sql).c_str()), &PQclear);
     if (PQresultStatus(result.get()) != PGRES_COPY_OUT) Fail("read rows");

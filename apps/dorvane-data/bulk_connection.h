@@ -23,13 +23,13 @@ bool IsServerUri(std::string_view text);
 // Values of one row as text; nullopt is NULL.
 using Row = std::vector<std::optional<std::string>>;
 
-class PgConnection {
+class BulkConnection {
  public:
   // Connects; throws ToolError naming host and database when it cannot.
-  explicit PgConnection(const std::string& uri);
-  ~PgConnection();
-  PgConnection(const PgConnection&) = delete;
-  PgConnection& operator=(const PgConnection&) = delete;
+  explicit BulkConnection(const std::string& uri);
+  ~BulkConnection();
+  BulkConnection(const BulkConnection&) = delete;
+  BulkConnection& operator=(const BulkConnection&) = delete;
 
   // Runs statements that return no rows.
   void Exec(std::string_view sql);
