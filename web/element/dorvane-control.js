@@ -142,7 +142,10 @@ export class DorvaneControl extends HTMLElement {
     if (!this.link) return 0;
     const n = this.link.send(message);
     this.pending.push({ n, ...message });
-    if (message.type === 'key' || message.type === 'text') this.scheduleRender();
+    if (message.type === 'key' || message.type === 'text') {
+      this.renderTexts();  // the guess goes into the box now, painted with the next frame
+      this.scheduleRender();
+    }
     return n;
   }
 

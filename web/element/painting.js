@@ -173,6 +173,10 @@ export function paintControl(node, pic) {
   s.font = fontOf(pic);
   if (pic.toolTipText) node.title = pic.toolTipText;
   else node.removeAttribute('title');
+  // A text box or scroll bar without a caption is named by its tooltip or name.
+  if (pic.kind === 'TextBox' || pic.kind === 'HScrollBar') {
+    node.setAttribute('aria-label', pic.toolTipText || pic.name.replace(/^(txt|hsb)/, ''));
+  }
   if (pic.kind === 'TextBox') {
     s.background = colorOf(pic.backColor);
     s.textAlign = ALIGN[pic.alignment] ?? 'left';
