@@ -31,7 +31,7 @@ namespace net = boost::asio;
 namespace ssl = net::ssl;
 using tcp = net::ip::tcp;
 
-constexpr size_t kMostInbound = 8 * 1024;           // a larger frame closes with 1009
+constexpr size_t kMostInbound = 8 * 1024;  // a larger frame closes with 1009
 // Frames up to this size are read whole and refused with a close handshake of
 // our own, which a browser sees as a clean 1009; past it the library fails the
 // connection at the frame's header, which a browser may see as 1006.
