@@ -20,11 +20,6 @@ using ztBasicSet::IsNotBlank;
 
 namespace {
 
-// A field of the recordset's current row, read through the null check.
-recordstore::Variant FieldValue(recordstore::Recordset& rs, const std::string& name) {
-  return ztMSAccess::wqNullCheck(rs.Fields(name));
-}
-
 // The numeric value of a typed text (leading blanks skipped, no digits give 0)
 // rounded to a 16-bit whole number, half to even.
 int16_t WholeNumberOf(const std::string& text) {
@@ -126,8 +121,8 @@ void ztDorvane::Impl::CmdEdit_Click() {
     if (error.Number() == base::error::kRecordDeleted) RedrawFromSurvivors();
     throw;
   }
-  txtCONO.SetText(FieldValue(tjlist, "CONO").ToString());
-  entry.JobNoText = ztBasicSet::FormatJobNumber(FieldValue(tjlist, "JOBNO").ToString(),
+  txtCONO.SetText(ztMSAccess::FieldValue(tjlist, "CONO").ToString());
+  entry.JobNoText = ztBasicSet::FormatJobNumber(ztMSAccess::FieldValue(tjlist, "JOBNO").ToString(),
                                                 settings.JobNoType, settings.JobNoSize, false);
   txtJOBNO.SetText(entry.JobNoText);
   entry.CompanyNo = WholeNumberOf(txtCONO.Text());
@@ -138,7 +133,7 @@ void ztDorvane::Impl::CmdEdit_Click() {
   if (joblist.NoMatch()) {
     lblDJOBNAME.SetCaption(ztBasicSet::RepeatText("?", 30));
   } else {
-    lblDJOBNAME.SetCaption(FieldValue(joblist, "JOBNAME").ToString());
+    lblDJOBNAME.SetCaption(ztMSAccess::FieldValue(joblist, "JOBNAME").ToString());
   }
   entry.EntryRowTop = static_cast<float>(lblCONO(page.CurrentRow).Top());
   entry.EntryMode = RowEdit::Editing;
@@ -251,7 +246,7 @@ void ztDorvane::Impl::SearchCompany() {
   if (IsNotBlank(searchBookmarkText)) {
     recordstore::Recordset& colist = Opened(conn.rsCOLIST, "COLIST");
     colist.SetBookmark(searchBookmarkText);
-    entry.CompanyNo = FieldValue(colist, "CONO").ToInteger();
+    entry.CompanyNo = ztMSAccess::FieldValue(colist, "CONO").ToInteger();
     txtCONO.SetText(ztBasicSet::RightAlignInteger(entry.CompanyNo, 2));
   }
   txtCONO.SetFocus();
@@ -266,10 +261,10 @@ void ztDorvane::Impl::SearchJob() {
   if (IsNotBlank(searchBookmarkText)) {
     recordstore::Recordset& joblist = Opened(conn.rsJOBLIST, "JOBLIST");
     joblist.SetBookmark(searchBookmarkText);
-    entry.JobNoText = ztBasicSet::FormatJobNumber(FieldValue(joblist, "JOBNO").ToString(),
+    entry.JobNoText = ztBasicSet::FormatJobNumber(ztMSAccess::FieldValue(joblist, "JOBNO").ToString(),
                                                   settings.JobNoType, settings.JobNoSize, false);
     txtJOBNO.SetText(entry.JobNoText);
-    lblDJOBNAME.SetCaption(FieldValue(joblist, "JOBNAME").ToString());
+    lblDJOBNAME.SetCaption(ztMSAccess::FieldValue(joblist, "JOBNAME").ToString());
   }
   txtJOBNO.SetFocus();
   ztBasicSet::SelectAllText(txtJOBNO);
@@ -332,8 +327,8 @@ void ztDorvane::Impl::ValidateJobNumber() {
   joblist.Seek("=", {recordstore::Variant::Integer(entry.CompanyNo),
                      recordstore::Variant::String(entry.JobNoText)});
   if (!joblist.NoMatch()) {
-    entry.JobNoText = FieldValue(joblist, "JOBNO").ToString();
-    lblDJOBNAME.SetCaption(FieldValue(joblist, "JOBNAME").ToString());
+    entry.JobNoText = ztMSAccess::FieldValue(joblist, "JOBNO").ToString();
+    lblDJOBNAME.SetCaption(ztMSAccess::FieldValue(joblist, "JOBNAME").ToString());
     lblDJOBNAME.Refresh();
     PaintEntry(txtJOBNO, colors.EntryBoxColor);
   } else {

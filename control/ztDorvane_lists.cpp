@@ -29,11 +29,6 @@ using ztBasicSet::IsNotBlank;
 
 namespace {
 
-// A field of the recordset's current row, read through the null check.
-recordstore::Variant FieldValue(recordstore::Recordset& rs, const std::string& name) {
-  return ztMSAccess::wqNullCheck(rs.Fields(name));
-}
-
 // The one key pair of the scans on a list's rows: the tag against TJLTAG.
 std::vector<ztMSAccess::KeyField> TagKey(recordstore::Recordset& rs, int32_t tag) {
   return {{recordstore::Variant::Long(tag), rs.Fields("TJLTAG")}};
@@ -162,8 +157,8 @@ void ztDorvane::Impl::CopySavedListItems() {
     while (ztMSAccess::RecordMatchesKeys(items, TagKey(items, lists.CurrentTJLTAG))) {
       tjlist.AddNew();
       tjlist.Fields("TJLTAG").SetValue(recordstore::Variant::Long(lists.CurrentTJLTAG));
-      tjlist.Fields("CONO").SetValue(FieldValue(items, "CONO"));
-      tjlist.Fields("JOBNO").SetValue(FieldValue(items, "JOBNO"));
+      tjlist.Fields("CONO").SetValue(ztMSAccess::FieldValue(items, "CONO"));
+      tjlist.Fields("JOBNO").SetValue(ztMSAccess::FieldValue(items, "JOBNO"));
       tjlist.Update();
       items.MoveNext();
     }
@@ -197,7 +192,7 @@ void ztDorvane::Impl::cmdRetreiveList_Click() {
         [&] {
           recordstore::Recordset& groups = Opened(conn.rsTJLGROUPS, "TJLGROUPS");
           groups.SetBookmark(searchBookmarkText);
-          lists.CurrentTJLTAG = FieldValue(groups, "TJLTAG").ToLong();
+          lists.CurrentTJLTAG = ztMSAccess::FieldValue(groups, "TJLTAG").ToLong();
         },
         true);
     LoadTargetJobList(lists.CurrentTJLTAG);
@@ -237,7 +232,7 @@ void ztDorvane::Impl::cmdSaveList_Click() {
         ztMSAccess::SeekMatchingRecord(groups, "TJLGTJLTAG", TagKey(groups, lists.CurrentTJLTAG));
     if (IsNotBlank(listBookmarkText)) {
       groups.SetBookmark(listBookmarkText);
-      name = FieldValue(groups, "TJLNAME").ToString();
+      name = ztMSAccess::FieldValue(groups, "TJLNAME").ToString();
     }
   }
   txtTJLNAME.SetText(name);
@@ -323,8 +318,8 @@ int ztDorvane::Impl::WriteSavedList(bool isNewList) {
     }
     items.AddNew();
     items.Fields("TJLTAG").SetValue(recordstore::Variant::Long(lists.CurrentTJLTAG));
-    items.Fields("CONO").SetValue(FieldValue(tjlist, "CONO"));
-    items.Fields("JOBNO").SetValue(FieldValue(tjlist, "JOBNO"));
+    items.Fields("CONO").SetValue(ztMSAccess::FieldValue(tjlist, "CONO"));
+    items.Fields("JOBNO").SetValue(ztMSAccess::FieldValue(tjlist, "JOBNO"));
     items.Update();
     ++written;
   }

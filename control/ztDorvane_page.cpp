@@ -18,23 +18,13 @@
 #include "services/ztBasicSet.h"
 #include "services/ztMSAccess.h"
 
-namespace {
-
-// A field of the recordset's current row, read through the null check.
-recordstore::Variant FieldValue(recordstore::Recordset& rs, const std::string& name) {
-  recordstore::Field field = rs.Fields(name);
-  return ztMSAccess::wqNullCheck(field);
-}
-
-}  // namespace
-
 // Draws the TJLIST record on which the recordset stands into the row, without
 // moving it. Drawing sets CompanyNo and JobNoText, which the entry checks share.
 void ztDorvane::Impl::FillRow(int16_t row) {
   assert(row >= 0 && row <= page.LastRowIndex);
   recordstore::Recordset& tjlist = Opened(conn.rsTJLIST, "TJLIST");
-  lblCONO(row).SetCaption(FieldValue(tjlist, "CONO").ToString());
-  lblJOBNO(row).SetCaption(FieldValue(tjlist, "JOBNO").ToString());
+  lblCONO(row).SetCaption(ztMSAccess::FieldValue(tjlist, "CONO").ToString());
+  lblJOBNO(row).SetCaption(ztMSAccess::FieldValue(tjlist, "JOBNO").ToString());
   std::vector<recordstore::Variant> key =
       JobListKey(lblCONO(row).Caption(), lblJOBNO(row).Caption());
   entry.CompanyNo = key[0].ToInteger();
@@ -45,7 +35,7 @@ void ztDorvane::Impl::FillRow(int16_t row) {
   if (joblist.NoMatch()) {
     lblJOBNAME(row).SetCaption(ztBasicSet::RepeatText("?", 30));
   } else {
-    lblJOBNAME(row).SetCaption(FieldValue(joblist, "JOBNAME").ToString());
+    lblJOBNAME(row).SetCaption(ztMSAccess::FieldValue(joblist, "JOBNAME").ToString());
   }
 }
 
@@ -73,7 +63,7 @@ void ztDorvane::Impl::ExpectJobNames(int16_t rows) {
   std::vector<std::vector<recordstore::Variant>> keys;
   for (int16_t i = 0; i < rows * kLikelyPages && HasCurrentRecord(); ++i) {
     keys.push_back(
-        JobListKey(FieldValue(tjlist, "CONO").ToString(), FieldValue(tjlist, "JOBNO").ToString()));
+        JobListKey(ztMSAccess::FieldValue(tjlist, "CONO").ToString(), ztMSAccess::FieldValue(tjlist, "JOBNO").ToString()));
     tjlist.MoveNext();
   }
   tjlist.SetBookmark(start);
@@ -207,7 +197,7 @@ void ztDorvane::Impl::LoadTargetJobList(std::optional<int32_t> pickedTag) {
       page.FirstBookmark = page.TopBookmark = page.CurrentBookmark = PageMark();
       tjlist.MoveLast();
       page.LastBookmark = PageMark();
-      if (!pickedTag) lists.CurrentTJLTAG = FieldValue(tjlist, "TJLTAG").ToLong();
+      if (!pickedTag) lists.CurrentTJLTAG = ztMSAccess::FieldValue(tjlist, "TJLTAG").ToLong();
       screen::GetDesktop().DoEvents();
       KeepPageInStep([this] { ShowPage(); }, false);
     } catch (const base::RuntimeError&) {
@@ -227,7 +217,7 @@ void ztDorvane::Impl::LoadTargetJobList(std::optional<int32_t> pickedTag) {
   if (groups.NoMatch()) {
     lblTJLNAME.SetCaption("Cannot Find List Identifier in List Table");
   } else {
-    lblTJLNAME.SetCaption(FieldValue(groups, "TJLNAME").ToString());
+    lblTJLNAME.SetCaption(ztMSAccess::FieldValue(groups, "TJLNAME").ToString());
   }
 }
 
@@ -313,7 +303,7 @@ std::string ztDorvane::Impl::PageMark() {
              named != page.FirstBookmark && named != page.LastBookmark;
     });
   }
-  page.RowKeys[bookmark] = {FieldValue(tjlist, "CONO"), FieldValue(tjlist, "JOBNO")};
+  page.RowKeys[bookmark] = {ztMSAccess::FieldValue(tjlist, "CONO"), ztMSAccess::FieldValue(tjlist, "JOBNO")};
   return bookmark;
 }
 

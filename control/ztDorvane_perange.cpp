@@ -36,11 +36,6 @@ namespace {
 constexpr int16_t kPlus = '+';
 constexpr int16_t kMinus = '-';
 
-// A field of the recordset's current row, read through the null check.
-recordstore::Variant PEField(recordstore::Recordset& rs, const char* name) {
-  return ztMSAccess::wqNullCheck(rs.Fields(name));
-}
-
 // The text of a box's MaxLength in blanks: the cleared box.
 std::string BlankBoxText(const screen::TextBox& box) {
   assert(box.MaxLength() > 0);
@@ -86,9 +81,9 @@ ztDorvane::Impl::PEEnd ztDorvane::Impl::EndingEnd() {
 // its FEDATE in the box and its TDATE in the label. The date text and the
 // colours are left to the caller.
 void ztDorvane::Impl::ShowPERow(const PEEnd& end, recordstore::Recordset& pelist) {
-  end.tag = PEField(pelist, "PETAG").ToInteger();
-  end.box.SetText(PEField(pelist, "FEDATE").ToString());
-  end.dayText.SetCaption(PEField(pelist, "TDATE").ToString());
+  end.tag = ztMSAccess::FieldValue(pelist, "PETAG").ToInteger();
+  end.box.SetText(ztMSAccess::FieldValue(pelist, "FEDATE").ToString());
+  end.dayText.SetCaption(ztMSAccess::FieldValue(pelist, "TDATE").ToString());
 }
 
 // Binds the handlers of the date boxes and the three period-ending buttons.

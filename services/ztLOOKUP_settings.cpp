@@ -41,7 +41,7 @@ recordstore::Variant ReadSetting(const std::string& dataPath, const std::string&
   recordstore::Variant result;
   if (!rs->IsEmpty()) {
     rs->MoveFirst();
-    result = ztMSAccess::wqNullCheck(rs->Fields(fieldName));
+    result = ztMSAccess::FieldValue(*rs, fieldName);
   } else {
     screen::GetDesktop().MsgBox(
         "Could not find Job Number Settings. \r\n"

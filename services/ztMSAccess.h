@@ -35,6 +35,9 @@ struct KeyField {
 // name reach the caller.
 recordstore::Variant wqNullCheck(const recordstore::Field& fld);
 
+// The named field of the recordset's current row, read through wqNullCheck.
+recordstore::Variant FieldValue(recordstore::Recordset& rs, const std::string& name);
+
 // Sets the index, seeks the first row at or after the keys and returns its
 // bookmark text when its fields equal the keys exactly, else "". Traps nothing.
 // The pairs hold 1 to 6 keys.

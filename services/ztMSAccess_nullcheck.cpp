@@ -77,4 +77,8 @@ recordstore::Variant wqNullCheck(const recordstore::Field& fld) {
   }
 }
 
+recordstore::Variant FieldValue(recordstore::Recordset& rs, const std::string& name) {
+  return wqNullCheck(rs.Fields(name));
+}
+
 }  // namespace ztMSAccess
