@@ -2,7 +2,7 @@
 # Missing Debian packages are installed first (one `apt-get update` when
 # anything is missing).
 #
-# `make test` runs four parts, each also a target of its own:
+# `make test` runs these parts, each also a target of its own:
 #   test-main  the normal build (build/, shared libraries) and every test,
 #              the Debian packages' among them
 #   test-asan  a Debug build with the address and undefined-behaviour
@@ -13,6 +13,8 @@
 #              toolkit, the record store, many sessions on threads at once and the
 #              web server's sessions
 #   fuzz       each libFuzzer target of fuzz/ for FUZZ_SECONDS (build-fuzz/, clang)
+#   test-nopg  a build without PostgreSQL (build-nopg/): its programs run every
+#              scenario on data folders
 #   soak       random scripts against one data folder while another process
 #              changes its files, for SOAK_SECONDS (tests/soak/); `make test`
 #              runs it on the sanitizer build (soak-asan)
@@ -26,6 +28,7 @@ BENCH_BUILD ?= build-bench
 ASAN_BUILD ?= build-asan
 TSAN_BUILD ?= build-tsan
 FUZZ_BUILD ?= build-fuzz
+NOPG_BUILD ?= build-nopg
 FUZZ_SECONDS ?= 30
 SOAK_SECONDS ?= 60
 SOAK_RUNS ?= 100000
@@ -50,9 +53,20 @@ TSAN_TARGETS = dorvane-data dorvane-web test_screen test_recordstore test_thread
 TSAN_LABELS = ^(screen|recordstore|threads|web)$$
 TSAN_ENV = TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 
-.PHONY: all deps configure build test test-main test-asan test-tsan fuzz soak soak-asan demo web-demo bench-build bench bench-link bench-web format format-check lint clean
+.PHONY: all deps configure build test test-main test-asan test-tsan test-nopg fuzz soak soak-asan demo web-demo bench-build bench bench-link bench-web format format-check lint clean
 
 all: build
+
+# $(call configure_in,DIR,OPTIONS[,ENV]) configures DIR with cmake and OPTIONS,
+# again (from a fresh cache) whenever OPTIONS or ENV differ from the ones DIR was
+# configured with, kept in DIR/make-options.
+define configure_in
+	@want='$(strip $(3) $(2))'; \
+	if [ ! -f $(1)/build.ninja ] || [ "$$(cat $(1)/make-options 2>/dev/null)" != "$$want" ]; then \
+	  rm -f $(1)/CMakeCache.txt; \
+	  $(3) cmake -S . -B $(1) -G Ninja $(2) $(LAUNCHER) && echo "$$want" > $(1)/make-options; \
+	fi
+endef
 
 deps:
 	@missing=""; for p in $(PACKAGES); do \
@@ -65,12 +79,12 @@ deps:
 	fi
 
 configure: deps
-	@[ -f $(BUILD)/build.ninja ] || cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(LAUNCHER)
+	$(call configure_in,$(BUILD),-DCMAKE_BUILD_TYPE=RelWithDebInfo)
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-test: test-main test-asan test-tsan fuzz soak-asan
+test: test-main test-asan test-tsan fuzz soak-asan test-nopg
 
 # CTest starts and stops its own PostgreSQL server (tools/pg-test-server.sh);
 # the stop here also covers a run that was interrupted.
@@ -79,25 +93,31 @@ test-main: build format-check
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 test-asan: deps
-	@[ -f $(ASAN_BUILD)/build.ninja ] || cmake -S . -B $(ASAN_BUILD) -G Ninja \
-	  -DCMAKE_BUILD_TYPE=Debug -DDORVANE_SANITIZE=ON -DDORVANE_QT=OFF -DDORVANE_BENCH=OFF \
-	  -DBUILD_SHARED_LIBS=OFF $(LAUNCHER)
+	$(call configure_in,$(ASAN_BUILD),-DCMAKE_BUILD_TYPE=Debug -DDORVANE_SANITIZE=ON \
+	  -DDORVANE_QT=OFF -DDORVANE_BENCH=OFF -DBUILD_SHARED_LIBS=OFF)
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	@trap '$(CURDIR)/tools/pg-test-server.sh stop $(abspath $(ASAN_BUILD))/pg-test-server' EXIT; \
 	cd $(ASAN_BUILD) && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS)
 
 test-tsan: deps
-	@[ -f $(TSAN_BUILD)/build.ninja ] || cmake -S . -B $(TSAN_BUILD) -G Ninja \
-	  -DCMAKE_BUILD_TYPE=Debug -DDORVANE_SANITIZE_THREAD=ON -DDORVANE_QT=OFF -DDORVANE_BENCH=OFF \
-	  $(LAUNCHER)
+	$(call configure_in,$(TSAN_BUILD),-DCMAKE_BUILD_TYPE=Debug -DDORVANE_SANITIZE_THREAD=ON \
+	  -DDORVANE_QT=OFF -DDORVANE_BENCH=OFF)
 	cmake --build $(TSAN_BUILD) -j $(JOBS) --target $(TSAN_TARGETS)
 	@trap '$(CURDIR)/tools/pg-test-server.sh stop $(abspath $(TSAN_BUILD))/pg-test-server' EXIT; \
 	cd $(TSAN_BUILD) && $(TSAN_ENV) ctest --output-on-failure -j $(JOBS) -L '$(TSAN_LABELS)' -LE browser
 
+# A build without PostgreSQL (SQLite only, no debug information so that
+# ccache serves it from any folder): its two programs, every scenario on
+# data folders, and no libpq anywhere.
+test-nopg: deps
+	$(call configure_in,$(NOPG_BUILD),-DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-O0 \
+	  -DDORVANE_POSTGRES=OFF -DDORVANE_TESTS=OFF -DDORVANE_BENCH=OFF -DDORVANE_QT=OFF)
+	cmake --build $(NOPG_BUILD) -j $(JOBS) --target dorvane-script dorvane-data
+	tests/install/no-postgres.sh $(NOPG_BUILD)/bin
+
 fuzz: deps
-	@[ -f $(FUZZ_BUILD)/build.ninja ] || CC=clang-14 CXX=clang++-14 cmake -S . -B $(FUZZ_BUILD) \
-	  -G Ninja -DCMAKE_BUILD_TYPE=Debug -DDORVANE_FUZZ=ON -DDORVANE_QT=OFF -DDORVANE_BENCH=OFF \
-	  -DBUILD_SHARED_LIBS=OFF $(LAUNCHER)
+	$(call configure_in,$(FUZZ_BUILD),-DCMAKE_BUILD_TYPE=Debug -DDORVANE_FUZZ=ON -DDORVANE_TESTS=OFF \
+	  -DDORVANE_QT=OFF -DDORVANE_BENCH=OFF -DBUILD_SHARED_LIBS=OFF,CC=clang-14 CXX=clang++-14)
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 	$(SANITIZER_ENV) fuzz/run-fuzzers.sh $(FUZZ_BUILD)/bin $(FUZZ_SECONDS)
 
@@ -109,11 +129,11 @@ soak-asan: test-asan
 	$(SANITIZER_ENV) $(ASAN_BUILD)/bin/dorvane-soak --seconds $(SOAK_SECONDS) --runs $(SOAK_RUNS) \
 	  --seed $(SOAK_SEED)
 
+# BENCH_TARGETS narrows the build to what one benchmark runs (bench-web).
 bench-build: deps
-	@[ -f $(BENCH_BUILD)/build.ninja ] || cmake -S . -B $(BENCH_BUILD) -G Ninja \
-	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDORVANE_ASSERTS=OFF -DDORVANE_TESTS=OFF -DDORVANE_QT=OFF \
-	  $(LAUNCHER)
-	cmake --build $(BENCH_BUILD) -j $(JOBS)
+	$(call configure_in,$(BENCH_BUILD),-DCMAKE_BUILD_TYPE=RelWithDebInfo -DDORVANE_ASSERTS=OFF \
+	  -DDORVANE_TESTS=OFF -DDORVANE_QT=OFF)
+	cmake --build $(BENCH_BUILD) -j $(JOBS) $(if $(BENCH_TARGETS),--target $(BENCH_TARGETS))
 
 bench: bench-build
 	@for b in $(BENCH_BUILD)/bin/bench_*; do \
@@ -132,6 +152,7 @@ bench-link: bench-build
 # The web server's figures (bench_web): key to patch on loopback at a million
 # jobs, memory per session, 200 sessions with 50 typing; then the same sessions
 # on a throwaway server with max_connections 100, by one and by two processes.
+bench-web: BENCH_TARGETS = bench_web dorvane-web
 bench-web: bench-build
 	@trap '$(CURDIR)/tools/pg-test-server.sh stop $(BENCH_SERVER)-web' EXIT; \
 	uri=$$(PG_TEST_MAX_CONNECTIONS=100 $(CURDIR)/tools/pg-test-server.sh start $(BENCH_SERVER)-web) && \
@@ -161,4 +182,4 @@ lint: configure
 	git ls-files -co --exclude-standard '*.cpp' | xargs -r clang-tidy -p $(BUILD) --quiet
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(NOPG_BUILD) $(BENCH_BUILD)
