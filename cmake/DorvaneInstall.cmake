@@ -19,7 +19,7 @@ set(DORVANE_QT_PUBLIC_HEADERS ${DORVANE_PUBLIC_HEADERS})
 list(FILTER DORVANE_PUBLIC_HEADERS EXCLUDE REGEX "^frontends/qt/")
 list(FILTER DORVANE_QT_PUBLIC_HEADERS INCLUDE REGEX "^frontends/qt/")
 
-set(DORVANE_EXPORTED_TARGETS base recordstore screen dorvane_services dorvane_search dorvane_core)
+set(DORVANE_EXPORTED_TARGETS dorvane_base dorvane_recordstore dorvane_screen dorvane_services dorvane_search dorvane_core)
 set(headers ${DORVANE_PUBLIC_HEADERS})
 if(TARGET dorvane_qt)
   list(APPEND DORVANE_EXPORTED_TARGETS dorvane_qt)
@@ -63,7 +63,10 @@ install(FILES ${PROJECT_BINARY_DIR}/DorvaneConfig.cmake
 # them. The engines are named as libraries, not as pkg-config modules: a
 # module's Cflags (libpq's -I/usr/include/postgresql) would reach the host
 # even from Requires.private.
-set(DORVANE_ENGINE_LIBS "-lsqlite3 -lpq")
+set(DORVANE_ENGINE_LIBS "-lsqlite3")
+if(DORVANE_POSTGRES)
+  string(APPEND DORVANE_ENGINE_LIBS " -lpq")
+endif()
 if(BUILD_SHARED_LIBS)
   set(DORVANE_PC_LIBS "Libs.private: ${DORVANE_ENGINE_LIBS}")
 else()

@@ -3,10 +3,13 @@
 // tab, newline and carriage return.
 #include "bulk_connection.h"
 
+#include <libpq-fe.h>
+
 #include <memory>
 
 #include "schema.h"
 #include "services/recordstore/data_source.h"
+#include "services/recordstore/pg_session.h"
 #include "sqlite_file.h"
 
 namespace dorvanedata {
@@ -92,10 +95,6 @@ std::string Message(PGconn* conn) { return Trimmed(PQerrorMessage(conn)); }
 
 }  // namespace
 
-bool IsServerUri(std::string_view text) {
-  return text.starts_with("postgresql://") || text.starts_with("postgres://");
-}
-
 BulkConnection::BulkConnection(const std::string& uri) {
   char* parseError = nullptr;
   PQconninfoOption* parsed = PQconninfoParse(uri.c_str(), &parseError);
@@ -106,7 +105,7 @@ BulkConnection::BulkConnection(const std::string& uri) {
     throw ToolError("not a valid server address: " + message);
   }
   PQconninfoFree(parsed);
-  link_ = std::make_unique<recordstore::ServerLink>(uri);
+  link_ = std::make_shared<recordstore::ServerLink>(uri);
   conn_ = link_->Conn();
   if (conn_ == nullptr)
     throw ToolError("cannot connect to " + recordstore::HidePasswords(uri) + ": out of memory");

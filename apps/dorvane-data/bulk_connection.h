@@ -1,10 +1,10 @@
 // A libpq connection for the data tool: URIs told apart from folders, failures
 // as ToolError messages that name host and database but never a password,
 // statements, and COPY in both directions for rows in bulk. Messages show a URI
-// through recordstore::HidePasswords. Relies on libpq.
+// through recordstore::HidePasswords. Relies on libpq (bulk_connection.cpp); a
+// build without PostgreSQL has bulk_connection_none.cpp instead, whose
+// connection refuses every server address.
 #pragma once
-
-#include <libpq-fe.h>
 
 #include <functional>
 #include <memory>
@@ -13,7 +13,10 @@
 #include <string_view>
 #include <vector>
 
-#include "services/recordstore/pg_session.h"
+typedef struct pg_conn PGconn;
+namespace recordstore {
+class ServerLink;
+}
 
 namespace dorvanedata {
 
@@ -49,7 +52,7 @@ class BulkConnection {
   [[noreturn]] void Fail(std::string_view doing);
   void FlushCopy();
 
-  std::unique_ptr<recordstore::ServerLink> link_;  // with the store's timeouts
+  std::shared_ptr<recordstore::ServerLink> link_;  // with the store's timeouts
   PGconn* conn_ = nullptr;
   std::string where_;
   std::string copyBuffer_;

@@ -73,6 +73,10 @@ void BuildServer(const std::string& destination, bool force, const FillFile& fil
 
 }  // namespace
 
+bool IsServerUri(std::string_view text) {
+  return text.starts_with("postgresql://") || text.starts_with("postgres://");
+}
+
 std::string SchemaWithTables(BulkConnection& db) {
   const std::vector<Row> rows = db.Query(
       "SELECT n.nspname FROM pg_namespace n JOIN pg_class c ON c.relnamespace = n.oid "

@@ -4,7 +4,9 @@
 // statement of the text (a second statement is refused before anything runs).
 #include "apps/dorvane-script/script_sql.h"
 
+#if DORVANE_POSTGRES
 #include <libpq-fe.h>
+#endif
 #include <sqlite3.h>
 
 #include <memory>
@@ -13,7 +15,9 @@
 #include "services/base/runtime_error.h"
 #include "services/recordstore/data_source.h"
 #include "services/recordstore/database_path.h"
+#if DORVANE_POSTGRES
 #include "services/recordstore/pg_session.h"
+#endif
 
 namespace scripthost {
 namespace {
@@ -48,6 +52,7 @@ struct FinalizeStatement {
   void operator()(sqlite3_stmt* st) const { sqlite3_finalize(st); }
 };
 
+#if DORVANE_POSTGRES
 struct ClearResult {
   void operator()(PGresult* result) const { PQclear(result); }
 };
@@ -114,6 +119,16 @@ void RunServerSql(const std::string& path, const std::string& statement, std::os
   }
   if (!failure.empty()) throw ScriptError{"sql: " + failure};
 }
+#else
+// Without PostgreSQL a server data source gets the store's message.
+void RunServerSql(const std::string& path, const std::string&, std::ostream&) {
+  try {
+    recordstore::ParseServerPath(path);
+  } catch (const base::RuntimeError& e) {
+    throw ScriptError{"sql: " + e.Description()};
+  }
+}
+#endif
 
 }  // namespace
 

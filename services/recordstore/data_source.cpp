@@ -2,7 +2,9 @@
 // URI exactly as the connection will.
 #include "services/recordstore/data_source.h"
 
+#if DORVANE_POSTGRES
 #include <libpq-fe.h>
+#endif
 #include <strings.h>
 
 #include <algorithm>
@@ -126,6 +128,9 @@ ServerSource ParseServerPath(const std::string& path) {
   for (char c : dot == std::string::npos ? file : file.substr(0, dot)) {
     source.schema += base::LowerAscii(c);
   }
+#if !DORVANE_POSTGRES
+  throw FileNotFound(shown, ": this build of the record store opens data folders only, not a server");
+#else
   char* message = nullptr;
   PQconninfoOption* options = PQconninfoParse(source.uri.c_str(), &message);
   if (options == nullptr) {
@@ -155,6 +160,14 @@ ServerSource ParseServerPath(const std::string& path) {
   source.display = "postgresql://" + (user.empty() ? "" : user + "@") + source.host + "/" +
                    source.database + (service.empty() ? "" : "?service=" + service) + "\\" + file;
   return source;
+#endif
 }
+
+
+#if !DORVANE_POSTGRES
+// Without the server engine no server database can be opened, so none is
+// there to be found (the open that follows says why).
+bool ServerDatabaseExists(const std::string&) { return false; }
+#endif
 
 }  // namespace recordstore

@@ -11,7 +11,9 @@
 
 #include "services/base/text_case.h"
 #include "services/recordstore/engine_memory.h"
+#if DORVANE_POSTGRES
 #include "services/recordstore/pg_hub.h"
+#endif
 #include "services/recordstore/store_errors.h"
 #include "services/recordstore/table_layout.h"
 #include "services/recordstore/workspace.h"
@@ -58,13 +60,17 @@ DBEngine::DBEngine() {
   serverTimeoutSeconds_ = std::max(1, number("DORVANE_SERVER_TIMEOUT", serverTimeoutSeconds_));
   serverIdleSeconds_ = number("DORVANE_SERVER_IDLE", serverIdleSeconds_);
   serverSessions_ = std::max(1, number("DORVANE_SERVER_SESSIONS", serverSessions_));
+#if DORVANE_POSTGRES
   SessionHub::Instance().SetLimits(serverSessions_, serverIdleSeconds_);
+#endif
 }
 
 void DBEngine::SetServerSessions(int sessions, int idleSeconds) {
   serverSessions_ = std::max(1, sessions);
   serverIdleSeconds_ = std::max(0, idleSeconds);
+#if DORVANE_POSTGRES
   SessionHub::Instance().SetLimits(serverSessions_, serverIdleSeconds_);
+#endif
 }
 
 std::shared_ptr<Workspace> DBEngine::CreateWorkspace(const std::string& name,

@@ -206,7 +206,9 @@ void FieldTypeFromDeclared(std::string_view declared, ColumnInfo& column) {
 
 std::shared_ptr<const TableLayout> LoadTableLayout(Connection& connection,
                                                    const std::string& table) {
+#if DORVANE_POSTGRES
   if (connection.Kind() == Engine::kPostgres) return LoadServerTableLayout(connection, table);
+#endif
   auto layout = std::make_shared<TableLayout>();
   // One query gives the schema rows of the table and of its indexes; their
   // text is the key of the layouts the engine keeps.
