@@ -261,8 +261,9 @@ void ztDorvane::Impl::SearchJob() {
   if (IsNotBlank(searchBookmarkText)) {
     recordstore::Recordset& joblist = Opened(conn.rsJOBLIST, "JOBLIST");
     joblist.SetBookmark(searchBookmarkText);
-    entry.JobNoText = ztBasicSet::FormatJobNumber(ztMSAccess::FieldValue(joblist, "JOBNO").ToString(),
-                                                  settings.JobNoType, settings.JobNoSize, false);
+    entry.JobNoText =
+        ztBasicSet::FormatJobNumber(ztMSAccess::FieldValue(joblist, "JOBNO").ToString(),
+                                    settings.JobNoType, settings.JobNoSize, false);
     txtJOBNO.SetText(entry.JobNoText);
     lblDJOBNAME.SetCaption(ztMSAccess::FieldValue(joblist, "JOBNAME").ToString());
   }

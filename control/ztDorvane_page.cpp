@@ -62,8 +62,8 @@ void ztDorvane::Impl::ExpectJobNames(int16_t rows) {
   const std::string start = tjlist.Bookmark();
   std::vector<std::vector<recordstore::Variant>> keys;
   for (int16_t i = 0; i < rows * kLikelyPages && HasCurrentRecord(); ++i) {
-    keys.push_back(
-        JobListKey(ztMSAccess::FieldValue(tjlist, "CONO").ToString(), ztMSAccess::FieldValue(tjlist, "JOBNO").ToString()));
+    keys.push_back(JobListKey(ztMSAccess::FieldValue(tjlist, "CONO").ToString(),
+                              ztMSAccess::FieldValue(tjlist, "JOBNO").ToString()));
     tjlist.MoveNext();
   }
   tjlist.SetBookmark(start);
@@ -303,7 +303,8 @@ std::string ztDorvane::Impl::PageMark() {
              named != page.FirstBookmark && named != page.LastBookmark;
     });
   }
-  page.RowKeys[bookmark] = {ztMSAccess::FieldValue(tjlist, "CONO"), ztMSAccess::FieldValue(tjlist, "JOBNO")};
+  page.RowKeys[bookmark] = {ztMSAccess::FieldValue(tjlist, "CONO"),
+                            ztMSAccess::FieldValue(tjlist, "JOBNO")};
   return bookmark;
 }
 

@@ -129,7 +129,8 @@ ServerSource ParseServerPath(const std::string& path) {
     source.schema += base::LowerAscii(c);
   }
 #if !DORVANE_POSTGRES
-  throw FileNotFound(shown, ": this build of the record store opens data folders only, not a server");
+  throw FileNotFound(shown,
+                     ": this build of the record store opens data folders only, not a server");
 #else
   char* message = nullptr;
   PQconninfoOption* options = PQconninfoParse(source.uri.c_str(), &message);
@@ -162,7 +163,6 @@ ServerSource ParseServerPath(const std::string& path) {
   return source;
 #endif
 }
-
 
 #if !DORVANE_POSTGRES
 // Without the server engine no server database can be opened, so none is
