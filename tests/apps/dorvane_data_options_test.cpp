@@ -26,96 +26,86 @@ ProgramRun Init(const fs::path& folder, std::vector<std::string> options = {}) {
   return testsupport::RunDataTool(options);
 }
 
-// A folder made once, with a marker row to tell the old files from new ones.
-class ExistingFolder : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_EQ(Init(folder_).status, 0);
-    SqlFile db(folder_ / "MAIN.MDB");
-    db.Exec("INSERT INTO COLIST (CONO, CONAME) VALUES (0, 'MARKER')");
-  }
-  bool MarkerKept() {
-    SqlFile db(folder_ / "MAIN.MDB");
-    return db.Value("SELECT count(*) FROM COLIST WHERE CONAME = 'MARKER'") == "1";
-  }
-  TempFolder scratch_;
-  fs::path folder_ = scratch_.File("nested/folder");
-};
-
-TEST_F(ExistingFolder, IsNotOverwrittenWithoutForce) {
-  const ProgramRun run = Init(folder_);
+// A folder's files are replaced only with --force, and not while in use; the
+// settings file alone, in any case, also blocks; a plain file in the way is named.
+TEST(ExistingFolder, IsReplacedOnlyWithForceAndNotWhileInUse) {
+  TempFolder scratch;
+  const fs::path folder = scratch.File("nested/folder");
+  ASSERT_EQ(Init(folder).status, 0);
+  SqlFile(folder / "MAIN.MDB").Exec("INSERT INTO COLIST (CONO, CONAME) VALUES (0, 'MARKER')");
+  const auto markerKept = [&] {
+    return SqlFile(folder / "MAIN.MDB").Value("SELECT count(*) FROM COLIST WHERE CONO = 0") == "1";
+  };
+  ProgramRun run = Init(folder);
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("--force"), std::string::npos) << run.err;
-  EXPECT_TRUE(MarkerKept());
-}
-
-TEST_F(ExistingFolder, SettingsFileAloneInAnyCaseAlsoBlocks) {
-  fs::remove(folder_ / "MAIN.MDB");
-  fs::rename(folder_ / "QRLSYS.mdb", folder_ / "qrlsys.MDB");
-  EXPECT_EQ(Init(folder_).status, 1);
-  EXPECT_TRUE(fs::exists(folder_ / "qrlsys.MDB"));
-  EXPECT_FALSE(fs::exists(folder_ / "MAIN.MDB"));
-}
-
-TEST_F(ExistingFolder, ForceReplacesBothFiles) {
-  const ProgramRun run = Init(folder_, {"--force", "--no-qrlsys"});
+  EXPECT_TRUE(markerKept());
+  {
+    SqlFile reader(folder / "MAIN.MDB");
+    EXPECT_EQ(reader.Value("SELECT count(*) FROM COLIST"), "13");  // holds the file open
+    run = Init(folder, {"--force"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("in use"), std::string::npos) << run.err;
+    EXPECT_TRUE(markerKept());
+  }
+  run = Init(folder, {"--force", "--no-qrlsys"});
   ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_FALSE(MarkerKept());
-  EXPECT_FALSE(fs::exists(folder_ / "QRLSYS.mdb"));
+  EXPECT_FALSE(markerKept());
   // No half-built file is left behind.
-  for (const auto& entry : fs::directory_iterator(folder_)) {
+  for (const auto& entry : fs::directory_iterator(folder)) {
     EXPECT_EQ(entry.path().filename(), "MAIN.MDB");
   }
-}
 
-TEST_F(ExistingFolder, ForceRefusesAFileInUse) {
-  SqlFile reader(folder_ / "MAIN.MDB");
-  EXPECT_EQ(reader.Value("SELECT count(*) FROM COLIST"), "13");  // holds the file open
-  const ProgramRun run = Init(folder_, {"--force"});
-  EXPECT_EQ(run.status, 1);
-  EXPECT_NE(run.err.find("in use"), std::string::npos) << run.err;
-  EXPECT_TRUE(MarkerKept());
-}
+  const fs::path other = scratch.File("other");
+  ASSERT_EQ(Init(other).status, 0);
+  fs::remove(other / "MAIN.MDB");
+  fs::rename(other / "QRLSYS.mdb", other / "qrlsys.MDB");
+  EXPECT_EQ(Init(other).status, 1);
+  EXPECT_TRUE(fs::exists(other / "qrlsys.MDB"));
+  EXPECT_FALSE(fs::exists(other / "MAIN.MDB"));
 
-TEST(Folder, APlainFileInTheWayIsReported) {
-  TempFolder scratch;
   std::ofstream(scratch.File("file")) << "not a folder";
-  const ProgramRun run = Init(scratch.File("file"));
+  run = Init(scratch.File("file"));
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("not a folder"), std::string::npos) << run.err;
 }
 
-// Bad command lines get the usage text and status 2, and make nothing.
-class BadOptions : public ::testing::TestWithParam<std::vector<std::string>> {};
-
-TEST_P(BadOptions, GiveUsageAndStatusTwo) {
+// Bad command lines get the usage text and status 2, and make nothing; an
+// extra word after `schema` is named as the word in the way.
+TEST(CommandLine, BadOnesGiveTheUsageAndStatusTwo) {
   TempFolder scratch;
-  std::vector<std::string> args = GetParam();
-  for (auto& arg : args) {
-    if (arg == "FOLDER") arg = scratch.File("d");
+  const std::string d = scratch.File("d");
+  const std::vector<std::vector<std::string>> commandLines = {
+      {},
+      {"create", d},
+      {"init"},
+      {"init", d, "--colour"},
+      {"init", d, "--jobs"},
+      {"init", d, "--jobs", "12x"},
+      {"init", d, "--companies", "100"},
+      {"init", d, "--jobno-size", "9"},
+      {"init", d, "--jobno-type", "c"},
+      {"init", d, "--jobs", "5", "--list", "6"},
+      {"init", d, "--big-company", "13:5"},
+      {"init", d, "--today", "2023-02-29"},
+      // 100 numerical jobs of width 2 cannot all differ (1..99).
+      {"init", d, "--companies", "1", "--jobs", "100", "--jobno-size", "2", "--jobno-type", "N"},
+      {"schema", "extra"},
+      {"schema", "--postgres", "extra"},
+      {"schema", "extra", "--postgres"}};
+  for (const std::vector<std::string>& args : commandLines) {
+    SCOPED_TRACE(args.empty() ? "" : args.back());
+    const ProgramRun run = testsupport::RunDataTool(args);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find("usage: dorvane-data init FOLDER"), std::string::npos) << run.err;
+    if (!args.empty() && args[0] == "schema") {
+      EXPECT_EQ(run.err.substr(0, run.err.find('\n')),
+                "dorvane-data: schema takes only --postgres, not extra");
+    }
   }
-  const ProgramRun run = testsupport::RunDataTool(args);
-  EXPECT_EQ(run.status, 2);
-  EXPECT_NE(run.err.find("usage: dorvane-data init FOLDER"), std::string::npos) << run.err;
-  EXPECT_FALSE(fs::exists(scratch.File("d")));
+  EXPECT_FALSE(fs::exists(d));
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    CommandLines, BadOptions,
-    ::testing::Values(std::vector<std::string>{}, std::vector<std::string>{"create", "FOLDER"},
-                      std::vector<std::string>{"init"},
-                      std::vector<std::string>{"init", "FOLDER", "--colour"},
-                      std::vector<std::string>{"init", "FOLDER", "--jobs"},
-                      std::vector<std::string>{"init", "FOLDER", "--jobs", "12x"},
-                      std::vector<std::string>{"init", "FOLDER", "--companies", "100"},
-                      std::vector<std::string>{"init", "FOLDER", "--jobno-size", "9"},
-                      std::vector<std::string>{"init", "FOLDER", "--jobno-type", "c"},
-                      std::vector<std::string>{"init", "FOLDER", "--jobs", "5", "--list", "6"},
-                      std::vector<std::string>{"init", "FOLDER", "--big-company", "13:5"},
-                      std::vector<std::string>{"init", "FOLDER", "--today", "2023-02-29"},
-                      // 100 numerical jobs of width 2 cannot all differ (1..99).
-                      std::vector<std::string>{"init", "FOLDER", "--companies", "1", "--jobs",
-                                               "100", "--jobno-size", "2", "--jobno-type", "N"}));
 
 // Help and version go to standard output with status 0 and read no file;
 // a usage error is reported on standard error only, with status 2.
@@ -168,38 +158,21 @@ TEST(Today, EveryDateWhosePeriodEndingsFitIsAccepted) {
   }
 }
 
-// An extra word after `schema` is named as the word in the way.
-TEST(Schema, AnExtraArgumentIsTheWordBlamed) {
-  for (const std::vector<std::string>& args :
-       {std::vector<std::string>{"schema", "extra"},
-        std::vector<std::string>{"schema", "--postgres", "extra"},
-        std::vector<std::string>{"schema", "extra", "--postgres"}}) {
-    const ProgramRun run = testsupport::RunDataTool(args);
-    EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err.substr(0, run.err.find('\n')),
-              "dorvane-data: schema takes only --postgres, not extra");
-  }
-}
-
+// The same seed gives the same data, another seed other jobs; more weeks
+// leave the jobs as they were.
 TEST(Seed, SameSeedSameDataOtherSeedOtherJobs) {
   TempFolder scratch;
   const std::vector<std::string> options = {"--seed", "42", "--today", "2025-06-01"};
   ASSERT_EQ(Init(scratch.File("a"), options).status, 0);
   ASSERT_EQ(Init(scratch.File("b"), options).status, 0);
   ASSERT_EQ(Init(scratch.File("c"), {"--seed", "43", "--today", "2025-06-01"}).status, 0);
+  ASSERT_EQ(Init(scratch.File("d"), {"--seed", "42", "--weeks", "20"}).status, 0);
   EXPECT_EQ(DumpFolder(scratch.File("a")), DumpFolder(scratch.File("b")));
-  SqlFile a(scratch.File("a/MAIN.MDB")), c(scratch.File("c/MAIN.MDB"));
+  SqlFile a(scratch.File("a/MAIN.MDB")), c(scratch.File("c/MAIN.MDB")),
+      d(scratch.File("d/MAIN.MDB"));
   EXPECT_NE(a.Dump("SELECT * FROM JOBLIST"), c.Dump("SELECT * FROM JOBLIST"));
-}
-
-TEST(Seed, MoreWeeksLeaveTheJobsAsTheyWere) {
-  TempFolder scratch;
-  ASSERT_EQ(Init(scratch.File("a"), {"--weeks", "10"}).status, 0);
-  ASSERT_EQ(Init(scratch.File("b"), {"--weeks", "20"}).status, 0);
-  SqlFile a(scratch.File("a/MAIN.MDB")), b(scratch.File("b/MAIN.MDB"));
-  EXPECT_EQ(a.Dump("SELECT * FROM JOBLIST"), b.Dump("SELECT * FROM JOBLIST"));
-  EXPECT_NE(a.Value("SELECT count(*) FROM PELIST"), b.Value("SELECT count(*) FROM PELIST"));
+  EXPECT_EQ(a.Dump("SELECT * FROM JOBLIST"), d.Dump("SELECT * FROM JOBLIST"));
+  EXPECT_EQ(d.Value("SELECT count(*) FROM PELIST"), "20");
 }
 
 }  // namespace

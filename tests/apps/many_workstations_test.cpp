@@ -16,9 +16,11 @@
 #include <atomic>
 #include <chrono>
 #include <fstream>
+#include <memory>
 #include <random>
 #include <regex>
 #include <set>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -106,51 +108,24 @@ std::vector<std::string> Faults(const std::string& output) {
   static const std::set<std::string> kShared = {"3260", "3021", "3022", "3159"};
   std::vector<std::string> faults;
   std::string action;
-  size_t start = 0;
-  while (start < output.size()) {
-    size_t end = output.find('\n', start);
-    if (end == std::string::npos) end = output.size();
-    const std::string line = output.substr(start, end - start);
-    start = end + 1;
+  std::istringstream lines(output);
+  for (std::string line; std::getline(lines, line);) {
     if (line.starts_with("ACTION ") || line == "LAST ROUND") {
       action = line;
       continue;
     }
     std::smatch number;
-    const bool error = line.starts_with("HOST ERROR") || line.find("Error") != std::string::npos;
-    if (!error) continue;
+    if (!line.starts_with("HOST ERROR") && line.find("Error") == std::string::npos) continue;
     const bool shared =
         std::regex_search(line, number, kErrorNumber) &&
         (kShared.contains(number[1].str()) || (number[1] == "3167" && action == "ACTION edit"));
-    if (shared && action != "LAST ROUND") continue;
-    std::string fault = action;
-    fault += ": ";
-    fault += line;
-    faults.push_back(fault);
+    if (!shared || action == "LAST ROUND") faults.push_back(action + ": " + line);
   }
   return faults;
 }
 
-// Holds the last-round lock on a session of its own until Release: the
-// workers wait for it at the end of their random actions.
-class LastRoundGate {
- public:
-  explicit LastRoundGate(const std::string& uri) : conn_(PQconnectdb(uri.c_str())) {
-    PQclear(
-        PQexec(conn_, (std::string("SELECT pg_advisory_lock(") + kLastRoundLock + ")").c_str()));
-  }
-  ~LastRoundGate() { PQfinish(conn_); }
-  LastRoundGate(const LastRoundGate&) = delete;
-  LastRoundGate& operator=(const LastRoundGate&) = delete;
-
-  void Release() {
-    PQclear(
-        PQexec(conn_, (std::string("SELECT pg_advisory_unlock(") + kLastRoundLock + ")").c_str()));
-  }
-
- private:
-  PGconn* conn_;
-};
+// Runs `sql` on the session `conn` (the one that holds the last-round lock).
+void Exec(PGconn* conn, const std::string& sql) { PQclear(PQexec(conn, sql.c_str())); }
 
 TEST(ManyWorkstations, RandomActionsOfFourProcessesKeepTheListsWhole) {
   DORVANE_REQUIRE_TEST_SERVER();
@@ -173,7 +148,9 @@ TEST(ManyWorkstations, RandomActionsOfFourProcessesKeepTheListsWhole) {
   std::vector<testsupport::ProgramRun> runs(kWorkers);
   std::vector<std::thread> workers;
   std::atomic<int> finished = 0;
-  LastRoundGate gate(db.Uri());
+  // The last-round lock, held on a session of its own until the last workstation's change.
+  const std::unique_ptr<PGconn, void (*)(PGconn*)> gate(PQconnectdb(db.Uri().c_str()), PQfinish);
+  Exec(gate.get(), std::string("SELECT pg_advisory_lock(") + kLastRoundLock + ")");
   for (int w = 0; w < kWorkers; ++w) {
     const std::string file = scratch.File("worker" + std::to_string(w) + ".script");
     std::ofstream(file) << WorkerScript(w, kActionsPerWorker, jobs);
@@ -202,7 +179,7 @@ TEST(ManyWorkstations, RandomActionsOfFourProcessesKeepTheListsWhole) {
   PgRows(db.Uri(),
          "DELETE FROM main.tjlist; INSERT INTO main.tjlist (tjltag, cono, jobno) "
          "SELECT 0, cono, jobno FROM main.joblist ORDER BY rowid DESC LIMIT 6");
-  gate.Release();
+  Exec(gate.get(), std::string("SELECT pg_advisory_unlock(") + kLastRoundLock + ")");
   for (std::thread& worker : workers) worker.join();
 
   int saves = 0;

@@ -98,7 +98,8 @@ TEST(BadFile, IsRefusedWithAMessageAndLeavesNoDataFile) {
 }
 
 // The sample with single bytes changed: {offset, new byte}.
-std::string Changed(const std::vector<std::pair<size_t, uint8_t>>& changes) {
+using Changes = std::vector<std::pair<size_t, uint8_t>>;
+std::string Changed(const Changes& changes) {
   std::string bytes = SampleBytes();
   for (const auto& [at, byte] : changes) bytes[at] = static_cast<char>(byte);
   return bytes;
@@ -110,25 +111,13 @@ std::string Changed(const std::vector<std::pair<size_t, uint8_t>>& changes) {
 // tool must answer with a message and status 1 and leave nothing behind. In a
 // sanitizer build the reading child's report of the crash comes first.
 TEST(BadFile, ThatStopsTheReaderHardOrForLongIsReportedAsDamaged) {
-  const std::vector<std::pair<const char*, std::string>> files = {
-      {"crash", Changed({{0x2037, 54},
-                         {0x2172, 184},
-                         {0x21d3, 187},
-                         {0x242e, 56},
-                         {0x24a6, 117},
-                         {0x256b, 143},
-                         {0x2634, 145},
-                         {0x270e, 4},
-                         {0x28e7, 83},
-                         {0x2956, 188},
-                         {0x2b78, 17},
-                         {0x2c96, 205},
-                         {0x2ce0, 245},
-                         {0x2d94, 124},
-                         {0x2ded, 182},
-                         {0x2f0e, 110}})},
-      {"endless", Changed({{0x30099, 155}, {0x30577, 88}, {0x309c4, 224}, {0x30f2c, 245}})},
-  };
+  const Changes crash = {{0x2037, 54},  {0x2172, 184}, {0x21d3, 187}, {0x242e, 56},
+                         {0x24a6, 117}, {0x256b, 143}, {0x2634, 145}, {0x270e, 4},
+                         {0x28e7, 83},  {0x2956, 188}, {0x2b78, 17},  {0x2c96, 205},
+                         {0x2ce0, 245}, {0x2d94, 124}, {0x2ded, 182}, {0x2f0e, 110}};
+  const Changes endless = {{0x30099, 155}, {0x30577, 88}, {0x309c4, 224}, {0x30f2c, 245}};
+  const std::vector<std::pair<const char*, std::string>> files = {{"crash", Changed(crash)},
+                                                                  {"endless", Changed(endless)}};
   for (const auto& [what, bytes] : files) {
 #if defined(__SANITIZE_ADDRESS__)
     // Under the sanitizer's allocator the library reads these bytes through.
