@@ -55,25 +55,18 @@ TEST(FolderImport, ReportsEveryTableTheControlLacksAndKeepsTheData) {
   const ProgramRun run = Import(scratch.File("classic"), scratch.File("site/data"));
   EXPECT_EQ(run.status, 3) << run.err;
   const std::string dest = scratch.File("site/data");
-  EXPECT_EQ(run.out, "Imported " + scratch.File("classic/main.mdb") + " into " + dest +
-                         "/MAIN.MDB: 1 table, 3 rows (Jet 4)\n"
-                         "Imported " +
-                         scratch.File("classic/QrlSys.MDB") + " into " + dest +
-                         "/QRLSYS.mdb: 1 table, 3 rows (Jet 4)\n"
-                         "What the control needs that " +
-                         dest +
-                         " lacks or holds differently:\n"
-                         "  MAIN.MDB: there is no table COLIST.\n"
-                         "  MAIN.MDB: there is no table JOBLIST.\n"
-                         "  MAIN.MDB: there is no table PELIST.\n"
-                         "  MAIN.MDB: there is no table TJLIST.\n"
-                         "  MAIN.MDB: there is no table TJLGROUPS.\n"
-                         "  MAIN.MDB: there is no table TJLITEMS.\n"
-                         "  MAIN.MDB: there is no table SYSTAGS.\n"
-                         "  QRLSYS.mdb: there is no table SYSSETTINGS.\n" +
-                         dest +
-                         " holds all the imported data; the control can use it once these are put "
-                         "right.\n");
+  std::string report = "Imported " + scratch.File("classic/main.mdb") + " into " + dest +
+                       "/MAIN.MDB: 1 table, 3 rows (Jet 4)\nImported " +
+                       scratch.File("classic/QrlSys.MDB") + " into " + dest +
+                       "/QRLSYS.mdb: 1 table, 3 rows (Jet 4)\nWhat the control needs that " + dest +
+                       " lacks or holds differently:\n";
+  for (const char* table :
+       {"COLIST", "JOBLIST", "PELIST", "TJLIST", "TJLGROUPS", "TJLITEMS", "SYSTAGS"}) {
+    report += std::string("  MAIN.MDB: there is no table ") + table + ".\n";
+  }
+  EXPECT_EQ(run.out, report + "  QRLSYS.mdb: there is no table SYSSETTINGS.\n" + dest +
+                         " holds all the imported data; the control can use it once these are "
+                         "put right.\n");
   EXPECT_EQ(Entries(dest), (std::vector<std::string>{"MAIN.MDB", "QRLSYS.mdb"}));
   EXPECT_EQ(SqlFile(dest + "/MAIN.MDB").Value("SELECT count(*) FROM Users"), "3");
 }
