@@ -26,13 +26,49 @@ std::string MakeFolder(const TempFolder& scratch, const std::string& name,
   return testsupport::MakeDataFolder(scratch.File(name), options) + "/MAIN.MDB";
 }
 
-TEST(Companies, NumberedFromOneWithDifferentNamesThatFit) {
+// Returns the date of a "yyyymmdd" text.
+year_month_day FromKey(const std::string& key) {
+  return year_month_day{year(std::stoi(key.substr(0, 4))),
+                        month(static_cast<unsigned>(std::stoi(key.substr(4, 2)))),
+                        day(static_cast<unsigned>(std::stoi(key.substr(6, 2))))};
+}
+
+// Companies numbered from one with different names that fit; the working list
+// a copy of a saved list, with its tag; every list naming existing jobs, every
+// item its saved list, the counter past them; the period-ending dates reaching
+// past the machine's today.
+TEST(Content, CompaniesListsAndDatesHoldTogether) {
   TempFolder scratch;
-  SqlFile db(MakeFolder(scratch, "d", {"--companies", "99", "--jobs", "99"}));
+  SqlFile db(MakeFolder(scratch, "d",
+                        {"--companies", "99", "--jobs", "99", "--list", "9", "--saved", "5"}));
   EXPECT_EQ(db.Dump("SELECT count(*), min(CONO), max(CONO), count(DISTINCT CONAME), "
                     "max(length(CONAME)) <= 30, min(length(CONAME)) > 0, (SELECT count(*) FROM "
                     "JOBLIST WHERE CONO NOT IN (SELECT CONO FROM COLIST)) FROM COLIST"),
             "99|1|99|99|1|1|0|\n");
+  EXPECT_EQ(db.Value("SELECT count(*) || ' ' || count(DISTINCT CONO || '|' || JOBNO) FROM TJLIST"),
+            "9 9");
+  for (const char* table : {"TJLIST", "TJLITEMS"}) {
+    EXPECT_EQ(db.Value(std::string("SELECT count(*) FROM ") + table +
+                       " t WHERE NOT EXISTS (SELECT 1 FROM JOBLIST j "
+                       "WHERE j.CONO = t.CONO AND j.JOBNO = t.JOBNO)"),
+              "0")
+        << table;
+  }
+  EXPECT_EQ(db.Dump("SELECT group_concat(TJLTAG), count(DISTINCT TJLNAME), max(length(TJLNAME)) "
+                    "<= 50, min(length(TJLNAME)) > 0, (SELECT count(*) FROM TJLITEMS WHERE "
+                    "TJLTAG NOT IN (SELECT TJLTAG FROM TJLGROUPS)), (SELECT TJLTAG FROM SYSTAGS) "
+                    "FROM (SELECT * FROM TJLGROUPS ORDER BY TJLTAG)"),
+            "1,2,3,4,5|5|1|1|0|6|\n");
+  const std::string tag = db.Value("SELECT DISTINCT TJLTAG FROM TJLIST");
+  ASSERT_NE(tag, "0");
+  EXPECT_EQ(
+      db.Dump("SELECT CONO, JOBNO FROM TJLIST ORDER BY CONO, JOBNO"),
+      db.Dump("SELECT CONO, JOBNO FROM TJLITEMS WHERE TJLTAG = " + tag + " ORDER BY CONO, JOBNO"));
+  const sys_days today = floor<days>(system_clock::now());
+  const sys_days last = sys_days(FromKey(db.Value("SELECT max(LDATE) FROM PELIST")));
+  // One day of slack either way for the local time zone.
+  EXPECT_GE(last - today, days(55));
+  EXPECT_LE(last - today, days(63));
 }
 
 // Job numbers for each width and type: exactly `size` characters,
@@ -75,32 +111,6 @@ TEST(JobSpread, BigCompanyGetsItsShareAndTheRestIsShared) {
             "200600|200000|4|\n");
 }
 
-// The working list is a copy of a saved list and carries its tag; every list
-// names existing jobs, every item its saved list, and the counter is past them.
-TEST(Lists, WorkingListAndSavedListsReferToExistingJobs) {
-  TempFolder scratch;
-  SqlFile db(MakeFolder(scratch, "d", {"--list", "9", "--saved", "5"}));
-  EXPECT_EQ(db.Value("SELECT count(*) || ' ' || count(DISTINCT CONO || '|' || JOBNO) FROM TJLIST"),
-            "9 9");
-  for (const char* table : {"TJLIST", "TJLITEMS"}) {
-    EXPECT_EQ(db.Value(std::string("SELECT count(*) FROM ") + table +
-                       " t WHERE NOT EXISTS (SELECT 1 FROM JOBLIST j "
-                       "WHERE j.CONO = t.CONO AND j.JOBNO = t.JOBNO)"),
-              "0")
-        << table;
-  }
-  EXPECT_EQ(db.Dump("SELECT group_concat(TJLTAG), count(DISTINCT TJLNAME), max(length(TJLNAME)) "
-                    "<= 50, min(length(TJLNAME)) > 0, (SELECT count(*) FROM TJLITEMS WHERE "
-                    "TJLTAG NOT IN (SELECT TJLTAG FROM TJLGROUPS)), (SELECT TJLTAG FROM SYSTAGS) "
-                    "FROM (SELECT * FROM TJLGROUPS ORDER BY TJLTAG)"),
-            "1,2,3,4,5|5|1|1|0|6|\n");
-  const std::string tag = db.Value("SELECT DISTINCT TJLTAG FROM TJLIST");
-  ASSERT_NE(tag, "0");
-  EXPECT_EQ(
-      db.Dump("SELECT CONO, JOBNO FROM TJLIST ORDER BY CONO, JOBNO"),
-      db.Dump("SELECT CONO, JOBNO FROM TJLITEMS WHERE TJLTAG = " + tag + " ORDER BY CONO, JOBNO"));
-}
-
 // Without saved lists the working list is new, here as long as the job table.
 TEST(Lists, WithoutSavedListsTheWorkingListIsNewAndMayHoldEveryJob) {
   TempFolder scratch;
@@ -111,13 +121,6 @@ TEST(Lists, WithoutSavedListsTheWorkingListIsNewAndMayHoldEveryJob) {
             "0|40|40|\n");
   EXPECT_EQ(db.Value("SELECT count(*) FROM TJLGROUPS"), "0");
   EXPECT_EQ(db.Dump("SELECT TJLTAG FROM SYSTAGS"), "1|\n");
-}
-
-// Returns the date of a "yyyymmdd" text.
-year_month_day FromKey(const std::string& key) {
-  return year_month_day{year(std::stoi(key.substr(0, 4))),
-                        month(static_cast<unsigned>(std::stoi(key.substr(4, 2)))),
-                        day(static_cast<unsigned>(std::stoi(key.substr(6, 2))))};
 }
 
 // Sixty Fridays in a row, numbered in order, each with its entry and text forms.
@@ -141,16 +144,6 @@ TEST(PeriodEndings, WeeklyFridaysWhoseThreeTextsAgree) {
                           " " + std::to_string(static_cast<unsigned>(date.day())) + ", " +
                           row[3].substr(0, 4));
   }
-}
-
-TEST(PeriodEndings, ReachPastTheMachinesToday) {
-  TempFolder scratch;
-  SqlFile db(MakeFolder(scratch, "d", {"--weeks", "3"}));
-  const sys_days today = floor<days>(system_clock::now());
-  const sys_days last = sys_days(FromKey(db.Value("SELECT max(LDATE) FROM PELIST")));
-  // One day of slack either way for the local time zone.
-  EXPECT_GE(last - today, days(55));
-  EXPECT_LE(last - today, days(63));
 }
 
 }  // namespace

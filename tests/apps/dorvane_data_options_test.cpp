@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -75,26 +76,18 @@ TEST(ExistingFolder, IsReplacedOnlyWithForceAndNotWhileInUse) {
 TEST(CommandLine, BadOnesGiveTheUsageAndStatusTwo) {
   TempFolder scratch;
   const std::string d = scratch.File("d");
-  const std::vector<std::vector<std::string>> commandLines = {
-      {},
-      {"create", d},
-      {"init"},
-      {"init", d, "--colour"},
-      {"init", d, "--jobs"},
-      {"init", d, "--jobs", "12x"},
-      {"init", d, "--companies", "100"},
-      {"init", d, "--jobno-size", "9"},
-      {"init", d, "--jobno-type", "c"},
-      {"init", d, "--jobs", "5", "--list", "6"},
-      {"init", d, "--big-company", "13:5"},
-      {"init", d, "--today", "2023-02-29"},
-      // 100 numerical jobs of width 2 cannot all differ (1..99).
-      {"init", d, "--companies", "1", "--jobs", "100", "--jobno-size", "2", "--jobno-type", "N"},
-      {"schema", "extra"},
-      {"schema", "--postgres", "extra"},
-      {"schema", "extra", "--postgres"}};
-  for (const std::vector<std::string>& args : commandLines) {
-    SCOPED_TRACE(args.empty() ? "" : args.back());
+  // Command lines, D standing for a new folder; 100 numerical jobs of width 2
+  // cannot all differ (1..99).
+  for (const char* line :
+       {"", "create D", "init", "init D --colour", "init D --jobs", "init D --jobs 12x",
+        "init D --companies 100", "init D --jobno-size 9", "init D --jobno-type c",
+        "init D --jobs 5 --list 6", "init D --big-company 13:5", "init D --today 2023-02-29",
+        "init D --companies 1 --jobs 100 --jobno-size 2 --jobno-type N", "schema extra",
+        "schema --postgres extra", "schema extra --postgres"}) {
+    SCOPED_TRACE(line);
+    std::vector<std::string> args;
+    std::istringstream words(line);
+    for (std::string word; words >> word;) args.push_back(word == "D" ? d : word);
     const ProgramRun run = testsupport::RunDataTool(args);
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.out, "");

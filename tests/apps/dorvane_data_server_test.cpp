@@ -61,49 +61,14 @@ void ExpectSameRows(const std::string& folder, const std::string& uri) {
 
 // Each SQLite index "T.X" has its "t.x" on the server, unique where it is;
 // the declared type of each column is its comment, and the layout enforces
-// widths, ranges and keys without case.
+// widths, ranges and keys without case. A database whose locale folds
+// accented letters (ICU's root locale) still folds only ASCII letters in text
+// keys, as a data folder does.
 TEST(ServerLayout, KeepsEveryIndexAndEnforcesTheDeclaredTypes) {
   DORVANE_REQUIRE_TEST_SERVER();
   const std::vector<std::string> options = {"--companies", "1", "--jobs", "10"};
   TempFolder scratch;
   const std::string folder = testsupport::MakeDataFolder(scratch.File("d"), options);
-  TestDatabase db;
-  InitServer(db.Uri(), options);
-  SqlFile main(folder + "/MAIN.MDB");
-  const std::vector<std::string> sqliteIndexes = main.Lines(
-      "SELECT lower(name), sql LIKE 'CREATE UNIQUE%' FROM sqlite_master WHERE type = 'index' "
-      "AND sql IS NOT NULL ORDER BY lower(name)");
-  std::vector<std::string> expected;
-  for (const std::string& line : sqliteIndexes) {
-    expected.push_back(line.substr(0, line.find('|')) + (line.ends_with("|1") ? "|t" : "|f"));
-  }
-  EXPECT_EQ(PgRows(db.Uri(),
-                   "SELECT i.relname, x.indisunique FROM pg_index x "
-                   "JOIN pg_class i ON i.oid = x.indexrelid JOIN pg_namespace n ON "
-                   "n.oid = i.relnamespace WHERE n.nspname = 'main' AND i.relname LIKE '%.%' "
-                   "ORDER BY i.relname COLLATE \"C\""),
-            expected);
-  EXPECT_EQ(PgRows(db.Uri(),
-                   "SELECT col_description('main.joblist'::regclass, 3), "
-                   "col_description('main.tjlist'::regclass, 2)"),
-            std::vector<std::string>{"TEXT(8)|LONG"});
-  EXPECT_THROW(PgRows(db.Uri(), "INSERT INTO main.joblist (cono, jobno) VALUES (9, '123456789')"),
-               std::runtime_error);
-  EXPECT_THROW(PgRows(db.Uri(), "INSERT INTO main.colist (cono) VALUES (70000)"),
-               std::runtime_error);
-  PgRows(db.Uri(), "INSERT INTO main.joblist (cono, jobno) VALUES (9, 'b1'), (9, 'A2'), (9, NULL)");
-  // Keys equal but for ASCII case are duplicates, as with NOCASE.
-  EXPECT_THROW(PgRows(db.Uri(), "INSERT INTO main.joblist (cono, jobno) VALUES (9, 'B1')"),
-               std::runtime_error);
-  // New rows get identities past the generated ones.
-  EXPECT_EQ(PgRows(db.Uri(), "INSERT INTO main.colist (cono) VALUES (2) RETURNING rowid"),
-            std::vector<std::string>{"2"});
-}
-
-// A database whose locale folds accented letters (ICU's root locale) still
-// folds only ASCII letters in text keys, as a data folder does.
-TEST(ServerLayout, TextKeysFoldOnlyAsciiLettersWhateverTheLocale) {
-  DORVANE_REQUIRE_TEST_SERVER();
   const std::string name = "dorvane_icu_" + std::to_string(::getpid());
   const std::string admin = *testsupport::TestServerUri() + "postgres";
   PgRows(admin, "CREATE DATABASE " + name +
@@ -112,13 +77,36 @@ TEST(ServerLayout, TextKeysFoldOnlyAsciiLettersWhateverTheLocale) {
   const std::string uri = *testsupport::TestServerUri() + name;
   // The premise: this database's lower() folds an accented capital.
   EXPECT_EQ(PgRows(uri, "SELECT lower('\u00c9')"), std::vector<std::string>{"\u00e9"});
-  InitServer(uri, {"--companies", "1", "--jobs", "0", "--list", "0", "--saved", "0"});
-  PgRows(uri, "INSERT INTO main.joblist (cono, jobno) VALUES (1, '\u00c91'), (1, '\u00e91')");
-  EXPECT_THROW(PgRows(uri, "INSERT INTO main.joblist (cono, jobno) VALUES (1, '\u00c91')"),
-               std::runtime_error);
-  PgRows(uri, "INSERT INTO main.joblist (cono, jobno) VALUES (1, 'a1')");
-  EXPECT_THROW(PgRows(uri, "INSERT INTO main.joblist (cono, jobno) VALUES (1, 'A1')"),
-               std::runtime_error);
+  InitServer(uri, options);
+  SqlFile main(folder + "/MAIN.MDB");
+  std::vector<std::string> expected;
+  for (const std::string& line :
+       main.Lines("SELECT lower(name), sql LIKE 'CREATE UNIQUE%' FROM sqlite_master WHERE type = "
+                  "'index' AND sql IS NOT NULL ORDER BY lower(name)")) {
+    expected.push_back(line.substr(0, line.find('|')) + (line.ends_with("|1") ? "|t" : "|f"));
+  }
+  EXPECT_EQ(PgRows(uri,
+                   "SELECT i.relname, x.indisunique FROM pg_index x "
+                   "JOIN pg_class i ON i.oid = x.indexrelid JOIN pg_namespace n ON "
+                   "n.oid = i.relnamespace WHERE n.nspname = 'main' AND i.relname LIKE '%.%' "
+                   "ORDER BY i.relname COLLATE \"C\""),
+            expected);
+  EXPECT_EQ(PgRows(uri,
+                   "SELECT col_description('main.joblist'::regclass, 3), "
+                   "col_description('main.tjlist'::regclass, 2)"),
+            std::vector<std::string>{"TEXT(8)|LONG"});
+  const auto insert = [&](const std::string& values) {
+    PgRows(uri, "INSERT INTO main.joblist (cono, jobno) VALUES " + values);
+  };
+  EXPECT_THROW(insert("(9, '123456789')"), std::runtime_error);
+  EXPECT_THROW(PgRows(uri, "INSERT INTO main.colist (cono) VALUES (70000)"), std::runtime_error);
+  insert("(9, 'b1'), (9, 'A2'), (9, NULL), (9, '\u00c91'), (9, '\u00e91')");
+  // Keys equal but for ASCII case are duplicates, as with NOCASE.
+  EXPECT_THROW(insert("(9, 'B1')"), std::runtime_error);
+  EXPECT_THROW(insert("(9, '\u00c91')"), std::runtime_error);
+  // New rows get identities past the generated ones.
+  EXPECT_EQ(PgRows(uri, "INSERT INTO main.colist (cono) VALUES (2) RETURNING rowid"),
+            std::vector<std::string>{"2"});
   PgRows(admin, "DROP DATABASE " + name + " WITH (FORCE)");
 }
 
