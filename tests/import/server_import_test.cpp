@@ -33,10 +33,22 @@ std::string LinesFrom(const std::string& text, const std::string& from) {
 TEST(ServerImport, HoldsWhatAFolderImportHoldsInTheServerLayout) {
   DORVANE_REQUIRE_TEST_SERVER();
   TempFolder scratch("dorvane-import");
+  TestDatabase db;
+  // A damaged file read second (the first is already in its schema when the
+  // failure comes, and must go with it) leaves no data schema behind.
+  WriteBytes(scratch.File("damaged/MAIN.MDB"), SampleBytes());
+  WriteBytes(scratch.File("damaged/QRLSYS.mdb"), SampleBytes().substr(0, 5000));
+  const ProgramRun refused = Import(scratch.File("damaged"), db.Uri());
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.err.find("nothing was imported"), std::string::npos) << refused.err;
+  EXPECT_EQ(refused.out, "");
+  EXPECT_EQ(
+      PgRows(db.Uri(), "SELECT nspname FROM pg_namespace WHERE nspname IN ('main', 'qrlsys')"),
+      Lines{});
+
   WriteBytes(scratch.File("classic/main.mdb"), SampleBytes());
   WriteBytes(scratch.File("classic/QrlSys.MDB"), SampleBytes());
   const std::string classic = scratch.File("classic");
-  TestDatabase db;
   const ProgramRun run = Import(classic, db.Uri());
   EXPECT_EQ(run.status, 3) << run.err;
   EXPECT_EQ(run.err, "");
@@ -91,24 +103,6 @@ TEST(ServerImport, HoldsWhatAFolderImportHoldsInTheServerLayout) {
   EXPECT_NE(again.err.find("already holds the tables of schema main"), std::string::npos)
       << again.err;
   EXPECT_EQ(PgRows(db.Uri(), "SELECT count(*) FROM main.users"), Lines{"3"});
-}
-
-// A damaged file read second (the first is already in its schema when the
-// failure comes, and must go with it) leaves the database without the data
-// schemas.
-TEST(ServerImport, ADamagedFileLeavesTheDatabaseWithoutTheSchemas) {
-  DORVANE_REQUIRE_TEST_SERVER();
-  TestDatabase db;
-  TempFolder scratch("dorvane-import");
-  WriteBytes(scratch.File("damaged/MAIN.MDB"), SampleBytes());
-  WriteBytes(scratch.File("damaged/QRLSYS.mdb"), SampleBytes().substr(0, 5000));
-  const ProgramRun run = Import(scratch.File("damaged"), db.Uri());
-  EXPECT_EQ(run.status, 1);
-  EXPECT_NE(run.err.find("nothing was imported"), std::string::npos) << run.err;
-  EXPECT_EQ(run.out, "");
-  EXPECT_EQ(
-      PgRows(db.Uri(), "SELECT nspname FROM pg_namespace WHERE nspname IN ('main', 'qrlsys')"),
-      Lines{});
 }
 
 // The values the reader gives, in the text COPY sends: the server takes each
