@@ -43,11 +43,14 @@ std::vector<std::string> ServerRows(const std::string& uri, const std::string& t
   return PgRows(uri, "SELECT * FROM " + schema + "." + table + " ORDER BY rowid");
 }
 
-// Runs init on the database or fails the test with the tool's message.
+// Runs init on the database, or another command, expecting it to succeed.
+void Ok(const std::vector<std::string>& args) {
+  const testsupport::ProgramRun run = RunDataTool(args);
+  EXPECT_EQ(run.status, 0) << run.err;
+}
 void InitServer(const std::string& uri, std::vector<std::string> options) {
   options.insert(options.begin(), {"init", uri});
-  const testsupport::ProgramRun run = RunDataTool(options);
-  ASSERT_EQ(run.status, 0) << run.err;
+  Ok(options);
 }
 
 // Expects the rows of the folder's files (rowids too) in the database.
@@ -149,8 +152,7 @@ TEST(ServerCopy, InitAndCopyBothWaysKeepEveryRowAndRowid) {
             "); UPDATE COLIST SET CONAME = 'Tab\there\\\\x' WHERE CONO = 2; "
             "UPDATE JOBLIST SET JOBNAME = NULL WHERE rowid = 5");
   TestDatabase db;
-  const testsupport::ProgramRun up = RunDataTool({"copy", folder, db.Uri()});
-  ASSERT_EQ(up.status, 0) << up.err;
+  Ok({"copy", folder, db.Uri()});
   ExpectSameRows(folder, db.Uri());
   const std::string base = *testsupport::TestServerUri();
   const std::string role = db.Name() + "_clerk";
@@ -169,18 +171,18 @@ TEST(ServerCopy, InitAndCopyBothWaysKeepEveryRowAndRowid) {
       << refused.err;
   EXPECT_FALSE(std::filesystem::exists(scratch.File("b")));
   for (const std::string& grant : grants) PgRows(db.Uri(), grant);
-  const testsupport::ProgramRun down = RunDataTool({"copy", clerk, scratch.File("b/data")});
+  Ok({"copy", clerk, scratch.File("b/data")});
   PgRows(db.Uri(), "DROP OWNED BY " + role + "; DROP ROLE " + role);
-  ASSERT_EQ(down.status, 0) << down.err;
   ExpectSameRows(scratch.File("b/data"), db.Uri());
   EXPECT_EQ(PgRows(db.Uri(), "SELECT coname FROM main.colist WHERE cono = 2"),
             std::vector<std::string>{"Tab\there\\\\x"});
   // The identity continues after the highest rowid ever given, on the server and back.
+  const std::string next = std::to_string(std::stoi(top) + 1);
   EXPECT_EQ(PgRows(db.Uri(), "INSERT INTO main.tjlist (cono) VALUES (1) RETURNING rowid"),
-            std::vector<std::string>{std::to_string(std::stoi(top) + 1)});
+            std::vector<std::string>{next});
   SqlFile back(scratch.File("b/data/MAIN.MDB"));
   back.Exec("INSERT INTO TJLIST (CONO) VALUES (1)");
-  EXPECT_EQ(back.Value("SELECT max(rowid) FROM TJLIST"), std::to_string(std::stoi(top) + 1));
+  EXPECT_EQ(back.Value("SELECT max(rowid) FROM TJLIST"), next);
 }
 
 // Init and copy refuse a database that holds the schemas unless forced;
@@ -209,11 +211,9 @@ TEST(ServerCopy, RefusesTakenDestinationAndKeepsAMissingQrlsysMissing) {
   InitServer(db.Uri(), {"--jobs", "30", "--force", "--no-qrlsys"});
   EXPECT_EQ(state(), "30 jobs, 0 qrlsys");
   InitServer(db.Uri(), {"--jobs", "20", "--force"});
-  const testsupport::ProgramRun forced = RunDataTool({"copy", folder, db.Uri(), "--force"});
-  ASSERT_EQ(forced.status, 0) << forced.err;
+  Ok({"copy", folder, db.Uri(), "--force"});
   EXPECT_EQ(state(), "10 jobs, 0 qrlsys");
-  const testsupport::ProgramRun back = RunDataTool({"copy", db.Uri(), scratch.File("b")});
-  ASSERT_EQ(back.status, 0) << back.err;
+  Ok({"copy", db.Uri(), scratch.File("b")});
   EXPECT_FALSE(std::filesystem::exists(scratch.File("b/QRLSYS.mdb")));
 }
 
