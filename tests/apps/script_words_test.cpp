@@ -31,12 +31,6 @@ TEST(ScriptWords, BlanksSeparateWordsAndQuotesHoldBlanksAndEscapes) {
   EXPECT_TRUE(words[2].quoted);
 }
 
-TEST(ScriptWords, BadQuotingIsAScriptError) {
-  for (const char* bad : {"echo \"open", "echo \"bad \\q escape\"", "echo \"x\"y", "echo \"x\\"}) {
-    EXPECT_THROW(SplitWords(bad), ScriptError) << bad;
-  }
-}
-
 // Characters are the US-keyboard key that types them, with Shift where that
 // takes it; numbered keys run in order, key pad digits give their digit, names
 // are case-insensitive and a modifier adds its bit to whatever the key had.
@@ -73,27 +67,24 @@ TEST(ScriptKeys, CharactersNamesAndModifiersCombine) {
   }
 }
 
-TEST(ScriptKeys, UnknownKeysAreScriptErrors) {
+// Bad quoting, unknown keys, a malformed control index (lblCONO(2) is on many
+// lines of the scenarios) and a whole number out of its range are script errors.
+TEST(ScriptErrors, MalformedWordsKeysNamesAndNumbers) {
+  for (const char* bad : {"echo \"open", "echo \"bad \\q escape\"", "echo \"x\"y", "echo \"x\\"}) {
+    EXPECT_THROW(SplitWords(bad), ScriptError) << bad;
+  }
   for (const char* bad : {"Bogus", "F13", "F0", "Num10", "Shift+", "Ctrl+Bogus", "ab", ""}) {
     EXPECT_THROW(ParseKey(bad), ScriptError) << bad;
   }
-}
-
-// A control name carries an optional index (lblCONO(2) is on many lines of
-// the scenarios); a malformed one is a script error.
-TEST(ScriptNames, AMalformedIndexIsAScriptError) {
   std::string name;
   int index = 0;
   for (const char* bad : {"lbl(", "lbl(x)", "(1)", "lbl(-1)", "lbl()"}) {
     EXPECT_THROW(scripthost::ParseControlName(bad, name, index), ScriptError) << bad;
   }
-}
-
-TEST(ScriptNames, WholeNumbersAreCheckedAgainstTheirRange) {
   EXPECT_EQ(scripthost::ParseWholeNumber("-32768", -32768, 32767, "x"), -32768);
-  EXPECT_THROW(scripthost::ParseWholeNumber("32768", -32768, 32767, "x"), ScriptError);
-  EXPECT_THROW(scripthost::ParseWholeNumber("1.5", 0, 9, "x"), ScriptError);
-  EXPECT_THROW(scripthost::ParseWholeNumber("-", 0, 9, "x"), ScriptError);
+  for (const char* bad : {"32768", "1.5", "-"}) {
+    EXPECT_THROW(scripthost::ParseWholeNumber(bad, -32768, 32767, "x"), ScriptError) << bad;
+  }
 }
 
 TEST(ScriptOutput, TextsAreQuotedWithEscapes) {
