@@ -52,10 +52,32 @@ struct Job {
   std::string jobno;
 };
 
+// The actions, each drawn with a chance of one in nine (add and save two),
+// each leaving the control with no row open for entry and no dialog open,
+// whether it succeeded or not: COMPANY and JOB stand for a job of the list,
+// DOWNS for the moves to a row of the page, LIST for a saved list's name.
+constexpr const char* kActions[] = {
+    "add\npress A\ntype COMPANY\npress Enter\ntype JOB\npress Enter Enter\nclick CmdCancel",
+    "add\npress A\ntype COMPANY\npress Enter\ntype JOB\npress Enter Enter\nclick CmdCancel",
+    "edit\npress HomeDOWNS E\ntype COMPANY\npress Enter\ntype JOB\npress Enter Enter\n"
+    "click CmdCancel",
+    "delete\npress HomeDOWNS\nclick CmdDelete",
+    "save\nclick cmdSaveList\ntype \"LIST\"\nclick cmdUpdate\nclick CmdCancel",
+    "save\nclick cmdSaveList\ntype \"LIST\"\nclick cmdUpdate\nclick CmdCancel",
+    "retrieve\nclick cmdRetreiveList\npress HomeDOWNS Enter\npress Esc",
+    "new list\nclick cmdNewList",
+    "load\nlet PathText data",  // another look at the data, as a host does after a while
+};
+
+// Replaces `name` in `text` by `value`.
+void Put(std::string& text, const std::string& name, const std::string& value) {
+  const size_t at = text.find(name);
+  if (at != std::string::npos) text.replace(at, name.size(), value);
+}
+
 // Worker `worker`'s random script of `actions` actions on the data source
-// `data`, each named by an ACTION line; each action leaves the control with no
-// row open for entry and no dialog open, whether it succeeded or not. Then it
-// waits for the last-round lock and runs the last round.
+// `data`, each named by an ACTION line; then it waits for the last-round lock
+// and runs the last round.
 std::string WorkerScript(int worker, int actions, const std::vector<Job>& jobs) {
   std::mt19937 random(static_cast<unsigned>(1000 + worker));
   auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
@@ -64,36 +86,16 @@ std::string WorkerScript(int worker, int actions, const std::vector<Job>& jobs) 
     const Job& job = jobs[static_cast<size_t>(pick(static_cast<int>(jobs.size())))];
     std::string downs;
     for (int m = pick(4); m > 0; --m) downs += " Down";
-    switch (pick(9)) {
-      case 0:
-      case 1:  // add
-        script += "echo ACTION add\npress A\ntype " + job.cono + "\npress Enter\ntype " +
-                  job.jobno + "\npress Enter Enter\nclick CmdCancel\n";
-        break;
-      case 2:  // edit a row of the page
-        script += "echo ACTION edit\npress Home" + downs + " E\ntype " + job.cono +
-                  "\npress Enter\ntype " + job.jobno + "\npress Enter Enter\nclick CmdCancel\n";
-        break;
-      case 3:  // delete
-        script += "echo ACTION delete\npress Home" + downs + "\nclick CmdDelete\n";
-        break;
-      case 4:
-      case 5:  // save, under a new name now and then
-        script += "echo ACTION save\nclick cmdSaveList\ntype \"List nr " + std::to_string(worker) +
-                  " " + std::to_string(pick(3) == 0 ? i : 0) +
-                  "\"\nclick cmdUpdate\nclick CmdCancel\n";
-        break;
-      case 6:  // retrieve a saved list
-        script += "echo ACTION retrieve\nclick cmdRetreiveList\npress Home" + downs +
-                  " Enter\npress Esc\n";
-        break;
-      case 7:  // new list
-        script += "echo ACTION new list\nclick cmdNewList\n";
-        break;
-      default:  // another look at the data, as a host does after a while
-        script += "echo ACTION load\nlet PathText data\n";
-        break;
+    std::string action = std::string("echo ACTION ") + kActions[pick(9)] + "\n";
+    // A save names a new list now and then.
+    if (action.find("LIST") != std::string::npos) {
+      Put(action, "LIST",
+          "List nr " + std::to_string(worker) + " " + std::to_string(pick(3) == 0 ? i : 0));
     }
+    Put(action, "COMPANY", job.cono);
+    Put(action, "JOB", job.jobno);
+    Put(action, "DOWNS", downs);
+    script += action;
   }
   return script + "sql MAIN \"SELECT pg_advisory_lock_shared(" + kLastRoundLock + ")\"\n" +
          kLastRound;
