@@ -43,11 +43,13 @@ std::vector<std::string> ServerRows(const std::string& uri, const std::string& t
   return PgRows(uri, "SELECT * FROM " + schema + "." + table + " ORDER BY rowid");
 }
 
-// Runs init on the database, or another command, expecting it to succeed.
+// Runs dorvane-data with the arguments, expecting it to succeed.
 void Ok(const std::vector<std::string>& args) {
   const testsupport::ProgramRun run = RunDataTool(args);
   EXPECT_EQ(run.status, 0) << run.err;
 }
+
+// Runs init on the database with the options, expecting it to succeed.
 void InitServer(const std::string& uri, std::vector<std::string> options) {
   options.insert(options.begin(), {"init", uri});
   Ok(options);

@@ -65,6 +65,7 @@ size_t Index(const ImportedFile& file, const std::string& name) {
   throw std::runtime_error("no table " + name);
 }
 
+// Table `name` of the file.
 TableDefinition& Table(ImportedFile& file, const std::string& name) {
   return file.tables[Index(file, name)];
 }
