@@ -110,22 +110,17 @@ TEST(JobSpread, BigCompanyGetsItsShareAndTheRestIsShared) {
             "200600|200000|4|\n");
 }
 
-// Without saved lists the working list is new, here as long as the job table.
-TEST(Lists, WithoutSavedListsTheWorkingListIsNewAndMayHoldEveryJob) {
+// Without saved lists the working list is new, here as long as the job table;
+// sixty Fridays in a row, numbered in order, each with its entry and text forms.
+TEST(ListsAndDates, ANewListOfEveryJobAndWeeklyFridaysWhoseThreeTextsAgree) {
   TempFolder scratch;
   SqlFile db(MakeFolder(scratch, "d",
-                        {"--companies", "2", "--jobs", "40", "--list", "40", "--saved", "0"}));
-  EXPECT_EQ(db.Dump("SELECT TJLTAG, count(*), count(DISTINCT CONO || '|' || JOBNO) FROM TJLIST "
-                    "GROUP BY TJLTAG"),
-            "0|40|40|\n");
-  EXPECT_EQ(db.Value("SELECT count(*) FROM TJLGROUPS"), "0");
-  EXPECT_EQ(db.Dump("SELECT TJLTAG FROM SYSTAGS"), "1|\n");
-}
-
-// Sixty Fridays in a row, numbered in order, each with its entry and text forms.
-TEST(PeriodEndings, WeeklyFridaysWhoseThreeTextsAgree) {
-  TempFolder scratch;
-  SqlFile db(MakeFolder(scratch, "d", {"--weeks", "60", "--today", "2024-02-27"}));
+                        {"--companies", "2", "--jobs", "40", "--list", "40", "--saved", "0",
+                         "--weeks", "60", "--today", "2024-02-27"}));
+  EXPECT_EQ(db.Dump("SELECT TJLTAG, count(*), count(DISTINCT CONO || '|' || JOBNO), (SELECT "
+                    "count(*) FROM TJLGROUPS), (SELECT TJLTAG FROM SYSTAGS) FROM TJLIST GROUP BY "
+                    "TJLTAG"),
+            "0|40|40|0|1|\n");
   // The last is the first Friday at least eight weeks after Tuesday 27 February
   // 2024 (a leap year); LDATE is unique, so sixty Fridays in that span are all of them.
   EXPECT_EQ(db.Value("SELECT count(*) || ' ' || min(LDATE) || ' ' || max(LDATE) FROM PELIST"),

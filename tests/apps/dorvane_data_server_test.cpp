@@ -135,7 +135,8 @@ std::vector<std::string> ReadmeGrants(const std::string& role, const std::string
 // Init gives the rows of a folder made with the same options; copy moves every
 // row and rowid to the server and back, the way back as a workstation's role
 // with the grants the README gives it. Without the one on the rowid counters
-// that copy names that grant and leaves no folder.
+// that copy names that grant and leaves no folder. Then a database that holds
+// the schemas is refused.
 TEST(ServerCopy, InitAndCopyBothWaysKeepEveryRowAndRowid) {
   DORVANE_REQUIRE_TEST_SERVER();
   const std::vector<std::string> options = {"--companies", "5",          "--jobs",       "300",
@@ -185,17 +186,11 @@ TEST(ServerCopy, InitAndCopyBothWaysKeepEveryRowAndRowid) {
   SqlFile back(scratch.File("b/data/MAIN.MDB"));
   back.Exec("INSERT INTO TJLIST (CONO) VALUES (1)");
   EXPECT_EQ(back.Value("SELECT max(rowid) FROM TJLIST"), next);
-}
 
-// Init and copy refuse a database that holds the schemas unless forced;
-// --no-qrlsys, and a source without QRLSYS.mdb, leave the settings out.
-TEST(ServerCopy, RefusesTakenDestinationAndKeepsAMissingQrlsysMissing) {
-  DORVANE_REQUIRE_TEST_SERVER();
-  TempFolder scratch;
-  const std::string folder =
-      testsupport::MakeDataFolder(scratch.File("a"), {"--jobs", "10", "--no-qrlsys"});
-  TestDatabase db;
-  InitServer(db.Uri(), {"--jobs", "8"});
+  // Init and copy refuse the database, which holds the schemas now, unless
+  // forced; --no-qrlsys, and a source without QRLSYS.mdb, leave the settings out.
+  const std::string noQrlsys =
+      testsupport::MakeDataFolder(scratch.File("c"), {"--jobs", "10", "--no-qrlsys"});
   const auto state = [&] {
     return PgRows(db.Uri(),
                   "SELECT (SELECT count(*) FROM main.joblist) || ' jobs, ' || (SELECT "
@@ -203,20 +198,20 @@ TEST(ServerCopy, RefusesTakenDestinationAndKeepsAMissingQrlsysMissing) {
         .at(0);
   };
   for (const std::vector<std::string>& args :
-       {std::vector<std::string>{"init", db.Uri(), "--jobs", "30"}, {"copy", folder, db.Uri()}}) {
+       {std::vector<std::string>{"init", db.Uri(), "--jobs", "30"}, {"copy", noQrlsys, db.Uri()}}) {
     const testsupport::ProgramRun refused = RunDataTool(args);
     EXPECT_EQ(refused.status, 1);
     EXPECT_NE(refused.err.find("already holds"), std::string::npos) << refused.err;
     EXPECT_NE(refused.err.find("--force"), std::string::npos) << refused.err;
-    EXPECT_EQ(state(), "8 jobs, 1 qrlsys");
+    EXPECT_EQ(state(), "300 jobs, 1 qrlsys");
   }
   InitServer(db.Uri(), {"--jobs", "30", "--force", "--no-qrlsys"});
   EXPECT_EQ(state(), "30 jobs, 0 qrlsys");
   InitServer(db.Uri(), {"--jobs", "20", "--force"});
-  Ok({"copy", folder, db.Uri(), "--force"});
+  Ok({"copy", noQrlsys, db.Uri(), "--force"});
   EXPECT_EQ(state(), "10 jobs, 0 qrlsys");
-  Ok({"copy", db.Uri(), scratch.File("b")});
-  EXPECT_FALSE(std::filesystem::exists(scratch.File("b/QRLSYS.mdb")));
+  Ok({"copy", db.Uri(), scratch.File("d")});
+  EXPECT_FALSE(std::filesystem::exists(scratch.File("d/QRLSYS.mdb")));
 }
 
 // A database that cannot be reached, a missing database, a malformed URI, a wrong password and
