@@ -41,56 +41,39 @@ void MakeReference(const fs::path& file, const std::string& sql) {
   ASSERT_EQ(sqlite3_exec(db.Handle(), sql.c_str(), nullptr, nullptr, &error), SQLITE_OK) << error;
 }
 
-class LayoutTest : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    folder_ = new TempFolder;
-    const ProgramRun run = testsupport::RunDataTool({"init", folder_->File("data"), "--seed", "3"});
-    ASSERT_EQ(run.status, 0) << run.err;
-    // The schema text runs as it is for MAIN.MDB (the QRLSYS table is a
-    // comment there); the commented statement alone makes QRLSYS.mdb.
-    const std::string schema = testsupport::ReadText(kSchemaFile);
-    MakeReference(folder_->File("main.ref"), schema);
-    const auto at = schema.find("-- CREATE TABLE SYSSETTINGS");
-    ASSERT_NE(at, std::string::npos);
-    MakeReference(folder_->File("qrlsys.ref"),
-                  schema.substr(at + 3, schema.find(';', at) - at - 2));
+// The folder's files hold exactly the schema's tables, columns and indexes,
+// in WAL mode, and `schema` prints the schema text.
+TEST(Layout, FilesHaveExactlyTheSchemaTextsTablesAndIndexes) {
+  TempFolder folder;
+  const ProgramRun run = testsupport::RunDataTool({"init", folder.File("data"), "--seed", "3"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  // The schema text runs as it is for MAIN.MDB (the QRLSYS table is a
+  // comment there); the commented statement alone makes QRLSYS.mdb.
+  const std::string schema = testsupport::ReadText(kSchemaFile);
+  MakeReference(folder.File("main.ref"), schema);
+  const auto at = schema.find("-- CREATE TABLE SYSSETTINGS");
+  ASSERT_NE(at, std::string::npos);
+  MakeReference(folder.File("qrlsys.ref"), schema.substr(at + 3, schema.find(';', at) - at - 2));
+  const struct {
+    const char *file, *reference;
+    std::vector<const char*> tables;
+  } files[] = {{"MAIN.MDB",
+                "main.ref",
+                {"COLIST", "JOBLIST", "PELIST", "TJLIST", "TJLGROUPS", "TJLITEMS", "SYSTAGS"}},
+               {"QRLSYS.mdb", "qrlsys.ref", {"SYSSETTINGS"}}};
+  for (const auto& file : files) {
+    SqlFile made(folder.File(std::string("data/") + file.file));
+    SqlFile reference(folder.File(file.reference));
+    EXPECT_EQ(Objects(made), Objects(reference)) << file.file;
+    for (const char* table : file.tables) {
+      EXPECT_EQ(Columns(made, table), Columns(reference, table)) << table;
+    }
+    EXPECT_EQ(made.Value("PRAGMA journal_mode"), "wal") << file.file;
   }
-  static void TearDownTestSuite() { delete folder_; }
-  static fs::path Data(const std::string& name) { return folder_->File("data/" + name); }
-  static fs::path Ref(const std::string& name) { return folder_->File(name); }
-
-  static TempFolder* folder_;
-};
-TempFolder* LayoutTest::folder_ = nullptr;
-
-TEST_F(LayoutTest, MainFileHasExactlyTheSchemaTablesAndIndexes) {
-  SqlFile made(Data("MAIN.MDB")), reference(Ref("main.ref"));
-  EXPECT_EQ(Objects(made), Objects(reference));
-  for (const char* table :
-       {"COLIST", "JOBLIST", "PELIST", "TJLIST", "TJLGROUPS", "TJLITEMS", "SYSTAGS"}) {
-    EXPECT_EQ(Columns(made, table), Columns(reference, table)) << table;
-  }
-}
-
-TEST_F(LayoutTest, SettingsFileHasExactlySysSettings) {
-  SqlFile made(Data("QRLSYS.mdb")), reference(Ref("qrlsys.ref"));
-  EXPECT_EQ(Objects(made), Objects(reference));
-  EXPECT_EQ(Columns(made, "SYSSETTINGS"), Columns(reference, "SYSSETTINGS"));
-}
-
-TEST_F(LayoutTest, FilesAreLeftInWalMode) {
-  for (const char* file : {"MAIN.MDB", "QRLSYS.mdb"}) {
-    SqlFile made(Data(file));
-    EXPECT_EQ(made.Value("PRAGMA journal_mode"), "wal") << file;
-  }
-}
-
-TEST(SchemaCommand, PrintsTheSchemaFile) {
-  const ProgramRun run = testsupport::RunDataTool({"schema"});
-  EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out, testsupport::ReadText(kSchemaFile));
-  EXPECT_NE(run.out.find("CREATE TABLE JOBLIST"), std::string::npos);
+  const ProgramRun printed = testsupport::RunDataTool({"schema"});
+  EXPECT_EQ(printed.status, 0);
+  EXPECT_EQ(printed.out, schema);
+  EXPECT_NE(printed.out.find("CREATE TABLE JOBLIST"), std::string::npos);
 }
 
 }  // namespace

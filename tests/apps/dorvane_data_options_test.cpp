@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -26,96 +27,92 @@ ProgramRun Init(const fs::path& folder, std::vector<std::string> options = {}) {
   return testsupport::RunDataTool(options);
 }
 
-// A folder made once, with a marker row to tell the old files from new ones.
-class ExistingFolder : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_EQ(Init(folder_).status, 0);
-    SqlFile db(folder_ / "MAIN.MDB");
-    db.Exec("INSERT INTO COLIST (CONO, CONAME) VALUES (0, 'MARKER')");
-  }
-  bool MarkerKept() {
-    SqlFile db(folder_ / "MAIN.MDB");
-    return db.Value("SELECT count(*) FROM COLIST WHERE CONAME = 'MARKER'") == "1";
-  }
-  TempFolder scratch_;
-  fs::path folder_ = scratch_.File("nested/folder");
-};
-
-TEST_F(ExistingFolder, IsNotOverwrittenWithoutForce) {
-  const ProgramRun run = Init(folder_);
+// A folder's files are replaced only with --force, and not while in use; the
+// settings file alone, in any case, also blocks; a plain file in the way is named.
+TEST(ExistingFolder, IsReplacedOnlyWithForceAndNotWhileInUse) {
+  TempFolder scratch;
+  const fs::path folder = scratch.File("nested/folder");
+  ASSERT_EQ(Init(folder).status, 0);
+  SqlFile(folder / "MAIN.MDB").Exec("INSERT INTO COLIST (CONO, CONAME) VALUES (0, 'MARKER')");
+  const auto markerKept = [&] {
+    return SqlFile(folder / "MAIN.MDB").Value("SELECT count(*) FROM COLIST WHERE CONO = 0") == "1";
+  };
+  ProgramRun run = Init(folder);
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("--force"), std::string::npos) << run.err;
-  EXPECT_TRUE(MarkerKept());
-}
-
-TEST_F(ExistingFolder, SettingsFileAloneInAnyCaseAlsoBlocks) {
-  fs::remove(folder_ / "MAIN.MDB");
-  fs::rename(folder_ / "QRLSYS.mdb", folder_ / "qrlsys.MDB");
-  EXPECT_EQ(Init(folder_).status, 1);
-  EXPECT_TRUE(fs::exists(folder_ / "qrlsys.MDB"));
-  EXPECT_FALSE(fs::exists(folder_ / "MAIN.MDB"));
-}
-
-TEST_F(ExistingFolder, ForceReplacesBothFiles) {
-  const ProgramRun run = Init(folder_, {"--force", "--no-qrlsys"});
+  EXPECT_TRUE(markerKept());
+  {
+    SqlFile reader(folder / "MAIN.MDB");
+    EXPECT_EQ(reader.Value("SELECT count(*) FROM COLIST"), "13");  // holds the file open
+    run = Init(folder, {"--force"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("in use"), std::string::npos) << run.err;
+    EXPECT_TRUE(markerKept());
+  }
+  run = Init(folder, {"--force", "--no-qrlsys"});
   ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_FALSE(MarkerKept());
-  EXPECT_FALSE(fs::exists(folder_ / "QRLSYS.mdb"));
+  EXPECT_FALSE(markerKept());
   // No half-built file is left behind.
-  for (const auto& entry : fs::directory_iterator(folder_)) {
+  for (const auto& entry : fs::directory_iterator(folder)) {
     EXPECT_EQ(entry.path().filename(), "MAIN.MDB");
   }
-}
 
-TEST_F(ExistingFolder, ForceRefusesAFileInUse) {
-  SqlFile reader(folder_ / "MAIN.MDB");
-  EXPECT_EQ(reader.Value("SELECT count(*) FROM COLIST"), "13");  // holds the file open
-  const ProgramRun run = Init(folder_, {"--force"});
-  EXPECT_EQ(run.status, 1);
-  EXPECT_NE(run.err.find("in use"), std::string::npos) << run.err;
-  EXPECT_TRUE(MarkerKept());
-}
+  const fs::path other = scratch.File("other");
+  ASSERT_EQ(Init(other).status, 0);
+  fs::remove(other / "MAIN.MDB");
+  fs::rename(other / "QRLSYS.mdb", other / "qrlsys.MDB");
+  EXPECT_EQ(Init(other).status, 1);
+  EXPECT_TRUE(fs::exists(other / "qrlsys.MDB"));
+  EXPECT_FALSE(fs::exists(other / "MAIN.MDB"));
 
-TEST(Folder, APlainFileInTheWayIsReported) {
-  TempFolder scratch;
   std::ofstream(scratch.File("file")) << "not a folder";
-  const ProgramRun run = Init(scratch.File("file"));
+  run = Init(scratch.File("file"));
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("not a folder"), std::string::npos) << run.err;
 }
 
-// Bad command lines get the usage text and status 2, and make nothing.
-class BadOptions : public ::testing::TestWithParam<std::vector<std::string>> {};
-
-TEST_P(BadOptions, GiveUsageAndStatusTwo) {
+// Bad command lines get the usage text and status 2, and make nothing; some
+// name what is wrong first: the word in the way after `schema`, the range of
+// dates a --today must keep the period-ending dates in.
+TEST(CommandLine, BadOnesGiveTheUsageAndStatusTwo) {
   TempFolder scratch;
-  std::vector<std::string> args = GetParam();
-  for (auto& arg : args) {
-    if (arg == "FOLDER") arg = scratch.File("d");
+  const std::string d = scratch.File("d");
+  const std::string extra = "dorvane-data: schema takes only --postgres, not extra\n";
+  const std::string range = "makes period-ending dates outside 0100-01-01..9999-12-31";
+  // Command lines, D standing for a new folder, with the first line of the
+  // message when given; 100 numerical jobs of width 2 cannot all differ (1..99).
+  const std::pair<const char*, std::string> commandLines[] = {
+      {"", ""},
+      {"create D", ""},
+      {"init", ""},
+      {"init D --colour", ""},
+      {"init D --jobs", ""},
+      {"init D --jobs 12x", ""},
+      {"init D --companies 100", ""},
+      {"init D --jobno-size 9", ""},
+      {"init D --jobno-type c", ""},
+      {"init D --jobs 5 --list 6", ""},
+      {"init D --big-company 13:5", ""},
+      {"init D --today 2023-02-29", ""},
+      {"init D --companies 1 --jobs 100 --jobno-size 2 --jobno-type N", ""},
+      {"init D --today 9999-12-31", range},
+      {"init D --today 0100-01-01 --weeks 10", range},
+      {"schema extra", extra},
+      {"schema --postgres extra", extra},
+      {"schema extra --postgres", extra}};
+  for (const auto& [line, message] : commandLines) {
+    SCOPED_TRACE(line);
+    std::vector<std::string> args;
+    std::istringstream words(line);
+    for (std::string word; words >> word;) args.push_back(word == "D" ? d : word);
+    const ProgramRun run = testsupport::RunDataTool(args);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find("\n\nusage: dorvane-data init FOLDER"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.substr(0, run.err.find('\n') + 1).find(message), std::string::npos);
   }
-  const ProgramRun run = testsupport::RunDataTool(args);
-  EXPECT_EQ(run.status, 2);
-  EXPECT_NE(run.err.find("usage: dorvane-data init FOLDER"), std::string::npos) << run.err;
-  EXPECT_FALSE(fs::exists(scratch.File("d")));
+  EXPECT_FALSE(fs::exists(d));
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    CommandLines, BadOptions,
-    ::testing::Values(std::vector<std::string>{}, std::vector<std::string>{"create", "FOLDER"},
-                      std::vector<std::string>{"init"},
-                      std::vector<std::string>{"init", "FOLDER", "--colour"},
-                      std::vector<std::string>{"init", "FOLDER", "--jobs"},
-                      std::vector<std::string>{"init", "FOLDER", "--jobs", "12x"},
-                      std::vector<std::string>{"init", "FOLDER", "--companies", "100"},
-                      std::vector<std::string>{"init", "FOLDER", "--jobno-size", "9"},
-                      std::vector<std::string>{"init", "FOLDER", "--jobno-type", "c"},
-                      std::vector<std::string>{"init", "FOLDER", "--jobs", "5", "--list", "6"},
-                      std::vector<std::string>{"init", "FOLDER", "--big-company", "13:5"},
-                      std::vector<std::string>{"init", "FOLDER", "--today", "2023-02-29"},
-                      // 100 numerical jobs of width 2 cannot all differ (1..99).
-                      std::vector<std::string>{"init", "FOLDER", "--companies", "1", "--jobs",
-                                               "100", "--jobno-size", "2", "--jobno-type", "N"}));
 
 // Help and version go to standard output with status 0 and read no file;
 // a usage error is reported on standard error only, with status 2.
@@ -138,16 +135,8 @@ TEST(CommandLine, HelpVersionAndUsageErrorsAsEveryProgramGivesThem) {
   }
 }
 
-// Returns every table of a folder's files as text.
-std::string DumpFolder(const fs::path& folder) {
-  return SqlFile(folder / "QRLSYS.mdb").DumpTables({"SYSSETTINGS"}) +
-         SqlFile(folder / "MAIN.MDB")
-             .DumpTables(
-                 {"COLIST", "JOBLIST", "PELIST", "TJLIST", "TJLGROUPS", "TJLITEMS", "SYSTAGS"});
-}
-
 // --today takes every real date whose period-ending dates fit the range a
-// Date holds; outside it, the message states that range.
+// Date holds (the dates outside it are bad command lines above).
 TEST(Today, EveryDateWhosePeriodEndingsFitIsAccepted) {
   TempFolder scratch;
   ProgramRun run = Init(scratch.File("late"), {"--today", "9999-01-01", "--weeks", "3"});
@@ -158,48 +147,21 @@ TEST(Today, EveryDateWhosePeriodEndingsFitIsAccepted) {
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(SqlFile(scratch.File("early/MAIN.MDB")).Value("SELECT FEDATE FROM PELIST"),
             "02/26/0100");
-  for (const std::vector<std::string>& options :
-       {std::vector<std::string>{"--today", "9999-12-31"},
-        std::vector<std::string>{"--today", "0100-01-01", "--weeks", "10"}}) {
-    run = Init(scratch.File("out"), options);
-    EXPECT_EQ(run.status, 2);
-    EXPECT_NE(run.err.find("outside 0100-01-01..9999-12-31"), std::string::npos) << run.err;
-    EXPECT_FALSE(fs::exists(scratch.File("out")));
-  }
 }
 
-// An extra word after `schema` is named as the word in the way.
-TEST(Schema, AnExtraArgumentIsTheWordBlamed) {
-  for (const std::vector<std::string>& args :
-       {std::vector<std::string>{"schema", "extra"},
-        std::vector<std::string>{"schema", "--postgres", "extra"},
-        std::vector<std::string>{"schema", "extra", "--postgres"}}) {
-    const ProgramRun run = testsupport::RunDataTool(args);
-    EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err.substr(0, run.err.find('\n')),
-              "dorvane-data: schema takes only --postgres, not extra");
-  }
-}
-
-TEST(Seed, SameSeedSameDataOtherSeedOtherJobs) {
+// Another seed gives other jobs; more weeks leave the jobs as they were (the
+// same options give the same data: every scenario's output depends on it).
+TEST(Seed, OtherSeedOtherJobsMoreWeeksSameJobs) {
   TempFolder scratch;
-  const std::vector<std::string> options = {"--seed", "42", "--today", "2025-06-01"};
-  ASSERT_EQ(Init(scratch.File("a"), options).status, 0);
-  ASSERT_EQ(Init(scratch.File("b"), options).status, 0);
-  ASSERT_EQ(Init(scratch.File("c"), {"--seed", "43", "--today", "2025-06-01"}).status, 0);
-  EXPECT_EQ(DumpFolder(scratch.File("a")), DumpFolder(scratch.File("b")));
-  SqlFile a(scratch.File("a/MAIN.MDB")), c(scratch.File("c/MAIN.MDB"));
-  EXPECT_NE(a.Dump("SELECT * FROM JOBLIST"), c.Dump("SELECT * FROM JOBLIST"));
-}
-
-TEST(Seed, MoreWeeksLeaveTheJobsAsTheyWere) {
-  TempFolder scratch;
-  ASSERT_EQ(Init(scratch.File("a"), {"--weeks", "10"}).status, 0);
-  ASSERT_EQ(Init(scratch.File("b"), {"--weeks", "20"}).status, 0);
-  SqlFile a(scratch.File("a/MAIN.MDB")), b(scratch.File("b/MAIN.MDB"));
-  EXPECT_EQ(a.Dump("SELECT * FROM JOBLIST"), b.Dump("SELECT * FROM JOBLIST"));
-  EXPECT_NE(a.Value("SELECT count(*) FROM PELIST"), b.Value("SELECT count(*) FROM PELIST"));
+  ASSERT_EQ(Init(scratch.File("a"), {"--seed", "42", "--today", "2025-06-01"}).status, 0);
+  ASSERT_EQ(Init(scratch.File("b"), {"--seed", "43", "--today", "2025-06-01"}).status, 0);
+  ASSERT_EQ(Init(scratch.File("c"), {"--seed", "42", "--weeks", "20"}).status, 0);
+  const auto jobs = [&](const char* folder) {
+    return SqlFile(scratch.File(folder) + "/MAIN.MDB").Dump("SELECT * FROM JOBLIST");
+  };
+  EXPECT_NE(jobs("a"), jobs("b"));
+  EXPECT_EQ(jobs("a"), jobs("c"));
+  EXPECT_EQ(SqlFile(scratch.File("c/MAIN.MDB")).Value("SELECT count(*) FROM PELIST"), "20");
 }
 
 }  // namespace

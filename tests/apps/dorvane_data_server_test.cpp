@@ -43,94 +43,37 @@ std::vector<std::string> ServerRows(const std::string& uri, const std::string& t
   return PgRows(uri, "SELECT * FROM " + schema + "." + table + " ORDER BY rowid");
 }
 
-// Runs init on the database or fails the test with the tool's message.
+// Runs dorvane-data with the arguments, expecting it to succeed.
+void Ok(const std::vector<std::string>& args) {
+  const testsupport::ProgramRun run = RunDataTool(args);
+  EXPECT_EQ(run.status, 0) << run.err;
+}
+
+// Runs init on the database with the options, expecting it to succeed.
 void InitServer(const std::string& uri, std::vector<std::string> options) {
   options.insert(options.begin(), {"init", uri});
-  const testsupport::ProgramRun run = RunDataTool(options);
-  ASSERT_EQ(run.status, 0) << run.err;
+  Ok(options);
 }
 
-TEST(ServerInit, SameRowsAsAFolderMadeWithTheSameOptions) {
+// Expects the rows of the folder's files (rowids too) in the database.
+void ExpectSameRows(const std::string& folder, const std::string& uri) {
+  for (const std::string& table : kTables) {
+    EXPECT_EQ(FolderRows(folder, table), ServerRows(uri, table)) << table;
+  }
+  EXPECT_EQ(FolderRows(folder, "SYSSETTINGS", "QRLSYS.mdb"),
+            ServerRows(uri, "syssettings", "qrlsys"));
+}
+
+// Each SQLite index "T.X" has its "t.x" on the server, unique where it is;
+// the declared type of each column is its comment, and the layout enforces
+// widths, ranges and keys without case. A database whose locale folds
+// accented letters (ICU's root locale) still folds only ASCII letters in text
+// keys, as a data folder does.
+TEST(ServerLayout, KeepsEveryIndexAndEnforcesTheDeclaredTypes) {
   DORVANE_REQUIRE_TEST_SERVER();
-  const std::vector<std::string> options = {"--companies", "5",          "--jobs",       "300",
-                                            "--saved",     "4",          "--list",       "9",
-                                            "--today",     "2026-03-04", "--jobno-size", "6"};
+  const std::vector<std::string> options = {"--companies", "1", "--jobs", "10"};
   TempFolder scratch;
   const std::string folder = testsupport::MakeDataFolder(scratch.File("d"), options);
-  TestDatabase db;
-  InitServer(db.Uri(), options);
-  for (const std::string& table : kTables) {
-    EXPECT_EQ(ServerRows(db.Uri(), table), FolderRows(folder, table)) << table;
-  }
-  EXPECT_EQ(ServerRows(db.Uri(), "syssettings", "qrlsys"),
-            FolderRows(folder, "SYSSETTINGS", "QRLSYS.mdb"));
-}
-
-TEST(ServerInit, RefusesTakenDatabaseUnlessForcedAndHonoursNoQrlsys) {
-  DORVANE_REQUIRE_TEST_SERVER();
-  TestDatabase db;
-  InitServer(db.Uri(), {"--jobs", "20"});
-  const testsupport::ProgramRun again = RunDataTool({"init", db.Uri(), "--jobs", "30"});
-  EXPECT_EQ(again.status, 1);
-  EXPECT_NE(again.err.find("already holds"), std::string::npos) << again.err;
-  EXPECT_NE(again.err.find("--force"), std::string::npos) << again.err;
-  EXPECT_EQ(PgRows(db.Uri(), "SELECT count(*) FROM main.joblist"), std::vector<std::string>{"20"});
-
-  InitServer(db.Uri(), {"--jobs", "30", "--force", "--no-qrlsys"});
-  EXPECT_EQ(PgRows(db.Uri(), "SELECT count(*) FROM main.joblist"), std::vector<std::string>{"30"});
-  EXPECT_EQ(PgRows(db.Uri(), "SELECT count(*) FROM pg_namespace WHERE nspname = 'qrlsys'"),
-            std::vector<std::string>{"0"});
-}
-
-// Each SQLite index "T.X" has its "t.x" on the server, unique where it is, and
-// the declared type of each column is its comment.
-TEST(ServerLayout, KeepsEveryIndexAndDeclaredType) {
-  DORVANE_REQUIRE_TEST_SERVER();
-  TempFolder scratch;
-  const std::string folder = testsupport::MakeDataFolder(scratch.File("d"), {"--jobs", "10"});
-  TestDatabase db;
-  InitServer(db.Uri(), {"--jobs", "10"});
-  SqlFile main(folder + "/MAIN.MDB");
-  const std::vector<std::string> sqliteIndexes = main.Lines(
-      "SELECT lower(name), sql LIKE 'CREATE UNIQUE%' FROM sqlite_master WHERE type = 'index' "
-      "AND sql IS NOT NULL ORDER BY lower(name)");
-  std::vector<std::string> expected;
-  for (const std::string& line : sqliteIndexes) {
-    expected.push_back(line.substr(0, line.find('|')) + (line.ends_with("|1") ? "|t" : "|f"));
-  }
-  EXPECT_EQ(PgRows(db.Uri(),
-                   "SELECT i.relname, x.indisunique FROM pg_index x "
-                   "JOIN pg_class i ON i.oid = x.indexrelid JOIN pg_namespace n ON "
-                   "n.oid = i.relnamespace WHERE n.nspname = 'main' AND i.relname LIKE '%.%' "
-                   "ORDER BY i.relname COLLATE \"C\""),
-            expected);
-  EXPECT_EQ(PgRows(db.Uri(),
-                   "SELECT col_description('main.joblist'::regclass, 3), "
-                   "col_description('main.tjlist'::regclass, 2)"),
-            std::vector<std::string>{"TEXT(8)|LONG"});
-}
-
-TEST(ServerLayout, EnforcesWidthsAndKeysWithoutCase) {
-  DORVANE_REQUIRE_TEST_SERVER();
-  TestDatabase db;
-  InitServer(db.Uri(), {"--companies", "1", "--jobs", "0", "--list", "0", "--saved", "0"});
-  EXPECT_THROW(PgRows(db.Uri(), "INSERT INTO main.joblist (cono, jobno) VALUES (1, '123456789')"),
-               std::runtime_error);
-  EXPECT_THROW(PgRows(db.Uri(), "INSERT INTO main.colist (cono) VALUES (70000)"),
-               std::runtime_error);
-  PgRows(db.Uri(), "INSERT INTO main.joblist (cono, jobno) VALUES (1, 'b1'), (1, 'A2'), (1, NULL)");
-  // Keys equal but for ASCII case are duplicates, as with NOCASE.
-  EXPECT_THROW(PgRows(db.Uri(), "INSERT INTO main.joblist (cono, jobno) VALUES (1, 'B1')"),
-               std::runtime_error);
-  // New rows get identities past the generated ones.
-  EXPECT_EQ(PgRows(db.Uri(), "INSERT INTO main.colist (cono) VALUES (2) RETURNING rowid"),
-            std::vector<std::string>{"2"});
-}
-
-// A database whose locale folds accented letters (ICU's root locale) still
-// folds only ASCII letters in text keys, as a data folder does.
-TEST(ServerLayout, TextKeysFoldOnlyAsciiLettersWhateverTheLocale) {
-  DORVANE_REQUIRE_TEST_SERVER();
   const std::string name = "dorvane_icu_" + std::to_string(::getpid());
   const std::string admin = *testsupport::TestServerUri() + "postgres";
   PgRows(admin, "CREATE DATABASE " + name +
@@ -139,46 +82,37 @@ TEST(ServerLayout, TextKeysFoldOnlyAsciiLettersWhateverTheLocale) {
   const std::string uri = *testsupport::TestServerUri() + name;
   // The premise: this database's lower() folds an accented capital.
   EXPECT_EQ(PgRows(uri, "SELECT lower('\u00c9')"), std::vector<std::string>{"\u00e9"});
-  InitServer(uri, {"--companies", "1", "--jobs", "0", "--list", "0", "--saved", "0"});
-  PgRows(uri, "INSERT INTO main.joblist (cono, jobno) VALUES (1, '\u00c91'), (1, '\u00e91')");
-  EXPECT_THROW(PgRows(uri, "INSERT INTO main.joblist (cono, jobno) VALUES (1, '\u00c91')"),
-               std::runtime_error);
-  PgRows(uri, "INSERT INTO main.joblist (cono, jobno) VALUES (1, 'a1')");
-  EXPECT_THROW(PgRows(uri, "INSERT INTO main.joblist (cono, jobno) VALUES (1, 'A1')"),
-               std::runtime_error);
-  PgRows(admin, "DROP DATABASE " + name + " WITH (FORCE)");
-}
-
-TEST(ServerCopy, FolderToServerAndBackKeepsEveryRowAndRowid) {
-  DORVANE_REQUIRE_TEST_SERVER();
-  TempFolder scratch;
-  const std::string folder = testsupport::MakeDataFolder(
-      scratch.File("a"), {"--jobs", "200", "--saved", "3", "--list", "7"});
-  // Gaps in the rowids (the highest one deleted too, so its id must not come
-  // back), and a text with characters COPY must escape.
-  const std::string top = SqlFile(folder + "/MAIN.MDB").Value("SELECT max(rowid) FROM TJLIST");
-  SqlFile(folder + "/MAIN.MDB")
-      .Exec("DELETE FROM TJLIST WHERE rowid IN (3, " + top +
-            "); UPDATE COLIST SET CONAME = 'Tab\there\\\\x' WHERE CONO = 2; "
-            "UPDATE JOBLIST SET JOBNAME = NULL WHERE rowid = 5");
-  TestDatabase db;
-  const testsupport::ProgramRun up = RunDataTool({"copy", folder, db.Uri()});
-  ASSERT_EQ(up.status, 0) << up.err;
-  const testsupport::ProgramRun down = RunDataTool({"copy", db.Uri(), scratch.File("b")});
-  ASSERT_EQ(down.status, 0) << down.err;
-  for (const std::string& table : kTables) {
-    EXPECT_EQ(FolderRows(scratch.File("b"), table), FolderRows(folder, table)) << table;
+  InitServer(uri, options);
+  SqlFile main(folder + "/MAIN.MDB");
+  std::vector<std::string> expected;
+  for (const std::string& line :
+       main.Lines("SELECT lower(name), sql LIKE 'CREATE UNIQUE%' FROM sqlite_master WHERE type = "
+                  "'index' AND sql IS NOT NULL ORDER BY lower(name)")) {
+    expected.push_back(line.substr(0, line.find('|')) + (line.ends_with("|1") ? "|t" : "|f"));
   }
-  EXPECT_EQ(FolderRows(scratch.File("b"), "SYSSETTINGS", "QRLSYS.mdb"),
-            FolderRows(folder, "SYSSETTINGS", "QRLSYS.mdb"));
-  EXPECT_EQ(PgRows(db.Uri(), "SELECT coname FROM main.colist WHERE cono = 2"),
-            std::vector<std::string>{"Tab\there\\\\x"});
-  // The identity continues after the highest rowid ever given, on the server and back.
-  EXPECT_EQ(PgRows(db.Uri(), "INSERT INTO main.tjlist (cono) VALUES (1) RETURNING rowid"),
-            std::vector<std::string>{std::to_string(std::stoi(top) + 1)});
-  SqlFile back(scratch.File("b") + "/MAIN.MDB");
-  back.Exec("INSERT INTO TJLIST (CONO) VALUES (1)");
-  EXPECT_EQ(back.Value("SELECT max(rowid) FROM TJLIST"), std::to_string(std::stoi(top) + 1));
+  EXPECT_EQ(PgRows(uri,
+                   "SELECT i.relname, x.indisunique FROM pg_index x "
+                   "JOIN pg_class i ON i.oid = x.indexrelid JOIN pg_namespace n ON "
+                   "n.oid = i.relnamespace WHERE n.nspname = 'main' AND i.relname LIKE '%.%' "
+                   "ORDER BY i.relname COLLATE \"C\""),
+            expected);
+  EXPECT_EQ(PgRows(uri,
+                   "SELECT col_description('main.joblist'::regclass, 3), "
+                   "col_description('main.tjlist'::regclass, 2)"),
+            std::vector<std::string>{"TEXT(8)|LONG"});
+  const auto insert = [&](const std::string& values) {
+    PgRows(uri, "INSERT INTO main.joblist (cono, jobno) VALUES " + values);
+  };
+  EXPECT_THROW(insert("(9, '123456789')"), std::runtime_error);
+  EXPECT_THROW(PgRows(uri, "INSERT INTO main.colist (cono) VALUES (70000)"), std::runtime_error);
+  insert("(9, 'b1'), (9, 'A2'), (9, NULL), (9, '\u00c91'), (9, '\u00e91')");
+  // Keys equal but for ASCII case are duplicates, as with NOCASE.
+  EXPECT_THROW(insert("(9, 'B1')"), std::runtime_error);
+  EXPECT_THROW(insert("(9, '\u00c91')"), std::runtime_error);
+  // New rows get identities past the generated ones.
+  EXPECT_EQ(PgRows(uri, "INSERT INTO main.colist (cono) VALUES (2) RETURNING rowid"),
+            std::vector<std::string>{"2"});
+  PgRows(admin, "DROP DATABASE " + name + " WITH (FORCE)");
 }
 
 // The statements README.md gives for a workstation's role, for `role` on `database`.
@@ -198,60 +132,86 @@ std::vector<std::string> ReadmeGrants(const std::string& role, const std::string
   return grants;
 }
 
-// A workstation's role copies the server's data to a folder with the grants
-// the README gives it. Without the one on the rowid counters the copy names
-// that grant and leaves no folder.
-TEST(ServerCopy, AWorkstationRoleWithTheReadmeGrantsCopiesToAFolder) {
+// Init gives the rows of a folder made with the same options; copy moves every
+// row and rowid to the server and back, the way back as a workstation's role
+// with the grants the README gives it. Without the one on the rowid counters
+// that copy names that grant and leaves no folder. Then a database that holds
+// the schemas is refused.
+TEST(ServerCopy, InitAndCopyBothWaysKeepEveryRowAndRowid) {
   DORVANE_REQUIRE_TEST_SERVER();
+  const std::vector<std::string> options = {"--companies", "5",          "--jobs",       "300",
+                                            "--saved",     "4",          "--list",       "9",
+                                            "--today",     "2026-03-04", "--jobno-size", "6"};
+  TempFolder scratch;
+  const std::string folder = testsupport::MakeDataFolder(scratch.File("a"), options);
+  TestDatabase made;
+  InitServer(made.Uri(), options);
+  ExpectSameRows(folder, made.Uri());
+  // Gaps in the rowids (the highest one deleted too, so its id must not come
+  // back), and a text with characters COPY must escape.
+  const std::string top = SqlFile(folder + "/MAIN.MDB").Value("SELECT max(rowid) FROM TJLIST");
+  SqlFile(folder + "/MAIN.MDB")
+      .Exec("DELETE FROM TJLIST WHERE rowid IN (3, " + top +
+            "); UPDATE COLIST SET CONAME = 'Tab\there\\\\x' WHERE CONO = 2; "
+            "UPDATE JOBLIST SET JOBNAME = NULL WHERE rowid = 5");
   TestDatabase db;
-  InitServer(db.Uri(), {"--jobs", "20", "--saved", "2"});
+  Ok({"copy", folder, db.Uri()});
+  ExpectSameRows(folder, db.Uri());
   const std::string base = *testsupport::TestServerUri();
   const std::string role = db.Name() + "_clerk";
-  const std::string uri =
+  const std::string clerk =
       "postgresql://" + role + "@" + base.substr(base.find('@') + 1) + db.Name();
   PgRows(db.Uri(), "CREATE ROLE " + role + " LOGIN");
   const std::vector<std::string> grants = ReadmeGrants(role, db.Name());
   ASSERT_GE(grants.size(), 3u);
-  TempFolder scratch;
   for (const std::string& grant : grants) {
     if (grant.find("SEQUENCES") == std::string::npos) PgRows(db.Uri(), grant);
   }
-  const testsupport::ProgramRun refused = RunDataTool({"copy", uri, scratch.File("site/data")});
+  const testsupport::ProgramRun refused = RunDataTool({"copy", clerk, scratch.File("b/data")});
   EXPECT_EQ(refused.status, 1);
   EXPECT_NE(refused.err.find("GRANT SELECT ON ALL SEQUENCES IN SCHEMA main, qrlsys"),
             std::string::npos)
       << refused.err;
-  EXPECT_FALSE(std::filesystem::exists(scratch.File("site")));
-
+  EXPECT_FALSE(std::filesystem::exists(scratch.File("b")));
   for (const std::string& grant : grants) PgRows(db.Uri(), grant);
-  const testsupport::ProgramRun copied = RunDataTool({"copy", uri, scratch.File("site/data")});
-  EXPECT_EQ(copied.status, 0) << copied.err;
-  for (const std::string& table : kTables) {
-    EXPECT_EQ(FolderRows(scratch.File("site/data"), table), ServerRows(db.Uri(), table)) << table;
-  }
+  Ok({"copy", clerk, scratch.File("b/data")});
   PgRows(db.Uri(), "DROP OWNED BY " + role + "; DROP ROLE " + role);
-}
+  ExpectSameRows(scratch.File("b/data"), db.Uri());
+  EXPECT_EQ(PgRows(db.Uri(), "SELECT coname FROM main.colist WHERE cono = 2"),
+            std::vector<std::string>{"Tab\there\\\\x"});
+  // The identity continues after the highest rowid ever given, on the server and back.
+  const std::string next = std::to_string(std::stoi(top) + 1);
+  EXPECT_EQ(PgRows(db.Uri(), "INSERT INTO main.tjlist (cono) VALUES (1) RETURNING rowid"),
+            std::vector<std::string>{next});
+  SqlFile back(scratch.File("b/data/MAIN.MDB"));
+  back.Exec("INSERT INTO TJLIST (CONO) VALUES (1)");
+  EXPECT_EQ(back.Value("SELECT max(rowid) FROM TJLIST"), next);
 
-TEST(ServerCopy, RefusesTakenDestinationAndKeepsAMissingQrlsysMissing) {
-  DORVANE_REQUIRE_TEST_SERVER();
-  TempFolder scratch;
-  const std::string folder =
-      testsupport::MakeDataFolder(scratch.File("a"), {"--jobs", "10", "--no-qrlsys"});
-  TestDatabase db;
-  InitServer(db.Uri(), {"--jobs", "8"});
-  const testsupport::ProgramRun refused = RunDataTool({"copy", folder, db.Uri()});
-  EXPECT_EQ(refused.status, 1);
-  EXPECT_NE(refused.err.find("already holds"), std::string::npos) << refused.err;
-  EXPECT_EQ(PgRows(db.Uri(), "SELECT count(*) FROM main.joblist"), std::vector<std::string>{"8"});
-
-  const testsupport::ProgramRun forced = RunDataTool({"copy", folder, db.Uri(), "--force"});
-  ASSERT_EQ(forced.status, 0) << forced.err;
-  EXPECT_EQ(PgRows(db.Uri(), "SELECT count(*) FROM main.joblist"), std::vector<std::string>{"10"});
-  EXPECT_EQ(PgRows(db.Uri(), "SELECT count(*) FROM pg_namespace WHERE nspname = 'qrlsys'"),
-            std::vector<std::string>{"0"});
-  const testsupport::ProgramRun back = RunDataTool({"copy", db.Uri(), scratch.File("b")});
-  ASSERT_EQ(back.status, 0) << back.err;
-  EXPECT_FALSE(std::filesystem::exists(scratch.File("b/QRLSYS.mdb")));
+  // Init and copy refuse the database, which holds the schemas now, unless
+  // forced; --no-qrlsys, and a source without QRLSYS.mdb, leave the settings out.
+  const std::string noQrlsys =
+      testsupport::MakeDataFolder(scratch.File("c"), {"--jobs", "10", "--no-qrlsys"});
+  const auto state = [&] {
+    return PgRows(db.Uri(),
+                  "SELECT (SELECT count(*) FROM main.joblist) || ' jobs, ' || (SELECT "
+                  "count(*) FROM pg_namespace WHERE nspname = 'qrlsys') || ' qrlsys'")
+        .at(0);
+  };
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"init", db.Uri(), "--jobs", "30"}, {"copy", noQrlsys, db.Uri()}}) {
+    const testsupport::ProgramRun refused = RunDataTool(args);
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("already holds"), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("--force"), std::string::npos) << refused.err;
+    EXPECT_EQ(state(), "300 jobs, 1 qrlsys");
+  }
+  InitServer(db.Uri(), {"--jobs", "30", "--force", "--no-qrlsys"});
+  EXPECT_EQ(state(), "30 jobs, 0 qrlsys");
+  InitServer(db.Uri(), {"--jobs", "20", "--force"});
+  Ok({"copy", noQrlsys, db.Uri(), "--force"});
+  EXPECT_EQ(state(), "10 jobs, 0 qrlsys");
+  Ok({"copy", db.Uri(), scratch.File("d")});
+  EXPECT_FALSE(std::filesystem::exists(scratch.File("d/QRLSYS.mdb")));
 }
 
 // A database that cannot be reached, a missing database, a malformed URI, a wrong password and

@@ -1,26 +1,17 @@
 // Keeps docs/script-language.md current with the scripted host: the command
 // table of the reference and the command table of the executor name the same
-// words, and every property `show` can filter on is described.
+// words.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
 #include <set>
 #include <sstream>
 #include <string>
 
 #include "apps/dorvane-script/script_host.h"
-#include "apps/dorvane-script/script_output.h"
-#include "services/screen/screen.h"
+#include "support/temp_folder.h"
 
 namespace {
-
-std::string ReadReference() {
-  std::ifstream file(std::string(DORVANE_SOURCE_DIR) + "/docs/script-language.md");
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
 
 // The command words of the reference: the first word in back quotes of every
 // row of the table under "## Commands" (rows may name two forms, "a / b").
@@ -42,7 +33,8 @@ std::set<std::string> ReferenceCommands(const std::string& reference) {
 }
 
 TEST(ScriptReference, DescribesExactlyTheCommandsTheHostAccepts) {
-  const std::string reference = ReadReference();
+  const std::string reference =
+      testsupport::ReadText(DORVANE_SOURCE_DIR "/docs/script-language.md");
   ASSERT_FALSE(reference.empty()) << "docs/script-language.md is missing";
   const std::set<std::string> documented = ReferenceCommands(reference);
   const std::vector<std::string> accepted = scripthost::ScriptHost::CommandWords();
@@ -54,25 +46,6 @@ TEST(ScriptReference, DescribesExactlyTheCommandsTheHostAccepts) {
     EXPECT_NE(std::find(accepted.begin(), accepted.end(), word), accepted.end())
         << "the reference describes `" << word << "`, which the host does not accept";
   }
-}
-
-// The properties come from the control lines of a text box and a label, the
-// two kinds that between them give every one.
-TEST(ScriptReference, NamesEveryPropertyOfAControlLine) {
-  const std::string reference = ReadReference();
-  const screen::TextBox box("txtA");
-  const screen::Label label("lblA");
-  size_t count = 0;
-  for (const screen::Control* control :
-       {static_cast<const screen::Control*>(&box), static_cast<const screen::Control*>(&label)}) {
-    for (const auto& [property, value] : scripthost::ControlProperties(*control)) {
-      ++count;
-      EXPECT_TRUE(scripthost::IsControlProperty(property)) << property;
-      EXPECT_NE(reference.find("`" + property + "`"), std::string::npos)
-          << "the reference does not describe the property " << property;
-    }
-  }
-  EXPECT_EQ(count, 15u);
 }
 
 }  // namespace

@@ -31,32 +31,24 @@ TEST(ScriptWords, BlanksSeparateWordsAndQuotesHoldBlanksAndEscapes) {
   EXPECT_TRUE(words[2].quoted);
 }
 
-TEST(ScriptWords, BadQuotingIsAScriptError) {
-  for (const char* bad : {"echo \"open", "echo \"bad \\q escape\"", "echo \"x\"y", "echo \"x\\"}) {
-    EXPECT_THROW(SplitWords(bad), ScriptError) << bad;
-  }
-}
-
+// Characters are the US-keyboard key that types them, with Shift where that
+// takes it; numbered keys run in order, key pad digits give their digit, names
+// are case-insensitive and a modifier adds its bit to whatever the key had.
 TEST(ScriptKeys, CharactersNamesAndModifiersCombine) {
   struct Case {
     const char* word;
     int code, shift, ascii;
-  } cases[] = {{"a", 65, 0, 'a'},           {"z", 90, 0, 'z'},        {"0", 48, 0, '0'},
-               {"@", 50, 1, '@'},           {";", 186, 0, ';'},       {"?", 191, 1, '?'},
-               {"'", 222, 0, '\''},         {" ", 32, 0, ' '},        {"Enter", 13, 0, 13},
-               {"Esc", 27, 0, 27},          {"Delete", 46, 0, 0},     {"F1", 112, 0, 0},
-               {"Num0", 96, 0, '0'},        {"Shift+Tab", 9, 1, 9},   {"Ctrl+Shift+2", 50, 3, 0},
-               {"Shift+2", 50, 1, '@'},     {"Alt+a", 65, 4, 0},      {"Alt+A", 65, 4, 0},
-               {"Shift+a", 65, 1, 'A'},     {"Ctrl+Num5", 101, 2, 0}, {"Ctrl++", 187, 3, 0},
-               {"Shift+Alt+Home", 36, 5, 0}};
+  } cases[] = {{"z", 90, 0, 'z'},          {"0", 48, 0, '0'},        {"@", 50, 1, '@'},
+               {";", 186, 0, ';'},         {"?", 191, 1, '?'},       {"'", 222, 0, '\''},
+               {" ", 32, 0, ' '},          {"Esc", 27, 0, 27},       {"Delete", 46, 0, 0},
+               {"Ctrl+Shift+2", 50, 3, 0}, {"Shift+2", 50, 1, '@'},  {"Alt+A", 65, 4, 0},
+               {"Shift+a", 65, 1, 'A'},    {"Ctrl+Num5", 101, 2, 0}, {"Ctrl++", 187, 3, 0}};
   for (const auto& c : cases) {
     auto key = ParseKey(c.word);
     EXPECT_EQ(key.keyCode, c.code) << c.word;
     EXPECT_EQ(key.shift, c.shift) << c.word;
     EXPECT_EQ(key.keyAscii, c.ascii) << c.word;
   }
-  // Numbered keys run in order, key pad digits give their digit, names are
-  // case-insensitive and a modifier adds its bit to whatever the key had.
   for (int n = 1; n <= 12; ++n) {
     EXPECT_EQ(ParseKey("F" + std::to_string(n)).keyCode, 111 + n) << n;
   }
@@ -70,35 +62,29 @@ TEST(ScriptKeys, CharactersNamesAndModifiersCombine) {
     for (char& ch : lower) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
     const auto key = ParseKey(name);
     EXPECT_EQ(ParseKey(lower).keyCode, key.keyCode) << name;
-    EXPECT_EQ(ParseKey(std::string("Ctrl+") + name).shift, key.shift | 2) << name;
-    EXPECT_EQ(ParseKey(std::string("Alt+Shift+") + name).shift, key.shift | 5) << name;
+    EXPECT_EQ(ParseKey(std::string("Shift+") + name).shift, key.shift | 1) << name;
+    EXPECT_EQ(ParseKey(std::string("Alt+Ctrl+") + name).shift, key.shift | 6) << name;
   }
 }
 
-TEST(ScriptKeys, UnknownKeysAreScriptErrors) {
+// Bad quoting, unknown keys, a malformed control index (lblCONO(2) is on many
+// lines of the scenarios) and a whole number out of its range are script errors.
+TEST(ScriptErrors, MalformedWordsKeysNamesAndNumbers) {
+  for (const char* bad : {"echo \"open", "echo \"bad \\q escape\"", "echo \"x\"y", "echo \"x\\"}) {
+    EXPECT_THROW(SplitWords(bad), ScriptError) << bad;
+  }
   for (const char* bad : {"Bogus", "F13", "F0", "Num10", "Shift+", "Ctrl+Bogus", "ab", ""}) {
     EXPECT_THROW(ParseKey(bad), ScriptError) << bad;
   }
-}
-
-TEST(ScriptNames, ControlNamesCarryAnOptionalIndex) {
   std::string name;
   int index = 0;
-  scripthost::ParseControlName("lblCONO(2)", name, index);
-  EXPECT_EQ(name, "lblCONO");
-  EXPECT_EQ(index, 2);
-  scripthost::ParseControlName("txtCONO", name, index);
-  EXPECT_EQ(index, -1);
   for (const char* bad : {"lbl(", "lbl(x)", "(1)", "lbl(-1)", "lbl()"}) {
     EXPECT_THROW(scripthost::ParseControlName(bad, name, index), ScriptError) << bad;
   }
-}
-
-TEST(ScriptNames, WholeNumbersAreCheckedAgainstTheirRange) {
   EXPECT_EQ(scripthost::ParseWholeNumber("-32768", -32768, 32767, "x"), -32768);
-  EXPECT_THROW(scripthost::ParseWholeNumber("32768", -32768, 32767, "x"), ScriptError);
-  EXPECT_THROW(scripthost::ParseWholeNumber("1.5", 0, 9, "x"), ScriptError);
-  EXPECT_THROW(scripthost::ParseWholeNumber("-", 0, 9, "x"), ScriptError);
+  for (const char* bad : {"32768", "1.5", "-"}) {
+    EXPECT_THROW(scripthost::ParseWholeNumber(bad, -32768, 32767, "x"), ScriptError) << bad;
+  }
 }
 
 TEST(ScriptOutput, TextsAreQuotedWithEscapes) {
@@ -107,13 +93,10 @@ TEST(ScriptOutput, TextsAreQuotedWithEscapes) {
   EXPECT_EQ(scripthost::Quote("Zoë"), "\"Zoë\"");
 }
 
+// The types no scenario shows (True, numbers and texts are on many lines).
 TEST(ScriptOutput, ValuesPrintByTheirType) {
   using recordstore::Variant;
-  EXPECT_EQ(scripthost::FormatValue(Variant::Boolean(true)), "True");
-  EXPECT_EQ(scripthost::FormatValue(Variant::Boolean(false)), "False");
-  EXPECT_EQ(scripthost::FormatValue(Variant::Integer(-5)), "-5");
   EXPECT_EQ(scripthost::FormatValue(Variant::Long(100000)), "100000");
-  EXPECT_EQ(scripthost::FormatValue(Variant::String("1/5/2001")), "\"1/5/2001\"");
   EXPECT_EQ(scripthost::FormatValue(Variant::Null()), "Null");
   EXPECT_EQ(scripthost::FormatValue(Variant()), "Empty");
   EXPECT_EQ(scripthost::FormatValue(Variant::Double(1.5)), "1.5");

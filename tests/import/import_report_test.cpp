@@ -20,6 +20,7 @@ using dorvanedata::ControlLayout;
 using dorvanedata::ImportedFile;
 using dorvanedata::ImportRow;
 using dorvanedata::ImportValue;
+using dorvanedata::NoteRow;
 using dorvanedata::TableDefinition;
 
 // Every classic type lands on the record store's field type of the same code,
@@ -56,21 +57,25 @@ std::string Joined(const std::vector<std::string>& lines) {
   return text;
 }
 
-TableDefinition& Table(ImportedFile& file, const std::string& name) {
-  for (TableDefinition& table : file.tables) {
-    if (table.name == name) return table;
+// The place of table `name` in the file.
+size_t Index(const ImportedFile& file, const std::string& name) {
+  for (size_t t = 0; t < file.tables.size(); ++t) {
+    if (file.tables[t].name == name) return t;
   }
   throw std::runtime_error("no table " + name);
 }
 
-TEST(Report, IsCleanForTheControlsOwnLayout) {
+// Table `name` of the file.
+TableDefinition& Table(ImportedFile& file, const std::string& name) {
+  return file.tables[Index(file, name)];
+}
+
+// The control's own layout gives a clean report; each change to it is a line.
+TEST(Report, NamesEachFieldIndexAndRowThatDiffers) {
   for (const char* name : {"MAIN.MDB", "QRLSYS.mdb"}) {
     EXPECT_EQ(CompareWithControl(AsImported(name), ControlLayout(name)), std::vector<std::string>{})
         << name;
   }
-}
-
-TEST(Report, NamesEachFieldAndIndexThatDiffers) {
   ImportedFile file = AsImported("MAIN.MDB");
   TableDefinition& jobs = Table(file, "JOBLIST");
   jobs.fields[0].declared = "LONG";            // CONO
@@ -93,38 +98,24 @@ TEST(Report, NamesEachFieldAndIndexThatDiffers) {
             "MAIN.MDB: table PELIST has no index PETAG (unique, on PETAG).\n"
             "MAIN.MDB: index TJLIST of table TJLIST is on CONO DESC, JOBNO; the control needs "
             "it on CONO, JOBNO.\n");
-}
-
-TEST(Report, SettingsWithoutARowAndAMissingFile) {
   ImportedFile settings = AsImported("QRLSYS.mdb");
   settings.rows[0] = 0;
   EXPECT_EQ(CompareWithControl(settings, ControlLayout("QRLSYS.mdb")),
             std::vector<std::string>{"QRLSYS.mdb: table SYSSETTINGS holds no row; the control "
                                      "needs one with the job-number size and type."});
-  const ImportedFile missing{"QRLSYS.mdb", false, {}, {}, 0, std::nullopt};
-  EXPECT_EQ(CompareWithControl(missing, ControlLayout("QRLSYS.mdb")).size(), 1u);
 }
 
-// Rows as the import notes them: the counter is SYSTAGS' first row, the tags
-// in use TJLGROUPS' highest.
-ImportedFile WithTags(const std::vector<ImportRow>& counterRows,
-                      const std::vector<int64_t>& groupTags) {
-  ImportedFile file = AsImported("MAIN.MDB");
-  file.rows.assign(file.tables.size(), 0);
-  size_t systags = 0, groups = 0;
-  for (size_t t = 0; t < file.tables.size(); ++t) {
-    if (file.tables[t].name == "SYSTAGS") systags = t;
-    if (file.tables[t].name == "TJLGROUPS") groups = t;
-  }
-  for (const ImportRow& row : counterRows) dorvanedata::NoteRow(file, systags, row);
-  for (int64_t tag : groupTags) {
-    dorvanedata::NoteRow(file, groups, {ImportValue::Integer(tag), ImportValue::Text("list")});
-  }
-  return file;
-}
-
+// The counter is SYSTAGS' first row, the tags in use TJLGROUPS' highest, as
+// the import notes its rows; a counter behind them is one line of the report.
 TEST(Report, ATagCounterBehindTheSavedListsIsOneLine) {
-  const auto lines = [](const ImportedFile& file) {
+  const auto lines = [](const std::vector<ImportRow>& counterRows,
+                        const std::vector<int64_t>& groupTags) {
+    ImportedFile file = AsImported("MAIN.MDB");
+    file.rows.assign(file.tables.size(), 0);
+    for (const ImportRow& row : counterRows) NoteRow(file, Index(file, "SYSTAGS"), row);
+    for (int64_t tag : groupTags) {
+      NoteRow(file, Index(file, "TJLGROUPS"), {ImportValue::Integer(tag), ImportValue::Text("x")});
+    }
     std::vector<std::string> tags;
     for (const std::string& line : CompareWithControl(file, ControlLayout("MAIN.MDB"))) {
       if (line.find("tag counter") != std::string::npos) tags.push_back(line);
@@ -132,14 +123,14 @@ TEST(Report, ATagCounterBehindTheSavedListsIsOneLine) {
     return tags;
   };
   const ImportValue five = ImportValue::Integer(5), ten = ImportValue::Integer(10);
-  EXPECT_EQ(lines(WithTags({{five}, {ten}}, {3, 9, 4})),
+  EXPECT_EQ(lines({{five}, {ten}}, {3, 9, 4}),
             std::vector<std::string>{"MAIN.MDB: the tag counter in SYSTAGS is 5, but TJLGROUPS "
                                      "already uses tags up to 9; set SYSTAGS.TJLTAG to 10 so "
                                      "that new saved lists get tags of their own."});
-  EXPECT_EQ(lines(WithTags({{ten}}, {3, 9, 4})).size(), 0u);      // the next tag, 10, is free
-  EXPECT_EQ(lines(WithTags({{ImportValue()}}, {1})).size(), 1u);  // Null counts from 1
-  EXPECT_EQ(lines(WithTags({}, {1})).size(), 1u);                 // so does no row
-  EXPECT_EQ(lines(WithTags({}, {})).size(), 0u);                  // no saved list yet
+  EXPECT_EQ(lines({{ten}}, {3, 9, 4}).size(), 0u);      // the next tag, 10, is free
+  EXPECT_EQ(lines({{ImportValue()}}, {1}).size(), 1u);  // Null counts from 1
+  EXPECT_EQ(lines({}, {1}).size(), 1u);                 // so does no row
+  EXPECT_EQ(lines({}, {}).size(), 0u);                  // no saved list yet
 }
 
 }  // namespace

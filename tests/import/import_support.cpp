@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <fstream>
 
 #include "support/open_table.h"
@@ -28,16 +27,6 @@ void WriteBytes(const fs::path& path, const std::string& bytes) {
   if (!out) throw std::runtime_error("cannot write " + path.string());
 }
 
-std::vector<std::string> Entries(const fs::path& folder) {
-  std::vector<std::string> names;
-  std::error_code error;
-  for (const auto& entry : fs::directory_iterator(folder, error)) {
-    names.push_back(entry.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 std::map<std::string, std::string> Tree(const fs::path& folder) {
   std::map<std::string, std::string> tree;
   for (const auto& entry : fs::recursive_directory_iterator(folder)) {
@@ -45,6 +34,12 @@ std::map<std::string, std::string> Tree(const fs::path& folder) {
         entry.is_directory() ? "" : testsupport::ReadText(entry.path().string());
   }
   return tree;
+}
+
+std::vector<std::string> Entries(const fs::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& [name, bytes] : Tree(folder)) names.push_back(name);
+  return names;
 }
 
 testsupport::ProgramRun Import(const std::string& source, const std::string& destination) {

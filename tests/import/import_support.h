@@ -20,12 +20,12 @@ std::string SampleBytes();
 // Writes `bytes` to `path`, making its folder when missing.
 void WriteBytes(const std::filesystem::path& path, const std::string& bytes);
 
-// The names of the entries of `folder`, sorted ("" entries when it is missing).
-std::vector<std::string> Entries(const std::filesystem::path& folder);
-
 // Every file and folder below `folder` by its relative path, with a file's
 // bytes (a folder's entry is empty): what a refused import must leave as it was.
 std::map<std::string, std::string> Tree(const std::filesystem::path& folder);
+
+// The relative paths of Tree(folder), sorted.
+std::vector<std::string> Entries(const std::filesystem::path& folder);
 
 // Runs `dorvane-data import source destination`.
 testsupport::ProgramRun Import(const std::string& source, const std::string& destination);
