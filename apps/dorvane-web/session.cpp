@@ -205,6 +205,9 @@ void Session::Flush() {
       if (!diff.Empty() || !changed.empty()) {
         message = json{{"type", "patch"}, {"diff", diff}};
         if (!changed.empty()) (*message)["host"] = changed;
+        // The inputs this patch answers: the browser takes them as answered
+        // as soon as it has the patch, without waiting for their acks.
+        if (!unacked_.empty()) (*message)["acks"] = unacked_;
       }
     }
     sentPicture_ = picture;

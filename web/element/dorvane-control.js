@@ -59,12 +59,10 @@ export class DorvaneControl extends HTMLElement {
     this.renderedSeq = 0;
     this.receivedSeq = 0;
     this.frame = 0;
-    this.holdTimer = null;
     this.keyTimes = new Map();  // n of a key -> performance.now() of its keydown
     this.answered = [];         // keydown times of keys whose answer waits to be painted
     this.guessed = [];          // keydown times of keys whose guess waits to be painted
     this.keyToGuess = [];       // milliseconds from a keydown to the paint of its guess
-    this.patchSinceAck = false;
     this.keyToPaint = [];       // milliseconds from a keydown to the paint of its answer
     this.addEventListener('keydown', (e) => this.onKeyDown(e));
     this.addEventListener('focus', () => this.placeFocus(true));
@@ -89,7 +87,7 @@ export class DorvaneControl extends HTMLElement {
     this.link = new Link(url, () => this.fetchTicket(), {
       onMessage: (msg) => this.onMessage(msg),
       onState: (state, detail) => this.onLinkState(state, detail),
-      onAck: (n) => this.onAck(n),
+      onAck: (n, byPatch) => this.onAck(n, byPatch),
     });
     if (this.hasAttribute('today')) this.link.extraHello.today = this.getAttribute('today');
     this.link.start();
@@ -213,13 +211,7 @@ export class DorvaneControl extends HTMLElement {
     } else {
       return;
     }
-    this.patchSinceAck = true;
-    // A patch is followed by the acknowledgement of the input it answers:
-    // while a guessed key waits for its own, the drawing waits a moment for
-    // it, so the guess is not applied on top of its own answer.
-    clearTimeout(this.holdTimer);
-    if (this.guessing()) this.holdTimer = setTimeout(() => this.scheduleRender(), 40);
-    else this.scheduleRender();
+    this.scheduleRender();
   }
 
   // The focused text box with its pending keys guessed, and whether any are.
@@ -237,15 +229,13 @@ export class DorvaneControl extends HTMLElement {
     return this.guess().guessed;
   }
 
-  onAck(n) {
+  // Input n was applied; byPatch: the patch that has just come answers it
+  // (a key is then timed until that patch is painted).
+  onAck(n, byPatch) {
     this.maxAcked = Math.max(this.maxAcked, n);
     this.pending = this.pending.filter((p) => p.n !== n);
-    // A key answered by a patch (the patch comes just before its ack) is
-    // timed until that patch is painted.
-    if (this.patchSinceAck && this.keyTimes.has(n)) this.answered.push(this.keyTimes.get(n));
+    if (byPatch && this.keyTimes.has(n)) this.answered.push(this.keyTimes.get(n));
     this.keyTimes.delete(n);
-    this.patchSinceAck = false;
-    clearTimeout(this.holdTimer);
     this.scheduleRender();
   }
 
