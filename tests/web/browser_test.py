@@ -6,8 +6,8 @@ restart starts a new one that gets the page's properties again; a page of
 another origin cannot open a session; a source the ticket does not allow
 behaves as a folder without MAIN.MDB and shows no server path; a frame over
 8 KiB closes the socket with 1009; a forged or expired ticket is refused
-with 1008; host property writes resolve and the range fires `change`; a
-screenshot shows the control's colours where its controls lie.
+with 1008; host property writes resolve and the range fires `change`; Tab
+leaves the element at its ends and comes back in; a screenshot shows the control's colours where its controls lie.
 
     browser_test.py BUILD_DIR [SCREENSHOT.png]"""
 
@@ -144,6 +144,31 @@ def host_properties(t):
     return found == ["TypeError", 2, 3, True, True, True], found
 
 
+def tab_out(t):
+    """Tab on the last tab stop moves the page's focus to its field after the
+    element, Shift+Tab on the first to the one before; Shift+Tab from the
+    field after comes back in at the last stop."""
+    open_page(t, source="acme", ticket=web_support.ticket(), today="2024-03-06", around=1)
+    where = ("(document.activeElement === el ? 'el:' + el.picture.focusControl : "
+             "document.activeElement.id)")
+    t.page.js("document.getElementById('before').focus()")
+    found = []
+
+    def press_until_out(key):
+        for _ in range(12):
+            t.page.press([key])
+            t.page.wait("el.settled")
+            found.append(t.page.element(where))
+            if not found[-1].startswith("el:"):
+                return found[-1]
+
+    left = press_until_out("Tab")
+    stops = found[:-1]
+    came_back = press_until_out("Shift+Tab")
+    ok = len(set(stops)) >= 3 and left == "after" and came_back == "before"
+    return ok and found[len(stops) + 1] == stops[-1], found
+
+
 def screenshot(t):
     """The drawn control: the surface colour and white text boxes where the
     picture puts them."""
@@ -162,7 +187,7 @@ def screenshot(t):
 
 
 CHECKS = [ime_composition, reconnect, refused_origin, forbidden_source, oversized_frame,
-          bad_tickets, host_properties, screenshot]
+          bad_tickets, host_properties, tab_out, screenshot]
 
 
 class Test:

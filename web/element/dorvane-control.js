@@ -5,7 +5,9 @@
 // dialog and message boxes as modal dialogs, and mirrors the control's eight
 // host properties: a read gives the last value the server sent, a write is
 // sent and set() returns a Promise of its result. It fires `change` when the
-// working list or the period-ending range changes.
+// working list or the period-ending range changes. Tab on the control's last
+// tab stop (Shift+Tab on its first) moves the page's focus on to its next
+// (previous) field, as a host window's Tab would.
 //
 // Attributes: source (the data source name, set as PathText when the session
 // opens), ticket (a ticket text) or ticket-url (fetched before every
@@ -25,6 +27,13 @@ const WRITABLE = { PathText: 'string', SelectedBPETAG: 'number', SelectedEPETAG:
   ControlsEnabled: 'boolean' };
 const RANGE = ['SelectedBPETAG', 'SelectedEPETAG', 'SelectedBPEDATE', 'SelectedEPEDATE', 'ArePEDatesOK'];
 const LIST = ['IsListOK', 'WorkingListVersion'];
+
+// The last Tab pressed anywhere on the page (when, and whether with Shift):
+// the focus that comes in right after it enters at the first or last stop.
+const lastTab = { at: -Infinity, back: false };
+window.addEventListener('keydown', (event) => {
+  if (event.key === 'Tab') Object.assign(lastTab, { at: performance.now(), back: event.shiftKey });
+}, true);
 
 // Keys the browser keeps for itself in a text box: copy, cut and paste.
 function isClipboardKey(event) {
@@ -64,8 +73,11 @@ export class DorvaneControl extends HTMLElement {
     this.guessed = [];          // keydown times of keys whose guess waits to be painted
     this.keyToGuess = [];       // milliseconds from a keydown to the paint of its guess
     this.keyToPaint = [];       // milliseconds from a keydown to the paint of its answer
+    this.tabOut = { next: false, previous: false };  // whether Tab, Shift+Tab leave the control
+    this.away = false;          // the control was told the page's focus left it
     this.addEventListener('keydown', (e) => this.onKeyDown(e));
-    this.addEventListener('focus', () => this.placeFocus(true));
+    this.addEventListener('focus', (e) => this.onFocus(e));
+    this.addEventListener('focusout', (e) => this.onFocusOut(e));
     const root = this.shadowRoot;
     root.addEventListener('beforeinput', (e) => this.onBeforeInput(e));
     root.addEventListener('compositionstart', () => { this.composing = true; });
@@ -186,6 +198,7 @@ export class DorvaneControl extends HTMLElement {
 
   onMessage(msg) {
     if (typeof msg.seq === 'number') this.receivedSeq = msg.seq;
+    if (msg.tabOut) this.tabOut = msg.tabOut;
     if (msg.type === 'snapshot') {
       this.picture = msg.picture;
       this.updateHost(msg.host ?? {}, true);
@@ -387,9 +400,47 @@ export class DorvaneControl extends HTMLElement {
     }
   }
 
+  // The focus came to the element from the page: after a leave the control
+  // gets it back, at its first tab stop after Tab, its last after Shift+Tab.
+  onFocus(event) {
+    if (this.away && event.relatedTarget !== null) {
+      this.away = false;
+      const tabbed = performance.now() - lastTab.at < 500;
+      this.sendInput({ type: 'enter', at: tabbed ? (lastTab.back ? 'last' : 'first') : 'remembered' });
+    }
+    this.placeFocus(true);
+  }
+
+  // The page's focus went to a field of the page: the control loses it.
+  onFocusOut(event) {
+    const to = event.relatedTarget;
+    if (this.away || to === null || to === this || this.shadowRoot.contains(to)) return;
+    if (this.picture.modalForms.length > 0 || this.boxes.length > 0) return;
+    this.away = true;
+    this.sendInput({ type: 'leave' });
+  }
+
+  // Tab on the last tab stop (Shift+Tab on the first) is the browser's: its
+  // focus moves on to the page's next (previous) field. Only when every input
+  // has been answered, since the ends the server said are those of its focus.
+  tabLeaves(event) {
+    if (event.key !== 'Tab' || event.ctrlKey || event.altKey || event.metaKey) return false;
+    if (this.pending.length > 0 || this.picture.modalForms.length > 0 || this.boxes.length > 0) return false;
+    return event.shiftKey ? this.tabOut.previous : this.tabOut.next;
+  }
+
   onKeyDown(event) {
     if (event.isComposing || event.keyCode === 229 || event.defaultPrevented) return;
     if (isClipboardKey(event)) return;
+    if (this.tabLeaves(event)) {
+      // The element itself stands before its controls in the page's order:
+      // out of it for a moment, so that Shift+Tab passes it.
+      if (event.shiftKey) {
+        this.tabIndex = -1;
+        setTimeout(() => { this.tabIndex = 0; });
+      }
+      return;
+    }
     const key = translateKey(event);
     if (!key) return;
     event.preventDefault();
