@@ -170,10 +170,12 @@ void Session::SendError(const std::string& message, std::optional<int64_t> n) {
 
 json Session::PictureJson(const screen::Snapshot& picture) const { return picture; }
 
-// The eight host properties: dates as text or null, tags as numbers.
+// The eight host properties (dates as text or null, tags as numbers) and
+// the working list's version, which the element watches for its changes.
 json Session::HostProperties() {
   json host{{"PathText", pathName_}, {"ControlsEnabled", controlsEnabled_}};
   if (hosted_ == nullptr) return host;
+  host["WorkingListVersion"] = hosted_->ListVersion();
   try {
     for (const char* tag : {"SelectedBPETAG", "SelectedEPETAG"})
       host[tag] = hosted_->Get(tag).ToLong();

@@ -6,8 +6,10 @@ restart starts a new one that gets the page's properties again; a page of
 another origin cannot open a session; a source the ticket does not allow
 behaves as a folder without MAIN.MDB and shows no server path; a frame over
 8 KiB closes the socket with 1009; a forged or expired ticket is refused
-with 1008; host property writes resolve and the range fires `change`; Tab
-leaves the element at its ends and comes back in; a screenshot shows the control's colours where its controls lie.
+with 1008; host property writes resolve and the range fires `change`, and
+so does the list at each row added or deleted; Tab leaves the element at its
+ends and comes back in; a screenshot shows the control's colours where its
+controls lie.
 
     browser_test.py BUILD_DIR [SCREENSHOT.png]"""
 
@@ -144,6 +146,26 @@ def host_properties(t):
     return found == ["TypeError", 2, 3, True, True, True], found
 
 
+def list_changes(t):
+    """Each row added to the working list or deleted from it fires one
+    `change` of the list, also when IsListOK stays as it was."""
+    open_page(t, source="acme", ticket=web_support.ticket(), today="2024-03-06")
+    t.page.js("const el = document.querySelector('dorvane-control'); window.changes = 0;"
+              "el.addEventListener('change', (e) => { window.changes += e.detail.what === 'list'; });")
+    t.page.focus()
+    found = []
+    for step in ("A 5", "cmdUpdate", "A 7", "cmdUpdate", "CmdDelete"):
+        t.page.js("window.changes = 0")
+        if step.startswith("A"):
+            t.page.press(["A"])
+            t.page.type(step[2:])
+        else:
+            t.page.click("ztDorvane", step)
+        t.page.wait("el.settled")
+        found.append((step, t.page.js("return window.changes"), t.page.element("el.IsListOK")))
+    return [changes for _, changes, _ in found] == [1] * 5 and found[-1][2], found
+
+
 def tab_out(t):
     """Tab on the last tab stop moves the page's focus to its field after the
     element, Shift+Tab on the first to the one before; Shift+Tab from the
@@ -187,7 +209,7 @@ def screenshot(t):
 
 
 CHECKS = [ime_composition, reconnect, refused_origin, forbidden_source, oversized_frame,
-          bad_tickets, host_properties, tab_out, screenshot]
+          bad_tickets, host_properties, list_changes, tab_out, screenshot]
 
 
 class Test:

@@ -22,7 +22,7 @@ import { DIALOG_STYLE, boxDialog, formDialog } from './dialogs.js';
 import { predict } from './predict.js';
 
 const HOST_PROPERTIES = ['PathText', 'SelectedBPETAG', 'SelectedEPETAG', 'SelectedBPEDATE',
-  'SelectedEPEDATE', 'IsListOK', 'ArePEDatesOK', 'ControlsEnabled'];
+  'SelectedEPEDATE', 'IsListOK', 'ArePEDatesOK', 'ControlsEnabled', 'WorkingListVersion'];
 const WRITABLE = { PathText: 'string', SelectedBPETAG: 'number', SelectedEPETAG: 'number',
   ControlsEnabled: 'boolean' };
 const RANGE = ['SelectedBPETAG', 'SelectedEPETAG', 'SelectedBPEDATE', 'SelectedEPEDATE', 'ArePEDatesOK'];
