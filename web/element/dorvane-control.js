@@ -18,7 +18,7 @@ import { translateKey } from './keys.js';
 import { Link } from './link.js';
 import { applyDiff, controlKey, emptyPicture } from './picture.js';
 import { STYLE, charactersOf, createControl, paintControl, surfaceSize, unitsOf, colorOf } from './painting.js';
-import { DIALOG_STYLE, boxDialog, formDialog } from './dialogs.js';
+import { DIALOG_STYLE, boxDialog, centreOver, formDialog } from './dialogs.js';
 import { predict } from './predict.js';
 
 const HOST_PROPERTIES = ['PathText', 'SelectedBPETAG', 'SelectedEPETAG', 'SelectedBPEDATE',
@@ -78,6 +78,7 @@ export class DorvaneControl extends HTMLElement {
     this.addEventListener('keydown', (e) => this.onKeyDown(e));
     this.addEventListener('focus', (e) => this.onFocus(e));
     this.addEventListener('focusout', (e) => this.onFocusOut(e));
+    this.placeDialogs = () => this.centreDialogs(() => true);
     const root = this.shadowRoot;
     root.addEventListener('beforeinput', (e) => this.onBeforeInput(e));
     root.addEventListener('compositionstart', () => { this.composing = true; });
@@ -93,6 +94,8 @@ export class DorvaneControl extends HTMLElement {
 
   connectedCallback() {
     if (!this.hasAttribute('tabindex')) this.tabIndex = 0;
+    window.addEventListener('resize', this.placeDialogs);
+    window.addEventListener('scroll', this.placeDialogs, true);
     if (this.link) return;
     const url = this.getAttribute('server') ||
       new URL('/session', import.meta.url).href.replace(/^http/, 'ws');
@@ -106,6 +109,8 @@ export class DorvaneControl extends HTMLElement {
   }
 
   disconnectedCallback() {
+    window.removeEventListener('resize', this.placeDialogs);
+    window.removeEventListener('scroll', this.placeDialogs, true);
     this.link?.stop();
     this.link = null;
   }
@@ -296,11 +301,23 @@ export class DorvaneControl extends HTMLElement {
     }
     this.renderTexts();
     this.renderBoxes();
+    this.centreDialogs((dialog) => !dialog.dataset.placed);
     this.placeFocus(holding);
     this.renderedSeq = this.receivedSeq;
     const now = performance.now();
     for (const start of this.answered.splice(0)) this.keyToPaint.push(now - start);
     for (const start of this.guessed.splice(0)) this.keyToGuess.push(now - start);
+  }
+
+  // Centres the open dialogs that `which` picks over the element (new ones
+  // once their controls are in; all of them when the page moves).
+  centreDialogs(which) {
+    const dialogs = [...this.holders.values()].map((h) => h.dialog).concat(this.boxes.map((b) => b.dialog));
+    for (const dialog of dialogs) {
+      if (!dialog?.open || !which(dialog)) continue;
+      centreOver(dialog, this);
+      dialog.dataset.placed = '1';
+    }
   }
 
   renderContainer(container, controls) {
