@@ -170,9 +170,9 @@ void Session::Apply(const Input& input) {
     } else if (type == "select") {
       Select(FocusedTextBox("A selection"), message);
     } else if (type == "leave") {
-      // The page's focus went to a field of its own: the control loses it.
-      if (screen::ActiveModalForm() != nullptr) throw Refusal{"A dialog of the control is open."};
-      window_->FocusHost();
+      // The page's focus went to a field of its own: the control loses it
+      // (not to a dialog of the control that opened meanwhile: that keeps it).
+      if (screen::ActiveModalForm() == nullptr) window_->FocusHost();
     } else if (type == "enter") {
       // The page's focus came back: Tab enters at the first tab stop,
       // Shift+Tab at the last, anything else where the focus was.

@@ -453,8 +453,9 @@ export class DorvaneControl extends HTMLElement {
       // The element itself stands before its controls in the page's order:
       // out of it for a moment, so that Shift+Tab passes it.
       if (event.shiftKey) {
+        const index = this.tabIndex;
         this.tabIndex = -1;
-        setTimeout(() => { this.tabIndex = 0; });
+        setTimeout(() => { this.tabIndex = index; });
       }
       return;
     }
