@@ -76,7 +76,7 @@ export class DorvaneControl extends HTMLElement {
     this.tabOut = { next: false, previous: false };  // whether Tab, Shift+Tab leave the control
     this.away = false;          // the control was told the page's focus left it
     this.addEventListener('keydown', (e) => this.onKeyDown(e));
-    this.addEventListener('focus', (e) => this.onFocus(e));
+    this.addEventListener('focus', () => this.onFocus());
     this.addEventListener('focusout', (e) => this.onFocusOut(e));
     this.placeDialogs = () => this.centreDialogs(() => true);
     const root = this.shadowRoot;
@@ -419,8 +419,8 @@ export class DorvaneControl extends HTMLElement {
 
   // The focus came to the element from the page: after a leave the control
   // gets it back, at its first tab stop after Tab, its last after Shift+Tab.
-  onFocus(event) {
-    if (this.away && event.relatedTarget !== null) {
+  onFocus() {
+    if (this.away) {
       this.away = false;
       const tabbed = performance.now() - lastTab.at < 500;
       this.sendInput({ type: 'enter', at: tabbed ? (lastTab.back ? 'last' : 'first') : 'remembered' });
