@@ -5,6 +5,7 @@
 // search request.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -30,6 +31,9 @@ class HostedControl {
   // The host reads a property: SelectedBPETAG, SelectedEPETAG, SelectedBPEDATE,
   // SelectedEPEDATE, IsListOK, ArePEDatesOK.
   virtual recordstore::Variant Get(const std::string& property) = 0;
+  // A number that grows whenever the working list changes (rows added,
+  // edited or deleted, a list retrieved); 0 for a control without one.
+  virtual uint64_t ListVersion() const { return 0; }
   // A field of the state of `form` (the surface or a dialog the control
   // opened) by name, for `state`; std::nullopt for a name it does not know.
   virtual std::optional<recordstore::Variant> StateField(screen::Container& form,

@@ -44,6 +44,8 @@ class HostedDorvane : public HostedControl {
     throw ScriptError{"get: unknown property " + property};
   }
 
+  uint64_t ListVersion() const override { return control_.WorkingListVersion(); }
+
   // The control's own state, or the search dialog's while it is the active form.
   std::optional<recordstore::Variant> StateField(screen::Container& form,
                                                  const std::string& name) override {

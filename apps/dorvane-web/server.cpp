@@ -334,7 +334,7 @@ struct Server::Impl {
   }
 
   void Reap() {
-    reaper.expires_after(std::chrono::seconds(2));
+    reaper.expires_after(std::chrono::seconds(1));
     reaper.async_wait([this](beast::error_code ec) {
       if (ec) return;
       table.Reap();

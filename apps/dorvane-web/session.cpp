@@ -114,7 +114,8 @@ uint64_t Session::Attach(Link link, std::optional<int64_t> lastSeen) {
   json message{{"type", "snapshot"},
                {"seq", nextSeq_++},
                {"picture", PictureJson(*sentPicture_)},
-               {"host", sentHost_}};
+               {"host", sentHost_},
+               {"tabOut", sentTabOut_}};
   ScrubTexts(message, scrubNames_);
   kept_.emplace_back(message["seq"].get<int64_t>(), message.dump());
   link_.send(kept_.back().second);
@@ -169,10 +170,12 @@ void Session::SendError(const std::string& message, std::optional<int64_t> n) {
 
 json Session::PictureJson(const screen::Snapshot& picture) const { return picture; }
 
-// The eight host properties: dates as text or null, tags as numbers.
+// The eight host properties (dates as text or null, tags as numbers) and
+// the working list's version, which the element watches for its changes.
 json Session::HostProperties() {
   json host{{"PathText", pathName_}, {"ControlsEnabled", controlsEnabled_}};
   if (hosted_ == nullptr) return host;
+  host["WorkingListVersion"] = hosted_->ListVersion();
   try {
     for (const char* tag : {"SelectedBPETAG", "SelectedEPETAG"})
       host[tag] = hosted_->Get(tag).ToLong();
@@ -188,27 +191,44 @@ json Session::HostProperties() {
   return host;
 }
 
+// Whether Tab (next) and Shift+Tab (previous) on the focused control would
+// wrap round its tab stops: the browser then moves its focus out of the
+// element to the page's neighbouring field instead of sending the key.
+json Session::TabOut() const {
+  return json{{"next", window_->TabLeavesUserControl(false)},
+              {"previous", window_->TabLeavesUserControl(true)}};
+}
+
 void Session::Flush() {
   const screen::Snapshot picture = screen::TakeSnapshot(*window_);
   json host = HostProperties();
+  json tabOut = TabOut();
   std::optional<json> message;
   {
     std::lock_guard lock(outMutex_);
     if (!sentPicture_) {
-      message = json{{"type", "snapshot"}, {"picture", PictureJson(picture)}, {"host", host}};
+      message = json{{"type", "snapshot"},
+                     {"picture", PictureJson(picture)},
+                     {"host", host},
+                     {"tabOut", tabOut}};
     } else {
       const screen::SnapshotDiff diff = screen::Diff(*sentPicture_, picture);
       json changed = json::object();
       for (const auto& [name, value] : host.items()) {
         if (!sentHost_.contains(name) || sentHost_[name] != value) changed[name] = value;
       }
-      if (!diff.Empty() || !changed.empty()) {
+      if (!diff.Empty() || !changed.empty() || tabOut != sentTabOut_) {
         message = json{{"type", "patch"}, {"diff", diff}};
         if (!changed.empty()) (*message)["host"] = changed;
+        if (tabOut != sentTabOut_) (*message)["tabOut"] = tabOut;
+        // The inputs this patch answers: the browser takes them as answered
+        // as soon as it has the patch, without waiting for their acks.
+        if (!unacked_.empty()) (*message)["acks"] = unacked_;
       }
     }
     sentPicture_ = picture;
     sentHost_ = std::move(host);
+    sentTabOut_ = std::move(tabOut);
   }
   if (message) Send(std::move(*message));
   for (int64_t n : unacked_) SendNow(json{{"ack", n}});

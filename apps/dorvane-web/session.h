@@ -167,6 +167,7 @@ class Session {
   void ApplyBoxInput(const Input& input, size_t box, std::optional<int>& answer);
   void ApplySet(const Input& input);
   nlohmann::json HostProperties();
+  nlohmann::json TabOut() const;
   nlohmann::json PictureJson(const screen::Snapshot& picture) const;
 
   const std::string id_;
@@ -198,6 +199,7 @@ class Session {
   bool keptDropped_ = false;                     // frames after the oldest kept one were dropped
   std::optional<screen::Snapshot> sentPicture_;  // what the browser has (or will have)
   nlohmann::json sentHost_;
+  nlohmann::json sentTabOut_;
   std::vector<std::pair<std::string, std::string>> scrubNames_;
 
   // Session thread only.

@@ -1,7 +1,8 @@
 // The inputs of a session as the session thread applies them: keys, text,
-// clicks, focus and selection, the close box, answers to message boxes and
-// host property sets. Every field comes from a browser and is checked; a
-// refusal is an `error` naming the input, and nothing in it shows the server.
+// clicks, focus and selection, the page's focus leaving and coming back, the
+// close box, answers to message boxes and host property sets. Every field
+// comes from a browser and is checked; a refusal is an `error` naming the
+// input, and nothing in it shows the server.
 #include <cstdint>
 #include <string>
 
@@ -168,6 +169,18 @@ void Session::Apply(const Input& input) {
       if (control.HasFocus()) Select(static_cast<screen::TextBox&>(control), message);
     } else if (type == "select") {
       Select(FocusedTextBox("A selection"), message);
+    } else if (type == "leave") {
+      // The page's focus went to a field of its own: the control loses it
+      // (not to a dialog of the control that opened meanwhile: that keeps it).
+      if (screen::ActiveModalForm() == nullptr) window_->FocusHost();
+    } else if (type == "enter") {
+      // The page's focus came back: Tab enters at the first tab stop,
+      // Shift+Tab at the last, anything else where the focus was.
+      const std::string at = message.contains("at") ? Text(message, "at", 20) : "";
+      if (window_->Placed().empty()) throw Refusal{"There is no control to give the focus to."};
+      window_->Focus(*window_->Placed().front(), at == "first"  ? screen::FocusEntry::FirstTabStop
+                                                 : at == "last" ? screen::FocusEntry::LastTabStop
+                                                                : screen::FocusEntry::Remembered);
     } else if (type == "closeForm") {
       screen::Form* top = screen::ActiveModalForm();
       if (top == nullptr || top->Name() != Text(message, "form", 100))

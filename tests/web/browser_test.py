@@ -4,10 +4,13 @@ one table: IME composition (DevTools Input.imeSetComposition) reaches the
 control as text; a dropped socket resumes the same session and a server
 restart starts a new one that gets the page's properties again; a page of
 another origin cannot open a session; a source the ticket does not allow
-behaves as a folder without MAIN.MDB and shows no server path; a frame over
+behaves as a folder without MAIN.MDB and shows no server path, in a message
+box centred over the element; a frame over
 8 KiB closes the socket with 1009; a forged or expired ticket is refused
-with 1008; host property writes resolve and the range fires `change`; a
-screenshot shows the control's colours where its controls lie.
+with 1008; host property writes resolve and the range fires `change`, and
+so does the list at each row added or deleted; Tab leaves the element at its
+ends and comes back in; a screenshot shows the control's colours where its
+controls lie.
 
     browser_test.py BUILD_DIR [SCREENSHOT.png]"""
 
@@ -89,17 +92,30 @@ def refused_origin(t):
     return outcome.startswith("closed"), outcome
 
 
+def centred(t, dialog):
+    """Whether the open `dialog` of the element lies centred over it (or as
+    near as the window lets it)."""
+    return t.page.element(
+        "(() => { const d = el.shadowRoot.querySelector(%r).getBoundingClientRect();"
+        " const e = el.getBoundingClientRect(); const mid = (r) => [r.left + r.width / 2,"
+        " r.top + r.height / 2]; const [a, b] = [mid(d), mid(e)];"
+        " return Math.abs(a[0] - b[0]) <= 1 && (Math.abs(a[1] - b[1]) <= 1 || d.top === 0); })()"
+        % dialog)
+
+
 def forbidden_source(t):
     """A source the ticket does not allow opens nothing and names no path;
     its message box is a dialog of the page that Enter answers."""
     open_page(t, source="other", ticket=web_support.ticket(sources=["acme"]))
     box = t.page.wait("el.picture.boxes.length && el.picture.boxes[0].prompt")
     shown = t.page.wait("el.shadowRoot.querySelector('dialog.msgbox[open] .box-text').textContent")
+    box_centred = centred(t, "dialog.msgbox[open]")
     t.page.press(["Enter"])
     answered = t.page.wait("el.settled && el.picture.boxes.length === 0 && "
                            "!el.shadowRoot.querySelector('dialog.msgbox')")
     ok = bool(box) and "MAIN.MDB" in box and t.work not in box and "/" not in box
-    return ok and shown == box.replace("\r\n", "\n") and answered, (box, shown, answered)
+    return (ok and shown == box.replace("\r\n", "\n") and answered and box_centred,
+            (box, shown, answered, box_centred))
 
 
 def oversized_frame(t):
@@ -144,6 +160,56 @@ def host_properties(t):
     return found == ["TypeError", 2, 3, True, True, True], found
 
 
+def list_changes(t):
+    """Each row added to the working list or deleted from it fires one
+    `change` of the list, also when IsListOK stays as it was; the search
+    dialog opens centred over the element."""
+    open_page(t, source="acme", ticket=web_support.ticket(), today="2024-03-06")
+    t.page.js("const el = document.querySelector('dorvane-control'); window.changes = 0;"
+              "el.addEventListener('change', (e) => { window.changes += e.detail.what === 'list'; });")
+    t.page.focus()
+    found = []
+    for step in ("A 5", "cmdUpdate", "A 7", "cmdUpdate", "CmdDelete"):
+        t.page.js("window.changes = 0")
+        if step.startswith("A"):
+            t.page.press(["A"])
+            t.page.type(step[2:])
+        else:
+            t.page.click("ztDorvane", step)
+        t.page.wait("el.settled")
+        found.append((step, t.page.js("return window.changes"), t.page.element("el.IsListOK")))
+    # The company search, a dialog of the element, opens over it.
+    t.page.press(["A", "?"])
+    t.page.wait("el.settled && el.picture.modalForms.length === 1")
+    found.append(centred(t, "dialog[open]"))
+    return [c for _, c, _ in found[:-1]] == [1] * 5 and found[-2][2] and found[-1], found
+
+
+def tab_out(t):
+    """Tab on the last tab stop moves the page's focus to its field after the
+    element, Shift+Tab on the first to the one before; Shift+Tab from the
+    field after comes back in at the last stop."""
+    open_page(t, source="acme", ticket=web_support.ticket(), today="2024-03-06", around=1)
+    where = ("(document.activeElement === el ? 'el:' + el.picture.focusControl : "
+             "document.activeElement.id)")
+    t.page.js("document.getElementById('before').focus()")
+    found = []
+
+    def press_until_out(key):
+        for _ in range(12):
+            t.page.press([key])
+            t.page.wait("el.settled")
+            found.append(t.page.element(where))
+            if not found[-1].startswith("el:"):
+                return found[-1]
+
+    left = press_until_out("Tab")
+    stops = found[:-1]
+    came_back = press_until_out("Shift+Tab")
+    ok = len(set(stops)) >= 3 and left == "after" and came_back == "before"
+    return ok and found[len(stops) + 1] == stops[-1], found
+
+
 def screenshot(t):
     """The drawn control: the surface colour and white text boxes where the
     picture puts them."""
@@ -162,7 +228,7 @@ def screenshot(t):
 
 
 CHECKS = [ime_composition, reconnect, refused_origin, forbidden_source, oversized_frame,
-          bad_tickets, host_properties, screenshot]
+          bad_tickets, host_properties, list_changes, tab_out, screenshot]
 
 
 class Test:

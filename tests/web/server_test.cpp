@@ -2,17 +2,20 @@
 // clients: files and the handshake, the refusals at the door (an origin not
 // allowed, a forged or expired ticket, a frame over 8 KiB), a source the
 // ticket does not allow, a resume of the same session with a resent input
-// applied once, a fresh session for an unknown one, and the cap per user.
+// applied once, a fresh session for an unknown one, the cap per user, and
+// the end of a session after its resume time and when idle.
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 
 #include "apps/dorvane-web/ticket.h"
 #include "apps/dorvane-web/web_client.h"
@@ -27,13 +30,13 @@ constexpr char kSecret[] = "the secret of the socket tests";
 // The server as a child process; the port comes from its first line.
 class ServerProcess {
  public:
-  explicit ServerProcess(const std::string& folder) {
+  explicit ServerProcess(const std::string& folder, json limits = {{"sessionsPerUser", 2}}) {
     std::ofstream(folder + "/config.json")
         << json{{"listen", "127.0.0.1:0"},
                 {"secret", kSecret},
                 {"origins", {"http://good.example"}},
                 {"sources", {{"acme", folder + "/acme"}, {"north", folder + "/north"}}},
-                {"limits", {{"sessionsPerUser", 2}}}};
+                {"limits", limits}};
     std::filesystem::create_directory(folder + "/www");
     std::ofstream(folder + "/www/el.js") << "export {};\n";
     // Made before the fork: the child only calls what is safe there.
@@ -87,9 +90,11 @@ class WebServer : public ::testing::Test {
   static std::string Ticket(const std::string& user, int seconds) {
     return dorvaneweb::MintTicket({user, {"acme"}, std::time(nullptr) + seconds}, kSecret);
   }
-  // A client that said hello; its welcome is read.
-  static std::unique_ptr<WebClient> Open(json hello, json* welcome = nullptr) {
-    auto client = std::make_unique<WebClient>(server_->port, "http://good.example");
+  // A client that said hello (to `port`, by default the suite's server);
+  // its welcome is read.
+  static std::unique_ptr<WebClient> Open(json hello, json* welcome = nullptr,
+                                         unsigned short port = 0) {
+    auto client = std::make_unique<WebClient>(port ? port : server_->port, "http://good.example");
     hello["type"] = "hello";
     client->Send(hello);
     auto answer = client->ReadUntil("welcome", 5000);
@@ -183,6 +188,35 @@ TEST_F(WebServer, ResumesTheSessionAndCapsSessionsPerUser) {
   EXPECT_TRUE(third.ReadUntil("error", 5000));
   EXPECT_FALSE(third.Read(5000));
   EXPECT_EQ(third.CloseCode(), 1013);
+}
+
+// A session whose socket went ends after limits.resumeSeconds; one that
+// keeps its socket but gets no input ends after limits.idleSeconds.
+TEST_F(WebServer, EndsSessionsAfterTheResumeTimeAndWhenIdle) {
+  testsupport::TempFolder folder("dorvane-web-timeouts");
+  ServerProcess server(folder.Path(), {{"idleSeconds", 4}, {"resumeSeconds", 1}});
+  ASSERT_NE(server.port, 0);
+  json welcome;
+  auto dropped = Open({{"ticket", Ticket("eve", 60)}}, &welcome, server.port);
+  const std::string id = welcome["session"];
+  auto idle = Open({{"ticket", Ticket("fay", 60)}}, nullptr, server.port);
+  ASSERT_TRUE(dropped->ReadUntil("snapshot", 5000));
+  ASSERT_TRUE(idle->ReadUntil("snapshot", 5000));
+  const auto start = std::chrono::steady_clock::now();
+  dropped.reset();
+  std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+  // Past the resume time (1 s and the reaper's second) but not yet idle.
+  auto again = Open({{"ticket", Ticket("eve", 60)}, {"resume", {{"session", id}, {"seq", 1}}}},
+                    &welcome, server.port);
+  EXPECT_EQ(welcome["fresh"], true) << welcome;
+  EXPECT_FALSE(idle->Closed());
+  while (idle->Read(8000)) {
+  }
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_TRUE(idle->Closed());
+  EXPECT_GT(seconds, 3.5);
+  EXPECT_LT(seconds, 7.5);
 }
 
 }  // namespace

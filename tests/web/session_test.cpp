@@ -161,6 +161,8 @@ TEST_F(WebSession, PatchesBuildTheServersPictureAndResentInputIsAppliedOnce) {
   EXPECT_EQ(browser_.picture.focusControl, "txtCONO");
   Input({{"type", "text"}, {"text", "5"}});
   const int64_t typed = n_;
+  // The patch names the input it answers, ahead of that input's ack.
+  EXPECT_EQ(browser_.NextOfType("patch")["acks"], json::array({typed}));
   browser_.AckOf(typed);
   EXPECT_EQ(Control("txtCONO")->text, "5");
   // The same input again (a resend after a reconnect): acked, not typed twice.

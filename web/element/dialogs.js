@@ -3,7 +3,8 @@
 // form's controls; each message box the server waits on as a <dialog> with
 // the icon of its style, its text and an OK button whose answer goes back to
 // the code that showed it. Both are opened with showModal, so the rest of
-// the page waits as the classic platform's modal windows made it.
+// the page waits as the classic platform's modal windows made it, and are
+// placed over the element that shows them.
 
 export const DIALOG_STYLE = `
 dialog { padding: 0; border: 1px solid #000; background: #c0c0c0; color: #000;
@@ -41,6 +42,17 @@ function iconOf(style) {
   return `<svg width="32" height="32" role="img" aria-hidden="true">${body}` +
          `<text x="16" y="23" text-anchor="middle" fill="${ink}" ` +
          `font-weight="bold" font-size="20" font-family="serif">${mark}</text></svg>`;
+}
+
+// Places an open modal dialog centred over `element` (the top layer would
+// centre it in the window), kept inside the window.
+export function centreOver(dialog, element) {
+  const r = element.getBoundingClientRect();
+  const clamp = (at, size, room) => Math.max(0, Math.min(room - size, at));
+  const left = clamp(r.left + (r.width - dialog.offsetWidth) / 2, dialog.offsetWidth, innerWidth);
+  const top = clamp(r.top + (r.height - dialog.offsetHeight) / 2, dialog.offsetHeight, innerHeight);
+  Object.assign(dialog.style, { margin: '0', right: 'auto', bottom: 'auto',
+    left: Math.round(left) + 'px', top: Math.round(top) + 'px' });
 }
 
 // A dialog with a title bar; onClose runs when its close box is pressed.

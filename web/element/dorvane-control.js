@@ -5,7 +5,9 @@
 // dialog and message boxes as modal dialogs, and mirrors the control's eight
 // host properties: a read gives the last value the server sent, a write is
 // sent and set() returns a Promise of its result. It fires `change` when the
-// working list or the period-ending range changes.
+// working list or the period-ending range changes. Tab on the control's last
+// tab stop (Shift+Tab on its first) moves the page's focus on to its next
+// (previous) field, as a host window's Tab would.
 //
 // Attributes: source (the data source name, set as PathText when the session
 // opens), ticket (a ticket text) or ticket-url (fetched before every
@@ -16,15 +18,22 @@ import { translateKey } from './keys.js';
 import { Link } from './link.js';
 import { applyDiff, controlKey, emptyPicture } from './picture.js';
 import { STYLE, charactersOf, createControl, paintControl, surfaceSize, unitsOf, colorOf } from './painting.js';
-import { DIALOG_STYLE, boxDialog, formDialog } from './dialogs.js';
+import { DIALOG_STYLE, boxDialog, centreOver, formDialog } from './dialogs.js';
 import { predict } from './predict.js';
 
 const HOST_PROPERTIES = ['PathText', 'SelectedBPETAG', 'SelectedEPETAG', 'SelectedBPEDATE',
-  'SelectedEPEDATE', 'IsListOK', 'ArePEDatesOK', 'ControlsEnabled'];
+  'SelectedEPEDATE', 'IsListOK', 'ArePEDatesOK', 'ControlsEnabled', 'WorkingListVersion'];
 const WRITABLE = { PathText: 'string', SelectedBPETAG: 'number', SelectedEPETAG: 'number',
   ControlsEnabled: 'boolean' };
 const RANGE = ['SelectedBPETAG', 'SelectedEPETAG', 'SelectedBPEDATE', 'SelectedEPEDATE', 'ArePEDatesOK'];
 const LIST = ['IsListOK', 'WorkingListVersion'];
+
+// The last Tab pressed anywhere on the page (when, and whether with Shift):
+// the focus that comes in right after it enters at the first or last stop.
+const lastTab = { at: -Infinity, back: false };
+window.addEventListener('keydown', (event) => {
+  if (event.key === 'Tab') Object.assign(lastTab, { at: performance.now(), back: event.shiftKey });
+}, true);
 
 // Keys the browser keeps for itself in a text box: copy, cut and paste.
 function isClipboardKey(event) {
@@ -59,15 +68,17 @@ export class DorvaneControl extends HTMLElement {
     this.renderedSeq = 0;
     this.receivedSeq = 0;
     this.frame = 0;
-    this.holdTimer = null;
     this.keyTimes = new Map();  // n of a key -> performance.now() of its keydown
     this.answered = [];         // keydown times of keys whose answer waits to be painted
     this.guessed = [];          // keydown times of keys whose guess waits to be painted
     this.keyToGuess = [];       // milliseconds from a keydown to the paint of its guess
-    this.patchSinceAck = false;
     this.keyToPaint = [];       // milliseconds from a keydown to the paint of its answer
+    this.tabOut = { next: false, previous: false };  // whether Tab, Shift+Tab leave the control
+    this.away = false;          // the control was told the page's focus left it
     this.addEventListener('keydown', (e) => this.onKeyDown(e));
-    this.addEventListener('focus', () => this.placeFocus(true));
+    this.addEventListener('focus', () => this.onFocus());
+    this.addEventListener('focusout', (e) => this.onFocusOut(e));
+    this.placeDialogs = () => this.centreDialogs(() => true);
     const root = this.shadowRoot;
     root.addEventListener('beforeinput', (e) => this.onBeforeInput(e));
     root.addEventListener('compositionstart', () => { this.composing = true; });
@@ -83,19 +94,23 @@ export class DorvaneControl extends HTMLElement {
 
   connectedCallback() {
     if (!this.hasAttribute('tabindex')) this.tabIndex = 0;
+    window.addEventListener('resize', this.placeDialogs);
+    window.addEventListener('scroll', this.placeDialogs, true);
     if (this.link) return;
     const url = this.getAttribute('server') ||
       new URL('/session', import.meta.url).href.replace(/^http/, 'ws');
     this.link = new Link(url, () => this.fetchTicket(), {
       onMessage: (msg) => this.onMessage(msg),
       onState: (state, detail) => this.onLinkState(state, detail),
-      onAck: (n) => this.onAck(n),
+      onAck: (n, byPatch) => this.onAck(n, byPatch),
     });
     if (this.hasAttribute('today')) this.link.extraHello.today = this.getAttribute('today');
     this.link.start();
   }
 
   disconnectedCallback() {
+    window.removeEventListener('resize', this.placeDialogs);
+    window.removeEventListener('scroll', this.placeDialogs, true);
     this.link?.stop();
     this.link = null;
   }
@@ -188,6 +203,7 @@ export class DorvaneControl extends HTMLElement {
 
   onMessage(msg) {
     if (typeof msg.seq === 'number') this.receivedSeq = msg.seq;
+    if (msg.tabOut) this.tabOut = msg.tabOut;
     if (msg.type === 'snapshot') {
       this.picture = msg.picture;
       this.updateHost(msg.host ?? {}, true);
@@ -213,13 +229,7 @@ export class DorvaneControl extends HTMLElement {
     } else {
       return;
     }
-    this.patchSinceAck = true;
-    // A patch is followed by the acknowledgement of the input it answers:
-    // while a guessed key waits for its own, the drawing waits a moment for
-    // it, so the guess is not applied on top of its own answer.
-    clearTimeout(this.holdTimer);
-    if (this.guessing()) this.holdTimer = setTimeout(() => this.scheduleRender(), 40);
-    else this.scheduleRender();
+    this.scheduleRender();
   }
 
   // The focused text box with its pending keys guessed, and whether any are.
@@ -237,15 +247,13 @@ export class DorvaneControl extends HTMLElement {
     return this.guess().guessed;
   }
 
-  onAck(n) {
+  // Input n was applied; byPatch: the patch that has just come answers it
+  // (a key is then timed until that patch is painted).
+  onAck(n, byPatch) {
     this.maxAcked = Math.max(this.maxAcked, n);
     this.pending = this.pending.filter((p) => p.n !== n);
-    // A key answered by a patch (the patch comes just before its ack) is
-    // timed until that patch is painted.
-    if (this.patchSinceAck && this.keyTimes.has(n)) this.answered.push(this.keyTimes.get(n));
+    if (byPatch && this.keyTimes.has(n)) this.answered.push(this.keyTimes.get(n));
     this.keyTimes.delete(n);
-    this.patchSinceAck = false;
-    clearTimeout(this.holdTimer);
     this.scheduleRender();
   }
 
@@ -293,11 +301,23 @@ export class DorvaneControl extends HTMLElement {
     }
     this.renderTexts();
     this.renderBoxes();
+    this.centreDialogs((dialog) => !dialog.dataset.placed);
     this.placeFocus(holding);
     this.renderedSeq = this.receivedSeq;
     const now = performance.now();
     for (const start of this.answered.splice(0)) this.keyToPaint.push(now - start);
     for (const start of this.guessed.splice(0)) this.keyToGuess.push(now - start);
+  }
+
+  // Centres the open dialogs that `which` picks over the element (new ones
+  // once their controls are in; all of them when the page moves).
+  centreDialogs(which) {
+    const dialogs = [...this.holders.values()].map((h) => h.dialog).concat(this.boxes.map((b) => b.dialog));
+    for (const dialog of dialogs) {
+      if (!dialog?.open || !which(dialog)) continue;
+      centreOver(dialog, this);
+      dialog.dataset.placed = '1';
+    }
   }
 
   renderContainer(container, controls) {
@@ -397,9 +417,48 @@ export class DorvaneControl extends HTMLElement {
     }
   }
 
+  // The focus came to the element from the page: after a leave the control
+  // gets it back, at its first tab stop after Tab, its last after Shift+Tab.
+  onFocus() {
+    if (this.away) {
+      this.away = false;
+      const tabbed = performance.now() - lastTab.at < 500;
+      this.sendInput({ type: 'enter', at: tabbed ? (lastTab.back ? 'last' : 'first') : 'remembered' });
+    }
+    this.placeFocus(true);
+  }
+
+  // The page's focus went to a field of the page: the control loses it.
+  onFocusOut(event) {
+    const to = event.relatedTarget;
+    if (this.away || to === null || to === this || this.shadowRoot.contains(to)) return;
+    if (this.picture.modalForms.length > 0 || this.boxes.length > 0) return;
+    this.away = true;
+    this.sendInput({ type: 'leave' });
+  }
+
+  // Tab on the last tab stop (Shift+Tab on the first) is the browser's: its
+  // focus moves on to the page's next (previous) field. Only when every input
+  // has been answered, since the ends the server said are those of its focus.
+  tabLeaves(event) {
+    if (event.key !== 'Tab' || event.ctrlKey || event.altKey || event.metaKey) return false;
+    if (this.pending.length > 0 || this.picture.modalForms.length > 0 || this.boxes.length > 0) return false;
+    return event.shiftKey ? this.tabOut.previous : this.tabOut.next;
+  }
+
   onKeyDown(event) {
     if (event.isComposing || event.keyCode === 229 || event.defaultPrevented) return;
     if (isClipboardKey(event)) return;
+    if (this.tabLeaves(event)) {
+      // The element itself stands before its controls in the page's order:
+      // out of it for a moment, so that Shift+Tab passes it.
+      if (event.shiftKey) {
+        const index = this.tabIndex;
+        this.tabIndex = -1;
+        setTimeout(() => { this.tabIndex = index; });
+      }
+      return;
+    }
     const key = translateKey(event);
     if (!key) return;
     event.preventDefault();

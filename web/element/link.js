@@ -12,7 +12,7 @@ const FINAL_CLOSES = new Set([1008, 1009]);
 
 export class Link {
   // url: the ws(s):// address of /session; ticket(): a Promise of the ticket
-  // text; hooks: onMessage(msg), onState(state, detail), onAck(n).
+  // text; hooks: onMessage(msg), onState(state, detail), onAck(n, byPatch).
   constructor(url, ticket, hooks) {
     this.url = url;
     this.ticket = ticket;
@@ -111,8 +111,7 @@ export class Link {
       return;
     }
     if (typeof msg.ack === 'number') {
-      this.unacked.delete(msg.ack);
-      this.hooks.onAck(msg.ack);
+      this.acknowledge(msg.ack, false);
       return;
     }
     if (typeof msg.seq === 'number') {
@@ -121,6 +120,16 @@ export class Link {
     }
     if (msg.type === 'welcome') return this.welcome(msg);
     this.hooks.onMessage(msg);
+    // A patch names the inputs it answers: they are answered now, and the
+    // acks that follow it change nothing.
+    if (msg.type === 'patch' && Array.isArray(msg.acks)) {
+      for (const n of msg.acks) this.acknowledge(n, true);
+    }
+  }
+
+  // Input n was applied (byPatch: its patch has come): it is not sent again.
+  acknowledge(n, byPatch) {
+    if (this.unacked.delete(n)) this.hooks.onAck(n, byPatch);
   }
 
   // A new or resumed session: the inputs not yet acknowledged go again, with
