@@ -1,7 +1,8 @@
 // Tests of the row identity and the stored types of the data tool's layout:
 // the rowid column is the bookmark and never a field, files of the older
-// layout (no rowid column) still work, and the CHECKs of the layout refuse a
-// value of another type whoever writes it.
+// layout (no rowid column) still work, the CHECKs of the layout refuse a value
+// of another type whoever writes it, and a value of another type read from a
+// file without them is an error naming table, field and value.
 #include <gtest/gtest.h>
 
 #include "services/recordstore/recordstore.h"
@@ -23,41 +24,39 @@ std::string JobAt(Recordset& rs, const std::string& bookmark) {
   return rs.Fields("JOBNO").Value().ToString();
 }
 
-TEST(RowIdentity, TheRowidColumnIsNoFieldButKeysStillWalk) {
-  DataFolder folder;
-  folder.CreateMain(kThreeRows);
-  Opened list = OpenTable(folder.File("MAIN.MDB"), "TJLIST", "TJLIST");
-  Recordset& rs = *list.recordset;
-  EXPECT_EQ(rs.FieldCount(), 3);
-  EXPECT_EQ(rs.Fields(0).Name(), "TJLTAG");
-  EXPECT_EQ(ErrorOf([&] { rs.Fields("rowid"); }), 3265);
-  EXPECT_EQ(WalkBackward(rs, "JOBNO"), (std::vector<std::string>{"C", "B", "A"}));
-  rs.Seek("=", {Variant::Integer(2), Variant::String("b")});
-  ASSERT_FALSE(rs.NoMatch());
-  EXPECT_EQ(rs.Fields("JOBNO").Value().ToString(), "B");
-  rs.AddNew();
-  rs.SetCollect("CONO", Variant::Integer(4));
-  rs.Update();
-  EXPECT_EQ(folder.Value("MAIN.MDB", "SELECT rowid FROM TJLIST WHERE CONO = 4"), "4");
-}
-
-TEST(RowIdentity, OlderFilesWithoutTheColumnStillWork) {
-  DataFolder folder;
-  folder.Create("MAIN.MDB", std::string(kOlderList) + kThreeRows);
-  Opened list = OpenTable(folder.File("MAIN.MDB"), "TJLIST", "TJLIST");
-  Recordset& rs = *list.recordset;
-  EXPECT_EQ(rs.FieldCount(), 3);
-  rs.MoveLast();
-  const std::string c = rs.Bookmark();
-  rs.MoveFirst();
-  EXPECT_EQ(JobAt(rs, c), "C");
-  rs.Delete();  // this program's own delete is never reused
-  rs.AddNew();
-  rs.SetCollect("CONO", Variant::Integer(4));
-  rs.SetCollect("JOBNO", Variant::String("D"));
-  rs.Update();
-  EXPECT_EQ(ErrorOf([&] { rs.SetBookmark(c); }), 3167);
-  EXPECT_EQ(JobAt(rs, rs.LastModified()), "D");
+// In the data tool's layout and in files made before its rowid column, the
+// row identity is no field, keys walk and seek, and a deleted row's bookmark
+// is never given to a row added later.
+TEST(RowIdentity, TheRowidIsNoFieldAndNeverReused) {
+  for (const bool older : {false, true}) {
+    SCOPED_TRACE(older ? "older layout" : "layout");
+    DataFolder folder;
+    if (older) {
+      folder.Create("MAIN.MDB", std::string(kOlderList) + kThreeRows);
+    } else {
+      folder.CreateMain(kThreeRows);
+    }
+    Opened list = OpenTable(folder.File("MAIN.MDB"), "TJLIST", "TJLIST");
+    Recordset& rs = *list.recordset;
+    EXPECT_EQ(rs.FieldCount(), 3);
+    EXPECT_EQ(rs.Fields(0).Name(), "TJLTAG");
+    EXPECT_EQ(ErrorOf([&] { rs.Fields("rowid"); }), 3265);
+    rs.MoveLast();
+    const std::string c = rs.Bookmark();
+    rs.Seek("=", {Variant::Integer(2), Variant::String("b")});
+    ASSERT_FALSE(rs.NoMatch());
+    EXPECT_EQ(rs.Fields("JOBNO").Value().ToString(), "B");
+    EXPECT_EQ(JobAt(rs, c), "C");
+    rs.Delete();
+    rs.AddNew();
+    rs.SetCollect("CONO", Variant::Integer(4));
+    rs.SetCollect("JOBNO", Variant::String("D"));
+    rs.Update();
+    EXPECT_EQ(ErrorOf([&] { rs.SetBookmark(c); }), 3167);
+    EXPECT_EQ(JobAt(rs, rs.LastModified()), "D");
+    rs.MovePrevious();
+    EXPECT_EQ(rs.Fields("JOBNO").Value().ToString(), "B");
+  }
 }
 
 // Each write is one another program might make; every one must be refused.
@@ -90,35 +89,31 @@ TEST(StoredTypes, LayoutRefusesValuesOfAnotherTypeWhoeverWrites) {
             (std::vector<std::string>{"2147483647|-32768|12345678|text", "NULL|NULL|12|text"}));
 }
 
-// Reading a value the field type cannot hold, in a file without the CHECKs.
-TEST(StoredTypes, ReadingAValueOfAnotherTypeNamesTableFieldAndValue) {
+// Reading a value the field type cannot hold, in a file without the CHECKs:
+// fractions round as the classic conversions do, and a value out of range
+// after rounding is 6 naming table, field and value. (A text in a number
+// field, and 70000 in a Short, are shown by the foreign-value scenarios.)
+TEST(StoredTypes, ValuesOfAnotherTypeRoundOrAreOverflowWhenRead) {
   DataFolder folder;
-  folder.Create("MAIN.MDB", std::string(kOlderList) +
-                                "INSERT INTO TJLIST VALUES ('x', 1, 'A'), (1099511627776, 2, 'B'), "
-                                "(2.5, 3.5, 'C'), (-0.4, 70000, 'D'), (0, 32767.5, 'E');");
+  folder.Create("MAIN.MDB",
+                std::string(kOlderList) +
+                    "INSERT INTO TJLIST VALUES (1099511627776, 1, 'A'), (2.5, 3.5, 'B'), "
+                    "(-0.4, 32767.5, 'C');");
   Opened list = OpenTable(folder.File("MAIN.MDB"), "TJLIST", "TJLIST");
   Recordset& rs = *list.recordset;
   rs.MoveFirst();
   std::string description;
-  EXPECT_EQ(ErrorOf([&] { rs.Fields("TJLTAG").Value(); }, &description), 13);
-  for (const char* part : {"TJLIST", "TJLTAG", "'x'"}) {
-    EXPECT_NE(description.find(part), std::string::npos) << description;
-  }
-  EXPECT_EQ(rs.Fields("CONO").Value().ToInteger(), 1);  // the other fields read
-  rs.MoveNext();
   EXPECT_EQ(ErrorOf([&] { rs.Fields("TJLTAG").Value(); }, &description), 6);
   EXPECT_NE(description.find("1099511627776"), std::string::npos) << description;
-  rs.MoveNext();  // fractions round as the classic conversions do
+  EXPECT_EQ(rs.Fields("CONO").Value().ToInteger(), 1);  // the other fields read
+  rs.MoveNext();
   EXPECT_EQ(rs.Fields("TJLTAG").Value().Type(), VarType::Long);
   EXPECT_EQ(rs.Fields("TJLTAG").Value().ToLong(), 2);
   EXPECT_EQ(rs.Fields("CONO").Value().ToInteger(), 4);
-  rs.MoveNext();  // 32767.5 rounds to 32768, out of range
-  EXPECT_EQ(ErrorOf([&] { rs.Fields("CONO").Value(); }, &description), 6);
-  EXPECT_NE(description.find("field 'CONO' of table 'TJLIST'"), std::string::npos) << description;
   rs.MoveNext();
   EXPECT_EQ(rs.Fields("TJLTAG").Value().ToLong(), 0);
   EXPECT_EQ(ErrorOf([&] { rs.Fields("CONO").Value(); }, &description), 6);
-  EXPECT_NE(description.find("70000"), std::string::npos) << description;
+  EXPECT_NE(description.find("field 'CONO' of table 'TJLIST'"), std::string::npos) << description;
 }
 
 TEST(StoredTypes, AFieldRuleRefusedOnUpdateNamesTheFieldAndChangesNothing) {

@@ -1,13 +1,11 @@
 // Helpers of the record store's tests: the shared data folder and table opener
-// brought into this namespace, a lock wait set for one test, the number of the
-// RuntimeError an action raises, and a field's values over a whole walk in
-// either direction.
+// brought into this namespace, a fixture run on both engines, a lock wait set
+// for one test, and the number of the RuntimeError an action raises.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "services/recordstore/recordstore.h"
 #include "support/data_folder.h"
@@ -65,10 +63,5 @@ int ErrorOf(F action, std::string* description = nullptr) {
   }
   return 0;
 }
-
-// The values of `field` on every row, walking with MoveNext from MoveFirst.
-std::vector<std::string> WalkForward(Recordset& recordset, const std::string& field);
-// The same walking backwards with MovePrevious from MoveLast.
-std::vector<std::string> WalkBackward(Recordset& recordset, const std::string& field);
 
 }  // namespace recordstore::testing
