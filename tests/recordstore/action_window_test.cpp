@@ -30,11 +30,9 @@ std::string RowidOf(const std::string& bookmark) {
 std::string Position(Recordset& rs) {
   if (rs.IsEOF()) return rs.IsBOF() ? "both ends" : "EOF";
   if (rs.IsBOF()) return "BOF";
-  try {
-    return rs.Bookmark();
-  } catch (const base::RuntimeError& e) {
-    return "error " + std::to_string(e.Number());
-  }
+  std::string bookmark;
+  const int error = ErrorOf([&] { bookmark = rs.Bookmark(); });
+  return error == 0 ? bookmark : "error " + std::to_string(error);
 }
 
 class ActionWindowTest : public EngineTest {

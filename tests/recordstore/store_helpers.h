@@ -26,8 +26,7 @@ class EngineTest : public ::testing::TestWithParam<StoreEngine> {
  protected:
   void SetUp() override {
     if (!StoreSource::Available(GetParam())) {
-      GTEST_SKIP() << "DORVANE_TEST_PG is not set: no PostgreSQL test server (make test and "
-                      "ctest start one)";
+      GTEST_SKIP() << "no PostgreSQL test server: DORVANE_TEST_PG is not set (ctest sets it)";
     }
   }
   StoreSource folder{GetParam()};

@@ -1,8 +1,14 @@
 // Tests of writing rows: values of each kind both ways, the type checks of
 // Update (leaving the table unchanged), the rule that writes need AddNew or
-// Edit, and RecordCount, IsEmpty and HasReadRow as rows come and go. Deletes
+// Edit, RecordCount, IsEmpty and HasReadRow as rows come and go; and of
+// transactions and locking: writes become visible at CommitTrans, a workspace
+// released or closed without a commit rolls back, another workspace that tries
+// to write a SQLite file meanwhile gets the locked error after a short,
+// bounded wait, and a pessimistic Edit holds the lock until Update. Deletes
 // and the moves after them are in the page_delete scenario.
 #include <gtest/gtest.h>
+
+#include <chrono>
 
 #include "services/recordstore/recordstore.h"
 #include "store_helpers.h"
@@ -11,7 +17,7 @@
 namespace recordstore::testing {
 namespace {
 
-class EditTest : public EngineTest {
+class WriteTest : public EngineTest {
  protected:
   void SetUp() override {
     EngineTest::SetUp();
@@ -19,7 +25,8 @@ class EditTest : public EngineTest {
     folder.CreateMain(
         "INSERT INTO TJLIST (TJLTAG, CONO, JOBNO) VALUES (7, 1, '       A'), (7, 2, '       B'), "
         "(7, 3, '       C');"
-        "INSERT INTO COLIST (CONO, CONAME) VALUES (5, 'Harbor Paving');" +
+        "INSERT INTO COLIST (CONO, CONAME) VALUES (5, 'Harbor Paving');"
+        "INSERT INTO SYSTAGS (TJLTAG) VALUES (1);" +
         TypesTable());
     list = OpenTable(folder.File("MAIN.MDB"), "TJLIST", "TJLIST");
   }
@@ -28,6 +35,15 @@ class EditTest : public EngineTest {
       return folder.Query("MAIN.MDB", "SELECT B, Y, L, C, D, W, N, S FROM TYPES ORDER BY rowid");
     }
     return folder.Query("MAIN.MDB", "SELECT * FROM " + table + " ORDER BY rowid");
+  }
+  std::vector<std::string> Tags() {
+    return folder.Query("MAIN.MDB", "SELECT TJLTAG FROM SYSTAGS ORDER BY rowid");
+  }
+  // Adds a SYSTAGS row holding `tag` through `recordset`.
+  static void AddTag(Recordset& recordset, int tag) {
+    recordset.AddNew();
+    recordset.SetCollect("TJLTAG", Variant::Long(tag));
+    recordset.Update();
   }
   // A table of one field of each kind, in the layout of the engine.
   std::string TypesTable() const {
@@ -53,7 +69,7 @@ class EditTest : public EngineTest {
 // Values of each kind written and read back, under a German locale (a Qt host
 // takes the user's, which writes a decimal comma): numbers keep their point in
 // texts, in Val and on their way to and from a server.
-TEST_P(EditTest, TypedValuesRoundTripUnderAGermanLocale) {
+TEST_P(WriteTest, TypedValuesRoundTripUnderAGermanLocale) {
   testsupport::ForeignLocale german("de_DE");
   EXPECT_EQ(Variant::Double(2.5).ToString(), "2.5");
   EXPECT_EQ(Val("2.25"), 2.25);
@@ -83,7 +99,7 @@ TEST_P(EditTest, TypedValuesRoundTripUnderAGermanLocale) {
 
 // Each value that does not fit its field is refused by Update with an error
 // naming the field; the edit stays open and the table unchanged.
-TEST_P(EditTest, UpdateRefusesValuesThatDoNotFitAndLeavesTheTable) {
+TEST_P(WriteTest, UpdateRefusesValuesThatDoNotFitAndLeavesTheTable) {
   Opened types = OpenTable(folder.File("MAIN.MDB"), "TYPES");
   Recordset& rs = *types.recordset;
   const struct {
@@ -109,7 +125,7 @@ TEST_P(EditTest, UpdateRefusesValuesThatDoNotFitAndLeavesTheTable) {
   EXPECT_EQ(Rows("TYPES"), (std::vector<std::string>{"NULL|NULL|NULL|NULL|NULL|NULL|1234|-32768"}));
 }
 
-TEST_P(EditTest, WritesNeedAddNewOrEdit) {
+TEST_P(WriteTest, WritesNeedAddNewOrEdit) {
   Recordset& rs = *list.recordset;
   EXPECT_EQ(ErrorOf([&] { rs.Update(); }), 3020);
   EXPECT_EQ(ErrorOf([&] { rs.SetCollect("CONO", Variant::Integer(1)); }), 3020);
@@ -129,12 +145,10 @@ TEST_P(EditTest, WritesNeedAddNewOrEdit) {
 // RecordCount and IsEmpty follow own writes and another program's at once; a
 // row read stands for the table until this connection writes or rolls back
 // (another program's writes leave it standing) or the recordset moves on.
-TEST_P(EditTest, RecordCountIsEmptyAndHasReadRowFollowTheWrites) {
+TEST_P(WriteTest, RecordCountIsEmptyAndHasReadRowFollowTheWrites) {
   Recordset& rs = *list.recordset;
-  rs.AddNew();
-  rs.Update();
   folder.Exec("MAIN.MDB", "INSERT INTO TJLIST (TJLTAG, CONO, JOBNO) VALUES (0, 4, 'D')");
-  EXPECT_EQ(rs.RecordCount(), 5);
+  EXPECT_EQ(rs.RecordCount(), 4);
   while (rs.RecordCount() != 0) {  // the pattern of emptying a table
     rs.MoveFirst();
     rs.Delete();
@@ -164,7 +178,88 @@ TEST_P(EditTest, RecordCountIsEmptyAndHasReadRowFollowTheWrites) {
   EXPECT_TRUE(rs.IsEmpty());
 }
 
-RUN_ON_BOTH_ENGINES(EditTest);
+// A workspace's writes, through every database it opened on the file, are
+// seen by it at once and by others at the outermost commit; a nested
+// transaction rolls back alone.
+TEST_P(WriteTest, WritesBecomeVisibleAtTheOutermostCommit) {
+  auto workspace = DBEngine::Instance()->CreateWorkspace("wksMAIN");
+  auto first = workspace->OpenDatabase(folder.File("MAIN.MDB"))->OpenRecordset("SYSTAGS");
+  auto second = workspace->OpenDatabase(folder.File("main.mdb"))->OpenRecordset("SYSTAGS");
+  workspace->BeginTrans();
+  AddTag(*first, 2);
+  first->MoveFirst();
+  first->Edit();
+  first->SetCollect("TJLTAG", Variant::Long(5));
+  first->Update();
+  workspace->BeginTrans();
+  AddTag(*second, 3);
+  workspace->Rollback();
+  AddTag(*second, 4);
+  EXPECT_EQ(Tags(), (std::vector<std::string>{"1"}));  // others see nothing yet
+  EXPECT_EQ(first->RecordCount(), 3);
+  workspace->CommitTrans(1);
+  EXPECT_EQ(Tags(), (std::vector<std::string>{"5", "2", "4"}));
+  EXPECT_EQ(ErrorOf([&] { workspace->CommitTrans(); }), 3034);
+}
+
+// A recordset keeps its database and workspace (and so the transaction)
+// alive; releasing it, or closing the workspace, rolls back.
+TEST_P(WriteTest, ReleasedOrClosedWorkspaceRollsBack) {
+  std::shared_ptr<Recordset> kept;
+  {
+    Opened opened = OpenTable(folder.File("MAIN.MDB"), "SYSTAGS");
+    opened.workspace->BeginTrans();
+    AddTag(*opened.recordset, 3);
+    kept = opened.recordset;
+  }
+  EXPECT_EQ(kept->RecordCount(), 2);
+  EXPECT_EQ(Tags(), (std::vector<std::string>{"1"}));
+  kept.reset();
+  EXPECT_EQ(Tags(), (std::vector<std::string>{"1"}));
+  Opened closed = OpenTable(folder.File("MAIN.MDB"), "SYSTAGS");
+  closed.workspace->BeginTrans();
+  AddTag(*closed.recordset, 4);
+  closed.workspace->Close();
+  EXPECT_EQ(ErrorOf([&] { closed.recordset->MoveFirst(); }), 3420);
+  EXPECT_EQ(Tags(), (std::vector<std::string>{"1"}));
+}
+
+// A SQLite transaction or pessimistic Edit locks the whole file (a server
+// locks rows: server_test.cpp): another workspace's write gets 3260 naming the
+// file after a short, bounded wait, reading is not blocked, and the write goes
+// through once the lock is released (by the commit, Update or CancelUpdate).
+TEST_P(WriteTest, SecondWriterOnAFileGetsTheLockedErrorAfterABoundedWait) {
+  if (GetParam() == StoreEngine::kServer) GTEST_SKIP() << "file locks are SQLite's";
+  LockWait wait(150);
+  Opened first = OpenTable(folder.File("MAIN.MDB"), "SYSTAGS", "", 2);
+  Opened second = OpenTable(folder.File("MAIN.MDB"), "SYSTAGS");
+  first.workspace->BeginTrans();
+  AddTag(*first.recordset, 2);
+  auto start = std::chrono::steady_clock::now();
+  std::string description;
+  EXPECT_EQ(ErrorOf([&] { second.workspace->BeginTrans(); }, &description), 3260);
+  auto waited = std::chrono::steady_clock::now() - start;
+  EXPECT_GE(waited, std::chrono::milliseconds(100));
+  EXPECT_LT(waited, std::chrono::milliseconds(2000));
+  EXPECT_NE(description.find("MAIN.MDB"), std::string::npos);
+  EXPECT_EQ(ErrorOf([&] { AddTag(*second.recordset, 3); }), 3260);
+  second.recordset->MoveFirst();  // reading is not blocked
+  EXPECT_EQ(second.recordset->Fields("TJLTAG").Value().ToLong(), 1);
+  first.workspace->CommitTrans(1);
+  // The pessimistic Edit (lock mode 2) holds the file from Edit to Update.
+  first.recordset->MoveFirst();
+  first.recordset->Edit();
+  EXPECT_EQ(ErrorOf([&] { AddTag(*second.recordset, 3); }), 3260);
+  first.recordset->SetCollect("TJLTAG", Variant::Long(5));
+  first.recordset->Update();
+  second.recordset->Update();  // the open AddNew now goes through
+  first.recordset->Edit();
+  first.recordset->CancelUpdate();
+  AddTag(*second.recordset, 6);
+  EXPECT_EQ(Tags(), (std::vector<std::string>{"5", "2", "3", "6"}));
+}
+
+RUN_ON_BOTH_ENGINES(WriteTest);
 
 }  // namespace
 }  // namespace recordstore::testing

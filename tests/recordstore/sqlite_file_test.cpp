@@ -1,10 +1,19 @@
-// Tests of the row identity and the stored types of the data tool's layout:
-// the rowid column is the bookmark and never a field, files of the older
-// layout (no rowid column) still work, the CHECKs of the layout refuse a value
-// of another type whoever writes it, and a value of another type read from a
-// file without them is an error naming table, field and value.
+// Tests of SQLite files: how database paths are read, a missing or foreign
+// file, names in any case, the rowid column is the bookmark and never a field,
+// files of the older layout (no rowid column) still work, the CHECKs of the
+// data tool's layout refuse a value of another type whoever writes it, a value
+// of another type read from a file without them rounds or is an error naming
+// table, field and value, and a failing disk gives the store's errors. Field
+// types are read in tests/services/messages_nullcheck.cpp; a layout read
+// afresh after another program changed the schema, in the foreign-value
+// scenarios.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
+#include <cstdio>
+#include <filesystem>
+
+#include "services/recordstore/fault_vfs.h"
 #include "services/recordstore/recordstore.h"
 #include "store_helpers.h"
 
@@ -136,6 +145,75 @@ TEST(StoredTypes, AFieldRuleRefusedOnUpdateNamesTheFieldAndChangesNothing) {
   rs.SetCollect("M", Variant::Integer(10));
   EXPECT_EQ(ErrorOf([&] { rs.Update(); }, &description), 3317);  // an unnamed rule
   EXPECT_EQ(folder.Query("RULES.MDB", "SELECT N, M FROM R"), std::vector<std::string>{"1|1"});
+}
+
+TEST(OpenTest, PathFormsAllReachTheirFile) {
+  DataFolder folder;
+  folder.CreateMain("INSERT INTO COLIST (CONO, CONAME) VALUES (5, 'Harbor Paving');");
+  folder.Create("qrlsys.mdb", testsupport::SchemaOf("QRLSYS.mdb") +
+                                  "INSERT INTO SYSSETTINGS (JOBNOSIZE) VALUES (8);");
+  std::string windowsStyle = folder.Path();
+  for (char& c : windowsStyle) c = c == '/' ? '\\' : c;
+  const std::pair<std::string, std::string> paths[] = {
+      {folder.Path() + "\\MAIN.MDB", "COLIST"}, {folder.Path() + "\\\\MAIN.MDB", "COLIST"},
+      {windowsStyle + "\\MAIN.MDB", "COLIST"},  {folder.Path() + "/main.mdb", "COLIST"},
+      {folder.Path() + "//MAIN", "COLIST"},     {folder.Path() + "\\QRLSYS.MDB", "SYSSETTINGS"}};
+  for (const auto& [path, table] : paths) {
+    auto workspace = DBEngine::Instance()->CreateWorkspace("wksMAIN");
+    EXPECT_FALSE(workspace->OpenDatabase(path)->OpenRecordset(table)->IsEOF()) << path;
+  }
+}
+
+// A missing file is 3024 and is not made; a file that is no database 3343.
+// Table and index names are found in any case; a Seek needs an index (3019).
+// (What a missing file, index or field says is shown by the scenarios.)
+TEST(OpenTest, MissingOrForeignFilesAndNamesInAnyCase) {
+  DataFolder folder{"MAIN.MDB"};
+  auto workspace = DBEngine::Instance()->CreateWorkspace("wksMAIN");
+  EXPECT_EQ(ErrorOf([&] { workspace->OpenDatabase(folder.Path() + "\\NOSUCH.MDB"); }), 3024);
+  EXPECT_FALSE(std::filesystem::exists(folder.File("NOSUCH.MDB")));
+  std::filesystem::path text = folder.File("NOTES.MDB");
+  FILE* file = std::fopen(text.c_str(), "w");
+  std::fputs("this is a text file, long enough to not look like an empty database file.....", file);
+  std::fclose(file);
+  EXPECT_EQ(ErrorOf([&] { workspace->OpenDatabase(text.string()); }), 3343);
+  auto colist = workspace->OpenDatabase(folder.File("MAIN.MDB"))->OpenRecordset("colist");
+  EXPECT_EQ(colist->Name(), "COLIST");
+  EXPECT_EQ(ErrorOf([&] { colist->Seek("=", {Variant::Integer(5)}); }), 3019);
+  colist->SetIndex("cono");  // index names are the short names, in any case
+  EXPECT_EQ(colist->Index(), "CONO");
+}
+
+// A failing disk, made by the store's VFS: an I/O error of any kind of file
+// call is 3043 and a full disk 3026, each naming the file; the table keeps its
+// old rows, and the same recordset writes again once the disk is sound. (The
+// control's sweep over every call of every writing action accepts either.)
+TEST(DiskError, FailedWritesAreClassicErrorsAndLeaveTheTableAsItWas) {
+  const struct {
+    FaultVfs::Call call;
+    int code;
+    int number;
+  } cases[] = {{FaultVfs::Call::kWrite, SQLITE_IOERR, 3043},
+               {FaultVfs::Call::kWrite, SQLITE_FULL, 3026},
+               {FaultVfs::Call::kSync, SQLITE_IOERR, 3043},
+               {FaultVfs::Call::kLock, SQLITE_IOERR, 3043}};
+  for (const auto& c : cases) {
+    DataFolder folder;
+    folder.CreateMain("INSERT INTO COLIST (CONO, CONAME) VALUES (1, 'Alder');");
+    Opened companies = OpenTable(folder.File("MAIN.MDB"), "COLIST");
+    Recordset& rs = *companies.recordset;
+    rs.AddNew();
+    rs.SetCollect("CONO", Variant::Integer(2));
+    FaultVfs::Arm(c.call, 1, c.code, true);
+    std::string description;
+    const int number = ErrorOf([&] { rs.Update(); }, &description);
+    FaultVfs::Disarm();
+    EXPECT_EQ(number, c.number) << description;
+    EXPECT_NE(description.find("MAIN.MDB"), std::string::npos) << description;
+    EXPECT_EQ(folder.Value("MAIN.MDB", "SELECT count(*) FROM COLIST"), "1") << c.number;
+    rs.Update();  // the edit stayed open; the disk is sound again
+    EXPECT_EQ(folder.Value("MAIN.MDB", "SELECT count(*) FROM COLIST"), "2");
+  }
 }
 
 }  // namespace
