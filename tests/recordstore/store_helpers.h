@@ -1,13 +1,11 @@
 // Helpers of the record store's tests: the shared data folder and table opener
-// brought into this namespace, a lock wait set for one test, the number of the
-// RuntimeError an action raises, and a field's values over a whole walk in
-// either direction.
+// brought into this namespace, a fixture run on both engines, a lock wait set
+// for one test, and the number of the RuntimeError an action raises.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "services/recordstore/recordstore.h"
 #include "support/data_folder.h"
@@ -28,8 +26,7 @@ class EngineTest : public ::testing::TestWithParam<StoreEngine> {
  protected:
   void SetUp() override {
     if (!StoreSource::Available(GetParam())) {
-      GTEST_SKIP() << "DORVANE_TEST_PG is not set: no PostgreSQL test server (make test and "
-                      "ctest start one)";
+      GTEST_SKIP() << "no PostgreSQL test server: DORVANE_TEST_PG is not set (ctest sets it)";
     }
   }
   StoreSource folder{GetParam()};
@@ -65,10 +62,5 @@ int ErrorOf(F action, std::string* description = nullptr) {
   }
   return 0;
 }
-
-// The values of `field` on every row, walking with MoveNext from MoveFirst.
-std::vector<std::string> WalkForward(Recordset& recordset, const std::string& field);
-// The same walking backwards with MovePrevious from MoveLast.
-std::vector<std::string> WalkBackward(Recordset& recordset, const std::string& field);
 
 }  // namespace recordstore::testing

@@ -1,0 +1,220 @@
+// Tests of SQLite files: how database paths are read, a missing or foreign
+// file, names in any case, the rowid column is the bookmark and never a field,
+// files of the older layout (no rowid column) still work, the CHECKs of the
+// data tool's layout refuse a value of another type whoever writes it, a value
+// of another type read from a file without them rounds or is an error naming
+// table, field and value, and a failing disk gives the store's errors. Field
+// types are read in tests/services/messages_nullcheck.cpp; a layout read
+// afresh after another program changed the schema, in the foreign-value
+// scenarios.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "services/recordstore/fault_vfs.h"
+#include "services/recordstore/recordstore.h"
+#include "store_helpers.h"
+
+namespace recordstore::testing {
+namespace {
+
+// TJLIST as files made before the rowid column and the CHECKs existed.
+const char kOlderList[] =
+    "CREATE TABLE TJLIST (TJLTAG LONG DEFAULT 0, CONO SHORT, JOBNO TEXT(8));"
+    "CREATE INDEX \"TJLIST.TJLIST\" ON TJLIST (CONO, JOBNO COLLATE NOCASE);";
+const char kThreeRows[] =
+    "INSERT INTO TJLIST (TJLTAG, CONO, JOBNO) VALUES (7, 1, 'A'), (7, 2, 'B'), (7, 3, 'C');";
+
+// The JOBNO of the row a bookmark returns to.
+std::string JobAt(Recordset& rs, const std::string& bookmark) {
+  rs.SetBookmark(bookmark);
+  return rs.Fields("JOBNO").Value().ToString();
+}
+
+// In the data tool's layout and in files made before its rowid column, the
+// row identity is no field, keys walk and seek, and a deleted row's bookmark
+// is never given to a row added later.
+TEST(RowIdentity, TheRowidIsNoFieldAndNeverReused) {
+  for (const bool older : {false, true}) {
+    SCOPED_TRACE(older ? "older layout" : "layout");
+    DataFolder folder;
+    if (older) {
+      folder.Create("MAIN.MDB", std::string(kOlderList) + kThreeRows);
+    } else {
+      folder.CreateMain(kThreeRows);
+    }
+    Opened list = OpenTable(folder.File("MAIN.MDB"), "TJLIST", "TJLIST");
+    Recordset& rs = *list.recordset;
+    EXPECT_EQ(rs.FieldCount(), 3);
+    EXPECT_EQ(rs.Fields(0).Name(), "TJLTAG");
+    EXPECT_EQ(ErrorOf([&] { rs.Fields("rowid"); }), 3265);
+    rs.MoveLast();
+    const std::string c = rs.Bookmark();
+    rs.Seek("=", {Variant::Integer(2), Variant::String("b")});
+    ASSERT_FALSE(rs.NoMatch());
+    EXPECT_EQ(rs.Fields("JOBNO").Value().ToString(), "B");
+    EXPECT_EQ(JobAt(rs, c), "C");
+    rs.Delete();
+    rs.AddNew();
+    rs.SetCollect("CONO", Variant::Integer(4));
+    rs.SetCollect("JOBNO", Variant::String("D"));
+    rs.Update();
+    EXPECT_EQ(ErrorOf([&] { rs.SetBookmark(c); }), 3167);
+    EXPECT_EQ(JobAt(rs, rs.LastModified()), "D");
+    rs.MovePrevious();
+    EXPECT_EQ(rs.Fields("JOBNO").Value().ToString(), "B");
+  }
+}
+
+// Each write is one another program might make; every one must be refused.
+TEST(StoredTypes, LayoutRefusesValuesOfAnotherTypeWhoeverWrites) {
+  DataFolder folder{"MAIN.MDB", "QRLSYS.mdb"};
+  folder.Exec("MAIN.MDB", kThreeRows);
+  const char* refused[] = {
+      "UPDATE TJLIST SET TJLTAG = 'x'",
+      "UPDATE TJLIST SET TJLTAG = 1099511627776",  // 2^40
+      "UPDATE TJLIST SET TJLTAG = 2.5",
+      "UPDATE TJLIST SET CONO = 32768",
+      "UPDATE TJLIST SET CONO = -32769",
+      "UPDATE TJLIST SET JOBNO = '123456789'",
+      "UPDATE TJLIST SET JOBNO = x'00'",
+      "INSERT INTO PELIST (PETAG, LDATE) VALUES (70000, '20240105')",
+  };
+  for (const char* sql : refused) {
+    EXPECT_ANY_THROW(folder.Exec("MAIN.MDB", sql)) << sql;
+  }
+  EXPECT_ANY_THROW(folder.Exec("QRLSYS.mdb", "INSERT INTO SYSSETTINGS (JOBNOSIZE) VALUES ('abc')"));
+  // Values of the type, the limits and Null are accepted; a number given to a
+  // Text field is stored as its text.
+  folder.Exec("MAIN.MDB",
+              "UPDATE TJLIST SET TJLTAG = 2147483647, CONO = -32768, JOBNO = '12345678' "
+              "WHERE CONO = 1;"
+              "UPDATE TJLIST SET TJLTAG = NULL, CONO = NULL, JOBNO = 12 WHERE CONO = 2;");
+  EXPECT_EQ(folder.Query("MAIN.MDB",
+                         "SELECT TJLTAG, CONO, JOBNO, typeof(JOBNO) FROM TJLIST "
+                         "ORDER BY rowid LIMIT 2"),
+            (std::vector<std::string>{"2147483647|-32768|12345678|text", "NULL|NULL|12|text"}));
+}
+
+// Reading a value the field type cannot hold, in a file without the CHECKs:
+// fractions round as the classic conversions do, and a value out of range
+// after rounding is 6 naming table, field and value. (A text in a number
+// field, and 70000 in a Short, are shown by the foreign-value scenarios.)
+TEST(StoredTypes, ValuesOfAnotherTypeRoundOrAreOverflowWhenRead) {
+  DataFolder folder;
+  folder.Create("MAIN.MDB",
+                std::string(kOlderList) +
+                    "INSERT INTO TJLIST VALUES (1099511627776, 1, 'A'), (2.5, 3.5, 'B'), "
+                    "(-0.4, 32767.5, 'C');");
+  Opened list = OpenTable(folder.File("MAIN.MDB"), "TJLIST", "TJLIST");
+  Recordset& rs = *list.recordset;
+  rs.MoveFirst();
+  std::string description;
+  EXPECT_EQ(ErrorOf([&] { rs.Fields("TJLTAG").Value(); }, &description), 6);
+  EXPECT_NE(description.find("1099511627776"), std::string::npos) << description;
+  EXPECT_EQ(rs.Fields("CONO").Value().ToInteger(), 1);  // the other fields read
+  rs.MoveNext();
+  EXPECT_EQ(rs.Fields("TJLTAG").Value().Type(), VarType::Long);
+  EXPECT_EQ(rs.Fields("TJLTAG").Value().ToLong(), 2);
+  EXPECT_EQ(rs.Fields("CONO").Value().ToInteger(), 4);
+  rs.MoveNext();
+  EXPECT_EQ(rs.Fields("TJLTAG").Value().ToLong(), 0);
+  EXPECT_EQ(ErrorOf([&] { rs.Fields("CONO").Value(); }, &description), 6);
+  EXPECT_NE(description.find("field 'CONO' of table 'TJLIST'"), std::string::npos) << description;
+}
+
+TEST(StoredTypes, AFieldRuleRefusedOnUpdateNamesTheFieldAndChangesNothing) {
+  DataFolder folder;
+  folder.Create("RULES.MDB",
+                "CREATE TABLE R (rowid INTEGER PRIMARY KEY AUTOINCREMENT, "
+                "N SHORT CONSTRAINT N CHECK (N > 0), M SHORT CHECK (M < 10));"
+                "INSERT INTO R (N, M) VALUES (1, 1);");
+  Opened rules = OpenTable(folder.File("RULES.MDB"), "R");
+  Recordset& rs = *rules.recordset;
+  rs.Edit();
+  rs.SetCollect("N", Variant::Integer(-1));
+  std::string description;
+  EXPECT_EQ(ErrorOf([&] { rs.Update(); }, &description), 3317);
+  EXPECT_NE(description.find("field 'N' of table 'R'"), std::string::npos) << description;
+  EXPECT_EQ(rs.EditMode(), 1);  // the edit stays open
+  rs.CancelUpdate();
+  rs.AddNew();
+  rs.SetCollect("N", Variant::Integer(2));
+  rs.SetCollect("M", Variant::Integer(10));
+  EXPECT_EQ(ErrorOf([&] { rs.Update(); }, &description), 3317);  // an unnamed rule
+  EXPECT_EQ(folder.Query("RULES.MDB", "SELECT N, M FROM R"), std::vector<std::string>{"1|1"});
+}
+
+TEST(OpenTest, PathFormsAllReachTheirFile) {
+  DataFolder folder;
+  folder.CreateMain("INSERT INTO COLIST (CONO, CONAME) VALUES (5, 'Harbor Paving');");
+  folder.Create("qrlsys.mdb", testsupport::SchemaOf("QRLSYS.mdb") +
+                                  "INSERT INTO SYSSETTINGS (JOBNOSIZE) VALUES (8);");
+  std::string windowsStyle = folder.Path();
+  for (char& c : windowsStyle) c = c == '/' ? '\\' : c;
+  const std::pair<std::string, std::string> paths[] = {
+      {folder.Path() + "\\MAIN.MDB", "COLIST"}, {folder.Path() + "\\\\MAIN.MDB", "COLIST"},
+      {windowsStyle + "\\MAIN.MDB", "COLIST"},  {folder.Path() + "/main.mdb", "COLIST"},
+      {folder.Path() + "//MAIN", "COLIST"},     {folder.Path() + "\\QRLSYS.MDB", "SYSSETTINGS"}};
+  for (const auto& [path, table] : paths) {
+    auto workspace = DBEngine::Instance()->CreateWorkspace("wksMAIN");
+    EXPECT_FALSE(workspace->OpenDatabase(path)->OpenRecordset(table)->IsEOF()) << path;
+  }
+}
+
+// A missing file is 3024 and is not made; a file that is no database 3343.
+// Table and index names are found in any case; a Seek needs an index (3019).
+// (What a missing file, index or field says is shown by the scenarios.)
+TEST(OpenTest, MissingOrForeignFilesAndNamesInAnyCase) {
+  DataFolder folder{"MAIN.MDB"};
+  auto workspace = DBEngine::Instance()->CreateWorkspace("wksMAIN");
+  EXPECT_EQ(ErrorOf([&] { workspace->OpenDatabase(folder.Path() + "\\NOSUCH.MDB"); }), 3024);
+  EXPECT_FALSE(std::filesystem::exists(folder.File("NOSUCH.MDB")));
+  std::filesystem::path text = folder.File("NOTES.MDB");
+  FILE* file = std::fopen(text.c_str(), "w");
+  std::fputs("this is a text file, long enough to not look like an empty database file.....", file);
+  std::fclose(file);
+  EXPECT_EQ(ErrorOf([&] { workspace->OpenDatabase(text.string()); }), 3343);
+  auto colist = workspace->OpenDatabase(folder.File("MAIN.MDB"))->OpenRecordset("colist");
+  EXPECT_EQ(colist->Name(), "COLIST");
+  EXPECT_EQ(ErrorOf([&] { colist->Seek("=", {Variant::Integer(5)}); }), 3019);
+  colist->SetIndex("cono");  // index names are the short names, in any case
+  EXPECT_EQ(colist->Index(), "CONO");
+}
+
+// A failing disk, made by the store's VFS: an I/O error of any kind of file
+// call is 3043 and a full disk 3026, each naming the file; the table keeps its
+// old rows, and the same recordset writes again once the disk is sound. (The
+// control's sweep over every call of every writing action accepts either.)
+TEST(DiskError, FailedWritesAreClassicErrorsAndLeaveTheTableAsItWas) {
+  const struct {
+    FaultVfs::Call call;
+    int code;
+    int number;
+  } cases[] = {{FaultVfs::Call::kWrite, SQLITE_IOERR, 3043},
+               {FaultVfs::Call::kWrite, SQLITE_FULL, 3026},
+               {FaultVfs::Call::kSync, SQLITE_IOERR, 3043},
+               {FaultVfs::Call::kLock, SQLITE_IOERR, 3043}};
+  for (const auto& c : cases) {
+    DataFolder folder;
+    folder.CreateMain("INSERT INTO COLIST (CONO, CONAME) VALUES (1, 'Alder');");
+    Opened companies = OpenTable(folder.File("MAIN.MDB"), "COLIST");
+    Recordset& rs = *companies.recordset;
+    rs.AddNew();
+    rs.SetCollect("CONO", Variant::Integer(2));
+    FaultVfs::Arm(c.call, 1, c.code, true);
+    std::string description;
+    const int number = ErrorOf([&] { rs.Update(); }, &description);
+    FaultVfs::Disarm();
+    EXPECT_EQ(number, c.number) << description;
+    EXPECT_NE(description.find("MAIN.MDB"), std::string::npos) << description;
+    EXPECT_EQ(folder.Value("MAIN.MDB", "SELECT count(*) FROM COLIST"), "1") << c.number;
+    rs.Update();  // the edit stayed open; the disk is sound again
+    EXPECT_EQ(folder.Value("MAIN.MDB", "SELECT count(*) FROM COLIST"), "2");
+  }
+}
+
+}  // namespace
+}  // namespace recordstore::testing
