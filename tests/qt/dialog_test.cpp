@@ -65,31 +65,33 @@ TEST_F(ViewTest, AShownFormRunsInADialogWindowUntilEscUnloadsIt) {
   EXPECT_EQ(QApplication::focusWidget(), W(surface.cmdAdd));
 }
 
-TEST_F(ViewTest, EnterInTheDialogPressesItsDefaultButton) {
-  SoonInLoop([] { QTest::keyClick(qtfront::TopFormWindow(), Qt::Key_Return); });
-  surface.cmdAdd.SetFocus();
-  QTest::keyClick(KeyTarget(), Qt::Key_Return);
-  EXPECT_THAT(log, ::testing::Contains("CmdSelect.Click"));
-  EXPECT_EQ(log.back(), "chosen");
-}
-
-TEST_F(ViewTest, TheCloseBoxUnloadsTheForm) {
-  SoonInLoop([] { qtfront::TopFormWindow()->close(); });
-  QTest::mouseClick(W(surface.cmdAdd), Qt::LeftButton);
-  EXPECT_EQ(log.back(), "not chosen");
-  EXPECT_FALSE(surface.dialog.IsLoaded());
-  EXPECT_EQ(qtfront::TopFormWindow(), nullptr);
-}
-
-TEST_F(ViewTest, ClicksInTheDialogWindowReachItsButtons) {
-  SoonInLoop([] {
-    auto* dialog = static_cast<qttest::TestDialog*>(screen::ActiveModalForm());
-    QWidget* window = qtfront::TopFormWindow();
-    auto* view = window->findChild<qtfront::ContainerView*>();
-    QTest::mouseClick(view->WidgetOf(dialog->CmdSelect), Qt::LeftButton);
-  });
-  QTest::mouseClick(W(surface.cmdAdd), Qt::LeftButton);
-  EXPECT_EQ(log.back(), "chosen");
+// Enter (the default button), the close box and a click on a button in the
+// dialog's window each end the nested loop with the form unloaded.
+TEST_F(ViewTest, EnterTheCloseBoxOrAClickInTheDialogWindowEndIt) {
+  const struct {
+    const char* what;
+    void (*answer)();
+    const char* last;
+  } cases[] = {
+      {"Enter", [] { QTest::keyClick(qtfront::TopFormWindow(), Qt::Key_Return); }, "chosen"},
+      {"the close box", [] { qtfront::TopFormWindow()->close(); }, "not chosen"},
+      {"a click on Select",
+       [] {
+         auto* view = qtfront::TopFormWindow()->findChild<qtfront::ContainerView*>();
+         auto* dialog = static_cast<qttest::TestDialog*>(screen::ActiveModalForm());
+         QTest::mouseClick(view->WidgetOf(dialog->CmdSelect), Qt::LeftButton);
+       },
+       "chosen"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    surface.dialog.chosen = false;
+    SoonInLoop(c.answer);
+    QTest::mouseClick(W(surface.cmdAdd), Qt::LeftButton);
+    EXPECT_EQ(log.back(), c.last);
+    EXPECT_FALSE(surface.dialog.IsLoaded());
+    EXPECT_EQ(qtfront::TopFormWindow(), nullptr);
+  }
 }
 
 // A message box as the user sees it, answered with its OK button.
