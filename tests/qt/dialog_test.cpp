@@ -16,63 +16,28 @@ using qttest::SoonInLoop;
 using qttest::ViewTest;
 using ::testing::ElementsAre;
 
-// What the open dialog window looked like from inside its loop.
-struct Seen {
-  bool open = false;
-  QString title;
-  QSize size;
-  bool modal = false;
-  // The window's focus widget mirrors the form's focused control (the
-  // platform decides when the window itself becomes the active one).
-  bool focusMirrored = false;
-};
-
-Seen LookAtDialog() {
-  Seen seen;
+// The open dialog window as seen from inside its loop: its caption, size,
+// modality, and whether its focus widget mirrors the form's focused control
+// (the platform decides when the window itself becomes the active one).
+std::string LookAtDialog() {
   QWidget* window = qtfront::TopFormWindow();
-  screen::Form* form = screen::ActiveModalForm();
-  if (window == nullptr || form == nullptr) return seen;
-  seen.open = window->isVisible();
-  seen.title = window->windowTitle();
-  seen.size = window->size();
-  seen.modal = window->isModal();
   auto* view = window->findChild<qtfront::ContainerView*>();
-  screen::Control* focused = screen::FocusedControl();
-  seen.focusMirrored =
-      view != nullptr && focused != nullptr && window->focusWidget() == view->WidgetOf(*focused);
-  return seen;
+  const bool mirrored = window->focusWidget() == view->WidgetOf(*screen::FocusedControl());
+  return window->windowTitle().toStdString() + " " + std::to_string(window->width()) + "x" +
+         std::to_string(window->height()) + (window->isModal() ? " modal" : "") +
+         (window->isVisible() && mirrored ? " mirrored" : "");
 }
 
-TEST_F(ViewTest, AShownFormRunsInADialogWindowUntilEscUnloadsIt) {
-  Seen seen;
-  SoonInLoop([&] {
-    seen = LookAtDialog();
-    QTest::keyClick(qtfront::TopFormWindow(), Qt::Key_Escape);
-  });
-  QTest::mouseClick(W(surface.cmdAdd), Qt::LeftButton);
-  EXPECT_TRUE(seen.open);
-  EXPECT_TRUE(seen.modal);
-  EXPECT_TRUE(seen.focusMirrored);
-  EXPECT_EQ(seen.title, QString("Pick One"));
-  EXPECT_EQ(seen.size, QSize(200, 133));
-  EXPECT_THAT(log, ElementsAre("hsbMAIN.LostFocus", "cmdAdd.GotFocus", "cmdAdd.Click",
-                               "ztTest.LostFocus", "hsbMAIN.GotFocus", "not chosen"));
-  EXPECT_EQ(qtfront::TopFormWindow(), nullptr);
-  EXPECT_FALSE(surface.dialog.IsLoaded());
-  // The focus is back on the button that had it, with no event.
-  EXPECT_EQ(Focus(), "cmdAdd");
-  EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
-  EXPECT_EQ(QApplication::focusWidget(), W(surface.cmdAdd));
-}
-
-// Enter (the default button), the close box and a click on a button in the
-// dialog's window each end the nested loop with the form unloaded.
-TEST_F(ViewTest, EnterTheCloseBoxOrAClickInTheDialogWindowEndIt) {
+// Esc, Enter (the default button), the close box and a click on a button in
+// the dialog window each end the nested loop with the form unloaded; the
+// focus is back on the button that had it, with no event.
+TEST_F(ViewTest, AShownFormRunsInADialogWindowUntilAKeyAButtonOrTheCloseBoxUnloadsIt) {
   const struct {
     const char* what;
     void (*answer)();
     const char* last;
   } cases[] = {
+      {"Esc", [] { QTest::keyClick(qtfront::TopFormWindow(), Qt::Key_Escape); }, "not chosen"},
       {"Enter", [] { QTest::keyClick(qtfront::TopFormWindow(), Qt::Key_Return); }, "chosen"},
       {"the close box", [] { qtfront::TopFormWindow()->close(); }, "not chosen"},
       {"a click on Select",
@@ -86,53 +51,47 @@ TEST_F(ViewTest, EnterTheCloseBoxOrAClickInTheDialogWindowEndIt) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     surface.dialog.chosen = false;
-    SoonInLoop(c.answer);
+    std::string seen;
+    SoonInLoop([&seen, &c] {
+      seen = LookAtDialog();
+      c.answer();
+    });
     QTest::mouseClick(W(surface.cmdAdd), Qt::LeftButton);
+    EXPECT_EQ(seen, "Pick One 200x133 modal mirrored");
+    if (&c == cases) {
+      EXPECT_THAT(log, ElementsAre("hsbMAIN.LostFocus", "cmdAdd.GotFocus", "cmdAdd.Click",
+                                   "ztTest.LostFocus", "hsbMAIN.GotFocus", "not chosen"));
+    }
     EXPECT_EQ(log.back(), c.last);
     EXPECT_FALSE(surface.dialog.IsLoaded());
     EXPECT_EQ(qtfront::TopFormWindow(), nullptr);
+    EXPECT_EQ(Focus(), "cmdAdd");
+    EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    EXPECT_EQ(QApplication::focusWidget(), W(surface.cmdAdd));
   }
 }
 
-// A message box as the user sees it, answered with its OK button.
-struct BoxSeen {
-  QMessageBox::Icon icon = QMessageBox::NoIcon;
-  QString title;
-  QString text;
-  int buttons = 0;
-};
-
-// Waits for the next message box inside its loop, records it and presses OK.
-void AnswerNextBox(BoxSeen& seen) {
+// Waits for the next message box inside its loop, notes its icon, title, text
+// and number of buttons, and presses OK.
+void AnswerNextBox(std::string& seen) {
   SoonInLoop([&seen] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (box == nullptr) {
-      AnswerNextBox(seen);
-      return;
-    }
-    seen.icon = box->icon();
-    seen.title = box->windowTitle();
-    seen.text = box->text();
-    seen.buttons = static_cast<int>(box->buttons().size());
+    if (box == nullptr) return AnswerNextBox(seen);
+    seen = std::to_string(box->icon()) + "|" + box->windowTitle().toStdString() + "|" +
+           box->text().toStdString() + "|" + std::to_string(box->buttons().size());
     box->button(QMessageBox::Ok)->click();
   });
 }
 
 TEST(QtDesktop, MessageBoxesShowTheIconOfTheirStyle) {
   qtfront::QtDesktop desktop;
-  const struct {
-    int style;
-    QMessageBox::Icon icon;
-  } cases[] = {
+  const std::pair<int, QMessageBox::Icon> cases[] = {
       {16, QMessageBox::Critical}, {64, QMessageBox::Information}, {0, QMessageBox::NoIcon}};
-  for (const auto& c : cases) {
-    BoxSeen seen;
+  for (const auto& [style, icon] : cases) {
+    std::string seen;
     AnswerNextBox(seen);
-    EXPECT_EQ(desktop.MsgBox("Database Missing.\r\nQRLSYS.mdb", c.style, "wqHalvine.ocx Error"), 1);
-    EXPECT_EQ(seen.icon, c.icon) << "style " << c.style;
-    EXPECT_EQ(seen.title, QString("wqHalvine.ocx Error"));
-    EXPECT_EQ(seen.text, QString("Database Missing.\nQRLSYS.mdb"));
-    EXPECT_EQ(seen.buttons, 1);
+    EXPECT_EQ(desktop.MsgBox("Database Missing.\r\nQRLSYS.mdb", style, "wqHalvine.ocx Error"), 1);
+    EXPECT_EQ(seen, std::to_string(icon) + "|wqHalvine.ocx Error|Database Missing.\nQRLSYS.mdb|1");
   }
   EXPECT_TRUE(desktop.AnsweredBoxes().empty());
 }
@@ -144,12 +103,11 @@ TEST_F(ViewTest, ARunTimeErrorFromAHandlerIsShownInABox) {
   surface.ErrorReported = [&reported](const base::RuntimeError& e) {
     reported.push_back(e.Number());
   };
-  BoxSeen seen;
+  std::string seen;
   AnswerNextBox(seen);
   QTest::mouseClick(W(surface.cmdOK), Qt::LeftButton);
-  EXPECT_EQ(seen.icon, QMessageBox::Critical);
-  EXPECT_EQ(seen.title, QString("Run-time error"));
-  EXPECT_EQ(seen.text, QString("3021 No current record in TJLIST"));
+  EXPECT_EQ(seen, std::to_string(QMessageBox::Critical) +
+                      "|Run-time error|3021 No current record in TJLIST|1");
   EXPECT_EQ(reported, std::vector<int32_t>{3021});
   // The host goes on: the next key still works.
   QTest::keyClick(KeyTarget(), Qt::Key_Backtab, Qt::ShiftModifier);
