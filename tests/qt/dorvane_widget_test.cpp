@@ -92,30 +92,60 @@ TEST_F(TwoWidgetsTest, KeysAndTheHighlightedRowFollowTheFocusedWidgetAndAClickMo
   EXPECT_EQ(Picture(*left), leftWithoutFocus);
 }
 
-// "?" in the company box opens the search, modal for the whole window: a
-// click on the other control does nothing; Esc closes it, a double-clicked
-// row picks its company, and Enter then moves on to the job box.
-TEST_F(TwoWidgetsTest, TheSearchIsModalForTheWindowAndEscOrADoubleClickedRowCloseIt) {
+// The open dialog window as seen from inside its loop: its caption, its size
+// (the form's in pixels), modality, and whether its focus widget mirrors the form's focused control
+// (the platform decides when the window itself becomes the active one).
+std::string LookAt(QWidget* window) {
+  auto* view = window->findChild<qtfront::ContainerView*>();
+  const screen::Form* form = screen::ActiveModalForm();
+  const bool mirrored = window->focusWidget() == view->WidgetOf(*screen::FocusedControl());
+  return window->windowTitle().toStdString() +
+         (window->size() == QSize(form->Width() / 15, form->Height() / 15) ? " sized" : "") +
+         (window->isModal() ? " modal" : "") + (window->isVisible() && mirrored ? " mirrored" : "");
+}
+
+// "?" in the company box opens the search in a dialog window, modal for the
+// whole window (a click on the other control does nothing); Esc, Enter, the
+// close box and Select each end it and give the focus back to the box; a
+// double-clicked row picks its company, and Enter then moves on.
+TEST_F(TwoWidgetsTest, TheSearchIsADialogWindowModalForTheWholeWindow) {
   QTest::keyClick(KeyTarget(), Qt::Key_A);
   ASSERT_EQ(State(*left, "EntryMode"), "A") << "A on the list starts an add";
   screen::Control* txtCONO = left->Control().Find("txtCONO");
-  ASSERT_EQ(screen::FocusedControl(), txtCONO);
   const QImage rightBefore = Picture(*right);
-  QString caption;
-  bool rightTookFocus = true;
-  qttest::WhenDialogOpen([&](QWidget* dialog) {
-    caption = dialog->windowTitle();
-    QTest::mouseClick(WidgetOf(*right, "CmdAdd"), Qt::LeftButton);
-    rightTookFocus = State(*right, "EntryMode") != " ";
-    QTest::keyClick(dialog, Qt::Key_Escape);
-  });
-  QTest::keyClick(KeyTarget(), Qt::Key_Question);
-  EXPECT_EQ(caption.toStdString(), "Search Company Numbers");
-  EXPECT_FALSE(rightTookFocus);
-  EXPECT_EQ(screen::ActiveModalForm(), nullptr);
-  EXPECT_EQ(qtfront::TopFormWindow(), nullptr);
+  const struct {
+    const char* what;
+    void (*end)(QWidget*);
+  } ends[] = {
+      {"Esc", [](QWidget* dialog) { QTest::keyClick(dialog, Qt::Key_Escape); }},
+      {"Enter", [](QWidget* dialog) { QTest::keyClick(dialog, Qt::Key_Return); }},
+      {"the close box", [](QWidget* dialog) { dialog->close(); }},
+      {"Select",
+       [](QWidget* dialog) {
+         QTest::mouseClick(dialog->findChild<qtfront::ContainerView*>()->WidgetOf(
+                               *screen::ActiveModalForm()->Find("CmdSelect")),
+                           Qt::LeftButton);
+       }},
+  };
+  for (const auto& e : ends) {
+    SCOPED_TRACE(e.what);
+    std::string seen;
+    bool rightTookFocus = true;
+    qttest::WhenDialogOpen([&](QWidget* dialog) {
+      seen = LookAt(dialog);
+      QTest::mouseClick(WidgetOf(*right, "CmdAdd"), Qt::LeftButton);
+      rightTookFocus = State(*right, "EntryMode") != " ";
+      e.end(dialog);
+    });
+    QTest::keyClick(KeyTarget(), Qt::Key_Question);
+    EXPECT_EQ(seen, "Search Company Numbers sized modal mirrored");
+    EXPECT_FALSE(rightTookFocus);
+    EXPECT_EQ(screen::ActiveModalForm(), nullptr);
+    EXPECT_EQ(qtfront::TopFormWindow(), nullptr);
+    EXPECT_EQ(screen::FocusedControl(), txtCONO);
+    EXPECT_EQ(QApplication::focusWidget(), WidgetOf(*left, "txtCONO"));
+  }
   EXPECT_EQ(screen::Screen::Default().FocusedUserControl(), &left->Control());
-  EXPECT_EQ(screen::FocusedControl(), txtCONO);
   EXPECT_EQ(Picture(*right), rightBefore);
   // "?" again; a double click on the third row of the grid picks its company.
   std::string picked;

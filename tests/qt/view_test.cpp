@@ -1,15 +1,20 @@
 // A toolkit user control in a ContainerView: placement and look follow the
 // model (a focused text box shows its selection), real Qt keys and clicks
 // reach the same handlers the toolkit's own events reach, and the Qt focus
-// follows the toolkit's focus.
+// follows the toolkit's focus; message boxes carry the icon of their style,
+// and a run-time error that reaches the host is shown in a box.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QMessageBox>
 
 #include "qt_test_support.h"
 
 namespace {
 
 using qttest::CentreOf;
+using qttest::SoonInLoop;
 using qttest::StoredColourAt;
 using qttest::ViewTest;
 using ::testing::ElementsAre;
@@ -79,7 +84,6 @@ TEST_F(ViewTest, EnterSpaceAndAccessKeysPressButtons) {
   surface.cmdOK.SetFocus();
   qtfront::SyncViews();
   log.clear();
-  surface.cmdAdd.Click = [this] { log.push_back("cmdAdd.Click"); };
   QTest::keyClick(KeyTarget(), Qt::Key_Return);
   QTest::keyClick(KeyTarget(), Qt::Key_Space);
   QTest::keyClick(KeyTarget(), Qt::Key_A, Qt::AltModifier);
@@ -138,6 +142,49 @@ TEST_F(ViewTest, HidingTheFocusedControlOrAScriptDrivingKeepTheFocus) {
   qtfront::SetUserInputEnabled(true);
   EXPECT_EQ(Focus(), "txtA");
   EXPECT_THAT(log, IsEmpty());
+}
+
+// Waits for the next message box inside its loop, notes its icon, title, text
+// and number of buttons, and presses OK.
+void AnswerNextBox(std::string& seen) {
+  SoonInLoop([&seen] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) return AnswerNextBox(seen);
+    seen = std::to_string(box->icon()) + "|" + box->windowTitle().toStdString() + "|" +
+           box->text().toStdString() + "|" + std::to_string(box->buttons().size());
+    box->button(QMessageBox::Ok)->click();
+  });
+}
+
+TEST(QtDesktop, MessageBoxesShowTheIconOfTheirStyle) {
+  qtfront::QtDesktop desktop;
+  const std::pair<int, QMessageBox::Icon> cases[] = {
+      {16, QMessageBox::Critical}, {64, QMessageBox::Information}, {0, QMessageBox::NoIcon}};
+  for (const auto& [style, icon] : cases) {
+    std::string seen;
+    AnswerNextBox(seen);
+    EXPECT_EQ(desktop.MsgBox("Database Missing.\r\nQRLSYS.mdb", style, "wqHalvine.ocx Error"), 1);
+    EXPECT_EQ(seen, std::to_string(icon) + "|wqHalvine.ocx Error|Database Missing.\nQRLSYS.mdb|1");
+  }
+  EXPECT_TRUE(desktop.AnsweredBoxes().empty());
+}
+
+TEST_F(ViewTest, ARunTimeErrorFromAHandlerIsShownInABox) {
+  desktop.SetAutoAnswer(false);
+  surface.cmdOK.Click = [] { throw base::RuntimeError(3021, "No current record in TJLIST"); };
+  std::vector<int32_t> reported;  // what the control's host is told
+  surface.ErrorReported = [&reported](const base::RuntimeError& e) {
+    reported.push_back(e.Number());
+  };
+  std::string seen;
+  AnswerNextBox(seen);
+  QTest::mouseClick(W(surface.cmdOK), Qt::LeftButton);
+  EXPECT_EQ(seen, std::to_string(QMessageBox::Critical) +
+                      "|Run-time error|3021 No current record in TJLIST|1");
+  EXPECT_EQ(reported, std::vector<int32_t>{3021});
+  // The host goes on: the next key still works.
+  QTest::keyClick(KeyTarget(), Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_EQ(Focus(), "cmdAdd");
 }
 
 }  // namespace
