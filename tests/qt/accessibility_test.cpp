@@ -37,7 +37,8 @@ QAccessibleInterface* Find(const std::vector<QAccessibleInterface*>& tree, QAcce
 }
 
 // The focus and selection events assistive technology receives.
-std::vector<std::pair<QAccessible::Event, QString>>* heard = nullptr;
+using Heard = std::vector<std::pair<QAccessible::Event, QString>>;
+Heard* heard = nullptr;
 void Listen(QAccessibleEvent* event) {
   if (heard == nullptr || event->accessibleInterface() == nullptr) return;
   if (event->type() == QAccessible::Focus || event->type() == QAccessible::Selection ||
@@ -60,7 +61,7 @@ class AccessibilityTest : public qttest::WidgetWindowTest {
 };
 
 TEST_F(AccessibilityTest, AScreenReaderReadsTheControlAndItsDialogAndHearsTheKeys) {
-  std::vector<std::pair<QAccessible::Event, QString>> events;
+  Heard events;
   heard = &events;
   qtfront::SetAccessibilityListener(Listen);
   auto tree = Tree(&widget->View());
@@ -96,7 +97,7 @@ TEST_F(AccessibilityTest, AScreenReaderReadsTheControlAndItsDialogAndHearsTheKey
   EXPECT_TRUE(list->child(1)->state().selected);
   EXPECT_FALSE(list->child(0)->state().selected);
   QTest::keyClick(KeyTarget(), Qt::Key_Tab);
-  const std::vector<std::pair<QAccessible::Event, QString>> expected = {
+  const Heard expected = {
       {QAccessible::Selection, row1}, {QAccessible::Focus, row1}, {QAccessible::Focus, "Add"}};
   EXPECT_EQ(events, expected);
   EXPECT_TRUE(add->state().focused);
@@ -127,8 +128,7 @@ TEST_F(AccessibilityTest, AScreenReaderReadsTheControlAndItsDialogAndHearsTheKey
   const QString before = from->text(QAccessible::Value);
   QTest::keyClick(KeyTarget(), Qt::Key_Plus);
   EXPECT_NE(from->text(QAccessible::Value), before);
-  EXPECT_EQ(events, (std::vector<std::pair<QAccessible::Event, QString>>{
-                        {QAccessible::TextUpdated, "Beginning PE"}}));
+  EXPECT_EQ(events, (Heard{{QAccessible::TextUpdated, "Beginning PE"}}));
   QTest::keyClick(KeyTarget(), Qt::Key_Escape);
   qtfront::SetAccessibilityListener(nullptr);
   heard = nullptr;

@@ -40,24 +40,12 @@ void WriteText(const std::string& file, const std::string& text) {
 
 // Adds a job through the company and job searches, moves down a row and ends
 // with the company search open.
-const char* const kScript = R"(today 2024-03-06
-let PathText data
-press A
-type ?
-type 1
-press Enter
-press Enter
-type ?
-press Enter
-press Enter
-state EntryValid
-press Enter
-get IsListOK
-sql MAIN "SELECT count(*) FROM TJLIST"
-press Down
-state CurrentRow
-opensearch data MAIN COLIST "CONO|CONAME" "Search Company Numbers" "Company Numbers" "CONO|CONAME" "N|C" "2|30" "Co. #|Company Name" "600|4000" "0|0" 1
-)";
+const char* const kScript =
+    "today 2024-03-06\nlet PathText data\npress A\ntype ?\ntype 1\npress Enter\npress Enter\n"
+    "type ?\npress Enter\npress Enter\nstate EntryValid\npress Enter\nget IsListOK\n"
+    "sql MAIN \"SELECT count(*) FROM TJLIST\"\npress Down\nstate CurrentRow\n"
+    "opensearch data MAIN COLIST \"CONO|CONAME\" \"Search Company Numbers\" \"Company Numbers\" "
+    "\"CONO|CONAME\" \"N|C\" \"2|30\" \"Co. #|Company Name\" \"600|4000\" \"0|0\" 1\n";
 
 TEST(DesktopProgram, AReplayedScriptMatchesTheScriptedHostAndItsPictureShowsRowAndDialog) {
   testsupport::TempFolder scratch;
