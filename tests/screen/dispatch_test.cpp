@@ -39,6 +39,7 @@ class World {
   Log& log() { return s_.log; }
 
  private:
+  // Adds what a step observed to the log, between the events.
   void Note(const std::string& text) { s_.log.push_back(text); }
   // "txtA", "lblRow(1)" on the user control, "frm.CmdSelect" on the dialog.
   screen::Control& C(std::string name) {
@@ -50,10 +51,12 @@ class World {
     if (c == nullptr) throw std::invalid_argument("no control " + name);
     return *c;
   }
+  // The named control as a text box or a button.
   screen::TextBox& Box(const std::string& name) { return static_cast<screen::TextBox&>(C(name)); }
   screen::CommandButton& Button(const std::string& name) {
     return static_cast<screen::CommandButton&>(C(name));
   }
+  // Runs action, noting the run-time error (or the abandoned run) it ends with.
   template <class F>
   void Try(F action) {
     try {
@@ -83,6 +86,7 @@ class World {
     if (event == "KeyPress") c.KeyPress = [this, steps](int16_t& a) { Run(steps, ',', &a); };
   }
 
+  // Runs one step, "verb argument"; every verb is one of kVerbs.
   void Step(const std::string& step, int16_t* key) {
     const size_t space = step.find(' ');
     const std::string verb = step.substr(0, space);
