@@ -36,6 +36,7 @@ class World {
     while (std::getline(steps, step, separator))
       Step(step.substr(step.find_first_not_of(' ')), key);
   }
+  // The events and notes so far.
   Log& log() { return s_.log; }
 
  private:
@@ -274,6 +275,8 @@ const struct {
      "frmTest.Load|abandoned|loaded|unloaded|frmTest.Load|frmTest.Unload"},
 };
 
+// Each row on a fresh screen: its steps give exactly its log, and no dialog
+// is left open.
 TEST(Dispatch, EventsComeInTheirOrder) {
   for (const auto& row : kRows) {
     SCOPED_TRACE(row.what);
