@@ -1,141 +1,152 @@
-// The control in DorvaneWidget on a dorvane-data folder: the host's property
-// reads, the highlighted row drawn at its place, and real Qt keys reaching the
-// control's own handlers (list keys; with entry editing, Enter moving on and
-// "?" opening the search dialog that Esc or a double-clicked row closes); and
-// the control and its dialog as a screen reader reads them through Qt's
-// accessibility: roles, names, values, states, lists of rows and the focus
-// events that real keys raise.
+// Two DorvaneWidgets side by side in one Qt window, each on its own
+// dorvane-data folder: the highlighted row drawn at its place; real Qt keys
+// and clicks reach only the control with the focus (list keys; with entry
+// editing "?" opens the search, modal for the window, that Esc or a
+// double-clicked row closes, and Enter moves on); Tab runs through both
+// controls and the host's button; each widget signals its own changes and
+// errors; a widget on a screen of its own stays apart; a widget made with no
+// desktop installs the Qt one.
 #include "frontends/qt/dorvane_widget.h"
 
 #include <gtest/gtest.h>
 
-#include <QAccessible>
-#include <vector>
+#include <QPushButton>
+#include <QSignalSpy>
 
-#include "frontends/qt/accessibility.h"
 #include "qt_test_support.h"
+#include "support/sql_file.h"
 
 namespace {
 
-using qttest::CentreOf;
-using qttest::StoredColourAt;
+using W = qtfront::DorvaneWidget;
 
 constexpr uint32_t kYellow = 0x0000FFFF;
 constexpr uint32_t kWhite = 0x00FFFFFF;
 
-// Every accessible object below iface, depth first.
-void Walk(QAccessibleInterface* iface, std::vector<QAccessibleInterface*>& out) {
-  for (int i = 0; i < iface->childCount(); ++i) {
-    QAccessibleInterface* child = iface->child(i);
-    if (child == nullptr) continue;
-    EXPECT_EQ(child->parent(), iface) << child->text(QAccessible::Name).toStdString();
-    out.push_back(child);
-    Walk(child, out);
-  }
-}
-std::vector<QAccessibleInterface*> Tree(QWidget* top) {
-  std::vector<QAccessibleInterface*> all;
-  Walk(QAccessible::queryAccessibleInterface(top), all);
-  return all;
-}
-// The first object of that role and name, or nullptr.
-QAccessibleInterface* Find(const std::vector<QAccessibleInterface*>& tree, QAccessible::Role role,
-                           const QString& name) {
-  for (QAccessibleInterface* i : tree) {
-    if (i->role() == role && i->text(QAccessible::Name) == name) return i;
-  }
-  return nullptr;
-}
-
-// The focus and selection events assistive technology receives.
-std::vector<std::pair<QAccessible::Event, QString>>* heard = nullptr;
-void Listen(QAccessibleEvent* event) {
-  if (heard == nullptr || event->accessibleInterface() == nullptr) return;
-  if (event->type() == QAccessible::Focus || event->type() == QAccessible::Selection ||
-      event->type() == QAccessible::TextUpdated) {
-    heard->emplace_back(event->type(), event->accessibleInterface()->text(QAccessible::Name));
-  }
-}
-
-class DorvaneWidgetTest : public qttest::WidgetWindowTest {
+class TwoWidgetsTest : public qttest::WidgetWindowTest {
  protected:
   void SetUp() override {
     WidgetWindowTest::SetUp();
-    Folder("data", "6");
-    widget = AddWidget();
-    ASSERT_NO_FATAL_FAILURE(qttest::ShowActive(*window, *widget));
+    left = AddWidget();
+    right = AddWidget();
+    left->SetPathText(Folder("left", "6"));
+    right->SetPathText(Folder("right", "2"));
+    ASSERT_NO_FATAL_FAILURE(qttest::ShowActive(*window, *left));
   }
 
-  void Open() { widget->SetPathText(scratch.File("data")); }
-  QWidget* KeyTarget() const { return WidgetWindowTest::KeyTarget(widget); }
-  std::string State(const std::string& field) { return WidgetWindowTest::State(*widget, field); }
-  // The colour of row r of the page, in the job name column.
+  QWidget* WidgetOf(W& w, const std::string& name) {
+    screen::Control* c = w.Control().Find(name);
+    EXPECT_NE(c, nullptr) << name;
+    return c != nullptr ? w.View().WidgetOf(*c) : nullptr;
+  }
+  // Where the focus is: "L:" or "R:" and the control's child, or "host".
+  std::string Where() {
+    screen::UserControl* uc = screen::Screen::Default().FocusedUserControl();
+    const std::string side = uc == &left->Control() ? "L:" : uc == &right->Control() ? "R:" : "";
+    if (side.empty()) return "host";
+    EXPECT_EQ(QApplication::focusWidget(),
+              WidgetOf(uc == &left->Control() ? *left : *right, screen::FocusedControl()->Name()));
+    return side + screen::FocusedControl()->Name();
+  }
+  std::string Rows(const std::string& folder) {
+    return testsupport::SqlFile(scratch.File(folder) + "/MAIN.MDB")
+        .Value("SELECT count(*) FROM TJLIST");
+  }
+  // The colour of row r of the left page, in the job name column.
   uint32_t RowColour(int r) {
-    const QPoint p = CentreOf(2145, 660 + 270 * r, 6030, 285);
-    return StoredColourAt(Picture(*widget), p.x() + 150, p.y());
+    const QPoint p = qttest::CentreOf(2145, 660 + 270 * r, 6030, 285);
+    return qttest::StoredColourAt(Picture(*left), p.x() + 150, p.y());
   }
 
-  qtfront::DorvaneWidget* widget = nullptr;
+  W* left = nullptr;
+  W* right = nullptr;
 };
 
-TEST_F(DorvaneWidgetTest, AHostThatNeverSetsPathTextReadsTheInitialValues) {
-  EXPECT_EQ(widget->SelectedBPETAG(), 0);
-  EXPECT_EQ(widget->SelectedEPETAG(), 0);
-  EXPECT_EQ(widget->SelectedBPEDATE(), "");
-  EXPECT_EQ(widget->SelectedEPEDATE(), "");
-  EXPECT_EQ(widget->IsListOK(), -1);
-  EXPECT_EQ(widget->ArePEDatesOK(), 0);
-  EXPECT_EQ(widget->sizeHint(), QSize(569, 209));
+TEST_F(TwoWidgetsTest, KeysAndTheHighlightedRowFollowTheFocusedWidgetAndAClickMovesIt) {
   EXPECT_TRUE(screen::UserControlHasFocus()) << "the Qt focus gave the control the focus";
-}
-
-TEST_F(DorvaneWidgetTest, TheHighlightedRowIsDrawnAtItsPlaceAndFollowsTheKeys) {
-  Open();
-  EXPECT_TRUE(desktop.AnsweredBoxes().empty());
   EXPECT_EQ(RowColour(0), kYellow);
   EXPECT_EQ(RowColour(1), kWhite);
+  const QImage rightBefore = Picture(*right);
   QTest::keyClick(KeyTarget(), Qt::Key_Down);
-  EXPECT_EQ(State("CurrentRow"), "1");
+  EXPECT_EQ(State(*left, "CurrentRow"), "1");
+  EXPECT_EQ(State(*right, "CurrentRow"), "0");
   EXPECT_EQ(RowColour(0), kWhite);
   EXPECT_EQ(RowColour(1), kYellow);
+  EXPECT_EQ(Picture(*right), rightBefore);
   // The arrow picture button does the same with the mouse.
-  auto* view = &widget->View();
-  auto* up = widget->Control().Find("cmdHKBUPARROW");
-  ASSERT_NE(up, nullptr);
-  QTest::mouseClick(view->WidgetOf(*up), Qt::LeftButton);
+  QTest::mouseClick(WidgetOf(*left, "cmdHKBUPARROW"), Qt::LeftButton);
   EXPECT_EQ(RowColour(0), kYellow);
+  QTest::keyClick(KeyTarget(), Qt::Key_Down);
+  // A click on the right control's Add button: the focus and the keys follow.
+  QTest::mouseClick(WidgetOf(*right, "CmdAdd"), Qt::LeftButton);
+  const QImage leftWithoutFocus = Picture(*left);
+  EXPECT_EQ(screen::Screen::Default().FocusedUserControl(), &right->Control());
+  EXPECT_EQ(State(*right, "EntryMode"), "A");
+  EXPECT_EQ(QApplication::focusWidget(), WidgetOf(*right, "txtCONO"));
+  QTest::keyClicks(KeyTarget(), "1");
+  QTest::keyClick(KeyTarget(), Qt::Key_Escape);
+  EXPECT_EQ(State(*left, "EntryMode"), " ");
+  EXPECT_EQ(State(*left, "CurrentRow"), "1");
+  EXPECT_EQ(Rows("left"), "6");
+  EXPECT_EQ(Rows("right"), "2");
+  EXPECT_EQ(Picture(*left), leftWithoutFocus);
 }
 
-TEST_F(DorvaneWidgetTest, TagPresetsReachTheControl) {
-  Open();
-  widget->SetSelectedBPETAG(3);  // 01/05/2024 in the sample's PELIST
-  EXPECT_EQ(widget->SelectedBPETAG(), 3);
-  EXPECT_EQ(widget->SelectedBPEDATE(), "01/05/2024");
-  // A tag that is not in PELIST is the control's business: no exception
-  // reaches the Qt host, whatever the control makes of it.
-  widget->SetSelectedEPETAG(-5);
-  EXPECT_EQ(widget->SelectedBPETAG(), 3);
+// The open dialog window as seen from inside its loop: its caption, its size
+// (the form's in pixels), modality, and whether its focus widget mirrors the form's focused control
+// (the platform decides when the window itself becomes the active one).
+std::string LookAt(QWidget* window) {
+  auto* view = window->findChild<qtfront::ContainerView*>();
+  const screen::Form* form = screen::ActiveModalForm();
+  const bool mirrored = window->focusWidget() == view->WidgetOf(*screen::FocusedControl());
+  return window->windowTitle().toStdString() +
+         (window->size() == QSize(form->Width() / 15, form->Height() / 15) ? " sized" : "") +
+         (window->isModal() ? " modal" : "") + (window->isVisible() && mirrored ? " mirrored" : "");
 }
 
-TEST_F(DorvaneWidgetTest,
-       QuestionMarkOpensTheSearchThatEscOrADoubleClickedRowClosesAndEnterMovesOn) {
-  Open();
+// "?" in the company box opens the search in a dialog window, modal for the
+// whole window (a click on the other control does nothing); Esc, Enter, the
+// close box and Select each end it and give the focus back to the box; a
+// double-clicked row picks its company, and Enter then moves on.
+TEST_F(TwoWidgetsTest, TheSearchIsADialogWindowModalForTheWholeWindow) {
   QTest::keyClick(KeyTarget(), Qt::Key_A);
-  ASSERT_EQ(State("EntryMode"), "A") << "A on the list starts an add";
-  auto* txtCONO = widget->Control().Find("txtCONO");
-  auto* txtJOBNO = widget->Control().Find("txtJOBNO");
-  ASSERT_EQ(screen::FocusedControl(), txtCONO);
-  EXPECT_EQ(QApplication::focusWidget(), widget->View().WidgetOf(*txtCONO));
-  // "?" opens the company search; Esc, typed into the dialog's window, closes it.
-  QString caption;
-  qttest::WhenDialogOpen([&caption](QWidget* window) {
-    caption = window->windowTitle();
-    QTest::keyClick(window, Qt::Key_Escape);
-  });
-  QTest::keyClick(KeyTarget(), Qt::Key_Question);
-  EXPECT_FALSE(caption.isEmpty()) << "a dialog window was open";
-  EXPECT_EQ(screen::ActiveModalForm(), nullptr);
-  EXPECT_EQ(qtfront::TopFormWindow(), nullptr);
+  ASSERT_EQ(State(*left, "EntryMode"), "A") << "A on the list starts an add";
+  screen::Control* txtCONO = left->Control().Find("txtCONO");
+  const QImage rightBefore = Picture(*right);
+  const struct {
+    const char* what;
+    void (*end)(QWidget*);
+  } ends[] = {
+      {"Esc", [](QWidget* dialog) { QTest::keyClick(dialog, Qt::Key_Escape); }},
+      {"Enter", [](QWidget* dialog) { QTest::keyClick(dialog, Qt::Key_Return); }},
+      {"the close box", [](QWidget* dialog) { dialog->close(); }},
+      {"Select",
+       [](QWidget* dialog) {
+         QTest::mouseClick(dialog->findChild<qtfront::ContainerView*>()->WidgetOf(
+                               *screen::ActiveModalForm()->Find("CmdSelect")),
+                           Qt::LeftButton);
+       }},
+  };
+  for (const auto& e : ends) {
+    SCOPED_TRACE(e.what);
+    std::string seen;
+    bool rightTookFocus = true;
+    qttest::WhenDialogOpen([&](QWidget* dialog) {
+      seen = LookAt(dialog);
+      QTest::mouseClick(WidgetOf(*right, "CmdAdd"), Qt::LeftButton);
+      rightTookFocus = State(*right, "EntryMode") != " ";
+      e.end(dialog);
+    });
+    QTest::keyClick(KeyTarget(), Qt::Key_Question);
+    EXPECT_EQ(seen, "Search Company Numbers sized modal mirrored");
+    EXPECT_FALSE(rightTookFocus);
+    EXPECT_EQ(screen::ActiveModalForm(), nullptr);
+    EXPECT_EQ(qtfront::TopFormWindow(), nullptr);
+    EXPECT_EQ(screen::FocusedControl(), txtCONO);
+    EXPECT_EQ(QApplication::focusWidget(), WidgetOf(*left, "txtCONO"));
+  }
+  EXPECT_EQ(screen::Screen::Default().FocusedUserControl(), &left->Control());
+  EXPECT_EQ(Picture(*right), rightBefore);
   // "?" again; a double click on the third row of the grid picks its company.
   std::string picked;
   qttest::WhenDialogOpen([&picked](QWidget* window) {
@@ -151,101 +162,108 @@ TEST_F(DorvaneWidgetTest,
     }
   });
   QTest::keyClick(KeyTarget(), Qt::Key_Question);
-  QTest::mouseRelease(widget, Qt::LeftButton);  // the end of the double click
+  QTest::mouseRelease(left, Qt::LeftButton);  // the end of the double click
   ASSERT_FALSE(picked.empty()) << "a dialog window was open";
-  EXPECT_EQ(screen::ActiveModalForm(), nullptr);
-  auto trimmed = [](const std::string& text) {
-    const size_t start = text.find_first_not_of(' ');
-    return start == std::string::npos ? std::string() : text.substr(start);
-  };
-  EXPECT_EQ(trimmed(static_cast<screen::TextBox*>(txtCONO)->Text()), trimmed(picked));
-  EXPECT_EQ(screen::FocusedControl(), txtCONO);
-  // A company number and Enter: the focus moves on to the job box.
+  EXPECT_EQ(QString::fromStdString(static_cast<screen::TextBox*>(txtCONO)->Text()).trimmed(),
+            QString::fromStdString(picked).trimmed());
   QTest::keyClicks(KeyTarget(), "1");
   QTest::keyClick(KeyTarget(), Qt::Key_Return);
-  EXPECT_EQ(screen::FocusedControl(), txtJOBNO);
-  EXPECT_EQ(QApplication::focusWidget(), widget->View().WidgetOf(*txtJOBNO));
-  EXPECT_EQ(widget->IsListOK(), 0);
+  EXPECT_EQ(screen::FocusedControl(), left->Control().Find("txtJOBNO"));
+  EXPECT_EQ(QApplication::focusWidget(), WidgetOf(*left, "txtJOBNO"));
+  EXPECT_EQ(left->IsListOK(), 0);
 }
 
-}  // namespace
+// Tab follows each control's own order (a date box starts its edit mode) and
+// at its last stop goes on to the next control or the host's button; Tab
+// into a control lands on its first stop, Shift+Tab on its last.
+TEST_F(TwoWidgetsTest, TabRunsThroughBothControlsAndTheHostsButton) {
+  auto* button = new QPushButton("Next", window.get());
+  layout->addWidget(button);
+  QApplication::processEvents();  // a widget added to a shown window shows later
+  qtfront::SyncViews();
+  std::vector<std::string> seen;
+  for (int i = 0; i < 16; ++i) {
+    seen.push_back(Where());
+    QTest::keyClick(KeyTarget(), Qt::Key_Tab);
+  }
+  const std::vector<std::string> forward = {
+      "L:hsbMAIN",    "L:CmdAdd",    "L:CmdEdit", "L:CmdDelete", "L:txtBPEDATE", "L:txtEPEDATE",
+      "L:cmdUpdate",  "R:hsbMAIN",   "R:CmdAdd",  "R:CmdEdit",   "R:CmdDelete",  "R:txtBPEDATE",
+      "R:txtEPEDATE", "R:cmdUpdate", "host",      "L:CmdCancel"};
+  EXPECT_EQ(seen, forward);
+  EXPECT_EQ(Where(), "L:txtBPEDATE");
+  seen.clear();
+  for (int i = 0; i < 4; ++i) {
+    QTest::keyClick(KeyTarget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    seen.push_back(Where());
+  }
+  const std::vector<std::string> back = {"L:CmdCancel", "host", "R:cmdUpdate", "R:txtEPEDATE"};
+  EXPECT_EQ(seen, back);
+}
 
-namespace {
+TEST_F(TwoWidgetsTest, AWidgetOnAScreenOfItsOwnLeavesTheWindowAndItsDesktopAlone) {
+  qtfront::QtDesktop ownDesktop;
+  ownDesktop.SetAutoAnswer(true);
+  screen::Screen own;
+  own.SetDesktop(&ownDesktop);
+  QWidget other;
+  auto* third = new W(&other, &own);
+  (new QHBoxLayout(&other))->addWidget(third);
+  third->SetPathText(scratch.File("right"));
+  EXPECT_TRUE(own.IsPlaced(third->Control()));
+  EXPECT_FALSE(screen::Screen::Default().IsPlaced(third->Control()));
+  own.Focus(third->Control());
+  QTest::keyClick(&third->View(), Qt::Key_Down);
+  EXPECT_EQ(State(*third, "CurrentRow"), "1");
+  EXPECT_EQ(State(*right, "CurrentRow"), "0");
+  EXPECT_EQ(screen::Screen::Default().FocusedUserControl(), &left->Control());
+  // A bad folder's box goes to the desktop of the widget's own screen.
+  third->SetPathText(scratch.File("nowhere"));
+  EXPECT_FALSE(ownDesktop.AnsweredBoxes().empty());
+  EXPECT_TRUE(desktop.AnsweredBoxes().empty());
+}
 
-TEST_F(DorvaneWidgetTest, AScreenReaderReadsTheControlAndItsDialogAndHearsTheKeys) {
-  Open();
-  std::vector<std::pair<QAccessible::Event, QString>> events;
-  heard = &events;
-  qtfront::SetAccessibilityListener(Listen);
-  auto tree = Tree(&widget->View());
-  ASSERT_GE(tree.size(), 46u);
-  for (QAccessibleInterface* i : tree) EXPECT_NE(i->role(), QAccessible::Client);
-  QAccessibleInterface* add = Find(tree, QAccessible::PushButton, "Add");
-  ASSERT_NE(add, nullptr) << "the caption without its access-key mark";
-  EXPECT_FALSE(add->state().disabled);
-  EXPECT_NE(Find(tree, QAccessible::PushButton, "Up"), nullptr) << "a picture button";
-  EXPECT_NE(Find(tree, QAccessible::ScrollBar, ""), nullptr);
-  QAccessibleInterface* from = Find(tree, QAccessible::EditableText, "Beginning PE");
-  ASSERT_NE(from, nullptr) << "a text box is named by its label";
-  EXPECT_EQ(from->text(QAccessible::Value).toStdString(), widget->SelectedBPEDATE());
-  EXPECT_NE(from->text(QAccessible::Description).indexOf("PE Date"), -1) << "the tooltip";
-  QAccessibleInterface* company = Find(tree, QAccessible::EditableText, "Co. #");
-  ASSERT_NE(company, nullptr) << "named by its column header";
-  EXPECT_TRUE(company->state().invisible) << "shown only while a row is edited";
-  // The page is a list of four rows, the highlighted one selected.
-  QAccessibleInterface* list = Find(tree, QAccessible::List, "Target job list");
-  ASSERT_NE(list, nullptr);
-  ASSERT_EQ(list->childCount(), 4);
-  EXPECT_TRUE(list->child(0)->state().selected);
-  EXPECT_TRUE(list->child(0)->state().focused) << "the list keys reach it";
-  EXPECT_FALSE(list->child(1)->state().selected);
-  const QString row1 = list->child(1)->text(QAccessible::Name);
-  EXPECT_TRUE(row1.startsWith(
-      QString::fromStdString(
-          static_cast<screen::Label*>(widget->Control().Find("lblCONO", 1))->Caption())
-          .trimmed()))
-      << row1.toStdString();
-  // Down selects the next row and moves the reader there; Tab moves the focus.
-  QTest::keyClick(KeyTarget(), Qt::Key_Down);
-  EXPECT_TRUE(list->child(1)->state().selected);
-  EXPECT_FALSE(list->child(0)->state().selected);
-  QTest::keyClick(KeyTarget(), Qt::Key_Tab);
-  const std::vector<std::pair<QAccessible::Event, QString>> expected = {
-      {QAccessible::Selection, row1}, {QAccessible::Focus, row1}, {QAccessible::Focus, "Add"}};
-  EXPECT_EQ(events, expected);
-  EXPECT_TRUE(add->state().focused);
-  widget->SetControlsEnabled(false);
-  EXPECT_TRUE(from->state().disabled);
-  widget->SetControlsEnabled(true);
-  // The search dialog's grid is a list too, its first row selected.
-  QTest::keyClick(KeyTarget(), Qt::Key_A);
-  QString firstRow;
-  int rows = 0;
-  qttest::WhenDialogOpen([&](QWidget* window) {
-    auto dialogTree = Tree(window->findChild<qtfront::ContainerView*>());
-    if (QAccessibleInterface* grid = Find(dialogTree, QAccessible::List, "Search results")) {
-      rows = grid->childCount();
-      if (grid->child(0)->state().selected) firstRow = grid->child(0)->text(QAccessible::Name);
-    }
-    QTest::keyClick(window, Qt::Key_Escape);
-  });
-  QTest::keyClick(KeyTarget(), Qt::Key_Question);
-  EXPECT_EQ(rows, 12);
-  EXPECT_FALSE(firstRow.isEmpty());
-  // "+" in the date box steps the date: the reader hears the new text.
-  QTest::keyClick(KeyTarget(), Qt::Key_C, Qt::AltModifier);  // Cancel ends the add
-  widget->SetSelectedBPETAG(3);
-  QTest::mouseClick(widget->View().WidgetOf(*widget->Control().Find("txtBPEDATE")), Qt::LeftButton);
-  ASSERT_TRUE(from->state().focused);
-  events.clear();
-  const QString before = from->text(QAccessible::Value);
-  QTest::keyClick(KeyTarget(), Qt::Key_Plus);
-  EXPECT_NE(from->text(QAccessible::Value), before);
-  EXPECT_EQ(events, (std::vector<std::pair<QAccessible::Event, QString>>{
-                        {QAccessible::TextUpdated, "Beginning PE"}}));
-  QTest::keyClick(KeyTarget(), Qt::Key_Escape);
-  qtfront::SetAccessibilityListener(nullptr);
-  heard = nullptr;
+// The host hears each widget's own changes once: a row deleted, a tag preset
+// (not again when it changes nothing), an error reported; the properties
+// answer through Qt's property system too.
+TEST_F(TwoWidgetsTest, EachWidgetSignalsItsOwnListRangeAndErrors) {
+  QSignalSpy leftList(left, &W::workingListChanged);
+  QSignalSpy rightList(right, &W::workingListChanged);
+  QSignalSpy leftRange(left, &W::periodEndingRangeChanged);
+  QSignalSpy leftErrors(left, &W::errorReported);
+  QSignalSpy rightErrors(right, &W::errorReported);
+  QTest::keyClick(KeyTarget(), Qt::Key_D, Qt::AltModifier);
+  ASSERT_EQ(Rows("left"), "5");
+  ASSERT_EQ(leftList.count(), 1);
+  EXPECT_EQ(leftList.at(0).at(0).toInt(), 5);
+  EXPECT_EQ(leftList.at(0).at(1).toString().toStdString(), State(*left, "CurrentTJLTAG"));
+  left->setProperty("SelectedBPETAG", 3);
+  left->SetSelectedBPETAG(3);
+  ASSERT_EQ(leftRange.count(), 1);
+  EXPECT_EQ(leftRange.at(0).at(0).toInt(), 3);
+  EXPECT_EQ(leftRange.at(0).at(2).toBool(), State(*left, "IsBPEOK") == "True");
+  EXPECT_EQ(left->property("SelectedBPEDATE").toString().toStdString(), "01/05/2024");
+  EXPECT_TRUE(leftErrors.isEmpty());
+  left->SetPathText(scratch.File("nowhere"));
+  ASSERT_EQ(leftErrors.count(), 1);
+  ASSERT_FALSE(desktop.AnsweredBoxes().empty());
+  EXPECT_EQ(desktop.AnsweredBoxes().back().prompt,
+            std::to_string(leftErrors.at(0).at(0).toInt()) + " " +
+                leftErrors.at(0).at(1).toString().toStdString());
+  EXPECT_EQ(leftList.count(), 2) << "another data source";
+  EXPECT_TRUE(rightList.isEmpty());
+  EXPECT_TRUE(rightErrors.isEmpty());
+}
+
+TEST(WidgetWithoutDesktopTest, InstallsTheQtDesktopSoBoxesReallyShow) {
+  screen::SetDesktop(nullptr);
+  ASSERT_FALSE(screen::DesktopInstalled());
+  {
+    W widget;
+    EXPECT_TRUE(screen::DesktopInstalled());
+    EXPECT_NE(dynamic_cast<qtfront::QtDesktop*>(&screen::GetDesktop()), nullptr);
+  }
+  screen::SetDesktop(nullptr);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// Support for the Qt front end's tests: a small user control and dialog of the
-// toolkit whose handlers log where keys and the focus go, a fixture that shows
+// Support for the Qt front end's tests: a small user control of the toolkit
+// whose handlers log where keys and the focus go, a fixture that shows
 // the user control in a window beside a host widget, one that shows
 // DorvaneWidgets on data folders in a window, and pixel helpers.
 // Relies on GoogleTest, QtTest, the toolkit, the front end and the shared test
@@ -9,23 +9,18 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QColor>
 #include <QHBoxLayout>
 #include <QImage>
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
-#include <functional>
-#include <memory>
-#include <string>
 
 #include "control/ztDorvane.h"
 #include "frontends/qt/container_view.h"
 #include "frontends/qt/dorvane_widget.h"
 #include "frontends/qt/front_end.h"
 #include "frontends/qt/qt_desktop.h"
-#include "services/screen/screen.h"
 #include "support/event_log.h"
 #include "support/headless_screen.h"
 #include "support/programs.h"
@@ -35,57 +30,8 @@ namespace qttest {
 
 using testsupport::Log;
 
-// A dialog: Select (the default button) and Cancel both unload it; Esc
-// unloads it through the form's key preview.
-class TestDialog : public screen::Form {
- public:
-  screen::HScrollBar hsbMAIN{"hsbMAIN"};
-  screen::Label lblTitle{"lblTitle"};
-  screen::CommandButton CmdSelect{"CmdSelect"};
-  screen::CommandButton CmdCancel{"CmdCancel"};
-  bool chosen = false;
-
-  explicit TestDialog(Log& log) : Form("frmTest") {
-    SetCaption("Pick One");
-    SetWidth(3000);
-    SetHeight(2000);
-    SetBackColor(0x00FFFFC0);
-    SetKeyPreview(true);
-    lblTitle.SetBounds(240, 120, 2400, 255);
-    lblTitle.SetCaption("Choose a row");
-    CmdSelect.SetBounds(300, 1200, 900, 345);
-    CmdSelect.SetCaption("&Select");
-    CmdSelect.SetDefault(true);
-    CmdCancel.SetBounds(1300, 1200, 900, 345);
-    CmdCancel.SetCaption("&Cancel");
-    hsbMAIN.SetBounds(2700, 120, 30, 30);
-    Add(lblTitle);
-    Add(CmdSelect);
-    Add(CmdCancel);
-    Add(hsbMAIN);
-    hsbMAIN.SetTabIndex(0);
-    CmdSelect.SetTabIndex(1);
-    CmdCancel.SetTabIndex(2);
-    for (screen::Control* c : Controls()) {
-      testsupport::Record(*c, log, testsupport::Logged::kWithoutKeyUpAndChange);
-    }
-    CmdSelect.Click = [this, &log] {
-      log.push_back("CmdSelect.Click");
-      chosen = true;
-      Unload();
-    };
-    CmdCancel.Click = [this, &log] {
-      log.push_back("CmdCancel.Click");
-      Unload();
-    };
-    KeyDown = [this](int16_t& keyCode, int16_t) {
-      if (keyCode == screen::kKeyEscape) Unload();
-    };
-  }
-};
-
 // A user control: the scroll bar first in the tab order, a text box, two
-// buttons (cmdAdd shows the dialog), a picture button that is no tab stop
+// buttons, a picture button that is no tab stop
 // and three row labels, row 1 highlighted.
 class TestSurface : public screen::UserControl {
  public:
@@ -96,7 +42,6 @@ class TestSurface : public screen::UserControl {
   screen::CommandButton btnUp{"btnUp"};
   screen::ControlArray<screen::Label> lblRow{"lblRow", 3};
   Log log;
-  TestDialog dialog{log};
 
   TestSurface() : UserControl("ztTest") {
     SetWidth(4500);
@@ -119,24 +64,15 @@ class TestSurface : public screen::UserControl {
     btnUp.SetTabStop(false);
     hsbMAIN.SetBounds(4200, 1050, 30, 30);
     Add(lblRow);
-    Add(txtA);
-    Add(cmdAdd);
-    Add(cmdOK);
-    Add(btnUp);
-    Add(hsbMAIN);
-    hsbMAIN.SetTabIndex(0);
-    txtA.SetTabIndex(1);
-    cmdAdd.SetTabIndex(2);
-    cmdOK.SetTabIndex(3);
-    btnUp.SetTabIndex(4);
+    int tabIndex = 0;
+    for (screen::Control* c :
+         std::initializer_list<screen::Control*>{&hsbMAIN, &txtA, &cmdAdd, &cmdOK, &btnUp}) {
+      Add(*c);
+      c->SetTabIndex(tabIndex++);
+    }
     for (screen::Control* c : Controls()) {
       testsupport::Record(*c, log, testsupport::Logged::kWithoutKeyUpAndChange);
     }
-    cmdAdd.Click = [this] {
-      log.push_back("cmdAdd.Click");
-      dialog.ShowModal();
-      log.push_back(dialog.chosen ? "chosen" : "not chosen");
-    };
     GotFocus = [this] { log.push_back("ztTest.GotFocus"); };
     LostFocus = [this] { log.push_back("ztTest.LostFocus"); };
     SetKeyPreview(true);

@@ -1,61 +1,72 @@
 // A toolkit user control in a ContainerView: placement and look follow the
-// model, real Qt keys and clicks reach the same handlers the toolkit's own
-// events reach, and the Qt focus follows the toolkit's focus.
+// model (a focused text box shows its selection), real Qt keys and clicks
+// reach the same handlers the toolkit's own events reach, and the Qt focus
+// follows the toolkit's focus; message boxes carry the icon of their style,
+// and a run-time error that reaches the host is shown in a box.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QMessageBox>
 
 #include "qt_test_support.h"
 
 namespace {
 
 using qttest::CentreOf;
+using qttest::SoonInLoop;
 using qttest::StoredColourAt;
 using qttest::ViewTest;
 using ::testing::ElementsAre;
+using ::testing::IsEmpty;
 
-TEST_F(ViewTest, PlacesEveryControlAtItsTwipsOverFifteen) {
+TEST_F(ViewTest, PlacementVisibilityTooltipsAndColoursFollowTheModel) {
   EXPECT_EQ(view->size(), QSize(300, 140));
-  EXPECT_EQ(W(surface.txtA)->geometry(), QRect(100, 20, 80, 20));
   EXPECT_EQ(W(surface.lblRow(2))->geometry(), QRect(5, 80, 80, 19));
   EXPECT_EQ(W(surface.hsbMAIN)->geometry(), QRect(280, 70, 2, 2));
+  EXPECT_EQ(W(surface.txtA)->toolTip(), QString("Type here"));
   surface.txtA.SetTop(660);
   surface.txtA.SetLeft(75);
   qtfront::SyncViews();
   EXPECT_EQ(W(surface.txtA)->geometry(), QRect(5, 44, 80, 20));
   // The text box lies over the row labels, as windowed controls lie over labels.
   EXPECT_EQ(view->childAt(10, 50), W(surface.txtA));
-}
-
-TEST_F(ViewTest, VisibilityTooltipsAndColoursFollowTheModel) {
-  EXPECT_EQ(W(surface.txtA)->toolTip(), QString("Type here"));
   surface.txtA.SetVisible(false);
   surface.lblRow(0).SetBackColor(0x008080FF);
-  qtfront::SyncViews();
+  const QImage image = Picture();
   EXPECT_FALSE(W(surface.txtA)->isVisible());
-  QImage image = Picture();
   const QPoint row0 = CentreOf(75, 660, 1200, 285);
   const QPoint row1 = CentreOf(75, 930, 1200, 285);
   EXPECT_EQ(StoredColourAt(image, row0.x() + 30, row0.y()), 0x008080FFu);
   EXPECT_EQ(StoredColourAt(image, row1.x() + 30, row1.y()), 0x0000FFFFu);
-  EXPECT_EQ(StoredColourAt(image, 2, 2), 0x00C0C0C0u);
-  // Where the hidden box stood, the control's background shows.
-  EXPECT_EQ(StoredColourAt(image, 140, 30), 0x00C0C0C0u);
+  EXPECT_EQ(StoredColourAt(image, 140, 30), 0x00C0C0C0u) << "the control's background";
+  // Selected text is drawn on the selection colour only while the box has the focus.
+  surface.txtA.SetVisible(true);
+  surface.txtA.SetText("1234");
+  surface.txtA.SetSelLength(4);
+  auto navy = [this] {
+    const QImage picture = Picture();
+    for (int x = 8; x < 40; ++x) {
+      if (StoredColourAt(picture, x, 54) == 0x00800000u) return true;
+    }
+    return false;
+  };
+  EXPECT_FALSE(navy());
+  surface.txtA.SetFocus();
+  EXPECT_TRUE(navy());
 }
 
+// The key goes to the control with the toolkit's focus, whichever widget Qt
+// handed it to; typing edits a text box through its handlers within its
+// MaxLength.
 TEST_F(ViewTest, KeysTypedIntoTheWidgetsReachTheHandlers) {
   ASSERT_EQ(Focus(), "hsbMAIN");
   EXPECT_EQ(QApplication::focusWidget(), W(surface.hsbMAIN));
   QTest::keyClick(KeyTarget(), Qt::Key_Down);
-  EXPECT_THAT(log, ElementsAre("ztTest.KeyDown 40/0", "hsbMAIN.KeyDown 40/0"));
-  log.clear();
-  // The key goes to the control with the toolkit's focus, whichever widget Qt
-  // handed it to.
   QTest::keyClick(W(surface.lblRow(0)), Qt::Key_Question);
   EXPECT_THAT(log,
-              ElementsAre("ztTest.KeyDown 191/1", "hsbMAIN.KeyDown 191/1", "hsbMAIN.KeyPress 63"));
-}
-
-TEST_F(ViewTest, TypingEditsTheTextBoxWithinItsMaxLength) {
+              ElementsAre("ztTest.KeyDown 40/0", "hsbMAIN.KeyDown 40/0", "ztTest.KeyDown 191/1",
+                          "hsbMAIN.KeyDown 191/1", "hsbMAIN.KeyPress 63"));
   QTest::mouseClick(W(surface.txtA), Qt::LeftButton);
   ASSERT_EQ(Focus(), "txtA");
   EXPECT_EQ(QApplication::focusWidget(), W(surface.txtA));
@@ -69,67 +80,35 @@ TEST_F(ViewTest, TypingEditsTheTextBoxWithinItsMaxLength) {
   EXPECT_EQ(surface.txtA.SelStart(), 3);
 }
 
-// Inside the control Tab follows the toolkit's order; past its last stop
-// (before its first) it goes to the host's neighbour in Qt's focus chain, and
-// coming back by Tab (Shift+Tab) it enters at the first (last) stop.
-TEST_F(ViewTest, TabMovesTheToolkitFocusAndLeavesForTheHostAtTheEnds) {
-  QTest::keyClick(KeyTarget(), Qt::Key_Tab);
-  EXPECT_EQ(Focus(), "txtA");
-  EXPECT_EQ(QApplication::focusWidget(), W(surface.txtA));
-  QTest::keyClick(KeyTarget(), Qt::Key_Tab);
-  QTest::keyClick(KeyTarget(), Qt::Key_Tab);
-  EXPECT_EQ(Focus(), "cmdOK");
-  // btnUp is no tab stop: cmdOK is the last one.
-  QTest::keyClick(KeyTarget(), Qt::Key_Tab);
-  EXPECT_EQ(QApplication::focusWidget(), hostEdit);
-  EXPECT_FALSE(screen::UserControlHasFocus());
-  EXPECT_THAT(log, ::testing::Contains("ztTest.LostFocus"));
-  QTest::keyClick(KeyTarget(), Qt::Key_Tab);
-  EXPECT_TRUE(screen::UserControlHasFocus());
-  EXPECT_EQ(Focus(), "hsbMAIN") << "not the remembered cmdOK";
-  EXPECT_EQ(QApplication::focusWidget(), W(surface.hsbMAIN));
-  QTest::keyClick(KeyTarget(), Qt::Key_Backtab, Qt::ShiftModifier);
-  EXPECT_EQ(QApplication::focusWidget(), hostEdit);
-  QTest::keyClick(KeyTarget(), Qt::Key_Backtab, Qt::ShiftModifier);
-  EXPECT_EQ(Focus(), "cmdOK") << "not the remembered hsbMAIN";
-  EXPECT_EQ(QApplication::focusWidget(), W(surface.cmdOK));
-  EXPECT_THAT(log, ::testing::Not(::testing::Contains(::testing::HasSubstr("KeyDown 9"))));
-}
-
 TEST_F(ViewTest, EnterSpaceAndAccessKeysPressButtons) {
   surface.cmdOK.SetFocus();
   qtfront::SyncViews();
   log.clear();
   QTest::keyClick(KeyTarget(), Qt::Key_Return);
   QTest::keyClick(KeyTarget(), Qt::Key_Space);
-  EXPECT_THAT(log, ElementsAre("cmdOK.Click", "cmdOK.Click"));
-  log.clear();
-  surface.cmdAdd.Click = [this] { log.push_back("cmdAdd.Click"); };
   QTest::keyClick(KeyTarget(), Qt::Key_A, Qt::AltModifier);
-  EXPECT_THAT(log, ElementsAre("cmdOK.LostFocus", "cmdAdd.GotFocus", "cmdAdd.Click"));
+  EXPECT_THAT(log, ElementsAre("cmdOK.Click", "cmdOK.Click", "cmdOK.LostFocus", "cmdAdd.GotFocus",
+                               "cmdAdd.Click"));
 }
 
 TEST_F(ViewTest, ClicksAndDoubleClicksAsThePlatformGivesThem) {
   QTest::mouseClick(W(surface.lblRow(2)), Qt::LeftButton);
-  EXPECT_THAT(log, ElementsAre("lblRow(2).Click"));
-  log.clear();
   // Press, release, the double click, release: one Click, one DblClick.
   QWidget* row = W(surface.lblRow(0));
   QTest::mouseClick(row, Qt::LeftButton);
   QTest::mouseDClick(row, Qt::LeftButton);
   QTest::mouseRelease(row, Qt::LeftButton);
-  EXPECT_THAT(log, ElementsAre("lblRow(0).Click", "lblRow(0).DblClick"));
+  EXPECT_THAT(log, ElementsAre("lblRow(2).Click", "lblRow(0).Click", "lblRow(0).DblClick"));
   log.clear();
   // A press on one control and a release elsewhere is no click.
   QTest::mousePress(W(surface.cmdOK), Qt::LeftButton);
   QMouseEvent away(QEvent::MouseButtonRelease, QPointF(-20, -20), QPointF(-20, -20), Qt::LeftButton,
                    Qt::NoButton, Qt::NoModifier);
   QApplication::sendEvent(W(surface.cmdOK), &away);
-  EXPECT_THAT(log, ::testing::IsEmpty());
   // A disabled button takes neither the focus nor the click.
   surface.cmdOK.SetEnabled(false);
   QTest::mouseClick(W(surface.cmdOK), Qt::LeftButton);
-  EXPECT_THAT(log, ::testing::IsEmpty());
+  EXPECT_THAT(log, IsEmpty());
   EXPECT_EQ(Focus(), "hsbMAIN");
 }
 
@@ -137,16 +116,17 @@ TEST_F(ViewTest, QtFocusMovesBetweenHostAndControlRaiseTheFocusEvents) {
   hostEdit->setFocus(Qt::TabFocusReason);
   QApplication::processEvents();
   EXPECT_FALSE(screen::UserControlHasFocus());
-  EXPECT_THAT(log, ElementsAre("hsbMAIN.LostFocus", "ztTest.LostFocus"));
-  log.clear();
   // A click on a row label brings the focus back, then clicks.
   QTest::mouseClick(W(surface.lblRow(1)), Qt::LeftButton);
   EXPECT_TRUE(screen::UserControlHasFocus());
-  EXPECT_THAT(log, ElementsAre("ztTest.GotFocus", "hsbMAIN.GotFocus", "lblRow(1).Click"));
+  EXPECT_THAT(log, ElementsAre("hsbMAIN.LostFocus", "ztTest.LostFocus", "ztTest.GotFocus",
+                               "hsbMAIN.GotFocus", "lblRow(1).Click"));
   EXPECT_EQ(QApplication::focusWidget(), W(surface.hsbMAIN));
 }
 
-TEST_F(ViewTest, HidingTheFocusedControlKeepsTheFocusInTheControl) {
+// Hiding the focused control keeps the focus in the control without events;
+// while a script drives, user input is ignored.
+TEST_F(ViewTest, HidingTheFocusedControlOrAScriptDrivingKeepTheFocus) {
   surface.txtA.SetFocus();
   qtfront::SyncViews();
   log.clear();
@@ -154,19 +134,57 @@ TEST_F(ViewTest, HidingTheFocusedControlKeepsTheFocusInTheControl) {
   qtfront::SyncViews();
   QApplication::processEvents();
   EXPECT_TRUE(screen::UserControlHasFocus());
-  EXPECT_EQ(Focus(), "txtA");
   EXPECT_TRUE(view->isAncestorOf(QApplication::focusWidget()) ||
               QApplication::focusWidget() == view);
-  EXPECT_THAT(log, ::testing::IsEmpty());
-}
-
-TEST_F(ViewTest, IgnoresUserInputWhileAScriptDrives) {
   qtfront::SetUserInputEnabled(false);
   QTest::keyClick(KeyTarget(), Qt::Key_Tab);
   QTest::mouseClick(W(surface.cmdOK), Qt::LeftButton);
   qtfront::SetUserInputEnabled(true);
-  EXPECT_EQ(Focus(), "hsbMAIN");
-  EXPECT_THAT(log, ::testing::IsEmpty());
+  EXPECT_EQ(Focus(), "txtA");
+  EXPECT_THAT(log, IsEmpty());
+}
+
+// Waits for the next message box inside its loop, notes its icon, title, text
+// and number of buttons, and presses OK.
+void AnswerNextBox(std::string& seen) {
+  SoonInLoop([&seen] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) return AnswerNextBox(seen);
+    seen = std::to_string(box->icon()) + "|" + box->windowTitle().toStdString() + "|" +
+           box->text().toStdString() + "|" + std::to_string(box->buttons().size());
+    box->button(QMessageBox::Ok)->click();
+  });
+}
+
+TEST(QtDesktop, MessageBoxesShowTheIconOfTheirStyle) {
+  qtfront::QtDesktop desktop;
+  const std::pair<int, QMessageBox::Icon> cases[] = {
+      {16, QMessageBox::Critical}, {64, QMessageBox::Information}, {0, QMessageBox::NoIcon}};
+  for (const auto& [style, icon] : cases) {
+    std::string seen;
+    AnswerNextBox(seen);
+    EXPECT_EQ(desktop.MsgBox("Database Missing.\r\nQRLSYS.mdb", style, "wqHalvine.ocx Error"), 1);
+    EXPECT_EQ(seen, std::to_string(icon) + "|wqHalvine.ocx Error|Database Missing.\nQRLSYS.mdb|1");
+  }
+  EXPECT_TRUE(desktop.AnsweredBoxes().empty());
+}
+
+TEST_F(ViewTest, ARunTimeErrorFromAHandlerIsShownInABox) {
+  desktop.SetAutoAnswer(false);
+  surface.cmdOK.Click = [] { throw base::RuntimeError(3021, "No current record in TJLIST"); };
+  std::vector<int32_t> reported;  // what the control's host is told
+  surface.ErrorReported = [&reported](const base::RuntimeError& e) {
+    reported.push_back(e.Number());
+  };
+  std::string seen;
+  AnswerNextBox(seen);
+  QTest::mouseClick(W(surface.cmdOK), Qt::LeftButton);
+  EXPECT_EQ(seen, std::to_string(QMessageBox::Critical) +
+                      "|Run-time error|3021 No current record in TJLIST|1");
+  EXPECT_EQ(reported, std::vector<int32_t>{3021});
+  // The host goes on: the next key still works.
+  QTest::keyClick(KeyTarget(), Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_EQ(Focus(), "cmdAdd");
 }
 
 }  // namespace

@@ -36,42 +36,30 @@ class ScreensTest : public ::testing::Test {
   Surface right;
 };
 
-TEST_F(ScreensTest, TheHostHasTheFocusUntilItGivesItToOneControl) {
+// The host holds the focus until it gives it to one control; a move across
+// raises both LostFocus events first, keys and Tab go only to the control with
+// the focus, and coming back enters the remembered child.
+TEST_F(ScreensTest, FocusAndKeysGoToOneControlAtATime) {
   EXPECT_EQ(window.FocusedUserControl(), nullptr);
   EXPECT_EQ(window.ActiveContainer(), &left);  // the first placed one
   Type("x");
   EXPECT_THAT(left.log, IsEmpty());
-  window.Focus(right);
-  EXPECT_EQ(window.FocusedUserControl(), &right);
-  EXPECT_THAT(right.log, ElementsAre("ztTest.GotFocus", "hsbMAIN.GotFocus"));
-  EXPECT_THAT(left.log, IsEmpty());
-}
-
-TEST_F(ScreensTest, FocusMovesFromOneControlToTheOtherWithBothLostFocusEventsFirst) {
   window.Focus(left);
   left.txtB.SetFocus();
   left.log.clear();
   window.Focus(right);
   EXPECT_THAT(left.log, ElementsAre("txtB.LostFocus", "ztTest.LostFocus"));
   EXPECT_THAT(right.log, ElementsAre("ztTest.GotFocus", "hsbMAIN.GotFocus"));
-  // Coming back, the left control's remembered child gets the focus again.
-  left.log.clear();
-  window.Focus(left);
-  EXPECT_THAT(left.log, ElementsAre("ztTest.GotFocus", "txtB.GotFocus"));
-  EXPECT_EQ(FocusName(), "left.txtB");
-}
-
-TEST_F(ScreensTest, KeysGoOnlyToTheControlWithTheFocus) {
-  window.Focus(left);
-  left.txtA.SetFocus();
-  window.Focus(right);
   right.txtA.SetFocus();
   Type("12");
   window.PressKey(screen::kKeyTab, 0, 0);
   EXPECT_EQ(right.txtA.Text(), "12");
   EXPECT_EQ(FocusName(), "right.txtB");
   EXPECT_EQ(left.txtA.Text(), "");
-  EXPECT_EQ(left.ActiveControl(), &left.txtA);
+  left.log.clear();
+  window.Focus(left);
+  EXPECT_THAT(left.log, ElementsAre("ztTest.GotFocus", "txtB.GotFocus"));
+  EXPECT_EQ(FocusName(), "left.txtB");
 }
 
 TEST_F(ScreensTest, AClickOnTheOtherControlMovesTheFocusThenClicks) {
@@ -133,6 +121,9 @@ TEST_F(ScreensTest, BoxesAndErrorsGoToTheDesktopOfTheWindowTheEventCameFrom) {
   EXPECT_EQ(&screen::GetDesktop(), &windowDesktop);
 }
 
+// A single-control host's default screen is left alone; placing a control on
+// another window takes it off this one, and a control that goes leaves its
+// window without events.
 TEST_F(ScreensTest, TheDefaultScreenAndOtherWindowsAreUntouched) {
   Surface single;
   testsupport::PlaceWithFocus(single);
@@ -144,21 +135,17 @@ TEST_F(ScreensTest, TheDefaultScreenAndOtherWindowsAreUntouched) {
   EXPECT_EQ(screen::PlacedUserControl(), &single);
   EXPECT_TRUE(screen::UserControlHasFocus());
   EXPECT_EQ(screen::FocusedControl(), &single.hsbMAIN);
-  // Placing a control on another window takes it off this one.
   screen::Screen other;
   other.Place(right);
   EXPECT_FALSE(window.IsPlaced(right));
   EXPECT_EQ(screen::Screen::Of(right), &other);
   EXPECT_FALSE(window.Click(right.cmdOK));
-}
-
-TEST_F(ScreensTest, AControlThatGoesLeavesItsWindowWithoutEvents) {
   auto extra = std::make_unique<Surface>();
   window.Place(*extra);
   window.Focus(*extra);
   extra.reset();
   EXPECT_EQ(window.FocusedUserControl(), nullptr);
-  EXPECT_EQ(window.Placed().size(), 2u);
+  EXPECT_EQ(window.Placed().size(), 1u);
   window.Focus(left);
   EXPECT_EQ(FocusName(), "left.hsbMAIN");
 }

@@ -47,38 +47,37 @@ class SnapshotTest : public ScreenTest {
   }
 };
 
-TEST_F(SnapshotTest, TypingChangesTheBoxAndTheCaretOnly) {
+TEST_F(SnapshotTest, TypingADialogAndAWaitingBoxChangeOnlyWhatTheyTouch) {
+  WaitingDesktop boxes;
+  screen::Screen::Current().SetDesktop(&boxes);
   surface.txtA.SetFocus();
   const screen::Snapshot before = Take();
   EXPECT_EQ(before.focusControl, "txtA");
   EXPECT_EQ(before.containers.size(), 1u);
   EXPECT_EQ(before.controls.size(), surface.Controls().size());
   EXPECT_TRUE(screen::Diff(before, Take()).Empty());
-
+  // Typing changes the box and the caret only.
   Type("ab");
-  const screen::Snapshot after = Take();
-  const screen::SnapshotDiff diff = Between(before, after);
+  const screen::Snapshot typed = Take();
+  const screen::SnapshotDiff diff = Between(before, typed);
   EXPECT_THAT(Names(diff.controls), ElementsAre("ztTest.txtA"));
   EXPECT_EQ(diff.controls[0].text, "ab");
   ASSERT_TRUE(diff.focus.has_value());
   EXPECT_EQ(diff.focus->selStart, 2);
   EXPECT_THAT(diff.controlsGone, IsEmpty());
   EXPECT_FALSE(diff.controlOrder || diff.containerOrder || diff.modalForms || diff.boxes);
-}
-
-TEST_F(SnapshotTest, ADialogComesAndGoesAndAHiddenControlLeaves) {
+  // A dialog comes with its shown controls (a hidden one leaves) and goes.
   Dialog dialog(log);
   dialog.SetCaption("Pick");
-  const screen::Snapshot before = Take();
   screen::Snapshot during;
   surface.cmdAdd.Click = [&] { dialog.ShowModal(); };
-  desktop.QueueModalAction([&] {
+  boxes.QueueModalAction([&] {
     dialog.lblTitle.SetVisible(false);
     during = Take();
   });
+  const screen::Snapshot shut = Take();
   screen::ClickControl(surface.cmdAdd);
-
-  const screen::SnapshotDiff opened = Between(before, during);
+  const screen::SnapshotDiff opened = Between(shut, during);
   ASSERT_EQ(opened.containers.size(), 1u);
   EXPECT_EQ(opened.containers[0].caption, "Pick");
   EXPECT_THAT(Names(opened.controls),
@@ -86,24 +85,19 @@ TEST_F(SnapshotTest, ADialogComesAndGoesAndAHiddenControlLeaves) {
   EXPECT_TRUE(opened.controls[0].isDefault);
   EXPECT_THAT(*opened.modalForms, ElementsAre("frmTest"));
   EXPECT_EQ(opened.focus->container, "frmTest");
-
   const screen::SnapshotDiff closed = Between(during, Take());
   EXPECT_THAT(closed.containersGone, ElementsAre("frmTest"));
   EXPECT_EQ(closed.controlsGone.size(), 3u);
   EXPECT_THAT(*closed.modalForms, IsEmpty());
   EXPECT_EQ(closed.focus->container, "ztTest");
-}
-
-TEST_F(SnapshotTest, AMessageBoxWaitingForItsAnswerIsInThePicture) {
-  WaitingDesktop boxes;
-  screen::Screen::Current().SetDesktop(&boxes);
+  // A message box waiting for its answer is in the picture while it waits.
   screen::Snapshot shown;
   boxes.whileShown = [&] { shown = Take(); };
-  const screen::Snapshot before = Take();
+  const screen::Snapshot quiet = Take();
   screen::GetDesktop().MsgBox("Saved", 64, "Update Notice");
-  const screen::SnapshotDiff diff = Between(before, shown);
-  ASSERT_TRUE(diff.boxes.has_value());
-  EXPECT_THAT(*diff.boxes, ElementsAre(screen::WaitingBox{"Saved", 64, "Update Notice"}));
+  ASSERT_TRUE(Between(quiet, shown).boxes.has_value());
+  EXPECT_THAT(*Between(quiet, shown).boxes,
+              ElementsAre(screen::WaitingBox{"Saved", 64, "Update Notice"}));
   EXPECT_THAT(*Between(shown, Take()).boxes, IsEmpty());
   screen::Screen::Current().SetDesktop(nullptr);
 }
