@@ -15,9 +15,10 @@ namespace {
 using recordstore::Variant;
 using ztSearchMod::OpenSearchDialog;
 
+// The screen a failed load leaves is a scenario; a missing table's message
+// names the folder, and the form goes back to its design width after a
+// request laid out before it.
 TEST_F(SearchTest, MissingTableLeavesOnlyCancel) {
-  // A request laid out first, so the failed load below must start again from
-  // the form's design width.
   Run(
       [&] {
         return OpenSearchDialog(folder.Path(), "MAIN", "COLIST", "CONO|CONAME", "c", "t",
@@ -30,11 +31,7 @@ TEST_F(SearchTest, MissingTableLeavesOnlyCancel) {
                                 "2", "A", "600", "0", 1);
       },
       [&] {
-        for (const screen::Control* c : Form().owner.Controls()) {
-          EXPECT_EQ(c->Visible(), c == &Form().CmdCancel) << c->QualifiedName();
-        }
         EXPECT_EQ(Form().owner.Width(), 4875);
-        Press(screen::kKeyDown);  // keys other than Esc do nothing
         EXPECT_TRUE(screen::ClickControl(Form().CmdCancel));
       });
   EXPECT_EQ(result, " ");
