@@ -108,44 +108,32 @@ std::vector<std::string> TypedForms(int y, int m, int d, bool fourDigitYear) {
           Printf("%02d%02d%02d", m, d, yy), Printf("%d-%d-%d", m, d, yy)};
 }
 
+// Every day round-trips; a day past the end of its month (in the century
+// the pivot gives a two-digit year) is refused in every form.
 TEST(DateSweep, EveryDayFrom1900To2100RoundTripsToItsKey) {
   for (int16_t pivot : {70, 30, 99, 1}) {
     for (int y = 1900; y <= 2100; ++y) {
       for (int m = 1; m <= 12; ++m) {
-        for (int d = 1; d <= DaysIn(m, y); ++d) {
+        for (int d = 1; d <= 32; ++d) {
           for (bool four : {true, false}) {
-            // A two-digit year lands in the century the pivot gives it.
             const int yy = y % 100;
             const int year = four ? y : (yy > pivot ? 1900 : 2000) + yy;
-            if (!four && d > DaysIn(m, year)) continue;  // not a day in the pivot's century
-            const std::string normal = Printf("%02d/%02d/%04d", m, d, year);
+            const bool refused = d > DaysIn(m, year);
+            const std::string normal = refused ? " " : Printf("%02d/%02d/%04d", m, d, year);
             const std::string key = Printf("%04d%02d%02d", year, m, d);
             for (const std::string& typed : TypedForms(y, m, d, four)) {
               int16_t form = 0, p = pivot;
               const std::string result = ztBasicSet::ValidateDateText(typed, form, p);
               ASSERT_EQ(result, normal) << typed << " pivot " << pivot;
-              ASSERT_EQ(DateTextToYMD(result, p), key) << typed;
+              if (!refused) {
+                ASSERT_EQ(DateTextToYMD(result, p), key) << typed;
+              }
             }
-            int16_t form = 8, p = pivot;
-            ASSERT_EQ(ztBasicSet::ValidateDateText(normal, form, p),
-                      Printf("%02d/%02d/%02d", m, d, yy));
-          }
-        }
-      }
-    }
-  }
-}
-
-TEST(DateSweep, DaysPastTheEndOfTheMonthAreRefused) {
-  for (int y = 1900; y <= 2100; ++y) {
-    for (int m = 1; m <= 12; ++m) {
-      for (int d = DaysIn(m, y) + 1; d <= 32; ++d) {
-        for (bool four : {true, false}) {
-          const int yy = y % 100;
-          const int year = four ? y : (yy > 70 ? 1900 : 2000) + yy;
-          if (d <= DaysIn(m, year)) continue;
-          for (const std::string& typed : TypedForms(y, m, d, four)) {
-            ASSERT_EQ(Validate(typed), " ") << typed;
+            if (!refused) {
+              int16_t form = 8, p = pivot;
+              ASSERT_EQ(ztBasicSet::ValidateDateText(normal, form, p),
+                        Printf("%02d/%02d/%02d", m, d, yy));
+            }
           }
         }
       }
