@@ -26,14 +26,12 @@ Variant When(int y, int m, int d, int hour = 0, int minute = 0, int second = 0) 
 }
 
 TEST(FormatValueOrBlank, EmptyValuesGiveDashOrBlank) {
-  EXPECT_EQ(FormatValueOrBlank(Variant::Integer(0), "0.00", true), "-");
-  EXPECT_EQ(FormatValueOrBlank(Variant::Null(), "0.00", false), " ");
-  EXPECT_EQ(FormatValueOrBlank(Variant(), "0.00", false), " ");
-  EXPECT_EQ(FormatValueOrBlank(Variant::Double(0.0), "#,##0", false), " ");
-  EXPECT_EQ(FormatValueOrBlank(Variant::Boolean(false), "0", true), "-");
-  EXPECT_EQ(FormatValueOrBlank(Variant::Currency(0), "Currency", false), " ");
-  EXPECT_EQ(FormatValueOrBlank(Variant::String(" "), "0.00", false), " ");
-  EXPECT_EQ(FormatValueOrBlank(Variant::String("0.0"), "0.00", false), " ");
+  for (const Variant& empty : {Variant::Integer(0), Variant::Null(), Variant(),
+                               Variant::Double(0.0), Variant::Boolean(false), Variant::Currency(0),
+                               Variant::String(" "), Variant::String("0.0")}) {
+    EXPECT_EQ(FormatValueOrBlank(empty, "0.00", true), "-") << empty.ToString();
+    EXPECT_EQ(FormatValueOrBlank(empty, "#,##0", false), " ") << empty.ToString();
+  }
 }
 
 TEST(FormatValueOrBlank, OtherValuesAreFormatted) {
