@@ -87,15 +87,10 @@ TEST_F(NullCheck, ReadWithoutCurrentRowReportsAndGivesTheReadErrorValue) {
   const Variant value = Read("T");
   EXPECT_EQ(value.Type(), VarType::String);
   EXPECT_EQ(value.ToString(), "  /  /  ");
+  // The box's form is a scenario's; the missing row is error 3021.
   ASSERT_EQ(boxes.Boxes().size(), 1u);
-  EXPECT_EQ(boxes.Boxes()[0].style, 16);
-  EXPECT_EQ(boxes.Boxes()[0].title, "wq NullCheck Error");
-  const std::string& prompt = boxes.Boxes()[0].prompt;
-  EXPECT_EQ(prompt.rfind("Error Encountered In Function: wqNullCheck() Field: T\r\n"
-                         "Error Number: 3021\r\nError: ",
-                         0),
-            0u)
-      << prompt;
+  EXPECT_NE(boxes.Boxes()[0].prompt.find("Field: T\r\nError Number: 3021\r\n"), std::string::npos)
+      << boxes.Boxes()[0].prompt;
   EXPECT_EQ(Read("X").ToString(), std::string(30, ' '));
   EXPECT_EQ(boxes.Boxes().size(), 2u);
 }
