@@ -1,8 +1,8 @@
 // Entry editing through the keyboard: a run of typed adds, each ended by
 // cmdUpdate, landing all over the list, checked against TJLIST (one row
 // written per update, with the typed company and the job in its stored form)
-// and against the page (the written record highlighted), and the state the
-// edit mode leaves when it ends. Single cases are scenario scripts.
+// and against the page (the written record highlighted). Single cases and
+// the screen an add leaves are scenario scripts.
 #include <cctype>
 #include <vector>
 
@@ -11,11 +11,6 @@
 namespace {
 
 constexpr uint32_t kYellow = 0x0000FFFF;
-
-struct Job {
-  int cono = 0;
-  std::string jobno;  // stored form
-};
 
 class EntryEditTest : public ControlTest {
  protected:
@@ -34,44 +29,28 @@ class EntryEditTest : public ControlTest {
     return {"(none)", "(none)"};
   }
 
-  // The company and the job (typed short, in small letters) of a row of
-  // JOBLIST, for every tenth job.
-  std::vector<Job> SomeJobs() {
-    std::vector<Job> jobs;
-    for (const auto& row : Query("SELECT CONO, JOBNO FROM JOBLIST WHERE rowid % 10 = 3 LIMIT 8")) {
-      jobs.push_back({std::stoi(row[0]), row[1]});
-    }
-    return jobs;
-  }
-
   std::string data;
 };
 
 TEST_F(EntryEditTest, EachTypedAddWritesOneRowAndHighlightsIt) {
   data = MakeFolder("data", {"--list", "5", "--today", "2024-03-06"});
   control->SetPathText(data);
-  const std::vector<Job> jobs = SomeJobs();
+  // Every tenth job of JOBLIST, typed short and in small letters.
+  const auto jobs = Query("SELECT CONO, JOBNO FROM JOBLIST WHERE rowid % 10 = 3 LIMIT 8");
   ASSERT_EQ(jobs.size(), 8u);
   int count = 5;
-  for (const Job& job : jobs) {
+  for (const auto& job : jobs) {
     screen::PressKey('A', 0);
     ASSERT_EQ(State("EntryMode"), "A");
-    ASSERT_EQ(control->IsListOK(), 0);
-    std::string typed = job.jobno.substr(job.jobno.find_first_not_of(' '));
+    std::string typed = job[1].substr(job[1].find_first_not_of(' '));
     for (char& c : typed) c = static_cast<char>(std::tolower(c));
-    Type(std::to_string(job.cono) + "\r" + typed + "\r");
-    EXPECT_EQ(FocusName(), "cmdUpdate");
-    EXPECT_EQ(State("EntryValid"), "True") << job.cono << job.jobno;
+    Type(job[0] + "\r" + typed + "\r");
+    EXPECT_EQ(State("EntryValid"), "True") << job[0] << job[1];
     Type("\r");
-    ++count;
-    EXPECT_EQ(Query("SELECT count(*) FROM TJLIST")[0][0], std::to_string(count));
-    EXPECT_EQ(Highlighted(), std::make_pair(std::to_string(job.cono), job.jobno));
+    EXPECT_EQ(Query("SELECT count(*) FROM TJLIST")[0][0], std::to_string(++count));
+    EXPECT_EQ(Highlighted(), std::make_pair(job[0], job[1]));
     EXPECT_EQ(State("EntryMode"), " ");
     EXPECT_EQ(control->IsListOK(), -1);
-    EXPECT_EQ(FocusName(), "hsbMAIN");
-    EXPECT_FALSE(Child("txtCONO").Visible());
-    EXPECT_EQ(Child("txtCONO").Top(), 1740);
-    EXPECT_EQ(Child("btnJOBSearch").Top(), 1740);
   }
   // New rows carry the table's default tag; nothing else was touched.
   EXPECT_EQ(Query("SELECT count(*) FROM TJLIST WHERE TJLTAG = 0")[0][0], "8");

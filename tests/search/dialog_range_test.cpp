@@ -1,8 +1,8 @@
 // The browsed range's ends, found by seeks: at the table's end and at the
 // largest 16-bit key (whose job title is not cut), and with texts that differ only in case (where
 // the range ends at the first row that is not an exact match). Also type-ahead cases the scenario
-// scripts cannot reach: four leading keys, and typing while the highlight is on the "End of List"
-// row; Up on the first row and a click on the highlighted row change nothing.
+// scripts cannot reach: four leading keys, typing while the highlight is on the "End of List"
+// row, Up on the first row and a click on the highlighted row.
 #include <string>
 
 #include "search/ztLOOKUP_search.h"
@@ -81,11 +81,20 @@ TEST_F(SearchTest, FourLeadingKeysCannotBeSearched) {
   EXPECT_EQ(desktop.messageBoxes[0].style, 16);
 }
 
-TEST_F(SearchTest, TypingOnTheEndOfListRowKeepsThePage) {
+// Up on the first row and a click on the highlighted row change nothing;
+// typing past the last key leaves the highlight on "End of List".
+TEST_F(SearchTest, KeysThatFindNothingKeepThePage) {
   folder.AddCompanies(3);
   const std::string chosen = OpenCompanies([&] {
-    for (int i = 0; i < 3; ++i) Press(screen::kKeyDown);
-    Type("9");  // nothing at or after 9: the highlight stays on "End of List"
+    Press(screen::kKeyUp);
+    EXPECT_EQ(Row(0), " 1");
+    EXPECT_EQ(HighlightedRows(), std::vector<int>{0});
+    Press(screen::kKeyDown);
+    EXPECT_TRUE(screen::ClickControl(Form().lblCOL1(1)));
+    EXPECT_EQ(HighlightedRows(), std::vector<int>{1});
+    Press(screen::kKeyDown);
+    Press(screen::kKeyDown);
+    Type("9");
     EXPECT_EQ(Row(0), " 1");
     EXPECT_EQ(Row(3), "End of List");
     EXPECT_EQ(HighlightedRows(), std::vector<int>{3});
@@ -94,21 +103,6 @@ TEST_F(SearchTest, TypingOnTheEndOfListRowKeepsThePage) {
     Press(screen::kKeyReturn);
   });
   EXPECT_EQ(ChosenField("COLIST", chosen, "CONO").ToInteger(), 3);
-}
-
-TEST_F(SearchTest, UpOnTheFirstRowAndAClickOnTheHighlightChangeNothing) {
-  folder.AddCompanies(3);
-  const std::string chosen = OpenCompanies([&] {
-    Press(screen::kKeyUp);
-    EXPECT_EQ(Row(0), " 1");
-    EXPECT_EQ(Row(1), " 2");
-    EXPECT_EQ(HighlightedRows(), std::vector<int>{0});
-    Press(screen::kKeyDown);
-    EXPECT_TRUE(screen::ClickControl(Form().lblCOL1(1)));
-    EXPECT_EQ(HighlightedRows(), std::vector<int>{1});
-    Press(screen::kKeyReturn);
-  });
-  EXPECT_EQ(ChosenField("COLIST", chosen, "CONO").ToInteger(), 2);
 }
 
 }  // namespace

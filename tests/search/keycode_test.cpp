@@ -24,16 +24,13 @@ TEST(KeyCodeToText, EachRuleAtItsEdges) {
   const struct {
     int16_t code, shift;
     const char* text;
-  } cases[] = {{96, kAlt, "0"},    {105, 3, "9"},       {106, 0, "*"},     {107, 0, "+"},
-               {108, 0, ""},       {109, kShift, "-"},  {110, kCtrl, "."}, {111, 0, "/"},
-               {65, 0, "a"},       {90, 0, "z"},        {65, kShift, "A"}, {77, kCtrl, "M"},
-               {77, kAlt, "M"},    {73, 0, "i"},        {73, kShift, "I"}, {32, 0, " "},
-               {46, 0, "."},       {45, 0, "-"},        {40, 0, "("},      {91, kShift, "["},
-               {31, 0, ""},        {112, kShift, ""},   {192, 0, ""},      {192, kShift, ""},
-               {255, 0, ""},       {48, 0, "0"},        {48, kShift, ")"}, {50, kShift, "@"},
-               {57, kShift, "("},  {50, kCtrl, "2"},    {50, 5, "2"},      {188, 0, ","},
-               {188, kShift, "<"}, {222, kShift, "\""}, {186, 0, ";"},     {220, kShift, "|"},
-               {188, kCtrl, ""},   {191, kAlt, ""}};
+  } cases[] = {{96, kAlt, "0"},  {105, 3, "9"},  {106, 0, "*"},      {108, 0, ""},
+               {111, 0, "/"},    {65, 0, "a"},   {90, 0, "z"},       {65, kShift, "A"},
+               {77, kCtrl, "M"}, {73, 0, "i"},   {73, kShift, "I"},  {32, 0, " "},
+               {46, 0, "."},     {31, 0, ""},    {112, kShift, ""},  {192, kShift, ""},
+               {255, 0, ""},     {48, 0, "0"},   {48, kShift, ")"},  {50, kCtrl, "2"},
+               {50, 5, "2"},     {188, 0, ","},  {188, kShift, "<"}, {222, kShift, "\""},
+               {188, kCtrl, ""}, {191, kAlt, ""}};
   for (const auto& c : cases) {
     EXPECT_EQ(ztSearchMod::KeyCodeToText(c.code, c.shift), c.text)
         << c.code << " shift " << c.shift;

@@ -20,9 +20,7 @@ void SearchFolder::AddJobs(int cono, int count) const {
   std::string sql = "BEGIN;";
   for (int i = 1; i <= count; ++i) {
     char jobNo[16];
-    std::snprintf(
-        jobNo, sizeof jobNo, "%8s",
-        ("J" + std::string(4 - std::to_string(i).size(), '0') + std::to_string(i)).c_str());
+    std::snprintf(jobNo, sizeof jobNo, "   J%04d", i);
     sql += "INSERT INTO JOBLIST (CONO, JOBNO, JOBNAME) VALUES (" + std::to_string(cono) + ", '" +
            jobNo + "', 'Job " + std::to_string(i) + " of " + std::to_string(cono) + "');";
   }

@@ -11,63 +11,44 @@ namespace {
 using ztBasicSet::FormatJobNumber;
 
 // Typed text, type, width, left-aligned: the stored form. Type N is a number
-// right-aligned (rounded half to even, "?" when it does not fit), C capitals,
-// anything else the text as typed.
+// right-aligned ("?" when it does not fit): letters after it are dropped,
+// halves go to even, a fraction that rounds to 0 is still a value, and beyond
+// 32 bits the nearest end is cut to the width. C gives capitals; any other
+// type, small letters too, the text as typed.
 TEST(FormatJobNumber, StoredForms) {
-  const struct {
+  struct Case {
     const char* typed;
     const char* type;
     int16_t size;
     bool left;
     const char* stored;
-  } cases[] = {
-      {"42", "N", 8, false, "      42"},
-      {"0042", "N", 8, false, "      42"},
-      {"  42  ", "N", 8, false, "      42"},
-      {"0", "N", 8, false, "        "},
-      {"abc", "N", 8, false, "        "},
-      {"", "N", 8, false, "        "},
-      {"12.6", "N", 8, false, "      13"},
-      {"-5", "N", 8, false, "      -5"},
-      {"99999998", "N", 8, false, "99999998"},
-      {"99999999", "N", 8, false, "????????"},
-      {"1e9", "N", 8, false, "????????"},
-      {"17ab", "N", 8, false, "      17"},  // letters after the number are dropped
-      {"12.5", "N", 8, false, "      12"},  // halves go to even
-      {"13.5", "N", 8, false, "      14"},
-      {"-2.5", "N", 8, false, "      -2"},
-      {"0.4", "N", 8, false, "       0"},  // a fraction that rounds to 0 is still a value
-      // Beyond 32 bits the nearest end, cut to the width.
-      {"-99999999999", "N", 8, false, "-2147483"},
-      {"-12345678", "N", 4, false, "-123"},
-      {"ab1", "C", 8, false, "     AB1"},
-      {"abcdefghij", "C", 8, false, "ABCDEFGH"},
-      {"0042", "C", 8, false, "    0042"},
-      {"", "C", 8, false, "        "},
-      {"a b", "C", 8, false, "     A B"},
-      {" x ", "C", 4, false, "   X"},
-      {"abcd", "C", 4, false, "ABCD"},
-      {"abcde", "C", 4, false, "ABCD"},
-      {"7", "N", 4, false, "   7"},
-      {"123456", "N", 4, false, "1234"},
-      {"99999999", "N", 4, false, "????"},
-      {"42", "N", -3, false, ""},
-      {"ab1", " ", 8, false, "     ab1"},
-      {"0042", " ", 8, false, "    0042"},
-      {"abc", " ", 4, false, " abc"},
-      // The type compares exactly: small letters are plain types.
-      {"0042", "n", 8, false, "    0042"},
-      {"ab", "c", 4, false, "  ab"},
-      {"42", "N", 8, true, "42      "},
-      {"ab1", "C", 8, true, "AB1     "},
-      {"abcdefghij", "C", 8, true, "ABCDEFGH"},
-      {"0", "N", 4, true, "    "},
-      {" x ", " ", 4, true, "x   "},
   };
-  for (const auto& c : cases) {
+  const Case numbers[] = {
+      {"42", "N", 8, false, "      42"},       {"0042", "N", 8, false, "      42"},
+      {"  42  ", "N", 8, false, "      42"},   {"0", "N", 8, false, "        "},
+      {"abc", "N", 8, false, "        "},      {"", "N", 8, false, "        "},
+      {"-5", "N", 8, false, "      -5"},       {"99999998", "N", 8, false, "99999998"},
+      {"99999999", "N", 8, false, "????????"}, {"1e9", "N", 8, false, "????????"},
+      {"17ab", "N", 8, false, "      17"},     {"12.5", "N", 8, false, "      12"},
+      {"13.5", "N", 8, false, "      14"},     {"-2.5", "N", 8, false, "      -2"},
+      {"0.4", "N", 8, false, "       0"},      {"-99999999999", "N", 8, false, "-2147483"},
+      {"-12345678", "N", 4, false, "-123"},    {"123456", "N", 4, false, "1234"},
+      {"99999999", "N", 4, false, "????"},     {"42", "N", -3, false, ""},
+      {"42", "N", 8, true, "42      "},        {"0", "N", 4, true, "    "}};
+  const Case texts[] = {
+      {"ab1", "C", 8, false, "     AB1"},  {"abcdefghij", "C", 8, false, "ABCDEFGH"},
+      {"0042", "C", 8, false, "    0042"}, {"", "C", 8, false, "        "},
+      {"a b", "C", 8, false, "     A B"},  {" x ", "C", 4, false, "   X"},
+      {"abcde", "C", 4, false, "ABCD"},    {"ab1", " ", 8, false, "     ab1"},
+      {"abc", " ", 4, false, " abc"},      {"0042", "n", 8, false, "    0042"},
+      {"ab", "c", 4, false, "  ab"},       {"ab1", "C", 8, true, "AB1     "},
+      {" x ", " ", 4, true, "x   "}};
+  auto check = [](const Case& c) {
     EXPECT_EQ(FormatJobNumber(c.typed, c.type, c.size, c.left), c.stored)
         << c.typed << " " << c.type << c.size << (c.left ? " left" : "");
-  }
+  };
+  for (const Case& c : numbers) check(c);
+  for (const Case& c : texts) check(c);
   for (const char* type : {"N", "C", " "}) {
     EXPECT_EQ(FormatJobNumber("42", type, 0, false), "") << type;
     EXPECT_EQ(FormatJobNumber("abc", type, 0, true), "") << type;

@@ -12,58 +12,41 @@ namespace {
 
 using namespace ztBasicSet;
 
+// Only blanks count as blank; trimming keeps inner blanks and other spaces.
 TEST(BlankText, SpacesOnlyAreBlank) {
-  EXPECT_TRUE(IsBlank("   "));
-  EXPECT_TRUE(IsBlank(""));
-  EXPECT_FALSE(IsBlank(" a "));
-  EXPECT_FALSE(IsBlank("\t"));  // only blanks count as blank
-  EXPECT_FALSE(IsNotBlank("   "));
-  EXPECT_TRUE(IsNotBlank(" a "));
-}
-
-TEST(BlankText, TrimSpacesKeepsInnerBlanks) {
+  for (const char* text : {"   ", ""}) EXPECT_TRUE(IsBlank(text) && !IsNotBlank(text)) << text;
+  for (const char* text : {" a ", "\t"}) EXPECT_TRUE(!IsBlank(text) && IsNotBlank(text)) << text;
   EXPECT_EQ(TrimSpaces("  a b  "), "a b");
-  EXPECT_EQ(TrimSpaces("   "), "");
   EXPECT_EQ(TrimSpaces("\ta "), "\ta");
 }
 
 // A blank folder leaves the file as it is; a folder is trimmed of its blanks
-// but keeps inner ones and a relative or odd file name as given.
+// but keeps inner ones.
 TEST(BlankText, FileInFolderJoinsTrimmedFolder) {
-  EXPECT_EQ(FileInFolder("", "MAIN"), "MAIN");
   EXPECT_EQ(FileInFolder("   ", "MAIN.MDB"), "MAIN.MDB");
   EXPECT_EQ(FileInFolder("  /data/My Co  ", "MAIN"), "/data/My Co\\MAIN");
-  EXPECT_EQ(FileInFolder("C:\\qrl", "QRLSYS.mdb"), "C:\\qrl\\QRLSYS.mdb");
 }
 
+// Only a first "?" or "/" asks for a search, and only when searching is on.
 TEST(SearchRequest, FirstCharacterDecides) {
-  EXPECT_TRUE(IsSearchRequest("?", true));
-  EXPECT_TRUE(IsSearchRequest("/abc", true));
-  EXPECT_FALSE(IsSearchRequest(" ?", true));
+  EXPECT_TRUE(IsSearchRequest("?", true) && IsSearchRequest("/abc", true));
+  for (const char* text : {" ?", "1/", "", "   "})
+    EXPECT_FALSE(IsSearchRequest(text, true)) << text;
   EXPECT_FALSE(IsSearchRequest("?", false));
-  EXPECT_FALSE(IsSearchRequest("1/", true));
-  EXPECT_FALSE(IsSearchRequest("", true));
-  EXPECT_FALSE(IsSearchRequest("   ", true));
 }
 
-TEST(RightAlign, PadsButNeverCuts) {
-  EXPECT_EQ(RightAlignInteger(5, 2), " 5");
-  EXPECT_EQ(RightAlignInteger(123, 2), "123");
-  EXPECT_EQ(RightAlignInteger(-5, 3), " -5");
-  EXPECT_EQ(RightAlignInteger(-32768, 2), "-32768");
-  EXPECT_EQ(RightAlignInteger(7, 0), "7");
-  EXPECT_EQ(RightAlignInteger(7, -4), "7");
+TEST(RightAlignAndRepeat, PadButNeverCut) {
+  const struct {
+    int16_t value, width;
+    const char* text;
+  } cases[] = {{5, 2, " 5"}, {123, 2, "123"}, {-5, 3, " -5"}, {-32768, 2, "-32768"}, {7, -4, "7"}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(RightAlignInteger(c.value, c.width), c.text) << c.value;
+  }
   EXPECT_EQ(RightAlignLong(42, 15), std::string(13, ' ') + "42");
   EXPECT_EQ(RightAlignLong(-2147483647 - 1, 4), "-2147483648");
-  EXPECT_EQ(RightAlignLong(123456789, 9), "123456789");
-}
-
-TEST(RepeatText, CountsBelowOneGiveEmptyText) {
-  EXPECT_EQ(RepeatText("?", 15), std::string(15, '?'));
-  EXPECT_EQ(RepeatText("?", 0), "");
-  EXPECT_EQ(RepeatText("ab", -3), "");
   EXPECT_EQ(RepeatText("ab", 3), "ababab");
-  EXPECT_EQ(RepeatText("", 5), "");
+  EXPECT_EQ(RepeatText("ab", -3), "");
 }
 
 TEST(SplitAtBars, EveryBarEndsAnItemAndTheLastIsAlwaysKept) {

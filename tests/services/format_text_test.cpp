@@ -26,16 +26,12 @@ Variant When(int y, int m, int d, int hour = 0, int minute = 0, int second = 0) 
 }
 
 TEST(FormatValueOrBlank, EmptyValuesGiveDashOrBlank) {
-  EXPECT_EQ(FormatValueOrBlank(Variant::Integer(0), "0.00", true), "-");
-  EXPECT_EQ(FormatValueOrBlank(Variant::Integer(0), "0.00", false), " ");
-  EXPECT_EQ(FormatValueOrBlank(Variant::Null(), "0.00", true), "-");
-  EXPECT_EQ(FormatValueOrBlank(Variant::Null(), "0.00", false), " ");
-  EXPECT_EQ(FormatValueOrBlank(Variant(), "0.00", false), " ");
-  EXPECT_EQ(FormatValueOrBlank(Variant::Double(0.0), "#,##0", false), " ");
-  EXPECT_EQ(FormatValueOrBlank(Variant::Boolean(false), "0", true), "-");
-  EXPECT_EQ(FormatValueOrBlank(Variant::Currency(0), "Currency", false), " ");
-  EXPECT_EQ(FormatValueOrBlank(Variant::String(" "), "0.00", false), " ");
-  EXPECT_EQ(FormatValueOrBlank(Variant::String("0.0"), "0.00", false), " ");
+  for (const Variant& empty : {Variant::Integer(0), Variant::Null(), Variant(),
+                               Variant::Double(0.0), Variant::Boolean(false), Variant::Currency(0),
+                               Variant::String(" "), Variant::String("0.0")}) {
+    EXPECT_EQ(FormatValueOrBlank(empty, "0.00", true), "-") << empty.ToString();
+    EXPECT_EQ(FormatValueOrBlank(empty, "#,##0", false), " ") << empty.ToString();
+  }
 }
 
 TEST(FormatValueOrBlank, OtherValuesAreFormatted) {
@@ -48,17 +44,14 @@ TEST(FormatValueOrBlank, OtherValuesAreFormatted) {
 }
 
 TEST(FormatNumber, PlaceholdersAndRounding) {
-  EXPECT_EQ(Num(5, "0"), "5");
   EXPECT_EQ(Num(5, "000"), "005");
   EXPECT_EQ(Num(1234.5, "0"), "1235");
-  EXPECT_EQ(Num(2.5, "0"), "3");  // halves go away from zero
-  EXPECT_EQ(Num(-2.5, "0"), "-3");
+  EXPECT_EQ(Num(-2.5, "0"), "-3");        // halves go away from zero
   EXPECT_EQ(Num(1.005, "0.00"), "1.01");  // rounded on the 15-digit decimal form
   EXPECT_EQ(Num(0.5, "#.##"), ".5");
   EXPECT_EQ(Num(5, "#.##"), "5.");
   EXPECT_EQ(Num(5.25, ".00"), "5.25");
   EXPECT_EQ(Num(0.125, "0.0#"), "0.13");
-  EXPECT_EQ(Num(0.1, "0.0#"), "0.1");
   EXPECT_EQ(Num(9.996, "0.00"), "10.00");
   EXPECT_EQ(Num(-0.001, "0.00"), "0.00");  // no sign when nothing non-zero is shown
   EXPECT_EQ(Num(0, "#"), "");
@@ -67,7 +60,6 @@ TEST(FormatNumber, PlaceholdersAndRounding) {
 
 TEST(FormatNumber, SeparatorsPercentAndScaling) {
   EXPECT_EQ(Num(1234567.891, "#,##0.00"), "1,234,567.89");
-  EXPECT_EQ(Num(123, "#,##0"), "123");
   EXPECT_EQ(Num(1234, "0,000"), "1,234");
   EXPECT_EQ(Num(1234567, "#,##0,"), "1,235");
   EXPECT_EQ(Num(1234567890, "0,,"), "1235");
@@ -80,7 +72,6 @@ TEST(FormatNumber, SeparatorsPercentAndScaling) {
 TEST(FormatNumber, Exponents) {
   EXPECT_EQ(Num(12345, "0.00E+00"), "1.23E+04");
   EXPECT_EQ(Num(12345, "00.00E+00"), "12.35E+03");
-  EXPECT_EQ(Num(0.00012345, "0.00E+00"), "1.23E-04");
   EXPECT_EQ(Num(0.00012345, "0.00E-00"), "1.23E-04");
   EXPECT_EQ(Num(12345, "0.00E-00"), "1.23E04");
   EXPECT_EQ(Num(99999, "0.0e+0"), "1.0e+5");
@@ -95,7 +86,6 @@ TEST(FormatNumber, SectionsBySign) {
   EXPECT_EQ(Num(0, format), "zero");
   EXPECT_EQ(Num(-5, "0;;\"none\""), "-5");  // an empty negative section uses the first
   EXPECT_EQ(Num(0, "0;(0)"), "0");
-  EXPECT_EQ(Num(0, "0;(0);"), "0");
   EXPECT_EQ(Num(5, "\"a;b\" 0"), "a;b 5");  // a quoted ";" does not split
   EXPECT_EQ(FormatValue(Variant::Null(), "0;0;0;\"Null\""), "Null");
   EXPECT_EQ(FormatValue(Variant::Null(), "0.00"), "");
@@ -118,7 +108,6 @@ TEST(FormatNumber, NamedFormats) {
 TEST(FormatDate, Fields) {
   const Variant when = When(2001, 1, 5, 14, 7, 9);  // a Friday
   EXPECT_EQ(FormatValue(when, "m/d/yy"), "1/5/01");
-  EXPECT_EQ(FormatValue(when, "mm/dd/yyyy"), "01/05/2001");
   EXPECT_EQ(FormatValue(when, "ddd dddd"), "Fri Friday");
   EXPECT_EQ(FormatValue(when, "mmm mmmm"), "Jan January");
   EXPECT_EQ(FormatValue(when, "yyyymmdd"), "20010105");
@@ -145,7 +134,6 @@ TEST(FormatDate, WeeksStartOnSundayWithTheFirstHoldingJanuaryFirst) {
 TEST(FormatDate, NamedFormats) {
   EXPECT_EQ(FormatValue(When(2001, 1, 5), "Short Date"), "1/5/2001");
   EXPECT_EQ(FormatValue(When(2001, 1, 5), "Long Date"), "Friday, January 5, 2001");
-  EXPECT_EQ(FormatValue(When(2001, 1, 5), "General Date"), "1/5/2001");
   EXPECT_EQ(FormatValue(When(2001, 1, 5, 13, 0, 5), "General Date"), "1/5/2001 1:00:05 PM");
   EXPECT_EQ(FormatValue(Variant::Date(0.75), "General Date"), "6:00:00 PM");
   EXPECT_EQ(FormatValue(When(2001, 1, 5, 9, 5), "Medium Time"), "09:05 AM");

@@ -39,7 +39,9 @@ class KeyedScan : public ::testing::Test {
   DataFolder folder_{"MAIN.MDB", "QRLSYS.mdb"};
 };
 
-TEST_F(KeyedScan, SeekMatchingRecordFindsTheFirstRowOfAGroup) {
+// The seek finds the first row of a group; one that lands on the next group
+// or runs off the end is refused, and an unknown index raises.
+TEST_F(KeyedScan, SeekMatchingRecordFindsTheFirstRowOfAGroupOnly) {
   Opened items = OpenTable(folder_.File("MAIN.MDB"), "TJLITEMS");
   recordstore::Field tag = items.recordset->Fields("TJLTAG");
   recordstore::Field cono = items.recordset->Fields("CONO");
@@ -51,17 +53,12 @@ TEST_F(KeyedScan, SeekMatchingRecordFindsTheFirstRowOfAGroup) {
       *items.recordset, "TJLITEMS", {{Variant::Integer(5), tag}, {Variant::Integer(3), cono}});
   EXPECT_EQ(JobAt(items, second), "     AB1");
   EXPECT_EQ(items.recordset->Index(), "TJLITEMS");
-}
-
-TEST_F(KeyedScan, SeekMatchingRecordRefusesTheNextGroupAndTheEnd) {
-  folder_.Exec("MAIN.MDB", "DELETE FROM TJLITEMS WHERE TJLTAG = 5;");
-  Opened items = OpenTable(folder_.File("MAIN.MDB"), "TJLITEMS");
-  recordstore::Field tag = items.recordset->Fields("TJLTAG");
-  // The seek lands on list 6; the check refuses it.
-  EXPECT_EQ(ztMSAccess::SeekMatchingRecord(*items.recordset, "TJLITEMS", {{Variant::Long(5), tag}}),
-            "");
-  EXPECT_EQ(ztMSAccess::SeekMatchingRecord(*items.recordset, "TJLITEMS", {{Variant::Long(7), tag}}),
-            "");
+  for (int32_t missing : {4, 7}) {
+    EXPECT_EQ(ztMSAccess::SeekMatchingRecord(*items.recordset, "TJLITEMS",
+                                             {{Variant::Long(missing), tag}}),
+              "")
+        << missing;
+  }
   EXPECT_THROW(
       ztMSAccess::SeekMatchingRecord(*items.recordset, "NOSUCH", {{Variant::Long(6), tag}}),
       base::RuntimeError);
