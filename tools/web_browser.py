@@ -30,13 +30,19 @@ MODIFIERS = {"shift+": Keys.SHIFT, "ctrl+": Keys.CONTROL, "alt+": Keys.ALT}
 TYPED_KEYS = {"\r": Keys.ENTER, "\n": Keys.ENTER, "\t": Keys.TAB, "\b": Keys.BACKSPACE,
               "\x1b": Keys.ESCAPE}
 
-# Reads what an element draws for one control: null when it draws none.
-READ_CONTROL = """
+# Finds the node an element draws for one control (arguments: the element's
+# selector, the container and the control's name); the scripts below return
+# null when there is none.
+FIND_CONTROL = """
 const [selector, container, name] = arguments;
 const el = document.querySelector(selector);
 const node = [...el.shadowRoot.querySelectorAll('[data-name]')]
   .find((n) => n.dataset.name === name && n.dataset.container === container);
 if (!node) return null;
+"""
+
+# Reads what an element draws for one control.
+READ_CONTROL = FIND_CONTROL + """
 const style = getComputedStyle(node);
 const drawn = { left: parseInt(node.style.left), top: parseInt(node.style.top),
   width: parseInt(node.style.width), height: parseInt(node.style.height),
@@ -59,12 +65,7 @@ return drawn;
 
 # The centre of a control in the viewport and whether a click there reaches
 # it; null when the element draws no such control.
-LOCATE_CONTROL = """
-const [selector, container, name] = arguments;
-const el = document.querySelector(selector);
-const node = [...el.shadowRoot.querySelectorAll('[data-name]')]
-  .find((n) => n.dataset.name === name && n.dataset.container === container);
-if (!node) return null;
+LOCATE_CONTROL = FIND_CONTROL + """
 const r = node.getBoundingClientRect();
 const x = r.left + r.width / 2, y = r.top + r.height / 2;
 const hit = el.shadowRoot.elementFromPoint(x, y);

@@ -29,21 +29,19 @@ void ReplayChannel::Tell(const nlohmann::json& message) {
 
 std::optional<nlohmann::json> ReplayChannel::Ask(const nlohmann::json& question) {
   Tell(question);
-  std::unique_lock lock(mutex_);
-  changed_.wait(lock, [this] { return !answers_.empty() || ended_; });
-  if (answers_.empty()) return std::nullopt;
-  nlohmann::json answer = std::move(answers_.front());
-  answers_.pop_front();
-  return answer;
+  return TakeFrom(answers_);
 }
 
-std::optional<nlohmann::json> ReplayChannel::NextRun() {
+std::optional<nlohmann::json> ReplayChannel::NextRun() { return TakeFrom(runs_); }
+
+// The first message of `queue` once there is one; nothing once the input ended.
+std::optional<nlohmann::json> ReplayChannel::TakeFrom(std::deque<nlohmann::json>& queue) {
   std::unique_lock lock(mutex_);
-  changed_.wait(lock, [this] { return !runs_.empty() || ended_; });
-  if (runs_.empty()) return std::nullopt;
-  nlohmann::json run = std::move(runs_.front());
-  runs_.pop_front();
-  return run;
+  changed_.wait(lock, [&] { return !queue.empty() || ended_; });
+  if (queue.empty()) return std::nullopt;
+  nlohmann::json message = std::move(queue.front());
+  queue.pop_front();
+  return message;
 }
 
 }  // namespace webreplay

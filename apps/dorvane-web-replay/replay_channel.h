@@ -27,6 +27,8 @@ class ReplayChannel {
   std::optional<nlohmann::json> NextRun();
 
  private:
+  std::optional<nlohmann::json> TakeFrom(std::deque<nlohmann::json>& queue);
+
   std::mutex mutex_;
   std::condition_variable changed_;
   std::deque<nlohmann::json> runs_;
