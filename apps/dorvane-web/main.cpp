@@ -111,6 +111,10 @@ int main(int argc, char** argv) {
   // SQLite reuses cached pages instead of growing (the files stay in the
   // system's cache, so a page read again costs a copy, not a disk read).
   sqlite3_soft_heap_limit64(static_cast<sqlite3_int64>(config.limits.sqliteHeapMiB) << 20);
+  // Between reads a session keeps only this many pages of its files: the
+  // system's file cache holds them once for all the sessions, and a page read
+  // again costs a copy.
+  recordstore::DBEngine::Instance()->SetFileCachePages(config.limits.sqliteCachePages);
   try {
     dorvaneweb::Server server(options);
     const unsigned short port = server.Listen();

@@ -95,7 +95,8 @@ std::optional<std::string> LoadConfig(const std::string& path, Config& config) {
         !ReadInt(limits, "resumeSeconds", l.resumeSeconds, 0, 86400, problem) ||
         !ReadInt(limits, "keptMessages", l.keptMessages, 0, 100000, problem) ||
         !ReadInt(limits, "serverSessions", l.serverSessions, 1, 10000, problem) ||
-        !ReadInt(limits, "sqliteHeapMiB", l.sqliteHeapMiB, 1, 65536, problem)) {
+        !ReadInt(limits, "sqliteHeapMiB", l.sqliteHeapMiB, 1, 65536, problem) ||
+        !ReadInt(limits, "sqliteCachePages", l.sqliteCachePages, 0, 100000, problem)) {
       return "in \"limits\": " + problem;
     }
     l.inputsPerSecond = rate;

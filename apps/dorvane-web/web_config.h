@@ -27,6 +27,7 @@ struct Limits {
   int keptMessages = 200;       // kept for a resume; beyond, a new snapshot
   int serverSessions = 40;      // PostgreSQL sessions per database URI
   int sqliteHeapMiB = 16;       // SQLite's memory for all the sessions' files
+  int sqliteCachePages = 0;     // pages of a data file a session keeps between reads
 };
 
 struct Config {

@@ -88,6 +88,8 @@ void DBEngine::SetLockWaitMilliseconds(int milliseconds) {
   lockWaitMs_ = std::max(0, milliseconds);
 }
 
+void DBEngine::SetFileCachePages(int pages) { fileCachePages_ = std::max(-1, pages); }
+
 void DBEngine::SetServerTimeoutSeconds(int seconds) {
   serverTimeoutSeconds_ = std::max(1, seconds);
 }

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <utility>
 
+#include "services/recordstore/db_engine.h"
 #include "services/recordstore/fault_vfs.h"
 #include "services/recordstore/store_errors.h"
 
@@ -283,6 +284,9 @@ std::shared_ptr<Connection> SqliteConnection::OpenFile(const std::string& path, 
   // (read-only, or held by a program in another mode) keeps its journal.
   sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
   connection->Execute("PRAGMA synchronous=NORMAL");
+  if (const int pages = DBEngine::Instance()->FileCachePages(); pages >= 0) {
+    connection->Execute("PRAGMA cache_size=" + std::to_string(pages));
+  }
   return connection;
 }
 

@@ -47,6 +47,12 @@ class DBEngine {
   int ServerSessions() const { return serverSessions_; }
   int ServerIdleSeconds() const { return serverIdleSeconds_; }
   void SetServerSessions(int sessions, int idleSeconds);
+  // How many pages of a data folder's file each connection opened afterwards
+  // keeps in memory once a read is done (-1, the default: SQLite's own, about
+  // 2 MB). A server holding hundreds of sessions sets a few or none, and the
+  // system's file cache, shared by all of them, keeps the pages once.
+  int FileCachePages() const { return fileCachePages_; }
+  void SetFileCachePages(int pages);
 
  private:
   DBEngine();
@@ -55,6 +61,7 @@ class DBEngine {
   std::atomic<int> serverTimeoutSeconds_{10};
   std::atomic<int> serverSessions_{16};
   std::atomic<int> serverIdleSeconds_{30};
+  std::atomic<int> fileCachePages_{-1};
 };
 
 }  // namespace recordstore
