@@ -142,6 +142,17 @@ void Session::Apply(const Input& input) {
           static_cast<int16_t>(message.contains("shift") ? WholeNumber(message, "shift", 0, 7) : 0);
       if (screen::ActiveContainer() == nullptr)
         throw Refusal{"There is nothing on the screen to type into."};
+      // A Tab the browser sent before it knew where the focus is: on the
+      // control's last tab stop (first, with Shift) it leaves the control,
+      // and the browser moves its focus on to the page's neighbouring field.
+      const bool back = (shift & screen::kShiftMask) != 0;
+      if (code == 9 && (shift & ~screen::kShiftMask) == 0 &&
+          message.value("mayLeave", false) == true && screen::ActiveModalForm() == nullptr &&
+          window_->TabLeavesUserControl(back)) {
+        window_->FocusHost();
+        Send(json{{"type", "tabbedOut"}, {"to", back ? "previous" : "next"}});
+        return;
+      }
       if (message.contains("char")) {
         screen::PressKey(code, shift,
                          static_cast<int16_t>(WholeNumber(message, "char", 0, 0x7FFF)));

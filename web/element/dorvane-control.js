@@ -216,6 +216,9 @@ export class DorvaneControl extends HTMLElement {
       if (waiter && msg.ok) waiter.resolve(this.host[waiter.property]);
       else if (waiter) waiter.reject(msg.error);
       return;
+    } else if (msg.type === 'tabbedOut') {
+      this.leaveBy(msg.to === 'previous');
+      return;
     } else if (msg.type === 'error') {
       // A refused input (it names its n) is said for a moment; anything else
       // (a refused hello, an ended session) stays.
@@ -446,6 +449,21 @@ export class DorvaneControl extends HTMLElement {
     return event.shiftKey ? this.tabOut.previous : this.tabOut.next;
   }
 
+  // The server took a Tab sent while inputs were waiting as leaving the
+  // control: the page's focus moves on to its neighbouring field, as the
+  // browser's own Tab would have moved it, unless it has left already.
+  leaveBy(back) {
+    if (document.activeElement !== this) return;
+    this.away = true;
+    const rank = (n) => (n.tabIndex > 0 ? n.tabIndex : Infinity);
+    const order = [...document.querySelectorAll('a[href], button, input, select, textarea, [tabindex]')]
+      .filter((n) => n === this || (n.tabIndex >= 0 && !n.disabled && n.getClientRects().length > 0))
+      .sort((a, b) => rank(a) - rank(b) || 0);
+    const next = order[order.indexOf(this) + (back ? -1 : 1)];
+    if (next) next.focus();
+    else this.blur();
+  }
+
   onKeyDown(event) {
     if (event.isComposing || event.keyCode === 229 || event.defaultPrevented) return;
     if (isClipboardKey(event)) return;
@@ -467,7 +485,10 @@ export class DorvaneControl extends HTMLElement {
       return;
     }
     const start = performance.now();
-    const n = this.sendInput({ type: 'key', code: key.code, shift: key.shift, char: key.char });
+    const input = { type: 'key', code: key.code, shift: key.shift, char: key.char };
+    // Where the answers are still to come, the server says whether a Tab leaves.
+    if (event.key === 'Tab' && !event.ctrlKey && !event.altKey && !event.metaKey) input.mayLeave = true;
+    const n = this.sendInput(input);
     this.keyTimes.set(n, start);
     if (this.guessing()) this.guessed.push(start);
   }
@@ -498,7 +519,9 @@ export class DorvaneControl extends HTMLElement {
     if (event.button !== 0) return;
     if (!node || node.dorvanePicture.kind !== 'TextBox') {
       event.preventDefault();
-      if (!node && this.picture.modalForms.length === 0) this.focus({ preventScroll: true });
+      // A press on the element (on one of its controls, after the focus
+      // had left it) brings the page's focus back to it.
+      if ((!node || this.away) && this.picture.modalForms.length === 0) this.focus({ preventScroll: true });
     }
     this.dragFrom = node ? { node, x: event.clientX, y: event.clientY } : null;
   }
