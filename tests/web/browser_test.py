@@ -10,13 +10,14 @@ box centred over the element; a frame over
 with 1008; host property writes resolve and the range fires `change`, and
 so does the list at each row added or deleted; Tab leaves the element at its
 ends, typed ahead of the answers too, and comes back in, by Shift+Tab or a
-click; a screenshot shows the control's colours where its
+click; with --tls all of it comes over HTTPS and WSS; a screenshot shows the control's colours where its
 controls lie.
 
     browser_test.py BUILD_DIR [SCREENSHOT.png]"""
 
 import http.server
 import os
+import subprocess
 import sys
 import tempfile
 import threading
@@ -223,6 +224,28 @@ def tab_out(t):
     return ok and found[-1].startswith("el:"), found
 
 
+def tls(t):
+    """With --tls the page, the element's files and the session come over HTTPS
+    and WSS, and typing reaches the control."""
+    cert, key = (os.path.join(t.work, name) for name in ("cert.pem", "key.pem"))
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1",
+                    "-subj", "/CN=127.0.0.1", "-keyout", key, "-out", cert],
+                   check=True, capture_output=True)
+    server = web_support.WebServer(t.build, t.sources, args=["--tls", cert, key])
+    t.driver.execute_cdp_cmd("Security.setIgnoreCertificateErrors", {"ignore": True})
+    try:
+        url = server.url(source="acme", ticket=web_support.ticket(), today="2024-03-06")
+        t.driver.get(url.replace("http://", "https://"))
+        t.page.wait(READY)
+        t.page.focus()
+        t.page.press(["Alt+S"])
+        t.page.wait("el.settled && el.picture.focusControl === 'txtTJLNAME'")
+        return t.page.element("el.link.url").startswith("wss://"), t.page.element("el.link.url")
+    finally:
+        t.driver.execute_cdp_cmd("Security.setIgnoreCertificateErrors", {"ignore": False})
+        server.stop()
+
+
 def screenshot(t):
     """The drawn control: the surface colour and white text boxes where the
     picture puts them."""
@@ -241,7 +264,7 @@ def screenshot(t):
 
 
 CHECKS = [ime_composition, reconnect, refused_origin, forbidden_source, oversized_frame,
-          bad_tickets, host_properties, list_changes, tab_out, screenshot]
+          bad_tickets, host_properties, list_changes, tab_out, tls, screenshot]
 
 
 class Test:

@@ -37,7 +37,7 @@ def ticket(user="clerk", sources=("acme",), seconds=3600, secret=SECRET):
 class WebServer:
     """dorvane-web on 127.0.0.1 with `sources` (name -> folder)."""
 
-    def __init__(self, build, sources, port=0, **extra):
+    def __init__(self, build, sources, port=0, args=(), **extra):
         self.build = build
         self.work = tempfile.mkdtemp(prefix="dorvane-web-test-")
         config = {"listen": "127.0.0.1:%d" % port, "secret": SECRET, "sources": sources,
@@ -48,7 +48,7 @@ class WebServer:
             json.dump(config, out)
         self.process = subprocess.Popen(
             [os.path.join(build, "bin", "dorvane-web"), "--config", self.config,
-             "--site", os.path.join(HERE, "site")],
+             "--site", os.path.join(HERE, "site")] + list(args),
             stdout=subprocess.PIPE, text=True)
         line = self.process.stdout.readline()
         found = re.search(r"https?://([0-9.]+):(\d+)/", line)
