@@ -103,21 +103,7 @@ class ConnectionFaultTest : public ControlTest {
   // The control placed afresh on the data put back, opened through the proxy.
   void Fresh(bool untagged) {
     PutBack(untagged);
-    NewControl();
-    desktop.messageBoxes.clear();
-    desktop.errors.clear();
-    control->SetPathText(proxied);
-    ASSERT_TRUE(desktop.messageBoxes.empty() && desktop.errors.empty()) << Told();
-  }
-
-  bool Shown(const std::string& words) const {
-    for (const auto& box : desktop.messageBoxes) {
-      if (box.prompt.find(words) != std::string::npos) return true;
-    }
-    for (const auto& error : desktop.errors) {
-      if (error.Description().find(words) != std::string::npos) return true;
-    }
-    return false;
+    OpenAfresh(proxied);
   }
 
   // Ends every session on the test database but the caller's own.
@@ -158,24 +144,18 @@ class ConnectionFaultTest : public ControlTest {
                                                      << state << "before:\n"
                                                      << before << "after:\n"
                                                      << after;
-      if (Shown("This List has Been Saved.")) {
+      const std::string told = Told();
+      if (told.find("This List has Been Saved.") != std::string::npos) {
         EXPECT_EQ(state, after) << at << ": a false success";
       }
-      if (Shown("were not made")) {
+      if (told.find("were not made") != std::string::npos) {
         EXPECT_EQ(state, before) << at << ": a false failure" << Told();
       }
       if (state == before && proxy->CutDone()) {
-        EXPECT_FALSE(desktop.messageBoxes.empty() && desktop.errors.empty())
-            << at << ": the action was lost without a word";
+        EXPECT_NE(told, "") << at << ": the action was lost without a word";
       }
       ExpectCounterAhead(at);
-      // The same control opens again and works.
-      desktop.messageBoxes.clear();
-      desktop.errors.clear();
-      control->SetPathText(proxied);
-      screen::PressKey(screen::kKeyHome, 0);
-      EXPECT_TRUE(desktop.messageBoxes.empty() && desktop.errors.empty()) << at << Told();
-      EXPECT_EQ(State("ConnectionReady"), "True") << at;
+      ExpectOpensAgain(proxied, at);
     }
     return runs;
   }

@@ -13,6 +13,7 @@
 #include <functional>
 
 #include "control_fixture.h"
+#include "writing_actions.h"
 
 namespace {
 
@@ -93,20 +94,13 @@ TEST_F(DataFilesTest, AWriteIntoAFolderDeletedRenamedOrReplacedSinceItOpenedIsRe
     return testsupport::SqlFile(folder + "/MAIN.MDB")
         .DumpTables({"TJLIST", "TJLGROUPS", "TJLITEMS"});
   };
-  auto save = [&] {
-    screen::ClickControl(Child<screen::CommandButton>("cmdSaveList"));
-    Child<screen::TextBox>("txtTJLNAME").SetText("Spring, revised");
-    screen::ClickControl(Child<screen::CommandButton>("cmdUpdate"));
-  };
   for (const Change& change : changes) {
     SCOPED_TRACE(change.what);
     const std::string data = MakeFolder(change.what, {"--today", "2024-03-06"});
     const std::string before = tables(data);
-    NewControl();
-    control->SetPathText(data);
-    desktop.messageBoxes.clear();
+    OpenAfresh(data);
     change.make(data);
-    save();
+    writingactions::SaveAs(*control, "Spring, revised");
     screen::PressKey('A', 0);
     Type("12\rej916\r\r");  // company 12 and job EJ916 exist in the data made
     ASSERT_EQ(desktop.errors.size(), 2u);
@@ -124,7 +118,7 @@ TEST_F(DataFilesTest, AWriteIntoAFolderDeletedRenamedOrReplacedSinceItOpenedIsRe
   }
   NewControl();
   control->SetPathText(root.File("replaced by a copy"));
-  save();
+  writingactions::SaveAs(*control, "Spring, revised");
   EXPECT_TRUE(desktop.errors.empty());
   ASSERT_EQ(desktop.messageBoxes.size(), 1u);
   EXPECT_EQ(desktop.messageBoxes[0].prompt, "This List has Been Saved.");

@@ -1,16 +1,13 @@
 // Saved lists when another program holds the lock: a database locked by another program refuses
 // the save, the new list and the retrieve without losing anything and leaves the screen usable.
 // (A save killed part-way is tested in lists_kill_test.cpp.)
-#include <signal.h>
 #include <sqlite3.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <filesystem>
 #include <memory>
 #include <string>
 
 #include "control_fixture.h"
+#include "writing_actions.h"
 
 namespace {
 
@@ -70,9 +67,7 @@ TEST_F(ListsLockTest, ASaveOverALockedFileWritesNothingAndKeepsTheList) {
   EXPECT_FALSE(Child("txtTJLNAME").Visible());
   EXPECT_TRUE(desktop.messageBoxes.empty());
   // Once the file is free the same save goes through.
-  screen::ClickControl(Child<screen::CommandButton>("cmdSaveList"));
-  Child<screen::TextBox>("txtTJLNAME").SetText("Spring, revised");
-  screen::ClickControl(Child<screen::CommandButton>("cmdUpdate"));
+  writingactions::SaveAs(*control, "Spring, revised");
   EXPECT_EQ(Caption("lblTJLNAME"), "Spring, revised");
   EXPECT_NE(Tables(), before);
 }

@@ -1,6 +1,7 @@
-// Setting PathText beyond the scenario scripts: a missing table is reported,
-// the tables opened before it stay in use, and a step that needs a table not
-// opened says why in its error 91.
+// Setting the control up beyond the scenario scripts: a missing table is
+// reported, the tables opened before it stay in use, and a step that needs a
+// table not opened says why in its error 91; a control made before any desktop
+// is installed is refused with a message that names the cure.
 #include "control_fixture.h"
 
 namespace {
@@ -24,6 +25,22 @@ TEST_F(ConnectionTest, AMissingTableIsReportedAndTheTablesOpenedBeforeItStayInUs
                                                  "MAIN.MDB failed with error 3078"),
             std::string::npos)
       << desktop.errors[0].Description();
+}
+
+TEST(ControlWithoutDesktopTest, IsRefusedAtConstructionWithAClearMessage) {
+  screen::SetDesktop(nullptr);
+  ASSERT_FALSE(screen::DesktopInstalled());
+  try {
+    ztDorvane control;
+    ADD_FAILURE() << "a control was made without a desktop";
+  } catch (const base::RuntimeError& error) {
+    EXPECT_NE(error.Description().find("SetDesktop"), std::string::npos) << error.Description();
+  }
+  screen::HeadlessDesktop desktop;
+  screen::Screen window;
+  window.SetDesktop(&desktop);
+  screen::Screen::Use use(window);
+  EXPECT_NO_THROW(ztDorvane());
 }
 
 }  // namespace

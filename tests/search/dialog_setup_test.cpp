@@ -3,7 +3,6 @@
 // request, one shown column (the grid's edge), formats and Null
 // values, the instruction text and a padded path, the key count rule, the
 // workspace of each load and the period-ending start at the table's edges.
-#include <cstdio>
 #include <string>
 
 #include "search/ztLOOKUP_search.h"

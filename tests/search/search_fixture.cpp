@@ -5,7 +5,6 @@
 #include <cstdio>
 
 #include "search/ztLOOKUP_search.h"
-#include "support/open_table.h"
 
 void SearchFolder::AddCompanies(int count) const {
   std::string sql = "BEGIN;";
@@ -57,11 +56,4 @@ std::vector<std::string> SearchTest::ColumnTexts() {
   const auto& f = Form();
   return {f.strColIName, f.strColFName, f.strColFType, f.strColFSize,
           f.strColHText, f.strColWidth, f.strColAlign};
-}
-
-recordstore::Variant SearchTest::ChosenField(const std::string& table, const std::string& bookmark,
-                                             const std::string& field) {
-  const testsupport::Opened opened = testsupport::OpenTable(folder.Path() + "\\MAIN", table);
-  opened.recordset->SetBookmark(bookmark);
-  return opened.recordset->Fields(field).Value();
 }

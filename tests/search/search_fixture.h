@@ -44,10 +44,6 @@ class SearchTest : public testsupport::ToolkitTest {
   // The dialog's seven column texts, in the classic argument order (index
   // names, fields, types, sizes, headers, widths, alignments).
   std::vector<std::string> ColumnTexts();
-  // A field of the row a bookmark text names, read as a caller reads it:
-  // through a recordset of its own on the same table.
-  recordstore::Variant ChosenField(const std::string& table, const std::string& bookmark,
-                                   const std::string& field);
   void Press(int16_t keyCode, int16_t shift = 0) { screen::PressKey(keyCode, shift); }
 
   SearchFolder folder;

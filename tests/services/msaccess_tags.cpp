@@ -1,14 +1,12 @@
 // Tests of wqGetNewTag: the counter row's first use, 0 and Null counters,
 // prefixes and caller-named tables, every failure reported with its box and
 // the counter left as it was, a locked counter, and four processes allocating
-// at once (the test program runs itself as the allocating worker).
-#include <fcntl.h>
+// at once.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <set>
 #include <string>
@@ -98,36 +96,23 @@ TEST(wqGetNewTag, LockedCounterFailsAfterABoundedWait) {
   EXPECT_EQ(Counter(folder), "7");
 }
 
-// The worker half of the next test, run only when the test program starts
-// itself as a worker: allocates tags and writes one per line (0 for a failure),
-// then the number of failure boxes it showed.
-TEST(TagWorker, DISABLED_Allocate) {
-  const char* folder = std::getenv("DORVANE_TAG_FOLDER");
-  const char* out = std::getenv("DORVANE_TAG_OUT");
-  ASSERT_TRUE(folder && out);
-  BoxRecorder boxes;
-  std::ofstream file(out);
-  for (int i = 0; i < 200; ++i)
-    file << ztMSAccess::wqGetNewTag(folder, "TJLTAG", "", "", 0) << "\n";
-  file << "boxes " << boxes.Boxes().size() << "\n";
-}
-
+// Four forked processes allocate 200 tags each at once; each writes its tags,
+// one per line (0 for a failure), then the number of failure boxes it showed.
 TEST(wqGetNewTag, FourProcessesAtOnceGetDistinctTags) {
   DataFolder folder{"MAIN.MDB", "QRLSYS.mdb"};
   folder.Exec("MAIN.MDB", "INSERT INTO SYSTAGS (TJLTAG) VALUES (1);");
   std::vector<pid_t> workers;
   for (int w = 0; w < 4; ++w) {
-    const std::string out = folder.Path() + "/tags" + std::to_string(w) + ".txt";
     const pid_t pid = fork();
     ASSERT_GE(pid, 0);
     if (pid == 0) {
-      setenv("DORVANE_TAG_FOLDER", folder.Path().c_str(), 1);
-      setenv("DORVANE_TAG_OUT", out.c_str(), 1);
-      const int devNull = open("/dev/null", O_WRONLY);
-      dup2(devNull, STDOUT_FILENO);
-      execl("/proc/self/exe", "worker", "--gtest_also_run_disabled_tests",
-            "--gtest_filter=TagWorker.DISABLED_Allocate", static_cast<char*>(nullptr));
-      _exit(127);
+      BoxRecorder boxes;
+      std::ofstream file(folder.Path() + "/tags" + std::to_string(w) + ".txt");
+      for (int i = 0; i < 200; ++i)
+        file << ztMSAccess::wqGetNewTag(folder.Path(), "TJLTAG", "", "", 0) << "\n";
+      file << "boxes " << boxes.Boxes().size() << "\n";
+      file.close();
+      _exit(file ? 0 : 1);
     }
     workers.push_back(pid);
   }
