@@ -38,6 +38,16 @@ std::string SearchTest::Run(const std::function<std::string()>& open,
   return result;
 }
 
+std::string SearchTest::Open(const std::vector<std::string>& t, const std::function<void()>& during,
+                             const std::vector<ztSearchMod::IndexKey>& keys, int16_t searchCol) {
+  return Run(
+      [&] {
+        return ztSearchMod::OpenSearchDialog(folder.Path(), "MAIN", t[0], t[1], "c", "t", t[2],
+                                             t[3], t[4], t[5], t[6], t[7], searchCol, keys);
+      },
+      during);
+}
+
 std::string SearchTest::OpenCompanies(const std::function<void()>& during) {
   return Run([&] { return ztLOOKUP::SearchCompanyNumbers(folder.Path()); }, during);
 }
