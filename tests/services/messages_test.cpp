@@ -1,8 +1,13 @@
-// Tests of wqNullCheck: the typed empty value of every field type, an empty
-// text returned unpadded, and the report of a read without a current row.
+// Tests of the reports of ztMSAccess. wqNullCheck: the typed empty value of
+// every field type, an empty text returned unpadded, and the report of a read
+// without a current row. ShowFormLoadError on a form with timers: the search
+// dialog's scenario scripts check the report box and that only its Cancel
+// button is left; controls named as timers ("tmr", in that case) keep their
+// state, and a hidden button to keep is shown.
 #include <gtest/gtest.h>
 
 #include "services/recordstore/recordstore.h"
+#include "services/screen/screen.h"
 #include "services/ztMSAccess.h"
 #include "support/data_folder.h"
 #include "support/headless_screen.h"
@@ -89,6 +94,27 @@ TEST_F(NullCheck, TypedEmptyValuesAnEmptyTextAndAReadWithoutARow) {
       << boxes.Boxes()[0].prompt;
   EXPECT_EQ(Read("X").ToString(), std::string(30, ' '));
   EXPECT_EQ(boxes.Boxes().size(), 2u);
+}
+
+TEST(ShowFormLoadError, TimersKeepTheirStateAndTheKeptButtonShows) {
+  testsupport::BoxRecorder boxes;
+  screen::Form frm("frmTest");
+  screen::CommandButton cmdClose("cmdClose");
+  screen::Label tmrShown("tmrShown");
+  screen::Label tmrHidden("tmrHidden");
+  screen::Label TMRUpper("TMRUpper");
+  tmrHidden.SetVisible(false);
+  cmdClose.SetVisible(false);
+  frm.Add(cmdClose);
+  frm.Add(tmrShown);
+  frm.Add(tmrHidden);
+  frm.Add(TMRUpper);
+  ztMSAccess::ShowFormLoadError(frm, cmdClose, "frmTest", "3265", "Field XYZ not found");
+  EXPECT_EQ(boxes.Boxes().size(), 1u);
+  EXPECT_TRUE(tmrShown.Visible());
+  EXPECT_FALSE(tmrHidden.Visible());
+  EXPECT_FALSE(TMRUpper.Visible());
+  EXPECT_TRUE(cmdClose.Visible());
 }
 
 }  // namespace
