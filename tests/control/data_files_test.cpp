@@ -42,8 +42,7 @@ TEST_F(DataFilesTest, AFolderNamedInAnotherCaseReachesBothFiles) {
   fs::create_directories(root.File("CaseDir"));
   MakeFolder("CaseDir/data", {"--jobno-size", "6"});
   control->SetPathText(root.File("casedir/DATA"));
-  EXPECT_TRUE(desktop.messageBoxes.empty())
-      << desktop.messageBoxes[0].title << ": " << desktop.messageBoxes[0].prompt;
+  EXPECT_EQ(Told(), "");
   EXPECT_EQ(State("JobNoSize"), "6");
   EXPECT_EQ(State("ConnectionReady"), "True");
   EXPECT_TRUE(desktop.FileExists(root.File("casedir\\DATA\\qrlsys.MDB")));
@@ -60,10 +59,9 @@ TEST_F(DataFilesTest, AFolderPathBeyondSQLitesLimitOpensAndWrites) {
   const std::string data = folder + "/data";
   ASSERT_GT(data.size() + 9, 600u);
   control->SetPathText(data);
-  EXPECT_TRUE(desktop.messageBoxes.empty()) << desktop.messageBoxes[0].prompt;
   EXPECT_EQ(Caption("lblJOBNO", 0), "   JK999");
   screen::PressKey('D', 0);
-  EXPECT_TRUE(desktop.errors.empty());
+  EXPECT_EQ(Told(), "");
   auto workspace = recordstore::DBEngine::Instance()->CreateWorkspace("wksCHECK");
   auto list = workspace->OpenDatabase(data + "\\MAIN.MDB")->OpenRecordset("TJLIST");
   EXPECT_EQ(list->RecordCount(), 2);
@@ -116,8 +114,7 @@ TEST_F(DataFilesTest, AWriteIntoAFolderDeletedRenamedOrReplacedSinceItOpenedIsRe
     }
     desktop.errors.clear();
   }
-  NewControl();
-  control->SetPathText(root.File("replaced by a copy"));
+  OpenAfresh(root.File("replaced by a copy"));
   writingactions::SaveAs(*control, "Spring, revised");
   EXPECT_TRUE(desktop.errors.empty());
   ASSERT_EQ(desktop.messageBoxes.size(), 1u);
