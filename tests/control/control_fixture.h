@@ -1,8 +1,7 @@
 // Shared set-up of the control's tests: a fresh headless screen with a
 // ztDorvane placed on it and given the focus, data folders made by the data
 // tool in a temporary folder, and SQL on those files as another program would
-// run it. Also the one door into the control's internal steps that no host
-// action reaches yet (the reopen step), through its internal header.
+// run it.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -12,19 +11,12 @@
 #include <vector>
 
 #include "control/ztDorvane.h"
-#include "control/ztDorvane_impl.h"
+#include "services/recordstore/recordstore.h"
 #include "services/screen/screen.h"
 #include "support/headless_screen.h"
 #include "support/programs.h"
 #include "support/sql_file.h"
 #include "support/temp_folder.h"
-
-// Reaches the reopen step, which the company and job checks will call.
-struct ztDorvaneTestAccess {
-  static void EnsureConnection(ztDorvane& control) {
-    ztDorvane::Impl::Of(control).EnsureConnection();
-  }
-};
 
 class ControlTest : public testsupport::ToolkitTest {
  protected:
@@ -43,6 +35,25 @@ class ControlTest : public testsupport::ToolkitTest {
     screen::PlaceUserControl(nullptr);
     control = std::make_unique<ztDorvane>();
     Place(*control);
+  }
+
+  // Places a fresh control, which opens `source` without a word to the user.
+  void OpenAfresh(const std::string& source) {
+    NewControl();
+    desktop.messageBoxes.clear();
+    desktop.errors.clear();
+    control->SetPathText(source);
+    EXPECT_EQ(Told(), "");
+  }
+
+  // The same control opens `source` again after a fault and works.
+  void ExpectOpensAgain(const std::string& source, const std::string& at) {
+    desktop.messageBoxes.clear();
+    desktop.errors.clear();
+    control->SetPathText(source);
+    screen::PressKey(screen::kKeyHome, 0);
+    EXPECT_EQ(Told(), "") << at;
+    EXPECT_EQ(State("ConnectionReady"), "True") << at;
   }
 
   // Makes ROOT/name with the data tool and the given options; returns its path.
@@ -83,6 +94,43 @@ class ControlTest : public testsupport::ToolkitTest {
 
   std::string Caption(const std::string& name, int index = -1) {
     return Child<screen::Label>(name, index).Caption();
+  }
+
+  // Checks the page against `list`, the working list in the page's order with
+  // each record as "company|job": the four rows show consecutive records, then
+  // the end marker and blanks, and one row is highlighted. Returns the position
+  // in the list of the highlighted record (the list's size for the end marker,
+  // -1 for an empty list).
+  int CheckPage(const std::vector<std::string>& list) {
+    constexpr uint32_t kYellow = 0x0000FFFF;
+    int highlighted = -1;
+    for (int row = 0; row < 4; ++row) {
+      if (Child("lblJOBNO", row).BackColor() == kYellow) {
+        EXPECT_EQ(highlighted, -1) << "two rows highlighted";
+        highlighted = row;
+      }
+    }
+    EXPECT_EQ(std::to_string(highlighted), State("CurrentRow"));
+    if (list.empty()) {
+      EXPECT_EQ(Caption("lblJOBNAME", 0), "List is Empty");
+      EXPECT_EQ(highlighted, 0);
+      return -1;
+    }
+    auto item = [this](int row) {
+      return Caption("lblCONO", row) + "|" + Caption("lblJOBNO", row);
+    };
+    size_t top = 0;
+    while (top < list.size() && list[top] != item(0)) ++top;
+    EXPECT_LT(top, list.size()) << "row 0 shows no record of the list";
+    for (int row = 0; row < 4; ++row) {
+      const size_t at = top + row;
+      if (at < list.size()) {
+        EXPECT_EQ(item(row), list[at]) << "row " << row;
+      } else {
+        EXPECT_EQ(Caption("lblJOBNAME", row), at == list.size() ? "End of List" : " ") << row;
+      }
+    }
+    return static_cast<int>(top) + highlighted;
   }
 
   testsupport::TempFolder root{"dorvane-control"};

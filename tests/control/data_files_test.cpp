@@ -13,6 +13,7 @@
 #include <functional>
 
 #include "control_fixture.h"
+#include "writing_actions.h"
 
 namespace {
 
@@ -41,8 +42,7 @@ TEST_F(DataFilesTest, AFolderNamedInAnotherCaseReachesBothFiles) {
   fs::create_directories(root.File("CaseDir"));
   MakeFolder("CaseDir/data", {"--jobno-size", "6"});
   control->SetPathText(root.File("casedir/DATA"));
-  EXPECT_TRUE(desktop.messageBoxes.empty())
-      << desktop.messageBoxes[0].title << ": " << desktop.messageBoxes[0].prompt;
+  EXPECT_EQ(Told(), "");
   EXPECT_EQ(State("JobNoSize"), "6");
   EXPECT_EQ(State("ConnectionReady"), "True");
   EXPECT_TRUE(desktop.FileExists(root.File("casedir\\DATA\\qrlsys.MDB")));
@@ -59,10 +59,9 @@ TEST_F(DataFilesTest, AFolderPathBeyondSQLitesLimitOpensAndWrites) {
   const std::string data = folder + "/data";
   ASSERT_GT(data.size() + 9, 600u);
   control->SetPathText(data);
-  EXPECT_TRUE(desktop.messageBoxes.empty()) << desktop.messageBoxes[0].prompt;
   EXPECT_EQ(Caption("lblJOBNO", 0), "   JK999");
   screen::PressKey('D', 0);
-  EXPECT_TRUE(desktop.errors.empty());
+  EXPECT_EQ(Told(), "");
   auto workspace = recordstore::DBEngine::Instance()->CreateWorkspace("wksCHECK");
   auto list = workspace->OpenDatabase(data + "\\MAIN.MDB")->OpenRecordset("TJLIST");
   EXPECT_EQ(list->RecordCount(), 2);
@@ -93,20 +92,13 @@ TEST_F(DataFilesTest, AWriteIntoAFolderDeletedRenamedOrReplacedSinceItOpenedIsRe
     return testsupport::SqlFile(folder + "/MAIN.MDB")
         .DumpTables({"TJLIST", "TJLGROUPS", "TJLITEMS"});
   };
-  auto save = [&] {
-    screen::ClickControl(Child<screen::CommandButton>("cmdSaveList"));
-    Child<screen::TextBox>("txtTJLNAME").SetText("Spring, revised");
-    screen::ClickControl(Child<screen::CommandButton>("cmdUpdate"));
-  };
   for (const Change& change : changes) {
     SCOPED_TRACE(change.what);
     const std::string data = MakeFolder(change.what, {"--today", "2024-03-06"});
     const std::string before = tables(data);
-    NewControl();
-    control->SetPathText(data);
-    desktop.messageBoxes.clear();
+    OpenAfresh(data);
     change.make(data);
-    save();
+    writingactions::SaveAs(*control, "Spring, revised");
     screen::PressKey('A', 0);
     Type("12\rej916\r\r");  // company 12 and job EJ916 exist in the data made
     ASSERT_EQ(desktop.errors.size(), 2u);
@@ -122,9 +114,8 @@ TEST_F(DataFilesTest, AWriteIntoAFolderDeletedRenamedOrReplacedSinceItOpenedIsRe
     }
     desktop.errors.clear();
   }
-  NewControl();
-  control->SetPathText(root.File("replaced by a copy"));
-  save();
+  OpenAfresh(root.File("replaced by a copy"));
+  writingactions::SaveAs(*control, "Spring, revised");
   EXPECT_TRUE(desktop.errors.empty());
   ASSERT_EQ(desktop.messageBoxes.size(), 1u);
   EXPECT_EQ(desktop.messageBoxes[0].prompt, "This List has Been Saved.");

@@ -9,7 +9,6 @@
 // it, never a mix, and the same control works again once the disk is sound.
 #include <algorithm>
 #include <filesystem>
-#include <functional>
 #include <iostream>
 
 #include "control_fixture.h"
@@ -54,26 +53,15 @@ class DiskFaultTest : public ControlTest {
     std::string folder = root.File(name);
     fs::remove_all(folder);
     fs::copy(original, folder, fs::copy_options::recursive);
-    NewControl();
-    desktop.messageBoxes.clear();
-    desktop.errors.clear();
-    control->SetPathText(folder);
-    EXPECT_TRUE(desktop.messageBoxes.empty() && desktop.errors.empty());
+    OpenAfresh(folder);
     return folder;
   }
 
   // True when the user was told of a disk failure with the store's error.
   bool DiskErrorReported() const {
-    for (const auto& error : desktop.errors) {
-      if (error.Number() == 3043 || error.Number() == 3026) return true;
-    }
-    for (const auto& box : desktop.messageBoxes) {
-      if (box.prompt.find("3043") != std::string::npos ||
-          box.prompt.find("3026") != std::string::npos ||
-          box.prompt.find("Disk or network error") != std::string::npos ||
-          box.prompt.find("Not enough space on the disk") != std::string::npos) {
-        return true;
-      }
+    const std::string told = Told();
+    for (const char* words : {"3043", "3026", "Disk or network error", "Not enough space"}) {
+      if (told.find(words) != std::string::npos) return true;
     }
     return false;
   }
@@ -118,13 +106,7 @@ class DiskFaultTest : public ControlTest {
         EXPECT_TRUE(error.Number() == 3043 || error.Number() == 3026)
             << at << ": " << error.Number() << " " << error.Description();
       }
-      // The same control works again on a sound disk.
-      desktop.messageBoxes.clear();
-      desktop.errors.clear();
-      control->SetPathText(folder);
-      EXPECT_TRUE(desktop.messageBoxes.empty()) << at << ": " << desktop.messageBoxes[0].prompt;
-      EXPECT_TRUE(desktop.errors.empty()) << at;
-      EXPECT_EQ(State("ConnectionReady"), "True") << at;
+      ExpectOpensAgain(folder, at);  // on a sound disk
     }
     return runs;
   }

@@ -24,6 +24,7 @@
 #include "control_fixture.h"
 #include "support/store_source.h"
 #include "support/test_server.h"
+#include "writing_actions.h"
 
 namespace {
 
@@ -146,9 +147,7 @@ class ListsKillTest : public ControlTest, public ::testing::WithParamInterface<S
   // Saves the working list as `name`.
   static Action Save(const std::string& name) {
     return [name](ListsKillTest& test) {
-      screen::ClickControl(test.Child<screen::CommandButton>("cmdSaveList"));
-      test.Child<screen::TextBox>("txtTJLNAME").SetText(name);
-      screen::ClickControl(test.Child<screen::CommandButton>("cmdUpdate"));
+      writingactions::SaveAs(*test.control, name.c_str());
       return !test.desktop.messageBoxes.empty() &&
              test.desktop.messageBoxes.back().prompt == "This List has Been Saved.";
     };

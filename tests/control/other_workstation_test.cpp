@@ -8,7 +8,6 @@
 #include <libpq-fe.h>
 
 #include <chrono>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <thread>
@@ -17,11 +16,11 @@
 #include "control_fixture.h"
 #include "support/store_source.h"
 #include "support/test_server.h"
+#include "writing_actions.h"
 
 namespace {
 
 using testsupport::StoreEngine;
-constexpr uint32_t kYellow = 0x0000FFFF;
 
 // A connection of another workstation held open, so that a transaction of its
 // own stays open while the control acts.
@@ -82,9 +81,7 @@ class OtherWorkstationTest : public ControlTest, public ::testing::WithParamInte
     } else {
       source = MakeFolder("data" + std::to_string(databases.size() + ++folders), options);
     }
-    NewControl();
-    desktop.errors.clear();
-    control->SetPathText(source);
+    OpenAfresh(source);
   }
 
   // Rows of a query on MAIN.MDB run by another workstation, fields joined by "|".
@@ -96,26 +93,6 @@ class OtherWorkstationTest : public ControlTest, public ::testing::WithParamInte
   // The working list in the page's order, each record as "company|job".
   std::vector<std::string> List() const {
     return Other("SELECT CONO, JOBNO FROM TJLIST ORDER BY CONO, upper(JOBNO), rowid");
-  }
-
-  std::string RowItem(int row) { return Caption("lblCONO", row) + "|" + Caption("lblJOBNO", row); }
-
-  // The position in the list of the highlighted record, checking that the
-  // page shows consecutive records of the list from its top row on; -1 when
-  // it does not or nothing is highlighted.
-  int Highlighted() {
-    const std::vector<std::string> list = List();
-    size_t top = 0;
-    while (top < list.size() && list[top] != RowItem(0)) ++top;
-    int highlighted = -1;
-    for (int row = 0; row < 4; ++row) {
-      if (top + static_cast<size_t>(row) < list.size()) {
-        EXPECT_EQ(RowItem(row), list[top + static_cast<size_t>(row)]) << "row " << row;
-      }
-      if (Child("lblJOBNAME", row).BackColor() == kYellow) highlighted = row;
-    }
-    if (top == list.size() || highlighted < 0) return -1;
-    return static_cast<int>(top) + highlighted;
   }
 
   std::string source;
@@ -170,7 +147,7 @@ TEST_P(OtherWorkstationTest, TheNextKeyAfterAPageRecordWasDeletedWorksFromTheRec
       ASSERT_EQ(desktop.errors.size(), 1u);
       EXPECT_EQ(desktop.errors[0].Number(), 3167);
       EXPECT_EQ(State("EntryMode"), " ");
-      EXPECT_EQ(Highlighted(), c.expected);
+      EXPECT_EQ(CheckPage(List()), c.expected);
       screen::PressKey('E', 0);
       EXPECT_EQ(State("EntryMode"), "E");
       EXPECT_TRUE(Child("txtJOBNO").Visible());
@@ -180,7 +157,7 @@ TEST_P(OtherWorkstationTest, TheNextKeyAfterAPageRecordWasDeletedWorksFromTheRec
       continue;
     }
     EXPECT_TRUE(desktop.errors.empty());
-    EXPECT_EQ(Highlighted(), c.expected);
+    EXPECT_EQ(CheckPage(List()), c.expected);
     EXPECT_EQ(FocusName(), "hsbMAIN");
   }
 }
@@ -217,9 +194,7 @@ TEST_P(OtherWorkstationTest, ANewListWhileAnotherWorkstationEmptiesTheListEndsOn
   const std::string job = Other("SELECT CONO, trim(JOBNO) FROM JOBLIST ORDER BY rowid LIMIT 1")[0];
   screen::PressKey('A', 0);
   Type(job.substr(0, job.find('|')) + "\r" + job.substr(job.find('|') + 1) + "\r\r");
-  screen::ClickControl(Child<screen::CommandButton>("cmdSaveList"));
-  Child<screen::TextBox>("txtTJLNAME").SetText("Night shift");
-  screen::ClickControl(Child<screen::CommandButton>("cmdUpdate"));
+  writingactions::SaveAs(*control, "Night shift");
   EXPECT_EQ(Other("SELECT TJLNAME FROM TJLGROUPS ORDER BY TJLTAG"),
             (std::vector<std::string>{"Payroll check", "Spring start-ups", "Night shift"}));
   EXPECT_TRUE(desktop.errors.empty());

@@ -3,7 +3,6 @@
 // request, one shown column (the grid's edge), formats and Null
 // values, the instruction text and a padded path, the key count rule, the
 // workspace of each load and the period-ending start at the table's edges.
-#include <cstdio>
 #include <string>
 
 #include "search/ztLOOKUP_search.h"
@@ -19,21 +18,12 @@ using ztSearchMod::OpenSearchDialog;
 // names the folder, and the form goes back to its design width after a
 // request laid out before it.
 TEST_F(SearchTest, MissingTableLeavesOnlyCancel) {
-  Run(
-      [&] {
-        return OpenSearchDialog(folder.Path(), "MAIN", "COLIST", "CONO|CONAME", "c", "t",
-                                "CONO|CONAME", "N|C", "2|30", "A|B", "600|4000", "0|0", 1);
-      },
-      [&] { Press(screen::kKeyEscape); });
-  const std::string result = Run(
-      [&] {
-        return OpenSearchDialog(folder.Path(), "MAIN", "NOTABLE", "CONO", "c", "t", "CONO", "N",
-                                "2", "A", "600", "0", 1);
-      },
-      [&] {
-        EXPECT_EQ(Form().owner.Width(), 4875);
-        EXPECT_TRUE(screen::ClickControl(Form().CmdCancel));
-      });
+  Open({"COLIST", "CONO|CONAME", "CONO|CONAME", "N|C", "2|30", "A|B", "600|4000", "0|0"},
+       [&] { Press(screen::kKeyEscape); });
+  const std::string result = Open({"NOTABLE", "CONO", "CONO", "N", "2", "A", "600", "0"}, [&] {
+    EXPECT_EQ(Form().owner.Width(), 4875);
+    EXPECT_TRUE(screen::ClickControl(Form().CmdCancel));
+  });
   EXPECT_EQ(result, " ");
   EXPECT_TRUE(desktop.errors.empty());
   ASSERT_EQ(desktop.messageBoxes.size(), 1u);
@@ -81,12 +71,9 @@ TEST_F(SearchTest, ClassicTextsReachTheDialogUnchanged) {
     const std::vector<std::string>& t = c.texts;
     desktop.messageBoxes.clear();
     std::vector<std::string> given;
-    Run(
-        [&] {
-          return OpenSearchDialog(folder.Path(), "MAIN", "COLIST", t[0], "c", "ti", t[1], t[2],
-                                  t[3], t[4], t[5], t[6], 1);
-        },
-        [&] { given = ColumnTexts(); });
+    std::vector<std::string> texts = t;
+    texts.insert(texts.begin(), "COLIST");
+    Open(texts, [&] { given = ColumnTexts(); });
     EXPECT_EQ(given, t) << t[4];
     ASSERT_EQ(desktop.messageBoxes.size(), c.inBox.empty() ? 0u : 1u) << t[4];
     for (const std::string& part : c.inBox) {
@@ -103,31 +90,21 @@ TEST_F(SearchTest, ClassicTextsReachTheDialogUnchanged) {
 
 TEST_F(SearchTest, OneShownColumnSetsTheGridEdge) {
   folder.AddCompanies(2);
-  Run(
-      [&] {
-        return ztSearchMod::OpenSearchDialog(folder.Path(), "MAIN", "COLIST", "CONO|CONAME", "c",
-                                             "t", "CONO|CONAME", "N|C", "2|30", "A|B", "600|0",
-                                             "0|0", 1);
-      },
-      [&] {
-        auto& f = Form();
-        EXPECT_FALSE(f.lblHCOL1.Visible());
-        EXPECT_FALSE(f.lblCOL1(0).Visible());
-        EXPECT_EQ(f.State().GridRight, 285 + 600 + 10);
-        EXPECT_EQ(f.cmdHKBEND.Left(), 285 + 600 + 10);
-        EXPECT_EQ(f.hsbMAIN.Left(), 285 + 600 + 30);
-        EXPECT_EQ(f.owner.Width(), 255 + 600 + 10 + 600);
-      });
+  Open({"COLIST", "CONO|CONAME", "CONO|CONAME", "N|C", "2|30", "A|B", "600|0", "0|0"}, [&] {
+    auto& f = Form();
+    EXPECT_FALSE(f.lblHCOL1.Visible());
+    EXPECT_FALSE(f.lblCOL1(0).Visible());
+    EXPECT_EQ(f.State().GridRight, 285 + 600 + 10);
+    EXPECT_EQ(f.cmdHKBEND.Left(), 285 + 600 + 10);
+    EXPECT_EQ(f.hsbMAIN.Left(), 285 + 600 + 30);
+    EXPECT_EQ(f.owner.Width(), 255 + 600 + 10 + 600);
+  });
 }
 
 TEST_F(SearchTest, HiddenColumnFormatsAndNullValues) {
   folder.Exec("INSERT INTO COLIST (CONO, CONAME) VALUES (0, NULL), (7, 'Seven');");
-  Run(
-      [&] {
-        return OpenSearchDialog(folder.Path(), "MAIN", "COLIST", "CONO", "c", "t",
-                                "CONO|CONAME|CONO", "N|C|N00", "2|30|2", "A|B|C", "600|0|600",
-                                "1|0|2", 0);
-      },
+  Open(
+      {"COLIST", "CONO", "CONO|CONAME|CONO", "N|C|N00", "2|30|2", "A|B|C", "600|0|600", "1|0|2"},
       [&] {
         auto& f = Form();
         EXPECT_FALSE(f.lblCOL1(0).Visible());
@@ -142,16 +119,13 @@ TEST_F(SearchTest, HiddenColumnFormatsAndNullValues) {
         EXPECT_EQ(Row(0), " 0");
         EXPECT_EQ(f.lblCol2(0).Caption(), " ");  // a formatted zero is blank
         EXPECT_EQ(f.lblCol2(1).Caption(), "07");
-      });
+      },
+      {}, 0);
 }
 
-TEST_F(SearchTest, NullTextShowsAsSpacesOfItsWidth) {
-  folder.Exec("INSERT INTO COLIST (CONO, CONAME) VALUES (1, NULL);");
-  OpenCompanies([&] { EXPECT_EQ(Form().lblCOL1(0).Caption(), " " + std::string(30, ' ')); });
-}
-
+// A Null text shows as spaces of its width.
 TEST_F(SearchTest, InstructionTextPaddedPathAndOneWorkspacePerLoad) {
-  folder.AddCompanies(1);
+  folder.Exec("INSERT INTO COLIST (CONO, CONAME) VALUES (1, NULL);");
   const int before = recordstore::DBEngine::Instance()->WorkspacesCreated();
   Run(
       [&] {
@@ -163,21 +137,16 @@ TEST_F(SearchTest, InstructionTextPaddedPathAndOneWorkspacePerLoad) {
         EXPECT_EQ(Row(0), " 1");
         EXPECT_EQ(recordstore::DBEngine::Instance()->WorkspacesCreated(), before + 1);
       });
-  OpenCompanies([] {});
+  OpenCompanies([&] { EXPECT_EQ(Form().lblCOL1(0).Caption(), " " + std::string(30, ' ')); });
   EXPECT_EQ(recordstore::DBEngine::Instance()->WorkspacesCreated(), before + 2);
 }
 
 TEST_F(SearchTest, KeyCountIsTheHighestNonBlankField) {
   folder.AddJobs(1, 3);
-  Run(
-      [&] {
-        return OpenSearchDialog(folder.Path(), "MAIN", "JOBLIST", "JOBLIST", "c", "t", "JOBNO", "C",
-                                "8", "A", "1000", "0", 1,
-                                {{Variant::Integer(1), "CONO"},
-                                 {Variant::Integer(0), ""},
-                                 {Variant::Integer(0), "JOBNAME"}});
-      },
-      [&] { EXPECT_EQ(Form().StateField("KeyCount")->ToInteger(), 3); });
+  Open(
+      {"JOBLIST", "JOBLIST", "JOBNO", "C", "8", "A", "1000", "0"},
+      [&] { EXPECT_EQ(Form().StateField("KeyCount")->ToInteger(), 3); },
+      {{Variant::Integer(1), "CONO"}, {Variant::Integer(0), ""}, {Variant::Integer(0), "JOBNAME"}});
 }
 
 // The period-ending search starts on the row before the first date within

@@ -5,7 +5,6 @@
 #include <cstdio>
 
 #include "search/ztLOOKUP_search.h"
-#include "support/open_table.h"
 
 void SearchFolder::AddCompanies(int count) const {
   std::string sql = "BEGIN;";
@@ -39,6 +38,16 @@ std::string SearchTest::Run(const std::function<std::string()>& open,
   return result;
 }
 
+std::string SearchTest::Open(const std::vector<std::string>& t, const std::function<void()>& during,
+                             const std::vector<ztSearchMod::IndexKey>& keys, int16_t searchCol) {
+  return Run(
+      [&] {
+        return ztSearchMod::OpenSearchDialog(folder.Path(), "MAIN", t[0], t[1], "c", "t", t[2],
+                                             t[3], t[4], t[5], t[6], t[7], searchCol, keys);
+      },
+      during);
+}
+
 std::string SearchTest::OpenCompanies(const std::function<void()>& during) {
   return Run([&] { return ztLOOKUP::SearchCompanyNumbers(folder.Path()); }, during);
 }
@@ -57,11 +66,4 @@ std::vector<std::string> SearchTest::ColumnTexts() {
   const auto& f = Form();
   return {f.strColIName, f.strColFName, f.strColFType, f.strColFSize,
           f.strColHText, f.strColWidth, f.strColAlign};
-}
-
-recordstore::Variant SearchTest::ChosenField(const std::string& table, const std::string& bookmark,
-                                             const std::string& field) {
-  const testsupport::Opened opened = testsupport::OpenTable(folder.Path() + "\\MAIN", table);
-  opened.recordset->SetBookmark(bookmark);
-  return opened.recordset->Fields(field).Value();
 }

@@ -36,6 +36,10 @@ class SearchTest : public testsupport::ToolkitTest {
   // Runs `during` while the dialog is open (it then closes with its close box
   // unless the actions closed it) and returns the opener's result.
   std::string Run(const std::function<std::string()>& open, const std::function<void()>& during);
+  // Runs `during` in the search of MAIN's table t[0] by the column texts of
+  // t (index names, fields, types, sizes, headers, widths, alignments).
+  std::string Open(const std::vector<std::string>& t, const std::function<void()>& during,
+                   const std::vector<ztSearchMod::IndexKey>& keys = {}, int16_t searchCol = 1);
   // The company search of the system on the folder.
   std::string OpenCompanies(const std::function<void()>& during);
   // Caption of grid row r of column 0 and the rows highlighted.
@@ -44,10 +48,6 @@ class SearchTest : public testsupport::ToolkitTest {
   // The dialog's seven column texts, in the classic argument order (index
   // names, fields, types, sizes, headers, widths, alignments).
   std::vector<std::string> ColumnTexts();
-  // A field of the row a bookmark text names, read as a caller reads it:
-  // through a recordset of its own on the same table.
-  recordstore::Variant ChosenField(const std::string& table, const std::string& bookmark,
-                                   const std::string& field);
   void Press(int16_t keyCode, int16_t shift = 0) { screen::PressKey(keyCode, shift); }
 
   SearchFolder folder;

@@ -119,10 +119,8 @@ TEST(FormatDate, Fields) {
   EXPECT_EQ(FormatValue(when, "w q y"), "6 1 5");
   EXPECT_EQ(FormatValue(when, "\"Day\" d"), "Day 5");
   EXPECT_EQ(FormatValue(when, "\\d d"), "d 5");
-}
-
-TEST(FormatDate, WeeksStartOnSundayWithTheFirstHoldingJanuaryFirst) {
-  // 1 January 2000 was a Saturday: the next day starts week 2.
+  // Weeks start on Sunday, the first holding 1 January. 1 January 2000 was a
+  // Saturday: the next day starts week 2.
   EXPECT_EQ(FormatValue(When(2000, 1, 1), "ww"), "1");
   EXPECT_EQ(FormatValue(When(2000, 1, 2), "ww"), "2");
   EXPECT_EQ(FormatValue(When(2000, 12, 31), "ww"), "54");

@@ -23,7 +23,7 @@ TEST(JobNumberSettings, MissingFileGivesABlankType) {
   EXPECT_EQ(boxes.Boxes()[0].title, "Database Missing.");
 }
 
-TEST(JobNumberSettings, StoredRowIsReadAsItStands) {
+TEST(JobNumberSettings, StoredRowIsReadAsItStandsAndOpeningErrorsReachTheCaller) {
   BoxRecorder boxes;
   DataFolder folder{"MAIN.MDB", "QRLSYS.mdb"};
   folder.Exec("QRLSYS.mdb",
@@ -33,12 +33,7 @@ TEST(JobNumberSettings, StoredRowIsReadAsItStands) {
   EXPECT_EQ(ztLOOKUP::GetJobNumberType(folder.Path()), "n");  // as stored, not upper-cased
   // A trailing backslash on the folder gives a doubled separator, which still opens.
   EXPECT_EQ(ztLOOKUP::GetJobNumberSize(folder.Path() + "\\"), 6);
-  EXPECT_TRUE(boxes.Boxes().empty());
-}
-
-TEST(JobNumberSettings, OpeningErrorsReachTheCaller) {
-  BoxRecorder boxes;
-  DataFolder folder{"MAIN.MDB", "QRLSYS.mdb"};
+  // Errors of the open reach the caller without a box.
   folder.Exec("QRLSYS.mdb", "DROP TABLE SYSSETTINGS;");
   EXPECT_THROW(ztLOOKUP::GetJobNumberSize(folder.Path()), base::RuntimeError);
   EXPECT_TRUE(boxes.Boxes().empty());

@@ -1,14 +1,11 @@
 // Tests of wqGetNewTag: the counter row's first use, 0 and Null counters,
 // prefixes and caller-named tables, every failure reported with its box and
 // the counter left as it was, a locked counter, and four processes allocating
-// at once (the test program runs itself as the allocating worker).
-#include <fcntl.h>
+// at once.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <set>
 #include <string>
@@ -18,6 +15,7 @@
 #include "services/ztMSAccess.h"
 #include "support/data_folder.h"
 #include "support/headless_screen.h"
+#include "support/sql_file.h"
 
 namespace {
 
@@ -61,6 +59,8 @@ TEST(wqGetNewTag, IssuesTheStoredCounterWithThePrefix) {
   EXPECT_TRUE(boxes.Boxes().empty());
 }
 
+// Bad arguments and a counter locked by another program past the store's
+// (here short) lock wait each fail with a box and leave the counter.
 TEST(wqGetNewTag, FailuresReportAndLeaveTheCounter) {
   BoxRecorder boxes;
   DataFolder folder{"MAIN.MDB", "QRLSYS.mdb"};
@@ -69,92 +69,61 @@ TEST(wqGetNewTag, FailuresReportAndLeaveTheCounter) {
   EXPECT_EQ(ztMSAccess::wqGetNewTag(folder.Path(), "TJLTAG", "", "NOTAGS", 0), 0);
   EXPECT_EQ(ztMSAccess::wqGetNewTag(folder.Path(), "NOFIELD", "", "", 0), 0);
   EXPECT_EQ(ztMSAccess::wqGetNewTag(folder.Path(), "TJLTAG", "", "", 2148), 0);  // beyond 32 bits
-  EXPECT_EQ(Counter(folder), "7");
-  // The box's form is a scenario's; each failure shows one, with its cause.
-  ASSERT_EQ(boxes.Boxes().size(), 4u);
-  for (const auto& box : boxes.Boxes()) {
-    EXPECT_GT(box.prompt.size(), std::string(kFailurePrefix).size()) << box.prompt;
-  }
-  EXPECT_EQ(ztMSAccess::wqGetNewTag(folder.Path(), "TJLTAG", "", "", 2147), 2147000007);
-}
-
-TEST(wqGetNewTag, LockedCounterFailsAfterABoundedWait) {
-  BoxRecorder boxes;
-  DataFolder folder{"MAIN.MDB", "QRLSYS.mdb"};
-  folder.Exec("MAIN.MDB", "INSERT INTO SYSTAGS (TJLTAG) VALUES (7);");
-  // A short lock wait keeps the test quick; the default is restored after.
   auto engine = recordstore::DBEngine::Instance();
   const int defaultWait = engine->LockWaitMilliseconds();
   engine->SetLockWaitMilliseconds(300);
-  sqlite3* other = nullptr;
-  ASSERT_EQ(sqlite3_open((folder.Path() + "/MAIN.MDB").c_str(), &other), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
-  EXPECT_EQ(ztMSAccess::wqGetNewTag(folder.Path(), "TJLTAG", "", "", 0), 0);
+  {
+    testsupport::SqlFile other(folder.Path() + "/MAIN.MDB");
+    other.Exec("BEGIN IMMEDIATE");
+    EXPECT_EQ(ztMSAccess::wqGetNewTag(folder.Path(), "TJLTAG", "", "", 0), 0);
+  }
   engine->SetLockWaitMilliseconds(defaultWait);
-  sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
-  sqlite3_close(other);
-  ASSERT_EQ(boxes.Boxes().size(), 1u);
-  EXPECT_EQ(boxes.Boxes()[0].title, "Error: wqGetNewTag");
   EXPECT_EQ(Counter(folder), "7");
+  // The box's form is a scenario's; each failure shows one, with its cause.
+  ASSERT_EQ(boxes.Boxes().size(), 5u);
+  for (const auto& box : boxes.Boxes()) {
+    EXPECT_GT(box.prompt.size(), std::string(kFailurePrefix).size()) << box.prompt;
+  }
+  EXPECT_EQ(boxes.Boxes()[4].title, "Error: wqGetNewTag");
+  EXPECT_EQ(ztMSAccess::wqGetNewTag(folder.Path(), "TJLTAG", "", "", 2147), 2147000007);
 }
 
-// The worker half of the next test, run only when the test program starts
-// itself as a worker: allocates tags and writes one per line (0 for a failure),
-// then the number of failure boxes it showed.
-TEST(TagWorker, DISABLED_Allocate) {
-  const char* folder = std::getenv("DORVANE_TAG_FOLDER");
-  const char* out = std::getenv("DORVANE_TAG_OUT");
-  ASSERT_TRUE(folder && out);
-  BoxRecorder boxes;
-  std::ofstream file(out);
-  for (int i = 0; i < 200; ++i)
-    file << ztMSAccess::wqGetNewTag(folder, "TJLTAG", "", "", 0) << "\n";
-  file << "boxes " << boxes.Boxes().size() << "\n";
-}
-
+// Four forked processes allocate 200 tags each at once and write them, one per
+// line (0 for a failure); a process whose failures did not each show a box
+// exits with 2.
 TEST(wqGetNewTag, FourProcessesAtOnceGetDistinctTags) {
   DataFolder folder{"MAIN.MDB", "QRLSYS.mdb"};
   folder.Exec("MAIN.MDB", "INSERT INTO SYSTAGS (TJLTAG) VALUES (1);");
   std::vector<pid_t> workers;
   for (int w = 0; w < 4; ++w) {
-    const std::string out = folder.Path() + "/tags" + std::to_string(w) + ".txt";
     const pid_t pid = fork();
     ASSERT_GE(pid, 0);
     if (pid == 0) {
-      setenv("DORVANE_TAG_FOLDER", folder.Path().c_str(), 1);
-      setenv("DORVANE_TAG_OUT", out.c_str(), 1);
-      const int devNull = open("/dev/null", O_WRONLY);
-      dup2(devNull, STDOUT_FILENO);
-      execl("/proc/self/exe", "worker", "--gtest_also_run_disabled_tests",
-            "--gtest_filter=TagWorker.DISABLED_Allocate", static_cast<char*>(nullptr));
-      _exit(127);
+      BoxRecorder boxes;
+      std::ofstream file(folder.Path() + "/tags" + std::to_string(w) + ".txt");
+      size_t failures = 0;
+      for (int i = 0; i < 200; ++i) {
+        const int32_t tag = ztMSAccess::wqGetNewTag(folder.Path(), "TJLTAG", "", "", 0);
+        failures += tag == 0;
+        file << tag << "\n";
+      }
+      file.close();
+      _exit(!file ? 1 : boxes.Boxes().size() != failures ? 2 : 0);
     }
     workers.push_back(pid);
   }
   for (pid_t pid : workers) {
     int status = 0;
     waitpid(pid, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
   }
   std::set<long> issued;
   int calls = 0;
   for (int w = 0; w < 4; ++w) {
     std::ifstream in(folder.Path() + "/tags" + std::to_string(w) + ".txt");
-    std::string word;
-    long failures = 0;
-    long value = 0;
-    while (in >> word && word != "boxes") {
-      value = std::stol(word);
-      ++calls;
-      if (value == 0) {
-        ++failures;
-        continue;
-      }
-      EXPECT_TRUE(issued.insert(value).second) << "tag " << value << " issued twice";
+    for (long tag = 0; in >> tag; ++calls) {
+      EXPECT_TRUE(tag == 0 || issued.insert(tag).second) << "tag " << tag << " issued twice";
     }
-    long boxesShown = -1;
-    in >> boxesShown;
-    EXPECT_EQ(boxesShown, failures) << "every failure shows its box";
   }
   EXPECT_EQ(calls, 800);
   // The store's bounded lock wait is long enough for every call to succeed.

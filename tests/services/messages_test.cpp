@@ -1,8 +1,13 @@
-// Tests of wqNullCheck: the typed empty value of every field type, an empty
-// text returned unpadded, and the report of a read without a current row.
+// Tests of the reports of ztMSAccess. wqNullCheck: the typed empty value of
+// every field type, an empty text returned unpadded, and the report of a read
+// without a current row. ShowFormLoadError on a form with timers: the search
+// dialog's scenario scripts check the report box and that only its Cancel
+// button is left; controls named as timers ("tmr", in that case) keep their
+// state, and a hidden button to keep is shown.
 #include <gtest/gtest.h>
 
 #include "services/recordstore/recordstore.h"
+#include "services/screen/screen.h"
 #include "services/ztMSAccess.h"
 #include "support/data_folder.h"
 #include "support/headless_screen.h"
@@ -28,13 +33,13 @@ struct Expected {
   Variant value;
 };
 
-// ALLTYPES holding the rows of `insert`, opened on its first row if any.
+// ALLTYPES holding the rows of `insert`, opened on its first row.
 class NullCheck : public ::testing::Test {
  protected:
   void Open(const std::string& insert) {
     folder.Exec("MAIN.MDB", kAllTypes + insert);
     table = OpenTable(folder.File("MAIN.MDB"), "ALLTYPES");
-    if (!insert.empty()) table.recordset->MoveFirst();
+    table.recordset->MoveFirst();
   }
   Variant Read(const char* name) {
     recordstore::Field field = table.recordset->Fields(name);
@@ -46,8 +51,9 @@ class NullCheck : public ::testing::Test {
   Opened table;
 };
 
-TEST_F(NullCheck, NullFieldsGiveTheTypedEmptyValue) {
-  Open("INSERT INTO ALLTYPES DEFAULT VALUES;");
+// A row of Nulls, then a row whose text is empty, then no current row.
+TEST_F(NullCheck, TypedEmptyValuesAnEmptyTextAndAReadWithoutARow) {
+  Open("INSERT INTO ALLTYPES DEFAULT VALUES; INSERT INTO ALLTYPES (X) VALUES ('');");
   const Expected cases[] = {
       {"B", VarType::Boolean, Variant::Boolean(false)},
       {"Y", VarType::Integer, Variant::Integer(0)},
@@ -69,30 +75,46 @@ TEST_F(NullCheck, NullFieldsGiveTheTypedEmptyValue) {
   const Variant dateValue = Read("T");
   EXPECT_EQ(dateValue.Type(), VarType::Date);
   EXPECT_EQ(dateValue.DateSerial(), base::DateSerialFromYMD(1900, 1, 1));
-  EXPECT_TRUE(boxes.Boxes().empty());
-}
-
-// Present values come back as read; the row's values reach the user on every
-// page of the search, so only the empty text is checked here.
-TEST_F(NullCheck, AnEmptyTextStaysEmpty) {
-  Open("INSERT INTO ALLTYPES (X) VALUES ('');");
+  // Present values come back as read; the row's values reach the user on
+  // every page of the search, so only the empty text, returned unpadded, is
+  // checked here.
+  table.recordset->MoveNext();
   const Variant empty = Read("X");
   EXPECT_EQ(empty.Type(), VarType::String);
   EXPECT_EQ(empty.ToString(), "");
   EXPECT_TRUE(boxes.Boxes().empty());
-}
-
-TEST_F(NullCheck, ReadWithoutCurrentRowReportsAndGivesTheReadErrorValue) {
-  Open("");  // an empty table: no current row
+  // Without a current row: the box's form is a scenario's; the missing row is
+  // error 3021, and the field reads as the read-error value of its type.
+  table.recordset->MoveNext();
   const Variant value = Read("T");
   EXPECT_EQ(value.Type(), VarType::String);
   EXPECT_EQ(value.ToString(), "  /  /  ");
-  // The box's form is a scenario's; the missing row is error 3021.
   ASSERT_EQ(boxes.Boxes().size(), 1u);
   EXPECT_NE(boxes.Boxes()[0].prompt.find("Field: T\r\nError Number: 3021\r\n"), std::string::npos)
       << boxes.Boxes()[0].prompt;
   EXPECT_EQ(Read("X").ToString(), std::string(30, ' '));
   EXPECT_EQ(boxes.Boxes().size(), 2u);
+}
+
+TEST(ShowFormLoadError, TimersKeepTheirStateAndTheKeptButtonShows) {
+  testsupport::BoxRecorder boxes;
+  screen::Form frm("frmTest");
+  screen::CommandButton cmdClose("cmdClose");
+  screen::Label tmrShown("tmrShown");
+  screen::Label tmrHidden("tmrHidden");
+  screen::Label TMRUpper("TMRUpper");
+  tmrHidden.SetVisible(false);
+  cmdClose.SetVisible(false);
+  frm.Add(cmdClose);
+  frm.Add(tmrShown);
+  frm.Add(tmrHidden);
+  frm.Add(TMRUpper);
+  ztMSAccess::ShowFormLoadError(frm, cmdClose, "frmTest", "3265", "Field XYZ not found");
+  EXPECT_EQ(boxes.Boxes().size(), 1u);
+  EXPECT_TRUE(tmrShown.Visible());
+  EXPECT_FALSE(tmrHidden.Visible());
+  EXPECT_FALSE(TMRUpper.Visible());
+  EXPECT_TRUE(cmdClose.Visible());
 }
 
 }  // namespace
