@@ -2,13 +2,14 @@
 // SQL on connections of its own, as another program on the same files would.
 #include "soak/soak_writer.h"
 
-#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <deque>
+#include <filesystem>
+#include <fstream>
 #include <random>
 #include <stdexcept>
 #include <thread>
@@ -105,14 +106,14 @@ std::string Apply(const std::string& folder, const std::string& file, const std:
   return {};
 }
 
-// The writer's loop: changes every few milliseconds until the pipe closes,
-// then repairs what is still broken. Returns its exit status.
-int WriterLoop(const std::string& folder, uint64_t seed, int stopPipe) {
+// The writer's loop: changes every few milliseconds until the stop file is
+// made (or the soak is gone), then repairs what is still broken. Returns its
+// exit status.
+int WriterLoop(const std::string& folder, uint64_t seed, pid_t soak) {
   std::mt19937_64 random(seed);
   const std::vector<Breaking> breaking = BreakingChanges();
   std::deque<std::pair<int, const Breaking*>> repairs;  // changes to go, repair
-  char byte;
-  for (int step = 0; read(stopPipe, &byte, 1) < 0; ++step) {
+  for (int step = 0; !std::filesystem::exists(folder + ".stop") && getppid() == soak; ++step) {
     std::string failure;
     if (random() % 4 == 0) {
       const Breaking& change = breaking[random() % breaking.size()];
@@ -144,26 +145,17 @@ int WriterLoop(const std::string& folder, uint64_t seed, int stopPipe) {
 
 }  // namespace
 
-Writer StartWriter(const std::string& folder, uint64_t seed) {
-  int fds[2];
-  if (pipe(fds) != 0) throw std::runtime_error("soak: cannot make a pipe");
-  const pid_t pid = fork();
+pid_t StartWriter(const std::string& folder, uint64_t seed) {
+  const pid_t soak = getpid(), pid = fork();
   if (pid < 0) throw std::runtime_error("soak: cannot start the writer");
-  if (pid == 0) {
-    close(fds[1]);
-    fcntl(fds[0], F_SETFL, O_NONBLOCK);
-    _exit(WriterLoop(folder, seed, fds[0]));
-  }
-  close(fds[0]);
-  return {pid, fds[1]};
+  if (pid == 0) _exit(WriterLoop(folder, seed, soak));
+  return pid;
 }
 
-std::string StopWriter(Writer& writer) {
-  if (writer.pid < 0) return {};
-  close(writer.stopPipe);
+std::string StopWriter(const std::string& folder, pid_t writer) {
+  std::ofstream(folder + ".stop").put('\n');
   int status = 0;
-  waitpid(writer.pid, &status, 0);
-  writer.pid = -1;
+  waitpid(writer, &status, 0);
   if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return {};
   return "the writer failed (status " + std::to_string(status) + "; its message is above)";
 }

@@ -15,18 +15,13 @@
 
 namespace soak {
 
-// A running writer: its process and the pipe whose closing tells it to stop.
-struct Writer {
-  pid_t pid = -1;
-  int stopPipe = -1;
-};
-
 // Starts the writer on the folder's MAIN.MDB and QRLSYS.mdb, its choices drawn
-// from `seed`.
-Writer StartWriter(const std::string& folder, uint64_t seed);
+// from `seed`; returns its process.
+pid_t StartWriter(const std::string& folder, uint64_t seed);
 
-// Tells the writer to stop, waits for it and returns what went wrong in it
-// ("" when nothing did): an error other than a lock or a refused type.
-std::string StopWriter(Writer& writer);
+// Tells the writer to stop (a file `folder`.stop), waits for it and returns
+// what went wrong in it ("" when nothing did): an error other than a lock or a
+// refused type.
+std::string StopWriter(const std::string& folder, pid_t writer);
 
 }  // namespace soak
