@@ -140,6 +140,8 @@ TEST_P(PositionTest, ReturnsToItsRowAfterOwnAndOtherConnectionsChanges) {
 // deleted had the highest rowid.
 TEST_P(PositionTest, DeletedRowsRaise3167AndTheirBookmarksAreNeverReused) {
   Recordset& rs = *companies.recordset;
+  EXPECT_EQ(ErrorOf([&] { rs.Fields("rowid"); }), 3265);  // the row identity is no field
+  EXPECT_EQ(rs.FieldCount(), 2);
   std::string birch = BookmarkOf(2);
   std::string dogwood = BookmarkOf(4);  // the row with the highest rowid
   rs.Delete();

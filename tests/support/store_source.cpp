@@ -76,7 +76,6 @@ std::vector<std::string> StoreSource::Query(const std::string& name, const std::
 }
 
 std::string StoreSource::Value(const std::string& name, const std::string& sql) const {
-  if (folder_) return folder_->Value(name, sql);
   std::vector<std::string> rows = Query(name, sql);
   if (rows.empty()) return "(none)";
   return rows.front().substr(0, rows.front().find('|'));
