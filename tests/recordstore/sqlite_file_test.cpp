@@ -118,28 +118,6 @@ TEST(StoredTypes, ValuesOfAnotherTypeRoundOrAreOverflowWhenRead) {
   EXPECT_NE(description.find("field 'CONO' of table 'TJLIST'"), std::string::npos) << description;
 }
 
-TEST(StoredTypes, AFieldRuleRefusedOnUpdateNamesTheFieldAndChangesNothing) {
-  DataFolder folder;
-  folder.Create("RULES.MDB",
-                "CREATE TABLE R (rowid INTEGER PRIMARY KEY AUTOINCREMENT, "
-                "N SHORT CONSTRAINT N CHECK (N > 0), M SHORT CHECK (M < 10));"
-                "INSERT INTO R (N, M) VALUES (1, 1);");
-  Opened rules = OpenTable(folder.File("RULES.MDB"), "R");
-  Recordset& rs = *rules.recordset;
-  rs.Edit();
-  rs.SetCollect("N", Variant::Integer(-1));
-  std::string description;
-  EXPECT_EQ(ErrorOf([&] { rs.Update(); }, &description), 3317);
-  EXPECT_NE(description.find("field 'N' of table 'R'"), std::string::npos) << description;
-  EXPECT_EQ(rs.EditMode(), 1);  // the edit stays open
-  rs.CancelUpdate();
-  rs.AddNew();
-  rs.SetCollect("N", Variant::Integer(2));
-  rs.SetCollect("M", Variant::Integer(10));
-  EXPECT_EQ(ErrorOf([&] { rs.Update(); }, &description), 3317);  // an unnamed rule
-  EXPECT_EQ(folder.Query("RULES.MDB", "SELECT N, M FROM R"), std::vector<std::string>{"1|1"});
-}
-
 TEST(OpenTest, PathFormsAllReachTheirFile) {
   DataFolder folder;
   folder.CreateMain("INSERT INTO COLIST (CONO, CONAME) VALUES (5, 'Harbor Paving');");
