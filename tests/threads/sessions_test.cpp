@@ -15,6 +15,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "apps/dorvane-script/hosted_parts.h"
@@ -32,13 +33,8 @@ constexpr int kSessions = 20;
 constexpr int kScriptsEach = 3;
 constexpr uint64_t kSeed = 20261207;
 
-// What one script of a session printed.
-struct ScriptRun {
-  int status = 0;
-  std::string out;
-  std::string err;
-  bool operator==(const ScriptRun&) const = default;
-};
+// What each script of a session printed.
+using ScriptRun = testsupport::ProgramRun;
 using Scripts = std::vector<std::string>;
 using Session = std::vector<ScriptRun>;
 
@@ -144,7 +140,8 @@ TEST(Sessions, EachOnItsOwnFolderPrintsWhatItPrintsAlone) {
   for (int i = 0; i < kSessions; ++i) {
     for (int j = 0; j < kScriptsEach; ++j) {
       const ScriptRun& run = sessions[i][j];
-      EXPECT_TRUE(run == expected[i][j])
+      EXPECT_TRUE(std::tie(run.status, run.out, run.err) ==
+                  std::tie(expected[i][j].status, expected[i][j].out, expected[i][j].err))
           << "session " << i << ", script " << j << "\n--- script:\n"
           << scripts[i][j] << "--- alone:\n"
           << expected[i][j].out << expected[i][j].err << "--- together:\n"
