@@ -31,7 +31,7 @@ bool StoreSource::Available(StoreEngine engine) {
   return engine == StoreEngine::kSqlite || TestServerUri().has_value();
 }
 
-StoreSource::StoreSource(StoreEngine engine) : engine_(engine) {
+StoreSource::StoreSource(StoreEngine engine) {
   if (engine == StoreEngine::kSqlite) {
     folder_ = std::make_unique<DataFolder>();
   } else if (Available(engine)) {
