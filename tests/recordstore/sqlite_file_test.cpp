@@ -10,8 +10,8 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include <cstdio>
 #include <filesystem>
+#include <fstream>
 
 #include "services/recordstore/fault_vfs.h"
 #include "services/recordstore/recordstore.h"
@@ -118,7 +118,11 @@ TEST(StoredTypes, ValuesOfAnotherTypeRoundOrAreOverflowWhenRead) {
   EXPECT_NE(description.find("field 'CONO' of table 'TJLIST'"), std::string::npos) << description;
 }
 
-TEST(OpenTest, PathFormsAllReachTheirFile) {
+// Each form of a path reaches its file. A missing file is 3024 and is not
+// made; a file that is no database 3343. Table and index names are found in
+// any case; a Seek needs an index (3019). (What a missing file, index or field
+// says is shown by the scenarios.)
+TEST(OpenTest, PathFormsReachTheirFileAndMissingOrForeignFilesAreRefused) {
   DataFolder folder;
   folder.CreateMain("INSERT INTO COLIST (CONO, CONAME) VALUES (5, 'Harbor Paving');");
   folder.Create("qrlsys.mdb", testsupport::SchemaOf("QRLSYS.mdb") +
@@ -133,21 +137,12 @@ TEST(OpenTest, PathFormsAllReachTheirFile) {
     auto workspace = DBEngine::Instance()->CreateWorkspace("wksMAIN");
     EXPECT_FALSE(workspace->OpenDatabase(path)->OpenRecordset(table)->IsEOF()) << path;
   }
-}
-
-// A missing file is 3024 and is not made; a file that is no database 3343.
-// Table and index names are found in any case; a Seek needs an index (3019).
-// (What a missing file, index or field says is shown by the scenarios.)
-TEST(OpenTest, MissingOrForeignFilesAndNamesInAnyCase) {
-  DataFolder folder{"MAIN.MDB"};
   auto workspace = DBEngine::Instance()->CreateWorkspace("wksMAIN");
   EXPECT_EQ(ErrorOf([&] { workspace->OpenDatabase(folder.Path() + "\\NOSUCH.MDB"); }), 3024);
   EXPECT_FALSE(std::filesystem::exists(folder.File("NOSUCH.MDB")));
-  std::filesystem::path text = folder.File("NOTES.MDB");
-  FILE* file = std::fopen(text.c_str(), "w");
-  std::fputs("this is a text file, long enough to not look like an empty database file.....", file);
-  std::fclose(file);
-  EXPECT_EQ(ErrorOf([&] { workspace->OpenDatabase(text.string()); }), 3343);
+  std::ofstream(folder.File("NOTES.MDB"))
+      << "this is a text file, long enough to not look like an empty database file.....";
+  EXPECT_EQ(ErrorOf([&] { workspace->OpenDatabase(folder.File("NOTES.MDB")); }), 3343);
   auto colist = workspace->OpenDatabase(folder.File("MAIN.MDB"))->OpenRecordset("colist");
   EXPECT_EQ(colist->Name(), "COLIST");
   EXPECT_EQ(ErrorOf([&] { colist->Seek("=", {Variant::Integer(5)}); }), 3019);
