@@ -1,11 +1,9 @@
 // The second program of the soak: a process of its own that keeps changing a
-// data folder's files while the control works on them, with valid changes
-// (rows added to and removed from the working list, companies renamed, lists
-// saved and deleted the way the control saves them) and type-breaking ones
-// (a text or a too-large number where a whole number belongs), each broken
-// value repaired a few changes later. A write the files refuse (a lock, a
-// CHECK on the stored type) is an accepted outcome. Relies on fork and
-// tests/support's SqlFile.
+// data folder's files while the control works on them: rows added to and
+// removed from the working list, companies renamed, lists saved and deleted
+// the way the control saves them, and writes of a value of another type that
+// the layout refuses. A write the files refuse (a lock, a CHECK on the stored
+// type) is an accepted outcome. Relies on fork and tests/support's SqlFile.
 #pragma once
 
 #include <sys/types.h>
