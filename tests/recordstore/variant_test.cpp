@@ -13,11 +13,9 @@ namespace {
 // What `conversion` gives as text, or "error N" for the RuntimeError it raises.
 template <typename F>
 std::string Outcome(F conversion) {
-  try {
-    return conversion();
-  } catch (const base::RuntimeError& e) {
-    return "error " + std::to_string(e.Number());
-  }
+  std::string text;
+  const int error = testing::ErrorOf([&] { text = conversion(); });
+  return error == 0 ? text : "error " + std::to_string(error);
 }
 
 // Whole numbers round half to even (Currency to four places: 20000.5 units
