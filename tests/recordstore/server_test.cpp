@@ -1,5 +1,4 @@
-// Tests of the store on the test server that have no SQLite twin: row locks
-// held by another workspace raise 3260 after the store's bounded wait; a role
+// Tests of the store on the test server that have no SQLite twin: a role
 // that may only read gets 3027; a connection ended by the server is made again
 // between actions and raises 3043 inside a transaction (which loses nothing);
 // an unreachable server, a wrong password, a missing database or schema give

@@ -1,6 +1,6 @@
 // Tests of SQLite files: how database paths are read, a missing or foreign
-// file, names in any case, the rowid column is the bookmark and never a field,
-// files of the older layout (no rowid column) still work, the CHECKs of the
+// file, names in any case, files of the older layout (no rowid column) still
+// work with the row identity as bookmark and never a field, the CHECKs of the
 // data tool's layout refuse a value of another type whoever writes it, a value
 // of another type read from a file without them rounds or is an error naming
 // table, field and value, and a failing disk gives the store's errors. Field

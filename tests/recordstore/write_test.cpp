@@ -1,11 +1,11 @@
-// Tests of writing rows: values of each kind both ways, the type checks of
-// Update (leaving the table unchanged), the rule that writes need AddNew or
-// Edit, RecordCount, IsEmpty and HasReadRow as rows come and go; and of
+// Tests of writing rows: values of each kind both ways, the rule that writes
+// need AddNew or Edit, the type checks and rules of Update (leaving the table
+// unchanged), RecordCount, IsEmpty and HasReadRow as rows come and go; and of
 // transactions and locking: writes become visible at CommitTrans, a workspace
-// released or closed without a commit rolls back, another workspace that tries
-// to write a SQLite file meanwhile gets the locked error after a short,
-// bounded wait, and a pessimistic Edit holds the lock until Update. Deletes
-// and the moves after them are in the page_delete scenario.
+// released or closed without a commit rolls back, and another workspace's
+// write to what a transaction or a pessimistic Edit holds (a SQLite file
+// whole, a server's rows) gets the locked error after a short, bounded wait.
+// Deletes and the moves after them are in the page_delete scenario.
 #include <gtest/gtest.h>
 
 #include <chrono>
