@@ -50,13 +50,6 @@ ImportedFile AsImported(const std::string& name) {
   return file;
 }
 
-// The lines of a report, each ended by a line break.
-std::string Joined(const std::vector<std::string>& lines) {
-  std::string text;
-  for (const std::string& line : lines) text += line + "\n";
-  return text;
-}
-
 // The place of table `name` in the file.
 size_t Index(const ImportedFile& file, const std::string& name) {
   for (size_t t = 0; t < file.tables.size(); ++t) {
@@ -86,18 +79,20 @@ TEST(Report, NamesEachFieldIndexAndRowThatDiffers) {
   Table(file, "COLIST").name = "Colist";       // names compare without regard to case
   Table(file, "PELIST").indexes.clear();
   Table(file, "TJLIST").indexes[0].keys[0].descending = true;
-  EXPECT_EQ(Joined(CompareWithControl(file, ControlLayout("MAIN.MDB"))),
-            "MAIN.MDB: field JOBLIST.CONO is LONG; the control needs SHORT.\n"
-            "MAIN.MDB: field JOBLIST.JOBNO is TEXT(10); the control needs TEXT(8).\n"
-            "MAIN.MDB: table JOBLIST has no field JOBNAME (the control needs TEXT(50)).\n"
-            "MAIN.MDB: index JOBLIST of table JOBLIST allows repeated keys; the control needs "
-            "it unique.\n"
-            "MAIN.MDB: index JOBNAME of table JOBLIST is on CONO, JOBNO; the control needs it "
-            "on CONO, JOBNAME.\n"
-            "MAIN.MDB: table PELIST has no index PELIST (unique, on LDATE).\n"
-            "MAIN.MDB: table PELIST has no index PETAG (unique, on PETAG).\n"
-            "MAIN.MDB: index TJLIST of table TJLIST is on CONO DESC, JOBNO; the control needs "
-            "it on CONO, JOBNO.\n");
+  EXPECT_EQ(
+      CompareWithControl(file, ControlLayout("MAIN.MDB")),
+      (std::vector<std::string>{
+          "MAIN.MDB: field JOBLIST.CONO is LONG; the control needs SHORT.",
+          "MAIN.MDB: field JOBLIST.JOBNO is TEXT(10); the control needs TEXT(8).",
+          "MAIN.MDB: table JOBLIST has no field JOBNAME (the control needs TEXT(50)).",
+          "MAIN.MDB: index JOBLIST of table JOBLIST allows repeated keys; the control needs it "
+          "unique.",
+          "MAIN.MDB: index JOBNAME of table JOBLIST is on CONO, JOBNO; the control needs it on "
+          "CONO, JOBNAME.",
+          "MAIN.MDB: table PELIST has no index PELIST (unique, on LDATE).",
+          "MAIN.MDB: table PELIST has no index PETAG (unique, on PETAG).",
+          "MAIN.MDB: index TJLIST of table TJLIST is on CONO DESC, JOBNO; the control needs it on "
+          "CONO, JOBNO."}));
   ImportedFile settings = AsImported("QRLSYS.mdb");
   settings.rows[0] = 0;
   EXPECT_EQ(CompareWithControl(settings, ControlLayout("QRLSYS.mdb")),

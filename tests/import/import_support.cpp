@@ -50,13 +50,9 @@ void ExpectStoreReadsTheSample(const std::string& file) {
   const testsupport::Opened users = testsupport::OpenTable(file, "Users", "PrimaryKey");
   recordstore::Recordset& rs = *users.recordset;
   rs.MoveLast();
-  EXPECT_EQ(rs.Fields("UserId").Type(), 4);
-  EXPECT_EQ(rs.Fields("UserName").Type(), 10);
-  EXPECT_EQ(rs.Fields("UserName").Size(), 255);
   EXPECT_EQ(rs.Fields("UserName").Value().ToString(), "\u5f20\u4e09");
-  EXPECT_EQ(rs.Fields("UserBirthday").Type(), 8);
   EXPECT_EQ(rs.Fields("UserBirthday").Value().DateSerial(), 31764);  // 1986-12-18
-  EXPECT_EQ(rs.Fields("UserMarried").Type(), 1);
+  EXPECT_EQ(rs.Fields("UserMarried").Value().Type(), recordstore::VarType::Boolean);
   EXPECT_TRUE(rs.Fields("UserMarried").Value().ToBoolean());
   rs.MovePrevious();
   EXPECT_FALSE(rs.Fields("UserMarried").Value().ToBoolean());

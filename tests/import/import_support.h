@@ -31,7 +31,8 @@ std::vector<std::string> Entries(const std::filesystem::path& folder);
 testsupport::ProgramRun Import(const std::string& source, const std::string& destination);
 
 // Opens Users of the imported sample `file` (a data file, or URI\MAIN.MDB)
-// through the record store and checks its fields' types, widths and values.
+// through the record store and checks its values (the declared types and
+// widths are read by the store's own tests).
 void ExpectStoreReadsTheSample(const std::string& file);
 
 }  // namespace importtest

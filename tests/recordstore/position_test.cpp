@@ -99,27 +99,23 @@ TEST_P(PositionTest, SeeksCompareLeadingKeysAndFoldAsciiLettersOnly) {
   EXPECT_EQ(ErrorOf([&] { rs.Seek("=", {V::Integer(5), V::String("A"), V::String("B")}); }), 3001);
 }
 
-// Readings of one row are equal and never blank; another recordset of the
-// table takes the text (the search dialog hands it to the caller's own); a
-// text that is no bookmark is 3159.
-TEST_P(PositionTest, ReadingsOfOneRowAreEqualAndServeAnyRecordsetOfTheTable) {
+// Readings of one row are equal and never blank, and another recordset of the
+// table takes them (the search dialog hands one to the caller's own); a text
+// that is no bookmark is 3159. A bookmark returns to its row after rows were
+// added and deleted through this recordset and another connection.
+TEST_P(PositionTest, ReturnsToItsRowAfterOwnAndOtherConnectionsChanges) {
+  Recordset& rs = *companies.recordset;
   std::string cedar = BookmarkOf(3);
-  companies.recordset->MoveFirst();
+  rs.MoveFirst();
   EXPECT_EQ(BookmarkOf(3), cedar);
   EXPECT_NE(BookmarkOf(2), cedar);
-  EXPECT_NE(cedar, " ");
-  EXPECT_FALSE(cedar.empty());
+  EXPECT_FALSE(cedar.empty() || cedar == " ");
   Opened other = OpenTable(folder.File("MAIN.MDB"), "COLIST");
   other.recordset->SetBookmark(cedar);
   EXPECT_EQ(other.recordset->Fields("CONAME").Value().ToString(), "Cedar");
   for (const char* text : {" ", "", "not a bookmark"}) {
     EXPECT_EQ(ErrorOf([&] { other.recordset->SetBookmark(text); }), 3159) << text;
   }
-}
-
-TEST_P(PositionTest, ReturnsToItsRowAfterOwnAndOtherConnectionsChanges) {
-  Recordset& rs = *companies.recordset;
-  std::string cedar = BookmarkOf(3);
   rs.AddNew();
   rs.SetCollect("CONO", Variant::Integer(0));
   rs.SetCollect("CONAME", Variant::String("Ash"));
@@ -144,6 +140,8 @@ TEST_P(PositionTest, ReturnsToItsRowAfterOwnAndOtherConnectionsChanges) {
 // deleted had the highest rowid.
 TEST_P(PositionTest, DeletedRowsRaise3167AndTheirBookmarksAreNeverReused) {
   Recordset& rs = *companies.recordset;
+  EXPECT_EQ(ErrorOf([&] { rs.Fields("rowid"); }), 3265);  // the row identity is no field
+  EXPECT_EQ(rs.FieldCount(), 2);
   std::string birch = BookmarkOf(2);
   std::string dogwood = BookmarkOf(4);  // the row with the highest rowid
   rs.Delete();

@@ -1,5 +1,4 @@
-// Tests of the store on the test server that have no SQLite twin: row locks
-// held by another workspace raise 3260 after the store's bounded wait; a role
+// Tests of the store on the test server that have no SQLite twin: a role
 // that may only read gets 3027; a connection ended by the server is made again
 // between actions and raises 3043 inside a transaction (which loses nothing);
 // an unreachable server, a wrong password, a missing database or schema give
@@ -46,63 +45,6 @@ class ServerTest : public ::testing::Test {
   }
   std::unique_ptr<StoreSource> source;
 };
-
-// A row written inside another workspace's transaction, held by a
-// pessimistic Edit (lock mode 2) until its Update, or read by such a workspace
-// inside a transaction until the commit, is locked: a write to it raises 3260
-// after the store's bounded wait, naming the file and the wait; the edit stays
-// open, reading is not blocked, and the write goes through once the lock is
-// gone. A pessimistic Edit of a row another workspace holds waits, then 3260,
-// and leaves nothing open behind it.
-TEST_F(ServerTest, LockedRowsRaise3260AfterTheBoundedWait) {
-  LockWait wait(150);
-  Opened first = OpenTable(source->File("MAIN.MDB"), "SYSTAGS");
-  Opened second = OpenTable(source->File("MAIN.MDB"), "SYSTAGS");
-  Opened counter = OpenTable(source->File("MAIN.MDB"), "SYSTAGS", "", 2);
-  // Writes `tag` into the row through `opened`; the number of the error raised.
-  auto write = [](Opened& opened, int tag, std::string* description = nullptr) {
-    if (opened.recordset->EditMode() == 0) opened.recordset->Edit();
-    opened.recordset->SetCollect("TJLTAG", Variant::Long(tag));
-    return ErrorOf([&] { opened.recordset->Update(); }, description);
-  };
-  first.workspace->BeginTrans();
-  EXPECT_EQ(write(first, 2), 0);
-  auto start = std::chrono::steady_clock::now();
-  std::string description;
-  EXPECT_EQ(write(second, 9, &description), 3260);
-  auto waited = std::chrono::steady_clock::now() - start;
-  EXPECT_GE(waited, std::chrono::milliseconds(100));
-  EXPECT_LT(waited, std::chrono::milliseconds(2000));
-  EXPECT_NE(description.find("MAIN.MDB"), std::string::npos) << description;
-  EXPECT_NE(description.find("150 ms"), std::string::npos) << description;
-  EXPECT_EQ(second.recordset->EditMode(), 1);
-  second.recordset->MoveFirst();
-  EXPECT_EQ(second.recordset->Fields("TJLTAG").Value().ToLong(), 1);
-  first.workspace->CommitTrans(1);
-  EXPECT_EQ(write(second, 9), 0);
-
-  counter.recordset->MoveFirst();
-  counter.recordset->Edit();
-  EXPECT_EQ(write(second, 7), 3260);
-  EXPECT_EQ(write(counter, 3), 0);
-  EXPECT_EQ(ErrorOf([&] { second.recordset->Update(); }), 0);
-  EXPECT_EQ(source->Value("MAIN.MDB", "SELECT TJLTAG FROM SYSTAGS"), "7");
-  counter.workspace->BeginTrans();
-  counter.recordset->MoveFirst();
-  EXPECT_EQ(write(second, 8), 3260);
-  counter.workspace->CommitTrans();
-  EXPECT_EQ(ErrorOf([&] { second.recordset->Update(); }), 0);
-
-  second.workspace->BeginTrans();
-  EXPECT_EQ(write(second, 9), 0);
-  EXPECT_EQ(ErrorOf([&] { counter.recordset->Edit(); }), 3260);
-  EXPECT_EQ(counter.recordset->EditMode(), 0);
-  second.workspace->CommitTrans();
-  counter.recordset->Edit();
-  EXPECT_EQ(counter.recordset->Fields("TJLTAG").Value().ToLong(), 9);
-  EXPECT_EQ(write(counter, 10), 0);
-  EXPECT_EQ(source->Value("MAIN.MDB", "SELECT TJLTAG FROM SYSTAGS"), "10");
-}
 
 TEST_F(ServerTest, RoleThatMayOnlyReadGets3027AndLosesNothing) {
   source->Exec("MAIN.MDB",

@@ -25,9 +25,7 @@ using testsupport::StoreSource;
 class EngineTest : public ::testing::TestWithParam<StoreEngine> {
  protected:
   void SetUp() override {
-    if (!StoreSource::Available(GetParam())) {
-      GTEST_SKIP() << "no PostgreSQL test server: DORVANE_TEST_PG is not set (ctest sets it)";
-    }
+    if (GetParam() == StoreEngine::kServer) DORVANE_REQUIRE_TEST_SERVER();
   }
   StoreSource folder{GetParam()};
 };

@@ -13,11 +13,9 @@ namespace {
 // What `conversion` gives as text, or "error N" for the RuntimeError it raises.
 template <typename F>
 std::string Outcome(F conversion) {
-  try {
-    return conversion();
-  } catch (const base::RuntimeError& e) {
-    return "error " + std::to_string(e.Number());
-  }
+  std::string text;
+  const int error = testing::ErrorOf([&] { text = conversion(); });
+  return error == 0 ? text : "error " + std::to_string(error);
 }
 
 // Whole numbers round half to even (Currency to four places: 20000.5 units
@@ -45,7 +43,8 @@ TEST(VariantConversion, ToIntegerAndToStringOfEachKind) {
                {Variant::Double(1.0 / 3), "0", "0.333333333333333"},
                {Variant::Single(0.1f), "0", "0.1"},
                {Variant::Date(day), "error 6", "1/5/2001"},
-               {Variant::Date(day + 0.75), "error 6", "1/5/2001 6:00:00 PM"}};
+               {Variant::Date(day + 0.75), "error 6", "1/5/2001 6:00:00 PM"},
+               {Variant::Date(-1.25), "-1", "12/29/1899 6:00:00 AM"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
     EXPECT_EQ(Outcome([&] { return std::to_string(c.value.ToInteger()); }), c.integer);
@@ -68,26 +67,13 @@ TEST(VariantVal, ReadsTheLeadingNumber) {
   for (const auto& [text, number] : cases) EXPECT_EQ(Val(text), number) << text;
 }
 
-// Serials count days from 12/30/1899; month lengths and leap years agree with
-// the day count of the serials over two 400-year cycles.
+// Serials count days from 12/30/1899, a day 0 is the last of the month
+// before, and a date text reads as its serial (the calendar itself is swept
+// by the typed-date tests).
 TEST(VariantDates, SerialsFollowTheCalendar) {
   EXPECT_EQ(base::DateSerialFromYMD(1900, 1, 1), 2);
-  EXPECT_EQ(base::DateSerialFromYMD(2001, 1, 5), 36896);
   EXPECT_EQ(base::DateSerialFromYMD(2001, 3, 0), base::DateSerialFromYMD(2001, 2, 28));
-  int y = 0, m = 0, d = 0;
-  base::YMDFromDateSerial(-1.25, y, m, d);
-  EXPECT_EQ(y * 10000 + m * 100 + d, 18991229);
   EXPECT_EQ(Variant::String("1/5/2001").DateSerial(), 36896);
-  for (int year = 1600; year < 2400; ++year) {
-    for (int month = 1; month <= 12; ++month) {
-      const double length =
-          base::DateSerialFromYMD(year, month + 1, 1) - base::DateSerialFromYMD(year, month, 1);
-      ASSERT_EQ(base::DaysInMonth(year, month), static_cast<int>(length)) << year << "-" << month;
-    }
-    ASSERT_EQ(base::IsLeapYear(year),
-              base::DateSerialFromYMD(year + 1, 1, 1) - base::DateSerialFromYMD(year, 1, 1) == 366)
-        << year;
-  }
 }
 
 }  // namespace

@@ -11,6 +11,11 @@
 
 namespace soak {
 
+std::vector<std::string> InitArguments(const std::string& place, uint64_t seed) {
+  return {"init",    place, "--companies", "6",    "--jobs",  "60", "--list", "5",
+          "--saved", "3",   "--today",     kToday, "--weeks", "20", "--seed", std::to_string(seed)};
+}
+
 // The listings of the control and, once btnCOSearch opened it, of the dialog.
 std::string ProbeScript() {
   return std::string("today ") + kToday +

@@ -6,6 +6,7 @@
 // folder's saved lists. Relies on tests/support's SqlFile.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <random>
@@ -16,6 +17,10 @@ namespace soak {
 
 // The date every random script fixes as today.
 inline constexpr const char* kToday = "2026-03-04";
+
+// The arguments of `dorvane-data init` for the data source at `place`, filled
+// from `seed`.
+std::vector<std::string> InitArguments(const std::string& place, uint64_t seed);
 
 // A script that lists the controls of the control and of the company search
 // dialog (`screen` before and after opening it), for ControlNames.

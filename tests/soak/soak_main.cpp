@@ -7,13 +7,9 @@
 // must pass integrity_check, hold each saved list's tag once with the SYSTAGS
 // counter ahead of it, every saved list with its items and no item without
 // its list. A failure prints the seed, the run and the script, and keeps the
-// folder. Relies on fork/exec, tests/support and soak_writer.
-#include <sys/wait.h>
-#include <unistd.h>
-
+// folder. Relies on timeout(1), tests/support and soak_writer.
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -22,60 +18,33 @@
 #include <random>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "soak/random_script.h"
 #include "soak/soak_writer.h"
 #include "support/programs.h"
-#include "support/temp_folder.h"
 
 namespace soak {
 namespace {
 
 namespace fs = std::filesystem;
 
-// What one run of dorvane-script did.
-struct Run {
-  bool timedOut = false;
-  int status = 0;  // as waitpid gives it
-  std::string out, err;
-};
-
-// Runs dorvane-script on `script` in `folder`, killing it after `limit`.
-Run RunScript(const std::string& folder, const std::string& script, std::chrono::seconds limit) {
-  const std::string program = std::string(DORVANE_BIN_DIR) + "/dorvane-script";
-  const pid_t pid = fork();
-  if (pid == 0) {
-    if (chdir(folder.c_str()) != 0 || !freopen("run.out", "w", stdout) ||
-        !freopen("run.err", "w", stderr)) {
-      _exit(127);
-    }
-    execl(program.c_str(), "dorvane-script", script.c_str(), static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  Run run;
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  while (waitpid(pid, &run.status, WNOHANG) == 0) {
-    if (std::chrono::steady_clock::now() > deadline) {
-      kill(pid, SIGKILL);
-      waitpid(pid, &run.status, 0);
-      run.timedOut = true;
-      break;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  run.out = testsupport::ReadText(folder + "/run.out");
-  run.err = testsupport::ReadText(folder + "/run.err");
-  return run;
+// Runs dorvane-script on `script` in `folder`; `timeout` ends it after `seconds`.
+testsupport::ProgramRun RunScript(const std::string& folder, const std::string& script,
+                                  int seconds) {
+  return testsupport::RunProgram("dorvane-script", {script}, folder,
+                                 "timeout -k 5 " + std::to_string(seconds));
 }
 
 // Why a run failed, or "" when it did not.
-std::string Judge(const Run& run, std::map<int, int>& hostErrors, int& endedEarly) {
-  if (run.timedOut) return "hung (killed after the time limit)";
-  if (WIFSIGNALED(run.status)) return "crashed with signal " + std::to_string(WTERMSIG(run.status));
+std::string Judge(const testsupport::ProgramRun& run, std::map<int, int>& hostErrors,
+                  int& endedEarly) {
+  if (run.status == 124 || run.status == 137) return "hung (killed after the time limit)";
+  if (run.status < 0 || run.status > 128) {
+    return "crashed (status " + std::to_string(run.status) + ")";
+  }
   bool early = false;
-  std::string why = JudgeRun(WEXITSTATUS(run.status), run.out, run.err, hostErrors, early);
+  std::string why = JudgeRun(run.status, run.out, run.err, hostErrors, early);
   endedEarly += early;
   return why;
 }
@@ -83,7 +52,7 @@ std::string Judge(const Run& run, std::map<int, int>& hostErrors, int& endedEarl
 // The names of the controls a click may hit, from a run of the probe script.
 std::vector<std::string> ProbeControlNames(const std::string& folder) {
   std::ofstream(folder + "/probe.script") << ProbeScript();
-  return ControlNames(RunScript(folder, "probe.script", std::chrono::seconds(60)).out);
+  return ControlNames(RunScript(folder, "probe.script", 60).out);
 }
 
 // Reads "--name value" options into numbers.
@@ -105,13 +74,11 @@ int Soak(int argc, char** argv) {
   if (!mkdtemp(folderName)) throw std::runtime_error("soak: cannot make a folder");
   const std::string folder = folderName;
   const std::string data = folder + "/data";
-  const auto made = testsupport::RunDataTool({"init", data, "--companies", "6", "--jobs", "60",
-                                              "--list", "5", "--saved", "3", "--today", kToday,
-                                              "--weeks", "20", "--seed", std::to_string(seed)});
+  const auto made = testsupport::RunDataTool(InitArguments(data, seed));
   if (made.status != 0) throw std::runtime_error("soak: dorvane-data failed: " + made.err);
   const std::vector<std::string> names = ProbeControlNames(folder);
 
-  Writer writer = StartWriter(data, seed * 7919 + 1);
+  const pid_t writer = StartWriter(data, seed * 7919 + 1);
   const auto start = std::chrono::steady_clock::now();
   const auto limit = std::chrono::seconds(options.at("--seconds"));
   std::map<int, int> hostErrors;
@@ -124,7 +91,7 @@ int Soak(int argc, char** argv) {
         5 + static_cast<int>(random() % std::max<uint64_t>(1, options.at("--commands")));
     const std::string script = MakeScript(random, names, count);
     std::ofstream(folder + "/run.script") << script;
-    const Run result = RunScript(folder, "run.script", std::chrono::seconds(30));
+    const testsupport::ProgramRun result = RunScript(folder, "run.script", 30);
     if (std::string why = Judge(result, hostErrors, endedEarly); !why.empty()) {
       std::ostringstream report;
       report << "run " << run << " " << why << "\n--- script:\n"
@@ -135,7 +102,7 @@ int Soak(int argc, char** argv) {
       break;
     }
   }
-  if (std::string why = StopWriter(writer); !why.empty()) failure += why + "\n";
+  if (std::string why = StopWriter(data, writer); !why.empty()) failure += why + "\n";
   if (failure.empty()) failure = CheckFiles(data);
 
   std::cout << "soak: seed " << seed << ", " << run << " runs in "

@@ -1,11 +1,9 @@
 // The second program of the soak: a process of its own that keeps changing a
-// data folder's files while the control works on them, with valid changes
-// (rows added to and removed from the working list, companies renamed, lists
-// saved and deleted the way the control saves them) and type-breaking ones
-// (a text or a too-large number where a whole number belongs), each broken
-// value repaired a few changes later. A write the files refuse (a lock, a
-// CHECK on the stored type) is an accepted outcome. Relies on fork and
-// tests/support's SqlFile.
+// data folder's files while the control works on them: rows added to and
+// removed from the working list, companies renamed, lists saved and deleted
+// the way the control saves them, and writes of a value of another type that
+// the layout refuses. A write the files refuse (a lock, a CHECK on the stored
+// type) is an accepted outcome. Relies on fork and tests/support's SqlFile.
 #pragma once
 
 #include <sys/types.h>
@@ -15,18 +13,13 @@
 
 namespace soak {
 
-// A running writer: its process and the pipe whose closing tells it to stop.
-struct Writer {
-  pid_t pid = -1;
-  int stopPipe = -1;
-};
-
 // Starts the writer on the folder's MAIN.MDB and QRLSYS.mdb, its choices drawn
-// from `seed`.
-Writer StartWriter(const std::string& folder, uint64_t seed);
+// from `seed`; returns its process.
+pid_t StartWriter(const std::string& folder, uint64_t seed);
 
-// Tells the writer to stop, waits for it and returns what went wrong in it
-// ("" when nothing did): an error other than a lock or a refused type.
-std::string StopWriter(Writer& writer);
+// Tells the writer to stop (a file `folder`.stop), waits for it and returns
+// what went wrong in it ("" when nothing did): an error other than a lock or a
+// refused type.
+std::string StopWriter(const std::string& folder, pid_t writer);
 
 }  // namespace soak

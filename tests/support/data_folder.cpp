@@ -20,19 +20,15 @@ std::string SchemaOf(const std::string& fileName) {
   return sql;
 }
 
-void CreateDataFile(const std::string& path, const std::string& sql) {
-  if (std::filesystem::exists(path)) throw std::runtime_error(path + " exists already");
-  SqlFile file(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
-  file.Exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=OFF;");
-  file.Exec("BEGIN;" + sql + ";COMMIT;");
-}
-
 DataFolder::DataFolder(std::initializer_list<std::string> files) : folder_("dorvane-data") {
   for (const std::string& name : files) Create(name, SchemaOf(name));
 }
 
 void DataFolder::Create(const std::string& name, const std::string& sql) const {
-  CreateDataFile(File(name), sql);
+  if (std::filesystem::exists(File(name))) throw std::runtime_error(name + " exists already");
+  SqlFile file(File(name), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+  file.Exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=OFF;");
+  file.Exec("BEGIN;" + sql + ";COMMIT;");
 }
 
 void DataFolder::CreateMain(const std::string& rows) const {

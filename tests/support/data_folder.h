@@ -17,10 +17,6 @@ namespace testsupport {
 // first, each ending with ";".
 std::string SchemaOf(const std::string& fileName);
 
-// Creates the database file `path` in WAL mode and runs `sql` in one
-// transaction; throws when the file exists or the SQL fails.
-void CreateDataFile(const std::string& path, const std::string& sql);
-
 class DataFolder {
  public:
   // Makes the folder and in it each of `files`, empty, with its layout.
@@ -28,7 +24,8 @@ class DataFolder {
 
   const std::string& Path() const { return folder_.Path(); }
   std::string File(const std::string& name) const { return folder_.File(name); }
-  // Creates the file `name` and runs `sql` on it (tables and rows).
+  // Creates the file `name` in WAL mode and runs `sql` on it (tables and rows)
+  // in one transaction; throws when the file exists or the SQL fails.
   void Create(const std::string& name, const std::string& sql) const;
   // Creates MAIN.MDB with its layout, then runs `rows` in the same transaction.
   void CreateMain(const std::string& rows = "") const;

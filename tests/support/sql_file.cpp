@@ -57,10 +57,7 @@ std::string SqlFile::DumpTables(std::initializer_list<const char*> tables) {
 
 std::string SqlFile::Dump(const std::string& sql) {
   std::string text;
-  for (const auto& row : Rows(sql)) {
-    for (const auto& field : row) text += field + "|";
-    text += "\n";
-  }
+  for (const std::string& line : Lines(sql)) text += line + "|\n";
   return text;
 }
 

@@ -31,7 +31,7 @@ bool StoreSource::Available(StoreEngine engine) {
   return engine == StoreEngine::kSqlite || TestServerUri().has_value();
 }
 
-StoreSource::StoreSource(StoreEngine engine) : engine_(engine) {
+StoreSource::StoreSource(StoreEngine engine) {
   if (engine == StoreEngine::kSqlite) {
     folder_ = std::make_unique<DataFolder>();
   } else if (Available(engine)) {
@@ -76,7 +76,6 @@ std::vector<std::string> StoreSource::Query(const std::string& name, const std::
 }
 
 std::string StoreSource::Value(const std::string& name, const std::string& sql) const {
-  if (folder_) return folder_->Value(name, sql);
   std::vector<std::string> rows = Query(name, sql);
   if (rows.empty()) return "(none)";
   return rows.front().substr(0, rows.front().find('|'));

@@ -30,7 +30,6 @@ class StoreSource {
   // True unless the engine is the server and no test server was given.
   static bool Available(StoreEngine engine);
 
-  StoreEngine Engine() const { return engine_; }
   // The path text of a database file ("MAIN.MDB") as a host gives it.
   std::string File(const std::string& name) const;
   // Lays out both database files (the server: both schemas) and runs `rows`
@@ -49,7 +48,6 @@ class StoreSource {
   // "SET search_path TO schema; " for a database file on the server.
   static std::string OnSchema(const std::string& name);
 
-  StoreEngine engine_;
   std::unique_ptr<DataFolder> folder_;
   std::unique_ptr<TestDatabase> database_;
 };

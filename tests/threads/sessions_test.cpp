@@ -15,6 +15,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "apps/dorvane-script/hosted_parts.h"
@@ -32,13 +33,8 @@ constexpr int kSessions = 20;
 constexpr int kScriptsEach = 3;
 constexpr uint64_t kSeed = 20261207;
 
-// What one script of a session printed.
-struct ScriptRun {
-  int status = 0;
-  std::string out;
-  std::string err;
-  bool operator==(const ScriptRun&) const = default;
-};
+// What each script of a session printed.
+using ScriptRun = testsupport::ProgramRun;
 using Scripts = std::vector<std::string>;
 using Session = std::vector<ScriptRun>;
 
@@ -105,14 +101,6 @@ std::vector<Scripts> SessionScripts(const std::string& place) {
   return sessions;
 }
 
-// The data tool's options for every data source of these tests.
-std::vector<std::string> InitOptions(const std::string& place) {
-  return {"init",    place, "--companies", "6",
-          "--jobs",  "60",  "--list",      "5",
-          "--saved", "3",   "--today",     soak::kToday,
-          "--weeks", "20",  "--seed",      std::to_string(kSeed)};
-}
-
 // Every run passes the soak's judgement; the failures name the session and
 // show the script and its output.
 void ExpectRunsPass(const std::vector<Session>& sessions, const std::vector<Scripts>& scripts) {
@@ -133,7 +121,7 @@ void ExpectRunsPass(const std::vector<Session>& sessions, const std::vector<Scri
 TEST(Sessions, EachOnItsOwnFolderPrintsWhatItPrintsAlone) {
   testsupport::TempFolder folder("dorvane-sessions");
   const std::string seed = folder.File("seed");
-  ASSERT_EQ(testsupport::RunDataTool(InitOptions(seed)).status, 0);
+  ASSERT_EQ(testsupport::RunDataTool(soak::InitArguments(seed, kSeed)).status, 0);
   std::vector<std::string> alone;
   std::vector<std::string> together;
   for (int i = 0; i < kSessions; ++i) {
@@ -152,7 +140,8 @@ TEST(Sessions, EachOnItsOwnFolderPrintsWhatItPrintsAlone) {
   for (int i = 0; i < kSessions; ++i) {
     for (int j = 0; j < kScriptsEach; ++j) {
       const ScriptRun& run = sessions[i][j];
-      EXPECT_TRUE(run == expected[i][j])
+      EXPECT_TRUE(std::tie(run.status, run.out, run.err) ==
+                  std::tie(expected[i][j].status, expected[i][j].out, expected[i][j].err))
           << "session " << i << ", script " << j << "\n--- script:\n"
           << scripts[i][j] << "--- alone:\n"
           << expected[i][j].out << expected[i][j].err << "--- together:\n"
@@ -170,7 +159,7 @@ TEST(Sessions, EachOnItsOwnFolderPrintsWhatItPrintsAlone) {
 TEST(Sessions, SharingOneFolderKeepsItWhole) {
   testsupport::TempFolder folder("dorvane-sessions");
   const std::string data = folder.File("data");
-  ASSERT_EQ(testsupport::RunDataTool(InitOptions(data)).status, 0);
+  ASSERT_EQ(testsupport::RunDataTool(soak::InitArguments(data, kSeed)).status, 0);
   const std::vector<Scripts> scripts = SessionScripts(data);
   ExpectRunsPass(RunAtOnce(scripts, std::vector<std::string>(kSessions, data)), scripts);
   EXPECT_EQ(soak::CheckFiles(data), "");
@@ -179,7 +168,8 @@ TEST(Sessions, SharingOneFolderKeepsItWhole) {
 TEST(Sessions, SharingOneServerDatabaseKeepsItWhole) {
   DORVANE_REQUIRE_TEST_SERVER();
   testsupport::TestDatabase db;
-  const testsupport::ProgramRun init = testsupport::RunDataTool(InitOptions(db.Uri()));
+  const testsupport::ProgramRun init =
+      testsupport::RunDataTool(soak::InitArguments(db.Uri(), kSeed));
   ASSERT_EQ(init.status, 0) << init.err;
   const std::vector<Scripts> scripts = SessionScripts(db.Uri());
   ExpectRunsPass(RunAtOnce(scripts, std::vector<std::string>(kSessions, db.Uri())), scripts);
