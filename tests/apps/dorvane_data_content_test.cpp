@@ -32,18 +32,21 @@ year_month_day FromKey(const std::string& key) {
                         day(static_cast<unsigned>(std::stoi(key.substr(6, 2))))};
 }
 
-// Companies numbered from one with different names that fit; the working list
+// Companies numbered from one with different names that fit, the big company
+// with its share of the jobs; the working list
 // a copy of a saved list, with its tag; every list naming existing jobs, every
 // item its saved list, the counter past them; the period-ending dates reaching
 // past the machine's today.
 TEST(Content, CompaniesListsAndDatesHoldTogether) {
   TempFolder scratch;
   SqlFile db(MakeFolder(scratch, "d",
-                        {"--companies", "99", "--jobs", "99", "--list", "9", "--saved", "5"}));
+                        {"--companies", "99", "--jobs", "300", "--big-company", "3:200", "--list",
+                         "9", "--saved", "5"}));
   EXPECT_EQ(db.Dump("SELECT count(*), min(CONO), max(CONO), count(DISTINCT CONAME), "
                     "max(length(CONAME)) <= 30, min(length(CONAME)) > 0, (SELECT count(*) FROM "
-                    "JOBLIST WHERE CONO NOT IN (SELECT CONO FROM COLIST)) FROM COLIST"),
-            "99|1|99|99|1|1|0|\n");
+                    "JOBLIST WHERE CONO NOT IN (SELECT CONO FROM COLIST)), (SELECT "
+                    "count(*) || ' ' || sum(CONO = 3) FROM JOBLIST) FROM COLIST"),
+            "99|1|99|99|1|1|0|300 200|\n");
   EXPECT_EQ(db.Value("SELECT count(*) || ' ' || count(DISTINCT CONO || '|' || JOBNO) FROM TJLIST"),
             "9 9");
   for (const char* table : {"TJLIST", "TJLITEMS"}) {
@@ -99,15 +102,6 @@ TEST(JobNumbers, AreStoredRightAlignedAndUnique) {
                        "FROM JOBLIST"),
               std::to_string(c.jobs) + " " + std::to_string(c.jobs));
   }
-}
-
-TEST(JobSpread, BigCompanyGetsItsShareAndTheRestIsShared) {
-  TempFolder scratch;
-  SqlFile db(MakeFolder(scratch, "d",
-                        {"--companies", "4", "--jobs", "200600", "--big-company", "3:200000",
-                         "--jobno-type", "N", "--list", "0", "--saved", "0"}));
-  EXPECT_EQ(db.Dump("SELECT count(*), sum(CONO = 3), count(DISTINCT CONO) FROM JOBLIST"),
-            "200600|200000|4|\n");
 }
 
 // Without saved lists the working list is new, here as long as the job table;

@@ -77,31 +77,22 @@ TEST(ExistingFolder, IsReplacedOnlyWithForceAndNotWhileInUse) {
 TEST(CommandLine, BadOnesGiveTheUsageAndStatusTwo) {
   TempFolder scratch;
   const std::string d = scratch.File("d");
-  const std::string extra = "dorvane-data: schema takes only --postgres, not extra\n";
-  const std::string range = "makes period-ending dates outside 0100-01-01..9999-12-31";
-  // Command lines, D standing for a new folder, with the first line of the
-  // message when given; 100 numerical jobs of width 2 cannot all differ (1..99).
-  const std::pair<const char*, std::string> commandLines[] = {
-      {"", ""},
-      {"create D", ""},
-      {"init", ""},
-      {"init D --colour", ""},
-      {"init D --jobs", ""},
-      {"init D --jobs 12x", ""},
-      {"init D --companies 100", ""},
-      {"init D --jobno-size 9", ""},
-      {"init D --jobno-type c", ""},
-      {"init D --jobs 5 --list 6", ""},
-      {"init D --big-company 13:5", ""},
-      {"init D --today 2023-02-29", ""},
-      {"init D --companies 1 --jobs 100 --jobno-size 2 --jobno-type N", ""},
-      {"init D --today 9999-12-31", range},
-      {"init D --today 0100-01-01 --weeks 10", range},
-      {"schema extra", extra},
-      {"schema --postgres extra", extra},
-      {"schema extra --postgres", extra}};
-  for (const auto& [line, message] : commandLines) {
+  // Command lines split at ";", D standing for a new folder; 100 numerical
+  // jobs of width 2 cannot all differ (1..99).
+  std::istringstream commandLines(
+      ";create D;init;init D --colour;init D --jobs;init D --jobs 12x;init D --companies 100;"
+      "init D --jobno-size 9;init D --jobno-type c;init D --jobs 5 --list 6;"
+      "init D --big-company 13:5;init D --today 2023-02-29;"
+      "init D --companies 1 --jobs 100 --jobno-size 2 --jobno-type N;init D --today 9999-12-31;"
+      "init D --today 0100-01-01 --weeks 10;schema extra;schema --postgres extra;"
+      "schema extra --postgres");
+  for (std::string line; std::getline(commandLines, line, ';');) {
     SCOPED_TRACE(line);
+    const std::string message =
+        line.starts_with("schema") ? "dorvane-data: schema takes only --postgres, not extra\n"
+        : line.find("--today 9999") != std::string::npos || line.find("0100") != std::string::npos
+            ? "makes period-ending dates outside 0100-01-01..9999-12-31"
+            : "";
     std::vector<std::string> args;
     std::istringstream words(line);
     for (std::string word; words >> word;) args.push_back(word == "D" ? d : word);
@@ -136,32 +127,29 @@ TEST(CommandLine, HelpVersionAndUsageErrorsAsEveryProgramGivesThem) {
 }
 
 // --today takes every real date whose period-ending dates fit the range a
-// Date holds (the dates outside it are bad command lines above).
-TEST(Today, EveryDateWhosePeriodEndingsFitIsAccepted) {
+// Date holds (the dates outside it are bad command lines above). Another seed
+// gives other jobs; more weeks leave the jobs as they were (the same options
+// give the same data: every scenario's output depends on it).
+TEST(Init, TodayAtTheEndsOfTheRangeAndSeedsAndWeeks) {
   TempFolder scratch;
-  ProgramRun run = Init(scratch.File("late"), {"--today", "9999-01-01", "--weeks", "3"});
-  ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(SqlFile(scratch.File("late/MAIN.MDB")).Dump("SELECT LDATE FROM PELIST ORDER BY PETAG"),
+  for (const auto& [folder, options] :
+       std::vector<std::pair<std::string, std::vector<std::string>>>{
+           {"late", {"--today", "9999-01-01", "--weeks", "3"}},
+           {"early", {"--today", "0100-01-01", "--weeks", "1"}},
+           {"a", {"--seed", "42", "--today", "2025-06-01"}},
+           {"b", {"--seed", "43", "--today", "2025-06-01"}},
+           {"c", {"--seed", "42", "--weeks", "20"}}}) {
+    const ProgramRun run = Init(scratch.File(folder), options);
+    ASSERT_EQ(run.status, 0) << folder << ": " << run.err;
+  }
+  const auto db = [&](const char* folder) { return SqlFile(scratch.File(folder) + "/MAIN.MDB"); };
+  EXPECT_EQ(db("late").Dump("SELECT LDATE FROM PELIST ORDER BY PETAG"),
             "99990212|\n99990219|\n99990226|\n");
-  run = Init(scratch.File("early"), {"--today", "0100-01-01", "--weeks", "1"});
-  ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(SqlFile(scratch.File("early/MAIN.MDB")).Value("SELECT FEDATE FROM PELIST"),
-            "02/26/0100");
-}
-
-// Another seed gives other jobs; more weeks leave the jobs as they were (the
-// same options give the same data: every scenario's output depends on it).
-TEST(Seed, OtherSeedOtherJobsMoreWeeksSameJobs) {
-  TempFolder scratch;
-  ASSERT_EQ(Init(scratch.File("a"), {"--seed", "42", "--today", "2025-06-01"}).status, 0);
-  ASSERT_EQ(Init(scratch.File("b"), {"--seed", "43", "--today", "2025-06-01"}).status, 0);
-  ASSERT_EQ(Init(scratch.File("c"), {"--seed", "42", "--weeks", "20"}).status, 0);
-  const auto jobs = [&](const char* folder) {
-    return SqlFile(scratch.File(folder) + "/MAIN.MDB").Dump("SELECT * FROM JOBLIST");
-  };
+  EXPECT_EQ(db("early").Value("SELECT FEDATE FROM PELIST"), "02/26/0100");
+  const auto jobs = [&](const char* folder) { return db(folder).Dump("SELECT * FROM JOBLIST"); };
   EXPECT_NE(jobs("a"), jobs("b"));
   EXPECT_EQ(jobs("a"), jobs("c"));
-  EXPECT_EQ(SqlFile(scratch.File("c/MAIN.MDB")).Value("SELECT count(*) FROM PELIST"), "20");
+  EXPECT_EQ(db("c").Value("SELECT count(*) FROM PELIST"), "20");
 }
 
 }  // namespace
