@@ -31,15 +31,13 @@ namespace qttest {
 using testsupport::Log;
 
 // A user control: the scroll bar first in the tab order, a text box, two
-// buttons, a picture button that is no tab stop
-// and three row labels, row 1 highlighted.
+// buttons and three row labels, row 1 highlighted.
 class TestSurface : public screen::UserControl {
  public:
   screen::HScrollBar hsbMAIN{"hsbMAIN"};
   screen::TextBox txtA{"txtA"};
   screen::CommandButton cmdAdd{"cmdAdd"};
   screen::CommandButton cmdOK{"cmdOK"};
-  screen::CommandButton btnUp{"btnUp"};
   screen::ControlArray<screen::Label> lblRow{"lblRow", 3};
   Log log;
 
@@ -59,14 +57,11 @@ class TestSurface : public screen::UserControl {
     cmdAdd.SetCaption("&Add");
     cmdOK.SetBounds(1050, 1500, 900, 375);
     cmdOK.SetCaption("&OK");
-    btnUp.SetBounds(4200, 420, 240, 225);
-    btnUp.SetPicture("up");
-    btnUp.SetTabStop(false);
     hsbMAIN.SetBounds(4200, 1050, 30, 30);
     Add(lblRow);
     int tabIndex = 0;
     for (screen::Control* c :
-         std::initializer_list<screen::Control*>{&hsbMAIN, &txtA, &cmdAdd, &cmdOK, &btnUp}) {
+         std::initializer_list<screen::Control*>{&hsbMAIN, &txtA, &cmdAdd, &cmdOK}) {
       Add(*c);
       c->SetTabIndex(tabIndex++);
     }
@@ -208,11 +203,6 @@ inline uint32_t StoredColourAt(const QImage& image, int x, int y) {
   const QColor c = image.pixelColor(x, y);
   return static_cast<uint32_t>(c.blue()) << 16 | static_cast<uint32_t>(c.green()) << 8 |
          static_cast<uint32_t>(c.red());
-}
-
-// The centre, in pixels, of a rectangle given in twips.
-inline QPoint CentreOf(int left, int top, int width, int height) {
-  return QPoint((left + width / 2) / 15, (top + height / 2) / 15);
 }
 
 // Runs action from inside the next (nested) event loop, once it is running.
