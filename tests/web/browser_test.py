@@ -1,30 +1,21 @@
 #!/usr/bin/python3
-"""The element in headless Chromium against dorvane-web, each check a row of
-one table: IME composition (DevTools Input.imeSetComposition) reaches the
-control as text; a dropped socket resumes the same session and a server
-restart starts a new one that gets the page's properties again; a page of
-another origin cannot open a session; a source the ticket does not allow
-behaves as a folder without MAIN.MDB and shows no server path, in a message
-box centred over the element; a frame over
-8 KiB closes the socket with 1009; a forged or expired ticket is refused
-with 1008; host property writes resolve and the range fires `change`, and
-so does the list at each row added or deleted; Tab leaves the element at its
-ends and comes back in; a screenshot shows the control's colours where its
-controls lie.
+"""The element in headless Chromium against dorvane-web, one check a row:
+IME composition, resuming after a dropped socket and a new session after a
+server restart, a forbidden source's message box, a forged ticket, host
+properties and `change` events, and Tab leaving the element at its ends.
+(What the element draws is checked by every scenario in web.scenarios, the
+refusals at the door by the server tests.)
 
-    browser_test.py BUILD_DIR [SCREENSHOT.png]"""
+    browser_test.py BUILD_DIR"""
 
-import http.server
 import os
 import sys
 import tempfile
-import threading
+import types
 
-import web_support
-from web_support import web_browser
-
-sys.path.insert(0, os.path.join(web_support.ROOT, "tools"))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
 import delay_proxy  # noqa: E402
+import web_browser  # noqa: E402
 
 READY = "el && el.link && el.link.ready && el.settled && el.host.IsListOK !== undefined"
 
@@ -36,7 +27,7 @@ def open_page(t, **query):
 
 def ime_composition(t):
     """Composed text (not keys) goes in as text and comes back from the server."""
-    open_page(t, source="acme", ticket=web_support.ticket(), today="2024-03-06")
+    open_page(t, source="acme", ticket=web_browser.ticket(), today="2024-03-06")
     t.page.focus()
     t.page.press(["Alt+S"])
     t.page.wait("el.settled && el.picture.focusControl === 'txtTJLNAME'")
@@ -50,10 +41,9 @@ def ime_composition(t):
 
 
 def reconnect(t):
-    """A dropped socket resumes the session; keys typed meanwhile apply once;
-    after a restart of the server a new session gets PathText again."""
+    """A dropped socket resumes the session; after a server restart a new one gets PathText."""
     proxy_port = delay_proxy.start("127.0.0.1", t.server.port, 0)
-    t.driver.get(t.server.url(port=proxy_port, source="acme", ticket=web_support.ticket()))
+    t.driver.get(t.server.url(port=proxy_port, source="acme", ticket=web_browser.ticket()))
     t.page.wait(READY)
     t.page.focus()
     first = t.page.element("el.link.session")
@@ -67,34 +57,15 @@ def reconnect(t):
     if not resumed or text.strip() != "12":
         return False, "after the drop: session %s, company box %r" % (resumed, text)
     t.server.stop()
-    t.server = web_support.WebServer(t.build, t.sources, port=t.server.port)
+    t.server = web_browser.WebServer(t.build, t.sources, port=t.server.port)
     restarted = t.page.wait("el.link.ready && el.link.session !== %r && el.settled && "
                             "el.host.PathText === 'acme'" % first, 20)
     status = t.page.element("el.statusLine.textContent")
     return bool(restarted) and "restarted" in status, status
 
 
-def refused_origin(t):
-    """A page of another origin is refused before the upgrade."""
-    site = http.server.ThreadingHTTPServer(
-        ("127.0.0.1", 0), lambda *a: http.server.SimpleHTTPRequestHandler(
-            *a, directory=os.path.join(web_support.HERE, "site")))
-    threading.Thread(target=site.serve_forever, daemon=True).start()
-    try:
-        t.driver.get("http://127.0.0.1:%d/nothing.html" % site.server_address[1])
-        script = """const done = arguments[arguments.length - 1];
-          const socket = new WebSocket('ws://127.0.0.1:%d/session');
-          socket.onopen = () => done('opened');
-          socket.onclose = (e) => done('closed ' + e.code);""" % t.server.port
-        outcome = t.driver.execute_async_script(script)
-    finally:
-        site.shutdown()
-    return outcome.startswith("closed"), outcome
-
-
 def centred(t, dialog):
-    """Whether the open `dialog` of the element lies centred over it (or as
-    near as the window lets it)."""
+    """Whether the open `dialog` lies centred over the element (or as near as the window lets)."""
     return t.page.element(
         "(() => { const d = el.shadowRoot.querySelector(%r).getBoundingClientRect();"
         " const e = el.getBoundingClientRect(); const mid = (r) => [r.left + r.width / 2,"
@@ -104,9 +75,8 @@ def centred(t, dialog):
 
 
 def forbidden_source(t):
-    """A source the ticket does not allow opens nothing and names no path;
-    its message box is a dialog of the page that Enter answers."""
-    open_page(t, source="other", ticket=web_support.ticket(sources=["acme"]))
+    """A source the ticket does not allow names no path; Enter answers its box, a page dialog."""
+    open_page(t, source="other", ticket=web_browser.ticket(sources=["acme"]))
     box = t.page.wait("el.picture.boxes.length && el.picture.boxes[0].prompt")
     shown = t.page.wait("el.shadowRoot.querySelector('dialog.msgbox[open] .box-text').textContent")
     box_centred = centred(t, "dialog.msgbox[open]")
@@ -118,32 +88,17 @@ def forbidden_source(t):
             (box, shown, answered, box_centred))
 
 
-def oversized_frame(t):
-    """A frame over 8 KiB closes the socket with 1009."""
-    open_page(t, source="acme", ticket=web_support.ticket())
-    t.page.element("el.link.socket.send(JSON.stringify({type: 'text', n: 99, text: 'x'.repeat(9000)}))")
-    code = t.page.wait("el.link.closeCode")
-    return code == 1009, code
-
-
 def bad_tickets(t):
-    """A forged ticket and an expired one are refused with 1008 and a message."""
-    found = []
-    for name, text in (("forged", web_support.ticket(secret="not-the-server-secret-000")),
-                       ("expired", web_support.ticket(seconds=-60))):
-        t.driver.get(t.server.url(source="acme", ticket=text))
-        closed = t.page.wait("el && el.link && el.link.closed && el.statusLine.textContent")
-        code = t.page.element("el.link.closeCode")
-        found.append("%s: %s %s" % (name, code, closed))
-        if code != 1008 or not closed or "ticket" not in closed.lower():
-            return False, found
-    return True, found
+    """A forged ticket is refused with 1008 and a status line about the ticket."""
+    t.driver.get(t.server.url(source="acme", ticket=web_browser.ticket(secret="forged-0123456789")))
+    closed = t.page.wait("el && el.link && el.link.closed && el.statusLine.textContent")
+    code = t.page.element("el.link.closeCode")
+    return code == 1008 and "ticket" in (closed or "").lower(), (code, closed)
 
 
 def host_properties(t):
-    """Writes of host properties resolve once applied, the range's change
-    fires an event, and reads give the server's values."""
-    open_page(t, source="acme", ticket=web_support.ticket(), today="2024-03-06")
+    """Host property writes resolve once applied; the range's change fires an event."""
+    open_page(t, source="acme", ticket=web_browser.ticket(), today="2024-03-06")
     found = t.driver.execute_async_script("""const done = arguments[arguments.length - 1];
       const el = document.querySelector('dorvane-control');
       const events = [];
@@ -161,10 +116,8 @@ def host_properties(t):
 
 
 def list_changes(t):
-    """Each row added to the working list or deleted from it fires one
-    `change` of the list, also when IsListOK stays as it was; the search
-    dialog opens centred over the element."""
-    open_page(t, source="acme", ticket=web_support.ticket(), today="2024-03-06")
+    """Each row added or deleted fires one list `change`; the search opens centred over it."""
+    open_page(t, source="acme", ticket=web_browser.ticket(), today="2024-03-06")
     t.page.js("const el = document.querySelector('dorvane-control'); window.changes = 0;"
               "el.addEventListener('change', (e) => { window.changes += e.detail.what === 'list'; });")
     t.page.focus()
@@ -186,10 +139,8 @@ def list_changes(t):
 
 
 def tab_out(t):
-    """Tab on the last tab stop moves the page's focus to its field after the
-    element, Shift+Tab on the first to the one before; Shift+Tab from the
-    field after comes back in at the last stop."""
-    open_page(t, source="acme", ticket=web_support.ticket(), today="2024-03-06", around=1)
+    """Tab and Shift+Tab leave the element at its ends for the page's fields and come back."""
+    open_page(t, source="acme", ticket=web_browser.ticket(), today="2024-03-06", around=1)
     where = ("(document.activeElement === el ? 'el:' + el.picture.focusControl : "
              "document.activeElement.id)")
     t.page.js("document.getElementById('before').focus()")
@@ -210,43 +161,21 @@ def tab_out(t):
     return ok and found[len(stops) + 1] == stops[-1], found
 
 
-def screenshot(t):
-    """The drawn control: the surface colour and white text boxes where the
-    picture puts them."""
-    open_page(t, source="acme", ticket=web_support.ticket(), today="2024-03-06")
-    t.page.focus()
-    path = t.screenshot or os.path.join(t.work, "element.png")
-    el = t.driver.execute_script("return document.querySelector('dorvane-control')")
-    el.screenshot(path)
-    size = os.path.getsize(path)
-    box = t.page.element("(() => { const b = el.picture.controls.find((c) => c.kind === 'TextBox');"
-                         " const n = el.shadowRoot.querySelector('input'); "
-                         "const r = n.getBoundingClientRect(), h = el.getBoundingClientRect();"
-                         " return [r.left - h.left + r.width / 2, r.top - h.top + r.height / 2,"
-                         " getComputedStyle(n).backgroundColor]; })()")
-    return size > 2000 and box[2] == "rgb(255, 255, 255)", "%d bytes, a text box %s" % (size, box)
-
-
-CHECKS = [ime_composition, reconnect, refused_origin, forbidden_source, oversized_frame,
-          bad_tickets, host_properties, list_changes, tab_out, screenshot]
-
-
-class Test:
-    pass
+CHECKS = [ime_composition, reconnect, forbidden_source, bad_tickets, host_properties,
+          list_changes, tab_out]
 
 
 def main():
-    t = Test()
+    t = types.SimpleNamespace()
     t.build = os.path.abspath(sys.argv[1])
-    t.screenshot = sys.argv[2] if len(sys.argv) > 2 else None
     t.work = tempfile.mkdtemp(prefix="dorvane-browser-")
     options = ["--companies", "12", "--jobs", "60", "--list", "3", "--today", "2024-03-06"]
-    t.sources = {"acme": web_support.make_folder(t.build, os.path.join(t.work, "acme"), *options),
-                 "other": web_support.make_folder(t.build, os.path.join(t.work, "other"), *options)}
-    t.server = web_support.WebServer(t.build, t.sources)
+    t.sources = {"acme": web_browser.make_folder(t.build, os.path.join(t.work, "acme"), *options),
+                 "other": web_browser.make_folder(t.build, os.path.join(t.work, "other"), *options)}
+    t.server = web_browser.WebServer(t.build, t.sources)
     t.driver = web_browser.start_browser()
     t.page = web_browser.Page(t.driver)
-    checks = web_support.Checks()
+    checks = web_browser.Checks()
     try:
         for check in CHECKS:
             try:

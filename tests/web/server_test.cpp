@@ -73,16 +73,14 @@ class WebServer : public ::testing::Test {
 testsupport::TempFolder* WebServer::folder_ = nullptr;
 dorvaneweb::ServerProcess* WebServer::server_ = nullptr;
 
-// Files come from the site folder only.
-TEST_F(WebServer, ServesTheFilesOfItsFolderOnly) {
+// Files come from the element's folder only; an origin not allowed, a forged
+// or expired ticket and a frame over 8 KiB are refused.
+TEST_F(WebServer, RefusesOriginsTicketsAndBigFrames) {
   EXPECT_EQ(dorvaneweb::HttpGet(server_->Port(), "/dorvane/el.js"),
             std::make_pair(200, std::string("export {};\n")));
   EXPECT_EQ(dorvaneweb::HttpGet(server_->Port(), "/dorvane/../config.json").first, 404);
   EXPECT_EQ(dorvaneweb::HttpGet(server_->Port(), "/dorvane/el.js?v=2").first, 200);
   EXPECT_EQ(dorvaneweb::HttpGet(server_->Port(), "/config.json").first, 404);
-}
-
-TEST_F(WebServer, RefusesOriginsTicketsAndBigFrames) {
   EXPECT_THROW(WebClient(server_->Port(), "http://evil.example"), std::runtime_error);
   const std::string good = Ticket("bob", 60);
   for (const std::string& ticket :
