@@ -108,7 +108,7 @@ TEST_F(ViewTest, ClicksAndDoubleClicksAsThePlatformGivesThem) {
   EXPECT_EQ(Focus(), "hsbMAIN");
 }
 
-TEST_F(ViewTest, QtFocusMovesBetweenHostAndControlRaiseTheFocusEvents) {
+TEST_F(ViewTest, QtFocusMovesBetweenHostAndControlAndStaysWhenHiddenOrScripted) {
   hostEdit->setFocus(Qt::TabFocusReason);
   QApplication::processEvents();
   EXPECT_FALSE(screen::UserControlHasFocus());
@@ -118,11 +118,8 @@ TEST_F(ViewTest, QtFocusMovesBetweenHostAndControlRaiseTheFocusEvents) {
   EXPECT_THAT(log, ElementsAre("hsbMAIN.LostFocus", "ztTest.LostFocus", "ztTest.GotFocus",
                                "hsbMAIN.GotFocus", "lblRow(1).Click"));
   EXPECT_EQ(QApplication::focusWidget(), W(surface.hsbMAIN));
-}
-
-// Hiding the focused control keeps the focus in the control without events;
-// while a script drives, user input is ignored.
-TEST_F(ViewTest, HidingTheFocusedControlOrAScriptDrivingKeepTheFocus) {
+  // Hiding the focused control keeps the focus in the control without events;
+  // while a script drives, user input is ignored.
   surface.txtA.SetFocus();
   qtfront::SyncViews();
   log.clear();
