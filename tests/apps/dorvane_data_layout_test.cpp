@@ -29,11 +29,6 @@ std::set<std::vector<std::string>> Objects(SqlFile& db) {
   return {rows.begin(), rows.end()};
 }
 
-// Returns the declared columns of a table: name, declared type and default.
-std::string Columns(SqlFile& db, const std::string& table) {
-  return db.Dump("SELECT name, type, dflt_value FROM pragma_table_info('" + table + "')");
-}
-
 // Makes a reference database in `file` from SQL text.
 void MakeReference(const fs::path& file, const std::string& sql) {
   SqlFile db(file, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
@@ -54,26 +49,17 @@ TEST(Layout, FilesHaveExactlyTheSchemaTextsTablesAndIndexes) {
   const auto at = schema.find("-- CREATE TABLE SYSSETTINGS");
   ASSERT_NE(at, std::string::npos);
   MakeReference(folder.File("qrlsys.ref"), schema.substr(at + 3, schema.find(';', at) - at - 2));
-  const struct {
-    const char *file, *reference;
-    std::vector<const char*> tables;
-  } files[] = {{"MAIN.MDB",
-                "main.ref",
-                {"COLIST", "JOBLIST", "PELIST", "TJLIST", "TJLGROUPS", "TJLITEMS", "SYSTAGS"}},
-               {"QRLSYS.mdb", "qrlsys.ref", {"SYSSETTINGS"}}};
-  for (const auto& file : files) {
-    SqlFile made(folder.File(std::string("data/") + file.file));
-    SqlFile reference(folder.File(file.reference));
-    EXPECT_EQ(Objects(made), Objects(reference)) << file.file;
-    for (const char* table : file.tables) {
-      EXPECT_EQ(Columns(made, table), Columns(reference, table)) << table;
-    }
-    EXPECT_EQ(made.Value("PRAGMA journal_mode"), "wal") << file.file;
+  // The same CREATE texts give the same columns, types and defaults.
+  for (const auto& [file, reference] : {std::pair<const char*, const char*>{"MAIN.MDB", "main.ref"},
+                                        {"QRLSYS.mdb", "qrlsys.ref"}}) {
+    SqlFile made(folder.File(std::string("data/") + file));
+    SqlFile ref(folder.File(reference));
+    EXPECT_EQ(Objects(made), Objects(ref)) << file;
+    EXPECT_EQ(made.Value("PRAGMA journal_mode"), "wal") << file;
   }
   const ProgramRun printed = testsupport::RunDataTool({"schema"});
   EXPECT_EQ(printed.status, 0);
   EXPECT_EQ(printed.out, schema);
-  EXPECT_NE(printed.out.find("CREATE TABLE JOBLIST"), std::string::npos);
 }
 
 }  // namespace
