@@ -2,13 +2,17 @@
 // dorvane-script: script errors with their line numbers and exit status, host
 // actions refused while a dialog is open, `show` filters and their errors,
 // `sql` refusing a second statement, keys of `opensearch`, and `new`. What a
-// well-formed script prints is pinned by the scenario scripts.
+// well-formed script prints is pinned by the scenario scripts. And
+// docs/script-language.md kept current: its command table names the words the
+// host accepts.
 #include "apps/dorvane-script/script_host.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <regex>
+#include <set>
 #include <sstream>
 
 #include "apps/dorvane-script/hosted_parts.h"
@@ -170,6 +174,33 @@ TEST(ScriptProgram, RefusesAFolderAsTheScriptAndPrintsNoPassword) {
             std::string::npos);
   EXPECT_TRUE(run.out.ends_with("PathText = \"postgresql://127.0.0.1:1/acme?PASSWORD=***\"\n"))
       << run.out;
+}
+
+// The command words of the reference: the first word in back quotes of each
+// form in the first cell of every row of the table under "## Commands" (rows
+// may name two forms, "`a X` / `a X(I)`").
+std::set<std::string> ReferenceCommands(const std::string& reference) {
+  std::set<std::string> words;
+  std::istringstream lines(reference.substr(reference.find("## Commands") + 3));
+  static const std::regex form("`([a-z][a-z-]*)");
+  for (std::string line; std::getline(lines, line) && !line.starts_with("## ");) {
+    if (!line.starts_with("| `")) continue;
+    const std::string cell = line.substr(0, line.find(" |", 2));
+    for (std::sregex_iterator at(cell.begin(), cell.end(), form), end; at != end; ++at) {
+      words.insert((*at)[1]);
+    }
+  }
+  return words;
+}
+
+TEST(ScriptReference, DescribesExactlyTheCommandsTheHostAccepts) {
+  const std::string reference =
+      testsupport::ReadText(DORVANE_SOURCE_DIR "/docs/script-language.md");
+  ASSERT_FALSE(reference.empty()) << "docs/script-language.md is missing";
+  const std::vector<std::string> accepted = scripthost::ScriptHost::CommandWords();
+  ASSERT_GE(accepted.size(), 10u);
+  EXPECT_EQ(ReferenceCommands(reference), std::set<std::string>(accepted.begin(), accepted.end()))
+      << "the rows of the reference (left) and the words the host accepts (right)";
 }
 
 }  // namespace
