@@ -41,12 +41,6 @@ using testsupport::SqlFile;
 using testsupport::TempFolder;
 using testsupport::TestDatabase;
 
-// Makes a folder with the given init options and returns its MAIN.MDB path.
-std::string MakeFolder(const TempFolder& scratch, const std::string& name,
-                       const std::vector<std::string>& options) {
-  return testsupport::MakeDataFolder(scratch.File(name), options) + "/MAIN.MDB";
-}
-
 // Returns the date of a "yyyymmdd" text.
 year_month_day FromKey(const std::string& key) {
   return year_month_day{year(std::stoi(key.substr(0, 4))),
@@ -61,9 +55,10 @@ year_month_day FromKey(const std::string& key) {
 // past the machine's today.
 TEST(Content, CompaniesListsAndDatesHoldTogether) {
   TempFolder scratch;
-  SqlFile db(MakeFolder(scratch, "d",
-                        {"--companies", "99", "--jobs", "300", "--big-company", "3:200", "--list",
-                         "9", "--saved", "5"}));
+  SqlFile db(testsupport::MakeDataFolder(
+                 scratch.File("d"), {"--companies", "99", "--jobs", "300", "--big-company", "3:200",
+                                     "--list", "9", "--saved", "5"}) +
+             "/MAIN.MDB");
   EXPECT_EQ(db.Dump("SELECT count(*), min(CONO), max(CONO), count(DISTINCT CONAME), "
                     "max(length(CONAME)) <= 30, min(length(CONAME)) > 0, (SELECT count(*) FROM "
                     "JOBLIST WHERE CONO NOT IN (SELECT CONO FROM COLIST)), (SELECT "
@@ -108,9 +103,11 @@ TEST(JobNumbers, AreStoredRightAlignedAndUnique) {
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.size) + c.type);
     TempFolder scratch;
-    SqlFile db(MakeFolder(scratch, "d",
-                          {"--companies", "3", "--jobs", std::to_string(c.jobs), "--jobno-size",
-                           std::to_string(c.size), "--jobno-type", c.type}));
+    SqlFile db(
+        testsupport::MakeDataFolder(
+            scratch.File("d"), {"--companies", "3", "--jobs", std::to_string(c.jobs),
+                                "--jobno-size", std::to_string(c.size), "--jobno-type", c.type}) +
+        "/MAIN.MDB");
     // The job numbers of the wrong width, with blanks but in front, with other
     // characters (or a leading zero) in front of them, or with a name too long.
     const std::string other = std::string(c.type) == "N"
@@ -344,12 +341,6 @@ void Ok(const std::vector<std::string>& args) {
   EXPECT_EQ(run.status, 0) << run.err;
 }
 
-// Runs init on the database with the options, expecting it to succeed.
-void InitServer(const std::string& uri, std::vector<std::string> options) {
-  options.insert(options.begin(), {"init", uri});
-  Ok(options);
-}
-
 // Expects the rows of the folder's files (rowids too) in the database.
 void ExpectSameRows(const std::string& folder, const std::string& uri) {
   for (const std::string& table : kTables) {
@@ -377,7 +368,7 @@ TEST(ServerLayout, KeepsEveryIndexAndEnforcesTheDeclaredTypes) {
   const std::string uri = *testsupport::TestServerUri() + name;
   // The premise: this database's lower() folds an accented capital.
   EXPECT_EQ(PgRows(uri, "SELECT lower('\u00c9')"), std::vector<std::string>{"\u00e9"});
-  InitServer(uri, options);
+  testsupport::MakeDataFolder(uri, options);
   SqlFile main(folder + "/MAIN.MDB");
   std::vector<std::string> expected;
   for (const std::string& line :
@@ -440,7 +431,7 @@ TEST(ServerCopy, InitAndCopyBothWaysKeepEveryRowAndRowid) {
   TempFolder scratch;
   const std::string folder = testsupport::MakeDataFolder(scratch.File("a"), options);
   TestDatabase made;
-  InitServer(made.Uri(), options);
+  testsupport::MakeDataFolder(made.Uri(), options);
   ExpectSameRows(folder, made.Uri());
   // Gaps in the rowids (the highest one deleted too, so its id must not come
   // back), and a text with characters COPY must escape.
@@ -500,9 +491,9 @@ TEST(ServerCopy, InitAndCopyBothWaysKeepEveryRowAndRowid) {
     EXPECT_NE(refused.err.find("--force"), std::string::npos) << refused.err;
     EXPECT_EQ(state(), "300 jobs, 1 qrlsys");
   }
-  InitServer(db.Uri(), {"--jobs", "30", "--force", "--no-qrlsys"});
+  testsupport::MakeDataFolder(db.Uri(), {"--jobs", "30", "--force", "--no-qrlsys"});
   EXPECT_EQ(state(), "30 jobs, 0 qrlsys");
-  InitServer(db.Uri(), {"--jobs", "20", "--force"});
+  testsupport::MakeDataFolder(db.Uri(), {"--jobs", "20", "--force"});
   Ok({"copy", noQrlsys, db.Uri(), "--force"});
   EXPECT_EQ(state(), "10 jobs, 0 qrlsys");
   Ok({"copy", db.Uri(), scratch.File("d")});
