@@ -12,8 +12,6 @@
 // max_connections 100) the sessions-held run is made again on a database of
 // the server, once with one dorvane-web process and once with two sharing it.
 #include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -77,59 +75,43 @@ std::vector<double> DirectKeys(const std::string& folder) {
   return times;
 }
 
+// Writes the benchmark's configuration of dorvane-web with the sources given
+// into `folder`; its path.
+std::string Configure(const std::string& folder, const json& sources) {
+  const std::string config = folder + "/config.json";
+  std::ofstream(config) << json{{"listen", "127.0.0.1:0"},
+                                {"secret", "the benchmark's secret text"},
+                                {"sources", sources},
+                                {"testMode", true},
+                                {"limits",
+                                 {{"sessions", 1000},
+                                  {"sessionsPerUser", 1000},
+                                  {"inputsPerSecond", 200},
+                                  {"serverSessions", 40}}}};
+  return config;
+}
+
 // A dorvane-web process on a free port with the sources given.
-class WebProcess {
+class WebProcess : public dorvaneweb::ServerProcess {
  public:
-  WebProcess(const std::string& folder, const json& sources) {
-    const std::string config = folder + "/config.json";
-    std::ofstream(config) << json{{"listen", "127.0.0.1:0"},
-                                  {"secret", "the benchmark's secret text"},
-                                  {"sources", sources},
-                                  {"testMode", true},
-                                  {"limits",
-                                   {{"sessions", 1000},
-                                    {"sessionsPerUser", 1000},
-                                    {"inputsPerSecond", 200},
-                                    {"serverSessions", 40}}}};
-    int out[2];
-    if (pipe(out) != 0) std::exit(1);
-    pid = fork();
-    if (pid == 0) {
-      dup2(out[1], 1);
-      close(out[0]);
-      const std::string program = bench::BuildProgram("dorvane-web").string();
-      execl(program.c_str(), program.c_str(), "--config", config.c_str(), "--www", folder.c_str(),
-            static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    close(out[1]);
-    std::string line;
-    char ch = 0;
-    while (read(out[0], &ch, 1) == 1 && ch != '\n') line += ch;
-    close(out[0]);
-    const size_t colon = line.rfind(':');
-    port = colon == std::string::npos
-               ? 0
-               : static_cast<unsigned short>(std::atoi(line.c_str() + colon + 1));
+  WebProcess(const std::string& folder, const json& sources)
+      : ServerProcess(bench::BuildProgram("dorvane-web").string(), Configure(folder, sources),
+                      folder),
+        port(Port()) {
     if (port == 0) {
-      std::fprintf(stderr, "dorvane-web did not start: %s\n", line.c_str());
+      std::fprintf(stderr, "dorvane-web did not start\n");
       std::exit(1);
     }
   }
-  ~WebProcess() {
-    kill(pid, SIGTERM);
-    waitpid(pid, nullptr, 0);
-  }
   // The resident size in KiB.
   long Resident() const {
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::ifstream status("/proc/" + std::to_string(Pid()) + "/status");
     for (std::string line; std::getline(status, line);) {
       if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
     }
     return 0;
   }
-  pid_t pid = 0;
-  unsigned short port = 0;
+  const unsigned short port;
 };
 
 std::string MintFor(int i) {

@@ -12,25 +12,23 @@ import tempfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
-sys.path.insert(0, os.path.join(os.path.dirname(HERE), "tests", "web"))
 import web_browser  # noqa: E402
-import web_support  # noqa: E402
 
 
 def main():
     build, out = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
     work = tempfile.mkdtemp(prefix="dorvane-shot-")
-    folder = web_support.make_folder(build, os.path.join(work, "acme"), "--companies", "12",
+    folder = web_browser.make_folder(build, os.path.join(work, "acme"), "--companies", "12",
                                      "--jobs", "400", "--list", "6", "--saved", "3")
     qt = os.path.join(work, "qt.png")
     subprocess.run([os.path.join(build, "bin", "dorvane-desktop"), "--screenshot", qt, folder],
                    check=True, env=dict(os.environ, QT_QPA_PLATFORM="offscreen"),
                    stderr=subprocess.DEVNULL)
-    server = web_support.WebServer(build, {"acme": folder})
+    server = web_browser.WebServer(build, {"acme": folder})
     driver = web_browser.start_browser(width=1700)
     page = web_browser.Page(driver)
     try:
-        driver.get(server.url(source="acme", ticket=web_support.ticket()))
+        driver.get(server.url(source="acme", ticket=web_browser.ticket()))
         page.wait("el && el.link && el.link.ready && el.settled && el.host.IsListOK !== undefined")
         page.focus()
         page.wait("el.settled")

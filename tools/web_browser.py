@@ -1,9 +1,19 @@
 """A headless Chromium driven through chromium-driver and Selenium, for the
-browser tests and tools/web-replay: real key and mouse events on a
-<dorvane-control> element, and what the element draws read back from its
-shadow DOM. Run with Debian's /usr/bin/python3 (python3-selenium)."""
+browser tests, tools/web-replay and tools/web-screenshot.py: real key and
+mouse events on a <dorvane-control> element, and what the element draws read
+back from its shadow DOM; a dorvane-web of its own on 127.0.0.1 serving the
+test page of tests/web/site, tickets signed like the server's, data folders
+made with dorvane-data, and a checklist that reports every failed check. Run
+with Debian's /usr/bin/python3 (python3-selenium)."""
 
+import base64
+import hashlib
+import hmac
 import json
+import os
+import re
+import subprocess
+import tempfile
 import time
 
 from selenium import webdriver
@@ -11,6 +21,8 @@ from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.keys import Keys
 
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+SECRET = "browser-tests-secret-0123456789"
 CHROMIUM = "/usr/bin/chromium"
 CHROMEDRIVER = "/usr/bin/chromedriver"
 
@@ -74,6 +86,73 @@ return { x, y, disabled: !!node.disabled || node.classList.contains('off'),
          hit: hit ? hit.tagName + '.' + hit.className + ' ' + (hit.dataset.name || '') +
                     ' ' + el.statusLine.textContent + ' ' + el.link.closeCode : 'nothing' };
 """
+
+
+def ticket(user="clerk", sources=("acme",), seconds=3600, secret=SECRET):
+    """A ticket as the embedding site's server mints it."""
+    payload = json.dumps({"user": user, "sources": list(sources),
+                          "exp": int(time.time()) + seconds}).encode()
+    signature = hmac.new(secret.encode(), payload, hashlib.sha256).digest()
+    return ".".join(base64.urlsafe_b64encode(part).rstrip(b"=").decode()
+                    for part in (payload, signature))
+
+
+class WebServer:
+    """dorvane-web on 127.0.0.1 with `sources` (name -> folder), signing with
+    SECRET and serving the test page."""
+
+    def __init__(self, build, sources, port=0, args=(), **extra):
+        self.build = build
+        self.work = tempfile.mkdtemp(prefix="dorvane-web-test-")
+        config = {"listen": "127.0.0.1:%d" % port, "secret": SECRET, "sources": sources,
+                  "testMode": True}
+        config.update(extra)
+        self.config = os.path.join(self.work, "web.json")
+        with open(self.config, "w") as out:
+            json.dump(config, out)
+        self.process = subprocess.Popen(
+            [os.path.join(build, "bin", "dorvane-web"), "--config", self.config,
+             "--site", os.path.join(ROOT, "tests", "web", "site")] + list(args),
+            stdout=subprocess.PIPE, text=True)
+        line = self.process.stdout.readline()
+        found = re.search(r"https?://([0-9.]+):(\d+)/", line)
+        if not found:
+            raise RuntimeError("dorvane-web did not start: " + line)
+        self.port = int(found.group(2))
+
+    def url(self, port=None, **query):
+        """The test page on this server (or through a proxy's port)."""
+        text = "&".join("%s=%s" % item for item in query.items())
+        return "http://127.0.0.1:%d/index.html?%s" % (port or self.port, text)
+
+    def stop(self):
+        self.process.terminate()
+        self.process.wait(timeout=30)
+
+
+def make_folder(build, folder, *options):
+    """A data folder made by dorvane-data init."""
+    subprocess.run([os.path.join(build, "bin", "dorvane-data"), "init", folder] + list(options),
+                   check=True, stdout=subprocess.DEVNULL)
+    return folder
+
+
+class Checks:
+    """A list of named checks; each is printed ok or FAIL, a failed one counted."""
+
+    def __init__(self):
+        self.failed = 0
+
+    def check(self, name, ok, detail=""):
+        """Prints the check's line; whether it passed."""
+        print(("ok   " if ok else "FAIL ") + name + ("" if ok or detail == "" else ": " + str(detail)),
+              flush=True)
+        self.failed += 0 if ok else 1
+        return ok
+
+    def status(self):
+        print("%d checks failed" % self.failed if self.failed else "all checks passed")
+        return 1 if self.failed else 0
 
 
 def start_browser(width=1280, height=1000):

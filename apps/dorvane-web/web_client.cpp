@@ -1,6 +1,12 @@
 // The protocol client (see the header): one io_context run only while the
-// client waits, a read left pending across a time-out.
+// client waits, a read left pending across a time-out; and the server as a
+// child process.
 #include "apps/dorvane-web/web_client.h"
+
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <boost/asio/connect.hpp>
@@ -8,6 +14,7 @@
 #include <boost/beast/http.hpp>
 #include <boost/beast/websocket.hpp>
 #include <chrono>
+#include <cstdlib>
 #include <stdexcept>
 
 namespace dorvaneweb {
@@ -129,6 +136,39 @@ std::pair<int, std::string> HttpGet(unsigned short port, const std::string& targ
   beast::error_code ec;
   stream.socket().shutdown(tcp::socket::shutdown_both, ec);
   return {response.result_int(), response.body()};
+}
+
+// Forks and runs the program, then reads its first line for the port. The
+// arguments are made before the fork: the child only calls what is safe there.
+ServerProcess::ServerProcess(const std::string& program, const std::string& config,
+                             const std::string& www) {
+  int out[2];
+  if (pipe(out) != 0) return;
+  pid_ = fork();
+  if (pid_ == 0) {
+    dup2(out[1], 1);
+    close(out[0]);
+    execl(program.c_str(), program.c_str(), "--config", config.c_str(), "--www", www.c_str(),
+          static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(out[1]);
+  std::string line;
+  pollfd wait{out[0], POLLIN, 0};
+  char ch = 0;
+  while (poll(&wait, 1, 30000) > 0 && read(out[0], &ch, 1) == 1 && ch != '\n') line += ch;
+  close(out[0]);
+  const size_t colon = line.rfind(':');
+  if (colon != std::string::npos) {
+    port_ = static_cast<unsigned short>(std::atoi(line.c_str() + colon + 1));
+  }
+}
+
+// Stops the program and waits for it.
+ServerProcess::~ServerProcess() {
+  if (pid_ <= 0) return;
+  kill(pid_, SIGTERM);
+  waitpid(pid_, nullptr, 0);
 }
 
 }  // namespace dorvaneweb

@@ -2,7 +2,9 @@
 // socket tests and the benchmark (a browser's side without a browser): it
 // opens /session with an Origin, sends JSON frames, reads them with a time
 // limit and tells the close code the server gave. Not thread safe: one
-// thread drives one client. Relies on Boost.Beast and nlohmann-json.
+// thread drives one client. ServerProcess: the dorvane-web program those
+// clients talk to, run as a child process. Relies on Boost.Beast and
+// nlohmann-json.
 #pragma once
 
 #include <memory>
@@ -40,6 +42,24 @@ class WebClient {
  private:
   struct Impl;
   std::unique_ptr<Impl> impl_;
+};
+
+// dorvane-web started as a child process with `--config CONFIG --www WWW`;
+// the port it listens on comes from the first line it prints (0 when none
+// came within 30 seconds). Stopped with SIGTERM when destroyed.
+class ServerProcess {
+ public:
+  ServerProcess(const std::string& program, const std::string& config, const std::string& www);
+  ~ServerProcess();
+  ServerProcess(const ServerProcess&) = delete;
+  ServerProcess& operator=(const ServerProcess&) = delete;
+
+  unsigned short Port() const { return port_; }
+  int Pid() const { return pid_; }
+
+ private:
+  int pid_ = -1;
+  unsigned short port_ = 0;
 };
 
 // The status of an HTTP GET of `target` on 127.0.0.1:port, and the body.

@@ -1,7 +1,7 @@
 // Support for the Qt front end's tests: a small user control of the toolkit
-// whose handlers log where keys and the focus go, a fixture that shows
-// the user control in a window beside a host widget, one that shows
-// DorvaneWidgets on data folders in a window, and pixel helpers.
+// whose handlers log where keys and the focus go, a window fixture, one that
+// shows the user control in it beside a host widget, one that shows
+// DorvaneWidgets on data folders in it, and pixel helpers.
 // Relies on GoogleTest, QtTest, the toolkit, the front end and the shared test
 // support (event log, screen set-up).
 #pragma once
@@ -31,15 +31,13 @@ namespace qttest {
 using testsupport::Log;
 
 // A user control: the scroll bar first in the tab order, a text box, two
-// buttons, a picture button that is no tab stop
-// and three row labels, row 1 highlighted.
+// buttons and three row labels, row 1 highlighted.
 class TestSurface : public screen::UserControl {
  public:
   screen::HScrollBar hsbMAIN{"hsbMAIN"};
   screen::TextBox txtA{"txtA"};
   screen::CommandButton cmdAdd{"cmdAdd"};
   screen::CommandButton cmdOK{"cmdOK"};
-  screen::CommandButton btnUp{"btnUp"};
   screen::ControlArray<screen::Label> lblRow{"lblRow", 3};
   Log log;
 
@@ -59,14 +57,11 @@ class TestSurface : public screen::UserControl {
     cmdAdd.SetCaption("&Add");
     cmdOK.SetBounds(1050, 1500, 900, 375);
     cmdOK.SetCaption("&OK");
-    btnUp.SetBounds(4200, 420, 240, 225);
-    btnUp.SetPicture("up");
-    btnUp.SetTabStop(false);
     hsbMAIN.SetBounds(4200, 1050, 30, 30);
     Add(lblRow);
     int tabIndex = 0;
     for (screen::Control* c :
-         std::initializer_list<screen::Control*>{&hsbMAIN, &txtA, &cmdAdd, &cmdOK, &btnUp}) {
+         std::initializer_list<screen::Control*>{&hsbMAIN, &txtA, &cmdAdd, &cmdOK}) {
       Add(*c);
       c->SetTabIndex(tabIndex++);
     }
@@ -93,18 +88,45 @@ inline void ShowActive(QWidget& window, QWidget& focus) {
   QApplication::processEvents();
 }
 
-// Shows a TestSurface in an active window beside a host line edit, with a
-// QtDesktop that answers message boxes unseen; the toolkit focus starts on
-// hsbMAIN and the log starts empty.
-class ViewTest : public ::testing::Test {
+// A window with a row layout on a fresh screen whose QtDesktop answers
+// message boxes unseen.
+class WindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     desktop.SetAutoAnswer(true);
     testsupport::StartScreen(desktop);
     qtfront::SetUserInputEnabled(true);
-    screen::PlaceUserControl(&surface);
     window = std::make_unique<QWidget>();
-    auto* layout = new QHBoxLayout(window.get());
+    layout = new QHBoxLayout(window.get());
+  }
+  void TearDown() override {
+    window.reset();
+    testsupport::EndScreen();
+  }
+
+  // The widget with the Qt focus, or `fallback` when none has it.
+  static QWidget* KeyTarget(QWidget* fallback = nullptr) {
+    QWidget* focus = QApplication::focusWidget();
+    return focus != nullptr ? focus : fallback;
+  }
+  // What the widget shows, as pixels.
+  static QImage Picture(QWidget& widget) {
+    qtfront::SyncViews();
+    return widget.grab().toImage();
+  }
+
+  qtfront::QtDesktop desktop;
+  std::unique_ptr<QWidget> window;
+  QHBoxLayout* layout = nullptr;
+};
+
+// Shows a TestSurface in the active window beside a host line edit; the
+// toolkit focus starts on hsbMAIN and the log starts empty.
+class ViewTest : public WindowTest {
+ protected:
+  void SetUp() override {
+    WindowTest::SetUp();
+    screen::PlaceUserControl(&surface);
     view = new qtfront::ContainerView(surface, window.get());
     view->SetFollowsHostFocus(true);
     hostEdit = new QLineEdit(window.get());
@@ -123,52 +145,27 @@ class ViewTest : public ::testing::Test {
     });
     watchdog.start(10000);
   }
-
   void TearDown() override {
     view->Detach();
-    window.reset();
-    testsupport::EndScreen();
+    WindowTest::TearDown();
   }
 
   QWidget* W(const screen::Control& c) const { return view->WidgetOf(c); }
-  // The widget with the Qt focus, or the view when no widget has it.
-  QWidget* KeyTarget() const {
-    QWidget* focus = QApplication::focusWidget();
-    return focus != nullptr ? focus : view;
-  }
+  QWidget* KeyTarget() const { return WindowTest::KeyTarget(view); }
   // The name of the control with the toolkit's focus, "(none)" without one.
   static std::string Focus() { return testsupport::FocusName(); }
-  // The view as it looks now.
-  QImage Picture() const {
-    qtfront::SyncViews();
-    return view->grab().toImage();
-  }
+  QImage Picture() const { return WindowTest::Picture(*view); }
 
-  qtfront::QtDesktop desktop;
   TestSurface surface;
-  std::unique_ptr<QWidget> window;
   qtfront::ContainerView* view = nullptr;
   QLineEdit* hostEdit = nullptr;
   Log& log = surface.log;
   QTimer watchdog;
 };
 
-// DorvaneWidgets side by side in one window, on folders made by the data
-// tool, with a QtDesktop that answers message boxes unseen.
-class WidgetWindowTest : public ::testing::Test {
+// DorvaneWidgets side by side in the window, on folders made by the data tool.
+class WidgetWindowTest : public WindowTest {
  protected:
-  void SetUp() override {
-    desktop.SetAutoAnswer(true);
-    testsupport::StartScreen(desktop);
-    qtfront::SetUserInputEnabled(true);
-    window = std::make_unique<QWidget>();
-    layout = new QHBoxLayout(window.get());
-  }
-  void TearDown() override {
-    window.reset();
-    testsupport::EndScreen();
-  }
-
   // Makes the folder `name` of twelve companies, sixty jobs and a working
   // list of `list` records; returns its path.
   std::string Folder(const std::string& name, const std::string& list) {
@@ -182,25 +179,12 @@ class WidgetWindowTest : public ::testing::Test {
     layout->addWidget(widget);
     return widget;
   }
-  // The widget with the Qt focus, or `fallback` when none has it.
-  static QWidget* KeyTarget(QWidget* fallback = nullptr) {
-    QWidget* focus = QApplication::focusWidget();
-    return focus != nullptr ? focus : fallback;
-  }
   static std::string State(qtfront::DorvaneWidget& widget, const std::string& field) {
     auto value = widget.Control().StateField(field);
     return value ? value->ToString() : "(none)";
   }
-  // What the widget shows, as pixels.
-  static QImage Picture(QWidget& widget) {
-    qtfront::SyncViews();
-    return widget.grab().toImage();
-  }
 
   testsupport::TempFolder scratch;
-  qtfront::QtDesktop desktop;
-  std::unique_ptr<QWidget> window;
-  QHBoxLayout* layout = nullptr;
 };
 
 // The colour of a pixel as the stored &H00BBGGRR value.
@@ -208,11 +192,6 @@ inline uint32_t StoredColourAt(const QImage& image, int x, int y) {
   const QColor c = image.pixelColor(x, y);
   return static_cast<uint32_t>(c.blue()) << 16 | static_cast<uint32_t>(c.green()) << 8 |
          static_cast<uint32_t>(c.red());
-}
-
-// The centre, in pixels, of a rectangle given in twips.
-inline QPoint CentreOf(int left, int top, int width, int height) {
-  return QPoint((left + width / 2) / 15, (top + height / 2) / 15);
 }
 
 // Runs action from inside the next (nested) event loop, once it is running.

@@ -13,7 +13,6 @@
 
 namespace {
 
-using qttest::CentreOf;
 using qttest::SoonInLoop;
 using qttest::StoredColourAt;
 using qttest::ViewTest;
@@ -35,10 +34,9 @@ TEST_F(ViewTest, PlacementVisibilityTooltipsAndColoursFollowTheModel) {
   surface.lblRow(0).SetBackColor(0x008080FF);
   const QImage image = Picture();
   EXPECT_FALSE(W(surface.txtA)->isVisible());
-  const QPoint row0 = CentreOf(75, 660, 1200, 285);
-  const QPoint row1 = CentreOf(75, 930, 1200, 285);
-  EXPECT_EQ(StoredColourAt(image, row0.x() + 30, row0.y()), 0x008080FFu);
-  EXPECT_EQ(StoredColourAt(image, row1.x() + 30, row1.y()), 0x0000FFFFu);
+  // Pixels inside rows 0 and 1 (from 660 and 930 twips down, 270 apart).
+  EXPECT_EQ(StoredColourAt(image, 75, 53), 0x008080FFu);
+  EXPECT_EQ(StoredColourAt(image, 75, 71), 0x0000FFFFu);
   EXPECT_EQ(StoredColourAt(image, 140, 30), 0x00C0C0C0u) << "the control's background";
   // Selected text is drawn on the selection colour only while the box has the focus.
   surface.txtA.SetVisible(true);
@@ -58,7 +56,7 @@ TEST_F(ViewTest, PlacementVisibilityTooltipsAndColoursFollowTheModel) {
 
 // The key goes to the control with the toolkit's focus, whichever widget Qt
 // handed it to; typing edits a text box through its handlers within its
-// MaxLength.
+// MaxLength; a Qt button's own key handling clicks nothing twice.
 TEST_F(ViewTest, KeysTypedIntoTheWidgetsReachTheHandlers) {
   ASSERT_EQ(Focus(), "hsbMAIN");
   EXPECT_EQ(QApplication::focusWidget(), W(surface.hsbMAIN));
@@ -78,9 +76,7 @@ TEST_F(ViewTest, KeysTypedIntoTheWidgetsReachTheHandlers) {
   QTest::keyClick(KeyTarget(), Qt::Key_Backspace);
   EXPECT_EQ(surface.txtA.Text(), "AB?");
   EXPECT_EQ(surface.txtA.SelStart(), 3);
-}
-
-TEST_F(ViewTest, EnterSpaceAndAccessKeysPressButtons) {
+  // Enter, Space and an access key each press a button once.
   surface.cmdOK.SetFocus();
   qtfront::SyncViews();
   log.clear();
@@ -112,7 +108,7 @@ TEST_F(ViewTest, ClicksAndDoubleClicksAsThePlatformGivesThem) {
   EXPECT_EQ(Focus(), "hsbMAIN");
 }
 
-TEST_F(ViewTest, QtFocusMovesBetweenHostAndControlRaiseTheFocusEvents) {
+TEST_F(ViewTest, QtFocusMovesBetweenHostAndControlAndStaysWhenHiddenOrScripted) {
   hostEdit->setFocus(Qt::TabFocusReason);
   QApplication::processEvents();
   EXPECT_FALSE(screen::UserControlHasFocus());
@@ -122,11 +118,8 @@ TEST_F(ViewTest, QtFocusMovesBetweenHostAndControlRaiseTheFocusEvents) {
   EXPECT_THAT(log, ElementsAre("hsbMAIN.LostFocus", "ztTest.LostFocus", "ztTest.GotFocus",
                                "hsbMAIN.GotFocus", "lblRow(1).Click"));
   EXPECT_EQ(QApplication::focusWidget(), W(surface.hsbMAIN));
-}
-
-// Hiding the focused control keeps the focus in the control without events;
-// while a script drives, user input is ignored.
-TEST_F(ViewTest, HidingTheFocusedControlOrAScriptDrivingKeepTheFocus) {
+  // Hiding the focused control keeps the focus in the control without events;
+  // while a script drives, user input is ignored.
   surface.txtA.SetFocus();
   qtfront::SyncViews();
   log.clear();

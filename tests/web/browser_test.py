@@ -1,32 +1,23 @@
 #!/usr/bin/python3
-"""The element in headless Chromium against dorvane-web, each check a row of
-one table: IME composition (DevTools Input.imeSetComposition) reaches the
-control as text; a dropped socket resumes the same session and a server
-restart starts a new one that gets the page's properties again; a page of
-another origin cannot open a session; a source the ticket does not allow
-behaves as a folder without MAIN.MDB and shows no server path, in a message
-box centred over the element; a frame over
-8 KiB closes the socket with 1009; a forged or expired ticket is refused
-with 1008; host property writes resolve and the range fires `change`, and
-so does the list at each row added or deleted; Tab leaves the element at its
-ends, typed ahead of the answers too, and comes back in, by Shift+Tab or a
-click; with --tls all of it comes over HTTPS and WSS; a screenshot shows the control's colours where its
-controls lie.
+"""The element in headless Chromium against dorvane-web, one check a row:
+IME composition, resuming after a dropped socket and a new session after a
+server restart, a page of another origin, a forbidden source's message box,
+an oversized frame, forged and expired tickets, host properties and `change`
+events, Tab leaving the element at its ends (also typed ahead of the
+answers) and a click bringing the focus back, HTTPS and WSS with --tls, and
+a screenshot. (What the element draws is checked by every scenario in
+web.scenarios.)
 
     browser_test.py BUILD_DIR [SCREENSHOT.png]"""
 
-import http.server
 import os
-import subprocess
 import sys
 import tempfile
-import threading
+import types
 
-import web_support
-from web_support import web_browser
-
-sys.path.insert(0, os.path.join(web_support.ROOT, "tools"))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
 import delay_proxy  # noqa: E402
+import web_browser  # noqa: E402
 
 READY = "el && el.link && el.link.ready && el.settled && el.host.IsListOK !== undefined"
 
@@ -38,7 +29,7 @@ def open_page(t, **query):
 
 def ime_composition(t):
     """Composed text (not keys) goes in as text and comes back from the server."""
-    open_page(t, source="acme", ticket=web_support.ticket(), today="2024-03-06")
+    open_page(t, source="acme", ticket=web_browser.ticket(), today="2024-03-06")
     t.page.focus()
     t.page.press(["Alt+S"])
     t.page.wait("el.settled && el.picture.focusControl === 'txtTJLNAME'")
@@ -52,10 +43,9 @@ def ime_composition(t):
 
 
 def reconnect(t):
-    """A dropped socket resumes the session; keys typed meanwhile apply once;
-    after a restart of the server a new session gets PathText again."""
+    """A dropped socket resumes the session; after a server restart a new one gets PathText."""
     proxy_port = delay_proxy.start("127.0.0.1", t.server.port, 0)
-    t.driver.get(t.server.url(port=proxy_port, source="acme", ticket=web_support.ticket()))
+    t.driver.get(t.server.url(port=proxy_port, source="acme", ticket=web_browser.ticket()))
     t.page.wait(READY)
     t.page.focus()
     first = t.page.element("el.link.session")
@@ -69,18 +59,28 @@ def reconnect(t):
     if not resumed or text.strip() != "12":
         return False, "after the drop: session %s, company box %r" % (resumed, text)
     t.server.stop()
-    t.server = web_support.WebServer(t.build, t.sources, port=t.server.port)
+    t.server = web_browser.WebServer(t.build, t.sources, port=t.server.port)
     restarted = t.page.wait("el.link.ready && el.link.session !== %r && el.settled && "
                             "el.host.PathText === 'acme'" % first, 20)
     status = t.page.element("el.statusLine.textContent")
     return bool(restarted) and "restarted" in status, status
 
 
+def centred(t, dialog):
+    """Whether the open `dialog` lies centred over the element (or as near as the window lets)."""
+    return t.page.element(
+        "(() => { const d = el.shadowRoot.querySelector(%r).getBoundingClientRect();"
+        " const e = el.getBoundingClientRect(); const mid = (r) => [r.left + r.width / 2,"
+        " r.top + r.height / 2]; const [a, b] = [mid(d), mid(e)];"
+        " return Math.abs(a[0] - b[0]) <= 1 && (Math.abs(a[1] - b[1]) <= 1 || d.top === 0); })()"
+        % dialog)
+
+
 def refused_origin(t):
     """A page of another origin is refused before the upgrade."""
     site = http.server.ThreadingHTTPServer(
         ("127.0.0.1", 0), lambda *a: http.server.SimpleHTTPRequestHandler(
-            *a, directory=os.path.join(web_support.HERE, "site")))
+            *a, directory=os.path.join(os.path.join(web_browser.ROOT, "tests", "web"), "site")))
     threading.Thread(target=site.serve_forever, daemon=True).start()
     try:
         t.driver.get("http://127.0.0.1:%d/nothing.html" % site.server_address[1])
@@ -94,21 +94,9 @@ def refused_origin(t):
     return outcome.startswith("closed"), outcome
 
 
-def centred(t, dialog):
-    """Whether the open `dialog` of the element lies centred over it (or as
-    near as the window lets it)."""
-    return t.page.element(
-        "(() => { const d = el.shadowRoot.querySelector(%r).getBoundingClientRect();"
-        " const e = el.getBoundingClientRect(); const mid = (r) => [r.left + r.width / 2,"
-        " r.top + r.height / 2]; const [a, b] = [mid(d), mid(e)];"
-        " return Math.abs(a[0] - b[0]) <= 1 && (Math.abs(a[1] - b[1]) <= 1 || d.top === 0); })()"
-        % dialog)
-
-
 def forbidden_source(t):
-    """A source the ticket does not allow opens nothing and names no path;
-    its message box is a dialog of the page that Enter answers."""
-    open_page(t, source="other", ticket=web_support.ticket(sources=["acme"]))
+    """A source the ticket does not allow names no path; Enter answers its box, a page dialog."""
+    open_page(t, source="other", ticket=web_browser.ticket(sources=["acme"]))
     box = t.page.wait("el.picture.boxes.length && el.picture.boxes[0].prompt")
     shown = t.page.wait("el.shadowRoot.querySelector('dialog.msgbox[open] .box-text').textContent")
     box_centred = centred(t, "dialog.msgbox[open]")
@@ -122,7 +110,7 @@ def forbidden_source(t):
 
 def oversized_frame(t):
     """A frame over 8 KiB closes the socket with 1009."""
-    open_page(t, source="acme", ticket=web_support.ticket())
+    open_page(t, source="acme", ticket=web_browser.ticket())
     t.page.element("el.link.socket.send(JSON.stringify({type: 'text', n: 99, text: 'x'.repeat(9000)}))")
     code = t.page.wait("el.link.closeCode")
     return code == 1009, code
@@ -131,8 +119,8 @@ def oversized_frame(t):
 def bad_tickets(t):
     """A forged ticket and an expired one are refused with 1008 and a message."""
     found = []
-    for name, text in (("forged", web_support.ticket(secret="not-the-server-secret-000")),
-                       ("expired", web_support.ticket(seconds=-60))):
+    for name, text in (("forged", web_browser.ticket(secret="not-the-server-secret-000")),
+                       ("expired", web_browser.ticket(seconds=-60))):
         t.driver.get(t.server.url(source="acme", ticket=text))
         closed = t.page.wait("el && el.link && el.link.closed && el.statusLine.textContent")
         code = t.page.element("el.link.closeCode")
@@ -143,9 +131,8 @@ def bad_tickets(t):
 
 
 def host_properties(t):
-    """Writes of host properties resolve once applied, the range's change
-    fires an event, and reads give the server's values."""
-    open_page(t, source="acme", ticket=web_support.ticket(), today="2024-03-06")
+    """Host property writes resolve once applied; the range's change fires an event."""
+    open_page(t, source="acme", ticket=web_browser.ticket(), today="2024-03-06")
     found = t.driver.execute_async_script("""const done = arguments[arguments.length - 1];
       const el = document.querySelector('dorvane-control');
       const events = [];
@@ -163,10 +150,8 @@ def host_properties(t):
 
 
 def list_changes(t):
-    """Each row added to the working list or deleted from it fires one
-    `change` of the list, also when IsListOK stays as it was; the search
-    dialog opens centred over the element."""
-    open_page(t, source="acme", ticket=web_support.ticket(), today="2024-03-06")
+    """Each row added or deleted fires one list `change`; the search opens centred over it."""
+    open_page(t, source="acme", ticket=web_browser.ticket(), today="2024-03-06")
     t.page.js("const el = document.querySelector('dorvane-control'); window.changes = 0;"
               "el.addEventListener('change', (e) => { window.changes += e.detail.what === 'list'; });")
     t.page.focus()
@@ -191,7 +176,7 @@ def tab_out(t):
     """Tab on the last tab stop moves the page's focus to its field after the
     element, Shift+Tab on the first to the one before; Shift+Tab from the
     field after comes back in at the last stop."""
-    open_page(t, source="acme", ticket=web_support.ticket(), today="2024-03-06", around=1)
+    open_page(t, source="acme", ticket=web_browser.ticket(), today="2024-03-06", around=1)
     where = ("(document.activeElement === el ? 'el:' + el.picture.focusControl : "
              "document.activeElement.id)")
     t.page.js("document.getElementById('before').focus()")
@@ -231,10 +216,10 @@ def tls(t):
     subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1",
                     "-subj", "/CN=127.0.0.1", "-keyout", key, "-out", cert],
                    check=True, capture_output=True)
-    server = web_support.WebServer(t.build, t.sources, args=["--tls", cert, key])
+    server = web_browser.WebServer(t.build, t.sources, args=["--tls", cert, key])
     t.driver.execute_cdp_cmd("Security.setIgnoreCertificateErrors", {"ignore": True})
     try:
-        url = server.url(source="acme", ticket=web_support.ticket(), today="2024-03-06")
+        url = server.url(source="acme", ticket=web_browser.ticket(), today="2024-03-06")
         t.driver.get(url.replace("http://", "https://"))
         t.page.wait(READY)
         t.page.focus()
@@ -249,7 +234,7 @@ def tls(t):
 def screenshot(t):
     """The drawn control: the surface colour and white text boxes where the
     picture puts them."""
-    open_page(t, source="acme", ticket=web_support.ticket(), today="2024-03-06")
+    open_page(t, source="acme", ticket=web_browser.ticket(), today="2024-03-06")
     t.page.focus()
     path = t.screenshot or os.path.join(t.work, "element.png")
     el = t.driver.execute_script("return document.querySelector('dorvane-control')")
@@ -267,22 +252,18 @@ CHECKS = [ime_composition, reconnect, refused_origin, forbidden_source, oversize
           bad_tickets, host_properties, list_changes, tab_out, tls, screenshot]
 
 
-class Test:
-    pass
-
-
 def main():
-    t = Test()
+    t = types.SimpleNamespace()
     t.build = os.path.abspath(sys.argv[1])
     t.screenshot = sys.argv[2] if len(sys.argv) > 2 else None
     t.work = tempfile.mkdtemp(prefix="dorvane-browser-")
     options = ["--companies", "12", "--jobs", "60", "--list", "3", "--today", "2024-03-06"]
-    t.sources = {"acme": web_support.make_folder(t.build, os.path.join(t.work, "acme"), *options),
-                 "other": web_support.make_folder(t.build, os.path.join(t.work, "other"), *options)}
-    t.server = web_support.WebServer(t.build, t.sources)
+    t.sources = {"acme": web_browser.make_folder(t.build, os.path.join(t.work, "acme"), *options),
+                 "other": web_browser.make_folder(t.build, os.path.join(t.work, "other"), *options)}
+    t.server = web_browser.WebServer(t.build, t.sources)
     t.driver = web_browser.start_browser()
     t.page = web_browser.Page(t.driver)
-    checks = web_support.Checks()
+    checks = web_browser.Checks()
     try:
         for check in CHECKS:
             try:

@@ -1,11 +1,8 @@
 #!/usr/bin/python3
-"""Typing stays instant on a slow link. The same keys, typed at 10 a second
-into the entry boxes and into the search dialog's type-ahead, once straight
-to dorvane-web and once through a proxy that delays each direction by 50 ms
-(a 100 ms round trip), leave the same picture and the same host properties;
-on the slow link a typed character shows in its box at once, and one the
-control refuses disappears when the answer comes. Prints the browser's key
-to paint times of the direct run (bench/README.md).
+"""The same keys typed at 10 a second straight to dorvane-web and through a
+proxy that delays each way by 50 ms leave the same picture and host
+properties; on the slow link a typed character shows at once and a refused
+one goes when the answer comes. Prints key-to-paint times (bench/README.md).
 
     slow_link_test.py BUILD_DIR"""
 
@@ -15,11 +12,9 @@ import sys
 import tempfile
 import time
 
-import web_support
-from web_support import web_browser
-
-sys.path.insert(0, os.path.join(web_support.ROOT, "tools"))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
 import delay_proxy  # noqa: E402
+import web_browser  # noqa: E402
 
 # The keys, one a tenth of a second: a job added through the company search
 # (type-ahead "12") and the job search (type-ahead "e"), one typed into the
@@ -72,19 +67,19 @@ def type_keys(page, checks, label):
 
 def main():
     build = os.path.abspath(sys.argv[1])
-    checks = web_support.Checks()
+    checks = web_browser.Checks()
     work = tempfile.mkdtemp(prefix="dorvane-slow-link-")
     options = ["--companies", "12", "--jobs", "60", "--list", "2", "--today", "2024-03-06"]
-    sources = {name: web_support.make_folder(build, os.path.join(work, name), *options)
+    sources = {name: web_browser.make_folder(build, os.path.join(work, name), *options)
                for name in ("direct", "slow")}
-    server = web_support.WebServer(build, sources)
+    server = web_browser.WebServer(build, sources)
     proxy_port = delay_proxy.start("127.0.0.1", server.port, 50)
     driver = web_browser.start_browser()
     page = web_browser.Page(driver)
     results = {}
     try:
         for name, port in (("direct", server.port), ("slow", proxy_port)):
-            driver.get(server.url(port=port, source=name, ticket=web_support.ticket(
+            driver.get(server.url(port=port, source=name, ticket=web_browser.ticket(
                 sources=[name]), today="2024-03-06"))
             page.wait("el && el.link && el.link.ready && el.settled && el.host.IsListOK !== undefined")
             page.focus()

@@ -1,6 +1,6 @@
-// Many workstations on one server: four dorvane-script processes, each with
-// its own control on the same database, run random mixes of add, edit,
-// delete, save, retrieve and new list at once. Then, while every worker
+// Many workstations on one server, each a dorvane-script process with a
+// control of its own. Four run random mixes of add, edit, delete, save,
+// retrieve and new list at once on one database. Then, while every worker
 // waits, the test replaces the whole working list as one more workstation
 // would, and each worker runs a last round of keys that must all work: no
 // control stays jammed by another workstation's change. Afterwards the saved
@@ -10,12 +10,20 @@
 // errors that sharing data brings (locked, no current record, duplicate key, a
 // bookmark of a row gone, and a record deleted by another user only in an
 // edit, whose record it was).
+// A site larger than its server: sixty workstations at once on a private
+// server that takes forty connections. A workstation holds a server session
+// only while an action runs (the environment closes idle sessions at once
+// here), so every workstation gets its turn: each one's page and add work, and
+// none is told that its data is missing. A server kept busy longer than the
+// lock wait is reported as busy (3260), never as a missing file.
 #include <gtest/gtest.h>
 #include <libpq-fe.h>
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <random>
 #include <regex>
@@ -102,12 +110,14 @@ std::string WorkerScript(int worker, int actions, const std::vector<Job>& jobs) 
 }
 
 // The lines of a worker's output that show a fault: error boxes and run-time
-// errors that reach the host with a number other than those of shared data.
-// A record deleted by another user is such an error except in an edit, whose
-// own record may have gone; in the last round every error is a fault.
-std::vector<std::string> Faults(const std::string& output) {
+// errors that reach the host with a number other than `shared` (by default
+// those sharing data brings: busy, no current record, duplicate key, a
+// bookmark gone). A record deleted by another user is such an error except in
+// an edit, whose own record may have gone; in the last round every error is a
+// fault.
+std::vector<std::string> Faults(const std::string& output, const std::set<std::string>& shared = {
+                                                               "3260", "3021", "3022", "3159"}) {
   static const std::regex kErrorNumber("(?:Error Number: |HOST ERROR number=)([0-9]+)");
-  static const std::set<std::string> kShared = {"3260", "3021", "3022", "3159"};
   std::vector<std::string> faults;
   std::string action;
   std::istringstream lines(output);
@@ -118,16 +128,39 @@ std::vector<std::string> Faults(const std::string& output) {
     }
     std::smatch number;
     if (!line.starts_with("HOST ERROR") && line.find("Error") == std::string::npos) continue;
-    const bool shared =
+    const bool allowed =
         std::regex_search(line, number, kErrorNumber) &&
-        (kShared.contains(number[1].str()) || (number[1] == "3167" && action == "ACTION edit"));
-    if (!shared || action == "LAST ROUND") faults.push_back(action + ": " + line);
+        (shared.contains(number[1].str()) || (number[1] == "3167" && action == "ACTION edit"));
+    if (!allowed || action == "LAST ROUND") faults.push_back(action + ": " + line);
   }
   return faults;
 }
 
 // Runs `sql` on the session `conn` (the one that holds the last-round lock).
 void Exec(PGconn* conn, const std::string& sql) { PQclear(PQexec(conn, sql.c_str())); }
+
+// Runs each script in a dorvane-script process of its own, all at once, with
+// the data source "data" on `uri`; `meanwhile` runs on this thread while they
+// do, told how many have ended. Returns their runs in the scripts' order.
+std::vector<testsupport::ProgramRun> RunAtOnce(
+    const std::vector<std::string>& scripts, const std::string& uri,
+    const std::function<void(const std::atomic<int>&)>& meanwhile = nullptr) {
+  const testsupport::TempFolder scratch("dorvane-workstations");
+  std::vector<testsupport::ProgramRun> runs(scripts.size());
+  std::vector<std::thread> threads;
+  std::atomic<int> finished = 0;
+  for (size_t w = 0; w < scripts.size(); ++w) {
+    const std::string file = scratch.File("desk" + std::to_string(w) + ".script");
+    std::ofstream(file) << scripts[w];
+    threads.emplace_back([&runs, &finished, w, file, &uri] {
+      runs[w] = testsupport::RunProgram("dorvane-script", {"--source", "data=" + uri, file});
+      ++finished;
+    });
+  }
+  if (meanwhile) meanwhile(finished);
+  for (std::thread& thread : threads) thread.join();
+  return runs;
+}
 
 TEST(ManyWorkstations, RandomActionsOfFourProcessesKeepTheListsWhole) {
   DORVANE_REQUIRE_TEST_SERVER();
@@ -146,43 +179,33 @@ TEST(ManyWorkstations, RandomActionsOfFourProcessesKeepTheListsWhole) {
   }
   ASSERT_GE(jobs.size(), 10u);
 
-  const testsupport::TempFolder scratch("dorvane-workstations");
-  std::vector<testsupport::ProgramRun> runs(kWorkers);
-  std::vector<std::thread> workers;
-  std::atomic<int> finished = 0;
   // The last-round lock, held on a session of its own until the last workstation's change.
   const std::unique_ptr<PGconn, void (*)(PGconn*)> gate(PQconnectdb(db.Uri().c_str()), PQfinish);
   Exec(gate.get(), std::string("SELECT pg_advisory_lock(") + kLastRoundLock + ")");
-  for (int w = 0; w < kWorkers; ++w) {
-    const std::string file = scratch.File("worker" + std::to_string(w) + ".script");
-    std::ofstream(file) << WorkerScript(w, kActionsPerWorker, jobs);
-    workers.emplace_back([&runs, &finished, w, file, &db] {
-      runs[static_cast<size_t>(w)] =
-          testsupport::RunProgram("dorvane-script", {"--source", "data=" + db.Uri(), file});
-      ++finished;
-    });
-  }
+  std::vector<std::string> scripts;
+  for (int w = 0; w < kWorkers; ++w) scripts.push_back(WorkerScript(w, kActionsPerWorker, jobs));
   // Once every worker waits (or has ended), the last workstation replaces the
   // working list; then the workers run their last round on what it left.
-  const auto waiting = [&db] {
-    return std::stoi(
-        PgRows(db.Uri(), std::string("SELECT count(*) FROM pg_locks l JOIN pg_database d ON "
-                                     "d.oid = l.database WHERE d.datname = current_database() "
-                                     "AND l.locktype = 'advisory' AND NOT l.granted AND "
-                                     "l.objid = ") +
-                             kLastRoundLock)
-            .at(0));
-  };
-  const auto until = std::chrono::steady_clock::now() + std::chrono::minutes(8);
-  while (waiting() + finished < kWorkers && std::chrono::steady_clock::now() < until) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  }
-  EXPECT_EQ(finished, 0) << "a worker ended before its last round";
-  PgRows(db.Uri(),
-         "DELETE FROM main.tjlist; INSERT INTO main.tjlist (tjltag, cono, jobno) "
-         "SELECT 0, cono, jobno FROM main.joblist ORDER BY rowid DESC LIMIT 6");
-  Exec(gate.get(), std::string("SELECT pg_advisory_unlock(") + kLastRoundLock + ")");
-  for (std::thread& worker : workers) worker.join();
+  const auto runs = RunAtOnce(scripts, db.Uri(), [&](const std::atomic<int>& finished) {
+    const auto waiting = [&db] {
+      return std::stoi(
+          PgRows(db.Uri(), std::string("SELECT count(*) FROM pg_locks l JOIN pg_database d ON "
+                                       "d.oid = l.database WHERE d.datname = current_database() "
+                                       "AND l.locktype = 'advisory' AND NOT l.granted AND "
+                                       "l.objid = ") +
+                               kLastRoundLock)
+              .at(0));
+    };
+    const auto until = std::chrono::steady_clock::now() + std::chrono::minutes(8);
+    while (waiting() + finished < kWorkers && std::chrono::steady_clock::now() < until) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    EXPECT_EQ(finished, 0) << "a worker ended before its last round";
+    PgRows(db.Uri(),
+           "DELETE FROM main.tjlist; INSERT INTO main.tjlist (tjltag, cono, jobno) "
+           "SELECT 0, cono, jobno FROM main.joblist ORDER BY rowid DESC LIMIT 6");
+    Exec(gate.get(), std::string("SELECT pg_advisory_unlock(") + kLastRoundLock + ")");
+  });
 
   int saves = 0;
   for (int w = 0; w < kWorkers; ++w) {
@@ -215,6 +238,69 @@ TEST(ManyWorkstations, RandomActionsOfFourProcessesKeepTheListsWhole) {
                    "FROM main.tjlitems i WHERE NOT EXISTS (SELECT 1 FROM main.tjlgroups g WHERE "
                    "g.tjltag = i.tjltag)"),
             std::vector<std::string>{});
+}
+
+constexpr int kWorkstations = 60;
+
+// A test server of its own, taking at most `maxConnections` connections.
+class PrivateServer {
+ public:
+  explicit PrivateServer(int maxConnections) {
+    const std::string out = state_.File("out");
+    const std::string command = "PG_TEST_MAX_CONNECTIONS=" + std::to_string(maxConnections) + " " +
+                                script_ + " start " + state_.Path() + " >" + out + " 2>&1";
+    if (std::system(command.c_str()) != 0) return;
+    const std::string uri = testsupport::ReadText(state_.File("uri"));
+    uri_ = uri.substr(0, uri.find('\n'));
+  }
+  ~PrivateServer() {
+    std::system((script_ + " stop " + state_.Path() + " >/dev/null 2>&1").c_str());
+  }
+  const std::string& Uri() const { return uri_; }
+
+ private:
+  const std::string script_ = std::string(DORVANE_SOURCE_DIR) + "/tools/pg-test-server.sh";
+  const testsupport::TempFolder state_{"dorvane-pg-site"};
+  std::string uri_;
+};
+
+TEST(SiteScale, SixtyWorkstationsShareAServerOfFortyConnections) {
+  DORVANE_REQUIRE_TEST_SERVER();
+  PrivateServer server(40);
+  ASSERT_FALSE(server.Uri().empty());
+  const std::string site = server.Uri() + "site";
+  testsupport::PgRows(server.Uri() + "postgres", "CREATE DATABASE site");
+  testsupport::MakeDataFolder(site, {"--companies", "3", "--jobs", "60", "--list", "4", "--saved",
+                                     "1", "--today", "2024-03-06"});
+  const std::string job = testsupport::PgRows(
+      site,
+      "SELECT trim(jobno) FROM main.joblist WHERE cono = 1 AND upper(jobno) !~ '[ADEX]' "
+      "ORDER BY jobno LIMIT 1")[0];
+
+  const std::string desk =
+      "let PathText data\npress Home Down End PageUp\npress A\ntype 1\npress Enter\ntype " + job +
+      "\npress Enter Enter\nclick CmdCancel\npress Home End\nget IsListOK\n";
+  setenv("DORVANE_SERVER_IDLE", "0", 1);
+  const auto runs = RunAtOnce(std::vector<std::string>(kWorkstations, desk), site);
+  unsetenv("DORVANE_SERVER_IDLE");
+
+  // A desk may find the server busy for longer than its lock wait (a loaded
+  // machine): it says so, and that action alone is lost.
+  int busy = 0;
+  for (int w = 0; w < kWorkstations; ++w) {
+    const testsupport::ProgramRun& run = runs[static_cast<size_t>(w)];
+    EXPECT_EQ(run.status, 0) << "desk " << w << ": " << run.err;
+    EXPECT_NE(run.out.find("IsListOK = True"), std::string::npos) << "desk " << w << run.out;
+    // Busy (3260) is the only error; a missing file (3024) is a fault.
+    EXPECT_EQ(Faults(run.out, {"3260"}), std::vector<std::string>{}) << "desk " << w;
+    busy += run.out.find("is busy") != std::string::npos;
+  }
+  // The add of every desk that was not turned away is there, beside the four
+  // rows the list had.
+  const int rows = std::stoi(testsupport::PgRows(site, "SELECT count(*) FROM main.tjlist")[0]);
+  EXPECT_GE(rows, 4 + kWorkstations - busy);
+  EXPECT_LE(rows, 4 + kWorkstations);
+  RecordProperty("busy", busy);
 }
 
 }  // namespace
