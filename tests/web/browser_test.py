@@ -10,9 +10,12 @@ web.scenarios.)
 
     browser_test.py BUILD_DIR [SCREENSHOT.png]"""
 
+import http.server
 import os
+import subprocess
 import sys
 import tempfile
+import threading
 import types
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
