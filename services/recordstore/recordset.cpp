@@ -52,9 +52,9 @@ Recordset::Impl::Impl(std::shared_ptr<Connection> connection,
 
 // Reads the row the recordset stood on when opened: the first in rowid order,
 // whatever index has been set since. A failed read leaves it pending, so the
-// next method that needs it raises the error again. A recordset is never a
-// const object (Database::OpenRecordset makes it shared), so the const methods
-// that report the position may read it here.
+// next method that needs it raises the error again. An implementation is
+// never a const object (Open makes it on the heap), so the const methods that
+// report the position may read it here.
 void Recordset::Impl::Settle() const {
   if (!firstPending_) return;
   auto* self = const_cast<Impl*>(this);
@@ -68,6 +68,7 @@ void Recordset::Impl::Settle() const {
   self->bof_ = self->eof_ = !found;
 }
 
+// Closing ends a pessimistic edit's own lock and lets the database go.
 Recordset::Impl::~Impl() { Close(); }
 
 // The implementation is read first, so a failed first read opens nothing.
