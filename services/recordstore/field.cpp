@@ -1,9 +1,9 @@
-// Field: forwards to its recordset and the table layout.
+// Field: forwards to its recordset's implementation and the table layout.
 #include "services/recordstore/field.h"
 
 #include <utility>
 
-#include "services/recordstore/recordset.h"
+#include "services/recordstore/recordset_impl.h"
 #include "services/recordstore/table_layout.h"
 
 namespace recordstore {
@@ -11,14 +11,18 @@ namespace recordstore {
 Field::Field(std::shared_ptr<Recordset> recordset, int column)
     : recordset_(std::move(recordset)), column_(column) {}
 
-Variant Field::Value() const { return recordset_->FieldValue(column_); }
+Variant Field::Value() const { return Recordset::Impl::Of(*recordset_).FieldValue(column_); }
 
-void Field::SetValue(const Variant& value) const { recordset_->SetFieldValue(column_, value); }
+void Field::SetValue(const Variant& value) const {
+  Recordset::Impl::Of(*recordset_).SetFieldValue(column_, value);
+}
 
-int Field::Type() const { return recordset_->Column(column_).type; }
+int Field::Type() const { return Recordset::Impl::Of(*recordset_).Column(column_).type; }
 
-int Field::Size() const { return recordset_->Column(column_).size; }
+int Field::Size() const { return Recordset::Impl::Of(*recordset_).Column(column_).size; }
 
-const std::string& Field::Name() const { return recordset_->Column(column_).name; }
+const std::string& Field::Name() const {
+  return Recordset::Impl::Of(*recordset_).Column(column_).name;
+}
 
 }  // namespace recordstore

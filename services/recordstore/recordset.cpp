@@ -1,5 +1,6 @@
-// Recordset: position, moves, seeks, bookmarks, counts and field reads. The
-// writes (AddNew, Edit, Update, Delete) are in recordset_edit.cpp.
+// Recordset: the public members forwarding to Recordset::Impl, and the
+// implementation's position, moves, seeks, bookmarks, counts and field reads.
+// The writes (AddNew, Edit, Update, Delete) are in recordset_edit.cpp.
 #include "services/recordstore/recordset.h"
 
 #include <cassert>
@@ -9,6 +10,7 @@
 #include "services/recordstore/connection.h"
 #include "services/recordstore/field_codec.h"
 #include "services/recordstore/index_walk.h"
+#include "services/recordstore/recordset_impl.h"
 #include "services/recordstore/store_errors.h"
 #include "services/recordstore/table_layout.h"
 
@@ -33,9 +35,9 @@ int64_t RowidOf(const std::string& bookmark) {
 
 }  // namespace
 
-Recordset::Recordset(std::shared_ptr<Connection> connection,
-                     std::shared_ptr<const TableLayout> layout, bool pessimistic,
-                     std::shared_ptr<const void> owner)
+Recordset::Impl::Impl(std::shared_ptr<Connection> connection,
+                      std::shared_ptr<const TableLayout> layout, bool pessimistic,
+                      std::shared_ptr<const void> owner)
     : connection_(std::move(connection)),
       owner_(std::move(owner)),
       layout_(std::move(layout)),
@@ -50,12 +52,12 @@ Recordset::Recordset(std::shared_ptr<Connection> connection,
 
 // Reads the row the recordset stood on when opened: the first in rowid order,
 // whatever index has been set since. A failed read leaves it pending, so the
-// next method that needs it raises the error again. A recordset is never a
-// const object (Database::OpenRecordset makes it shared), so the const methods
-// that report the position may read it here.
-void Recordset::Settle() const {
+// next method that needs it raises the error again. An implementation is
+// never a const object (Open makes it on the heap), so the const methods that
+// report the position may read it here.
+void Recordset::Impl::Settle() const {
   if (!firstPending_) return;
-  auto* self = const_cast<Recordset*>(this);
+  auto* self = const_cast<Impl*>(this);
   bool found = false;
   if (walk_->Index() == nullptr) {
     found = walk_->First(*row_);
@@ -66,24 +68,36 @@ void Recordset::Settle() const {
   self->bof_ = self->eof_ = !found;
 }
 
-Recordset::~Recordset() { Close(); }
+// Closing ends a pessimistic edit's own lock and lets the database go.
+Recordset::Impl::~Impl() { Close(); }
 
-const std::string& Recordset::Name() const { return layout_->name; }
+// The implementation is read first, so a failed first read opens nothing.
+std::shared_ptr<Recordset> Recordset::Impl::Open(std::shared_ptr<Connection> connection,
+                                                 std::shared_ptr<const TableLayout> layout,
+                                                 bool pessimistic,
+                                                 std::shared_ptr<const void> owner) {
+  auto impl = std::make_unique<Impl>(std::move(connection), std::move(layout), pessimistic,
+                                     std::move(owner));
+  // The constructor is private to the store, so make_shared cannot reach it.
+  return std::shared_ptr<Recordset>(new Recordset(std::move(impl)));
+}
+
+const std::string& Recordset::Impl::Name() const { return layout_->name; }
 
 // A server has no file lock: a pessimistic recordset there locks every row it
 // reads until the transaction ends, so that a value read inside a transaction
 // is still the row's value when the transaction writes it.
-bool Recordset::LocksRows() const {
+bool Recordset::Impl::LocksRows() const {
   return pessimistic_ && connection_->Kind() == Engine::kPostgres;
 }
 
-void Recordset::CheckOpen() const {
+void Recordset::Impl::CheckOpen() const {
   if (!IsOpen()) throw ObjectClosed("recordset on table '" + layout_->name + "'");
 }
 
-bool Recordset::IsOpen() const { return connection_ && connection_->IsOpen() && walk_; }
+bool Recordset::Impl::IsOpen() const { return connection_ && connection_->IsOpen() && walk_; }
 
-void Recordset::Close() {
+void Recordset::Impl::Close() {
   if (!connection_) return;
   editMode_ = 0;
   buffer_.clear();
@@ -97,7 +111,7 @@ void Recordset::Close() {
 
 // Stands on the row just read into row_, or at `otherwise` when none was found;
 // either replaces a first row still to be read.
-void Recordset::StandOn(bool found, Place otherwise) {
+void Recordset::Impl::StandOn(bool found, Place otherwise) {
   firstPending_ = false;
   place_ = found ? Place::OnRow : otherwise;
   if (found) rowEpoch_ = connection_->WriteEpoch();
@@ -105,12 +119,12 @@ void Recordset::StandOn(bool found, Place otherwise) {
   eof_ = !found && otherwise == Place::AfterLast;
 }
 
-std::string Recordset::Index() const {
+std::string Recordset::Impl::Index() const {
   CheckOpen();
   return walk_->Index() == nullptr ? std::string() : walk_->Index()->name;
 }
 
-void Recordset::SetIndex(const std::string& name) {
+void Recordset::Impl::SetIndex(const std::string& name) {
   CheckOpen();
   const IndexInfo* index = nullptr;
   if (!name.empty()) {
@@ -122,7 +136,7 @@ void Recordset::SetIndex(const std::string& name) {
   walk_ = std::make_unique<IndexWalk>(*connection_, *layout_, index, LocksRows());
 }
 
-void Recordset::Seek(const std::string& comparison, const std::vector<Variant>& keys) {
+void Recordset::Impl::Seek(const std::string& comparison, const std::vector<Variant>& keys) {
   CheckOpen();
   const IndexInfo* index = walk_->Index();
   if (index == nullptr) throw NoCurrentIndex(layout_->name);
@@ -148,12 +162,12 @@ void Recordset::Seek(const std::string& comparison, const std::vector<Variant>& 
   StandOn(found, Place::Nowhere);
 }
 
-bool Recordset::ReadsAhead() const {
+bool Recordset::Impl::ReadsAhead() const {
   CheckOpen();
   return walk_->Index() != nullptr && walk_->ReadsAhead();
 }
 
-bool Recordset::ExpectSeeks(const std::vector<std::vector<Variant>>& seeks, size_t needed) {
+bool Recordset::Impl::ExpectSeeks(const std::vector<std::vector<Variant>>& seeks, size_t needed) {
   if (!ReadsAhead()) return false;
   const IndexInfo* index = walk_->Index();
   std::vector<std::vector<SqlValue>> bound;
@@ -168,12 +182,12 @@ bool Recordset::ExpectSeeks(const std::vector<std::vector<Variant>>& seeks, size
   return true;
 }
 
-bool Recordset::NoMatch() const {
+bool Recordset::Impl::NoMatch() const {
   CheckOpen();
   return noMatch_;
 }
 
-std::string Recordset::Bookmark() const {
+std::string Recordset::Impl::Bookmark() const {
   CheckOpen();
   Settle();
   if (place_ == Place::OnDeleted) throw RecordDeleted(layout_->name);
@@ -181,7 +195,7 @@ std::string Recordset::Bookmark() const {
   return BookmarkOf(row_->rowid);
 }
 
-void Recordset::SetBookmark(const std::string& bookmark) {
+void Recordset::Impl::SetBookmark(const std::string& bookmark) {
   CheckOpen();
   if (bookmark.size() != 8) throw NotABookmark(layout_->name);
   LeaveEdit();
@@ -189,13 +203,13 @@ void Recordset::SetBookmark(const std::string& bookmark) {
   StandOn(true, Place::Nowhere);
 }
 
-std::string Recordset::LastModified() const {
+std::string Recordset::Impl::LastModified() const {
   CheckOpen();
   if (!hasLastModified_) throw NoCurrentRecord(layout_->name);
   return BookmarkOf(lastModified_);
 }
 
-void Recordset::MoveFirst() {
+void Recordset::Impl::MoveFirst() {
   CheckOpen();
   LeaveEdit();
   bool found = walk_->First(*row_);
@@ -206,7 +220,7 @@ void Recordset::MoveFirst() {
   }
 }
 
-void Recordset::MoveLast() {
+void Recordset::Impl::MoveLast() {
   CheckOpen();
   LeaveEdit();
   bool found = walk_->Last(*row_);
@@ -217,7 +231,7 @@ void Recordset::MoveLast() {
   }
 }
 
-void Recordset::MoveNext() {
+void Recordset::Impl::MoveNext() {
   CheckOpen();
   Settle();
   LeaveEdit();
@@ -236,7 +250,7 @@ void Recordset::MoveNext() {
   if (eof_) bof_ = wasBOF;  // an empty table stays at both ends
 }
 
-void Recordset::MovePrevious() {
+void Recordset::Impl::MovePrevious() {
   CheckOpen();
   Settle();
   LeaveEdit();
@@ -255,31 +269,31 @@ void Recordset::MovePrevious() {
   if (bof_) eof_ = wasEOF;
 }
 
-bool Recordset::IsBOF() const {
+bool Recordset::Impl::IsBOF() const {
   CheckOpen();
   Settle();
   return bof_;
 }
 
-bool Recordset::IsEOF() const {
+bool Recordset::Impl::IsEOF() const {
   CheckOpen();
   Settle();
   return eof_;
 }
 
-int32_t Recordset::RecordCount() {
+int32_t Recordset::Impl::RecordCount() {
   CheckOpen();
   int64_t count = connection_->RowCount(layout_->sqlName);
   return count > INT32_MAX ? INT32_MAX : static_cast<int32_t>(count);
 }
 
-bool Recordset::HasReadRow() const {
+bool Recordset::Impl::HasReadRow() const {
   CheckOpen();
   Settle();
   return place_ == Place::OnRow && rowEpoch_ == connection_->WriteEpoch();
 }
 
-bool Recordset::IsEmpty() {
+bool Recordset::Impl::IsEmpty() {
   CheckOpen();
   // A table opened on a server has yet to read its first row: reading it
   // answers this and the move to it that usually follows in one request.
@@ -294,40 +308,27 @@ bool Recordset::IsEmpty() {
   return !statement.Step();
 }
 
-int Recordset::ColumnOf(const std::string& name) const {
+int Recordset::Impl::ColumnOf(const std::string& name) const {
   int column = layout_->FindColumn(name);
   if (column < 0) throw FieldNotFound(name, layout_->name);
   return column;
 }
 
-Field Recordset::Fields(const std::string& name) {
-  CheckOpen();
-  return Field(shared_from_this(), ColumnOf(name));
-}
+int Recordset::Impl::FieldCount() const { return static_cast<int>(layout_->columns.size()); }
 
-Field Recordset::Fields(int position) {
-  CheckOpen();
-  if (position < 0 || position >= FieldCount()) {
-    throw FieldNotFound("#" + std::to_string(position), layout_->name);
-  }
-  return Field(shared_from_this(), position);
-}
-
-int Recordset::FieldCount() const { return static_cast<int>(layout_->columns.size()); }
-
-Variant Recordset::Collect(const std::string& name) {
+Variant Recordset::Impl::Collect(const std::string& name) {
   CheckOpen();
   return FieldValue(ColumnOf(name));
 }
 
-void Recordset::SetCollect(const std::string& name, const Variant& value) {
+void Recordset::Impl::SetCollect(const std::string& name, const Variant& value) {
   CheckOpen();
   SetFieldValue(ColumnOf(name), value);
 }
 
-const ColumnInfo& Recordset::Column(int column) const { return layout_->columns.at(column); }
+const ColumnInfo& Recordset::Impl::Column(int column) const { return layout_->columns.at(column); }
 
-Variant Recordset::FieldValue(int column) const {
+Variant Recordset::Impl::FieldValue(int column) const {
   CheckOpen();
   if (editMode_ != 0) return buffer_[column];
   Settle();
@@ -336,13 +337,73 @@ Variant Recordset::FieldValue(int column) const {
   return ReadField(row_->values[column], layout_->columns[column], layout_->name);
 }
 
-void Recordset::SetFieldValue(int column, const Variant& value) {
+void Recordset::Impl::SetFieldValue(int column, const Variant& value) {
   CheckOpen();
   if (editMode_ == 0) throw UpdateWithoutEdit(layout_->name);
   buffer_[column] = value;
   changed_[column] = true;
 }
 
-int Recordset::EditMode() const { return editMode_; }
+int Recordset::Impl::EditMode() const { return editMode_; }
+
+// --- The public face: each member forwards to the implementation ---
+
+Recordset::Recordset(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+
+// Closing is the implementation's (Impl::~Impl).
+Recordset::~Recordset() = default;
+
+const std::string& Recordset::Name() const { return impl_->Name(); }
+std::string Recordset::Index() const { return impl_->Index(); }
+void Recordset::SetIndex(const std::string& name) { impl_->SetIndex(name); }
+void Recordset::Seek(const std::string& comparison, const std::vector<Variant>& keys) {
+  impl_->Seek(comparison, keys);
+}
+bool Recordset::NoMatch() const { return impl_->NoMatch(); }
+bool Recordset::ExpectSeeks(const std::vector<std::vector<Variant>>& seeks, size_t needed) {
+  return impl_->ExpectSeeks(seeks, needed);
+}
+bool Recordset::ReadsAhead() const { return impl_->ReadsAhead(); }
+std::string Recordset::Bookmark() const { return impl_->Bookmark(); }
+void Recordset::SetBookmark(const std::string& bookmark) { impl_->SetBookmark(bookmark); }
+void Recordset::MoveFirst() { impl_->MoveFirst(); }
+void Recordset::MoveNext() { impl_->MoveNext(); }
+void Recordset::MovePrevious() { impl_->MovePrevious(); }
+void Recordset::MoveLast() { impl_->MoveLast(); }
+bool Recordset::IsBOF() const { return impl_->IsBOF(); }
+bool Recordset::IsEOF() const { return impl_->IsEOF(); }
+int32_t Recordset::RecordCount() { return impl_->RecordCount(); }
+bool Recordset::IsEmpty() { return impl_->IsEmpty(); }
+bool Recordset::HasReadRow() const { return impl_->HasReadRow(); }
+
+// A Field keeps the recordset alive, so it is made here, where the shared
+// recordset is at hand.
+Field Recordset::Fields(const std::string& name) {
+  impl_->CheckOpen();
+  return Field(shared_from_this(), impl_->ColumnOf(name));
+}
+
+Field Recordset::Fields(int position) {
+  impl_->CheckOpen();
+  if (position < 0 || position >= impl_->FieldCount()) {
+    throw FieldNotFound("#" + std::to_string(position), impl_->layout_->name);
+  }
+  return Field(shared_from_this(), position);
+}
+
+int Recordset::FieldCount() const { return impl_->FieldCount(); }
+Variant Recordset::Collect(const std::string& name) { return impl_->Collect(name); }
+void Recordset::SetCollect(const std::string& name, const Variant& value) {
+  impl_->SetCollect(name, value);
+}
+void Recordset::AddNew() { impl_->AddNew(); }
+void Recordset::Edit() { impl_->Edit(); }
+void Recordset::Update() { impl_->Update(); }
+void Recordset::CancelUpdate() { impl_->CancelUpdate(); }
+void Recordset::Delete() { impl_->Delete(); }
+int Recordset::EditMode() const { return impl_->EditMode(); }
+std::string Recordset::LastModified() const { return impl_->LastModified(); }
+void Recordset::Close() { impl_->Close(); }
+bool Recordset::IsOpen() const { return impl_->IsOpen(); }
 
 }  // namespace recordstore

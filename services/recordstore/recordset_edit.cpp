@@ -10,14 +10,14 @@
 #include "services/recordstore/engine_memory.h"
 #include "services/recordstore/field_codec.h"
 #include "services/recordstore/index_walk.h"
-#include "services/recordstore/recordset.h"
+#include "services/recordstore/recordset_impl.h"
 #include "services/recordstore/store_errors.h"
 #include "services/recordstore/table_layout.h"
 
 namespace recordstore {
 
 // Raises the error for a failed INSERT, UPDATE or DELETE.
-void Recordset::FailWrite(const WriteOutcome& outcome) {
+void Recordset::Impl::FailWrite(const WriteOutcome& outcome) {
   const std::string& table = layout_->name;
   if (outcome.kind == WriteOutcome::Kind::Duplicate) {
     std::string indexName;
@@ -57,7 +57,7 @@ void Recordset::FailWrite(const WriteOutcome& outcome) {
                                      "' breaks a rule of the table (" + outcome.message + ").");
 }
 
-void Recordset::EndOwnLock(bool commit) {
+void Recordset::Impl::EndOwnLock(bool commit) {
   if (!ownLock_) return;
   ownLock_ = false;
   if (!connection_ || !connection_->IsOpen()) return;
@@ -69,7 +69,7 @@ void Recordset::EndOwnLock(bool commit) {
 }
 
 // Abandons an AddNew or Edit in progress (moves and seeks do this silently).
-void Recordset::LeaveEdit() {
+void Recordset::Impl::LeaveEdit() {
   if (editMode_ == 0) return;
   editMode_ = 0;
   buffer_.clear();
@@ -77,7 +77,7 @@ void Recordset::LeaveEdit() {
   EndOwnLock(false);
 }
 
-void Recordset::AddNew() {
+void Recordset::Impl::AddNew() {
   CheckOpen();
   LeaveEdit();
   buffer_.clear();
@@ -86,7 +86,7 @@ void Recordset::AddNew() {
   editMode_ = 2;
 }
 
-void Recordset::Edit() {
+void Recordset::Impl::Edit() {
   CheckOpen();
   Settle();
   LeaveEdit();
@@ -118,13 +118,13 @@ void Recordset::Edit() {
   editMode_ = 1;
 }
 
-void Recordset::CancelUpdate() {
+void Recordset::Impl::CancelUpdate() {
   CheckOpen();
   if (editMode_ == 0) throw UpdateWithoutEdit(layout_->name);
   LeaveEdit();
 }
 
-void Recordset::Update() {
+void Recordset::Impl::Update() {
   CheckOpen();
   if (editMode_ == 0) throw UpdateWithoutEdit(layout_->name);
   std::vector<SqlValue> values;
@@ -145,7 +145,7 @@ void Recordset::Update() {
   EndOwnLock(true);
 }
 
-void Recordset::InsertRow(const std::vector<SqlValue>& values) {
+void Recordset::Impl::InsertRow(const std::vector<SqlValue>& values) {
   const TableLayout& layout = *layout_;
   std::string names, params;
   for (size_t i = 0; i < layout.columns.size(); ++i) {
@@ -174,7 +174,7 @@ void Recordset::InsertRow(const std::vector<SqlValue>& values) {
   connection_->AdjustRowCount(layout.name, 1);
 }
 
-void Recordset::UpdateRow(const std::vector<SqlValue>& values) {
+void Recordset::Impl::UpdateRow(const std::vector<SqlValue>& values) {
   const TableLayout& layout = *layout_;
   std::string assignments;
   std::vector<const SqlValue*> bound;
@@ -205,7 +205,7 @@ void Recordset::UpdateRow(const std::vector<SqlValue>& values) {
   StandOn(walk_->ByRowid(rowid, *row_), Place::OnDeleted);
 }
 
-void Recordset::Delete() {
+void Recordset::Impl::Delete() {
   CheckOpen();
   Settle();
   LeaveEdit();

@@ -1,4 +1,5 @@
-// Workspace: transactions spread over the connections of its databases.
+// Workspace: transactions spread over the connections of its databases; the
+// public members forward to Workspace::Impl.
 #include "services/recordstore/workspace.h"
 
 #include <algorithm>
@@ -7,10 +8,12 @@
 #include "services/recordstore/connection.h"
 #include "services/recordstore/data_source.h"
 #include "services/recordstore/database.h"
+#include "services/recordstore/database_impl.h"
 #include "services/recordstore/database_path.h"
 #include "services/recordstore/db_engine.h"
 #include "services/recordstore/store_errors.h"
 #include "services/recordstore/table_layout.h"
+#include "services/recordstore/workspace_impl.h"
 
 namespace recordstore {
 namespace {
@@ -20,22 +23,13 @@ std::string Savepoint(int level) { return "level" + std::to_string(level); }
 
 }  // namespace
 
-Workspace::Workspace(std::string name) : name_(std::move(name)) {}
+Workspace::Impl::Impl(std::string name) : name_(std::move(name)) {}
 
-// Rolls back and closes. A failure here has nowhere to go: each engine rolls
-// back what is left when its connection closes.
-Workspace::~Workspace() {
-  try {
-    Close();
-  } catch (...) {  // NOLINT(bugprone-empty-catch)
-  }
-}
-
-void Workspace::CheckOpen() const {
+void Workspace::Impl::CheckOpen() const {
   if (closed_) throw ObjectClosed("workspace '" + name_ + "'");
 }
 
-std::vector<std::shared_ptr<Connection>> Workspace::LiveConnections() {
+std::vector<std::shared_ptr<Connection>> Workspace::Impl::LiveConnections() {
   std::vector<std::shared_ptr<Connection>> live;
   for (const OpenFile& file : files_) {
     std::shared_ptr<Connection> connection = file.connection.lock();
@@ -47,7 +41,8 @@ std::vector<std::shared_ptr<Connection>> Workspace::LiveConnections() {
   return live;
 }
 
-std::shared_ptr<Database> Workspace::OpenDatabase(const std::string& path) {
+std::shared_ptr<Database> Workspace::Impl::OpenDatabase(const std::string& path,
+                                                        std::shared_ptr<Workspace> self) {
   CheckOpen();
   // A server data source is named by its URI without the password; a file by
   // its resolved path.
@@ -59,7 +54,7 @@ std::shared_ptr<Database> Workspace::OpenDatabase(const std::string& path) {
     // Names on a server are matched without regard to case.
     bool same = IsServerPath(path) ? base::SameName(live->Path(), file) : live->Path() == file;
     if (same) {
-      auto database = std::make_shared<Database>(live, path, shared_from_this());
+      auto database = Database::Impl::Open(live, path, std::move(self));
       files_.push_back({database, live});
       return database;
     }
@@ -72,12 +67,12 @@ std::shared_ptr<Database> Workspace::OpenDatabase(const std::string& path) {
       connection->Execute("SAVEPOINT " + Savepoint(level));
     }
   }
-  auto database = std::make_shared<Database>(connection, path, shared_from_this());
+  auto database = Database::Impl::Open(connection, path, std::move(self));
   files_.push_back({database, connection});
   return database;
 }
 
-void Workspace::BeginTrans() {
+void Workspace::Impl::BeginTrans() {
   CheckOpen();
   std::vector<std::shared_ptr<Connection>> connections = LiveConnections();
   std::string sql = "SAVEPOINT " + Savepoint(depth_ + 1);
@@ -101,7 +96,7 @@ void Workspace::BeginTrans() {
   ++depth_;
 }
 
-void Workspace::CommitTrans(int options) {
+void Workspace::Impl::CommitTrans(int options) {
   CheckOpen();
   if (depth_ == 0) throw CommitWithoutBegin(name_);
   for (const auto& connection : LiveConnections()) {
@@ -114,7 +109,7 @@ void Workspace::CommitTrans(int options) {
   --depth_;
 }
 
-void Workspace::Rollback() {
+void Workspace::Impl::Rollback() {
   CheckOpen();
   if (depth_ == 0) throw CommitWithoutBegin(name_);
   for (const auto& connection : LiveConnections()) {
@@ -129,7 +124,7 @@ void Workspace::Rollback() {
   --depth_;
 }
 
-void Workspace::Close() {
+void Workspace::Impl::Close() {
   if (closed_) return;
   while (depth_ > 0) Rollback();
   for (const OpenFile& file : files_) {
@@ -142,5 +137,30 @@ void Workspace::Close() {
   files_.clear();
   closed_ = true;
 }
+
+// --- The public face: each member forwards to the implementation ---
+
+Workspace::Workspace(std::string name) : impl_(std::make_unique<Impl>(std::move(name))) {}
+
+// Rolls back and closes. A failure here has nowhere to go: each engine rolls
+// back what is left when its connection closes.
+Workspace::~Workspace() {
+  try {
+    impl_->Close();
+  } catch (...) {  // NOLINT(bugprone-empty-catch)
+  }
+}
+
+const std::string& Workspace::Name() const { return impl_->name_; }
+
+std::shared_ptr<Database> Workspace::OpenDatabase(const std::string& path) {
+  return impl_->OpenDatabase(path, shared_from_this());
+}
+
+void Workspace::BeginTrans() { impl_->BeginTrans(); }
+void Workspace::CommitTrans(int options) { impl_->CommitTrans(options); }
+void Workspace::Rollback() { impl_->Rollback(); }
+int Workspace::TransactionDepth() const { return impl_->depth_; }
+void Workspace::Close() { impl_->Close(); }
 
 }  // namespace recordstore

@@ -4,30 +4,25 @@
 // objects did, so a chain of calls needs no named intermediate objects.
 // Threads: a database and its recordsets belong to one thread at a time;
 // other programs may use the same files at once.
-// Relies on Connection, TableLayout and Recordset.
+// Relies on Recordset.
 #pragma once
 
 #include <memory>
 #include <string>
-#include <vector>
 
 namespace recordstore {
 
-class Connection;
 class Recordset;
 
-class Workspace;
-
+// Made by Workspace::OpenDatabase, and only there.
 class Database : public std::enable_shared_from_this<Database> {
  public:
-  // Made by Workspace::OpenDatabase; `name` is the path as the caller gave it.
-  Database(std::shared_ptr<Connection> connection, std::string name,
-           std::shared_ptr<Workspace> workspace);
   ~Database();
   Database(const Database&) = delete;
   Database& operator=(const Database&) = delete;
 
-  const std::string& Name() const { return name_; }
+  // The path as the caller of Workspace::OpenDatabase gave it.
+  const std::string& Name() const;
   // A table-type recordset (type 1) over the whole of table `name`, positioned
   // on its first row in rowid order. Options (512: see other users' changes)
   // need nothing, as every move reads the table as it is now; lockEdit 2
@@ -37,11 +32,13 @@ class Database : public std::enable_shared_from_this<Database> {
   // Closes the recordsets opened here and the file.
   void Close();
 
+  // The connection, the workspace kept alive and the recordsets opened here
+  // (services/recordstore/database_impl.h, not installed).
+  struct Impl;
+
  private:
-  std::shared_ptr<Connection> connection_;
-  std::shared_ptr<Workspace> workspace_;
-  std::string name_;
-  std::vector<std::weak_ptr<Recordset>> recordsets_;
+  explicit Database(std::unique_ptr<Impl> impl);
+  std::unique_ptr<Impl> impl_;
 };
 
 }  // namespace recordstore

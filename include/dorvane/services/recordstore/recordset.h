@@ -6,7 +6,7 @@
 // queries. A bookmark is the row's rowid as 8 bytes. Writes go through
 // AddNew/Edit then Update, which enforces the fields' declared types.
 // Threads: one thread at a time, as its database.
-// Relies on Connection, TableLayout, IndexWalk and the field codec.
+// Relies on Field and Variant; the rest is the store's own.
 #pragma once
 
 #include <cstdint>
@@ -18,14 +18,6 @@
 #include "services/recordstore/variant.h"
 
 namespace recordstore {
-
-class Connection;
-class IndexWalk;
-struct WriteOutcome;
-struct Row;
-struct SqlValue;
-struct TableLayout;
-struct ColumnInfo;
 
 // Made by Database::OpenRecordset, and only there.
 class Recordset : public std::enable_shared_from_this<Recordset> {
@@ -105,64 +97,13 @@ class Recordset : public std::enable_shared_from_this<Recordset> {
   void Close();
   bool IsOpen() const;
 
+  // The position, the row, the edit buffer and the routines behind these
+  // members (services/recordstore/recordset_impl.h, not installed).
+  struct Impl;
+
  private:
-  friend class Database;  // opens recordsets
-  friend class Field;     // reads and writes the current row's fields
-
-  // Stands on the first row in rowid order. On a server that row is read
-  // when something first needs it (the table as it is then), so a recordset
-  // that is then seeked, moved to an end or left alone costs no read for it.
-  // `pessimistic`: Edit takes the file's write lock until Update. `owner` (the
-  // database) is kept alive until the recordset is closed.
-  Recordset(std::shared_ptr<Connection> connection, std::shared_ptr<const TableLayout> layout,
-            bool pessimistic, std::shared_ptr<const void> owner);
-
-  // The value, the new value and the description of field `column`.
-  Variant FieldValue(int column) const;
-  void SetFieldValue(int column, const Variant& value);
-  const ColumnInfo& Column(int column) const;
-
-  enum class Place { OnRow, BeforeFirst, AfterLast, Nowhere, OnDeleted };
-
-  // True when the walk locks the rows it reads (pessimistic, on a server).
-  bool LocksRows() const;
-  // Raises 3420 once the recordset (or its database) has been closed.
-  void CheckOpen() const;
-  // Reads the first row in rowid order if the open left it to be read when
-  // needed; every method that needs the current position calls it first.
-  void Settle() const;
-  // Position of the named field; 3265 when the table has none.
-  int ColumnOf(const std::string& name) const;
-  // Stands on the row just read, or at `otherwise` when none was found.
-  void StandOn(bool found, Place otherwise);
-  // Abandons an AddNew or Edit in progress.
-  void LeaveEdit();
-  // Commits or rolls back the write transaction of a pessimistic Edit.
-  void EndOwnLock(bool commit);
-  // Writes the new row (AddNew) or the changed fields of the current row (Edit).
-  void InsertRow(const std::vector<SqlValue>& values);
-  void UpdateRow(const std::vector<SqlValue>& values);
-  // Raises the error of a failed write (3022 names the unique index).
-  [[noreturn]] void FailWrite(const WriteOutcome& outcome);
-
-  std::shared_ptr<Connection> connection_;
-  std::shared_ptr<const void> owner_;
-  std::shared_ptr<const TableLayout> layout_;
-  std::unique_ptr<IndexWalk> walk_;
-  std::unique_ptr<Row> row_;  // the current row, or the row just deleted
-  Place place_ = Place::Nowhere;
-  bool firstPending_ = false;  // the first row is still to be read (Settle)
-  bool bof_ = false;
-  bool eof_ = false;
-  bool noMatch_ = false;
-  bool pessimistic_;
-  bool ownLock_ = false;  // a pessimistic Edit began its own write transaction
-  int editMode_ = 0;
-  std::vector<Variant> buffer_;
-  std::vector<bool> changed_;
-  uint64_t rowEpoch_ = 0;  // the connection's write epoch when row_ was read
-  int64_t lastModified_ = 0;
-  bool hasLastModified_ = false;
+  explicit Recordset(std::unique_ptr<Impl> impl);
+  std::unique_ptr<Impl> impl_;
 };
 
 }  // namespace recordstore

@@ -3,19 +3,16 @@
 // inside the transaction holds it), CommitTrans makes the writes visible
 // together, and a workspace closed or released with a transaction open rolls
 // it back. Nested BeginTrans calls become savepoints. Its databases keep it
-// alive, so it is released when the last of them is. Relies on Database and
-// Connection.
+// alive, so it is released when the last of them is. Relies on Database.
 // Threads: one thread at a time; threads with workspaces of their own work
 // at once.
 #pragma once
 
 #include <memory>
 #include <string>
-#include <vector>
 
 namespace recordstore {
 
-class Connection;
 class Database;
 
 class Workspace : public std::enable_shared_from_this<Workspace> {
@@ -25,7 +22,7 @@ class Workspace : public std::enable_shared_from_this<Workspace> {
   Workspace(const Workspace&) = delete;
   Workspace& operator=(const Workspace&) = delete;
 
-  const std::string& Name() const { return name_; }
+  const std::string& Name() const;
   // Opens an existing database file shared and writable (see database_path.h
   // for how the path is read). Missing file: 3024; locked: 3260.
   std::shared_ptr<Database> OpenDatabase(const std::string& path);
@@ -34,24 +31,16 @@ class Workspace : public std::enable_shared_from_this<Workspace> {
   void CommitTrans(int options = 0);
   // Discards the innermost transaction's writes.
   void Rollback();
-  int TransactionDepth() const { return depth_; }
+  int TransactionDepth() const;
   // Rolls back an open transaction and closes the databases.
   void Close();
 
- private:
-  struct OpenFile {
-    std::weak_ptr<Database> database;
-    std::weak_ptr<Connection> connection;
-  };
-  // The open connections of this workspace's databases, each once.
-  std::vector<std::shared_ptr<Connection>> LiveConnections();
-  // Raises 3420 once the workspace has been closed.
-  void CheckOpen() const;
+  // The open files and the transaction depth
+  // (services/recordstore/workspace_impl.h, not installed).
+  struct Impl;
 
-  std::string name_;
-  bool closed_ = false;
-  int depth_ = 0;
-  std::vector<OpenFile> files_;
+ private:
+  std::unique_ptr<Impl> impl_;
 };
 
 }  // namespace recordstore
