@@ -9,7 +9,7 @@
 // allowed, a forged or expired ticket, a frame over 8 KiB), a resume of the
 // same session with a resent input applied once, a fresh session for an
 // unknown one, the cap per user, the end of a session after its resume
-// time and when idle, and two servers on one data folder as two workstations.
+// time and when idle, and two servers on one data source as two workstations.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -29,6 +29,7 @@
 #include "apps/dorvane-web/wire.h"
 #include "support/programs.h"
 #include "support/temp_folder.h"
+#include "support/test_server.h"
 
 namespace {
 
@@ -460,35 +461,44 @@ struct Workstation {
   }
 };
 
-// Two servers on one data folder are two workstations: a row one deletes is
-// gone from the other's next read, and the other's edit of that row, still
-// on its page, is refused with the classic message and its page drawn again.
-TEST_F(WebServer, TwoServersOnOneFolderShareItsData) {
+// Two servers on one data source (a folder, and a database of the test server
+// when there is one) are two workstations: a row one deletes is gone from the
+// other's next read, and the other's edit of that row, still on its page, is
+// refused with the classic message and its page drawn again.
+TEST_F(WebServer, TwoServersOnOneSourceShareItsData) {
   testsupport::TempFolder folder("dorvane-web-two");
-  const std::string data =
-      testsupport::MakeDataFolder(folder.File("data"), {"--list", "2", "--today", "2024-03-06"});
-  std::vector<Workstation> stations(2);
-  std::vector<std::unique_ptr<dorvaneweb::ServerProcess>> servers;
-  for (auto& station : stations) {
-    const std::string own = folder.File("server" + std::to_string(servers.size()));
-    std::filesystem::create_directory(own);
-    servers.push_back(StartServer(own, json::object(), data));
-    ASSERT_NE(servers.back()->Port(), 0);
-    station.client = Open({{"ticket", Ticket("gus", 60)}}, nullptr, servers.back()->Port());
-    station.Do({{"type", "set"}, {"property", "PathText"}, {"value", "acme"}});
-    station.Do({{"type", "key"}, {"code", 40}, {"shift", 0}});  // Down to the second row
-    ASSERT_NE(station.Caption("lblJOBNAME(1)"), "End of List");
+  std::vector<std::string> places = {folder.File("data")};
+  std::unique_ptr<testsupport::TestDatabase> database;
+  if (testsupport::TestServerUri()) {
+    database = std::make_unique<testsupport::TestDatabase>();
+    places.push_back(database->Uri());
   }
-  stations[0].Do({{"type", "click"}, {"container", "ztDorvane"}, {"control", "CmdDelete"}});
-  EXPECT_EQ(stations[0].Caption("lblJOBNAME(1)"), "End of List");
-  stations[1].Do({{"type", "key"}, {"code", 69}, {"shift", 0}});
-  ASSERT_EQ(stations[1].browser.picture.boxes.size(), 1u);
-  EXPECT_EQ(stations[1].browser.picture.boxes[0].prompt.rfind("3167 ", 0), 0u)
-      << stations[1].browser.picture.boxes[0].prompt;
-  stations[1].Do({{"type", "answer"}, {"box", 0}, {"button", 1}});
-  EXPECT_EQ(stations[1].Caption("lblJOBNAME(1)"), "End of List");
-  stations[1].Do({{"type", "set"}, {"property", "PathText"}, {"value", "acme"}});
-  EXPECT_EQ(stations[1].Caption("lblJOBNAME(1)"), "End of List");
+  for (const std::string& place : places) {
+    SCOPED_TRACE(place);
+    testsupport::MakeDataFolder(place, {"--list", "2", "--today", "2024-03-06"});
+    std::vector<Workstation> stations(2);
+    std::vector<std::unique_ptr<dorvaneweb::ServerProcess>> servers;
+    for (auto& station : stations) {
+      const std::string own = folder.File("server" + std::to_string(servers.size()));
+      std::filesystem::create_directory(own);
+      servers.push_back(StartServer(own, json::object(), place));
+      ASSERT_NE(servers.back()->Port(), 0);
+      station.client = Open({{"ticket", Ticket("gus", 60)}}, nullptr, servers.back()->Port());
+      station.Do({{"type", "set"}, {"property", "PathText"}, {"value", "acme"}});
+      station.Do({{"type", "key"}, {"code", 40}, {"shift", 0}});  // Down to the second row
+      ASSERT_NE(station.Caption("lblJOBNAME(1)"), "End of List");
+    }
+    stations[0].Do({{"type", "click"}, {"container", "ztDorvane"}, {"control", "CmdDelete"}});
+    EXPECT_EQ(stations[0].Caption("lblJOBNAME(1)"), "End of List");
+    stations[1].Do({{"type", "key"}, {"code", 69}, {"shift", 0}});
+    ASSERT_EQ(stations[1].browser.picture.boxes.size(), 1u);
+    EXPECT_EQ(stations[1].browser.picture.boxes[0].prompt.rfind("3167 ", 0), 0u)
+        << stations[1].browser.picture.boxes[0].prompt;
+    stations[1].Do({{"type", "answer"}, {"box", 0}, {"button", 1}});
+    EXPECT_EQ(stations[1].Caption("lblJOBNAME(1)"), "End of List");
+    stations[1].Do({{"type", "set"}, {"property", "PathText"}, {"value", "acme"}});
+    EXPECT_EQ(stations[1].Caption("lblJOBNAME(1)"), "End of List");
+  }
 }
 
 }  // namespace
