@@ -8,8 +8,9 @@
 // what dorvane-script prints (in the `done` line), so a replay's output
 // equals the scenario's expected output.
 //
-// Lines in (JSON): {"run": SCRIPT, "dir": FOLDER} queues a script run in
-// FOLDER; any other line answers the last question. Lines out: {"port",
+// Lines in (JSON): {"run": SCRIPT, "dir": FOLDER, "sources": ["NAME=PLACE"]}
+// queues a script run in FOLDER, its data source NAME being PLACE (as
+// dorvane-script --source); any other line answers the last question. Lines out: {"port",
 // "ticket"} once; {"input": {command, words, control, container, clickable}}
 // and {"show": {...}} questions; {"done": STATUS, "out", "err"} after each
 // script, answered once the page is gone. Relies on the web server's session library and the
@@ -20,11 +21,14 @@
 #include <iostream>
 #include <random>
 #include <sstream>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "apps/command-line/command_line.h"
 #include "apps/dorvane-script/hosted_parts.h"
 #include "apps/dorvane-script/script_host.h"
+#include "apps/dorvane-script/source_map.h"
 #include "apps/dorvane-web-replay/replay_channel.h"
 #include "apps/dorvane-web/server.h"
 #include "apps/dorvane-web/session.h"
@@ -70,8 +74,17 @@ json Expected(const screen::Control& control) {
 void RunScript(dorvaneweb::Session& session, webreplay::ReplayChannel& channel, const json& run) {
   std::error_code ec;
   std::filesystem::current_path(run.value("dir", "."), ec);
+  scripthost::SourceMap sources;
+  for (const std::string& assignment : run.value("sources", std::vector<std::string>())) {
+    sources.Add(assignment);
+  }
   std::ostringstream out;
   std::ostringstream err;
+  // As dorvane-script prints: every line with the places mapped back.
+  scripthost::MappedLines outLines(sources, out);
+  scripthost::MappedLines errLines(sources, err);
+  std::ostream outStream(&outLines);
+  std::ostream errStream(&errLines);
   const auto factory = scripthost::DorvaneControlFactory();
   scripthost::ScriptHost host(
       [&]() {
@@ -79,8 +92,9 @@ void RunScript(dorvaneweb::Session& session, webreplay::ReplayChannel& channel, 
         session.SetHosted(control.get());
         return control;
       },
-      out, err);
+      outStream, errStream);
   host.SetOpenSearchHook(scripthost::DorvaneSearchHook());
+  host.SetSourceMap(sources);
   // The input goes to the browser; its frames are applied here, nested runs
   // of modal forms included, until the last one it sent.
   host.SetUserInputHook([&](const scripthost::UserInput& input) {
@@ -120,9 +134,11 @@ void RunScript(dorvaneweb::Session& session, webreplay::ReplayChannel& channel, 
   if (script) {
     status = host.Run(script);
   } else {
-    err << "ERROR line 0: cannot read the script " << run.value("run", "") << "\n";
+    errStream << "ERROR line 0: cannot read the script " << run.value("run", "") << "\n";
   }
   session.SetHosted(nullptr);
+  outLines.Flush();
+  errLines.Flush();
   // The driver takes the page away before the session ends, so that the
   // page does not reconnect to a session of its own.
   channel.Ask(json{{"done", status}, {"out", out.str()}, {"err", err.str()}});

@@ -8,8 +8,8 @@
 // clients: files and the handshake, the refusals at the door (an origin not
 // allowed, a forged or expired ticket, a frame over 8 KiB), a resume of the
 // same session with a resent input applied once, a fresh session for an
-// unknown one, the cap per user, and the end of a session after its resume
-// time and when idle.
+// unknown one, the cap per user, the end of a session after its resume
+// time and when idle, and two servers on one data source as two workstations.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -29,6 +29,7 @@
 #include "apps/dorvane-web/wire.h"
 #include "support/programs.h"
 #include "support/temp_folder.h"
+#include "support/test_server.h"
 
 namespace {
 
@@ -79,12 +80,15 @@ class Browser {
     return !ready_.wait_for(lock, std::chrono::milliseconds(ms), [&] { return !frames_.empty(); });
   }
 
-  screen::Snapshot picture;
-  json host = json::object();
-  std::string all;  // every frame received
-  int64_t lastSeq = 0;
+  // The control of the picture named `name`, or null when not shown.
+  const screen::ControlPicture* Control(const std::string& name) const {
+    for (const auto& control : picture.controls) {
+      if (control.name == name) return &control;
+    }
+    return nullptr;
+  }
 
- private:
+  // Applies a frame from the server to the picture and the properties.
   void Take(const json& frame) {
     if (frame.contains("seq")) {
       EXPECT_GT(frame["seq"].get<int64_t>(), lastSeq) << frame;
@@ -100,6 +104,12 @@ class Browser {
     }
   }
 
+  screen::Snapshot picture;
+  json host = json::object();
+  std::string all;  // every frame received
+  int64_t lastSeq = 0;
+
+ private:
   std::mutex mutex_;
   std::condition_variable ready_;
   std::deque<std::string> frames_;
@@ -140,12 +150,7 @@ class WebSession : public ::testing::Test {
     Input({{"type", "set"}, {"property", property}, {"value", value}});
     return browser_.NextOfType("result");
   }
-  const screen::ControlPicture* Control(const std::string& name) {
-    for (const auto& control : browser_.picture.controls) {
-      if (control.name == name) return &control;
-    }
-    return nullptr;
-  }
+  const screen::ControlPicture* Control(const std::string& name) { return browser_.Control(name); }
 
   static testsupport::TempFolder* folder_;
   dorvaneweb::Config config_;
@@ -288,14 +293,17 @@ TEST_F(WebSession, BadInputIsRefusedAndTheSessionGoesOn) {
 
 constexpr char kSecret[] = "the secret of the socket tests";
 
-// Starts the server on a configuration and an element's folder of its own in `folder`.
+// Starts the server on a configuration and an element's folder of its own in
+// `folder`; the source "acme" is `acme`, by default a folder beside them.
 std::unique_ptr<dorvaneweb::ServerProcess> StartServer(const std::string& folder,
-                                                       json limits = {{"sessionsPerUser", 2}}) {
+                                                       json limits = {{"sessionsPerUser", 2}},
+                                                       std::string acme = "") {
+  if (acme.empty()) acme = folder + "/acme";
   std::ofstream(folder + "/config.json")
       << json{{"listen", "127.0.0.1:0"},
               {"secret", kSecret},
               {"origins", {"http://good.example"}},
-              {"sources", {{"acme", folder + "/acme"}, {"north", folder + "/north"}}},
+              {"sources", {{"acme", acme}, {"north", folder + "/north"}}},
               {"limits", limits}};
   std::filesystem::create_directory(folder + "/www");
   std::ofstream(folder + "/www/el.js") << "export {};\n";
@@ -431,6 +439,66 @@ TEST_F(WebServer, EndsSessionsAfterTheResumeTimeAndWhenIdle) {
   EXPECT_TRUE(idle->Closed());
   EXPECT_GT(seconds, 3.5);
   EXPECT_LT(seconds, 7.5);
+}
+
+// A session of a server with the picture its frames build, as a browser has.
+struct Workstation {
+  std::unique_ptr<WebClient> client;
+  Browser browser;
+  int64_t n = 0;
+
+  // Sends `input` numbered on and applies the frames up to its ack.
+  void Do(json input) {
+    input["n"] = ++n;
+    client->Send(input);
+    std::vector<json> passed;
+    EXPECT_TRUE(client->ReadUntil("ack", 5000, n, &passed)) << input;
+    for (const json& frame : passed) browser.Take(frame);
+  }
+  std::string Caption(const std::string& name) {
+    const auto* control = browser.Control(name);
+    return control ? control->text : "(not shown)";
+  }
+};
+
+// Two servers on one data source (a folder, and a database of the test server
+// when there is one) are two workstations: a row one deletes is gone from the
+// other's next read, and the other's edit of that row, still on its page, is
+// refused with the classic message and its page drawn again.
+TEST_F(WebServer, TwoServersOnOneSourceShareItsData) {
+  testsupport::TempFolder folder("dorvane-web-two");
+  std::vector<std::string> places = {folder.File("data")};
+  std::unique_ptr<testsupport::TestDatabase> database;
+  if (testsupport::TestServerUri()) {
+    database = std::make_unique<testsupport::TestDatabase>();
+    places.push_back(database->Uri());
+  }
+  for (const std::string& place : places) {
+    SCOPED_TRACE(place);
+    testsupport::MakeDataFolder(place, {"--list", "2", "--today", "2024-03-06"});
+    std::vector<Workstation> stations(2);
+    std::vector<std::unique_ptr<dorvaneweb::ServerProcess>> servers;
+    for (auto& station : stations) {
+      const std::string own = folder.File("server" + std::to_string(servers.size()));
+      std::filesystem::create_directory(own);
+      servers.push_back(StartServer(own, json::object(), place));
+      ASSERT_NE(servers.back()->Port(), 0);
+      station.client = Open({{"ticket", Ticket("gus", 60)}}, nullptr, servers.back()->Port());
+      station.Do({{"type", "set"}, {"property", "PathText"}, {"value", "acme"}});
+      station.Do({{"type", "key"}, {"code", 40}, {"shift", 0}});  // Down to the second row
+      ASSERT_NE(station.Caption("lblJOBNAME(1)"), "End of List");
+    }
+    stations[0].Do({{"type", "click"}, {"container", "ztDorvane"}, {"control", "CmdDelete"}});
+    EXPECT_EQ(stations[0].Caption("lblJOBNAME(1)"), "End of List");
+    stations[1].Do({{"type", "key"}, {"code", 69}, {"shift", 0}});
+    ASSERT_EQ(stations[1].browser.picture.boxes.size(), 1u);
+    EXPECT_EQ(stations[1].browser.picture.boxes[0].prompt.rfind("3167 ", 0), 0u)
+        << stations[1].browser.picture.boxes[0].prompt;
+    stations[1].Do({{"type", "answer"}, {"box", 0}, {"button", 1}});
+    EXPECT_EQ(stations[1].Caption("lblJOBNAME(1)"), "End of List");
+    stations[1].Do({{"type", "set"}, {"property", "PathText"}, {"value", "acme"}});
+    EXPECT_EQ(stations[1].Caption("lblJOBNAME(1)"), "End of List");
+  }
 }
 
 }  // namespace
