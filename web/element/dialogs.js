@@ -6,16 +6,20 @@
 // the page waits as the classic platform's modal windows made it, and are
 // placed over the element that shows them.
 
+const BORDER = 1;  // the window's border
+const GAP = 2;     // between the border and the title bar or the body
+const TITLE = 18;  // the title bar's height
+
 export const DIALOG_STYLE = `
-dialog { padding: 0; border: 1px solid #000; background: #c0c0c0; color: #000;
+dialog { padding: 0; border: ${BORDER}px solid #000; background: #c0c0c0; color: #000;
          box-shadow: inset 1px 1px #fff, inset -1px -1px #808080; font: 12px Arial, "Liberation Sans", sans-serif; }
 dialog::backdrop { background: transparent; }
-.title { display: flex; align-items: center; height: 18px; margin: 2px 2px 0;
+.title { display: flex; align-items: center; height: ${TITLE}px; margin: ${GAP}px ${GAP}px 0;
          background: #000080; color: #fff; font-weight: bold; padding-left: 3px; user-select: none; }
 .title span { flex: 1; white-space: pre; overflow: hidden; }
 .title button { width: 16px; height: 14px; margin-right: 2px; padding: 0; font: bold 10px sans-serif;
          background: #c0c0c0; border: none; box-shadow: inset 1px 1px #fff, inset -1px -1px #000; }
-.form-body { margin: 2px; }
+.form-body { margin: ${GAP}px; }
 .box-body { display: flex; gap: 12px; padding: 12px 16px 8px; align-items: flex-start; }
 .box-text { white-space: pre-wrap; max-width: 420px; padding-top: 6px; }
 .box-foot { display: flex; justify-content: center; padding: 4px 0 12px; }
@@ -44,15 +48,26 @@ function iconOf(style) {
          `font-weight="bold" font-size="20" font-family="serif">${mark}</text></svg>`;
 }
 
-// Places an open modal dialog centred over `element` (the top layer would
-// centre it in the window), kept inside the window.
-export function centreOver(dialog, element) {
-  const r = element.getBoundingClientRect();
-  const clamp = (at, size, room) => Math.max(0, Math.min(room - size, at));
-  const left = clamp(r.left + (r.width - dialog.offsetWidth) / 2, dialog.offsetWidth, innerWidth);
-  const top = clamp(r.top + (r.height - dialog.offsetHeight) / 2, dialog.offsetHeight, innerHeight);
+// Places a dialog of width x height pixels centred over the rectangle r (the
+// element's; the top layer would centre it in the window), kept inside the
+// window of innerWidth x innerHeight. Only writes, so nothing is laid out here.
+export function placeOver(dialog, r, width, height, room = { width: innerWidth, height: innerHeight }) {
+  const clamp = (at, size, space) => Math.max(0, Math.min(space - size, at));
+  const left = clamp(r.left + (r.width - width) / 2, width, room.width);
+  const top = clamp(r.top + (r.height - height) / 2, height, room.height);
   Object.assign(dialog.style, { margin: '0', right: 'auto', bottom: 'auto',
     left: Math.round(left) + 'px', top: Math.round(top) + 'px' });
+}
+
+// Places an open dialog centred over `element`, measuring both (a layout).
+export function centreOver(dialog, element) {
+  placeOver(dialog, element.getBoundingClientRect(), dialog.offsetWidth, dialog.offsetHeight);
+}
+
+// The outer size of a modal form's window whose body is width x height
+// pixels: its border, the title bar and the body's margins (DIALOG_STYLE).
+export function formDialogSize(width, height) {
+  return { width: width + 2 * (BORDER + GAP), height: height + 2 * (BORDER + GAP) + GAP + TITLE };
 }
 
 // A dialog with a title bar; onClose runs when its close box is pressed.

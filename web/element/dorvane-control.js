@@ -18,7 +18,7 @@ import { translateKey } from './keys.js';
 import { Link } from './link.js';
 import { applyDiff, controlKey, emptyPicture } from './picture.js';
 import { STYLE, charactersOf, createControl, paintControl, surfaceSize, unitsOf, colorOf } from './painting.js';
-import { DIALOG_STYLE, boxDialog, centreOver, formDialog } from './dialogs.js';
+import { DIALOG_STYLE, boxDialog, centreOver, formDialog, formDialogSize, placeOver } from './dialogs.js';
 import { predict } from './predict.js';
 
 const HOST_PROPERTIES = ['PathText', 'SelectedBPETAG', 'SelectedEPETAG', 'SelectedBPEDATE',
@@ -279,12 +279,17 @@ export class DorvaneControl extends HTMLElement {
   }
 
   // Draws the picture: surfaces and dialogs, their controls, the message
-  // boxes, the texts with the guess of pending keys, and the focus.
+  // boxes, the texts with the guess of pending keys, and the focus. It only
+  // writes to the page, but for the element's place read first when a modal
+  // form opens, so the frame lays the page out once.
   render() {
     // Whether the element holds the page's focus, taken before a control
     // under the focus is removed or disabled and the page would lose it.
     const holding = this.shadowRoot.activeElement !== null || document.activeElement === this;
     const pic = this.picture;
+    const opening = pic.containers.some((c) => c.isForm && !this.holders.has(c.name));
+    const place = opening ? { rect: this.getBoundingClientRect(),
+      room: { width: innerWidth, height: innerHeight } } : null;
     const byContainer = new Map(pic.containers.map((c) => [c.name, []]));
     for (const c of pic.controls) byContainer.get(c.container)?.push(c);
     for (const [name, holder] of this.holders) {
@@ -303,6 +308,7 @@ export class DorvaneControl extends HTMLElement {
       }
     }
     this.renderTexts();
+    if (place) this.openForms(place);
     this.renderBoxes();
     this.centreDialogs((dialog) => !dialog.dataset.placed);
     this.placeFocus(holding);
@@ -330,8 +336,7 @@ export class DorvaneControl extends HTMLElement {
         const form = formDialog(container.name, container.caption,
                                 () => this.sendInput({ type: 'closeForm', form: container.name }));
         this.shadowRoot.append(form.dialog);
-        form.dialog.showModal();
-        holder = { element: form.body, dialog: form.dialog, setCaption: form.setCaption };
+        holder = { element: form.body, dialog: form.dialog, setCaption: form.setCaption, opening: true };
       } else {
         const element = document.createElement('div');
         element.className = 'surface';
@@ -342,6 +347,7 @@ export class DorvaneControl extends HTMLElement {
       this.holders.set(container.name, holder);
     }
     const { width, height } = surfaceSize(container, controls);
+    holder.size = { width, height };
     const s = holder.element.style;
     s.width = width + 'px';
     s.height = height + 'px';
@@ -357,6 +363,26 @@ export class DorvaneControl extends HTMLElement {
         holder.element.append(node);
       }
       paintControl(node, c);
+    }
+  }
+
+  // Shows the modal forms made in this frame, filled, each placed over the
+  // element (at place.rect, in a window of place.room) by the size of its
+  // surface, with the toolkit's focus given as it opens: showModal focuses,
+  // which lays the page out, so that happens once with everything in.
+  openForms(place) {
+    const pic = this.picture;
+    const target = this.nodes.get(pic.focusContainer + '\u0000' + pic.focusControl);
+    for (const holder of this.holders.values()) {
+      if (!holder.opening) continue;
+      holder.opening = false;
+      const { width, height } = formDialogSize(holder.size.width, holder.size.height);
+      placeOver(holder.dialog, place.rect, width, height, place.room);
+      holder.dialog.dataset.placed = '1';
+      const inside = target && !target.disabled && holder.element.contains(target);
+      if (inside) target.autofocus = true;
+      holder.dialog.showModal();
+      if (inside) target.autofocus = false;
     }
   }
 
