@@ -98,7 +98,13 @@ export function formDialog(name, caption, onClose) {
   const body = document.createElement('div');
   body.className = 'form-body';
   dialog.append(body);
-  return { dialog, body, setCaption: (text) => { dialog.querySelector('.title span').textContent = text; } };
+  const title = dialog.querySelector('.title span');
+  const setCaption = (text) => {
+    if (title.textContent === text) return;
+    title.textContent = text;
+    dialog.setAttribute('aria-label', text);
+  };
+  return { dialog, body, setCaption };
 }
 
 // A message box's window; answer() runs once when the user answers it.

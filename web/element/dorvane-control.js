@@ -63,6 +63,7 @@ export class DorvaneControl extends HTMLElement {
     this.maxAcked = 0;
     this.nodes = new Map();     // control key -> element
     this.holders = new Map();   // container name -> {element, body, dialog?}
+    this.closedForms = new Map(); // form name -> {holder, nodes} of its closed window, for the next open
     this.boxes = [];            // {box, dialog} shown
     this.composing = false;
     this.renderedSeq = 0;
@@ -293,11 +294,7 @@ export class DorvaneControl extends HTMLElement {
     const byContainer = new Map(pic.containers.map((c) => [c.name, []]));
     for (const c of pic.controls) byContainer.get(c.container)?.push(c);
     for (const [name, holder] of this.holders) {
-      if (!byContainer.has(name)) {
-        holder.dialog?.close();
-        (holder.dialog ?? holder.element).remove();
-        this.holders.delete(name);
-      }
+      if (!byContainer.has(name)) this.closeContainer(name, holder);
     }
     for (const container of pic.containers) this.renderContainer(container, byContainer.get(container.name));
     const live = new Set(pic.controls.map(controlKey));
@@ -329,9 +326,39 @@ export class DorvaneControl extends HTMLElement {
     }
   }
 
+  // Takes a container off the page. A modal form's window is closed and
+  // kept with its controls' elements, out of the page, for its next open.
+  closeContainer(name, holder) {
+    this.holders.delete(name);
+    if (!holder.dialog) {
+      holder.element.remove();
+      return;
+    }
+    holder.dialog.close();
+    holder.dialog.remove();
+    const nodes = new Map();
+    for (const [key, node] of this.nodes) {
+      if (node.dorvanePicture.container === name) nodes.set(key, node);
+    }
+    for (const key of nodes.keys()) this.nodes.delete(key);
+    this.closedForms.set(name, { holder, nodes });
+  }
+
+  // Puts a container on the page, with its controls as the picture has them.
+  // A modal form that was open before comes back in its kept window, where
+  // only what changed since is written; it is shown once filled (openForms).
   renderContainer(container, controls) {
     let holder = this.holders.get(container.name);
-    if (!holder) {
+    const closed = container.isForm && !holder ? this.closedForms.get(container.name) : null;
+    if (closed) {
+      this.closedForms.delete(container.name);
+      holder = closed.holder;
+      holder.opening = true;
+      delete holder.dialog.dataset.placed;
+      for (const [key, node] of closed.nodes) this.nodes.set(key, node);
+      this.shadowRoot.append(holder.dialog);
+      this.holders.set(container.name, holder);
+    } else if (!holder) {
       if (container.isForm) {
         const form = formDialog(container.name, container.caption,
                                 () => this.sendInput({ type: 'closeForm', form: container.name }));
