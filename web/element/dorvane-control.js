@@ -67,7 +67,7 @@ export class DorvaneControl extends HTMLElement {
     this.boxes = [];            // {box, dialog} shown
     this.composing = false;
     this.renderedSeq = 0;
-    this.receivedSeq = 0;
+    this.receivedSeq = 0;       // seq of the last snapshot or patch
     this.frame = 0;
     this.keyTimes = new Map();  // n of a key -> performance.now() of its keydown
     this.answered = [];         // keydown times of keys whose answer waits to be painted
@@ -203,7 +203,11 @@ export class DorvaneControl extends HTMLElement {
   }
 
   onMessage(msg) {
-    if (typeof msg.seq === 'number') this.receivedSeq = msg.seq;
+    // Only a snapshot or a patch has something to draw: `settled` waits for
+    // the last of them, not for a result or an error that came after it.
+    if ((msg.type === 'snapshot' || msg.type === 'patch') && typeof msg.seq === 'number') {
+      this.receivedSeq = msg.seq;
+    }
     if (msg.tabOut) this.tabOut = msg.tabOut;
     if (msg.type === 'snapshot') {
       this.picture = msg.picture;
