@@ -417,7 +417,7 @@ export class DorvaneControl extends HTMLElement {
     }
   }
 
-  // The focused text box's guess
+  // The element of the focused text box, or null when the focus is elsewhere.
   focusedBox() {
     const pic = this.picture;
     const node = this.nodes.get(pic.focusContainer + '\u0000' + pic.focusControl);
