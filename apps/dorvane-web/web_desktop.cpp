@@ -2,10 +2,14 @@
 #include "apps/dorvane-web/web_desktop.h"
 
 #include "apps/dorvane-web/session.h"
+#include "services/base/user_action.h"
 
 namespace dorvaneweb {
 
+// The box blocks its code until the browser answers; the action that showed
+// it holds no server session meanwhile.
 int WebDesktop::MsgBox(const std::string& prompt, int style, const std::string& title) {
+  base::ActionPause pause;
   return session_.WaitForAnswer(prompt, style, title);
 }
 

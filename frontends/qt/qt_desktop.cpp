@@ -7,6 +7,7 @@
 #include <QEventLoop>
 
 #include "frontends/qt/front_end.h"
+#include "services/base/user_action.h"
 
 namespace qtfront {
 
@@ -26,7 +27,8 @@ QMessageBox::Icon IconOfStyle(int style) {
 }
 
 // The screen is brought up to date first, so the box stands over what the
-// user should see; texts joined with CR LF show as separate lines.
+// user should see; texts joined with CR LF show as separate lines. The
+// action that showed the box holds no server session while it waits.
 int QtDesktop::MsgBox(const std::string& prompt, int style, const std::string& title) {
   SyncViews();
   if (autoAnswer_) {
@@ -41,6 +43,7 @@ int QtDesktop::MsgBox(const std::string& prompt, int style, const std::string& t
   if (parent == nullptr) parent = MainWindow();
   QMessageBox box(IconOfStyle(style), QString::fromStdString(title), text, QMessageBox::Ok, parent);
   box.setTextFormat(Qt::PlainText);
+  base::ActionPause pause;
   box.exec();
   return 1;
 }

@@ -8,6 +8,9 @@ namespace {
 
 thread_local uint64_t stamp = 1;
 thread_local int depth = 0;
+// The depth at which an ending action gives back what it borrowed: 0, or the
+// depth of a paused action.
+thread_local int floor = 0;
 std::atomic<void (*)()> endHook{nullptr};
 
 }  // namespace
@@ -20,10 +23,17 @@ UserAction::UserAction() {
 UserAction::~UserAction() {
   --depth;
   ++stamp;
-  if (depth == 0) {
+  if (depth == floor) {
     if (void (*hook)() = endHook.load()) hook();
   }
 }
+
+ActionPause::ActionPause() : outerFloor_(floor) {
+  floor = depth;
+  if (void (*hook)() = endHook.load()) hook();
+}
+
+ActionPause::~ActionPause() { floor = outerFloor_; }
 
 uint64_t ActionStamp() { return depth > 0 ? stamp : 0; }
 

@@ -5,6 +5,7 @@
 
 #include "services/base/error_numbers.h"
 #include "services/base/runtime_error.h"
+#include "services/base/user_action.h"
 #include "services/screen/desktop.h"
 #include "services/screen/dispatcher.h"
 
@@ -33,7 +34,8 @@ void Form::Load() {
 }
 
 // Load, take the focus, run until unloaded. Showing a form that is shown
-// already is run-time error 400.
+// already is run-time error 400. The action that showed it pauses while the
+// form waits for its user, holding no server session.
 void Form::ShowModal() {
   if (loaded_ && ActiveModalForm() == this) {
     throw base::RuntimeError(base::error::kFormAlreadyShown,
@@ -42,7 +44,10 @@ void Form::ShowModal() {
   Load();
   if (!loaded_) return;  // OnLoad unloaded it
   OpenModal(*this);
-  if (loaded_) GetDesktop().RunModal(*this);
+  if (loaded_) {
+    base::ActionPause pause;
+    GetDesktop().RunModal(*this);
+  }
   if (loaded_) Unload();  // a desktop that gave up early
 }
 

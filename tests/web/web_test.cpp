@@ -501,4 +501,33 @@ TEST_F(WebServer, TwoServersOnOneSourceShareItsData) {
   }
 }
 
+// A search dialog left open holds no server session: with one session to the
+// database for the whole server, a second user's PathText and keys go on
+// while the first user's dialog waits, and the dialog still works after.
+TEST_F(WebServer, AnOpenSearchDialogHoldsNoServerSession) {
+  DORVANE_REQUIRE_TEST_SERVER();
+  testsupport::TestDatabase database;
+  testsupport::MakeDataFolder(database.Uri(), {"--list", "2", "--today", "2024-03-06"});
+  testsupport::TempFolder folder("dorvane-web-dialog");
+  const auto server = StartServer(folder.Path(), {{"serverSessions", 1}}, database.Uri());
+  ASSERT_NE(server->Port(), 0);
+  std::vector<Workstation> users(2);
+  for (auto& user : users) {
+    user.client = Open({{"ticket", Ticket("ida", 60)}}, nullptr, server->Port());
+    user.Do({{"type", "set"}, {"property", "PathText"}, {"value", "acme"}});
+  }
+  users[0].Do({{"type", "key"}, {"code", 65}, {"shift", 0}});
+  users[0].Do({{"type", "text"}, {"text", "?"}});
+  ASSERT_EQ(users[0].browser.picture.modalForms.size(), 1u);
+  users[1].Do({{"type", "set"}, {"property", "PathText"}, {"value", "acme"}});
+  users[1].Do({{"type", "key"}, {"code", 40}, {"shift", 0}});
+  EXPECT_TRUE(users[1].browser.picture.boxes.empty()) << users[1].browser.picture.boxes[0].prompt;
+  EXPECT_NE(users[1].Caption("lblJOBNAME(1)"), "(not shown)");
+  users[0].Do({{"type", "key"}, {"code", 40}, {"shift", 0}});
+  users[0].Do({{"type", "key"}, {"code", 13}, {"shift", 0}});
+  EXPECT_TRUE(users[0].browser.picture.modalForms.empty());
+  EXPECT_TRUE(users[0].browser.picture.boxes.empty());
+  EXPECT_NE(users[0].Caption("txtCONO"), "");
+}
+
 }  // namespace

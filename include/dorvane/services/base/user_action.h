@@ -23,6 +23,21 @@ class UserAction {
   UserAction& operator=(const UserAction&) = delete;
 };
 
+// ActionPause: the thread's action waits for its user (a modal form's loop, a
+// message box). What the action borrowed is given back now, and again after
+// each action nested in the wait, as when an outermost action ends, so that a
+// dialog left open holds no server session. Rows read before still stand.
+class ActionPause {
+ public:
+  ActionPause();
+  ~ActionPause();
+  ActionPause(const ActionPause&) = delete;
+  ActionPause& operator=(const ActionPause&) = delete;
+
+ private:
+  int outerFloor_;
+};
+
 // The current action's stamp, or 0 outside any action.
 uint64_t ActionStamp();
 // This thread wrote to a server, or began or ended a transaction there: rows
@@ -30,8 +45,9 @@ uint64_t ActionStamp();
 void ActionWrote();
 // True while an action is under way on this thread.
 bool InUserAction();
-// Sets the one routine run on a thread whenever its outermost action ends
-// (the record store gives back the server sessions the action borrowed).
+// Sets the one routine run on a thread whenever its outermost action ends or
+// pauses (the record store gives back the server sessions the action
+// borrowed).
 void SetActionEndHook(void (*hook)());
 
 }  // namespace base
