@@ -264,7 +264,11 @@ void Session::ApplySet(const Input& input) {
     {
       std::lock_guard lock(outMutex_);
       scrubNames_ = setup_.places->Names();
-      if (place != name) scrubNames_.emplace(scrubNames_.begin(), place, name);
+      // The current source's words first: a server two sources share is named as this one.
+      if (place != name) {
+        const auto words = PlaceWords(place, name);
+        scrubNames_.insert(scrubNames_.begin(), words.begin(), words.end());
+      }
     }
     pathName_ = name;
     try {

@@ -121,20 +121,36 @@ std::string ConfigProblem(const Config& config) {
 SourcePlaces::SourcePlaces(const Config& config, std::string emptyFolder)
     : config_(config), emptyFolder_(std::move(emptyFolder)) {
   for (const auto& [name, place] : config.sources) {
-    names_.emplace_back(place, name);
-    // A server's messages name it without the password, as Display() writes it.
-    if (recordstore::IsServerPath(place)) {
-      try {
-        std::string display = recordstore::ParseServerPath(place + "\\MAIN.MDB").display;
-        display.resize(display.size() - std::string("\\MAIN.MDB").size());
-        if (display != place) names_.emplace_back(display, name);
-      } catch (const std::exception&) {
-      }
-    }
+    for (auto& pair : PlaceWords(place, name)) names_.push_back(std::move(pair));
   }
   // Longer places first, so that a place inside another is not half replaced.
   std::stable_sort(names_.begin(), names_.end(),
                    [](const auto& a, const auto& b) { return a.first.size() > b.first.size(); });
+}
+
+std::vector<std::pair<std::string, std::string>> PlaceWords(const std::string& place,
+                                                            const std::string& name) {
+  std::vector<std::pair<std::string, std::string>> words = {{place, name}};
+  if (!recordstore::IsServerPath(place)) return words;
+  try {
+    // The record store's messages name a server by its URI without the
+    // password, by host and port, by database, and libpq's by host and port
+    // apart or by the socket's file.
+    const recordstore::ServerSource source = recordstore::ParseServerPath(place + "\\MAIN.MDB");
+    std::string display = source.display;
+    display.resize(display.size() - std::string("\\MAIN.MDB").size());
+    words.emplace_back(display, name);
+    words.emplace_back("server " + source.host, "server " + name);
+    words.emplace_back("database '" + source.database + "'", "database '" + name + "'");
+    const size_t colon = source.host.rfind(':');
+    if (colon != std::string::npos) {
+      const std::string host = source.host.substr(0, colon), port = source.host.substr(colon + 1);
+      words.emplace_back("at \"" + host + "\", port " + port, "of " + name);
+      words.emplace_back("\"" + host + "/.s.PGSQL." + port + "\"", name);
+    }
+  } catch (const std::exception&) {
+  }
+  return words;
 }
 
 std::string SourcePlaces::PlaceOf(const std::string& name, const Ticket& ticket) const {

@@ -127,11 +127,13 @@ class WebSession : public ::testing::Test {
 
   void SetUp() override {
     config_.secret = "a secret of the test, long enough";
-    config_.sources = {{"acme", folder_->File("acme")}, {"north", folder_->File("north")}};
+    config_.sources = {{"acme", folder_->File("acme")},
+                       {"north", folder_->File("north")},
+                       {"south", "postgresql://dbuser:pw@127.0.0.1:1/south_db?connect_timeout=2"}};
     config_.limits.keptMessages = 4;
     places_ = std::make_unique<dorvaneweb::SourcePlaces>(config_, dorvaneweb::MakeEmptyFolder());
     dorvaneweb::SessionSetup setup;
-    setup.ticket = dorvaneweb::Ticket{"clerk", {"acme"}, 0};
+    setup.ticket = dorvaneweb::Ticket{"clerk", {"acme", "south"}, 0};
     setup.places = places_.get();
     setup.limits = config_.limits;
     setup.today = 45357;  // 6 March 2024
@@ -204,7 +206,8 @@ TEST_F(WebSession, PatchesBuildTheServersPictureAndResentInputIsAppliedOnce) {
 // A message box blocks the code that showed it until the browser answers;
 // meanwhile other input is refused. A source the ticket does not allow
 // behaves as a folder without MAIN.MDB: its box names the source, and no
-// frame shows the place of a source or the folder that stands for it.
+// frame shows the place of a source (a folder, a server's address) or the
+// folder that stands for it.
 TEST_F(WebSession, MessageBoxWaitsForItsAnswer) {
   Input({{"type", "set"}, {"property", "PathText"}, {"value", "north"}});
   const int64_t set = n_;
@@ -222,8 +225,20 @@ TEST_F(WebSession, MessageBoxWaitsForItsAnswer) {
   EXPECT_EQ(result["n"], set);
   EXPECT_TRUE(browser_.picture.boxes.empty());
   EXPECT_EQ(browser_.host["PathText"], "north");
-  EXPECT_EQ(browser_.all.find(folder_->Path()), std::string::npos) << browser_.all;
-  EXPECT_EQ(browser_.all.find(places_->EmptyFolder()), std::string::npos) << browser_.all;
+  // A server that cannot be reached is named by its source too, in the
+  // record store's words and in libpq's.
+  Input({{"type", "set"}, {"property", "PathText"}, {"value", "south"}});
+  browser_.AckOf(n_);
+  ASSERT_EQ(browser_.picture.boxes.size(), 1u);
+  const std::string prompt = browser_.picture.boxes[0].prompt;
+  EXPECT_NE(prompt.find("server south"), std::string::npos) << prompt;
+  Input({{"type", "answer"}, {"box", 0}, {"button", 1}});
+  browser_.NextOfType("result");
+  for (const std::string& hidden :
+       {folder_->Path(), places_->EmptyFolder(), std::string("127.0.0.1"), std::string("south_db"),
+        std::string("dbuser"), std::string("PGSQL")}) {
+    EXPECT_EQ(browser_.all.find(hidden), std::string::npos) << hidden << " in " << browser_.all;
+  }
 }
 
 // "?" in the company box opens the company search modally: its input runs in
