@@ -17,8 +17,9 @@
 import { translateKey } from './keys.js';
 import { Link } from './link.js';
 import { applyDiff, controlKey, emptyPicture } from './picture.js';
-import { STYLE, charactersOf, createControl, paintControl, surfaceSize, unitsOf, colorOf } from './painting.js';
-import { DIALOG_STYLE, boxDialog, centreOver, formDialog, formDialogSize, placeOver } from './dialogs.js';
+import { STYLE, charactersOf, unitsOf } from './painting.js';
+import { DIALOG_STYLE } from './dialogs.js';
+import { Windows } from './windows.js';
 import { predict } from './predict.js';
 
 const HOST_PROPERTIES = ['PathText', 'SelectedBPETAG', 'SelectedEPETAG', 'SelectedBPEDATE',
@@ -61,10 +62,7 @@ export class DorvaneControl extends HTMLElement {
     this.results = new Map();   // n of a set -> {resolve, reject}
     this.pending = [];          // inputs sent and not acknowledged, oldest first
     this.maxAcked = 0;
-    this.nodes = new Map();     // control key -> element
-    this.holders = new Map();   // container name -> {element, body, dialog?}
-    this.closedForms = new Map(); // form name -> {holder, nodes} of its closed window, for the next open
-    this.boxes = [];            // {box, dialog} shown
+    this.windows = new Windows(this.shadowRoot, this.surfaces, (input) => this.sendInput(input));
     this.composing = false;
     this.renderedSeq = 0;
     this.receivedSeq = 0;       // seq of the last snapshot or patch
@@ -79,7 +77,7 @@ export class DorvaneControl extends HTMLElement {
     this.addEventListener('keydown', (e) => this.onKeyDown(e));
     this.addEventListener('focus', () => this.onFocus());
     this.addEventListener('focusout', (e) => this.onFocusOut(e));
-    this.placeDialogs = () => this.centreDialogs(() => true);
+    this.placeDialogs = () => this.windows.centre(this, () => true);
     const root = this.shadowRoot;
     root.addEventListener('beforeinput', (e) => this.onBeforeInput(e));
     root.addEventListener('compositionstart', () => { this.composing = true; });
@@ -292,26 +290,13 @@ export class DorvaneControl extends HTMLElement {
     // under the focus is removed or disabled and the page would lose it.
     const holding = this.shadowRoot.activeElement !== null || document.activeElement === this;
     const pic = this.picture;
-    const opening = pic.containers.some((c) => c.isForm && !this.holders.has(c.name));
-    const place = opening ? { rect: this.getBoundingClientRect(),
+    const place = this.windows.opens(pic) ? { rect: this.getBoundingClientRect(),
       room: { width: innerWidth, height: innerHeight } } : null;
-    const byContainer = new Map(pic.containers.map((c) => [c.name, []]));
-    for (const c of pic.controls) byContainer.get(c.container)?.push(c);
-    for (const [name, holder] of this.holders) {
-      if (!byContainer.has(name)) this.closeContainer(name, holder);
-    }
-    for (const container of pic.containers) this.renderContainer(container, byContainer.get(container.name));
-    const live = new Set(pic.controls.map(controlKey));
-    for (const [key, node] of this.nodes) {
-      if (!live.has(key)) {
-        node.remove();
-        this.nodes.delete(key);
-      }
-    }
+    this.windows.draw(pic);
     this.renderTexts();
-    if (place) this.openForms(place);
-    this.renderBoxes();
-    this.centreDialogs((dialog) => !dialog.dataset.placed);
+    if (place) this.windows.openForms(pic, place);
+    this.windows.drawBoxes(pic.boxes);
+    this.windows.centre(this, (dialog) => !dialog.dataset.placed);
     this.placeFocus(holding);
     this.renderedSeq = this.receivedSeq;
     const now = performance.now();
@@ -319,114 +304,16 @@ export class DorvaneControl extends HTMLElement {
     for (const start of this.guessed.splice(0)) this.keyToGuess.push(now - start);
   }
 
-  // Centres the open dialogs that `which` picks over the element (new ones
-  // once their controls are in; all of them when the page moves).
-  centreDialogs(which) {
-    const dialogs = [...this.holders.values()].map((h) => h.dialog).concat(this.boxes.map((b) => b.dialog));
-    for (const dialog of dialogs) {
-      if (!dialog?.open || !which(dialog)) continue;
-      centreOver(dialog, this);
-      dialog.dataset.placed = '1';
-    }
-  }
-
-  // Takes a container off the page. A modal form's window is closed and
-  // kept with its controls' elements, out of the page, for its next open.
-  closeContainer(name, holder) {
-    this.holders.delete(name);
-    if (!holder.dialog) {
-      holder.element.remove();
-      return;
-    }
-    holder.dialog.close();
-    holder.dialog.remove();
-    const nodes = new Map();
-    for (const [key, node] of this.nodes) {
-      if (node.dorvanePicture.container === name) nodes.set(key, node);
-    }
-    for (const key of nodes.keys()) this.nodes.delete(key);
-    this.closedForms.set(name, { holder, nodes });
-  }
-
-  // Puts a container on the page, with its controls as the picture has them.
-  // A modal form that was open before comes back in its kept window, where
-  // only what changed since is written; it is shown once filled (openForms).
-  renderContainer(container, controls) {
-    let holder = this.holders.get(container.name);
-    const closed = container.isForm && !holder ? this.closedForms.get(container.name) : null;
-    if (closed) {
-      this.closedForms.delete(container.name);
-      holder = closed.holder;
-      holder.opening = true;
-      delete holder.dialog.dataset.placed;
-      for (const [key, node] of closed.nodes) this.nodes.set(key, node);
-      this.shadowRoot.append(holder.dialog);
-      this.holders.set(container.name, holder);
-    } else if (!holder) {
-      if (container.isForm) {
-        const form = formDialog(container.name, container.caption,
-                                () => this.sendInput({ type: 'closeForm', form: container.name }));
-        this.shadowRoot.append(form.dialog);
-        holder = { element: form.body, dialog: form.dialog, setCaption: form.setCaption, opening: true };
-      } else {
-        const element = document.createElement('div');
-        element.className = 'surface';
-        element.dataset.container = container.name;
-        this.surfaces.append(element);
-        holder = { element };
-      }
-      this.holders.set(container.name, holder);
-    }
-    const { width, height } = surfaceSize(container, controls);
-    holder.size = { width, height };
-    const s = holder.element.style;
-    s.width = width + 'px';
-    s.height = height + 'px';
-    s.background = colorOf(container.backColor);
-    if (holder.setCaption) holder.setCaption(container.caption);
-    for (const c of controls) {
-      const key = controlKey(c);
-      let node = this.nodes.get(key);
-      if (!node || node.dorvanePicture.kind !== c.kind) {
-        node?.remove();
-        node = createControl(c);
-        this.nodes.set(key, node);
-        holder.element.append(node);
-      }
-      paintControl(node, c);
-    }
-  }
-
-  // Shows the modal forms made in this frame, filled, each placed over the
-  // element (at place.rect, in a window of place.room) by the size of its
-  // surface, with the toolkit's focus given as it opens: showModal focuses,
-  // which lays the page out, so that happens once with everything in.
-  openForms(place) {
-    const pic = this.picture;
-    const target = this.nodes.get(pic.focusContainer + '\u0000' + pic.focusControl);
-    for (const holder of this.holders.values()) {
-      if (!holder.opening) continue;
-      holder.opening = false;
-      const { width, height } = formDialogSize(holder.size.width, holder.size.height);
-      placeOver(holder.dialog, place.rect, width, height, place.room);
-      holder.dialog.dataset.placed = '1';
-      const inside = target && !target.disabled && holder.element.contains(target);
-      if (inside) target.autofocus = true;
-      holder.dialog.showModal();
-      if (inside) target.autofocus = false;
-    }
-  }
-
   // The element of the focused text box, or null when the focus is elsewhere.
   focusedBox() {
     const pic = this.picture;
-    const node = this.nodes.get(pic.focusContainer + '\u0000' + pic.focusControl);
+    const node = this.windows.node(pic.focusContainer, pic.focusControl);
     return node && node.dorvanePicture.kind === 'TextBox' ? node : null;
   }
 
   renderTexts() {
     const focused = this.focusedBox();
-    for (const node of this.nodes.values()) {
+    for (const node of this.windows.nodes.values()) {
       const p = node.dorvanePicture;
       if (p.kind !== 'TextBox' || node === focused) continue;
       if (node.value !== p.text) node.value = p.text;
@@ -439,37 +326,13 @@ export class DorvaneControl extends HTMLElement {
     if (focused.selectionStart !== start || focused.selectionEnd !== end) focused.setSelectionRange(start, end);
   }
 
-  // The newest waiting box is shown; one answered locally stays hidden
-  // until the server takes it away.
-  renderBoxes() {
-    const boxes = this.picture.boxes;
-    for (const shown of this.boxes.splice(0)) {
-      const i = boxes.findIndex((b, at) => at === shown.index && b.prompt === shown.box.prompt);
-      if (i >= 0 && !shown.answered) this.boxes.push(shown);
-      else shown.dialog.remove();
-    }
-    const index = boxes.length - 1;
-    if (index < 0 || this.boxes.some((b) => b.index === index)) return;
-    const entry = { box: boxes[index], index, answered: false };
-    const { dialog, ok } = boxDialog(boxes[index], () => {
-      entry.answered = true;
-      dialog.close();
-      this.sendInput({ type: 'answer', box: index, button: 1 });
-    });
-    entry.dialog = dialog;
-    this.shadowRoot.append(dialog);
-    dialog.showModal();
-    ok.focus();
-    this.boxes.push(entry);
-  }
-
   // The browser's focus goes where the toolkit's is when the element holds
   // it (or has just got it), or a dialog of it is open.
   placeFocus(holding) {
-    if (this.boxes.length > 0) return;
+    if (this.windows.boxes.length > 0) return;
     if (!holding && this.picture.modalForms.length === 0) return;
     const pic = this.picture;
-    const target = this.nodes.get(pic.focusContainer + '\u0000' + pic.focusControl);
+    const target = this.windows.node(pic.focusContainer, pic.focusControl);
     if (target && !target.disabled) {
       if (this.shadowRoot.activeElement !== target) target.focus({ preventScroll: true });
     } else if (this.shadowRoot.activeElement === null && document.activeElement !== this) {
@@ -492,7 +355,7 @@ export class DorvaneControl extends HTMLElement {
   onFocusOut(event) {
     const to = event.relatedTarget;
     if (this.away || to === null || to === this || this.shadowRoot.contains(to)) return;
-    if (this.picture.modalForms.length > 0 || this.boxes.length > 0) return;
+    if (this.picture.modalForms.length > 0 || this.windows.boxes.length > 0) return;
     this.away = true;
     this.sendInput({ type: 'leave' });
   }
@@ -502,7 +365,7 @@ export class DorvaneControl extends HTMLElement {
   // has been answered, since the ends the server said are those of its focus.
   tabLeaves(event) {
     if (event.key !== 'Tab' || event.ctrlKey || event.altKey || event.metaKey) return false;
-    if (this.pending.length > 0 || this.picture.modalForms.length > 0 || this.boxes.length > 0) return false;
+    if (this.pending.length > 0 || this.picture.modalForms.length > 0 || this.windows.boxes.length > 0) return false;
     return event.shiftKey ? this.tabOut.previous : this.tabOut.next;
   }
 
@@ -565,7 +428,7 @@ export class DorvaneControl extends HTMLElement {
   }
 
   controlOf(event) {
-    const node = event.composedPath().find((n) => n.dataset?.name !== undefined && this.nodes.get(controlKey(n.dataset)) === n);
+    const node = event.composedPath().find((n) => n.dataset?.name !== undefined && this.windows.nodes.get(controlKey(n.dataset)) === n);
     return node ?? null;
   }
 
