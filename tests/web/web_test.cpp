@@ -32,16 +32,23 @@ using dorvaneweb::WebClient;
 using nlohmann::json;
 using Frames = std::vector<json>;
 
-// What a browser holds: the picture the frames build, the host properties,
-// and every frame received.
-struct Browser {
-  // The control of the picture named `name`, or null when not shown.
-  const screen::ControlPicture* Control(const std::string& name) const {
-    for (const auto& control : picture.controls) {
-      if (control.name == name) return &control;
-    }
-    return nullptr;
+// The first frame of `type` among `frames`, or null.
+json Of(const Frames& frames, const std::string& type) {
+  for (const json& frame : frames) {
+    if (frame.value("type", "") == type) return frame;
   }
+  return json();
+}
+
+// A session of a server as a browser holds it: the picture the frames build,
+// the host properties, and every frame received.
+struct Workstation {
+  std::unique_ptr<WebClient> client;
+  int64_t n = 0;
+  screen::Snapshot picture;
+  json host = json::object();
+  std::string all;
+  int64_t lastSeq = 0;
 
   // Applies a frame from the server to the picture and the properties.
   void Take(const json& frame) {
@@ -59,27 +66,6 @@ struct Browser {
       if (frame.contains("host")) host.update(frame["host"]);
     }
   }
-
-  screen::Snapshot picture;
-  json host = json::object();
-  std::string all;  // every frame received
-  int64_t lastSeq = 0;
-};
-
-// The first frame of `type` among `frames`, or null.
-json Of(const Frames& frames, const std::string& type) {
-  for (const json& frame : frames) {
-    if (frame.value("type", "") == type) return frame;
-  }
-  return json();
-}
-
-// A session of a server with the picture its frames build, as a browser has.
-struct Workstation {
-  std::unique_ptr<WebClient> client;
-  Browser browser;
-  int64_t n = 0;
-
   // Sends `input` numbered on (or as number `again`: a resend).
   void Send(json input, int64_t again = 0) {
     input["n"] = again ? again : ++n;
@@ -90,7 +76,7 @@ struct Workstation {
     Send(input, again);
     Frames passed;
     EXPECT_TRUE(client->ReadUntil("ack", 5000, again ? again : n, &passed)) << input;
-    for (const json& frame : passed) browser.Take(frame);
+    for (const json& frame : passed) Take(frame);
     return passed;
   }
   // Applies the frames up to the next of `type` and returns that one (null when none came).
@@ -98,7 +84,7 @@ struct Workstation {
     Frames passed;
     const auto frame = client->ReadUntil(type, 5000, 0, &passed);
     if (frame) passed.push_back(*frame);
-    for (const json& f : passed) browser.Take(f);
+    for (const json& f : passed) Take(f);
     return frame.value_or(json());
   }
   Frames Key(int code) { return Do({{"type", "key"}, {"code", code}, {"shift", 0}}); }
@@ -107,9 +93,12 @@ struct Workstation {
     Send({{"type", "set"}, {"property", property}, {"value", value}});
     return Until("result");
   }
-  std::string Caption(const std::string& name) {
-    const auto* control = browser.Control(name);
-    return control ? control->text : "(not shown)";
+  // The text of control `name`, or "(not shown)".
+  std::string Caption(const std::string& name) const {
+    for (const auto& control : picture.controls) {
+      if (control.name == name) return control.text;
+    }
+    return "(not shown)";
   }
 };
 
@@ -190,32 +179,32 @@ TEST_F(WebSession, PatchesBuildTheServersPictureAndResentInputIsAppliedOnce) {
   json welcome;
   Workstation user = Connect("ann", 0, &welcome);
   EXPECT_EQ(user.Set("PathText", "acme")["ok"], true);
-  EXPECT_EQ(user.browser.host["PathText"], "acme");
-  EXPECT_EQ(user.browser.host["IsListOK"], true);
+  EXPECT_EQ(user.host["PathText"], "acme");
+  EXPECT_EQ(user.host["IsListOK"], true);
   // The entry boxes are hidden until an entry starts: not there to click.
-  EXPECT_EQ(user.browser.Control("txtCONO"), nullptr);
+  EXPECT_EQ(user.Caption("txtCONO"), "(not shown)");
   user.Send({{"type", "click"}, {"container", "ztDorvane"}, {"control", "txtCONO"}});
   EXPECT_EQ(user.Until("error")["n"], user.n);
   user.Key(65);  // A: a new entry
-  ASSERT_NE(user.browser.Control("txtCONO"), nullptr);
-  EXPECT_EQ(user.browser.picture.focusControl, "txtCONO");
+  ASSERT_NE(user.Caption("txtCONO"), "(not shown)");
+  EXPECT_EQ(user.picture.focusControl, "txtCONO");
   // The patch names the input it answers, ahead of that input's ack.
   const json typed = {{"type", "text"}, {"text", "5"}};
   const json patch = Of(user.Do(typed), "patch");
   EXPECT_EQ(patch["acks"], json::array({user.n}));
-  EXPECT_EQ(user.browser.Control("txtCONO")->text, "5");
+  EXPECT_EQ(user.Caption("txtCONO"), "5");
   // The same input again (a resend after a reconnect): acked, not typed twice.
   EXPECT_EQ(user.Do(typed, user.n), Frames{});
   user.Key(39);  // Right: nothing typed
-  EXPECT_EQ(user.browser.Control("txtCONO")->text, "5");
-  EXPECT_EQ(user.browser.picture.selStart, 1);
+  EXPECT_EQ(user.Caption("txtCONO"), "5");
+  EXPECT_EQ(user.picture.selStart, 1);
 
   // The kept frames were dropped (at most four are kept): a resume gets the
   // server's whole picture, which is the one the patches built.
   const Workstation resumed =
       Connect("ann", 0, nullptr, {{"session", welcome["session"]}, {"seq", 1}});
-  EXPECT_TRUE(resumed.browser.picture == user.browser.picture);
-  EXPECT_EQ(resumed.browser.host, user.browser.host);
+  EXPECT_TRUE(resumed.picture == user.picture);
+  EXPECT_EQ(resumed.host, user.host);
 }
 
 // A message box blocks the code that showed it until the browser answers;
@@ -226,7 +215,7 @@ TEST_F(WebSession, MessageBoxWaitsForItsAnswer) {
   Workstation user = Connect("bea");
   user.Do({{"type", "set"}, {"property", "PathText"}, {"value", "north"}});
   const int64_t set = user.n;
-  const auto& boxes = user.browser.picture.boxes;
+  const auto& boxes = user.picture.boxes;
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_NE(boxes[0].prompt.find("3024"), std::string::npos);
   EXPECT_NE(boxes[0].prompt.find("'north"), std::string::npos) << boxes[0].prompt;
@@ -235,10 +224,9 @@ TEST_F(WebSession, MessageBoxWaitsForItsAnswer) {
   user.Send({{"type", "answer"}, {"box", 0}, {"button", 1}});
   EXPECT_EQ(user.Until("result")["n"], set);
   EXPECT_TRUE(boxes.empty());
-  EXPECT_EQ(user.browser.host["PathText"], "north");
-  EXPECT_EQ(user.browser.all.find(std::filesystem::temp_directory_path().string()),
-            std::string::npos)
-      << user.browser.all;
+  EXPECT_EQ(user.host["PathText"], "north");
+  EXPECT_EQ(user.all.find(std::filesystem::temp_directory_path().string()), std::string::npos)
+      << user.all;
 }
 
 // "?" in the company box opens the company search modally: its input runs in
@@ -248,7 +236,7 @@ TEST_F(WebSession, SearchDialogRunsModallyInTheSession) {
   user.Set("PathText", "acme");
   user.Key(65);
   user.Do({{"type", "text"}, {"text", "?"}});
-  const screen::Snapshot& picture = user.browser.picture;
+  const screen::Snapshot& picture = user.picture;
   ASSERT_EQ(picture.modalForms.size(), 1u);
   EXPECT_EQ(picture.focusContainer, picture.modalForms[0]);
   EXPECT_EQ(Of(user.Do({{"type", "closeForm"}, {"form", "somethingElse"}}), "error")["n"], user.n);
@@ -261,7 +249,7 @@ TEST_F(WebSession, SearchDialogRunsModallyInTheSession) {
 // unknown property is the Let's error, and a flood beyond the rate is refused.
 TEST_F(WebSession, BadInputIsRefusedAndTheSessionGoesOn) {
   Workstation user = Connect("dan");
-  const std::string container = user.browser.picture.containers[0].name;
+  const std::string container = user.picture.containers[0].name;
   const std::vector<std::pair<std::string, std::string>> refusals = {
       {"{not json", "not a JSON object"},
       {R"({"n": 1})", "not a JSON object"},
@@ -290,7 +278,7 @@ TEST_F(WebSession, BadInputIsRefusedAndTheSessionGoesOn) {
   EXPECT_EQ(user.Set("SelectedBPETAG", 1.5)["error"]["number"], 13);
   EXPECT_EQ(user.Set("Visible", true)["error"]["number"], 438);
   EXPECT_EQ(user.Set("ControlsEnabled", false)["ok"], true);
-  EXPECT_EQ(user.browser.host["ControlsEnabled"], false);
+  EXPECT_EQ(user.host["ControlsEnabled"], false);
   for (int i = 0; i < dorvaneweb::Limits{}.inputBurst + 40; ++i) {
     user.Send({{"type", "key"}, {"code", 16}});
   }
@@ -425,9 +413,9 @@ TEST_F(WebServer, TwoServersOnOneSourceShareItsData) {
     stations[0].Do({{"type", "click"}, {"container", "ztDorvane"}, {"control", "CmdDelete"}});
     EXPECT_EQ(stations[0].Caption("lblJOBNAME(1)"), "End of List");
     stations[1].Key(69);
-    ASSERT_EQ(stations[1].browser.picture.boxes.size(), 1u);
-    EXPECT_EQ(stations[1].browser.picture.boxes[0].prompt.rfind("3167 ", 0), 0u)
-        << stations[1].browser.picture.boxes[0].prompt;
+    ASSERT_EQ(stations[1].picture.boxes.size(), 1u);
+    EXPECT_EQ(stations[1].picture.boxes[0].prompt.rfind("3167 ", 0), 0u)
+        << stations[1].picture.boxes[0].prompt;
     stations[1].Do({{"type", "answer"}, {"box", 0}, {"button", 1}});
     EXPECT_EQ(stations[1].Caption("lblJOBNAME(1)"), "End of List");
     stations[1].Set("PathText", "acme");
@@ -452,15 +440,15 @@ TEST_F(WebServer, AnOpenSearchDialogHoldsNoServerSession) {
   }
   users[0].Key(65);
   users[0].Do({{"type", "text"}, {"text", "?"}});
-  ASSERT_EQ(users[0].browser.picture.modalForms.size(), 1u);
+  ASSERT_EQ(users[0].picture.modalForms.size(), 1u);
   users[1].Set("PathText", "acme");
   users[1].Key(40);
-  EXPECT_TRUE(users[1].browser.picture.boxes.empty()) << users[1].browser.picture.boxes[0].prompt;
+  EXPECT_TRUE(users[1].picture.boxes.empty()) << users[1].picture.boxes[0].prompt;
   EXPECT_NE(users[1].Caption("lblJOBNAME(1)"), "(not shown)");
   users[0].Key(40);
   users[0].Key(13);
-  EXPECT_TRUE(users[0].browser.picture.modalForms.empty());
-  EXPECT_TRUE(users[0].browser.picture.boxes.empty());
+  EXPECT_TRUE(users[0].picture.modalForms.empty());
+  EXPECT_TRUE(users[0].picture.boxes.empty());
   EXPECT_NE(users[0].Caption("txtCONO"), "");
 }
 
