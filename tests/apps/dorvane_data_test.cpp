@@ -17,6 +17,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <stdexcept>
@@ -381,17 +382,12 @@ TEST(ServerLayout, KeepsEveryIndexAndEnforcesTheDeclaredTypes) {
 
 // The statements README.md gives for a workstation's role, for `role` on `database`.
 std::vector<std::string> ReadmeGrants(const std::string& role, const std::string& database) {
-  std::ifstream readme(DORVANE_SOURCE_DIR "/README.md");
   std::vector<std::string> grants;
+  std::istringstream readme(testsupport::ReadText(DORVANE_SOURCE_DIR "/README.md"));
   for (std::string line; std::getline(readme, line);) {
     if (!line.starts_with("    GRANT ")) continue;
-    const std::pair<std::string, std::string> names[] = {{" acme ", " " + database + " "},
-                                                         {" clerk;", " " + role + ";"}};
-    for (const auto& [from, to] : names) {
-      const size_t at = line.find(from);
-      if (at != std::string::npos) line.replace(at, from.size(), to);
-    }
-    grants.push_back(line);
+    line = std::regex_replace(line, std::regex(" acme "), " " + database + " ");
+    grants.push_back(std::regex_replace(line, std::regex(" clerk;"), " " + role + ";"));
   }
   return grants;
 }

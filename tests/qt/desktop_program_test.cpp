@@ -34,10 +34,6 @@ QRect BoxOf(const QImage& image, uint32_t colour, int right) {
   return box;
 }
 
-void WriteText(const std::string& file, const std::string& text) {
-  std::ofstream(file, std::ios::binary) << text;
-}
-
 // Adds a job through the company and job searches, moves down a row and ends
 // with the company search open.
 const char* const kScript =
@@ -53,7 +49,7 @@ TEST(DesktopProgram, AReplayedScriptMatchesTheScriptedHostAndItsPictureShowsRowA
     testsupport::MakeDataFolder(scratch.File(host + "/data"),
                                 {"--companies", "12", "--jobs", "60", "--list", "6", "--weeks",
                                  "20", "--today", "2024-03-06"});
-    WriteText(scratch.File(host + "/add.script"), kScript);
+    std::ofstream(scratch.File(host + "/add.script")) << kScript;
   }
   const ProgramRun reference = RunProgram("dorvane-script", {"add.script"}, scratch.File("script"));
   ASSERT_EQ(reference.status, 0) << reference.err;
@@ -101,7 +97,7 @@ TEST(DesktopProgram, FailuresAreALineAndAStatus) {
   EXPECT_TRUE(std::filesystem::exists(scratch.File("shot.png")));
   // A script error ends the replay as in the scripted host; Qt may add notes
   // of its own about the platform before the error line.
-  WriteText(scratch.File("bad.script"), "echo one\nfrobnicate\necho two\n");
+  std::ofstream(scratch.File("bad.script")) << "echo one\nfrobnicate\necho two\n";
   run = RunProgram("dorvane-desktop", {"--script", "bad.script"}, scratch.Path());
   const ProgramRun script = RunProgram("dorvane-script", {"bad.script"}, scratch.Path());
   EXPECT_EQ(run.status, 2);
