@@ -152,6 +152,15 @@ class WebServer : public ::testing::Test {
     if (welcome && answer) *welcome = *answer;
     return client;
   }
+  // The close code of a hello the server refuses, with an error message that holds `words`.
+  static int Refusal(const std::string& ticket, const std::string& words) {
+    WebClient client(server_->Port(), "http://good.example");
+    client.Send({{"type", "hello"}, {"ticket", ticket}});
+    EXPECT_NE(client.ReadUntil("error", 5000).value_or(json()).value("message", "").find(words),
+              std::string::npos);
+    EXPECT_FALSE(client.Read(5000));
+    return client.CloseCode();
+  }
   // A session of `user` (resuming `resume` when given), with its first picture.
   static Workstation Connect(const std::string& user, unsigned short port = 0,
                              json* welcome = nullptr, const json& resume = nullptr) {
@@ -299,12 +308,7 @@ TEST_F(WebServer, RefusesOriginsTicketsAndBigFrames) {
   for (const std::string& ticket :
        {std::string(), Ticket("bob", -5), good.substr(0, good.size() - 2) + "xx",
         dorvaneweb::MintTicket({"bob", {"acme"}, std::time(nullptr) + 60}, "another secret")}) {
-    WebClient client(server_->Port(), "http://good.example");
-    client.Send({{"type", "hello"}, {"ticket", ticket}});
-    const auto error = client.ReadUntil("error", 5000);
-    EXPECT_NE(error.value_or(json()).value("message", "").find("ticket"), std::string::npos);
-    EXPECT_FALSE(client.Read(5000));
-    EXPECT_EQ(client.CloseCode(), 1008) << ticket;
+    EXPECT_EQ(Refusal(ticket, "ticket"), 1008) << ticket;
   }
   auto client = Open({{"ticket", good}});
   client->SendText(json{{"type", "text"}, {"n", 1}, {"text", std::string(9000, 'x')}}.dump());
@@ -315,43 +319,30 @@ TEST_F(WebServer, RefusesOriginsTicketsAndBigFrames) {
 
 TEST_F(WebServer, ResumesTheSessionAndCapsSessionsPerUser) {
   json welcome;
-  auto first = Open({{"ticket", Ticket("cy")}}, &welcome);
+  Workstation first = Connect("cy", 0, &welcome);
   const std::string id = welcome["session"];
-  auto snapshot = first->ReadUntil("snapshot", 5000);
-  ASSERT_TRUE(snapshot);
-  first->Send({{"type", "key"}, {"n", 1}, {"code", 9}, {"shift", 0}});
-  ASSERT_TRUE(first->ReadUntil("ack", 5000, 1));
-  first.reset();
+  const int64_t seen = first.lastSeq;
+  first.Key(9);
+  first.client.reset();
 
   // The same session: the frames after the last seen come again, and the
   // resent input is acknowledged without being applied again.
-  auto second =
-      Open({{"ticket", Ticket("cy")}, {"resume", {{"session", id}, {"seq", (*snapshot)["seq"]}}}},
-           &welcome);
+  Workstation second;
+  second.client =
+      Open({{"ticket", Ticket("cy")}, {"resume", {{"session", id}, {"seq", seen}}}}, &welcome);
   EXPECT_EQ(welcome["resumed"], true);
   EXPECT_EQ(welcome["session"], id);
-  auto patch = second->ReadUntil("patch", 5000);
-  ASSERT_TRUE(patch);
-  EXPECT_EQ((*patch)["seq"], (*snapshot)["seq"].get<int>() + 1);
-  second->Send({{"type", "key"}, {"n", 1}, {"code", 9}, {"shift", 0}});
-  std::vector<json> passed;
-  EXPECT_TRUE(second->ReadUntil("ack", 5000, 1, &passed));
-  EXPECT_TRUE(passed.empty()) << passed[0];
+  EXPECT_EQ(second.Until("patch")["seq"], seen + 1);
+  EXPECT_EQ(second.Do({{"type", "key"}, {"code", 9}, {"shift", 0}}, 1), Frames{});
 
   // Another user may not take it; an unknown session starts afresh, and the
   // user's third session is refused.
-  auto other =
-      Open({{"ticket", Ticket("di")}, {"resume", {{"session", id}, {"seq", 0}}}}, &welcome);
+  Connect("di", 0, &welcome, {{"session", id}, {"seq", 0}});
   EXPECT_EQ(welcome["fresh"], true);
-  auto fresh =
-      Open({{"ticket", Ticket("cy")}, {"resume", {{"session", "00ff"}, {"seq", 3}}}}, &welcome);
+  Workstation fresh = Connect("cy", 0, &welcome, {{"session", "00ff"}, {"seq", 3}});
   EXPECT_EQ(welcome["fresh"], true);
   EXPECT_NE(welcome["session"], id);
-  WebClient third(server_->Port(), "http://good.example");
-  third.Send({{"type", "hello"}, {"ticket", Ticket("cy")}});
-  EXPECT_TRUE(third.ReadUntil("error", 5000));
-  EXPECT_FALSE(third.Read(5000));
-  EXPECT_EQ(third.CloseCode(), 1013);
+  EXPECT_EQ(Refusal(Ticket("cy"), "as many sessions"), 1013);
 }
 
 // A session whose socket went ends after limits.resumeSeconds; one that
