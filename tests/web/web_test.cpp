@@ -352,17 +352,14 @@ TEST_F(WebServer, EndsSessionsAfterTheResumeTimeAndWhenIdle) {
   const auto server = StartServer(folder.Path(), {{"idleSeconds", 4}, {"resumeSeconds", 1}});
   ASSERT_NE(server->Port(), 0);
   json welcome;
-  auto dropped = Open({{"ticket", Ticket("eve")}}, &welcome, server->Port());
+  Workstation dropped = Connect("eve", server->Port(), &welcome);
   const std::string id = welcome["session"];
-  auto idle = Open({{"ticket", Ticket("fay")}}, nullptr, server->Port());
-  ASSERT_TRUE(dropped->ReadUntil("snapshot", 5000));
-  ASSERT_TRUE(idle->ReadUntil("snapshot", 5000));
+  auto idle = Connect("fay", server->Port()).client;
   const auto start = std::chrono::steady_clock::now();
-  dropped.reset();
+  dropped.client.reset();
   std::this_thread::sleep_for(std::chrono::milliseconds(2500));
   // Past the resume time (1 s and the reaper's second) but not yet idle.
-  auto again = Open({{"ticket", Ticket("eve")}, {"resume", {{"session", id}, {"seq", 1}}}},
-                    &welcome, server->Port());
+  Connect("eve", server->Port(), &welcome, {{"session", id}, {"seq", 1}});
   EXPECT_EQ(welcome["fresh"], true) << welcome;
   EXPECT_FALSE(idle->Closed());
   while (idle->Read(8000)) {
