@@ -36,7 +36,7 @@ TEST_F(ViewTest, PlacementVisibilityTooltipsAndColoursFollowTheModel) {
   EXPECT_EQ(view->childAt(10, 50), W(surface.txtA));
   surface.txtA.SetVisible(false);
   surface.lblRow(0).SetBackColor(0x008080FF);
-  const QImage image = Picture();
+  const QImage image = WindowTest::Picture(*view);
   EXPECT_FALSE(W(surface.txtA)->isVisible());
   // Pixels inside rows 0 and 1 (from 660 and 930 twips down, 270 apart).
   EXPECT_EQ(StoredColourAt(image, 75, 53), 0x008080FFu);
@@ -47,7 +47,7 @@ TEST_F(ViewTest, PlacementVisibilityTooltipsAndColoursFollowTheModel) {
   surface.txtA.SetText("1234");
   surface.txtA.SetSelLength(4);
   auto navy = [this] {
-    const QImage picture = Picture();
+    const QImage picture = WindowTest::Picture(*view);
     for (int x = 8; x < 40; ++x) {
       if (StoredColourAt(picture, x, 54) == 0x00800000u) return true;
     }
@@ -62,7 +62,7 @@ TEST_F(ViewTest, PlacementVisibilityTooltipsAndColoursFollowTheModel) {
 // handed it to; typing edits a text box through its handlers within its
 // MaxLength; a Qt button's own key handling clicks nothing twice.
 TEST_F(ViewTest, KeysTypedIntoTheWidgetsReachTheHandlers) {
-  ASSERT_EQ(Focus(), "hsbMAIN");
+  ASSERT_EQ(testsupport::FocusName(), "hsbMAIN");
   EXPECT_EQ(QApplication::focusWidget(), W(surface.hsbMAIN));
   QTest::keyClick(KeyTarget(), Qt::Key_Down);
   QTest::keyClick(W(surface.lblRow(0)), Qt::Key_Question);
@@ -70,7 +70,7 @@ TEST_F(ViewTest, KeysTypedIntoTheWidgetsReachTheHandlers) {
               ElementsAre("ztTest.KeyDown 40/0", "hsbMAIN.KeyDown 40/0", "ztTest.KeyDown 191/1",
                           "hsbMAIN.KeyDown 191/1", "hsbMAIN.KeyPress 63"));
   QTest::mouseClick(W(surface.txtA), Qt::LeftButton);
-  ASSERT_EQ(Focus(), "txtA");
+  ASSERT_EQ(testsupport::FocusName(), "txtA");
   EXPECT_EQ(QApplication::focusWidget(), W(surface.txtA));
   surface.txtA.KeyPress = [](int16_t& keyAscii) {
     if (keyAscii >= 'a' && keyAscii <= 'z') keyAscii = static_cast<int16_t>(keyAscii - 32);
@@ -109,7 +109,7 @@ TEST_F(ViewTest, ClicksAndDoubleClicksAsThePlatformGivesThem) {
   surface.cmdOK.SetEnabled(false);
   QTest::mouseClick(W(surface.cmdOK), Qt::LeftButton);
   EXPECT_THAT(log, IsEmpty());
-  EXPECT_EQ(Focus(), "hsbMAIN");
+  EXPECT_EQ(testsupport::FocusName(), "hsbMAIN");
 }
 
 TEST_F(ViewTest, QtFocusMovesBetweenHostAndControlAndStaysWhenHiddenOrScripted) {
@@ -137,7 +137,7 @@ TEST_F(ViewTest, QtFocusMovesBetweenHostAndControlAndStaysWhenHiddenOrScripted) 
   QTest::keyClick(KeyTarget(), Qt::Key_Tab);
   QTest::mouseClick(W(surface.cmdOK), Qt::LeftButton);
   qtfront::SetUserInputEnabled(true);
-  EXPECT_EQ(Focus(), "txtA");
+  EXPECT_EQ(testsupport::FocusName(), "txtA");
   EXPECT_THAT(log, IsEmpty());
 }
 
@@ -181,7 +181,7 @@ TEST_F(ViewTest, ARunTimeErrorFromAHandlerIsShownInABox) {
   EXPECT_EQ(reported, std::vector<int32_t>{3021});
   // The host goes on: the next key still works.
   QTest::keyClick(KeyTarget(), Qt::Key_Backtab, Qt::ShiftModifier);
-  EXPECT_EQ(Focus(), "cmdAdd");
+  EXPECT_EQ(testsupport::FocusName(), "cmdAdd");
 }
 
 struct Case {
