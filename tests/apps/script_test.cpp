@@ -61,6 +61,13 @@ using scripthost::ParseKey;
 using scripthost::ScriptError;
 using scripthost::SplitWords;
 
+// Replaces every `name` in `text` by `value`.
+void Put(std::string& text, const std::string& name, const std::string& value) {
+  for (size_t at = 0; (at = text.find(name, at)) != std::string::npos; at += value.size()) {
+    text.replace(at, name.size(), value);
+  }
+}
+
 // The data folder of the scripts, made once for the program.
 const std::string& Data() {
   static const testsupport::TempFolder scratch;
@@ -72,9 +79,7 @@ const std::string& Data() {
 // Runs the script on the control, "DATA" standing for the data folder.
 RunResult RunScript(std::string script,
                     scripthost::OpenSearchHook hook = scripthost::DorvaneSearchHook()) {
-  for (size_t at = 0; (at = script.find("DATA", at)) != std::string::npos; at += Data().size()) {
-    script.replace(at, 4, Data());
-  }
+  Put(script, "DATA", Data());
   std::ostringstream out, err;
   scripthost::ScriptHost host(scripthost::DorvaneControlFactory(), out, err);
   host.SetOpenSearchHook(std::move(hook));
@@ -364,12 +369,6 @@ constexpr const char* kActions[] = {
     "new list\nclick cmdNewList",
     "load\nlet PathText data",  // another look at the data, as a host does after a while
 };
-
-// Replaces `name` in `text` by `value`.
-void Put(std::string& text, const std::string& name, const std::string& value) {
-  const size_t at = text.find(name);
-  if (at != std::string::npos) text.replace(at, name.size(), value);
-}
 
 // Worker `worker`'s random script of `actions` actions on the data source
 // `data`, each named by an ACTION line; then it waits for the last-round lock
