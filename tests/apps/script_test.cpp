@@ -245,7 +245,10 @@ TEST(ScriptReference, DescribesExactlyTheCommandsTheHostAccepts) {
       << "the rows of the reference (left) and the words the host accepts (right)";
 }
 
-TEST(ScriptWords, BlanksSeparateWordsAndQuotesHoldBlanksAndEscapes) {
+// Blanks separate words and quotes hold blanks and escapes; bad quoting,
+// unknown keys, a malformed control index (lblCONO(2) is on many lines of the
+// scenarios) and a whole number out of its range are script errors.
+TEST(ScriptWords, QuotesHoldBlanksAndEscapesAndMalformedWordsKeysNamesAndNumbersAreErrors) {
   auto words = SplitWords("  let   PathText \"C:\\\\data dir\\\"x\\\"\"  ");
   ASSERT_EQ(words.size(), 3u);
   EXPECT_EQ(words[0].text, "let");
@@ -257,6 +260,21 @@ TEST(ScriptWords, BlanksSeparateWordsAndQuotesHoldBlanksAndEscapes) {
   EXPECT_EQ(words[1].text, "a\r\n\tb");
   EXPECT_EQ(words[2].text, "");
   EXPECT_TRUE(words[2].quoted);
+  for (const char* bad : {"echo \"open", "echo \"bad \\q escape\"", "echo \"x\"y", "echo \"x\\"}) {
+    EXPECT_THROW(SplitWords(bad), ScriptError) << bad;
+  }
+  for (const char* bad : {"Bogus", "F13", "F0", "Num10", "Shift+", "Ctrl+Bogus", "ab", ""}) {
+    EXPECT_THROW(ParseKey(bad), ScriptError) << bad;
+  }
+  std::string name;
+  int index = 0;
+  for (const char* bad : {"lbl(", "lbl(x)", "(1)", "lbl(-1)", "lbl()"}) {
+    EXPECT_THROW(scripthost::ParseControlName(bad, name, index), ScriptError) << bad;
+  }
+  EXPECT_EQ(scripthost::ParseWholeNumber("-32768", -32768, 32767, "x"), -32768);
+  for (const char* bad : {"32768", "1.5", "-"}) {
+    EXPECT_THROW(scripthost::ParseWholeNumber(bad, -32768, 32767, "x"), ScriptError) << bad;
+  }
 }
 
 // Characters are the US-keyboard key that types them, with Shift where that
@@ -295,34 +313,12 @@ TEST(ScriptKeys, CharactersNamesAndModifiersCombine) {
   }
 }
 
-// Bad quoting, unknown keys, a malformed control index (lblCONO(2) is on many
-// lines of the scenarios) and a whole number out of its range are script errors.
-TEST(ScriptErrors, MalformedWordsKeysNamesAndNumbers) {
-  for (const char* bad : {"echo \"open", "echo \"bad \\q escape\"", "echo \"x\"y", "echo \"x\\"}) {
-    EXPECT_THROW(SplitWords(bad), ScriptError) << bad;
-  }
-  for (const char* bad : {"Bogus", "F13", "F0", "Num10", "Shift+", "Ctrl+Bogus", "ab", ""}) {
-    EXPECT_THROW(ParseKey(bad), ScriptError) << bad;
-  }
-  std::string name;
-  int index = 0;
-  for (const char* bad : {"lbl(", "lbl(x)", "(1)", "lbl(-1)", "lbl()"}) {
-    EXPECT_THROW(scripthost::ParseControlName(bad, name, index), ScriptError) << bad;
-  }
-  EXPECT_EQ(scripthost::ParseWholeNumber("-32768", -32768, 32767, "x"), -32768);
-  for (const char* bad : {"32768", "1.5", "-"}) {
-    EXPECT_THROW(scripthost::ParseWholeNumber(bad, -32768, 32767, "x"), ScriptError) << bad;
-  }
-}
-
-TEST(ScriptOutput, TextsAreQuotedWithEscapes) {
+// Texts are quoted with escapes; the types no scenario shows print by their
+// type (True, numbers and texts are on many lines).
+TEST(ScriptOutput, ValuesPrintByTheirType) {
   EXPECT_EQ(scripthost::Quote("a\"b\\c\r\n\td\x01\x7f"), "\"a\\\"b\\\\c\\r\\n\\td\\x01\\x7F\"");
   EXPECT_EQ(scripthost::Quote(""), "\"\"");
   EXPECT_EQ(scripthost::Quote("Zoë"), "\"Zoë\"");
-}
-
-// The types no scenario shows (True, numbers and texts are on many lines).
-TEST(ScriptOutput, ValuesPrintByTheirType) {
   using recordstore::Variant;
   EXPECT_EQ(scripthost::FormatValue(Variant::Long(100000)), "100000");
   EXPECT_EQ(scripthost::FormatValue(Variant::Null()), "Null");
