@@ -18,9 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using recordstore::Variant;
   std::istringstream lines(std::string(reinterpret_cast<const char*>(data), size));
   std::string typed, format, numbers;
-  std::getline(lines, typed);
-  std::getline(lines, format);
-  std::getline(lines, numbers);
+  std::getline(std::getline(std::getline(lines, typed), format), numbers);
   int16_t form = 0, pivot = 0;
   double serial = 0;
   std::istringstream(numbers) >> form >> pivot >> serial;

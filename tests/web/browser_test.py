@@ -47,9 +47,8 @@ def reconnect(t):
     t.server = web_browser.WebServer(t.build, t.sources, port=t.server.port)
     restarted = t.page.wait("el.link.ready && el.link.session !== %r && el.settled && "
                             "el.host.PathText === 'acme'" % first, 20)
-    status = t.page.element("[el.statusLine.textContent, el.link.ready, el.link.session !== %r, "
-                            "el.pending.length, el.frame, el.renderedSeq, el.receivedSeq, "
-                            "el.host.PathText]" % first)
+    status = t.page.element("[el.statusLine.textContent, el.link.ready, el.pending.length, "
+                            "el.renderedSeq, el.receivedSeq, el.host.PathText]")
     return bool(restarted) and "restarted" in status[0], status
 
 
