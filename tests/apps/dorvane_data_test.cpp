@@ -152,35 +152,29 @@ TEST(Layout, FilesHaveExactlyTheSchemaTextsTablesAndIndexes) {
   EXPECT_EQ(printed.out, schema);
 }
 
-// Runs init FOLDER with the options and returns what the program did.
-ProgramRun Init(const fs::path& folder, std::vector<std::string> options = {}) {
-  options.insert(options.begin(), {"init", folder.string()});
-  return testsupport::RunDataTool(options);
-}
-
 // A folder's files are replaced only with --force, and not while in use; the
 // settings file alone, in any case, also blocks; a plain file in the way is named.
 TEST(ExistingFolder, IsReplacedOnlyWithForceAndNotWhileInUse) {
   TempFolder scratch;
-  const fs::path folder = scratch.File("nested/folder");
-  ASSERT_EQ(Init(folder).status, 0);
-  SqlFile(folder / "MAIN.MDB").Exec("INSERT INTO COLIST (CONO, CONAME) VALUES (0, 'MARKER')");
+  const std::string folder = scratch.File("nested/folder");
+  testsupport::MakeDataFolder(folder);
+  SqlFile(folder + "/MAIN.MDB").Exec("INSERT INTO COLIST (CONO, CONAME) VALUES (0, 'MARKER')");
   const auto markerKept = [&] {
-    return SqlFile(folder / "MAIN.MDB").Value("SELECT count(*) FROM COLIST WHERE CONO = 0") == "1";
+    return SqlFile(folder + "/MAIN.MDB").Value("SELECT count(*) FROM COLIST WHERE CONO = 0") == "1";
   };
-  ProgramRun run = Init(folder);
+  ProgramRun run = RunDataTool({"init", folder});
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("--force"), std::string::npos) << run.err;
   EXPECT_TRUE(markerKept());
   {
-    SqlFile reader(folder / "MAIN.MDB");
+    SqlFile reader(folder + "/MAIN.MDB");
     EXPECT_EQ(reader.Value("SELECT count(*) FROM COLIST"), "13");  // holds the file open
-    run = Init(folder, {"--force"});
+    run = RunDataTool({"init", folder, "--force"});
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("in use"), std::string::npos) << run.err;
     EXPECT_TRUE(markerKept());
   }
-  run = Init(folder, {"--force", "--no-qrlsys"});
+  run = RunDataTool({"init", folder, "--force", "--no-qrlsys"});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_FALSE(markerKept());
   // No half-built file is left behind.
@@ -188,16 +182,15 @@ TEST(ExistingFolder, IsReplacedOnlyWithForceAndNotWhileInUse) {
     EXPECT_EQ(entry.path().filename(), "MAIN.MDB");
   }
 
-  const fs::path other = scratch.File("other");
-  ASSERT_EQ(Init(other).status, 0);
+  const fs::path other = testsupport::MakeDataFolder(scratch.File("other"));
   fs::remove(other / "MAIN.MDB");
   fs::rename(other / "QRLSYS.mdb", other / "qrlsys.MDB");
-  EXPECT_EQ(Init(other).status, 1);
+  EXPECT_EQ(RunDataTool({"init", other.string()}).status, 1);
   EXPECT_TRUE(fs::exists(other / "qrlsys.MDB"));
   EXPECT_FALSE(fs::exists(other / "MAIN.MDB"));
 
   std::ofstream(scratch.File("file")) << "not a folder";
-  run = Init(scratch.File("file"));
+  run = RunDataTool({"init", scratch.File("file")});
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("not a folder"), std::string::npos) << run.err;
 }
@@ -279,8 +272,7 @@ TEST(Init, TodayAtTheEndsOfTheRangeSeedsWeeksAndANewList) {
            {"fridays",
             {"--companies", "2", "--jobs", "40", "--list", "40", "--saved", "0", "--weeks", "60",
              "--today", "2024-02-27"}}}) {
-    const ProgramRun run = Init(scratch.File(folder), options);
-    ASSERT_EQ(run.status, 0) << folder << ": " << run.err;
+    testsupport::MakeDataFolder(scratch.File(folder), options);
   }
   const auto db = [&](const char* folder) { return SqlFile(scratch.File(folder) + "/MAIN.MDB"); };
   EXPECT_EQ(db("late").Dump("SELECT LDATE FROM PELIST ORDER BY PETAG"),
