@@ -6,7 +6,6 @@
 // run-time error allowed; any other exception or a sanitizer report is a fault.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <sstream>
 #include <string>
 
@@ -19,14 +18,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using recordstore::Variant;
   std::istringstream lines(std::string(reinterpret_cast<const char*>(data), size));
   std::string typed, format, numbers;
-  std::getline(lines, typed);
-  std::getline(lines, format);
-  std::getline(lines, numbers);
-  const char* at = numbers.c_str();
-  char* end = nullptr;
-  int16_t form = static_cast<int16_t>(std::strtol(at, &end, 10));
-  int16_t pivot = static_cast<int16_t>(std::strtol(end, &end, 10));
-  const double serial = std::strtod(end, &end);
+  std::getline(std::getline(std::getline(lines, typed), format), numbers);
+  int16_t form = 0, pivot = 0;
+  double serial = 0;
+  std::istringstream(numbers) >> form >> pivot >> serial;
 
   const std::string checked = ztBasicSet::ValidateDateText(typed, form, pivot);
   if (checked.empty()) __builtin_trap();  // " " or a date, never nothing

@@ -20,8 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using recordstore::Variant;
   std::istringstream lines(std::string(reinterpret_cast<const char*>(data), size));
   std::string format, text;
-  std::getline(lines, format);
-  std::getline(lines, text);
+  std::getline(std::getline(lines, format), text);
   const double number = std::strtod(text.c_str(), nullptr);
   std::vector<Variant> values = {Variant::String(text),
                                  Variant::Double(number),

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Runs every libFuzzer target of a fuzzing build for a bounded time each.
 #   fuzz/run-fuzzers.sh BIN_DIR [SECONDS] [NAME...]
-# Each target first replays its saved inputs (fuzz/regressions/<name>/, when
-# there are any), then fuzzes from its seeds (fuzz/corpus/<name>/) in a
-# scratch folder holding a small tree of data files for the path resolver.
+# Each target first runs its saved inputs (fuzz/regressions/<name>/, when
+# there are any) with its seeds (fuzz/corpus/<name>/), as libFuzzer runs a
+# corpus before it fuzzes, in a scratch folder holding a small tree of data
+# files for the path resolver.
 # Seeds made by the build (BIN_DIR/../fuzz-seeds/<name>/: the script fuzzer's
 # are the scenario scripts) join the saved ones.
 # New inputs go to BIN_DIR/../fuzz-corpus/<name>/, never into the sources;
@@ -32,16 +33,8 @@ for name in "${names[@]}"; do
   program="$bin_dir/fuzz_$name"
   corpus="$out_dir/fuzz-corpus/$name"
   mkdir -p "$corpus"
-  regressions="$source_dir/regressions/$name"
-  if [ -d "$regressions" ] && [ -n "$(ls -A "$regressions")" ]; then
-    (cd "$scratch" && "$program" "$regressions"/*) >"$out_dir/fuzz-$name.log" 2>&1 || {
-      echo "fuzz $name: a saved input fails again (see $out_dir/fuzz-$name.log)"
-      failed=1
-      continue
-    }
-  fi
   seeds=()
-  for dir in "$source_dir/corpus/$name" "$out_dir/fuzz-seeds/$name"; do
+  for dir in "$source_dir/regressions/$name" "$source_dir/corpus/$name" "$out_dir/fuzz-seeds/$name"; do
     [ -d "$dir" ] && seeds+=("$dir")
   done
   start=$(date +%s)

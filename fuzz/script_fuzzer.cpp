@@ -15,30 +15,28 @@
 
 namespace {
 
+// Runs `read`, taking a script error as an expected outcome.
+template <class Read>
+void Quietly(Read read) {
+  try {
+    read();
+  } catch (const scripthost::ScriptError&) {
+  }
+}
+
 // Runs every lexical routine on each word of each line.
 void ReadWords(const std::string& script) {
   std::istringstream lines(script);
-  std::string line;
-  while (std::getline(lines, line)) {
-    try {
+  for (std::string line; std::getline(lines, line);) {
+    Quietly([&] {
       for (const scripthost::Word& word : scripthost::SplitWords(line)) {
-        try {
-          scripthost::ParseKey(word.text);
-        } catch (const scripthost::ScriptError&) {
-        }
-        try {
-          std::string name;
-          int index = 0;
-          scripthost::ParseControlName(word.text, name, index);
-        } catch (const scripthost::ScriptError&) {
-        }
-        try {
-          scripthost::ParseWholeNumber(word.text, -32768, 32767, "fuzz");
-        } catch (const scripthost::ScriptError&) {
-        }
+        std::string name;
+        int index = 0;
+        Quietly([&] { scripthost::ParseKey(word.text); });
+        Quietly([&] { scripthost::ParseControlName(word.text, name, index); });
+        Quietly([&] { scripthost::ParseWholeNumber(word.text, -32768, 32767, "fuzz"); });
       }
-    } catch (const scripthost::ScriptError&) {
-    }
+    });
   }
 }
 

@@ -78,10 +78,10 @@ fi
 # Dependencies: on one another at the same version and on the libraries the
 # binaries link; the development package on Qt's for the Qt front end.
 depends() { dpkg-deb -f "$1" Depends; }
-grep -q 'libdorvane2 (= 2.0.0)' <<< "$(depends "$programs")" ||
-  { echo "FAIL: dorvane depends on: $(depends "$programs")"; exit 1; }
-grep -q 'libdorvane2 (= 2.0.0)' <<< "$(depends "$dev")" ||
-  { echo "FAIL: libdorvane-dev depends on: $(depends "$dev")"; exit 1; }
+for package in "$programs" "$dev"; do
+  grep -q 'libdorvane2 (= 2.0.0)' <<< "$(depends "$package")" ||
+    { echo "FAIL: $(basename "$package") depends on: $(depends "$package")"; exit 1; }
+done
 for library in libsqlite3 libpq5 libqt6widgets6; do
   grep -q "$library" <<< "$(depends "$runtime")" ||
     { echo "FAIL: libdorvane2 depends on: $(depends "$runtime"), not $library"; exit 1; }

@@ -152,9 +152,6 @@ class ViewTest : public WindowTest {
 
   QWidget* W(const screen::Control& c) const { return view->WidgetOf(c); }
   QWidget* KeyTarget() const { return WindowTest::KeyTarget(view); }
-  // The name of the control with the toolkit's focus, "(none)" without one.
-  static std::string Focus() { return testsupport::FocusName(); }
-  QImage Picture() const { return WindowTest::Picture(*view); }
 
   TestSurface surface;
   qtfront::ContainerView* view = nullptr;

@@ -2,17 +2,21 @@
 // model (a focused text box shows its selection), real Qt keys and clicks
 // reach the same handlers the toolkit's own events reach, and the Qt focus
 // follows the toolkit's focus; message boxes carry the icon of their style,
-// and a run-time error that reaches the host is shown in a box.
+// and a run-time error that reaches the host is shown in a box. Qt key events
+// become the US-keyboard codes and characters that KeyDown and KeyPress
+// receive, whatever Qt reports for the same key.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
 #include <QMessageBox>
 
+#include "frontends/qt/key_translation.h"
 #include "qt_test_support.h"
 
 namespace {
 
+using qtfront::TranslateKey;
 using qttest::SoonInLoop;
 using qttest::StoredColourAt;
 using qttest::ViewTest;
@@ -32,7 +36,7 @@ TEST_F(ViewTest, PlacementVisibilityTooltipsAndColoursFollowTheModel) {
   EXPECT_EQ(view->childAt(10, 50), W(surface.txtA));
   surface.txtA.SetVisible(false);
   surface.lblRow(0).SetBackColor(0x008080FF);
-  const QImage image = Picture();
+  const QImage image = WindowTest::Picture(*view);
   EXPECT_FALSE(W(surface.txtA)->isVisible());
   // Pixels inside rows 0 and 1 (from 660 and 930 twips down, 270 apart).
   EXPECT_EQ(StoredColourAt(image, 75, 53), 0x008080FFu);
@@ -43,7 +47,7 @@ TEST_F(ViewTest, PlacementVisibilityTooltipsAndColoursFollowTheModel) {
   surface.txtA.SetText("1234");
   surface.txtA.SetSelLength(4);
   auto navy = [this] {
-    const QImage picture = Picture();
+    const QImage picture = WindowTest::Picture(*view);
     for (int x = 8; x < 40; ++x) {
       if (StoredColourAt(picture, x, 54) == 0x00800000u) return true;
     }
@@ -58,7 +62,7 @@ TEST_F(ViewTest, PlacementVisibilityTooltipsAndColoursFollowTheModel) {
 // handed it to; typing edits a text box through its handlers within its
 // MaxLength; a Qt button's own key handling clicks nothing twice.
 TEST_F(ViewTest, KeysTypedIntoTheWidgetsReachTheHandlers) {
-  ASSERT_EQ(Focus(), "hsbMAIN");
+  ASSERT_EQ(testsupport::FocusName(), "hsbMAIN");
   EXPECT_EQ(QApplication::focusWidget(), W(surface.hsbMAIN));
   QTest::keyClick(KeyTarget(), Qt::Key_Down);
   QTest::keyClick(W(surface.lblRow(0)), Qt::Key_Question);
@@ -66,7 +70,7 @@ TEST_F(ViewTest, KeysTypedIntoTheWidgetsReachTheHandlers) {
               ElementsAre("ztTest.KeyDown 40/0", "hsbMAIN.KeyDown 40/0", "ztTest.KeyDown 191/1",
                           "hsbMAIN.KeyDown 191/1", "hsbMAIN.KeyPress 63"));
   QTest::mouseClick(W(surface.txtA), Qt::LeftButton);
-  ASSERT_EQ(Focus(), "txtA");
+  ASSERT_EQ(testsupport::FocusName(), "txtA");
   EXPECT_EQ(QApplication::focusWidget(), W(surface.txtA));
   surface.txtA.KeyPress = [](int16_t& keyAscii) {
     if (keyAscii >= 'a' && keyAscii <= 'z') keyAscii = static_cast<int16_t>(keyAscii - 32);
@@ -105,7 +109,7 @@ TEST_F(ViewTest, ClicksAndDoubleClicksAsThePlatformGivesThem) {
   surface.cmdOK.SetEnabled(false);
   QTest::mouseClick(W(surface.cmdOK), Qt::LeftButton);
   EXPECT_THAT(log, IsEmpty());
-  EXPECT_EQ(Focus(), "hsbMAIN");
+  EXPECT_EQ(testsupport::FocusName(), "hsbMAIN");
 }
 
 TEST_F(ViewTest, QtFocusMovesBetweenHostAndControlAndStaysWhenHiddenOrScripted) {
@@ -133,7 +137,7 @@ TEST_F(ViewTest, QtFocusMovesBetweenHostAndControlAndStaysWhenHiddenOrScripted) 
   QTest::keyClick(KeyTarget(), Qt::Key_Tab);
   QTest::mouseClick(W(surface.cmdOK), Qt::LeftButton);
   qtfront::SetUserInputEnabled(true);
-  EXPECT_EQ(Focus(), "txtA");
+  EXPECT_EQ(testsupport::FocusName(), "txtA");
   EXPECT_THAT(log, IsEmpty());
 }
 
@@ -149,27 +153,24 @@ void AnswerNextBox(std::string& seen) {
   });
 }
 
-TEST(QtDesktop, MessageBoxesShowTheIconOfTheirStyle) {
-  qtfront::QtDesktop desktop;
-  const std::pair<int, QMessageBox::Icon> cases[] = {
+// Message boxes show the icon of their style and the text with Qt's line
+// breaks; a run-time error that reaches the host is shown in one, and the
+// host goes on.
+TEST_F(ViewTest, ARunTimeErrorFromAHandlerIsShownInABox) {
+  desktop.SetAutoAnswer(false);
+  std::string seen;
+  const std::pair<int, QMessageBox::Icon> styles[] = {
       {16, QMessageBox::Critical}, {64, QMessageBox::Information}, {0, QMessageBox::NoIcon}};
-  for (const auto& [style, icon] : cases) {
-    std::string seen;
+  for (const auto& [style, icon] : styles) {
     AnswerNextBox(seen);
     EXPECT_EQ(desktop.MsgBox("Database Missing.\r\nQRLSYS.mdb", style, "wqHalvine.ocx Error"), 1);
     EXPECT_EQ(seen, std::to_string(icon) + "|wqHalvine.ocx Error|Database Missing.\nQRLSYS.mdb|1");
   }
-  EXPECT_TRUE(desktop.AnsweredBoxes().empty());
-}
-
-TEST_F(ViewTest, ARunTimeErrorFromAHandlerIsShownInABox) {
-  desktop.SetAutoAnswer(false);
   surface.cmdOK.Click = [] { throw base::RuntimeError(3021, "No current record in TJLIST"); };
   std::vector<int32_t> reported;  // what the control's host is told
   surface.ErrorReported = [&reported](const base::RuntimeError& e) {
     reported.push_back(e.Number());
   };
-  std::string seen;
   AnswerNextBox(seen);
   QTest::mouseClick(W(surface.cmdOK), Qt::LeftButton);
   EXPECT_EQ(seen, std::to_string(QMessageBox::Critical) +
@@ -177,7 +178,64 @@ TEST_F(ViewTest, ARunTimeErrorFromAHandlerIsShownInABox) {
   EXPECT_EQ(reported, std::vector<int32_t>{3021});
   // The host goes on: the next key still works.
   QTest::keyClick(KeyTarget(), Qt::Key_Backtab, Qt::ShiftModifier);
-  EXPECT_EQ(Focus(), "cmdAdd");
+  EXPECT_EQ(testsupport::FocusName(), "cmdAdd");
+  EXPECT_TRUE(desktop.AnsweredBoxes().empty()) << "a box shown was taken as answered unseen";
+}
+
+struct Case {
+  const char* what;
+  int qtKey;
+  Qt::KeyboardModifiers modifiers;
+  QString text;
+  int16_t keyCode;
+  int16_t shift;
+  int16_t keyAscii;
+};
+
+// Characters of the main keyboard (both of a column come from one key, whose
+// code Qt's key for the shifted one must map back to), keys that give no
+// printable character, key pad keys and modifiers; keys the toolkit does
+// not know are ignored.
+TEST(KeyTranslation, GivesUsKeyboardCodesShiftAndCharacter) {
+  const Case cases[] = {
+      {"small letter", Qt::Key_A, Qt::NoModifier, "a", 65, 0, 'a'},
+      {"capital without Shift held", Qt::Key_A, Qt::NoModifier, "A", 65, 1, 'A'},
+      {"shifted digit", Qt::Key_Exclam, Qt::ShiftModifier, "!", 49, 1, '!'},
+      {"colon", Qt::Key_Colon, Qt::ShiftModifier, ":", 186, 1, ':'},
+      {"bar", Qt::Key_Bar, Qt::ShiftModifier, "|", 220, 1, '|'},
+      {"question mark", Qt::Key_Question, Qt::NoModifier, "?", 191, 1, '?'},
+      {"keypad plus", Qt::Key_Plus, Qt::KeypadModifier, "+", 107, 0, '+'},
+      {"keypad digit", Qt::Key_3, Qt::KeypadModifier, "3", 99, 0, '3'},
+      {"keypad digit keeps its code with Shift", Qt::Key_3, Qt::KeypadModifier | Qt::ShiftModifier,
+       "3", 99, 1, '3'},
+      {"Enter", Qt::Key_Return, Qt::NoModifier, "\r", 13, 0, 13},
+      {"keypad Enter", Qt::Key_Enter, Qt::KeypadModifier, "\r", 13, 0, 13},
+      {"Esc", Qt::Key_Escape, Qt::NoModifier, "\x1b", 27, 0, 27},
+      {"Tab", Qt::Key_Tab, Qt::NoModifier, "\t", 9, 0, 9},
+      {"Shift+Tab as Qt reports it", Qt::Key_Backtab, Qt::ShiftModifier, "", 9, 1, 9},
+      {"Delete", Qt::Key_Delete, Qt::NoModifier, "\x7f", 46, 0, 0},
+      {"Down", Qt::Key_Down, Qt::NoModifier, "", 40, 0, 0},
+      {"F5", Qt::Key_F5, Qt::NoModifier, "", 116, 0, 0},
+      {"Ctrl+letter gives no character", Qt::Key_A, Qt::ControlModifier, "\x01", 65, 2, 0},
+      {"Alt+letter", Qt::Key_S, Qt::AltModifier, "s", 83, 4, 0},
+      {"Ctrl+Shift+digit", Qt::Key_At, Qt::ControlModifier | Qt::ShiftModifier, "", 50, 3, 0},
+      {"a character no US key gives", 0xE9, Qt::NoModifier, QString(QChar(0xE9)), 0, 0, 0xE9},
+  };
+  for (const Case& c : cases) {
+    const auto key = TranslateKey(c.qtKey, c.modifiers, c.text);
+    ASSERT_TRUE(key.has_value()) << c.what;
+    EXPECT_EQ(key->keyCode, c.keyCode) << c.what;
+    EXPECT_EQ(key->shift, c.shift) << c.what;
+    EXPECT_EQ(key->keyAscii, c.keyAscii) << c.what;
+  }
+  // Modifiers alone and keys the toolkit does not know give no key.
+  const std::pair<int, Qt::KeyboardModifiers> unknown[] = {{Qt::Key_Shift, Qt::ShiftModifier},
+                                                           {Qt::Key_Control, Qt::ControlModifier},
+                                                           {Qt::Key_Alt, Qt::AltModifier},
+                                                           {Qt::Key_VolumeUp, Qt::NoModifier}};
+  for (const auto& [qtKey, modifiers] : unknown) {
+    EXPECT_FALSE(TranslateKey(qtKey, modifiers, "").has_value()) << qtKey;
+  }
 }
 
 }  // namespace
