@@ -45,9 +45,7 @@ class ConnectionFaultTest : public ControlTest {
     ControlTest::SetUp();
     DORVANE_REQUIRE_TEST_SERVER();
     db = std::make_unique<testsupport::TestDatabase>();
-    const testsupport::ProgramRun init =
-        testsupport::RunDataTool({"init", db->Uri(), "--today", "2024-03-06"});
-    ASSERT_EQ(init.status, 0) << init.err;
+    testsupport::MakeDataFolder(db->Uri(), {"--today", "2024-03-06"});
     const std::string& uri = db->Uri();
     proxy = std::make_unique<LinkProxy>(testsupport::PortOf(uri));
     proxied = testsupport::WithPort(uri, proxy->Port());

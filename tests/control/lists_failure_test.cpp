@@ -7,6 +7,7 @@
 #include <string>
 
 #include "control_fixture.h"
+#include "support/open_table.h"
 #include "writing_actions.h"
 
 namespace {
@@ -16,17 +17,10 @@ class ListsLockTest : public ControlTest {
  protected:
   void SetUp() override {
     ControlTest::SetUp();
-    recordstore::DBEngine::Instance()->SetLockWaitMilliseconds(100);
     data = MakeFolder("data", {"--today", "2024-03-06"});
     control->SetPathText(data);
     other = std::make_unique<testsupport::SqlFile>(data + "/MAIN.MDB");
     before = Tables();
-  }
-
-  void TearDown() override {
-    other.reset();
-    recordstore::DBEngine::Instance()->SetLockWaitMilliseconds(5000);
-    ControlTest::TearDown();
   }
 
   void Lock() {
@@ -50,6 +44,7 @@ class ListsLockTest : public ControlTest {
     EXPECT_EQ(State("CurrentTJLTAG"), "2");  // the working list is still saved list 2
   }
 
+  testsupport::LockWait wait{100};
   std::string data;
   std::unique_ptr<testsupport::SqlFile> other;
   std::string before;

@@ -22,8 +22,6 @@
 #include <vector>
 
 #include "control_fixture.h"
-#include "support/store_source.h"
-#include "support/test_server.h"
 #include "writing_actions.h"
 
 namespace {
@@ -96,49 +94,33 @@ namespace {
 
 using testsupport::StoreEngine;
 
-class ListsKillTest : public ControlTest, public ::testing::WithParamInterface<StoreEngine> {
+class ListsKillTest : public EngineControlTest {
  protected:
-  void SetUp() override {
-    if (!testsupport::StoreSource::Available(GetParam())) {
-      GTEST_SKIP() << "DORVANE_TEST_PG is not set: no PostgreSQL test server";
-    }
-    ControlTest::SetUp();
-  }
-
-  // A fresh copy of the data folder `original`, as the control's PathText.
+  // A fresh copy of the data source `original`, as the control's PathText.
   std::string CopyOf(const std::string& original) {
-    if (GetParam() == StoreEngine::kSqlite) {
-      const std::string folder = root.File("run" + std::to_string(++copies));
-      std::filesystem::copy(original, folder, std::filesystem::copy_options::recursive);
-      return folder;
+    const std::string place = NewPlace();
+    if (!OnServer()) {
+      std::filesystem::copy(original, place, std::filesystem::copy_options::recursive);
+      return place;
     }
-    databases.push_back(std::make_unique<testsupport::TestDatabase>());
-    const testsupport::ProgramRun copy =
-        testsupport::RunDataTool({"copy", original, databases.back()->Uri()});
+    const testsupport::ProgramRun copy = testsupport::RunDataTool({"copy", original, place});
     EXPECT_EQ(copy.status, 0) << copy.err;
-    return databases.back()->Uri();
-  }
-
-  // Every row of a query on MAIN.MDB of `source`, read by a connection of its own.
-  std::string Query(const std::string& source, const std::string& sql) const {
-    if (GetParam() == StoreEngine::kSqlite) {
-      return testsupport::SqlFile(source + "/MAIN.MDB").Dump(sql);
-    }
-    std::string text;
-    for (const std::string& row : testsupport::PgRows(source, "SET search_path TO main; " + sql)) {
-      text += row + "\n";
-    }
-    return text;
+    return place;
   }
 
   // What a save decides about list `tag`: its name, its items, the working
   // list's tags.
   std::string ListState(const std::string& source, int tag) const {
     const std::string t = std::to_string(tag);
-    return Query(source, "SELECT TJLNAME FROM TJLGROUPS WHERE TJLTAG = " + t) +
-           Query(source,
-                 "SELECT CONO, JOBNO FROM TJLITEMS WHERE TJLTAG = " + t + " ORDER BY CONO, JOBNO") +
-           Query(source, "SELECT TJLTAG, CONO, JOBNO FROM TJLIST ORDER BY CONO, JOBNO");
+    std::string state;
+    for (const std::string& sql :
+         {"SELECT TJLNAME FROM TJLGROUPS WHERE TJLTAG = " + t,
+          "SELECT CONO, JOBNO FROM TJLITEMS WHERE TJLTAG = " + t + " ORDER BY CONO, JOBNO",
+          std::string("SELECT TJLTAG, CONO, JOBNO FROM TJLIST ORDER BY CONO, JOBNO")}) {
+      for (const std::string& row : Rows(source, sql)) state += row + "\n";
+      state += "--\n";
+    }
+    return state;
   }
 
   // What the child does on the control placed on the data; true when it ran to its end.
@@ -223,9 +205,6 @@ class ListsKillTest : public ControlTest, public ::testing::WithParamInterface<S
     }
     return killAt - 2;
   }
-
-  int copies = 0;
-  std::vector<std::unique_ptr<testsupport::TestDatabase>> databases;
 };
 
 // The fewest kill points a save has: SQLite's hook sees every row; on the
@@ -263,8 +242,6 @@ TEST_P(ListsKillTest, NewListAndRetrieveKilledMidWayKeepOrReplaceTheWholeWorking
       1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, ListsKillTest,
-                         ::testing::Values(StoreEngine::kSqlite, StoreEngine::kServer),
-                         [](const auto& info) { return testsupport::EngineName(info.param); });
+RUN_ON_BOTH_ENGINES(ListsKillTest);
 
 }  // namespace

@@ -14,8 +14,6 @@
 #include <vector>
 
 #include "control_fixture.h"
-#include "support/store_source.h"
-#include "support/test_server.h"
 #include "writing_actions.h"
 
 namespace {
@@ -57,38 +55,17 @@ class OtherConnection {
   PGconn* pg_ = nullptr;
 };
 
-class OtherWorkstationTest : public ControlTest, public ::testing::WithParamInterface<StoreEngine> {
+class OtherWorkstationTest : public EngineControlTest {
  protected:
-  void SetUp() override {
-    if (!testsupport::StoreSource::Available(GetParam())) {
-      GTEST_SKIP() << "DORVANE_TEST_PG is not set: no PostgreSQL test server";
-    }
-    ControlTest::SetUp();
-  }
-
-  bool OnServer() const { return GetParam() == StoreEngine::kServer; }
-
   // A fresh data source made by the data tool (a folder, or a database of the
   // test server) with the control placed anew on it.
   void PlaceOnNewSource(const std::vector<std::string>& options) {
-    if (OnServer()) {
-      databases.push_back(std::make_unique<testsupport::TestDatabase>());
-      source = databases.back()->Uri();
-      std::vector<std::string> args = {"init", source};
-      args.insert(args.end(), options.begin(), options.end());
-      const testsupport::ProgramRun run = testsupport::RunDataTool(args);
-      ASSERT_EQ(run.status, 0) << run.err;
-    } else {
-      source = MakeFolder("data" + std::to_string(databases.size() + ++folders), options);
-    }
+    source = testsupport::MakeDataFolder(NewPlace(), options);
     OpenAfresh(source);
   }
 
   // Rows of a query on MAIN.MDB run by another workstation, fields joined by "|".
-  std::vector<std::string> Other(const std::string& sql) const {
-    if (OnServer()) return testsupport::PgRows(source, "SET search_path TO main; " + sql);
-    return testsupport::SqlFile(source + "/MAIN.MDB").Lines(sql);
-  }
+  std::vector<std::string> Other(const std::string& sql) const { return Rows(source, sql); }
 
   // The working list in the page's order, each record as "company|job".
   std::vector<std::string> List() const {
@@ -96,8 +73,6 @@ class OtherWorkstationTest : public ControlTest, public ::testing::WithParamInte
   }
 
   std::string source;
-  std::vector<std::unique_ptr<testsupport::TestDatabase>> databases;
-  int folders = 0;
 };
 
 // What the user had highlighted when the other workstation deleted a record
@@ -200,8 +175,6 @@ TEST_P(OtherWorkstationTest, ANewListWhileAnotherWorkstationEmptiesTheListEndsOn
   EXPECT_TRUE(desktop.errors.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, OtherWorkstationTest,
-                         ::testing::Values(StoreEngine::kSqlite, StoreEngine::kServer),
-                         [](const auto& info) { return testsupport::EngineName(info.param); });
+RUN_ON_BOTH_ENGINES(OtherWorkstationTest);
 
 }  // namespace

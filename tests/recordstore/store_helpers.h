@@ -15,6 +15,7 @@
 namespace recordstore::testing {
 
 using testsupport::DataFolder;
+using testsupport::LockWait;
 using testsupport::Opened;
 using testsupport::OpenTable;
 using testsupport::StoreEngine;
@@ -28,24 +29,6 @@ class EngineTest : public ::testing::TestWithParam<StoreEngine> {
     if (GetParam() == StoreEngine::kServer) DORVANE_REQUIRE_TEST_SERVER();
   }
   StoreSource folder{GetParam()};
-};
-
-// Runs the tests of `fixture` (an EngineTest) on both engines.
-#define RUN_ON_BOTH_ENGINES(fixture)                                                      \
-  INSTANTIATE_TEST_SUITE_P(Engines, fixture,                                              \
-                           ::testing::Values(StoreEngine::kSqlite, StoreEngine::kServer), \
-                           [](const auto& info) { return testsupport::EngineName(info.param); })
-
-// Sets the engine's lock wait for one test and restores it afterwards.
-class LockWait {
- public:
-  explicit LockWait(int milliseconds) : saved_(DBEngine::Instance()->LockWaitMilliseconds()) {
-    DBEngine::Instance()->SetLockWaitMilliseconds(milliseconds);
-  }
-  ~LockWait() { DBEngine::Instance()->SetLockWaitMilliseconds(saved_); }
-
- private:
-  int saved_;
 };
 
 // Runs `action` and returns the number of the RuntimeError it raised (0 if
