@@ -5,7 +5,6 @@
 // user expects it), and the order of the moves after the connection was
 // reopened. Scenario scripts cover the single cases; these cover sequences.
 #include <random>
-#include <vector>
 
 #include "control_fixture.h"
 

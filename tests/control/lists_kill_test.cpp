@@ -15,7 +15,7 @@
 
 #include <filesystem>
 #include <functional>
-#include <memory>
+#include <regex>
 #include <set>
 #include <string>
 #include <utility>
@@ -47,13 +47,8 @@ int WatchRowChanges(sqlite3* db, const char**, const sqlite3_api_routines*) {
 }
 
 bool WritesRows(const char* sql) {
-  const std::string text = sql;
-  const size_t start = text.find_first_not_of(" \t\n");
-  if (start == std::string::npos) return false;
-  for (const char* verb : {"INSERT", "UPDATE", "DELETE", "insert", "update", "delete"}) {
-    if (text.compare(start, 6, verb) == 0) return true;
-  }
-  return false;
+  static const std::regex kWrite(R"(^\s*(insert|update|delete)\b)", std::regex::icase);
+  return std::regex_search(sql, kWrite);
 }
 
 }  // namespace

@@ -51,27 +51,20 @@ using FocusTest = ControlTest;
 // starts the date-edit mode, which hides the list buttons, so each walk stops
 // there: Shift+Tab walks the rest of the order backwards.
 TEST_F(FocusTest, TabFollowsTheDesignOrderAndSkipsWhatPathTextHides) {
-  const char* const designed[] = {"CmdAdd",  "CmdEdit",  "CmdDelete", "CmdCancel",
-                                  "txtCONO", "txtJOBNO", "txtBPEDATE"};
-  for (const char* name : designed) {
-    screen::PressKey(screen::kKeyTab, 0);
-    EXPECT_EQ(FocusName(), name);
-  }
+  auto walk = [&](int16_t shift, const std::vector<std::string>& names) {
+    for (const std::string& name : names) {
+      screen::PressKey(screen::kKeyTab, shift);
+      EXPECT_EQ(FocusName(), name);
+    }
+  };
+  walk(0, {"CmdAdd", "CmdEdit", "CmdDelete", "CmdCancel", "txtCONO", "txtJOBNO", "txtBPEDATE"});
   NewControl();
-  const char* const backwards[] = {"cmdNewList",  "cmdRetreiveList", "txtTJLNAME",
-                                   "cmdSaveList", "cmdUpdate",       "txtEPEDATE"};
-  for (const char* name : backwards) {
-    screen::PressKey(screen::kKeyTab, screen::kShiftMask);
-    EXPECT_EQ(FocusName(), name);
-  }
+  walk(screen::kShiftMask,
+       {"cmdNewList", "cmdRetreiveList", "txtTJLNAME", "cmdSaveList", "cmdUpdate", "txtEPEDATE"});
   NewControl();
   control->SetPathText(MakeFolder("data"));
-  const char* const running[] = {"CmdAdd",     "CmdEdit",   "CmdDelete", "txtBPEDATE",
-                                 "txtEPEDATE", "cmdUpdate", "CmdCancel", "txtBPEDATE"};
-  for (const char* name : running) {
-    screen::PressKey(screen::kKeyTab, 0);
-    EXPECT_EQ(FocusName(), name);
-  }
+  walk(0, {"CmdAdd", "CmdEdit", "CmdDelete", "txtBPEDATE", "txtEPEDATE", "cmdUpdate", "CmdCancel",
+           "txtBPEDATE"});
 }
 
 }  // namespace

@@ -37,12 +37,6 @@ class ServerTest : public ::testing::Test {
     size_t at = uri.find('@');
     return "postgresql://" + user + uri.substr(at);
   }
-  // Ends every other session on the test database, as a server restart would.
-  void EndOtherSessions() const {
-    testsupport::PgRows(source->Uri(),
-                        "SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE datname = "
-                        "current_database() AND pid <> pg_backend_pid()");
-  }
   std::unique_ptr<StoreSource> source;
 };
 
@@ -84,7 +78,7 @@ TEST_F(ServerTest, RoleThatMayOnlyReadGets3027AndLosesNothing) {
 TEST_F(ServerTest, ConnectionEndedByTheServer) {
   Opened list = OpenTable(source->File("MAIN.MDB"), "TJLIST", "TJLIST");
   list.recordset->MoveNext();
-  EndOtherSessions();
+  testsupport::EndOtherSessions(source->Uri());
   list.workspace->BeginTrans();  // BEGIN itself goes on a new session
   list.recordset->Edit();
   list.recordset->SetCollect("JOBNO", Variant::String("BB"));
@@ -92,7 +86,7 @@ TEST_F(ServerTest, ConnectionEndedByTheServer) {
   list.recordset->AddNew();
   list.recordset->SetCollect("JOBNO", Variant::String("LOST"));
   list.recordset->Update();
-  EndOtherSessions();
+  testsupport::EndOtherSessions(source->Uri());
   std::string description;
   EXPECT_EQ(ErrorOf([&] { list.recordset->MoveFirst(); }, &description), 3043);
   EXPECT_NE(description.find("127.0.0.1"), std::string::npos) << description;
@@ -107,7 +101,7 @@ TEST_F(ServerTest, ConnectionEndedByTheServer) {
   // read again by the next call that needs it.
   list.workspace->BeginTrans();
   auto fresh = list.database->OpenRecordset("TJLIST");
-  EndOtherSessions();
+  testsupport::EndOtherSessions(source->Uri());
   EXPECT_EQ(ErrorOf([&] { fresh->IsEOF(); }), 3043);
   EXPECT_EQ(ErrorOf([&] { fresh->MoveNext(); }), 3043);
   list.workspace->Rollback();
