@@ -68,14 +68,12 @@ TEST_F(SearchTest, ClassicTextsReachTheDialogUnchanged) {
        {"Error Number: 91\r\n", "column 2 is shown but has no field name"}},
   };
   for (const Case& c : cases) {
-    const std::vector<std::string>& t = c.texts;
     desktop.messageBoxes.clear();
-    std::vector<std::string> given;
-    std::vector<std::string> texts = t;
-    texts.insert(texts.begin(), "COLIST");
+    std::vector<std::string> texts = {"COLIST"}, given;
+    texts.insert(texts.end(), c.texts.begin(), c.texts.end());
     Open(texts, [&] { given = ColumnTexts(); });
-    EXPECT_EQ(given, t) << t[4];
-    ASSERT_EQ(desktop.messageBoxes.size(), c.inBox.empty() ? 0u : 1u) << t[4];
+    EXPECT_EQ(given, c.texts) << c.texts[4];
+    ASSERT_EQ(desktop.messageBoxes.size(), c.inBox.empty() ? 0u : 1u) << c.texts[4];
     for (const std::string& part : c.inBox) {
       const std::string& text = desktop.messageBoxes[0].prompt;
       EXPECT_NE(text.find(part), std::string::npos) << text;
