@@ -67,6 +67,14 @@ class ControlTest : public testsupport::ToolkitTest {
     testsupport::SqlFile(folder + "/" + file).Exec(sql);
   }
 
+  // The tables the list actions write in `folder`'s MAIN.MDB, rows in rowid
+  // order. The tag counter is left out: a tag issued for a save that then
+  // fails stays issued (the counter is ahead), which is no mix.
+  static std::string ListTables(const std::string& folder) {
+    return testsupport::SqlFile(folder + "/MAIN.MDB", SQLITE_OPEN_READONLY)
+        .DumpTables({"TJLIST", "TJLGROUPS", "TJLITEMS"});
+  }
+
   // A state field as the scripted host would print it (ToString of the Variant).
   std::string State(const std::string& name) {
     auto value = control->StateField(name);

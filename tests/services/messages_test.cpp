@@ -90,15 +90,11 @@ TEST(ShowFormLoadError, TimersKeepTheirStateAndTheKeptButtonShows) {
   testsupport::BoxRecorder boxes;
   screen::Form frm("frmTest");
   screen::CommandButton cmdClose("cmdClose");
-  screen::Label tmrShown("tmrShown");
-  screen::Label tmrHidden("tmrHidden");
-  screen::Label TMRUpper("TMRUpper");
+  screen::Label tmrShown("tmrShown"), tmrHidden("tmrHidden"), TMRUpper("TMRUpper");
+  screen::Control* const controls[] = {&cmdClose, &tmrShown, &tmrHidden, &TMRUpper};
+  for (screen::Control* c : controls) frm.Add(*c);
   tmrHidden.SetVisible(false);
   cmdClose.SetVisible(false);
-  frm.Add(cmdClose);
-  frm.Add(tmrShown);
-  frm.Add(tmrHidden);
-  frm.Add(TMRUpper);
   ztMSAccess::ShowFormLoadError(frm, cmdClose, "frmTest", "3265", "Field XYZ not found");
   EXPECT_EQ(boxes.Boxes().size(), 1u);
   EXPECT_TRUE(tmrShown.Visible());
