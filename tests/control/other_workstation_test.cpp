@@ -18,41 +18,27 @@
 
 namespace {
 
-using testsupport::StoreEngine;
-
 // A connection of another workstation held open, so that a transaction of its
 // own stays open while the control acts.
 class OtherConnection {
  public:
-  OtherConnection(StoreEngine engine, const std::string& source) {
-    if (engine == StoreEngine::kSqlite) {
-      file_ = std::make_unique<testsupport::SqlFile>(source + "/MAIN.MDB");
-    } else {
-      pg_ = PQconnectdb(source.c_str());
-      Exec("SET search_path TO main");
-    }
+  OtherConnection(bool server, const std::string& source) {
+    if (!server) file_ = std::make_unique<testsupport::SqlFile>(source + "/MAIN.MDB");
+    pg_.reset(server ? PQconnectdb(source.c_str()) : nullptr);
+    if (pg_) Exec("SET search_path TO main");
   }
-  ~OtherConnection() {
-    if (pg_ != nullptr) PQfinish(pg_);
-  }
-  OtherConnection(const OtherConnection&) = delete;
-  OtherConnection& operator=(const OtherConnection&) = delete;
 
   void Exec(const std::string& sql) {
-    if (file_) {
-      file_->Exec(sql);
-      return;
-    }
-    PGresult* result = PQexec(pg_, sql.c_str());
-    const ExecStatusType status = PQresultStatus(result);
+    if (file_) return file_->Exec(sql);
+    std::unique_ptr<PGresult, decltype(&PQclear)> result(PQexec(pg_.get(), sql.c_str()), &PQclear);
+    const ExecStatusType status = PQresultStatus(result.get());
     EXPECT_TRUE(status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK)
-        << sql << ": " << PQerrorMessage(pg_);
-    PQclear(result);
+        << sql << ": " << PQerrorMessage(pg_.get());
   }
 
  private:
   std::unique_ptr<testsupport::SqlFile> file_;
-  PGconn* pg_ = nullptr;
+  std::unique_ptr<PGconn, decltype(&PQfinish)> pg_{nullptr, &PQfinish};
 };
 
 class OtherWorkstationTest : public EngineControlTest {
@@ -142,7 +128,7 @@ TEST_P(OtherWorkstationTest, ANewListWhileAnotherWorkstationEmptiesTheListEndsOn
   ASSERT_EQ(State("CurrentTJLTAG"), "2");
   // The other workstation's New List is under way: its first row is deleted,
   // not yet committed. It commits once the control waits for it.
-  OtherConnection other(GetParam(), source);
+  OtherConnection other(OnServer(), source);
   other.Exec(OnServer() ? "BEGIN" : "BEGIN IMMEDIATE");
   other.Exec(
       "DELETE FROM TJLIST WHERE rowid = (SELECT rowid FROM TJLIST ORDER BY CONO, JOBNO "
