@@ -103,7 +103,7 @@ class ConnectionFaultTest : public ControlTest {
 
   // Runs `action` with the link cut at each request in turn; returns the runs.
   int Sweep(const Action& action, const CutKind& cut) {
-    const bool untagged = writingactions::IssuesATag(action);
+    const bool untagged = action.issuesATag;
     const std::string where = std::string(action.name) + ", " + cut.name;
     Fresh(untagged);
     const std::string before = Tables();

@@ -111,7 +111,7 @@ TEST_F(DiskFaultTest, EveryWritingActionSurvivesEachFailingCall) {
   const std::string fresh = MakeFolder("fresh", {"--today", "2024-03-06"});
   Exec(fresh, "MAIN.MDB", "UPDATE TJLIST SET TJLTAG = 0");  // saving it issues a tag
   for (const Action& action : kActions) {
-    original = writingactions::IssuesATag(action) ? fresh : plain;
+    original = action.issuesATag ? fresh : plain;
     for (int kind = 0; kind < 4; ++kind) {
       const int runs = Sweep(action, kind);
       std::cout << action.name << ", " << kCallNames[kind] << ": " << runs << " runs\n";

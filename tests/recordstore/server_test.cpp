@@ -32,9 +32,7 @@ class ServerTest : public ::testing::Test {
   }
   // The URI of the test database for another role, e.g. "reader".
   std::string UriAs(const std::string& user) const {
-    std::string uri = source.Uri();
-    size_t at = uri.find('@');
-    return "postgresql://" + user + uri.substr(at);
+    return "postgresql://" + user + source.Uri().substr(source.Uri().find('@'));
   }
   StoreSource source{StoreEngine::kServer};
 };

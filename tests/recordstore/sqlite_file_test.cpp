@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -122,7 +123,7 @@ TEST(OpenTest, PathFormsReachTheirFileAndMissingOrForeignFilesAreRefused) {
   folder.Create("qrlsys.mdb", testsupport::SchemaOf("QRLSYS.mdb") +
                                   "INSERT INTO SYSSETTINGS (JOBNOSIZE) VALUES (8);");
   std::string windowsStyle = folder.Path();
-  for (char& c : windowsStyle) c = c == '/' ? '\\' : c;
+  std::replace(windowsStyle.begin(), windowsStyle.end(), '/', '\\');
   const std::pair<std::string, std::string> paths[] = {
       {folder.Path() + "\\MAIN.MDB", "COLIST"}, {folder.Path() + "\\\\MAIN.MDB", "COLIST"},
       {windowsStyle + "\\MAIN.MDB", "COLIST"},  {folder.Path() + "/main.mdb", "COLIST"},
