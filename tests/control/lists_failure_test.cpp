@@ -1,8 +1,6 @@
 // Saved lists when another program holds the lock: a database locked by another program refuses
 // the save, the new list and the retrieve without losing anything and leaves the screen usable.
 // (A save killed part-way is tested in lists_kill_test.cpp.)
-#include <sqlite3.h>
-
 #include <memory>
 #include <string>
 
@@ -21,13 +19,6 @@ class ListsLockTest : public ControlTest {
     control->SetPathText(data);
     other = std::make_unique<testsupport::SqlFile>(data + "/MAIN.MDB");
     before = Tables();
-  }
-
-  void Lock() {
-    ASSERT_EQ(sqlite3_exec(other->Handle(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), 0);
-  }
-  void Unlock() {
-    ASSERT_EQ(sqlite3_exec(other->Handle(), "COMMIT", nullptr, nullptr, nullptr), 0);
   }
 
   // The four tables that the list buttons write.
@@ -53,10 +44,10 @@ class ListsLockTest : public ControlTest {
 TEST_F(ListsLockTest, ASaveOverALockedFileWritesNothingAndKeepsTheList) {
   screen::ClickControl(Child<screen::CommandButton>("cmdSaveList"));
   Child<screen::TextBox>("txtTJLNAME").SetText("Spring, revised");
-  Lock();
+  other->Exec("BEGIN IMMEDIATE");  // the other program takes the write lock
   screen::ClickControl(Child<screen::CommandButton>("cmdUpdate"));
   EXPECT_EQ(Tables(), before);
-  Unlock();
+  other->Exec("COMMIT");
   ExpectLockReported();
   EXPECT_EQ(Caption("lblTJLNAME"), "Spring start-ups");
   EXPECT_TRUE(Child("CmdAdd").Visible());
@@ -69,7 +60,7 @@ TEST_F(ListsLockTest, ASaveOverALockedFileWritesNothingAndKeepsTheList) {
 }
 
 TEST_F(ListsLockTest, NewListAndRetrieveOverALockedFileKeepTheWorkingList) {
-  Lock();
+  other->Exec("BEGIN IMMEDIATE");  // the other program takes the write lock
   screen::ClickControl(Child<screen::CommandButton>("cmdNewList"));
   EXPECT_EQ(Tables(), before);
   ExpectLockReported();
@@ -81,7 +72,7 @@ TEST_F(ListsLockTest, NewListAndRetrieveOverALockedFileKeepTheWorkingList) {
   });
   screen::ClickControl(Child<screen::CommandButton>("cmdRetreiveList"));
   EXPECT_EQ(Tables(), before);
-  Unlock();
+  other->Exec("COMMIT");
   ExpectLockReported();
 }
 
