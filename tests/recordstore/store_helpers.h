@@ -1,6 +1,6 @@
-// Helpers of the record store's tests: the shared data folder and table opener
-// brought into this namespace, a fixture run on both engines, a lock wait set
-// for one test, and the number of the RuntimeError an action raises.
+// Helpers of the record store's tests: the shared data folder, table opener,
+// lock wait and error number brought into this namespace, and a fixture whose
+// tests run on both engines.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,12 +9,14 @@
 
 #include "services/recordstore/recordstore.h"
 #include "support/data_folder.h"
+#include "support/error_of.h"
 #include "support/open_table.h"
 #include "support/store_source.h"
 
 namespace recordstore::testing {
 
 using testsupport::DataFolder;
+using testsupport::ErrorOf;
 using testsupport::LockWait;
 using testsupport::Opened;
 using testsupport::OpenTable;
@@ -30,18 +32,5 @@ class EngineTest : public ::testing::TestWithParam<StoreEngine> {
   }
   StoreSource folder{GetParam()};
 };
-
-// Runs `action` and returns the number of the RuntimeError it raised (0 if
-// none); `description` receives the error's description.
-template <typename F>
-int ErrorOf(F action, std::string* description = nullptr) {
-  try {
-    action();
-  } catch (const base::RuntimeError& e) {
-    if (description != nullptr) *description = e.Description();
-    return e.Number();
-  }
-  return 0;
-}
 
 }  // namespace recordstore::testing
