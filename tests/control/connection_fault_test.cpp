@@ -15,7 +15,6 @@
 #include <cctype>
 #include <iterator>
 #include <string>
-#include <vector>
 
 #include "control_fixture.h"
 #include "support/test_server.h"
@@ -45,9 +44,7 @@ class ConnectionFaultTest : public ControlTest {
     ControlTest::SetUp();
     DORVANE_REQUIRE_TEST_SERVER();
     db = std::make_unique<testsupport::TestDatabase>();
-    const testsupport::ProgramRun init =
-        testsupport::RunDataTool({"init", db->Uri(), "--today", "2024-03-06"});
-    ASSERT_EQ(init.status, 0) << init.err;
+    testsupport::MakeDataFolder(db->Uri(), {"--today", "2024-03-06"});
     const std::string& uri = db->Uri();
     proxy = std::make_unique<LinkProxy>(testsupport::PortOf(uri));
     proxied = testsupport::WithPort(uri, proxy->Port());
@@ -104,17 +101,9 @@ class ConnectionFaultTest : public ControlTest {
     OpenAfresh(proxied);
   }
 
-  // Ends every session on the test database but the caller's own.
-  void EndSessions() const {
-    // Quietly: a session that ends on its own meanwhile draws a warning.
-    PgRows(db->Uri(),
-           "SET client_min_messages = error; SELECT pg_terminate_backend(pid) FROM "
-           "pg_stat_activity WHERE datname = current_database() AND pid <> pg_backend_pid()");
-  }
-
   // Runs `action` with the link cut at each request in turn; returns the runs.
   int Sweep(const Action& action, const CutKind& cut) {
-    const bool untagged = writingactions::IssuesATag(action);
+    const bool untagged = action.issuesATag;
     const std::string where = std::string(action.name) + ", " + cut.name;
     Fresh(untagged);
     const std::string before = Tables();
@@ -129,7 +118,7 @@ class ConnectionFaultTest : public ControlTest {
       const std::string at =
           where + ", request " + std::to_string(n) + " of " + std::to_string(total);
       Fresh(untagged);
-      proxy->CutAt(n, cut.how, [this] { EndSessions(); });
+      proxy->CutAt(n, cut.how, [this] { testsupport::EndOtherSessions(db->Uri()); });
       ::testing::internal::CaptureStderr();
       action.run(*control);
       // The server's notices reach the user through the store's errors only.

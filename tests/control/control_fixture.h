@@ -16,6 +16,7 @@
 #include "support/headless_screen.h"
 #include "support/programs.h"
 #include "support/sql_file.h"
+#include "support/store_source.h"
 #include "support/temp_folder.h"
 
 class ControlTest : public testsupport::ToolkitTest {
@@ -64,6 +65,14 @@ class ControlTest : public testsupport::ToolkitTest {
   // Runs SQL on a file of a folder through a connection of its own.
   static void Exec(const std::string& folder, const std::string& file, const std::string& sql) {
     testsupport::SqlFile(folder + "/" + file).Exec(sql);
+  }
+
+  // The tables the list actions write in `folder`'s MAIN.MDB, rows in rowid
+  // order. The tag counter is left out: a tag issued for a save that then
+  // fails stays issued (the counter is ahead), which is no mix.
+  static std::string ListTables(const std::string& folder) {
+    return testsupport::SqlFile(folder + "/MAIN.MDB", SQLITE_OPEN_READONLY)
+        .DumpTables({"TJLIST", "TJLGROUPS", "TJLITEMS"});
   }
 
   // A state field as the scripted host would print it (ToString of the Variant).
@@ -135,4 +144,36 @@ class ControlTest : public testsupport::ToolkitTest {
 
   testsupport::TempFolder root{"dorvane-control"};
   std::unique_ptr<ztDorvane> control;
+};
+
+// The control's tests that run on each engine: data folders, or databases of
+// the test server (skipped, saying why, when no server was given).
+class EngineControlTest : public ControlTest,
+                          public ::testing::WithParamInterface<testsupport::StoreEngine> {
+ protected:
+  void SetUp() override {
+    if (!testsupport::StoreSource::Available(GetParam())) {
+      GTEST_SKIP() << "DORVANE_TEST_PG is not set: no PostgreSQL test server";
+    }
+    ControlTest::SetUp();
+  }
+
+  bool OnServer() const { return GetParam() == testsupport::StoreEngine::kServer; }
+
+  // A new place for a data source: a database of the test server, or a folder under ROOT.
+  std::string NewPlace() {
+    if (!OnServer()) return root.File("data" + std::to_string(++places));
+    databases.push_back(std::make_unique<testsupport::TestDatabase>());
+    return databases.back()->Uri();
+  }
+
+  // Rows of a query on MAIN.MDB of `source` through a connection of its own,
+  // fields joined by "|".
+  std::vector<std::string> Rows(const std::string& source, const std::string& sql) const {
+    if (OnServer()) return testsupport::PgRows(source, "SET search_path TO main; " + sql);
+    return testsupport::SqlFile(source + "/MAIN.MDB").Lines(sql);
+  }
+
+  int places = 0;
+  std::vector<std::unique_ptr<testsupport::TestDatabase>> databases;
 };

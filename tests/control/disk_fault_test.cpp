@@ -34,14 +34,6 @@ class DiskFaultTest : public ControlTest {
     ControlTest::TearDown();
   }
 
-  // The tables the actions write, rows in rowid order. The tag counter is left
-  // out: a tag issued for a save that then fails stays issued (the counter is
-  // ahead), which is no mix.
-  static std::string Tables(const std::string& folder) {
-    return testsupport::SqlFile(folder + "/MAIN.MDB", SQLITE_OPEN_READONLY)
-        .DumpTables({"TJLIST", "TJLGROUPS", "TJLITEMS"});
-  }
-
   // The tag counter of SYSTAGS.
   static std::string Counter(const std::string& folder) {
     return testsupport::SqlFile(folder + "/MAIN.MDB", SQLITE_OPEN_READONLY)
@@ -69,13 +61,13 @@ class DiskFaultTest : public ControlTest {
   // Runs `action` failing each call of `kind` in turn; returns the runs made.
   int Sweep(const Action& action, int kind) {
     const std::string where = std::string(action.name) + ", " + kCallNames[kind];
-    const std::string before = Tables(original);
+    const std::string before = ListTables(original);
     std::string folder = Fresh("clean");
     FaultVfs::Arm(kCalls[kind], 0, SQLITE_IOERR);  // counts only
     action.run(*control);
     FaultVfs::Disarm();
     const int total = FaultVfs::Calls();
-    const std::string after = Tables(folder);
+    const std::string after = ListTables(folder);
     const std::string counterBefore = Counter(original), counterAfter = Counter(folder);
     EXPECT_NE(after, before) << where << ": the clean run changed nothing";
     EXPECT_TRUE(desktop.errors.empty()) << where;
@@ -90,7 +82,7 @@ class DiskFaultTest : public ControlTest {
       action.run(*control);
       FaultVfs::Disarm();
       ++runs;
-      const std::string state = Tables(folder);
+      const std::string state = ListTables(folder);
       EXPECT_EQ(testsupport::SqlFile(folder + "/MAIN.MDB").Value("PRAGMA integrity_check"), "ok")
           << at;
       EXPECT_TRUE(state == before || state == after) << at << ": a mixed state\n"
@@ -119,7 +111,7 @@ TEST_F(DiskFaultTest, EveryWritingActionSurvivesEachFailingCall) {
   const std::string fresh = MakeFolder("fresh", {"--today", "2024-03-06"});
   Exec(fresh, "MAIN.MDB", "UPDATE TJLIST SET TJLTAG = 0");  // saving it issues a tag
   for (const Action& action : kActions) {
-    original = writingactions::IssuesATag(action) ? fresh : plain;
+    original = action.issuesATag ? fresh : plain;
     for (int kind = 0; kind < 4; ++kind) {
       const int runs = Sweep(action, kind);
       std::cout << action.name << ", " << kCallNames[kind] << ": " << runs << " runs\n";

@@ -5,7 +5,6 @@
 // user expects it), and the order of the moves after the connection was
 // reopened. Scenario scripts cover the single cases; these cover sequences.
 #include <random>
-#include <vector>
 
 #include "control_fixture.h"
 
@@ -13,18 +12,17 @@ namespace {
 
 class ListPageTest : public ControlTest {
  protected:
-  // Checks the page against the working list, read with SQLite in the page's order.
+  // Checks the page against the working list, read with SQLite in the page's
+  // order, and notes the list's size.
   int CheckPage() {
-    return ControlTest::CheckPage(
+    const std::vector<std::string> list =
         testsupport::SqlFile(data + "/MAIN.MDB", SQLITE_OPEN_READONLY)
-            .Lines("SELECT CONO, JOBNO FROM TJLIST ORDER BY CONO, JOBNO COLLATE NOCASE, rowid"));
-  }
-  size_t ListSize() {
-    return testsupport::SqlFile(data + "/MAIN.MDB", SQLITE_OPEN_READONLY)
-        .Lines("SELECT 1 FROM TJLIST")
-        .size();
+            .Lines("SELECT CONO, JOBNO FROM TJLIST ORDER BY CONO, JOBNO COLLATE NOCASE, rowid");
+    listSize = static_cast<int>(list.size());
+    return ControlTest::CheckPage(list);
   }
 
+  int listSize = 0;
   std::string data;
 };
 
@@ -52,13 +50,13 @@ int Expected(int16_t key, int at, int n) {
 TEST_F(ListPageTest, RandomKeysKeepThePageInStepWithTheTable) {
   data = MakeFolder("data", {"--list", "13", "--today", "2024-03-06"});
   control->SetPathText(data);
-  ASSERT_EQ(ListSize(), 13u);
   const int16_t keys[] = {screen::kKeyDown,  screen::kKeyUp,     screen::kKeyHome,
                           screen::kKeyEnd,   screen::kKeyPageUp, screen::kKeyPageDown,
                           screen::kKeyDown,  screen::kKeyDown,   screen::kKeyPageDown,
                           screen::kKeyRight, screen::kKeyLeft,   screen::kKeyDelete};
   std::mt19937 random(7);
   int at = CheckPage();
+  ASSERT_EQ(listSize, 13);
   ASSERT_EQ(at, 0);
   for (int step = 0; step < 400 && at >= 0; ++step) {
     const int16_t key = keys[random() % std::size(keys)];
@@ -66,8 +64,7 @@ TEST_F(ListPageTest, RandomKeysKeepThePageInStepWithTheTable) {
     const int16_t move = key == screen::kKeyRight  ? screen::kKeyDown
                          : key == screen::kKeyLeft ? screen::kKeyUp
                                                    : key;
-    const int n = static_cast<int>(ListSize());
-    const int expected = Expected(move, at, n);
+    const int expected = Expected(move, at, listSize);
     screen::PressKey(key, 0);
     at = CheckPage();
     if (at < 0) break;  // the last record was deleted

@@ -1,12 +1,11 @@
 // Saved lists when another program holds the lock: a database locked by another program refuses
 // the save, the new list and the retrieve without losing anything and leaves the screen usable.
 // (A save killed part-way is tested in lists_kill_test.cpp.)
-#include <sqlite3.h>
-
 #include <memory>
 #include <string>
 
 #include "control_fixture.h"
+#include "support/open_table.h"
 #include "writing_actions.h"
 
 namespace {
@@ -16,24 +15,10 @@ class ListsLockTest : public ControlTest {
  protected:
   void SetUp() override {
     ControlTest::SetUp();
-    recordstore::DBEngine::Instance()->SetLockWaitMilliseconds(100);
     data = MakeFolder("data", {"--today", "2024-03-06"});
     control->SetPathText(data);
     other = std::make_unique<testsupport::SqlFile>(data + "/MAIN.MDB");
     before = Tables();
-  }
-
-  void TearDown() override {
-    other.reset();
-    recordstore::DBEngine::Instance()->SetLockWaitMilliseconds(5000);
-    ControlTest::TearDown();
-  }
-
-  void Lock() {
-    ASSERT_EQ(sqlite3_exec(other->Handle(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), 0);
-  }
-  void Unlock() {
-    ASSERT_EQ(sqlite3_exec(other->Handle(), "COMMIT", nullptr, nullptr, nullptr), 0);
   }
 
   // The four tables that the list buttons write.
@@ -50,6 +35,7 @@ class ListsLockTest : public ControlTest {
     EXPECT_EQ(State("CurrentTJLTAG"), "2");  // the working list is still saved list 2
   }
 
+  testsupport::LockWait wait{100};
   std::string data;
   std::unique_ptr<testsupport::SqlFile> other;
   std::string before;
@@ -58,10 +44,10 @@ class ListsLockTest : public ControlTest {
 TEST_F(ListsLockTest, ASaveOverALockedFileWritesNothingAndKeepsTheList) {
   screen::ClickControl(Child<screen::CommandButton>("cmdSaveList"));
   Child<screen::TextBox>("txtTJLNAME").SetText("Spring, revised");
-  Lock();
+  other->Exec("BEGIN IMMEDIATE");  // the other program takes the write lock
   screen::ClickControl(Child<screen::CommandButton>("cmdUpdate"));
   EXPECT_EQ(Tables(), before);
-  Unlock();
+  other->Exec("COMMIT");
   ExpectLockReported();
   EXPECT_EQ(Caption("lblTJLNAME"), "Spring start-ups");
   EXPECT_TRUE(Child("CmdAdd").Visible());
@@ -74,7 +60,7 @@ TEST_F(ListsLockTest, ASaveOverALockedFileWritesNothingAndKeepsTheList) {
 }
 
 TEST_F(ListsLockTest, NewListAndRetrieveOverALockedFileKeepTheWorkingList) {
-  Lock();
+  other->Exec("BEGIN IMMEDIATE");  // the other program takes the write lock
   screen::ClickControl(Child<screen::CommandButton>("cmdNewList"));
   EXPECT_EQ(Tables(), before);
   ExpectLockReported();
@@ -86,7 +72,7 @@ TEST_F(ListsLockTest, NewListAndRetrieveOverALockedFileKeepTheWorkingList) {
   });
   screen::ClickControl(Child<screen::CommandButton>("cmdRetreiveList"));
   EXPECT_EQ(Tables(), before);
-  Unlock();
+  other->Exec("COMMIT");
   ExpectLockReported();
 }
 

@@ -14,81 +14,44 @@
 #include <vector>
 
 #include "control_fixture.h"
-#include "support/store_source.h"
-#include "support/test_server.h"
 #include "writing_actions.h"
 
 namespace {
-
-using testsupport::StoreEngine;
 
 // A connection of another workstation held open, so that a transaction of its
 // own stays open while the control acts.
 class OtherConnection {
  public:
-  OtherConnection(StoreEngine engine, const std::string& source) {
-    if (engine == StoreEngine::kSqlite) {
-      file_ = std::make_unique<testsupport::SqlFile>(source + "/MAIN.MDB");
-    } else {
-      pg_ = PQconnectdb(source.c_str());
-      Exec("SET search_path TO main");
-    }
+  OtherConnection(bool server, const std::string& source) {
+    if (!server) file_ = std::make_unique<testsupport::SqlFile>(source + "/MAIN.MDB");
+    pg_.reset(server ? PQconnectdb(source.c_str()) : nullptr);
+    if (pg_) Exec("SET search_path TO main");
   }
-  ~OtherConnection() {
-    if (pg_ != nullptr) PQfinish(pg_);
-  }
-  OtherConnection(const OtherConnection&) = delete;
-  OtherConnection& operator=(const OtherConnection&) = delete;
 
   void Exec(const std::string& sql) {
-    if (file_) {
-      file_->Exec(sql);
-      return;
-    }
-    PGresult* result = PQexec(pg_, sql.c_str());
-    const ExecStatusType status = PQresultStatus(result);
+    if (file_) return file_->Exec(sql);
+    std::unique_ptr<PGresult, decltype(&PQclear)> result(PQexec(pg_.get(), sql.c_str()), &PQclear);
+    const ExecStatusType status = PQresultStatus(result.get());
     EXPECT_TRUE(status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK)
-        << sql << ": " << PQerrorMessage(pg_);
-    PQclear(result);
+        << sql << ": " << PQerrorMessage(pg_.get());
   }
 
  private:
   std::unique_ptr<testsupport::SqlFile> file_;
-  PGconn* pg_ = nullptr;
+  std::unique_ptr<PGconn, decltype(&PQfinish)> pg_{nullptr, &PQfinish};
 };
 
-class OtherWorkstationTest : public ControlTest, public ::testing::WithParamInterface<StoreEngine> {
+class OtherWorkstationTest : public EngineControlTest {
  protected:
-  void SetUp() override {
-    if (!testsupport::StoreSource::Available(GetParam())) {
-      GTEST_SKIP() << "DORVANE_TEST_PG is not set: no PostgreSQL test server";
-    }
-    ControlTest::SetUp();
-  }
-
-  bool OnServer() const { return GetParam() == StoreEngine::kServer; }
-
   // A fresh data source made by the data tool (a folder, or a database of the
   // test server) with the control placed anew on it.
   void PlaceOnNewSource(const std::vector<std::string>& options) {
-    if (OnServer()) {
-      databases.push_back(std::make_unique<testsupport::TestDatabase>());
-      source = databases.back()->Uri();
-      std::vector<std::string> args = {"init", source};
-      args.insert(args.end(), options.begin(), options.end());
-      const testsupport::ProgramRun run = testsupport::RunDataTool(args);
-      ASSERT_EQ(run.status, 0) << run.err;
-    } else {
-      source = MakeFolder("data" + std::to_string(databases.size() + ++folders), options);
-    }
+    source = testsupport::MakeDataFolder(NewPlace(), options);
     OpenAfresh(source);
   }
 
   // Rows of a query on MAIN.MDB run by another workstation, fields joined by "|".
-  std::vector<std::string> Other(const std::string& sql) const {
-    if (OnServer()) return testsupport::PgRows(source, "SET search_path TO main; " + sql);
-    return testsupport::SqlFile(source + "/MAIN.MDB").Lines(sql);
-  }
+  std::vector<std::string> Other(const std::string& sql) const { return Rows(source, sql); }
 
   // The working list in the page's order, each record as "company|job".
   std::vector<std::string> List() const {
@@ -96,8 +59,6 @@ class OtherWorkstationTest : public ControlTest, public ::testing::WithParamInte
   }
 
   std::string source;
-  std::vector<std::unique_ptr<testsupport::TestDatabase>> databases;
-  int folders = 0;
 };
 
 // What the user had highlighted when the other workstation deleted a record
@@ -167,7 +128,7 @@ TEST_P(OtherWorkstationTest, ANewListWhileAnotherWorkstationEmptiesTheListEndsOn
   ASSERT_EQ(State("CurrentTJLTAG"), "2");
   // The other workstation's New List is under way: its first row is deleted,
   // not yet committed. It commits once the control waits for it.
-  OtherConnection other(GetParam(), source);
+  OtherConnection other(OnServer(), source);
   other.Exec(OnServer() ? "BEGIN" : "BEGIN IMMEDIATE");
   other.Exec(
       "DELETE FROM TJLIST WHERE rowid = (SELECT rowid FROM TJLIST ORDER BY CONO, JOBNO "
@@ -200,8 +161,6 @@ TEST_P(OtherWorkstationTest, ANewListWhileAnotherWorkstationEmptiesTheListEndsOn
   EXPECT_TRUE(desktop.errors.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, OtherWorkstationTest,
-                         ::testing::Values(StoreEngine::kSqlite, StoreEngine::kServer),
-                         [](const auto& info) { return testsupport::EngineName(info.param); });
+RUN_ON_BOTH_ENGINES(OtherWorkstationTest);
 
 }  // namespace

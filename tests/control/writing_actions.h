@@ -17,6 +17,7 @@ namespace writingactions {
 struct Action {
   const char* name;
   std::function<void(ztDorvane&)> run;
+  bool issuesATag = false;  // needs a working list never saved
 };
 
 inline void Click(ztDorvane& control, const char* button) {
@@ -42,12 +43,7 @@ inline const Action kActions[] = {
        });
        Click(c, "cmdRetreiveList");
      }},
-    {"save issuing a tag", [](ztDorvane& c) { SaveAs(c, "Night shift"); }},
+    {"save issuing a tag", [](ztDorvane& c) { SaveAs(c, "Night shift"); }, true},
 };
-
-// True for the action that needs a working list never saved.
-inline bool IssuesATag(const Action& action) {
-  return std::string(action.name) == "save issuing a tag";
-}
 
 }  // namespace writingactions

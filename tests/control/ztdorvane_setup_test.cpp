@@ -4,6 +4,7 @@
 // is installed is refused with a message that names the cure; every tab stop
 // of its screen before and after PathText.
 #include "control_fixture.h"
+#include "support/error_of.h"
 
 namespace {
 
@@ -14,7 +15,6 @@ TEST_F(ConnectionTest, AMissingTableIsReportedAndTheTablesOpenedBeforeItStayInUs
   Exec(data, "MAIN.MDB", "DROP TABLE PELIST");
   control->SetPathText(data);
   ASSERT_EQ(desktop.messageBoxes.size(), 1u);
-  EXPECT_EQ(desktop.messageBoxes[0].title, "wqHalvine.ocx Error");
   EXPECT_EQ(State("ConnectionReady"), "False");
   EXPECT_EQ(Caption("lblTJLNAME"), "Spring start-ups");
   screen::ClickControl(Child<screen::TextBox>("txtBPEDATE"));
@@ -31,12 +31,9 @@ TEST_F(ConnectionTest, AMissingTableIsReportedAndTheTablesOpenedBeforeItStayInUs
 TEST(ControlWithoutDesktopTest, IsRefusedAtConstructionWithAClearMessage) {
   screen::SetDesktop(nullptr);
   ASSERT_FALSE(screen::DesktopInstalled());
-  try {
-    ztDorvane control;
-    ADD_FAILURE() << "a control was made without a desktop";
-  } catch (const base::RuntimeError& error) {
-    EXPECT_NE(error.Description().find("SetDesktop"), std::string::npos) << error.Description();
-  }
+  std::string description;
+  EXPECT_NE(testsupport::ErrorOf([] { ztDorvane control; }, &description), 0);
+  EXPECT_NE(description.find("SetDesktop"), std::string::npos) << description;
   screen::HeadlessDesktop desktop;
   screen::Screen window;
   window.SetDesktop(&desktop);
@@ -51,27 +48,20 @@ using FocusTest = ControlTest;
 // starts the date-edit mode, which hides the list buttons, so each walk stops
 // there: Shift+Tab walks the rest of the order backwards.
 TEST_F(FocusTest, TabFollowsTheDesignOrderAndSkipsWhatPathTextHides) {
-  const char* const designed[] = {"CmdAdd",  "CmdEdit",  "CmdDelete", "CmdCancel",
-                                  "txtCONO", "txtJOBNO", "txtBPEDATE"};
-  for (const char* name : designed) {
-    screen::PressKey(screen::kKeyTab, 0);
-    EXPECT_EQ(FocusName(), name);
-  }
+  auto walk = [&](int16_t shift, const std::vector<std::string>& names) {
+    for (const std::string& name : names) {
+      screen::PressKey(screen::kKeyTab, shift);
+      EXPECT_EQ(FocusName(), name);
+    }
+  };
+  walk(0, {"CmdAdd", "CmdEdit", "CmdDelete", "CmdCancel", "txtCONO", "txtJOBNO", "txtBPEDATE"});
   NewControl();
-  const char* const backwards[] = {"cmdNewList",  "cmdRetreiveList", "txtTJLNAME",
-                                   "cmdSaveList", "cmdUpdate",       "txtEPEDATE"};
-  for (const char* name : backwards) {
-    screen::PressKey(screen::kKeyTab, screen::kShiftMask);
-    EXPECT_EQ(FocusName(), name);
-  }
+  walk(screen::kShiftMask,
+       {"cmdNewList", "cmdRetreiveList", "txtTJLNAME", "cmdSaveList", "cmdUpdate", "txtEPEDATE"});
   NewControl();
   control->SetPathText(MakeFolder("data"));
-  const char* const running[] = {"CmdAdd",     "CmdEdit",   "CmdDelete", "txtBPEDATE",
-                                 "txtEPEDATE", "cmdUpdate", "CmdCancel", "txtBPEDATE"};
-  for (const char* name : running) {
-    screen::PressKey(screen::kKeyTab, 0);
-    EXPECT_EQ(FocusName(), name);
-  }
+  walk(0, {"CmdAdd", "CmdEdit", "CmdDelete", "txtBPEDATE", "txtEPEDATE", "cmdUpdate", "CmdCancel",
+           "txtBPEDATE"});
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
-// Helpers of the record store's tests: the shared data folder and table opener
-// brought into this namespace, a fixture run on both engines, a lock wait set
-// for one test, and the number of the RuntimeError an action raises.
+// Helpers of the record store's tests: the shared data folder, table opener,
+// lock wait and error number brought into this namespace, and a fixture whose
+// tests run on both engines.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,12 +9,15 @@
 
 #include "services/recordstore/recordstore.h"
 #include "support/data_folder.h"
+#include "support/error_of.h"
 #include "support/open_table.h"
 #include "support/store_source.h"
 
 namespace recordstore::testing {
 
 using testsupport::DataFolder;
+using testsupport::ErrorOf;
+using testsupport::LockWait;
 using testsupport::Opened;
 using testsupport::OpenTable;
 using testsupport::StoreEngine;
@@ -29,36 +32,5 @@ class EngineTest : public ::testing::TestWithParam<StoreEngine> {
   }
   StoreSource folder{GetParam()};
 };
-
-// Runs the tests of `fixture` (an EngineTest) on both engines.
-#define RUN_ON_BOTH_ENGINES(fixture)                                                      \
-  INSTANTIATE_TEST_SUITE_P(Engines, fixture,                                              \
-                           ::testing::Values(StoreEngine::kSqlite, StoreEngine::kServer), \
-                           [](const auto& info) { return testsupport::EngineName(info.param); })
-
-// Sets the engine's lock wait for one test and restores it afterwards.
-class LockWait {
- public:
-  explicit LockWait(int milliseconds) : saved_(DBEngine::Instance()->LockWaitMilliseconds()) {
-    DBEngine::Instance()->SetLockWaitMilliseconds(milliseconds);
-  }
-  ~LockWait() { DBEngine::Instance()->SetLockWaitMilliseconds(saved_); }
-
- private:
-  int saved_;
-};
-
-// Runs `action` and returns the number of the RuntimeError it raised (0 if
-// none); `description` receives the error's description.
-template <typename F>
-int ErrorOf(F action, std::string* description = nullptr) {
-  try {
-    action();
-  } catch (const base::RuntimeError& e) {
-    if (description != nullptr) *description = e.Description();
-    return e.Number();
-  }
-  return 0;
-}
 
 }  // namespace recordstore::testing

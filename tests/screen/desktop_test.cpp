@@ -54,12 +54,10 @@ TEST(KeyMap, KeysGiveTheCharactersOfAUsKeyboard) {
 }
 
 TEST(KeyMap, AccessKeysAreTheLetterAfterASingleAmpersand) {
-  EXPECT_EQ(screen::AccessKeyOf("&Save List"), 'S');
-  EXPECT_EQ(screen::AccessKeyOf("Re&trieve"), 'T');
-  EXPECT_EQ(screen::AccessKeyOf("Fish && &Chips"), 'C');
-  EXPECT_EQ(screen::AccessKeyOf("a&&b"), 0);
-  EXPECT_EQ(screen::AccessKeyOf("ends&"), 0);
-  EXPECT_EQ(screen::AccessKeyOf("="), 0);
+  const std::pair<const char*, char> cases[] = {
+      {"&Save List", 'S'}, {"Re&trieve", 'T'}, {"Fish && &Chips", 'C'},
+      {"a&&b", 0},         {"ends&", 0},       {"=", 0}};
+  for (const auto& [caption, key] : cases) EXPECT_EQ(screen::AccessKeyOf(caption), key) << caption;
 }
 
 // Dates show as month/day/year; read back, two-digit years pivot at 1930 and

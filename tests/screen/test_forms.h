@@ -35,18 +35,14 @@ class Surface : public screen::UserControl {
   Surface() : UserControl("ztTest") {
     SetWidth(8535);
     Add(lblRow);
-    Add(txtA);
-    Add(txtB);
-    Add(cmdAdd);
-    Add(cmdOK);
-    Add(btnFind);
+    screen::Control* const tabOrder[] = {&txtA, &txtB, &cmdAdd, &cmdOK, &btnFind};
+    int tab = 1;
+    for (screen::Control* c : tabOrder) {
+      Add(*c);
+      c->SetTabIndex(tab++);
+    }
     Add(hsbMAIN);
     hsbMAIN.SetTabIndex(0);
-    txtA.SetTabIndex(1);
-    txtB.SetTabIndex(2);
-    cmdAdd.SetTabIndex(3);
-    cmdOK.SetTabIndex(4);
-    btnFind.SetTabIndex(5);
     btnFind.SetTabStop(false);
     cmdAdd.SetCaption("&Add");
     cmdOK.SetCaption("&OK");
@@ -72,24 +68,22 @@ class Dialog : public screen::Form {
 
   explicit Dialog(Log& sharedLog) : Form("frmTest"), log(sharedLog) {
     Add(lblTitle);
-    Add(CmdSelect);
-    Add(CmdCancel);
+    int tab = 1;
+    for (screen::CommandButton* button : {&CmdSelect, &CmdCancel}) {
+      Add(*button);
+      button->SetTabIndex(tab++);
+      button->SetCaption("&" + button->Name().substr(3));
+    }
     Add(hsbMAIN);
     hsbMAIN.SetTabIndex(0);
-    CmdSelect.SetTabIndex(1);
-    CmdCancel.SetTabIndex(2);
-    CmdSelect.SetCaption("&Select");
-    CmdCancel.SetCaption("&Cancel");
     CmdSelect.SetDefault(true);
     for (screen::Control* c : Controls()) Record(*c, log);
-    CmdSelect.Click = [this] {
-      log.push_back("CmdSelect.Click");
-      Unload();
-    };
-    CmdCancel.Click = [this] {
-      log.push_back("CmdCancel.Click");
-      Unload();
-    };
+    for (screen::CommandButton* button : {&CmdSelect, &CmdCancel}) {
+      button->Click = [this, button] {
+        log.push_back(button->Name() + ".Click");
+        Unload();
+      };
+    }
     OnLoad = [this] { log.push_back("frmTest.Load"); };
     OnUnload = [this] { log.push_back("frmTest.Unload"); };
   }

@@ -27,34 +27,24 @@ const std::string kAllTypes =
     "CREATE TABLE ALLTYPES (B BIT, Y BYTE, S SHORT, L LONG, C CURRENCY, F SINGLE, D DOUBLE,"
     " T DATETIME, X TEXT(30), LB LONGBINARY, M MEMO, G GUID);";
 
-struct Expected {
-  const char* field;
-  VarType type;
-  Variant value;
-};
-
-// ALLTYPES holding the rows of `insert`, opened on its first row.
-class NullCheck : public ::testing::Test {
- protected:
-  void Open(const std::string& insert) {
-    folder.Exec("MAIN.MDB", kAllTypes + insert);
-    table = OpenTable(folder.File("MAIN.MDB"), "ALLTYPES");
-    table.recordset->MoveFirst();
-  }
-  Variant Read(const char* name) {
-    recordstore::Field field = table.recordset->Fields(name);
-    return ztMSAccess::wqNullCheck(field);
-  }
-
+// A row of Nulls, then a row whose text is empty, then no current row.
+TEST(NullCheck, TypedEmptyValuesAnEmptyTextAndAReadWithoutARow) {
   BoxRecorder boxes;
   DataFolder folder{"MAIN.MDB", "QRLSYS.mdb"};
-  Opened table;
-};
-
-// A row of Nulls, then a row whose text is empty, then no current row.
-TEST_F(NullCheck, TypedEmptyValuesAnEmptyTextAndAReadWithoutARow) {
-  Open("INSERT INTO ALLTYPES DEFAULT VALUES; INSERT INTO ALLTYPES (X) VALUES ('');");
-  const Expected cases[] = {
+  folder.Exec(
+      "MAIN.MDB",
+      kAllTypes + "INSERT INTO ALLTYPES DEFAULT VALUES; INSERT INTO ALLTYPES (X) VALUES ('');");
+  Opened table = OpenTable(folder.File("MAIN.MDB"), "ALLTYPES");
+  table.recordset->MoveFirst();
+  auto Read = [&](const char* name) {
+    recordstore::Field field = table.recordset->Fields(name);
+    return ztMSAccess::wqNullCheck(field);
+  };
+  const struct {
+    const char* field;
+    VarType type;
+    Variant value;
+  } cases[] = {
       {"B", VarType::Boolean, Variant::Boolean(false)},
       {"Y", VarType::Integer, Variant::Integer(0)},
       {"S", VarType::Integer, Variant::Integer(0)},
@@ -67,7 +57,7 @@ TEST_F(NullCheck, TypedEmptyValuesAnEmptyTextAndAReadWithoutARow) {
       {"M", VarType::String, Variant::String(" ")},
       {"G", VarType::String, Variant::String(" ")},
   };
-  for (const Expected& c : cases) {
+  for (const auto& c : cases) {
     const Variant value = Read(c.field);
     EXPECT_EQ(value.Type(), c.type) << c.field;
     EXPECT_TRUE(value == c.value) << c.field << " read as '" << value.ToString() << "'";
@@ -100,15 +90,11 @@ TEST(ShowFormLoadError, TimersKeepTheirStateAndTheKeptButtonShows) {
   testsupport::BoxRecorder boxes;
   screen::Form frm("frmTest");
   screen::CommandButton cmdClose("cmdClose");
-  screen::Label tmrShown("tmrShown");
-  screen::Label tmrHidden("tmrHidden");
-  screen::Label TMRUpper("TMRUpper");
+  screen::Label tmrShown("tmrShown"), tmrHidden("tmrHidden"), TMRUpper("TMRUpper");
+  screen::Control* const controls[] = {&cmdClose, &tmrShown, &tmrHidden, &TMRUpper};
+  for (screen::Control* c : controls) frm.Add(*c);
   tmrHidden.SetVisible(false);
   cmdClose.SetVisible(false);
-  frm.Add(cmdClose);
-  frm.Add(tmrShown);
-  frm.Add(tmrHidden);
-  frm.Add(TMRUpper);
   ztMSAccess::ShowFormLoadError(frm, cmdClose, "frmTest", "3265", "Field XYZ not found");
   EXPECT_EQ(boxes.Boxes().size(), 1u);
   EXPECT_TRUE(tmrShown.Visible());

@@ -3,7 +3,6 @@
 
 #include <clocale>
 #include <cstdlib>
-#include <memory>
 #include <stdexcept>
 
 #include "temp_folder.h"
@@ -12,8 +11,8 @@ namespace testsupport {
 namespace {
 
 const TempFolder& LocaleFolder() {
-  static const std::unique_ptr<TempFolder> folder = std::make_unique<TempFolder>("dorvane-locale");
-  return *folder;
+  static const TempFolder folder("dorvane-locale");
+  return folder;
 }
 
 }  // namespace

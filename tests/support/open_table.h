@@ -1,5 +1,6 @@
 // A table of a data file opened through the record store as the system opens
-// one: a workspace of its own, the database, a table-type recordset.
+// one: a workspace of its own, the database, a table-type recordset; and the
+// engine's lock wait set for one test.
 #pragma once
 
 #include <memory>
@@ -20,5 +21,18 @@ struct Opened {
 // when given; `lockEdit` 2 asks for pessimistic locking.
 Opened OpenTable(const std::string& file, const std::string& table, const std::string& index = "",
                  int lockEdit = 0);
+
+// Sets the engine's lock wait for one test and restores it afterwards.
+class LockWait {
+ public:
+  explicit LockWait(int milliseconds)
+      : saved_(recordstore::DBEngine::Instance()->LockWaitMilliseconds()) {
+    recordstore::DBEngine::Instance()->SetLockWaitMilliseconds(milliseconds);
+  }
+  ~LockWait() { recordstore::DBEngine::Instance()->SetLockWaitMilliseconds(saved_); }
+
+ private:
+  int saved_;
+};
 
 }  // namespace testsupport

@@ -7,7 +7,6 @@
 #pragma once
 
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +19,13 @@ enum class StoreEngine { kSqlite, kServer };
 
 // "SQLite" or "PostgreSQL", for the names of parametrized tests.
 std::string EngineName(StoreEngine engine);
+
+// Runs the tests of `fixture` (parametrized by StoreEngine) on both engines.
+#define RUN_ON_BOTH_ENGINES(fixture)                                                               \
+  INSTANTIATE_TEST_SUITE_P(                                                                        \
+      Engines, fixture,                                                                            \
+      ::testing::Values(::testsupport::StoreEngine::kSqlite, ::testsupport::StoreEngine::kServer), \
+      [](const auto& info) { return ::testsupport::EngineName(info.param); })
 
 class StoreSource {
  public:

@@ -87,6 +87,12 @@ std::vector<std::string> PgRows(const std::string& uri, const std::string& sql) 
   return rows;
 }
 
+void EndOtherSessions(const std::string& uri) {
+  PgRows(uri,
+         "SET client_min_messages = error; SELECT pg_terminate_backend(pid) FROM "
+         "pg_stat_activity WHERE datname = current_database() AND pid <> pg_backend_pid()");
+}
+
 int PortOf(const std::string& uri) {
   const size_t colon = uri.rfind(':'), slash = uri.find('/', colon);
   return std::stoi(uri.substr(colon + 1, slash - colon - 1));

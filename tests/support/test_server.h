@@ -53,4 +53,8 @@ std::string WithPort(const std::string& uri, int port);
 // server's message on failure.
 std::vector<std::string> PgRows(const std::string& uri, const std::string& sql);
 
+// Ends every session on the database at `uri` but the caller's own, as a
+// server restart would (quietly: a session ending meanwhile draws no warning).
+void EndOtherSessions(const std::string& uri);
+
 }  // namespace testsupport

@@ -168,9 +168,7 @@ TEST(Sessions, SharingOneFolderKeepsItWhole) {
 TEST(Sessions, SharingOneServerDatabaseKeepsItWhole) {
   DORVANE_REQUIRE_TEST_SERVER();
   testsupport::TestDatabase db;
-  const testsupport::ProgramRun init =
-      testsupport::RunDataTool(soak::InitArguments(db.Uri(), kSeed));
-  ASSERT_EQ(init.status, 0) << init.err;
+  ASSERT_EQ(testsupport::RunDataTool(soak::InitArguments(db.Uri(), kSeed)).status, 0);
   const std::vector<Scripts> scripts = SessionScripts(db.Uri());
   ExpectRunsPass(RunAtOnce(scripts, std::vector<std::string>(kSessions, db.Uri())), scripts);
   EXPECT_EQ(soak::CheckSavedLists([&](const std::string& sql) {
