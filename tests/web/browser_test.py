@@ -1,18 +1,21 @@
 #!/usr/bin/python3
 """The element in headless Chromium against dorvane-web, one check a row:
 resuming after a dropped socket and a new session after a server restart, a
-forbidden source's message box, host properties and `change` events, Tab
+page of another origin, a forbidden source's message box, an oversized
+frame, forged and expired tickets, host properties and `change` events, Tab
 leaving the element at its ends (also typed ahead of the answers) and a
-click bringing the focus back, and IME composition over HTTPS and WSS with
---tls. (What the element draws is checked by web.scenarios; the refusals at
-the door, by web_test.cpp.)
+click bringing the focus back, IME composition over HTTPS and WSS with
+--tls, and a screenshot. (What the element draws is checked by every
+scenario in web.scenarios.)
 
-    browser_test.py BUILD_DIR"""
+    browser_test.py BUILD_DIR [SCREENSHOT.png]"""
 
+import http.server
 import os
 import subprocess
 import sys
 import tempfile
+import threading
 import types
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
@@ -62,6 +65,24 @@ def centred(t, dialog):
         % dialog)
 
 
+def refused_origin(t):
+    """A page of another origin is refused before the upgrade."""
+    site = http.server.ThreadingHTTPServer(
+        ("127.0.0.1", 0), lambda *a: http.server.SimpleHTTPRequestHandler(
+            *a, directory=os.path.join(os.path.join(web_browser.ROOT, "tests", "web"), "site")))
+    threading.Thread(target=site.serve_forever, daemon=True).start()
+    try:
+        t.driver.get("http://127.0.0.1:%d/nothing.html" % site.server_address[1])
+        script = """const done = arguments[arguments.length - 1];
+          const socket = new WebSocket('ws://127.0.0.1:%d/session');
+          socket.onopen = () => done('opened');
+          socket.onclose = (e) => done('closed ' + e.code);""" % t.server.port
+        outcome = t.driver.execute_async_script(script)
+    finally:
+        site.shutdown()
+    return outcome.startswith("closed"), outcome
+
+
 def forbidden_source(t):
     """A source the ticket does not allow names no path; Enter answers its box, a page dialog."""
     open_page(t, source="other", ticket=web_browser.ticket(sources=["acme"]))
@@ -74,6 +95,28 @@ def forbidden_source(t):
     ok = bool(box) and "MAIN.MDB" in box and t.work not in box and "/" not in box
     return (ok and shown == box.replace("\r\n", "\n") and answered and box_centred,
             (box, shown, answered, box_centred))
+
+
+def oversized_frame(t):
+    """A frame over 8 KiB closes the socket with 1009."""
+    open_page(t, source="acme", ticket=web_browser.ticket())
+    t.page.element("el.link.socket.send(JSON.stringify({type: 'text', n: 99, text: 'x'.repeat(9000)}))")
+    code = t.page.wait("el.link.closeCode")
+    return code == 1009, code
+
+
+def bad_tickets(t):
+    """A forged ticket and an expired one are refused with 1008 and a message."""
+    found = []
+    for name, text in (("forged", web_browser.ticket(secret="not-the-server-secret-000")),
+                       ("expired", web_browser.ticket(seconds=-60))):
+        t.driver.get(t.server.url(source="acme", ticket=text))
+        closed = t.page.wait("el && el.link && el.link.closed && el.statusLine.textContent")
+        code = t.page.element("el.link.closeCode")
+        found.append("%s: %s %s" % (name, code, closed))
+        if code != 1008 or not closed or "ticket" not in closed.lower():
+            return False, found
+    return True, found
 
 
 def host_properties(t):
@@ -189,13 +232,31 @@ def composition_over_tls(t):
         server.stop()
 
 
-CHECKS = [reconnect, forbidden_source, host_properties, list_changes, tab_out,
-          composition_over_tls]
+def screenshot(t):
+    """The drawn control: the surface colour and white text boxes where the
+    picture puts them."""
+    open_page(t, source="acme", ticket=web_browser.ticket(), today="2024-03-06")
+    t.page.focus()
+    path = t.screenshot or os.path.join(t.work, "element.png")
+    el = t.driver.execute_script("return document.querySelector('dorvane-control')")
+    el.screenshot(path)
+    size = os.path.getsize(path)
+    box = t.page.element("(() => { const b = el.picture.controls.find((c) => c.kind === 'TextBox');"
+                         " const n = el.shadowRoot.querySelector('input'); "
+                         "const r = n.getBoundingClientRect(), h = el.getBoundingClientRect();"
+                         " return [r.left - h.left + r.width / 2, r.top - h.top + r.height / 2,"
+                         " getComputedStyle(n).backgroundColor]; })()")
+    return size > 2000 and box[2] == "rgb(255, 255, 255)", "%d bytes, a text box %s" % (size, box)
+
+
+CHECKS = [reconnect, refused_origin, forbidden_source, oversized_frame, bad_tickets,
+          host_properties, list_changes, tab_out, composition_over_tls, screenshot]
 
 
 def main():
     t = types.SimpleNamespace()
     t.build = os.path.abspath(sys.argv[1])
+    t.screenshot = sys.argv[2] if len(sys.argv) > 2 else None
     t.work = tempfile.mkdtemp(prefix="dorvane-browser-")
     options = ["--companies", "12", "--jobs", "60", "--list", "3", "--today", "2024-03-06"]
     t.sources = {"acme": web_browser.make_folder(t.build, os.path.join(t.work, "acme"), *options),
