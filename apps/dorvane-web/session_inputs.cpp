@@ -263,12 +263,7 @@ void Session::ApplySet(const Input& input) {
     const std::string place = setup_.places->PlaceOf(name, setup_.ticket);
     {
       std::lock_guard lock(outMutex_);
-      scrubNames_ = setup_.places->Names();
-      // The current source's words first: a server two sources share is named as this one.
-      if (place != name) {
-        const auto words = PlaceWords(place, name);
-        scrubNames_.insert(scrubNames_.begin(), words.begin(), words.end());
-      }
+      scrubNames_ = place != name ? setup_.places->NamesWith(place, name) : setup_.places->Names();
     }
     pathName_ = name;
     try {

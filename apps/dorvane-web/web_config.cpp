@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
+#include <regex>
 
 #include "services/recordstore/data_source.h"
 
@@ -118,35 +119,60 @@ std::string ConfigProblem(const Config& config) {
   return "";
 }
 
+namespace {
+
+// Longer words first, so that a word inside another is not half replaced;
+// words of equal length keep their order.
+void LongestFirst(std::vector<std::pair<std::string, std::string>>& words) {
+  std::stable_sort(words.begin(), words.end(),
+                   [](const auto& a, const auto& b) { return a.first.size() > b.first.size(); });
+}
+
+}  // namespace
+
 SourcePlaces::SourcePlaces(const Config& config, std::string emptyFolder)
     : config_(config), emptyFolder_(std::move(emptyFolder)) {
   for (const auto& [name, place] : config.sources) {
     for (auto& pair : PlaceWords(place, name)) names_.push_back(std::move(pair));
   }
-  // Longer places first, so that a place inside another is not half replaced.
-  std::stable_sort(names_.begin(), names_.end(),
-                   [](const auto& a, const auto& b) { return a.first.size() > b.first.size(); });
+  LongestFirst(names_);
+}
+
+std::vector<std::pair<std::string, std::string>> SourcePlaces::NamesWith(
+    const std::string& place, const std::string& name) const {
+  std::vector<std::pair<std::string, std::string>> words = PlaceWords(place, name);
+  words.insert(words.end(), names_.begin(), names_.end());
+  LongestFirst(words);
+  return words;
 }
 
 std::vector<std::pair<std::string, std::string>> PlaceWords(const std::string& place,
                                                             const std::string& name) {
   std::vector<std::pair<std::string, std::string>> words = {{place, name}};
+  const std::string hidden = recordstore::HidePasswords(place);
+  if (hidden != place) words.emplace_back(hidden, name);
   if (!recordstore::IsServerPath(place)) return words;
   try {
     // The record store's messages name a server by its URI without the
-    // password, by host and port, by database, and libpq's by host and port
-    // apart or by the socket's file.
+    // password, by host and port and by database; the server's own, by
+    // database and role in double quotes (libpq's words for the host are
+    // taken out by Scrub).
     const recordstore::ServerSource source = recordstore::ParseServerPath(place + "\\MAIN.MDB");
     std::string display = source.display;
     display.resize(display.size() - std::string("\\MAIN.MDB").size());
     words.emplace_back(display, name);
     words.emplace_back("server " + source.host, "server " + name);
     words.emplace_back("database '" + source.database + "'", "database '" + name + "'");
-    const size_t colon = source.host.rfind(':');
-    if (colon != std::string::npos) {
-      const std::string host = source.host.substr(0, colon), port = source.host.substr(colon + 1);
-      words.emplace_back("at \"" + host + "\", port " + port, "of " + name);
-      words.emplace_back("\"" + host + "/.s.PGSQL." + port + "\"", name);
+    words.emplace_back("database \"" + source.database + "\"", "database \"" + name + "\"");
+    const std::string scheme = "postgresql://";
+    const size_t at = display.find('@');
+    if (at != std::string::npos && at < display.find('/', scheme.size())) {
+      const std::string user = display.substr(scheme.size(), at - scheme.size());
+      for (const std::string& quoted : {"'" + user + "'", "\"" + user + "\""}) {
+        words.emplace_back("role " + quoted, "role of " + name);
+        words.emplace_back("user " + quoted, "user of " + name);
+      }
+      words.emplace_back(" TO " + user + ")", " TO the role of " + name + ")");
     }
   } catch (const std::exception&) {
   }
@@ -166,6 +192,14 @@ std::string Scrub(std::string text, const std::vector<std::pair<std::string, std
     for (size_t at = text.find(place); at != std::string::npos;
          at = text.find(place, at + name.size()))
       text.replace(at, place.size(), name);
+  }
+  // libpq names the server's host, its address and port, or its socket file,
+  // in its own words for a failed connection.
+  static const std::string failed = "connection to server ";
+  if (text.find(failed) != std::string::npos) {
+    static const std::regex where(
+        "connection to server (at \"[^\"]*\"( \\([^)]*\\))?, port [0-9]+|on socket \"[^\"]*\")");
+    text = std::regex_replace(text, where, "connection to the server");
   }
   return recordstore::HidePasswords(text);
 }

@@ -65,6 +65,11 @@ class SourcePlaces {
   std::string PlaceOf(const std::string& name, const Ticket& ticket) const;
   // Pairs (text as the server writes it, name to show) for Scrub.
   const std::vector<std::pair<std::string, std::string>>& Names() const { return names_; }
+  // The same with the words of `place`, the source `name` of a session,
+  // first where one of them is as long as another source's: a server two
+  // sources share is named as the session's own.
+  std::vector<std::pair<std::string, std::string>> NamesWith(const std::string& place,
+                                                             const std::string& name) const;
   const std::string& EmptyFolder() const { return emptyFolder_; }
 
  private:

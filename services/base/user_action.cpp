@@ -1,4 +1,6 @@
-// The per-thread action depth and stamp.
+// The per-thread action depth and stamp. Stamps come from one counter of the
+// process, so that a server session lent from one thread to another never
+// finds the other's rows under an equal stamp.
 #include "services/base/user_action.h"
 
 #include <atomic>
@@ -6,38 +8,41 @@
 namespace base {
 namespace {
 
+std::atomic<uint64_t> lastStamp{1};
 thread_local uint64_t stamp = 1;
 thread_local int depth = 0;
 // The depth at which an ending action gives back what it borrowed: 0, or the
 // depth of a paused action.
-thread_local int floor = 0;
+thread_local int pauseDepth = 0;
+
+void NewStamp() { stamp = ++lastStamp; }
 std::atomic<void (*)()> endHook{nullptr};
 
 }  // namespace
 
 UserAction::UserAction() {
   ++depth;
-  ++stamp;
+  NewStamp();
 }
 
 UserAction::~UserAction() {
   --depth;
-  ++stamp;
-  if (depth == floor) {
+  NewStamp();
+  if (depth == pauseDepth) {
     if (void (*hook)() = endHook.load()) hook();
   }
 }
 
-ActionPause::ActionPause() : outerFloor_(floor) {
-  floor = depth;
+ActionPause::ActionPause() : outerPauseDepth_(pauseDepth) {
+  pauseDepth = depth;
   if (void (*hook)() = endHook.load()) hook();
 }
 
-ActionPause::~ActionPause() { floor = outerFloor_; }
+ActionPause::~ActionPause() { pauseDepth = outerPauseDepth_; }
 
 uint64_t ActionStamp() { return depth > 0 ? stamp : 0; }
 
-void ActionWrote() { ++stamp; }
+void ActionWrote() { NewStamp(); }
 
 bool InUserAction() { return depth > 0; }
 

@@ -129,7 +129,7 @@ class WebSession : public ::testing::Test {
     config_.secret = "a secret of the test, long enough";
     config_.sources = {{"acme", folder_->File("acme")},
                        {"north", folder_->File("north")},
-                       {"south", "postgresql://dbuser:pw@127.0.0.1:1/south_db?connect_timeout=2"}};
+                       {"south", "postgresql://dbuser:pw@localhost:1/south_db?connect_timeout=2"}};
     config_.limits.keptMessages = 4;
     places_ = std::make_unique<dorvaneweb::SourcePlaces>(config_, dorvaneweb::MakeEmptyFolder());
     dorvaneweb::SessionSetup setup;
@@ -235,8 +235,8 @@ TEST_F(WebSession, MessageBoxWaitsForItsAnswer) {
   Input({{"type", "answer"}, {"box", 0}, {"button", 1}});
   browser_.NextOfType("result");
   for (const std::string& hidden :
-       {folder_->Path(), places_->EmptyFolder(), std::string("127.0.0.1"), std::string("south_db"),
-        std::string("dbuser"), std::string("PGSQL")}) {
+       {folder_->Path(), places_->EmptyFolder(), std::string("localhost"), std::string("127.0.0.1"),
+        std::string("south_db"), std::string("dbuser"), std::string("PGSQL")}) {
     EXPECT_EQ(browser_.all.find(hidden), std::string::npos) << hidden << " in " << browser_.all;
   }
 }
@@ -516,9 +516,10 @@ TEST_F(WebServer, TwoServersOnOneSourceShareItsData) {
   }
 }
 
-// A search dialog left open holds no server session: with one session to the
-// database for the whole server, a second user's PathText and keys go on
-// while the first user's dialog waits, and the dialog still works after.
+// A search dialog left open or a message box waiting for its answer holds no
+// server session: with one session to the database for the whole server, a
+// second user's PathText and keys go on while the first user's dialog or box
+// waits, and the dialog still works after.
 TEST_F(WebServer, AnOpenSearchDialogHoldsNoServerSession) {
   DORVANE_REQUIRE_TEST_SERVER();
   testsupport::TestDatabase database;
@@ -531,6 +532,13 @@ TEST_F(WebServer, AnOpenSearchDialogHoldsNoServerSession) {
     user.client = Open({{"ticket", Ticket("ida", 60)}}, nullptr, server->Port());
     user.Do({{"type", "set"}, {"property", "PathText"}, {"value", "acme"}});
   }
+  users[0].Do({{"type", "click"}, {"container", "ztDorvane"}, {"control", "cmdSaveList"}});
+  users[0].Do({{"type", "text"}, {"text", "Kept"}});
+  users[0].Do({{"type", "click"}, {"container", "ztDorvane"}, {"control", "cmdUpdate"}});
+  ASSERT_EQ(users[0].browser.picture.boxes.size(), 1u);
+  users[1].Do({{"type", "key"}, {"code", 40}, {"shift", 0}});
+  EXPECT_TRUE(users[1].browser.picture.boxes.empty()) << users[1].browser.picture.boxes[0].prompt;
+  users[0].Do({{"type", "answer"}, {"box", 0}, {"button", 1}});
   users[0].Do({{"type", "key"}, {"code", 65}, {"shift", 0}});
   users[0].Do({{"type", "text"}, {"text", "?"}});
   ASSERT_EQ(users[0].browser.picture.modalForms.size(), 1u);

@@ -7,7 +7,8 @@
 // is now. The stamp changes when an action begins or ends (nested actions
 // too: a modal dialog's keys inside a click) and whenever this thread writes
 // to a server.
-// Threads: the stamp is per thread; an action covers the thread that made it.
+// Threads: the stamp is per thread, drawn from one counter of the process (no
+// two threads hold the same one); an action covers the thread that made it.
 // Relies on nothing.
 #pragma once
 
@@ -35,7 +36,7 @@ class ActionPause {
   ActionPause& operator=(const ActionPause&) = delete;
 
  private:
-  int outerFloor_;
+  int outerPauseDepth_;
 };
 
 // The current action's stamp, or 0 outside any action.
