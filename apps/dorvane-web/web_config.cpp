@@ -128,24 +128,8 @@ void LongestFirst(std::vector<std::pair<std::string, std::string>>& words) {
                    [](const auto& a, const auto& b) { return a.first.size() > b.first.size(); });
 }
 
-}  // namespace
-
-SourcePlaces::SourcePlaces(const Config& config, std::string emptyFolder)
-    : config_(config), emptyFolder_(std::move(emptyFolder)) {
-  for (const auto& [name, place] : config.sources) {
-    for (auto& pair : PlaceWords(place, name)) names_.push_back(std::move(pair));
-  }
-  LongestFirst(names_);
-}
-
-std::vector<std::pair<std::string, std::string>> SourcePlaces::NamesWith(
-    const std::string& place, const std::string& name) const {
-  std::vector<std::pair<std::string, std::string>> words = PlaceWords(place, name);
-  words.insert(words.end(), names_.begin(), names_.end());
-  LongestFirst(words);
-  return words;
-}
-
+// The texts that name `place` in the messages of the record store and of the
+// server, each with what a browser is shown instead (`name`, the source's name).
 std::vector<std::pair<std::string, std::string>> PlaceWords(const std::string& place,
                                                             const std::string& name) {
   std::vector<std::pair<std::string, std::string>> words = {{place, name}};
@@ -164,18 +148,33 @@ std::vector<std::pair<std::string, std::string>> PlaceWords(const std::string& p
     words.emplace_back("server " + source.host, "server " + name);
     words.emplace_back("database '" + source.database + "'", "database '" + name + "'");
     words.emplace_back("database \"" + source.database + "\"", "database \"" + name + "\"");
-    const std::string scheme = "postgresql://";
-    const size_t at = display.find('@');
-    if (at != std::string::npos && at < display.find('/', scheme.size())) {
-      const std::string user = display.substr(scheme.size(), at - scheme.size());
-      for (const std::string& quoted : {"'" + user + "'", "\"" + user + "\""}) {
+    if (!source.user.empty()) {
+      for (const std::string& quoted : {"'" + source.user + "'", "\"" + source.user + "\""}) {
         words.emplace_back("role " + quoted, "role of " + name);
         words.emplace_back("user " + quoted, "user of " + name);
       }
-      words.emplace_back(" TO " + user + ")", " TO the role of " + name + ")");
+      words.emplace_back(" TO " + source.user + ")", " TO the role of " + name + ")");
     }
   } catch (const std::exception&) {
   }
+  return words;
+}
+
+}  // namespace
+
+SourcePlaces::SourcePlaces(const Config& config, std::string emptyFolder)
+    : config_(config), emptyFolder_(std::move(emptyFolder)) {
+  for (const auto& [name, place] : config.sources) {
+    for (auto& pair : PlaceWords(place, name)) names_.push_back(std::move(pair));
+  }
+  LongestFirst(names_);
+}
+
+std::vector<std::pair<std::string, std::string>> SourcePlaces::NamesWith(
+    const std::string& place, const std::string& name) const {
+  std::vector<std::pair<std::string, std::string>> words = PlaceWords(place, name);
+  words.insert(words.end(), names_.begin(), names_.end());
+  LongestFirst(words);
   return words;
 }
 

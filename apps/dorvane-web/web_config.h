@@ -49,11 +49,6 @@ std::string ConfigProblem(const Config& config);
 // True for 127.0.0.0/8, ::1 and "localhost".
 bool IsLoopback(const std::string& address);
 
-// The texts that name `place` in the messages of the record store and of
-// libpq, each with what a browser is shown instead (`name`, the source's name).
-std::vector<std::pair<std::string, std::string>> PlaceWords(const std::string& place,
-                                                            const std::string& name);
-
 // Places of source names, and names of places.
 class SourcePlaces {
  public:

@@ -154,6 +154,7 @@ ServerSource ParseServerPath(const std::string& path) {
     if (keyword == "service") service = value;
   }
   PQconninfoFree(options);
+  source.user = user;
   source.host = (host.empty() ? "localhost" : host) + (port.empty() ? "" : ":" + port);
   source.database = database.empty() ? (user.empty() ? "(default)" : user) : database;
   // A service names its server and database in a file the display cannot

@@ -15,6 +15,7 @@ struct ServerSource {
   std::string schema;    // the schema of the database file
   std::string host;      // for messages: host (or socket folder) and port
   std::string database;  // for messages: the database name
+  std::string user;      // the role the URI names, or empty
   std::string display;   // "postgresql://user@host:port/database\FILE", no password
 };
 
