@@ -20,8 +20,10 @@ using recordstore::Variant;
 
 // The smallest key value that sorts after every value equal to key in an index
 // field of the given type, or nothing when there is no such value to seek.
-// Numbers step to the next double; dates to the next second (their stored
-// precision); texts gain a character that sorts before every other.
+// Whole-number fields step to the next whole number their type holds (a
+// server compares with a value of the field's own type); other numbers to the
+// next double; dates to the next second (their stored precision); texts gain
+// a character that sorts before every other.
 std::optional<Variant> KeySuccessor(const Variant& key, int fieldType) {
   if (key.IsNull() || key.IsEmpty()) return std::nullopt;
   try {
@@ -29,6 +31,12 @@ std::optional<Variant> KeySuccessor(const Variant& key, int fieldType) {
       const double value =
           key.Type() == recordstore::VarType::Date ? key.DateSerial() : key.ToDouble();
       if (!std::isfinite(value)) return std::nullopt;
+      // The largest value of a Byte, Integer and Long field.
+      constexpr double kWholeMax[] = {255.0, 32767.0, 2147483647.0};
+      if (fieldType >= 2 && fieldType <= 4) {
+        if (std::floor(value) + 1.0 > kWholeMax[fieldType - 2]) return std::nullopt;
+        return Variant::Double(std::floor(value) + 1.0);
+      }
       return Variant::Double(std::nextafter(value, std::numeric_limits<double>::infinity()));
     }
     if (fieldType == 8) return Variant::Date(key.DateSerial() + 1.0 / 86400.0);

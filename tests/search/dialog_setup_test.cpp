@@ -1,25 +1,60 @@
 // The search dialog's set-up beyond what the scenario scripts show: a missing
-// table, the opener's own failure, the classic texts through the typed
-// request, one shown column (the grid's edge), formats and Null
-// values, the instruction text and a padded path, the key count rule, the
-// workspace of each load and the period-ending start at the table's edges.
-#include <string>
+// table (its message names the folder), the opener's own failure, the classic
+// texts through the typed request, the alignments and the host's instruction.
+// The dialog runs modally on a headless screen with the test's actions inside,
+// over a temporary MAIN.MDB the test fills with plain SQL.
+#include <gtest/gtest.h>
 
-#include "search/ztLOOKUP_search.h"
-#include "search_fixture.h"
-#include "services/recordstore/db_engine.h"
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "search/frmztSearch_impl.h"
+#include "search/ztSearchMod.h"
+#include "services/screen/screen.h"
+#include "support/data_folder.h"
+#include "support/headless_screen.h"
 
 namespace {
 
 using recordstore::Variant;
 using ztSearchMod::OpenSearchDialog;
 
+class SearchTest : public testsupport::ToolkitTest {
+ protected:
+  frmztSearch::Impl& Form() { return frmztSearch::Impl::Of(ztSearchMod::SearchDialog()); }
+  // Runs `during` while the dialog is open (it then closes with its close box
+  // unless the actions closed it) and returns the opener's result.
+  std::string Run(const std::function<std::string()>& open, const std::function<void()>& during) {
+    bool ran = false;
+    desktop.QueueModalAction([&] {
+      ran = true;
+      during();
+    });
+    const std::string result = open();
+    EXPECT_TRUE(ran) << "the dialog was not shown";
+    return result;
+  }
+  // Runs `during` in the search of MAIN's table t[0] by the column texts of
+  // t (index names, fields, types, sizes, headers, widths, alignments).
+  std::string Open(const std::vector<std::string>& t, const std::function<void()>& during) {
+    return Run(
+        [&] {
+          return OpenSearchDialog(folder.Path(), "MAIN", t[0], t[1], "c", "t", t[2], t[3], t[4],
+                                  t[5], t[6], t[7], 1, {});
+        },
+        during);
+  }
+
+  const testsupport::DataFolder folder{"MAIN.MDB"};
+};
+
 // The screen a failed load leaves is a scenario; a missing table's message
 // names the folder, and the form goes back to its design width after a
 // request laid out before it.
 TEST_F(SearchTest, MissingTableLeavesOnlyCancel) {
   Open({"COLIST", "CONO|CONAME", "CONO|CONAME", "N|C", "2|30", "A|B", "600|4000", "0|0"},
-       [&] { Press(screen::kKeyEscape); });
+       [&] { screen::PressKey(screen::kKeyEscape, 0); });
   const std::string result = Open({"NOTABLE", "CONO", "CONO", "N", "2", "A", "600", "0"}, [&] {
     EXPECT_EQ(Form().owner.Width(), 4875);
     EXPECT_TRUE(screen::ClickControl(Form().CmdCancel));
@@ -49,7 +84,7 @@ TEST_F(SearchTest, OpenerFailureShowsItsBoxOnceAndGivesBlank) {
 // empty item as ""). Seven items fail the load naming the text; a shown column
 // without a field name fails it with error 91 instead of reading no field.
 TEST_F(SearchTest, ClassicTextsReachTheDialogUnchanged) {
-  folder.AddCompanies(1);
+  folder.Exec("MAIN.MDB", "INSERT INTO COLIST (CONO, CONAME) VALUES (1, 'Company 1')");
   struct Case {
     std::vector<std::string> texts;
     std::vector<std::string> inBox;  // empty: no box
@@ -66,7 +101,11 @@ TEST_F(SearchTest, ClassicTextsReachTheDialogUnchanged) {
     desktop.messageBoxes.clear();
     std::vector<std::string> texts = {"COLIST"}, given;
     texts.insert(texts.end(), c.texts.begin(), c.texts.end());
-    Open(texts, [&] { given = ColumnTexts(); });
+    Open(texts, [&] {
+      const auto& f = Form();
+      given = {f.strColIName, f.strColFName, f.strColFType, f.strColFSize,
+               f.strColHText, f.strColWidth, f.strColAlign};
+    });
     EXPECT_EQ(given, c.texts) << c.texts[4];
     ASSERT_EQ(desktop.messageBoxes.size(), c.inBox.empty() ? 0u : 1u) << c.texts[4];
     for (const std::string& part : c.inBox) {
@@ -81,86 +120,20 @@ TEST_F(SearchTest, ClassicTextsReachTheDialogUnchanged) {
   EXPECT_EQ(ztSearchMod::JoinColumnItems(columns, &SearchColumn::width), "");
 }
 
-TEST_F(SearchTest, OneShownColumnSetsTheGridEdge) {
-  folder.AddCompanies(2);
-  Open({"COLIST", "CONO|CONAME", "CONO|CONAME", "N|C", "2|30", "A|B", "600|0", "0|0"}, [&] {
-    auto& f = Form();
-    EXPECT_FALSE(f.lblHCOL1.Visible());
-    EXPECT_FALSE(f.lblCOL1(0).Visible());
-    EXPECT_EQ(f.State().GridRight, 285 + 600 + 10);
-    EXPECT_EQ(f.cmdHKBEND.Left(), 285 + 600 + 10);
-    EXPECT_EQ(f.hsbMAIN.Left(), 285 + 600 + 30);
-    EXPECT_EQ(f.owner.Width(), 255 + 600 + 10 + 600);
-  });
-}
-
-TEST_F(SearchTest, HiddenColumnFormatsAndNullValues) {
-  folder.Exec("INSERT INTO COLIST (CONO, CONAME) VALUES (0, NULL), (7, 'Seven');");
-  Open(
-      {"COLIST", "CONO", "CONO|CONAME|CONO", "N|C|N00", "2|30|2", "A|B|C", "600|0|600", "1|0|2"},
-      [&] {
-        auto& f = Form();
-        EXPECT_FALSE(f.lblCOL1(0).Visible());
-        EXPECT_FALSE(f.lblHCOL1.Visible());
-        EXPECT_EQ(f.lblCOL1(0).Caption(), "");  // a hidden cell is never written
-        EXPECT_FALSE(f.lblInstructC.Visible());
-        // Column 2 starts after the hidden column's (zero) width.
-        EXPECT_EQ(f.lblCol2(0).Left(), f.lblCOL1(0).Left() - 15);
-        EXPECT_EQ(f.State().GridRight, f.lblCol2(0).Left() + 600 + 10);
-        EXPECT_EQ(f.lblCOL0(0).Alignment(), 1);
-        EXPECT_EQ(f.lblCol2(0).Alignment(), 2);
-        EXPECT_EQ(Row(0), " 0");
-        EXPECT_EQ(f.lblCol2(0).Caption(), " ");  // a formatted zero is blank
-        EXPECT_EQ(f.lblCol2(1).Caption(), "07");
-      },
-      {}, 0);
-}
-
-// A Null text shows as spaces of its width.
-TEST_F(SearchTest, InstructionTextPaddedPathAndOneWorkspacePerLoad) {
-  folder.Exec("INSERT INTO COLIST (CONO, CONAME) VALUES (1, NULL);");
-  const int before = recordstore::DBEngine::Instance()->WorkspacesCreated();
+// The alignments reach the cells, an instruction given by the host replaces
+// the load's own, and a padded path is trimmed.
+TEST_F(SearchTest, AlignmentsAndTheHostsInstruction) {
   Run(
       [&] {
         return OpenSearchDialog("  " + folder.Path() + "  ", "MAIN", "COLIST", "CONO", "c", "t",
-                                "CONO", "N", "2", "A", "600", "0", 1, {}, "Pick one.");
+                                "CONO|CONAME|CONO", "N|C|N00", "2|30|2", "A|B|C", "600|0|600",
+                                "1|0|2", 0, {}, "Pick one.");
       },
       [&] {
         EXPECT_EQ(Form().lblInstructA.Caption(), "Pick one.");
-        EXPECT_EQ(Row(0), " 1");
-        EXPECT_EQ(recordstore::DBEngine::Instance()->WorkspacesCreated(), before + 1);
+        EXPECT_EQ(Form().lblCOL0(0).Alignment(), 1);
+        EXPECT_EQ(Form().lblCol2(0).Alignment(), 2);
       });
-  OpenCompanies([&] { EXPECT_EQ(Form().lblCOL1(0).Caption(), " " + std::string(30, ' ')); });
-  EXPECT_EQ(recordstore::DBEngine::Instance()->WorkspacesCreated(), before + 2);
-}
-
-TEST_F(SearchTest, KeyCountIsTheHighestNonBlankField) {
-  folder.AddJobs(1, 3);
-  Open(
-      {"JOBLIST", "JOBLIST", "JOBNO", "C", "8", "A", "1000", "0"},
-      [&] { EXPECT_EQ(Form().StateField("KeyCount")->ToInteger(), 3); },
-      {{Variant::Integer(1), "CONO"}, {Variant::Integer(0), ""}, {Variant::Integer(0), "JOBNAME"}});
-}
-
-// The period-ending search starts on the row before the first date within
-// seven days of today, selected; at the table's first row, or with no date
-// that near, on the first row.
-TEST_F(SearchTest, PeriodEndingStartAtTheTablesEdges) {
-  folder.Exec(
-      "INSERT INTO PELIST (PETAG, FEDATE, TDATE, LDATE) VALUES (1, '', 'a', '20240105'),"
-      "(2, '', 'b', '20240112'), (3, '', 'c', '20240119');");
-  const struct {
-    int year, month, day;
-    const char* top;
-  } cases[] = {{2024, 1, 13, " 20240112"}, {2024, 1, 2, " 20240105"}, {2023, 6, 1, " 20240105"}};
-  for (const auto& c : cases) {
-    desktop.SetToday(base::DateSerialFromYMD(c.year, c.month, c.day));
-    Run([&] { return ztLOOKUP::SearchPeriodEndingDates(folder.Path()); },
-        [&] {
-          EXPECT_EQ(Row(0), c.top) << c.year << "-" << c.month << "-" << c.day;
-          EXPECT_EQ(HighlightedRows(), std::vector<int>{0});
-        });
-  }
 }
 
 }  // namespace
