@@ -21,8 +21,10 @@
 // key position.
 #include "services/recordstore/index_walk.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cmath>
+#include <cstdint>
 #include <utility>
 
 namespace recordstore {
@@ -250,23 +252,30 @@ bool IndexWalk::PreviousWithNulls(const Row& from, Row& out) {
 }
 
 // A server compares a whole-number field with a parameter of the field's own
-// type, so a fractional key is brought to the whole number that gives the same
-// answer: for "=" none (false), for ">=" the next whole number, after which
-// the later keys no longer narrow the seek (`count` is cut to j + 1).
+// type (an integer for Long, a smallint for the others), so a key is brought
+// to a value of that type that gives the same answer. For "=" a fractional
+// key or one beyond the type finds nothing (false). For ">=" a fractional key
+// becomes the next whole number and one below the type the type's smallest,
+// after which the later keys no longer narrow the seek (`count` is cut to
+// j + 1); a first key beyond the type finds nothing (false).
 bool IndexWalk::WholeNumberKeys(std::vector<SqlValue>& keys, bool atOrAfter) const {
   if (!server_) return true;
   for (size_t j = 0; j < keys.size(); ++j) {
     const int type = layout_.columns[index_->columns[j]].type;
     const bool whole =
         type == kBooleanField || type == kByteField || type == kIntegerField || type == kLongField;
-    if (!whole || keys[j].kind != SqlValue::Kind::Real) continue;
-    const double value = keys[j].real;
-    if (value == std::floor(value)) {
+    const SqlValue::Kind kind = keys[j].kind;
+    if (!whole || (kind != SqlValue::Kind::Real && kind != SqlValue::Kind::Integer)) continue;
+    const double value = kind == SqlValue::Kind::Real ? keys[j].real : keys[j].integer;
+    const double low = type == kLongField ? INT32_MIN : INT16_MIN;
+    const double high = type == kLongField ? INT32_MAX : INT16_MAX;
+    if (value == std::floor(value) && value >= low && value <= high) {
       keys[j] = SqlValue::Int(static_cast<int64_t>(value));
       continue;
     }
-    if (!atOrAfter) return false;
-    keys[j] = SqlValue::Int(static_cast<int64_t>(std::ceil(value)));
+    if (!atOrAfter || (j == 0 && value > high)) return false;
+    if (value > high) continue;  // past the keys before it: left to the server to refuse
+    keys[j] = SqlValue::Int(static_cast<int64_t>(std::max(std::ceil(value), low)));
     keys.resize(j + 1);
     return true;
   }
@@ -296,7 +305,7 @@ bool IndexWalk::SeekEqual(const std::vector<SqlValue>& given, Row& out) {
 
 bool IndexWalk::SeekAtOrAfter(const std::vector<SqlValue>& given, Row& out) {
   std::vector<SqlValue> keys = given;
-  WholeNumberKeys(keys, true);
+  if (!WholeNumberKeys(keys, true)) return false;
   assert(keys.size() >= 1 && keys.size() <= KeyCount());
   // Every value sorts at or after NULL, so the keys from the first NULL on do
   // not narrow the search.

@@ -73,6 +73,9 @@ TEST_P(PositionTest, SeeksCompareLeadingKeysAndFoldAsciiLettersOnly) {
       {">=", {V::String("3")}, "Mole"},                         // a numeric text finds the number
       {">=", {V::Double(3.5), V::String("     ZZZ")}, "Dock"},  // as the dialog seeks past a range
       {">=", {V::Double(5.0), V::String("     AC")}, "Slip"},
+      {"=", {V::Long(40000)}, "(none)"},  // beyond a 16-bit field
+      {">=", {V::Long(40000)}, "(none)"},
+      {">=", {V::Long(-40000), V::String("ZZZ")}, "blank first"},
   };
   for (bool inAction : {false, true}) {
     SCOPED_TRACE(inAction ? "inside an action" : "outside any action");
