@@ -191,6 +191,17 @@ inline uint32_t StoredColourAt(const QImage& image, int x, int y) {
          static_cast<uint32_t>(c.red());
 }
 
+// The bounding box of the pixels of one exact colour, left of `right`.
+inline QRect BoxOf(const QImage& image, uint32_t colour, int right) {
+  QRect box;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < std::min(right, image.width()); ++x) {
+      if (StoredColourAt(image, x, y) == colour) box |= QRect(x, y, 1, 1);
+    }
+  }
+  return box;
+}
+
 // Runs action from inside the next (nested) event loop, once it is running.
 inline void SoonInLoop(std::function<void()> action) {
   QTimer::singleShot(0, qApp, std::move(action));

@@ -1,7 +1,6 @@
 // The picture of a screen and the diff between two: a diff holds only what
 // changed, and applied to the old picture it gives the new one, through
-// typing, a modal dialog coming and going, a control hidden, and a message
-// box waiting for its answer.
+// typing, a modal dialog coming and going and a control hidden.
 #include "services/screen/snapshot.h"
 
 #include "tests/screen/test_forms.h"
@@ -11,23 +10,6 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
-
-// A desktop whose message box waits: while it is shown, the box is listed and
-// the test's probe runs (a front end drawing the screen meanwhile).
-class WaitingDesktop : public screen::HeadlessDesktop {
- public:
-  int MsgBox(const std::string& prompt, int style, const std::string& title) override {
-    waiting_.push_back({prompt, style, title});
-    if (whileShown) whileShown();
-    waiting_.pop_back();
-    return 1;
-  }
-  std::vector<screen::WaitingBox> WaitingBoxes() const override { return waiting_; }
-  std::function<void()> whileShown;
-
- private:
-  std::vector<screen::WaitingBox> waiting_;
-};
 
 class SnapshotTest : public ScreenTest {
  protected:
@@ -47,12 +29,9 @@ class SnapshotTest : public ScreenTest {
   }
 };
 
-TEST_F(SnapshotTest, TypingADialogAndAWaitingBoxChangeOnlyWhatTheyTouch) {
-  WaitingDesktop boxes;
-  screen::Screen::Current().SetDesktop(&boxes);
+TEST_F(SnapshotTest, TypingAndADialogChangeOnlyWhatTheyTouch) {
   surface.txtA.SetFocus();
   const screen::Snapshot before = Take();
-  EXPECT_EQ(before.focusControl, "txtA");
   EXPECT_EQ(before.containers.size(), 1u);
   EXPECT_EQ(before.controls.size(), surface.Controls().size());
   EXPECT_TRUE(screen::Diff(before, Take()).Empty());
@@ -71,7 +50,7 @@ TEST_F(SnapshotTest, TypingADialogAndAWaitingBoxChangeOnlyWhatTheyTouch) {
   dialog.SetCaption("Pick");
   screen::Snapshot during;
   surface.cmdAdd.Click = [&] { dialog.ShowModal(); };
-  boxes.QueueModalAction([&] {
+  desktop.QueueModalAction([&] {
     dialog.lblTitle.SetVisible(false);
     during = Take();
   });
@@ -90,16 +69,6 @@ TEST_F(SnapshotTest, TypingADialogAndAWaitingBoxChangeOnlyWhatTheyTouch) {
   EXPECT_EQ(closed.controlsGone.size(), 3u);
   EXPECT_THAT(*closed.modalForms, IsEmpty());
   EXPECT_EQ(closed.focus->container, "ztTest");
-  // A message box waiting for its answer is in the picture while it waits.
-  screen::Snapshot shown;
-  boxes.whileShown = [&] { shown = Take(); };
-  const screen::Snapshot quiet = Take();
-  screen::GetDesktop().MsgBox("Saved", 64, "Update Notice");
-  ASSERT_TRUE(Between(quiet, shown).boxes.has_value());
-  EXPECT_THAT(*Between(quiet, shown).boxes,
-              ElementsAre(screen::WaitingBox{"Saved", 64, "Update Notice"}));
-  EXPECT_THAT(*Between(shown, Take()).boxes, IsEmpty());
-  screen::Screen::Current().SetDesktop(nullptr);
 }
 
 }  // namespace
