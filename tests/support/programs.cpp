@@ -1,10 +1,10 @@
 // Running the programs of the build from the tests (see the header).
 #include "programs.h"
 
-#include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <stdexcept>
 
 #include "temp_folder.h"
 
@@ -40,7 +40,9 @@ std::string MakeDataFolder(const std::string& path, const std::vector<std::strin
   std::vector<std::string> args = {"init", path};
   args.insert(args.end(), options.begin(), options.end());
   const ProgramRun run = RunDataTool(args);
-  EXPECT_EQ(run.status, 0) << "dorvane-data init " << path << " failed: " << run.err;
+  // Thrown, so that the test stops instead of going on over a broken folder.
+  if (run.status != 0)
+    throw std::runtime_error("dorvane-data init " + path + " failed: " + run.err);
   return path;
 }
 

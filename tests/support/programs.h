@@ -27,8 +27,8 @@ ProgramRun RunProgram(const std::string& name, const std::vector<std::string>& a
 // Runs dorvane-data with the arguments.
 ProgramRun RunDataTool(const std::vector<std::string>& args);
 
-// Runs `dorvane-data init path options...` and returns `path`; a failed run is
-// a test failure that shows the tool's message.
+// Runs `dorvane-data init path options...` and returns `path`; a failed run
+// throws with the tool's message, which fails the test where it stands.
 std::string MakeDataFolder(const std::string& path, const std::vector<std::string>& options = {});
 
 }  // namespace testsupport
