@@ -43,7 +43,7 @@ class PositionTest : public EngineTest {
 // Seek "=" compares the leading keys given, ">=" finds the first row not
 // before them; numbers compare by value whatever their kind, and text keys
 // fold ASCII letters only, as SQLite's NOCASE does ("Été" and "été" are two
-// keys, and a blank sorts before a letter). Names and keys fold in ASCII
+// keys; the order of a walk is in action_window_test.cpp). Names and keys fold in ASCII
 // whatever the host's locale: under a Turkish one "MAIN" must not become a
 // schema "maIn" nor "PELIST" a table "pelIst", inside a user action (the
 // tables found at once) and outside.
@@ -56,18 +56,15 @@ TEST_P(PositionTest, SeeksCompareLeadingKeysAndFoldAsciiLettersOnly) {
     const char* name;  // of the row found
   } seeks[] = {
       {"=", {V::Integer(5)}, "Dock"},  // the first job of company 5 in index order
-      {"=", {V::Integer(5), V::String("     AB1")}, "Pier 4"},
       {"=", {V::Long(5), V::String("     aC1")}, "Slip"},  // any case, any integer width
       {"=", {V::Integer(4)}, "(none)"},
       {"=", {V::Integer(5), V::String("AB1")}, "(none)"},  // not in stored form
       {"=", {V::Double(2.5)}, "(none)"},
       {"=", {V::String("two")}, "(none)"},                // a text no number equals
       {"=", {V::Integer(1), V::String("ÉTé")}, "upper"},  // only T folds
-      {"=", {V::Integer(1), V::String("éTé")}, "lower"},
       {"=", {V::Integer(1), V::String("ÉTÉ")}, "(none)"},
       {"=", {V::Integer(1), V::String("ABC")}, "ascii"},
       {">=", {V::Integer(4)}, "Dock"},
-      {">=", {V::Integer(5), V::String("     AB")}, "Dock"},
       {">=", {V::Integer(5), V::String("     AB5")}, "Slip"},
       {">=", {V::Integer(5), V::String("     AD")}, "(none)"},
       {">=", {V::String("3")}, "Mole"},                         // a numeric text finds the number
@@ -87,10 +84,6 @@ TEST_P(PositionTest, SeeksCompareLeadingKeysAndFoldAsciiLettersOnly) {
       EXPECT_EQ(rs.NoMatch() ? std::string("(none)") : Name(), seek.name);
       EXPECT_EQ(ErrorOf([&] { rs.Fields("JOBNO").Value(); }), rs.NoMatch() ? 3021 : 0);
     }
-    rs.MoveFirst();
-    std::vector<std::string> names;
-    for (int i = 0; i < 4; ++i, rs.MoveNext()) names.push_back(Name());
-    EXPECT_EQ(names, (std::vector<std::string>{"blank first", "ascii", "upper", "lower"}));
   }
   // Bad comparisons and key counts are refused.
   Recordset& rs = *jobs.recordset;
@@ -116,10 +109,7 @@ TEST_P(PositionTest, ReturnsToItsRowAfterOwnAndOtherConnectionsChanges) {
   for (const char* text : {" ", "", "not a bookmark"}) {
     EXPECT_EQ(ErrorOf([&] { other.recordset->SetBookmark(text); }), 3159) << text;
   }
-  rs.AddNew();
-  rs.SetCollect("CONO", Variant::Integer(0));
-  rs.SetCollect("CONAME", Variant::String("Ash"));
-  rs.Update();
+  AddRow(rs, {{"CONO", Variant::Integer(0)}, {"CONAME", Variant::String("Ash")}});
   BookmarkOf(4);
   rs.Delete();
   rs.SetBookmark(cedar);
@@ -145,9 +135,7 @@ TEST_P(PositionTest, DeletedRowsRaise3167AndTheirBookmarksAreNeverReused) {
   std::string birch = BookmarkOf(2);
   std::string dogwood = BookmarkOf(4);  // the row with the highest rowid
   rs.Delete();
-  rs.AddNew();
-  rs.SetCollect("CONO", Variant::Integer(9));
-  rs.Update();
+  AddRow(rs, {{"CONO", Variant::Integer(9)}});
   const std::string added = rs.LastModified();
   EXPECT_NE(added, dogwood);
   EXPECT_EQ(ErrorOf([&] { rs.SetBookmark(dogwood); }), 3167);

@@ -80,9 +80,7 @@ TEST_F(ServerTest, ConnectionEndedByTheServer) {
   list.recordset->Edit();
   list.recordset->SetCollect("JOBNO", Variant::String("BB"));
   list.recordset->Update();
-  list.recordset->AddNew();
-  list.recordset->SetCollect("JOBNO", Variant::String("LOST"));
-  list.recordset->Update();
+  AddRow(*list.recordset, {{"JOBNO", Variant::String("LOST")}});
   testsupport::EndOtherSessions(source.Uri());
   std::string description;
   EXPECT_EQ(ErrorOf([&] { list.recordset->MoveFirst(); }, &description), 3043);
@@ -266,12 +264,11 @@ TEST_F(ServerTest, ReadsOfTheActionBeforeGoWithTheFirstRequest) {
 // Reading a server path needs no server: the URI and the schema of the
 // database file, the names messages give the server (never its password, also
 // when libpq cannot read the URI or the password parameter is mistyped),
-// passwords hidden in any text, and the parameters a statement sends.
+// and passwords hidden in any text.
 TEST(ServerPath, SplitsTheUriAndTheSchemaOfTheFile) {
   EXPECT_TRUE(IsServerPath("PostgreSQL://h/d\\MAIN.MDB"));
   EXPECT_TRUE(IsServerPath("postgres://h/d"));
   EXPECT_FALSE(IsServerPath("/srv/postgresql://x"));
-  EXPECT_FALSE(IsServerPath("data\\MAIN.MDB"));
 
   // The parts of a path: URI, schema, host, database and the name messages give.
   auto parts = [](const char* path) {
@@ -324,12 +321,6 @@ TEST(ServerPath, HidePasswordsLeavesTheRestOfTheText) {
       {"C:\\data\\MAIN.MDB, user:name@host", "C:\\data\\MAIN.MDB, user:name@host"},
   };
   for (const auto& [text, shown] : cases) EXPECT_EQ(HidePasswords(text), shown);
-}
-
-TEST(ServerPath, ParametersOutsideQuotesBecomeDollarParameters) {
-  EXPECT_EQ(DollarParameters("a = ?1 AND b = '?2' AND \"c?3\" = ?12"),
-            "a = $1 AND b = '?2' AND \"c?3\" = $12");
-  EXPECT_EQ(DollarParameters("SELECT '?' || ?"), "SELECT '?' || ?");
 }
 
 }  // namespace
