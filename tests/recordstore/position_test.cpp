@@ -95,13 +95,18 @@ TEST_P(PositionTest, SeeksCompareLeadingKeysAndFoldAsciiLettersOnly) {
 // Readings of one row are equal and never blank, and another recordset of the
 // table takes them (the search dialog hands one to the caller's own); a text
 // that is no bookmark is 3159. A bookmark returns to its row after rows were
-// added and deleted through this recordset and another connection.
-TEST_P(PositionTest, ReturnsToItsRowAfterOwnAndOtherConnectionsChanges) {
+// added and deleted through this recordset and another connection. A deleted
+// row's bookmark is 3167 (naming the table, the position kept), whoever
+// deleted it, and no row added later takes it, also when the row deleted had
+// the highest rowid. The row identity is no field.
+TEST_P(PositionTest, BookmarksReturnToTheirRowAndDeletedOnesRaise3167) {
   Recordset& rs = *companies.recordset;
-  std::string cedar = BookmarkOf(3);
+  EXPECT_EQ(ErrorOf([&] { rs.Fields("rowid"); }), 3265);
+  EXPECT_EQ(rs.FieldCount(), 2);
+  const std::string birch = BookmarkOf(2), cedar = BookmarkOf(3);
   rs.MoveFirst();
   EXPECT_EQ(BookmarkOf(3), cedar);
-  EXPECT_NE(BookmarkOf(2), cedar);
+  EXPECT_NE(birch, cedar);
   EXPECT_FALSE(cedar.empty() || cedar == " ");
   Opened other = OpenTable(folder.File("MAIN.MDB"), "COLIST");
   other.recordset->SetBookmark(cedar);
@@ -109,50 +114,29 @@ TEST_P(PositionTest, ReturnsToItsRowAfterOwnAndOtherConnectionsChanges) {
   for (const char* text : {" ", "", "not a bookmark"}) {
     EXPECT_EQ(ErrorOf([&] { other.recordset->SetBookmark(text); }), 3159) << text;
   }
-  AddRow(rs, {{"CONO", Variant::Integer(0)}, {"CONAME", Variant::String("Ash")}});
-  BookmarkOf(4);
+  const std::string dogwood = BookmarkOf(4);  // the row with the highest rowid
   rs.Delete();
-  rs.SetBookmark(cedar);
-  EXPECT_EQ(Company(), "Cedar");
-  rs.MoveNext();  // the order around it is today's order
-  EXPECT_TRUE(rs.IsEOF());
-  folder.Exec("MAIN.MDB",
-              "DELETE FROM COLIST WHERE CONO = 2; INSERT INTO COLIST (CONO, CONAME) VALUES (2, "
-              "'Beech'); UPDATE COLIST SET CONAME = 'Cedar Hill' WHERE CONO = 3;");
-  rs.SetBookmark(cedar);
-  EXPECT_EQ(Company(), "Cedar Hill");
-  rs.MovePrevious();
-  EXPECT_EQ(Company(), "Beech");
-}
-
-// A deleted row's bookmark is 3167 (naming the table, the position kept),
-// whoever deleted it, and no row added later takes it, also when the row
-// deleted had the highest rowid.
-TEST_P(PositionTest, DeletedRowsRaise3167AndTheirBookmarksAreNeverReused) {
-  Recordset& rs = *companies.recordset;
-  EXPECT_EQ(ErrorOf([&] { rs.Fields("rowid"); }), 3265);  // the row identity is no field
-  EXPECT_EQ(rs.FieldCount(), 2);
-  std::string birch = BookmarkOf(2);
-  std::string dogwood = BookmarkOf(4);  // the row with the highest rowid
-  rs.Delete();
-  AddRow(rs, {{"CONO", Variant::Integer(9)}});
+  AddRow(rs, {{"CONO", Variant::Integer(9)}, {"CONAME", Variant::String("Ash")}});
   const std::string added = rs.LastModified();
   EXPECT_NE(added, dogwood);
-  EXPECT_EQ(ErrorOf([&] { rs.SetBookmark(dogwood); }), 3167);
-  rs.SetBookmark(added);
-  EXPECT_EQ(companies.recordset->Fields("CONO").Value().ToLong(), 9);
+  rs.SetBookmark(cedar);
+  rs.MoveNext();  // the order around it is today's order
+  EXPECT_EQ(rs.Bookmark(), added);
   folder.Exec("MAIN.MDB",
               "DELETE FROM COLIST WHERE CONO IN (2, 9); INSERT INTO COLIST (CONO, CONAME) VALUES "
-              "(8, 'Elm');");
-  BookmarkOf(3);
+              "(2, 'Beech'), (8, 'Elm'); UPDATE COLIST SET CONAME = 'Cedar Hill' WHERE CONO = 3;");
+  rs.SetBookmark(cedar);
   std::string description;
   EXPECT_EQ(ErrorOf([&] { rs.SetBookmark(birch); }, &description), 3167);
   EXPECT_NE(description.find("COLIST"), std::string::npos);
-  EXPECT_EQ(Company(), "Cedar");
-  EXPECT_EQ(ErrorOf([&] { rs.SetBookmark(added); }), 3167);
+  EXPECT_EQ(Company(), "Cedar Hill");
+  rs.MovePrevious();
+  EXPECT_EQ(Company(), "Beech");
+  for (const std::string& gone : {dogwood, added}) {
+    EXPECT_EQ(ErrorOf([&] { rs.SetBookmark(gone); }), 3167);
+  }
   rs.MoveLast();
   EXPECT_EQ(Company(), "Elm");
-  EXPECT_NE(rs.Bookmark(), added);
 }
 
 RUN_ON_BOTH_ENGINES(PositionTest);
