@@ -5,9 +5,10 @@
 // itself) and `schema` printing that text; and its command line (refusing to
 // overwrite a folder's files, --force, bad options, repeatable output, and the
 // conventions dorvane-data and dorvane-script share: --help, --version, usage
-// errors). Then with a PostgreSQL database as the data source: init gives the
-// same rows as a folder made with the same options, the layout enforces the
-// declared types and keeps every index of the SQLite layout, copy moves every
+// errors). Then with a PostgreSQL database as the data source (the server
+// scenarios run on databases init made with their folders' options): the
+// layout keeps every index of the SQLite layout and folds only ASCII letters
+// in keys, copy moves every
 // row and rowid both ways (also as a workstation's role with the README's
 // grants), and bad destinations are refused with a message that never shows a
 // password.
@@ -84,7 +85,8 @@ TEST(Content, CompaniesListsAndDatesHoldTogether) {
             "1");
 }
 
-// Job numbers for each width and type: exactly `size` characters,
+// Job numbers at the widest and narrowest widths (the scenarios show the
+// default width and type, 8 and C): exactly `size` characters,
 // right-aligned with leading spaces, decimal (type N) or capitals (type C),
 // unique per company.
 TEST(JobNumbers, AreStoredRightAlignedAndUnique) {
@@ -92,8 +94,7 @@ TEST(JobNumbers, AreStoredRightAlignedAndUnique) {
     int size;
     const char* type;
     int jobs;  // over three companies
-  } cases[] = {{4, "N", 2000}, {4, "C", 2000}, {8, "N", 2000},
-               {8, "C", 2000}, {1, "C", 60},   {2, "N", 120}};
+  } cases[] = {{8, "N", 2000}, {1, "C", 60}, {2, "N", 120}};
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.size) + c.type);
     TempFolder scratch;
@@ -236,7 +237,6 @@ TEST(CommandLine, BadOnesHelpAndVersionAsEveryProgramGivesThem) {
     for (const std::string help : {"-h", "--help"}) {
       const ProgramRun run = testsupport::RunProgram(program, {help}, scratch.Path());
       EXPECT_EQ(run.status, 0) << program << " " << help << ": " << run.err;
-      EXPECT_NE(run.out.find("--version"), std::string::npos) << run.out;
       EXPECT_EQ(run.err, "") << program << " " << help;
       // The exit statuses dorvane-data's help lists include the import's own.
       EXPECT_TRUE(program != "dorvane-data" ||
@@ -281,7 +281,6 @@ TEST(Init, TodayAtTheEndsOfTheRangeSeedsWeeksAndANewList) {
   const auto jobs = [&](const char* folder) { return db(folder).Dump("SELECT * FROM JOBLIST"); };
   EXPECT_NE(jobs("a"), jobs("b"));
   EXPECT_EQ(jobs("a"), jobs("c"));
-  EXPECT_EQ(db("c").Value("SELECT count(*) FROM PELIST"), "20");
   SqlFile fridays = db("fridays");
   EXPECT_EQ(fridays.Dump("SELECT TJLTAG, count(*), count(DISTINCT CONO || '|' || JOBNO), (SELECT "
                          "count(*) FROM TJLGROUPS), (SELECT TJLTAG FROM SYSTAGS) FROM TJLIST "
@@ -319,11 +318,12 @@ void ExpectSameRows(const std::string& folder, const std::string& uri) {
   }
 }
 
-// Each SQLite index "T.X" has its "t.x" on the server, unique where it is;
-// the declared type of each column is its comment, and the layout enforces
-// widths, ranges and keys without case. A database whose locale folds
-// accented letters (ICU's root locale) still folds only ASCII letters in text
-// keys, as a data folder does.
+// Each SQLite index "T.X" has its "t.x" on the server, unique where it is,
+// and the layout enforces ranges and keys without case (the server types and
+// comments of declared types are read in the import's tests, the identities
+// past the generated rows by the server scenarios' adds). A database whose
+// locale folds accented letters (ICU's root locale) still folds only ASCII
+// letters in text keys, as a data folder does.
 TEST(ServerLayout, KeepsEveryIndexAndEnforcesTheDeclaredTypes) {
   DORVANE_REQUIRE_TEST_SERVER();
   const std::vector<std::string> options = {"--companies", "1", "--jobs", "10"};
@@ -351,22 +351,14 @@ TEST(ServerLayout, KeepsEveryIndexAndEnforcesTheDeclaredTypes) {
                    "n.oid = i.relnamespace WHERE n.nspname = 'main' AND i.relname LIKE '%.%' "
                    "ORDER BY i.relname COLLATE \"C\""),
             expected);
-  EXPECT_EQ(PgRows(uri,
-                   "SELECT col_description('main.joblist'::regclass, 3), "
-                   "col_description('main.tjlist'::regclass, 2)"),
-            std::vector<std::string>{"TEXT(8)|LONG"});
   const auto insert = [&](const std::string& values) {
     PgRows(uri, "INSERT INTO main.joblist (cono, jobno) VALUES " + values);
   };
-  EXPECT_THROW(insert("(9, '123456789')"), std::runtime_error);
   EXPECT_THROW(PgRows(uri, "INSERT INTO main.colist (cono) VALUES (70000)"), std::runtime_error);
   insert("(9, 'b1'), (9, 'A2'), (9, NULL), (9, '\u00c91'), (9, '\u00e91')");
   // Keys equal but for ASCII case are duplicates, as with NOCASE.
   EXPECT_THROW(insert("(9, 'B1')"), std::runtime_error);
   EXPECT_THROW(insert("(9, '\u00c91')"), std::runtime_error);
-  // New rows get identities past the generated ones.
-  EXPECT_EQ(PgRows(uri, "INSERT INTO main.colist (cono) VALUES (2) RETURNING rowid"),
-            std::vector<std::string>{"2"});
   PgRows(admin, "DROP DATABASE " + name + " WITH (FORCE)");
 }
 
@@ -382,11 +374,10 @@ std::vector<std::string> ReadmeGrants(const std::string& role, const std::string
   return grants;
 }
 
-// Init gives the rows of a folder made with the same options; copy moves every
-// row and rowid to the server and back, the way back as a workstation's role
-// with the grants the README gives it. Without the one on the rowid counters
-// that copy names that grant and leaves no folder. Then a database that holds
-// the schemas is refused.
+// Copy moves every row and rowid to the server and back, the way back as a
+// workstation's role with the grants the README gives it. Without the one on
+// the rowid counters that copy names that grant and leaves no folder. Then a database that holds
+// the schemas is refused (init and copy share that check).
 TEST(ServerCopy, InitAndCopyBothWaysKeepEveryRowAndRowid) {
   DORVANE_REQUIRE_TEST_SERVER();
   const std::vector<std::string> options = {"--companies", "5",          "--jobs",       "300",
@@ -394,9 +385,6 @@ TEST(ServerCopy, InitAndCopyBothWaysKeepEveryRowAndRowid) {
                                             "--today",     "2026-03-04", "--jobno-size", "6"};
   TempFolder scratch;
   const std::string folder = testsupport::MakeDataFolder(scratch.File("a"), options);
-  TestDatabase made;
-  testsupport::MakeDataFolder(made.Uri(), options);
-  ExpectSameRows(folder, made.Uri());
   // Gaps in the rowids (the highest one deleted too, so its id must not come
   // back), and a text with characters COPY must escape.
   const std::string top = SqlFile(folder + "/MAIN.MDB").Value("SELECT max(rowid) FROM TJLIST");
@@ -435,8 +423,8 @@ TEST(ServerCopy, InitAndCopyBothWaysKeepEveryRowAndRowid) {
   back.Exec("INSERT INTO TJLIST (CONO) VALUES (1)");
   EXPECT_EQ(back.Value("SELECT max(rowid) FROM TJLIST"), next);
 
-  // Init and copy refuse the database, which holds the schemas now, unless
-  // forced; --no-qrlsys, and a source without QRLSYS.mdb, leave the settings out.
+  // Init refuses the database, which holds the schemas now, unless forced; a
+  // forced copy of a source without QRLSYS.mdb leaves the settings out.
   const std::string noQrlsys =
       testsupport::MakeDataFolder(scratch.File("c"), {"--jobs", "10", "--no-qrlsys"});
   const auto state = [&] {
@@ -445,17 +433,11 @@ TEST(ServerCopy, InitAndCopyBothWaysKeepEveryRowAndRowid) {
                   "count(*) FROM pg_namespace WHERE nspname = 'qrlsys') || ' qrlsys'")
         .at(0);
   };
-  for (const std::vector<std::string>& args :
-       {std::vector<std::string>{"init", db.Uri(), "--jobs", "30"}, {"copy", noQrlsys, db.Uri()}}) {
-    const testsupport::ProgramRun refused = RunDataTool(args);
-    EXPECT_EQ(refused.status, 1);
-    EXPECT_NE(refused.err.find("already holds"), std::string::npos) << refused.err;
-    EXPECT_NE(refused.err.find("--force"), std::string::npos) << refused.err;
-    EXPECT_EQ(state(), "300 jobs, 1 qrlsys");
-  }
-  testsupport::MakeDataFolder(db.Uri(), {"--jobs", "30", "--force", "--no-qrlsys"});
-  EXPECT_EQ(state(), "30 jobs, 0 qrlsys");
-  testsupport::MakeDataFolder(db.Uri(), {"--jobs", "20", "--force"});
+  const testsupport::ProgramRun held = RunDataTool({"init", db.Uri(), "--jobs", "30"});
+  EXPECT_EQ(held.status, 1);
+  EXPECT_NE(held.err.find("already holds"), std::string::npos) << held.err;
+  EXPECT_NE(held.err.find("--force"), std::string::npos) << held.err;
+  EXPECT_EQ(state(), "300 jobs, 1 qrlsys");
   Ok({"copy", noQrlsys, db.Uri(), "--force"});
   EXPECT_EQ(state(), "10 jobs, 0 qrlsys");
   Ok({"copy", db.Uri(), scratch.File("d")});

@@ -151,13 +151,10 @@ TEST_P(ActionWindowTest, APageAndItsSeeksCostOneRequestEachOnAServer) {
   Opened jobs = OpenTable(folder.File("MAIN.MDB"), "JOBLIST", "JOBLIST");
   const bool server = GetParam() == StoreEngine::kServer;
   UserAction action;
-  EXPECT_EQ(jobs.recordset->ReadsAhead(), server);
   uint64_t before = ServerRoundTrips();
   items.recordset->MoveFirst();
   for (int i = 0; i < 12; ++i) items.recordset->MoveNext();
-  if (server) {
-    EXPECT_EQ(ServerRoundTrips() - before, 1u);
-  }
+  EXPECT_EQ(ServerRoundTrips() - before, server ? 1u : 0u);
 
   // Three seeks named ahead, one of them for a key no row has.
   std::vector<std::vector<Variant>> seeks = {{Variant::Integer(1), Variant::String("A")},
@@ -170,7 +167,7 @@ TEST_P(ActionWindowTest, APageAndItsSeeksCostOneRequestEachOnAServer) {
     expected.push_back(plain.recordset->NoMatch() ? "none" : plain.recordset->Bookmark());
   }
   before = ServerRoundTrips();
-  EXPECT_EQ(jobs.recordset->ExpectSeeks(seeks, seeks.size()), server);
+  jobs.recordset->ExpectSeeks(seeks, seeks.size());
   std::vector<std::string> found;
   for (const auto& keys : seeks) {
     jobs.recordset->Seek("=", keys);
@@ -178,9 +175,7 @@ TEST_P(ActionWindowTest, APageAndItsSeeksCostOneRequestEachOnAServer) {
   }
   EXPECT_EQ(found, expected);
   EXPECT_EQ(found[1], "none");
-  if (server) {
-    EXPECT_EQ(ServerRoundTrips() - before, 1u);
-  }
+  EXPECT_EQ(ServerRoundTrips() - before, server ? 1u : 0u);
 }
 
 RUN_ON_BOTH_ENGINES(ActionWindowTest);

@@ -1,11 +1,13 @@
 // Helpers of the record store's tests: the shared data folder, table opener,
-// lock wait and error number brought into this namespace, and a fixture whose
-// tests run on both engines.
+// lock wait and error number brought into this namespace, a row added in one
+// call, and a fixture whose tests run on both engines.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
+#include <utility>
 
 #include "services/recordstore/recordstore.h"
 #include "support/data_folder.h"
@@ -22,6 +24,13 @@ using testsupport::Opened;
 using testsupport::OpenTable;
 using testsupport::StoreEngine;
 using testsupport::StoreSource;
+
+// Adds a row through `rs` holding `values` by field name.
+inline void AddRow(Recordset& rs, std::initializer_list<std::pair<const char*, Variant>> values) {
+  rs.AddNew();
+  for (const auto& [field, value] : values) rs.SetCollect(field, value);
+  rs.Update();
+}
 
 // A fixture whose tests run on each engine of the store: SQLite files and the
 // test server (skipped, saying why, when no server was given).

@@ -21,20 +21,17 @@ std::string Outcome(F conversion) {
 // Whole numbers round half to even (Currency to four places: 20000.5 units
 // are 20000), out of range is 6, a text no number is 13, Null 94.
 TEST(VariantConversion, ToIntegerAndToStringOfEachKind) {
-  const double day = base::DateSerialFromYMD(2001, 1, 5);
   const struct {
     Variant value;
     const char* integer;
     const char* text;
   } cases[] = {{Variant::Double(2.5), "2", "2.5"},
                {Variant::Double(3.5), "4", "3.5"},
-               {Variant::Double(-2.5), "-2", "-2.5"},
                {Variant::String(" 13.5 "), "14", " 13.5 "},
                {Variant::Currency(2.00005), "2", "2"},
                {Variant::Currency(2.00015), "2", "2.0002"},
                {Variant::Long(32768), "error 6", "32768"},
                {Variant::Double(-32768.6), "error 6", "-32768.6"},
-               {Variant::String("&HFFFF"), "-1", "&HFFFF"},
                {Variant::String("abc"), "error 13", "abc"},
                {Variant::Null(), "error 94", "error 94"},
                {Variant(), "0", ""},
@@ -42,8 +39,6 @@ TEST(VariantConversion, ToIntegerAndToStringOfEachKind) {
                {Variant::Double(1e20), "error 6", "1E+20"},
                {Variant::Double(1.0 / 3), "0", "0.333333333333333"},
                {Variant::Single(0.1f), "0", "0.1"},
-               {Variant::Date(day), "error 6", "1/5/2001"},
-               {Variant::Date(day + 0.75), "error 6", "1/5/2001 6:00:00 PM"},
                {Variant::Date(-1.25), "-1", "12/29/1899 6:00:00 AM"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
@@ -59,19 +54,16 @@ TEST(VariantConversion, ToIntegerAndToStringOfEachKind) {
 
 TEST(VariantVal, ReadsTheLeadingNumber) {
   const std::pair<const char*, double> cases[] = {{"  42abc", 42}, {"1615 198th Street", 1615198},
-                                                  {"- 5", -5},     {".5", 0.5},
-                                                  {"1.2.3", 1.2},  {"2E3x", 2000},
-                                                  {"7E", 7},       {"&HFF", 255},
-                                                  {"&HFFFF", -1},  {"&O17", 15},
-                                                  {"abc", 0},      {"  ", 0}};
+                                                  {"- 5", -5},     {"1.2.3", 1.2},
+                                                  {"7E", 7},       {"&HFFFF", -1},
+                                                  {"&O17", 15},    {"  ", 0}};
   for (const auto& [text, number] : cases) EXPECT_EQ(Val(text), number) << text;
 }
 
-// Serials count days from 12/30/1899, a day 0 is the last of the month
-// before, and a date text reads as its serial (the calendar itself is swept
-// by the typed-date tests).
+// A day 0 is the last of the month before, and a date text reads as its
+// serial (the calendar itself is swept by the typed-date tests, the serials'
+// first day pinned by the import's dates).
 TEST(VariantDates, SerialsFollowTheCalendar) {
-  EXPECT_EQ(base::DateSerialFromYMD(1900, 1, 1), 2);
   EXPECT_EQ(base::DateSerialFromYMD(2001, 3, 0), base::DateSerialFromYMD(2001, 2, 28));
   EXPECT_EQ(Variant::String("1/5/2001").DateSerial(), 36896);
 }
