@@ -70,7 +70,7 @@ TEST_P(PositionTest, SeeksCompareLeadingKeysAndFoldAsciiLettersOnly) {
       {">=", {V::Double(5.0), V::String("     AC")}, "Slip"},
       {"=", {V::Long(40000)}, "(none)"},  // beyond a 16-bit field
       {">=", {V::Long(40000)}, "(none)"},
-      {">=", {V::Long(-40000), V::String("ZZZ")}, "blank first"},
+      {">=", {V::Long(-40000), V::String("ZZZ")}, "ascii"},
   };
   for (bool inAction : {false, true}) {
     SCOPED_TRACE(inAction ? "inside an action" : "outside any action");
