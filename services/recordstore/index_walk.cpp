@@ -257,7 +257,9 @@ bool IndexWalk::PreviousWithNulls(const Row& from, Row& out) {
 // key or one beyond the type finds nothing (false). For ">=" a fractional key
 // becomes the next whole number and one below the type the type's smallest,
 // after which the later keys no longer narrow the seek (`count` is cut to
-// j + 1); a first key beyond the type finds nothing (false).
+// j + 1); a first key beyond the type finds nothing (false). A later key
+// beyond the type is left to the server, which refuses it (error 3000): the
+// answer, the first row past the keys before it, needs a seek the walk lacks.
 bool IndexWalk::WholeNumberKeys(std::vector<SqlValue>& keys, bool atOrAfter) const {
   if (!server_) return true;
   for (size_t j = 0; j < keys.size(); ++j) {
@@ -267,6 +269,7 @@ bool IndexWalk::WholeNumberKeys(std::vector<SqlValue>& keys, bool atOrAfter) con
     const SqlValue::Kind kind = keys[j].kind;
     if (!whole || (kind != SqlValue::Kind::Real && kind != SqlValue::Kind::Integer)) continue;
     const double value = kind == SqlValue::Kind::Real ? keys[j].real : keys[j].integer;
+    if (std::isnan(value)) return false;  // no row holds it
     const double low = type == kLongField ? INT32_MIN : INT16_MIN;
     const double high = type == kLongField ? INT32_MAX : INT16_MAX;
     if (value == std::floor(value) && value >= low && value <= high) {
@@ -274,7 +277,7 @@ bool IndexWalk::WholeNumberKeys(std::vector<SqlValue>& keys, bool atOrAfter) con
       continue;
     }
     if (!atOrAfter || (j == 0 && value > high)) return false;
-    if (value > high) continue;  // past the keys before it: left to the server to refuse
+    if (value > high) continue;
     keys[j] = SqlValue::Int(static_cast<int64_t>(std::max(std::ceil(value), low)));
     keys.resize(j + 1);
     return true;

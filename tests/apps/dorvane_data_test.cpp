@@ -385,6 +385,9 @@ TEST(ServerCopy, InitAndCopyBothWaysKeepEveryRowAndRowid) {
                                             "--today",     "2026-03-04", "--jobno-size", "6"};
   TempFolder scratch;
   const std::string folder = testsupport::MakeDataFolder(scratch.File("a"), options);
+  TestDatabase made;
+  testsupport::MakeDataFolder(made.Uri(), options);
+  ExpectSameRows(folder, made.Uri());
   // Gaps in the rowids (the highest one deleted too, so its id must not come
   // back), and a text with characters COPY must escape.
   const std::string top = SqlFile(folder + "/MAIN.MDB").Value("SELECT max(rowid) FROM TJLIST");

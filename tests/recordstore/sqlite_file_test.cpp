@@ -129,16 +129,18 @@ TEST(OpenTest, PathFormsReachTheirFileAndMissingOrForeignFilesAreRefused) {
 }
 
 // A failing disk, made by the store's VFS: an I/O error of any kind of file
-// write is 3043 and a full disk 3026, each naming the file; the table keeps its
+// call is 3043 and a full disk 3026, each naming the file; the table keeps its
 // old rows, and the same recordset writes again once the disk is sound. (The
-// control's sweep fails every kind of call of every writing action.)
+// control's sweep over every call of every writing action accepts either.)
 TEST(DiskError, FailedWritesAreClassicErrorsAndLeaveTheTableAsItWas) {
   const struct {
     FaultVfs::Call call;
     int code;
     int number;
   } cases[] = {{FaultVfs::Call::kWrite, SQLITE_IOERR, 3043},
-               {FaultVfs::Call::kWrite, SQLITE_FULL, 3026}};
+               {FaultVfs::Call::kWrite, SQLITE_FULL, 3026},
+               {FaultVfs::Call::kSync, SQLITE_IOERR, 3043},
+               {FaultVfs::Call::kLock, SQLITE_IOERR, 3043}};
   for (const auto& c : cases) {
     DataFolder folder;
     folder.CreateMain("INSERT INTO COLIST (CONO, CONAME) VALUES (1, 'Alder');");

@@ -2,14 +2,23 @@
 // by every desktop.
 #include <gtest/gtest.h>
 
+#include <cctype>
+
 #include "services/recordstore/variant.h"
 #include "services/screen/screen.h"
 
 namespace {
 
+// The four rows of a US keyboard, each character under its shifted one: the
+// independent source the key map is checked against.
+constexpr const char* kUsRows[][2] = {{"`1234567890-=", "~!@#$%^&*()_+"},
+                                      {"qwertyuiop[]\\", "QWERTYUIOP{}|"},
+                                      {"asdfghjkl;'", "ASDFGHJKL:\""},
+                                      {"zxcvbnm,./", "ZXCVBNM<>?"}};
+
 // Every printable character comes back from the key that gives it; keypad,
-// Ctrl and keys without a character; letters and the keypad are no digit or
-// punctuation keys.
+// Ctrl and keys without a character; each digit or punctuation key holds both
+// characters of its column, letters and the keypad are no such keys.
 TEST(KeyMap, KeysGiveTheCharactersOfAUsKeyboard) {
   for (char ch = 32; ch < 127; ++ch) {
     auto key = screen::KeyOfCharacter(ch);
@@ -24,7 +33,23 @@ TEST(KeyMap, KeysGiveTheCharactersOfAUsKeyboard) {
   EXPECT_EQ(screen::CharacterOfKey('2', screen::kCtrlMask), 0);
   EXPECT_EQ(screen::CharacterOfKey(screen::kKeyDelete, 0), 0);
   EXPECT_EQ(screen::CharacterOfKey(screen::kKeyF1, 0), 0);
-  EXPECT_FALSE(screen::UsDigitOrPunctuation('A').has_value());
+  int keys = 0;
+  for (const auto& row : kUsRows) {
+    for (size_t i = 0; row[0][i] != 0; ++i) {
+      const auto key = screen::KeyOfCharacter(row[0][i]);
+      ASSERT_TRUE(key.has_value()) << row[0][i];
+      const auto characters = screen::UsDigitOrPunctuation(key->keyCode);
+      if (std::isalpha(static_cast<unsigned char>(row[0][i]))) {
+        EXPECT_FALSE(characters.has_value()) << row[0][i];
+        continue;
+      }
+      ASSERT_TRUE(characters.has_value()) << row[0][i];
+      EXPECT_EQ(characters->plain, row[0][i]);
+      EXPECT_EQ(characters->shifted, row[1][i]);
+      ++keys;
+    }
+  }
+  EXPECT_EQ(keys, 21);
   EXPECT_FALSE(screen::UsDigitOrPunctuation(screen::kKeyNumpad0 + 1).has_value());
 }
 

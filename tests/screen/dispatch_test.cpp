@@ -86,11 +86,16 @@ class World {
     if (event == "KeyPress") c.KeyPress = [this, steps](int16_t& a) { Run(steps, ',', &a); };
   }
 
-  // Runs one step, "verb argument".
+  // Runs one step, "verb argument"; every verb is one of kVerbs.
   void Step(const std::string& step, int16_t* key) {
     const size_t space = step.find(' ');
     const std::string verb = step.substr(0, space);
     const std::string arg = space == std::string::npos ? "" : step.substr(space + 1);
+    static const std::string kVerbs =
+        " on queue: click dbl second setfocus member key type focus text set sel hide disable "
+        "visible tabindex preview default cancel caption setcaption host enter synth show close "
+        "unload loaded reset ran errors repaint stamp note clear nofocus zero upper throw abandon ";
+    if (kVerbs.find(" " + verb + " ") == std::string::npos) ADD_FAILURE() << "no step " << step;
     std::istringstream args(arg);
     std::string name, value;
     args >> name >> value;
