@@ -375,6 +375,8 @@ TEST(BadInput, IsRefusedWithAMessageAndChangesNothing) {
       BadFile("cut mid-page", sample.substr(0, 100000),
               "is damaged: it is truncated (100000 bytes is not a whole number of 4096-byte "
               "pages)"),
+      BadFile("cut at a page", sample.substr(0, 25 * kPage),
+              "is damaged: the definition of table Users cannot be read"),
       BadFile("definition overwritten",
               Overwritten(kUsersDefinitionPage * kPage + 8, kPage - 8, '\xff'),
               "is damaged: the definition of table Users cannot be read"),

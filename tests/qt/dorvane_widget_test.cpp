@@ -109,24 +109,36 @@ std::string LookAt(QWidget* window) {
 }
 
 // "?" in the company box opens the search in a dialog window, modal for the
-// whole window (a click on the other control does nothing); Esc and the close
-// box each end it and give the focus back to the box (Enter and a click on
-// Select reach the dialog's view by the paths the main window's keys and
-// clicks take).
+// whole window (a click on the other control does nothing); Esc, Enter, the
+// close box and Select each end it and give the focus back to the box.
 TEST_F(TwoWidgetsTest, TheSearchIsADialogWindowModalForTheWholeWindow) {
   QTest::keyClick(KeyTarget(), Qt::Key_A);
   ASSERT_EQ(State(*left, "EntryMode"), "A") << "A on the list starts an add";
   screen::Control* txtCONO = left->Control().Find("txtCONO");
   const QImage rightBefore = Picture(*right);
-  for (const bool closeBox : {false, true}) {
-    SCOPED_TRACE(closeBox ? "the close box" : "Esc");
+  const struct {
+    const char* what;
+    void (*end)(QWidget*);
+  } ends[] = {
+      {"Esc", [](QWidget* dialog) { QTest::keyClick(dialog, Qt::Key_Escape); }},
+      {"Enter", [](QWidget* dialog) { QTest::keyClick(dialog, Qt::Key_Return); }},
+      {"the close box", [](QWidget* dialog) { dialog->close(); }},
+      {"Select",
+       [](QWidget* dialog) {
+         QTest::mouseClick(dialog->findChild<qtfront::ContainerView*>()->WidgetOf(
+                               *screen::ActiveModalForm()->Find("CmdSelect")),
+                           Qt::LeftButton);
+       }},
+  };
+  for (const auto& e : ends) {
+    SCOPED_TRACE(e.what);
     std::string seen;
     bool rightTookFocus = true;
     qttest::WhenDialogOpen([&](QWidget* dialog) {
       seen = LookAt(dialog);
       QTest::mouseClick(WidgetOf(*right, "CmdAdd"), Qt::LeftButton);
       rightTookFocus = State(*right, "EntryMode") != " ";
-      closeBox ? (void)dialog->close() : QTest::keyClick(dialog, Qt::Key_Escape);
+      e.end(dialog);
     });
     QTest::keyClick(KeyTarget(), Qt::Key_Question);
     EXPECT_EQ(seen, "Search Company Numbers sized modal mirrored");

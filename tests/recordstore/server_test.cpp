@@ -321,5 +321,12 @@ TEST(ServerPath, HidePasswordsLeavesTheRestOfTheText) {
   for (const auto& [text, shown] : cases) EXPECT_EQ(HidePasswords(text), shown);
 }
 
+// "?N" outside quotes becomes "$N"; inside quotes, and a bare "?", it stays.
+TEST(ServerPath, ParametersOutsideQuotesBecomeDollarParameters) {
+  EXPECT_EQ(DollarParameters("a = ?1 AND b = '?2' AND \"c?3\" = ?12"),
+            "a = $1 AND b = '?2' AND \"c?3\" = $12");
+  EXPECT_EQ(DollarParameters("SELECT '?' || ?"), "SELECT '?' || ?");
+}
+
 }  // namespace
 }  // namespace recordstore::testing
