@@ -34,8 +34,9 @@ std::optional<Variant> KeySuccessor(const Variant& key, int fieldType) {
       // The largest value of a Byte, Integer and Long field.
       constexpr double kWholeMax[] = {255.0, 32767.0, 2147483647.0};
       if (fieldType >= 2 && fieldType <= 4) {
-        if (std::floor(value) + 1.0 > kWholeMax[fieldType - 2]) return std::nullopt;
-        return Variant::Double(std::floor(value) + 1.0);
+        const double next = std::floor(value) + 1.0;
+        if (next > kWholeMax[fieldType - 2]) return std::nullopt;
+        return Variant::Double(next);
       }
       return Variant::Double(std::nextafter(value, std::numeric_limits<double>::infinity()));
     }
